@@ -1,0 +1,234 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+#include "platform/paths.h"
+
+namespace platform {
+namespace {
+
+std::string hostRead(std::string_view path) { return resolvePath(path, PathUse::Read).value_or(std::string()); }
+std::string hostCreate(std::string_view path) {
+    return resolvePath(path, PathUse::Create).value_or(std::string());
+}
+
+bool statPath(std::string_view path, struct stat& st) {
+    std::string p = hostRead(path);
+    return !p.empty() && ::stat(p.c_str(), &st) == 0;
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd, p, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool fileExists(std::string_view path) {
+    struct stat st;
+    return statPath(path, st);
+}
+
+bool isDirectory(std::string_view path) {
+    struct stat st;
+    return statPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+std::optional<uint64_t> fileSize(std::string_view path) {
+    struct stat st;
+    if (!statPath(path, st) || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+std::optional<std::pair<uint64_t, uint64_t>> fileIdentity(std::string_view path) {
+    struct stat st;
+    if (!statPath(path, st)) return std::nullopt;
+    return std::make_pair(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+}
+
+bool createDirectory(std::string_view path) {
+    std::string p = hostCreate(path);
+    if (p.empty()) return false;
+    if (::mkdir(p.c_str(), 0755) == 0) return true;
+    struct stat st;
+    return errno == EEXIST && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool deleteFile(std::string_view path) {
+    std::string p = hostRead(path);
+    return !p.empty() && ::unlink(p.c_str()) == 0;
+}
+
+bool renameFile(std::string_view from, std::string_view to) {
+    std::string a = hostRead(from), b = hostCreate(to);
+    return !a.empty() && !b.empty() && ::rename(a.c_str(), b.c_str()) == 0;
+}
+
+bool copyFile(std::string_view from, std::string_view to, bool overwrite) {
+    if (!overwrite && fileExists(to)) return false;
+    std::string data;
+    return readWholeFile(from, data) && writeFileAtomically(to, data.data(), data.size());
+}
+
+std::string currentDirectory() {
+    char buf[4096];
+    return ::getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
+}
+
+std::vector<DirEntry> listDirectory(std::string_view path) {
+    std::vector<DirEntry> out;
+    std::string p = hostRead(path);
+    if (p.empty()) return out;
+    DIR* d = ::opendir(p.c_str());
+    if (!d) return out;
+    while (dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st;
+        std::string full = p + "/" + name;
+        if (::stat(full.c_str(), &st) != 0) continue;  // dangling link
+        DirEntry entry;
+        entry.name = name;
+        entry.isDirectory = S_ISDIR(st.st_mode);
+        entry.size = static_cast<uint64_t>(st.st_size);
+        entry.device = static_cast<uint64_t>(st.st_dev);
+        entry.inode = static_cast<uint64_t>(st.st_ino);
+        out.push_back(std::move(entry));
+    }
+    ::closedir(d);
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry& a, const DirEntry& b) { return lessFoldedAscii(a.name, b.name); });
+    return out;
+}
+
+bool readWholeFile(std::string_view path, std::string& out) {
+    File f;
+    if (!f.open(path, File::Mode::Read)) return false;
+    auto size = f.size();
+    if (!size) return false;
+    out.resize(*size);
+    size_t got = 0;
+    while (got < out.size()) {
+        int64_t n = f.read(out.data() + got, out.size() - got);
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    out.resize(got);
+    return true;
+}
+
+bool writeFileAtomically(std::string_view path, const void* data, size_t size) {
+    std::string target = hostCreate(path);
+    if (target.empty()) return false;
+    static std::atomic<unsigned> counter{0};
+    std::string temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept : fd_(other.fd_), hostPath_(std::move(other.hostPath_)) { other.fd_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        hostPath_ = std::move(other.hostPath_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+bool File::open(std::string_view path, Mode mode) {
+    close();
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case Mode::Read: flags |= O_RDONLY; break;
+        case Mode::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case Mode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+        case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
+    }
+    std::string p = mode == Mode::Read ? hostRead(path) : hostCreate(path);
+    if (p.empty()) return false;
+    fd_ = ::open(p.c_str(), flags, 0644);
+    if (fd_ < 0) return false;
+    struct stat st;
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close();
+        return false;
+    }
+    hostPath_ = std::move(p);
+    return true;
+}
+
+int64_t File::read(void* buffer, size_t size) {
+    if (fd_ < 0) return -1;
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
+int64_t File::write(const void* data, size_t size) {
+    if (fd_ < 0) return -1;
+    const char* p = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd_, p + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done ? static_cast<int64_t>(done) : -1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+}
+
+bool File::seek(int64_t offset, int whence) {
+    if (fd_ < 0) return false;
+    int w = whence == 1 ? SEEK_CUR : whence == 2 ? SEEK_END : SEEK_SET;
+    return ::lseek(fd_, offset, w) >= 0;
+}
+
+int64_t File::tell() const { return fd_ < 0 ? -1 : ::lseek(fd_, 0, SEEK_CUR); }
+
+std::optional<uint64_t> File::size() const {
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+bool File::sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+bool File::close() {
+    if (fd_ < 0) return true;
+    int rc = ::close(fd_);
+    fd_ = -1;
+    hostPath_.clear();
+    return rc == 0;
+}
+
+}  // namespace platform

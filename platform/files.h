@@ -1,0 +1,68 @@
+#pragma once
+// Files and folders. Every function takes a game path and resolves it (see paths.h).
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct DirEntry {
+    std::string name;
+    bool isDirectory = false;
+    uint64_t size = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
+bool fileExists(std::string_view path);
+bool isDirectory(std::string_view path);
+std::optional<uint64_t> fileSize(std::string_view path);
+// Creates one folder; an existing folder is no error.
+bool createDirectory(std::string_view path);
+bool deleteFile(std::string_view path);
+bool renameFile(std::string_view from, std::string_view to);
+bool copyFile(std::string_view from, std::string_view to, bool overwrite);
+std::string currentDirectory();
+// Entries of a folder (without "." and ".."), sorted by ASCII case-folded name.
+std::vector<DirEntry> listDirectory(std::string_view path);
+// Device and inode of a path (for loop detection while walking folders).
+std::optional<std::pair<uint64_t, uint64_t>> fileIdentity(std::string_view path);
+
+bool readWholeFile(std::string_view path, std::string& out);
+// Writes a temporary file beside `path` and renames it over the old one, so readers (and mappings)
+// of the old file never see a half-written or truncated file.
+bool writeFileAtomically(std::string_view path, const void* data, size_t size);
+
+// An open file descriptor, closed on destruction.
+class File {
+public:
+    enum class Mode { Read, Write /* create or truncate */, Append, ReadWrite };
+
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+
+    bool open(std::string_view path, Mode mode);
+    bool isOpen() const { return fd_ >= 0; }
+    // Both return the bytes actually moved; -1 on error.
+    int64_t read(void* buffer, size_t size);
+    int64_t write(const void* data, size_t size);
+    bool seek(int64_t offset, int whence /* 0 set, 1 current, 2 end */);
+    int64_t tell() const;
+    std::optional<uint64_t> size() const;
+    bool sync();
+    bool close();
+    const std::string& hostPath() const { return hostPath_; }
+
+private:
+    int fd_ = -1;
+    std::string hostPath_;
+};
+
+}  // namespace platform

@@ -1,0 +1,188 @@
+#include "core/log_stream.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <future>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+const std::regex kLine(R"(^\d+\t\d\d:\d\d:\d\d\t(MESSAGE|WARNING|ERROR)\t.*$)");
+
+TEST(LogStream, LineLayoutCounterAndRestart) {
+    testsupport::TempDir dir;
+    std::string name = (dir.path() / "first.log").string();
+    Tov::LogStream::setFile(name, false);
+    Tov::LogLine("MESSAGE") << "hello " << 42 << ' ' << true;
+    Tov::LogLine("WARNING");
+    Tov::LogStream* log = Tov::LogStream::instance()->beginMessage("ERROR");
+    *log << "Func: text";
+    log->endLine();
+    std::string text = testsupport::readFile(name);
+    ASSERT_EQ(text.back(), '\n');
+    auto l = lines(text);
+    ASSERT_EQ(l.size(), 3u);
+    for (const auto& line : l) EXPECT_TRUE(std::regex_match(line, kLine)) << line;
+    EXPECT_EQ(l[0].substr(0, 2), "0\t");
+    EXPECT_NE(l[0].find("\tMESSAGE\thello 42 true"), std::string::npos);
+    EXPECT_EQ(l[1].substr(l[1].size() - 9), "\tWARNING\t");  // no text still makes a whole line
+    EXPECT_EQ(l[2].substr(0, 2), "2\t");
+
+    // Naming the same file again restarts the counter and keeps the lines written so far.
+    Tov::LogStream::setFile(name, false);
+    Tov::LogLine("MESSAGE") << "after";
+    l = lines(testsupport::readFile(name));
+    ASSERT_EQ(l.size(), 4u);
+    EXPECT_EQ(l[3].substr(0, 2), "0\t");
+}
+
+TEST(LogStream, SetFileDeletesOldFileAndLevelFiles) {
+    testsupport::TempDir dir;
+    for (const char* n : {"old.log", "old_MESSAGE.log", "old_WARNING.log", "old_ERROR.log", "old_OTHER.log"})
+        testsupport::writeFile(n, "stale\n");
+    std::string name = (dir.path() / "old.log").string();
+    Tov::LogStream::setFile(name, false);
+    EXPECT_FALSE(std::filesystem::exists("old.log"));
+    EXPECT_FALSE(std::filesystem::exists("old_ERROR.log"));
+    EXPECT_TRUE(std::filesystem::exists("old_OTHER.log"));
+    Tov::LogLine("MESSAGE") << "fresh";
+    EXPECT_EQ(lines(testsupport::readFile("old.log")).size(), 1u);
+}
+
+TEST(LogStream, ThreadsNeverMixLines) {
+    testsupport::TempDir dir;
+    std::string name = (dir.path() / "threads.log").string();
+    Tov::LogStream::setFile(name, false);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 1000; ++i) Tov::LogLine("MESSAGE") << "thread " << t << " message " << i;
+        });
+    for (auto& th : threads) th.join();
+    auto l = lines(testsupport::readFile(name));
+    ASSERT_EQ(l.size(), 8000u);
+    std::set<int> counters;
+    const std::regex whole(R"(^(\d+)\t\d\d:\d\d:\d\d\tMESSAGE\tthread [0-7] message \d+$)");
+    for (const auto& line : l) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, whole)) << line;
+        counters.insert(std::stoi(m[1]));
+    }
+    EXPECT_EQ(counters.size(), 8000u);
+    EXPECT_EQ(*counters.begin(), 0);
+    EXPECT_EQ(*counters.rbegin(), 7999);
+}
+
+TEST(LogStream, ExceptionInsideMessageReleasesTheLock) {
+    testsupport::TempDir dir;
+    std::string name = (dir.path() / "exc.log").string();
+    Tov::LogStream::setFile(name, false);
+    try {
+        Tov::LogLine line("ERROR");
+        line << "half";
+        throw 1;
+    } catch (int) {
+    }
+    auto other = std::async(std::launch::async, [] { Tov::LogLine("MESSAGE") << "other thread"; });
+    ASSERT_EQ(other.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    auto l = lines(testsupport::readFile(name));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NE(l[0].find("\tERROR\thalf"), std::string::npos);
+}
+
+// Starts the child logger with the viewer's pipe at `pipe`; returns its pid.
+pid_t spawnChild(const std::string& pipe, int count, int delayMs) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("TOV_LOG_PIPE=", 0) != 0) env.emplace_back(*e);
+    env.push_back("TOV_LOG_PIPE=" + pipe);
+    std::vector<char*> envp;
+    for (auto& s : env) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::string c = std::to_string(count), d = std::to_string(delayMs);
+    std::string exe = LOG_PIPE_CHILD;
+    char* argv[] = {exe.data(), c.data(), d.data(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
+    return pid;
+}
+
+// Reads until `want` newline characters arrived or the child ended.
+std::string readLines(int fd, size_t want) {
+    std::string got;
+    for (int rounds = 0; rounds < 6000 && (size_t)std::count(got.begin(), got.end(), '\n') < want; ++rounds) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 10) > 0) {
+            char buf[4096];
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) got.append(buf, static_cast<size_t>(n));
+        }
+    }
+    return got;
+}
+
+TEST(LogStream, ListeningPipeTakesAllLinesAndNoFileIsCreated) {
+    testsupport::TempDir dir;
+    std::string fifo = (dir.path() / "viewer").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    pid_t pid = spawnChild(fifo, 50, 0);
+    ASSERT_GT(pid, 0);
+    std::string got = readLines(reader, 50);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto l = lines(got);
+    ASSERT_EQ(l.size(), 50u);
+    for (const auto& line : l) EXPECT_TRUE(std::regex_match(line, kLine)) << line;
+    EXPECT_FALSE(std::filesystem::exists("megalog.log"));
+}
+
+TEST(LogStream, ViewerGoingAwayLeavesTheProgramAliveOnTheFile) {
+    testsupport::TempDir dir;
+    std::string fifo = (dir.path() / "viewer").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    pid_t pid = spawnChild(fifo, 60, 5);
+    ASSERT_GT(pid, 0);
+    std::string got = readLines(reader, 5);
+    ::close(reader);  // the viewer goes away mid-run
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "child died of signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    auto piped = lines(got);
+    auto filed = lines(testsupport::readFile("megalog.log"));
+    EXPECT_GE(piped.size(), 5u);
+    ASSERT_FALSE(filed.empty());
+    EXPECT_LE(piped.size() + filed.size(), 60u);
+    EXPECT_GE(piped.size() + filed.size(), 55u);  // only lines still in the pipe when it closed are lost
+    EXPECT_NE(filed.back().find("line 59"), std::string::npos);
+}
+
+}  // namespace

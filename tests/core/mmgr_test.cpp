@@ -1,0 +1,73 @@
+#include "core/mmgr.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <new>
+
+namespace {
+
+TEST(Mmgr, ZeroAndNegativeSizes) {
+    void* a = Mem_Alloc(0);
+    void* b = Mem_Alloc(0);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    Mem_Free(a);
+    Mem_Free(b);
+    EXPECT_EQ(Mem_Alloc(-1), nullptr);
+    EXPECT_EQ(Mem_Alloc(INT_MIN), nullptr);
+    Mem_Free(nullptr);
+}
+
+TEST(Mmgr, HeapsMixFreely) {
+    int* fromMem = static_cast<int*>(Mem_Alloc(sizeof(int)));
+    *fromMem = 1;
+    delete fromMem;
+    int* fromNew = new int(2);
+    Mem_Free(fromNew);
+    void* fromCrt = crtMalloc(16);
+    Mem_Free(fromCrt);
+}
+
+TEST(Mmgr, StatisticsKeepTheirStartValues) {
+    MemoryStats inUse{}, all{}, frameA{}, frameF{};
+    Mem_GetStats(inUse, all);
+    for (const MemoryStats& s : {inUse, all}) {
+        EXPECT_EQ(s.count, 0);
+        EXPECT_EQ(s.minSize, 0x0FFFFFFF);
+        EXPECT_EQ(s.maxSize, -1);
+        EXPECT_EQ(s.total, 0);
+    }
+    Mem_GetFrameStats(frameA, frameF);
+    EXPECT_EQ(frameA.minSize, 0);
+    Mem_ClearFrameStats();
+    Mem_GetFrameStats(frameA, frameF);
+    EXPECT_EQ(frameA.minSize, 0x0FFFFFFF);
+    EXPECT_EQ(frameF.maxSize, -1);
+    Mem_CollectAllocs();
+    Mem_DumpAllocs("size");
+    Mem_DumpAllocs(nullptr);
+    Mem_SetCallStackDepth(4);
+}
+
+TEST(Mmgr, NewNeverReturnsNullToAConstructor) {
+    struct Huge {
+        char bytes[1];
+    };
+    // A size no heap can supply: the throwing form throws, the nothrow form gives null.
+    size_t tooMuch = static_cast<size_t>(1) << 62;
+    EXPECT_THROW((void)::operator new(tooMuch), std::bad_alloc);
+    EXPECT_EQ(::operator new(tooMuch, std::nothrow), nullptr);
+    EXPECT_EQ(new (std::nothrow) Huge[tooMuch], nullptr);
+}
+
+TEST(Mmgr, ExportedInTheDynamicSymbolTable) {
+    void* sym = dlsym(RTLD_DEFAULT, "Mem_Alloc");
+    ASSERT_NE(sym, nullptr);
+    EXPECT_EQ(sym, reinterpret_cast<void*>(&Mem_Alloc));
+    EXPECT_NE(dlsym(RTLD_DEFAULT, "Mem_Free"), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include "core/thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+namespace {
+
+// A thread whose run waits until released, then returns a chosen code.
+class GatedThread : public Tov::Thread {
+public:
+    explicit GatedThread(uint32_t code) : m_code(code) {}
+    // A subclass waits for its own run before its members go away.
+    ~GatedThread() override {
+        release();
+        wait();
+    }
+    void release() {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_open = true;
+        m_cv.notify_all();
+    }
+    std::atomic<bool> finishedRun{false};
+
+protected:
+    uint32_t run() override {
+        std::unique_lock<std::mutex> g(m_lock);
+        m_cv.wait(g, [this] { return m_open; });
+        finishedRun = true;
+        return m_code;
+    }
+
+private:
+    uint32_t m_code;
+    std::mutex m_lock;
+    std::condition_variable m_cv;
+    bool m_open = false;
+};
+
+class SelfDeletingThread : public Tov::Thread {
+public:
+    explicit SelfDeletingThread(std::atomic<bool>& flag) : m_flag(flag) {}
+    ~SelfDeletingThread() override { m_flag = true; }
+
+protected:
+    uint32_t run() override {
+        delete this;
+        return 3;
+    }
+
+private:
+    std::atomic<bool>& m_flag;
+};
+
+struct Case {
+    const char* name;
+    std::function<void()> check;
+};
+
+TEST(Thread, Lifecycle) {
+    const Case cases[] = {
+        {"never started",
+         [] {
+             GatedThread t(0);
+             EXPECT_TRUE(t.isFinished());
+             EXPECT_EQ(t.getExitCode(), 0xFFFFFFFFu);
+             EXPECT_FALSE(t.setPriority(1));
+             EXPECT_FALSE(t.resume());
+             EXPECT_FALSE(t.terminate());
+             EXPECT_EQ(t.getPriority(), -1);
+         }},
+        {"run returns 7",
+         [] {
+             GatedThread t(7);
+             ASSERT_TRUE(t.start());
+             t.release();
+             ASSERT_TRUE(t.wait(20000));
+             EXPECT_EQ(t.getExitCode(), 7u);
+             EXPECT_TRUE(t.isFinished());
+             EXPECT_TRUE(t.start());  // a finished thread may run again
+         }},
+        {"still running",
+         [] {
+             GatedThread t(1);
+             ASSERT_TRUE(t.start());
+             EXPECT_EQ(t.getExitCode(), 259u);
+             EXPECT_FALSE(t.isFinished());
+             EXPECT_FALSE(t.start());  // not while running
+             EXPECT_TRUE(t.setPriority(2));
+             EXPECT_EQ(t.getPriority(), 2);
+             EXPECT_FALSE(t.terminate());  // nothing ever kills a thread
+             t.release();
+         }},
+        {"run returns 259",
+         [] {
+             GatedThread t(259);
+             ASSERT_TRUE(t.start());
+             t.release();
+             ASSERT_TRUE(t.wait(20000));
+             EXPECT_TRUE(t.isFinished());
+             EXPECT_EQ(t.getExitCode(), 259u);
+         }},
+        {"destroyed while running is joined",
+         [] {
+             auto* t = new GatedThread(0);
+             ASSERT_TRUE(t->start());
+             delete t;  // the destructor releases the gate and waits
+         }},
+        {"self-deleting",
+         [] {
+             std::atomic<bool> deleted{false};
+             auto* t = new SelfDeletingThread(deleted);
+             ASSERT_TRUE(t->start());
+             for (int i = 0; i < 20000 && !deleted; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+             EXPECT_TRUE(deleted);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.check();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/mapped_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+TEST(Files, ListingIsSortedCaseFolded) {
+    testsupport::TempDir dir;
+    for (const char* name : {"b.txt", "A.txt", "c.txt", "a.TXT"}) testsupport::writeFile(name, name);
+    std::filesystem::create_directories("Sub");
+    std::vector<std::string> names;
+    for (const auto& e : platform::listDirectory(".")) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"A.txt", "a.TXT", "b.txt", "c.txt", "Sub"}));
+}
+
+TEST(Files, AtomicReplaceKeepsMappedReaderIntact) {
+    testsupport::TempDir dir;
+    testsupport::writeFile("save.prof", std::string(10000, 'a'));
+    platform::MappedFile old;
+    ASSERT_TRUE(old.open("save.prof"));
+    ASSERT_TRUE(platform::writeFileAtomically("SAVE.prof", "new", 3));
+    EXPECT_EQ(testsupport::readFile("save.prof"), "new");
+    EXPECT_EQ(old.data()[9999], 'a');  // the old mapping still reads its bytes
+    EXPECT_FALSE(std::filesystem::exists("SAVE.prof"));
+    int leftovers = 0;
+    for (auto& e : std::filesystem::directory_iterator(".")) leftovers += e.path().filename() != "save.prof";
+    EXPECT_EQ(leftovers, 0);
+}
+
+TEST(Files, MappedFileCases) {
+    testsupport::TempDir dir;
+    testsupport::writeFile("ten.bin", "0123456789");
+    testsupport::writeFile("empty.bin", "");
+    platform::MappedFile m;
+    ASSERT_TRUE(m.open("TEN.bin"));
+    EXPECT_EQ(m.size(), 10u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.data()), 10), "0123456789");
+    ASSERT_TRUE(m.open("empty.bin"));
+    EXPECT_EQ(m.size(), 0u);
+    EXPECT_EQ(m.data(), nullptr);
+    EXPECT_FALSE(m.open("missing.bin"));
+    EXPECT_FALSE(m.open("."));
+}
+
+TEST(Files, FolderAndFileOperations) {
+    testsupport::TempDir dir;
+    EXPECT_TRUE(platform::createDirectory("crsh"));
+    EXPECT_TRUE(platform::createDirectory("CRSH"));  // existing folder, any case, is no error
+    EXPECT_TRUE(platform::isDirectory("crsh"));
+    testsupport::writeFile("a.txt", "abc");
+    EXPECT_EQ(platform::fileSize("A.TXT").value_or(0), 3u);
+    EXPECT_TRUE(platform::copyFile("a.txt", "crsh\\b.txt", false));
+    EXPECT_FALSE(platform::copyFile("a.txt", "crsh\\b.txt", false));
+    EXPECT_TRUE(platform::renameFile("crsh\\B.TXT", "crsh\\c.txt"));
+    EXPECT_TRUE(platform::deleteFile("crsh\\c.txt"));
+    EXPECT_FALSE(platform::fileExists("crsh\\c.txt"));
+    platform::File f;
+    EXPECT_FALSE(f.open("crsh", platform::File::Mode::Read));
+}
+
+}  // namespace
