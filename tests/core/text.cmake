@@ -4,4 +4,5 @@ tov_test(core_text_tests
     ${CMAKE_CURRENT_LIST_DIR}/storeable_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/data_chunk_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base64_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/string_utils_test.cpp
   DEPS core)
