@@ -5,4 +5,6 @@ tov_test(core_text_tests
     ${CMAKE_CURRENT_LIST_DIR}/data_chunk_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base64_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/string_utils_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/math_utils_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/random_tables_test.cpp
   DEPS core)
