@@ -7,4 +7,5 @@ tov_test(core_text_tests
     ${CMAKE_CURRENT_LIST_DIR}/string_utils_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/math_utils_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/random_tables_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/string_table_test.cpp
   DEPS core)
