@@ -1,0 +1,226 @@
+#include "platform/audio/audio.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/audio/mixer.h"
+#include "tests/platform/audio/ogg_maker.h"
+
+using namespace audiere;
+
+namespace {
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old, m_had = true;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            setenv(m_name.c_str(), m_old.c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name, m_old;
+    bool m_had = false;
+};
+
+void headless() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+}
+
+RefPtr<SampleSource> sourceFrom(const std::string& bytes) {
+    RefPtr<File> file = AdrCreateMemoryFile(bytes.data(), static_cast<int>(bytes.size()));
+    return AdrOpenSampleSourceFromFile(file.get(), FF_OGG);
+}
+
+RefPtr<OutputStream> soundFrom(AudioDevice* device, const std::string& bytes, bool streaming) {
+    return AdrOpenSound(device, sourceFrom(bytes).get(), streaming);
+}
+
+std::vector<int16_t> mix(AudioDevice* device, int frames) {
+    std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+    device->mixer().mix(out.data(), frames);
+    return out;
+}
+
+TEST(AudioDevice, BothNamesOpenUnderTheDummyDriver) {
+    headless();
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    for (const char* name : {"", "directsound"}) {
+        RefPtr<AudioDevice> device = AdrOpenDevice(name, "");
+        ASSERT_TRUE(device) << name;
+        EXPECT_EQ(device->getSampleRate(), 44100);
+    }
+    RefPtr<AudioDevice> a = AdrOpenDevice("", "");
+    RefPtr<AudioDevice> b = AdrOpenDevice("directsound", "");
+    EXPECT_TRUE(a && b);  // two open at once
+}
+
+TEST(AudioDevice, FailuresGiveNull) {
+    headless();
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
+        EXPECT_FALSE(RefPtr<AudioDevice>(AdrOpenDevice("", "")));
+    }
+    EXPECT_FALSE(RefPtr<AudioDevice>(AdrOpenDevice("winmm", "")));
+    setDeviceOpener([](const char*, const char*) -> AudioDevice* { return nullptr; });
+    EXPECT_FALSE(RefPtr<AudioDevice>(AdrOpenDevice("directsound", "")));
+    setDeviceOpener(nullptr);
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    EXPECT_TRUE(RefPtr<AudioDevice>(AdrOpenDevice("directsound", "")));
+}
+
+TEST(SampleSource, ReportsExactLengthAndFormat) {
+    struct Case {
+        int frames, rate, channels;
+    } cases[] = {{12345, 44100, 1}, {1, 44100, 1}, {22050, 22050, 2}, {7000, 48000, 2}};
+    for (const Case& c : cases) {
+        RefPtr<SampleSource> source = sourceFrom(testaudio::makeTone(440, c.frames, c.rate, c.channels));
+        ASSERT_TRUE(source) << c.frames;
+        int channels = 0, rate = 0;
+        source->getFormat(channels, rate);
+        EXPECT_EQ(channels, c.channels);
+        EXPECT_EQ(rate, c.rate);
+        EXPECT_EQ(source->getLength(), c.frames);
+        // Decoding yields exactly that many frames.
+        std::vector<int16_t> buffer(4096 * 2);
+        int64_t total = 0;
+        for (int n; (n = source->read(4096, buffer.data())) > 0;) total += n;
+        EXPECT_EQ(total, c.frames);
+        source->setPosition(c.frames / 2);
+        EXPECT_EQ(source->getPosition(), c.frames / 2);
+        total = 0;
+        for (int n; (n = source->read(4096, buffer.data())) > 0;) total += n;
+        EXPECT_EQ(total, c.frames - c.frames / 2);
+    }
+}
+
+TEST(SampleSource, CorruptOrForeignDataGivesNull) {
+    std::string ogg = testaudio::makeTone(440, 4410);
+    std::string damagedHeader = ogg;
+    for (size_t i = 40; i < 200 && i < damagedHeader.size(); ++i) damagedHeader[i] = static_cast<char>(i * 7);
+    std::vector<std::string> bad = {
+        "", "RIFF....WAVEfmt ", std::string(1000, '\0'), "OggS", ogg.substr(0, 60), damagedHeader,
+    };
+    for (const std::string& bytes : bad) EXPECT_FALSE(sourceFrom(bytes)) << bytes.size();
+    EXPECT_FALSE(RefPtr<File>(AdrCreateMemoryFile(nullptr, 10)));
+    RefPtr<File> file = AdrCreateMemoryFile(ogg.data(), static_cast<int>(ogg.size()));
+    EXPECT_FALSE(RefPtr<SampleSource>(AdrOpenSampleSourceFromFile(file.get(), FileFormat(1))));
+    EXPECT_FALSE(RefPtr<OutputStream>(AdrOpenSound(nullptr, nullptr, true)));
+}
+
+TEST(SampleSource, DamagedBodyDecodesWithoutCrashing) {
+    std::string ogg = testaudio::makeTone(440, 44100);
+    for (size_t cut : {ogg.size() / 2, ogg.size() - 10}) {
+        std::string damaged = ogg.substr(0, cut);
+        for (size_t i = damaged.size() / 3; i < damaged.size(); i += 97) damaged[i] ^= 0x5a;
+        RefPtr<SampleSource> source = sourceFrom(damaged);
+        if (!source) continue;  // refusing it is fine too
+        std::vector<int16_t> buffer(4096);
+        int64_t total = 0;
+        for (int n; (n = source->read(4096, buffer.data())) > 0;) total += n;
+        EXPECT_LE(total, 44100);
+    }
+}
+
+TEST(MemoryFile, OwnsItsBytes) {
+    std::string ogg = testaudio::makeTone(440, 5000);
+    std::vector<char> buffer(ogg.begin(), ogg.end());
+    RefPtr<File> file = AdrCreateMemoryFile(buffer.data(), static_cast<int>(buffer.size()));
+    std::fill(buffer.begin(), buffer.end(), 0);
+    buffer.clear();
+    buffer.shrink_to_fit();
+    RefPtr<SampleSource> source = AdrOpenSampleSourceFromFile(file.get(), FF_OGG);
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->getLength(), 5000);
+}
+
+TEST(OutputStream, PlayStopResetRepeatVolume) {
+    RefPtr<AudioDevice> device = openManualDevice(44100);
+    for (bool streaming : {false, true}) {
+        SCOPED_TRACE(streaming ? "streamed" : "whole");
+        RefPtr<OutputStream> sound = soundFrom(device.get(), testaudio::makeTone(440, 10000), streaming);
+        ASSERT_TRUE(sound);
+        EXPECT_EQ(sound->getLength(), 10000);
+        EXPECT_FALSE(sound->isPlaying());
+        mix(device.get(), 100);
+        EXPECT_EQ(sound->getPosition(), 0);  // nothing moves before play
+
+        sound->play();
+        EXPECT_TRUE(sound->isPlaying());
+        mix(device.get(), 3000);
+        EXPECT_EQ(sound->getPosition(), 3000);
+
+        sound->stop();
+        EXPECT_FALSE(sound->isPlaying());
+        std::vector<int16_t> quiet = mix(device.get(), 500);
+        EXPECT_EQ(sound->getPosition(), 3000);  // stop keeps the position
+        for (int16_t s : quiet) ASSERT_EQ(s, 0);
+
+        sound->play();
+        mix(device.get(), 1000);
+        EXPECT_EQ(sound->getPosition(), 4000);  // and play goes on from it
+
+        sound->reset();
+        EXPECT_EQ(sound->getPosition(), 0);
+        EXPECT_TRUE(sound->isPlaying());  // reset does not stop
+
+        // A one-shot stops at its end, rewound; the rest of the buffer is silent.
+        std::vector<int16_t> out = mix(device.get(), 12000);
+        EXPECT_FALSE(sound->isPlaying());
+        EXPECT_EQ(sound->getPosition(), 0);
+        for (size_t i = 2 * 10000; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
+
+        // Repeating wraps round without a stop.
+        sound->setRepeat(true);
+        EXPECT_TRUE(sound->getRepeat());
+        sound->play();
+        mix(device.get(), 25000);
+        EXPECT_TRUE(sound->isPlaying());
+        EXPECT_EQ(sound->getPosition(), 5000);
+
+        // Volume is clamped to 0..1 and 0 is silent.
+        sound->setVolume(2.0f);
+        EXPECT_FLOAT_EQ(sound->getVolume(), 1.0f);
+        sound->setVolume(-1.0f);
+        EXPECT_FLOAT_EQ(sound->getVolume(), 0.0f);
+        for (int16_t s : mix(device.get(), 1000)) ASSERT_EQ(s, 0);
+        sound->stop();
+    }
+}
+
+TEST(OutputStream, StreamedAndWholeSoundsMixIdentically) {
+    std::string ogg = testaudio::makeStereoPiece();
+    std::vector<int16_t> outputs[2];
+    for (bool streaming : {false, true}) {
+        RefPtr<AudioDevice> device = openManualDevice(44100);
+        RefPtr<OutputStream> sound = soundFrom(device.get(), ogg, streaming);
+        ASSERT_TRUE(sound);
+        sound->play();
+        outputs[streaming] = mix(device.get(), 90000);
+        EXPECT_FALSE(sound->isPlaying());
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+}
+
+TEST(OutputStream, OutlivesItsDeviceReference) {
+    RefPtr<OutputStream> sound;
+    {
+        RefPtr<AudioDevice> device = openManualDevice(44100);
+        sound = soundFrom(device.get(), testaudio::makeTone(440, 1000), true);
+    }
+    ASSERT_TRUE(sound);
+    sound->play();
+    EXPECT_EQ(sound->getLength(), 1000);
+}
+
+}  // namespace
