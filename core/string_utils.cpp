@@ -266,11 +266,9 @@ std::string doubleToFixedString(double value, uint8_t decimals) {
     // The nudge keeps values such as 0.125 from rounding down through binary representation.
     value += static_cast<double>(1e-8f);
     if (!std::isfinite(value)) return doubleToString(value);
-    const double magnitude = std::fabs(value);
-    const int needed = std::snprintf(nullptr, 0, "%.*f", static_cast<int>(decimals), magnitude);
-    std::string digits(static_cast<size_t>(needed > 0 ? needed : 0) + 1, '\0');
-    std::snprintf(digits.data(), digits.size(), "%.*f", static_cast<int>(decimals), magnitude);
-    digits.resize(static_cast<size_t>(needed > 0 ? needed : 0));
+    // Up to 309 integer digits, the point and 255 decimals always fit.
+    char digits[640];
+    std::snprintf(digits, sizeof digits, "%.*f", static_cast<int>(decimals), std::fabs(value));
     std::string result = std::signbit(value) ? "-" : "";
     result += digits;
     if (decimals == 0) result += '.';
