@@ -1,0 +1,52 @@
+#pragma once
+// Little-endian fields of the SMA formats and the output file of the archive builders. An archive
+// is written to a temporary file beside its path and renamed over it only when complete, so a
+// mounted (mapped) old archive is never truncated under its readers.
+#include <cstdint>
+#include <string>
+
+#include "platform/files.h"
+
+namespace VFS {
+
+inline uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint32_t readU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+inline uint8_t* writeU16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    return p + 2;
+}
+inline uint8_t* writeU32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    return p + 4;
+}
+
+class ArchiveOutput {
+public:
+    // `who` names the builder in ERROR lines.
+    explicit ArchiveOutput(const char* who) : m_who(who) {}
+    // Deletes the temporary file unless commit succeeded.
+    ~ArchiveOutput();
+
+    bool open(const std::string& path);
+    // Appends at the end; false (with an ERROR) on a short write.
+    bool append(const void* data, uint32_t size);
+    // Overwrites bytes already written, at `offset`.
+    bool writeAt(uint64_t offset, const void* data, uint32_t size);
+    uint64_t length() const { return m_length; }
+    // Closes the file and renames it over the archive's path.
+    bool commit();
+
+private:
+    const char* m_who;
+    platform::File m_file;
+    std::string m_path;
+    std::string m_temp;
+    uint64_t m_length = 0;
+    bool m_failed = false;
+};
+
+}  // namespace VFS
