@@ -11,21 +11,29 @@
 
 namespace {
 
+std::string numbered(const char* format, int n) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, n);
+    return text;
+}
+
 Attr::AttributePtr levelTree(int elements) {
     Attr::AttributePtr level = Attr::createAttribute(Attr::TYPE_OBJECT, "forest_level");
     Attr::AttributePtr list = Attr::getOrCreateAttribute(level, "elements", Attr::TYPE_OBJECT);
     for (int i = 0; i < elements; ++i) {
-        Attr::AttributePtr e = Attr::getOrCreateAttribute(list, "element_" + std::to_string(i), Attr::TYPE_OBJECT);
-        Attr::getStringAttribute(e, "texture", true)->setValueString(("Data\\Levels\\forest\\obj" + std::to_string(i) + ".dds").c_str());
+        Attr::AttributePtr e = Attr::getOrCreateAttribute(list, numbered("element_%d", i), Attr::TYPE_OBJECT);
+        Attr::getStringAttribute(e, "texture", true)->setValueString(numbered("Data\\Levels\\forest\\obj%d.dds", i).c_str());
         Attr::getStringAttribute(e, "movie", true)->setValueString("Data\\Flash\\forest_objects.swf");
         Attr::getBoolAttribute(e, "visible", true)->setValueString("true");
-        Attr::getIntAttribute(e, "layer", true)->setValueString(std::to_string(i % 7).c_str());
+        Attr::getIntAttribute(e, "layer", true)->setValueString(numbered("%d", i % 7).c_str());
         for (const char* f : {"x", "y", "scale", "rotation", "alpha"})
             Attr::getChildShared(e, f, Attr::TYPE_FLOAT, true)->setValueString(std::to_string(i * 1.25).c_str());
         Attr::AttributePtr poly = Attr::getOrCreateAttribute(e, "polygon", Attr::TYPE_OBJECT);
-        for (int p = 0; p < 8; ++p)
-            Attr::getChildShared(poly, "p" + std::to_string(p), Attr::TYPE_STRING, true)
-                ->setValueString((std::to_string(i + p) + "," + std::to_string(i * 2 + p)).c_str());
+        for (int p = 0; p < 8; ++p) {
+            char point[32];
+            std::snprintf(point, sizeof point, "%d,%d", i + p, i * 2 + p);
+            Attr::getChildShared(poly, numbered("p%d", p), Attr::TYPE_STRING, true)->setValueString(point);
+        }
         Attr::getChildShared(e, "caption", Attr::TYPE_WIDESTRING, true)->setValueString("SABpAA==");
     }
     return level;
