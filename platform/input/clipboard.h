@@ -1,0 +1,21 @@
+#pragma once
+// The system clipboard's 8-bit text. The game's 8-bit text is Windows-1252; the desktop's
+// clipboard holds UTF-8, so the text is converted on the way in and out. Needs SDL's video
+// subsystem; without it every call fails.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+bool clipboardHasText();
+// False (and `text` unchanged) when the clipboard holds no text or cannot be read. Characters
+// that Windows-1252 lacks become '?'.
+bool getClipboardText(std::string& text);
+// Puts the text up to its first NUL; false when the clipboard cannot be written.
+bool setClipboardText(const std::string& text);
+
+std::string cp1252ToUtf8(std::string_view text);
+// Invalid UTF-8 bytes and characters outside Windows-1252 become '?'.
+std::string utf8ToCp1252(std::string_view text);
+
+}  // namespace platform
