@@ -1,11 +1,9 @@
 #include "input/input_settings.h"
 
-namespace input_settings {
-namespace {
-bool s_noCheckValidMouse = false;
-}
+#include "core/cvar_catalogue.h"
 
-bool noCheckValidMouse() { return s_noCheckValidMouse; }
-void setNoCheckValidMouse(bool on) { s_noCheckValidMouse = on; }
+namespace input_settings {
+
+bool noCheckValidMouse() { return d_noCheckValidMouse && d_noCheckValidMouse->value.b; }
 
 }  // namespace input_settings

@@ -7,8 +7,3 @@ namespace input_settings {
 bool noCheckValidMouse();
 
 }  // namespace input_settings
-
-namespace input_settings {
-// Until the console variables are registered, the value lives here.
-void setNoCheckValidMouse(bool on);
-}  // namespace input_settings

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "input/input_settings.h"
+#include "core/cvar_catalogue.h"
 #include "input/keyboard_layout.h"
 #include "platform/input/input_clock.h"
 #include "platform/input/keyboard_language.h"
@@ -47,7 +47,7 @@ protected:
         platform::setInputFocus(true);
         platform::setInputClock(nullptr);
         platform::setKeyboardLanguageOverride(0);
-        input_settings::setNoCheckValidMouse(false);
+        d_noCheckValidMouse->setFromString("false");
     }
 
     void onKey(KeyEvent* e) {
@@ -270,7 +270,8 @@ TEST_F(DirectInputPolls, ThePositionStaysInTheWindowMappingUnlessCheckingIsOff) 
         EXPECT_EQ(m_input->getMousePosition().y, s.y);
     }
 
-    input_settings::setNoCheckValidMouse(true);
+    ASSERT_NE(d_noCheckValidMouse, nullptr);
+    d_noCheckValidMouse->setFromString("true");
     mouse(DIMOFS_X, 100);
     mouse(DIMOFS_Y, -100);
     poll();
