@@ -40,6 +40,10 @@ TEST(VFSManager, MountRefusals) {
     EXPECT_FALSE(vfs.mount("filesystem", "data"));  // the same path text twice
     EXPECT_TRUE(vfs.mount("filesystem", "DATA"));   // spelled otherwise: a mount of its own
     EXPECT_TRUE(vfs.mount("filesystem", "data\\"));
+    // The separator is appended even after a trailing one; the doubled one still reads.
+    VFS::FilePtr doubled = vfs.findFile("data\\\\x.txt", 2);
+    ASSERT_TRUE(doubled);
+    EXPECT_EQ(vfstest::contents(*doubled), "x");
 }
 
 TEST(VFSManager, LaterMountWinsAndRemovalRestoresNothing) {
