@@ -153,6 +153,7 @@ TEST_F(AttrXml, LookupHookComesFirst) {
     // Not in the hook: the plain file system answers.
     writeFile("disk.xml", "<root><object name=\"D\"/></root>");
     EXPECT_EQ(loadDocument("disk.xml")->name(), "D");
+    EXPECT_EQ(loadDocument("res://disk.xml")->name(), "D");
 
     // An include takes its place under the included tree's own name; a missing one adds nothing.
     AttributePtr inc = loadDocument("inc.xml");
