@@ -1,0 +1,189 @@
+// Render targets, device loss and reset, textures from loader threads, read-back and message boxes.
+#include <thread>
+
+#include "platform/graphics/d3dx9.h"
+#include "tests/platform/graphics/gl_fixture.h"
+
+using gfxtest::near;
+
+namespace {
+
+class FullSize : public gfxtest::GlDevice {
+protected:
+    void SetUp() override { open(1024, 768); }
+};
+
+TEST_F(FullSize, RenderTargetTextureIsSampledUprightAndKeepsStencil) {
+    IDirect3DTexture9* rt = nullptr;
+    ASSERT_EQ(device->CreateTexture(1024, 768, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8B8G8R8, D3DPOOL_DEFAULT, &rt, nullptr),
+              D3D_OK);
+    IDirect3DSurface9* top = nullptr;
+    ASSERT_EQ(rt->GetSurfaceLevel(0, &top), D3D_OK);
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(0, &back), D3D_OK);
+
+    ASSERT_EQ(device->SetRenderTarget(0, top), D3D_OK);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+    diffuseOnly();
+    quad(0, 0, 1024, 100, 0xFFFF0000);  // a red band along the top
+    // Stencil mask inside the texture: only the masked square takes green.
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    device->SetRenderState(D3DRS_STENCILREF, 1);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    quad(500, 400, 600, 500, 0xFFFFFFFF);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    quad(0, 300, 1024, 768, 0xFF00FF00);
+    device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
+    auto inTexture = read(top);
+    EXPECT_TRUE(near(inTexture.argb(10, 10), 0xFF0000));
+    EXPECT_TRUE(near(inTexture.argb(550, 450), 0x00FF00));
+    EXPECT_TRUE(near(inTexture.argb(450, 450), 0));
+
+    ASSERT_EQ(device->SetRenderTarget(0, back), D3D_OK);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    device->SetTexture(0, rt);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    quad(0, 0, 1024, 768, 0xFFFFFFFF);
+    auto onScreen = read();
+    EXPECT_TRUE(near(onScreen.argb(10, 10), 0xFF0000));    // upright: the band stays on top
+    EXPECT_TRUE(near(onScreen.argb(10, 700), 0x000000));
+    EXPECT_TRUE(near(onScreen.argb(550, 450), 0x00FF00));
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+
+    device->SetTexture(0, nullptr);
+    back->Release();
+    top->Release();
+    EXPECT_EQ(rt->Release(), 0u);
+}
+
+TEST_F(FullSize, LostDeviceResetsOnlyWithoutDefaultPoolResources) {
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    platform::gfx::setDeviceLost(device, true);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    diffuseOnly();
+    quad(0, 0, 10, 10, 0xFFFFFFFF);  // drawing while lost does nothing and fails nothing
+
+    IDirect3DTexture9* target = nullptr;
+    IDirect3DTexture9* managed = nullptr;
+    ASSERT_EQ(device->CreateTexture(1024, 768, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8B8G8R8, D3DPOOL_DEFAULT, &target,
+                                    nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
+    D3DPRESENT_PARAMETERS pp = params;
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);
+    EXPECT_TRUE(logHas("IDirect3DDevice9::Reset: a default-pool resource is still alive: texture 1024x768 format 32"));
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+
+    EXPECT_EQ(target->Release(), 0u);
+    ASSERT_EQ(device->Reset(&pp), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    DWORD v = 0;
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(FALSE));
+    device->GetSamplerState(0, D3DSAMP_MINFILTER, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DTEXF_POINT));
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DTOP_MODULATE));
+    device->GetRenderState(D3DRS_ZENABLE, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DZB_TRUE));
+
+    // The managed texture survived and still draws.
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(managed->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    for (int i = 0; i < 64; ++i) static_cast<uint32_t*>(lr.pBits)[i] = 0xFF336699;
+    managed->UnlockRect(0);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetTexture(0, managed);
+    quad(0, 0, 8, 8, 0xFFFFFFFF);
+    EXPECT_TRUE(near(read().argb(4, 4), 0x336699));
+    device->SetTexture(0, nullptr);
+    EXPECT_EQ(managed->Release(), 0u);
+
+    platform::gfx::faults().resetResult = D3DERR_NOTAVAILABLE;
+    EXPECT_EQ(device->Reset(&pp), D3DERR_NOTAVAILABLE);
+}
+
+TEST_F(FullSize, TexturesMadeOnALoaderThreadReachGlBeforeTheNextDraw) {
+    IDirect3DTexture9* tex = nullptr;
+    std::thread loader([&] {
+        // A loader decodes straight into the texture; no GL happens here.
+        if (device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr) != D3D_OK) return;
+        IDirect3DSurface9* s = nullptr;
+        tex->GetSurfaceLevel(0, &s);
+        const uint32_t pixels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+        RECT src{0, 0, 2, 2};
+        D3DXLoadSurfaceFromMemory(s, nullptr, nullptr, pixels, D3DFMT_A8R8G8B8, 8, nullptr, &src, D3DX_DEFAULT, 0);
+        s->Release();
+    });
+    loader.join();
+    ASSERT_NE(tex, nullptr);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetTexture(0, tex);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    quad(0, 0, 2, 2, 0xFFFFFFFF);
+    auto img = read();
+    EXPECT_TRUE(near(img.argb(0, 0), 0xFF0000, 0));
+    EXPECT_TRUE(near(img.argb(1, 0), 0x00FF00, 0));
+    EXPECT_TRUE(near(img.argb(0, 1), 0x0000FF, 0));
+    EXPECT_TRUE(near(img.argb(1, 1), 0xFFFFFF, 0));
+    device->SetTexture(0, nullptr);
+    // Released on another thread: its GL texture goes at the next drawing-thread call.
+    std::thread([&] { tex->Release(); }).join();
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+TEST_F(FullSize, BackBufferIsSavedAsABottomUpBitmap) {
+    testing::internal::CaptureStderr();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    diffuseOnly();
+    quad(0, 0, 1, 1, 0xFF102030);  // top-left pixel
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    std::string path = testing::TempDir() + "tov_gfx_shot.bmp";
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, back, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_DDS, back, nullptr, nullptr), D3DERR_INVALIDCALL);
+    back->Release();
+    testing::internal::GetCapturedStderr();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> bytes(54 + 1024 * 768 * 3);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+    std::remove(path.c_str());
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[28], 24);
+    // The top-left pixel is the first of the last row.
+    size_t last = 54 + static_cast<size_t>(767) * 1024 * 3;
+    EXPECT_EQ(bytes[last + 0], 0x30);
+    EXPECT_EQ(bytes[last + 1], 0x20);
+    EXPECT_EQ(bytes[last + 2], 0x10);
+}
+
+TEST(MessageBox, HeadlessBoxesAreLoggedAndRecordedNotShown) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    platform::gfx::clearRecordedMessageBoxes();
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_ICONERROR), IDOK);
+    auto boxes = platform::gfx::recordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "text");
+    EXPECT_EQ(boxes[0].caption, "caption");
+    EXPECT_EQ(boxes[0].type, MB_ICONERROR);
+}
+
+TEST(Letterbox, PictureIsCentredAndMousePositionsMapBack) {
+    int box[4];
+    platform::gfx::letterbox(1920, 1080, 1024, 768, box);
+    EXPECT_EQ(box[0], 240);
+    EXPECT_EQ(box[1], 0);
+    EXPECT_EQ(box[2], 1440);
+    EXPECT_EQ(box[3], 1080);
+}
+
+}  // namespace
