@@ -1,0 +1,156 @@
+#pragma once
+// The engine's string value: a byte string, UTF-8 by convention, that keeps texts of up to 14
+// bytes inside the object and longer ones in one heap buffer whose capacity is the length plus
+// the NUL rounded up to a multiple of 16. bx_stringi is the same text compared and hashed without
+// case (ASCII only, independent of the locale).
+#include <cstdint>
+
+namespace flash {
+
+class bx_stringi;
+
+class bx_string {
+public:
+    // Longest text kept inline; one byte more goes to the heap.
+    static constexpr int max_local_length = 14;
+    // Longest text a string may hold; growth past it is refused and logged.
+    static constexpr int max_length = 0x3FFFFFF0;
+
+    bx_string();
+    bx_string(const char* text);  // null gives ""
+    bx_string(const char* data, int count);
+    bx_string(const bx_string& other);
+    bx_string(bx_string&& other) noexcept;
+    ~bx_string();
+
+    operator const char*() const { return c_str(); }
+    const char* c_str() const { return is_local() ? m_local : m_heap.buffer; }
+
+    int size() const { return is_local() ? m_mode - 1 : m_heap.size - 1; }
+    int length() const { return size(); }
+    // Bytes allocated for a heap text; 0 while the text is inline.
+    int capacity() const { return is_local() ? 0 : m_heap.capacity; }
+    bool is_local() const { return m_mode != heap_mode; }
+
+    // No bound check: 0 <= index <= size() is the caller's duty.
+    char& operator[](int index) { return data()[index]; }
+    const char& operator[](int index) const { return c_str()[index]; }
+
+    // Sets the length to new_length and writes the NUL there; bytes between an old and a longer new
+    // length are unspecified until the caller writes them. False (string unchanged) when the length
+    // is negative, past max_length, or memory is exhausted.
+    bool resize(int new_length);
+    void clear();
+
+    bx_string& operator=(const char* text);  // null leaves the string unchanged
+    bx_string& operator=(const bx_string& other);
+    bx_string& operator=(bx_string&& other) noexcept;
+    bx_string& operator+=(const char* text);
+    bx_string& operator+=(const bx_string& other);
+    bx_string& operator+=(char c);  // a NUL appends nothing
+    bx_string operator+(const char* text) const;
+
+    // Removes count bytes at index; the caller keeps index + count within the length.
+    void erase(int index, int count);
+    void insert(int index, char c);
+
+    // Byte-wise comparisons over unsigned bytes, like strcmp.
+    bool operator==(const char* text) const;
+    bool operator==(const bx_string& other) const;
+    bool operator!=(const char* text) const { return !(*this == text); }
+    bool operator!=(const bx_string& other) const { return !(*this == other); }
+    bool operator<(const char* text) const;
+    bool operator<(const bx_string& other) const { return *this < other.c_str(); }
+    bool operator>(const char* text) const;
+    bool operator>(const bx_string& other) const { return *this > other.c_str(); }
+
+    // ASCII case-insensitive comparison over unsigned bytes: negative, zero or positive.
+    static int stricmp(const char* a, const char* b);
+
+    // UTF-8 encodes c (1 to 6 bytes) and appends it.
+    void append_wide_char(uint16_t c);
+    void append_wide_char(uint32_t c);
+    // Replaces *out by the UTF-8 text of a NUL-terminated wide string. In the 16-bit form a
+    // surrogate pair becomes one 4-byte sequence and a lone surrogate U+FFFD.
+    static void encode_utf8_from_wchar(bx_string* out, const uint32_t* wstr);
+    static void encode_utf8_from_wchar(bx_string* out, const uint16_t* wstr);
+
+    // Characters in the first byte_count bytes of text (the character reaching the limit counts).
+    static int utf8_char_count(const char* text, int byte_count);
+    int utf8_length() const { return utf8_char_count(c_str(), size()); }
+    // The code of the character at a character index; 0 when the text ends first.
+    uint32_t utf8_char_at(int index) const;
+    // ASCII letters are mapped; every other character is kept as it was (as whole UTF-8).
+    bx_string utf8_to_upper() const;
+    bx_string utf8_to_lower() const;
+    // Characters from index start up to, not including, index end; empty when start is past the
+    // text or end <= start.
+    bx_string utf8_substring(int start, int end) const;
+
+    const bx_stringi& to_bx_stringi() const;
+
+    // printf-style formatting through a 500-byte buffer (longer output is cut to 499 bytes).
+    static bx_string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+private:
+    static constexpr uint8_t heap_mode = 255;
+    char* data() { return is_local() ? m_local : m_heap.buffer; }
+    void assign(const char* text, int count);
+
+    uint8_t m_mode;  // 1..15: inline length + 1; 255: heap
+    union {
+        char m_local[15];
+        struct {
+            int32_t size;      // length + 1
+            int32_t capacity;  // bytes allocated
+            char* buffer;
+        } m_heap;
+    };
+};
+
+inline bool operator==(const char* text, const bx_string& s) { return s == text; }
+inline bool operator!=(const char* text, const bx_string& s) { return s != text; }
+
+// The same text, compared and hashed without case.
+class bx_stringi {
+public:
+    bx_stringi() = default;
+    bx_stringi(const char* text) : m_string(text) {}
+    bx_stringi(const bx_string& s) : m_string(s) {}
+
+    bx_stringi& operator=(const char* text) {
+        m_string = text;
+        return *this;
+    }
+    bx_stringi& operator=(const bx_string& s) {
+        m_string = s;
+        return *this;
+    }
+
+    operator bx_string() const { return m_string; }
+    const bx_string& to_bx_string() const { return m_string; }
+    const char* c_str() const { return m_string.c_str(); }
+    int size() const { return m_string.size(); }
+    int length() const { return m_string.size(); }
+
+    bool operator==(const bx_stringi& other) const {
+        return bx_string::stricmp(c_str(), other.c_str()) == 0;
+    }
+    bool operator==(const char* text) const {
+        return bx_string::stricmp(c_str(), text ? text : "") == 0;
+    }
+    bool operator!=(const bx_stringi& other) const { return !(*this == other); }
+    bool operator!=(const char* text) const { return !(*this == text); }
+
+private:
+    bx_string m_string;
+};
+
+static_assert(sizeof(bx_stringi) == sizeof(bx_string));
+
+// ASCII lower case of one byte, independent of the locale.
+inline unsigned char bx_fold_ascii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+}  // namespace flash

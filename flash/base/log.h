@@ -1,0 +1,32 @@
+#pragma once
+// The engine log: printf-style messages handed to one replaceable callback, with an error flag
+// for the error channel, and the engine-wide verbose flags that gate the engine's detail lines.
+// Any thread may log at the same time: each call formats into its own buffer.
+
+namespace flash {
+
+// Receives one formatted message; is_error is set for log_error.
+typedef void (*log_callback)(bool is_error, const char* text);
+
+// Replaces the callback; null silences the log. At start a callback is installed that writes
+// messages to standard output and errors to standard error.
+void register_log_callback(log_callback callback);
+log_callback get_log_callback();
+
+// Formats at most 499 characters (longer output is cut) and hands them to the callback.
+// Nothing is formatted while no callback is registered.
+void log_msg(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void log_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The size of the per-message buffer, terminating NUL included.
+constexpr int log_buffer_size = 500;
+
+// Engine-wide verbose flags, all false at start. The player's instance methods set the same flags.
+void set_verbose_action(bool on);
+void set_verbose_parse(bool on);
+bool get_verbose_action();
+bool get_verbose_parse();
+// Only read by the engine; nothing sets it, so it stays false.
+bool get_verbose_debug();
+
+}  // namespace flash

@@ -1,0 +1,176 @@
+#include "flash/base/bx_string.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "flash/base/log.h"
+
+using flash::bx_string;
+using flash::bx_stringi;
+
+namespace {
+
+std::string bytes(const bx_string& s) { return std::string(s.c_str(), s.size()); }
+
+// Silences the engine log for one test (refused sizes log an error).
+struct QuietLog {
+    QuietLog() : previous(flash::get_log_callback()) { flash::register_log_callback(nullptr); }
+    ~QuietLog() { flash::register_log_callback(previous); }
+    flash::log_callback previous;
+};
+
+TEST(BxString, InlineUpToFourteenBytesThenHeapWithRoundedCapacity) {
+    bx_string s("abcdefghijklmn");  // 14 bytes
+    EXPECT_TRUE(s.is_local());
+    EXPECT_EQ(s.size(), 14);
+    s += 'o';
+    EXPECT_FALSE(s.is_local());
+    EXPECT_EQ(s.capacity(), 16);
+    EXPECT_EQ(bytes(s), "abcdefghijklmno");
+    s += "p";
+    EXPECT_EQ(s.capacity(), 32);
+    s.erase(14, 2);
+    EXPECT_TRUE(s.is_local());
+    EXPECT_EQ(bytes(s), "abcdefghijklmn");
+
+    bx_string fresh;
+    EXPECT_TRUE(fresh.is_local());
+    EXPECT_EQ(fresh.size(), 0);
+    EXPECT_STREQ(fresh.c_str(), "");
+}
+
+TEST(BxString, ResizeGrowsAndShrinksTheHeapBuffer) {
+    bx_string s;
+    ASSERT_TRUE(s.resize(40));
+    EXPECT_EQ(s.capacity(), 48);
+    for (int i = 0; i < 40; ++i) s[i] = static_cast<char>('a' + i % 26);
+    ASSERT_TRUE(s.resize(20));
+    EXPECT_EQ(s.capacity(), 32);
+    EXPECT_EQ(s.size(), 20);
+    EXPECT_EQ(s[20], 0);
+    EXPECT_EQ(bytes(s), "abcdefghijklmnopqrst");
+    ASSERT_TRUE(s.resize(3));
+    EXPECT_TRUE(s.is_local());
+    EXPECT_EQ(bytes(s), "abc");
+    s.clear();
+    EXPECT_EQ(s.size(), 0);
+    bx_string big(std::string(100, 'x').c_str());
+    big.clear();
+    EXPECT_TRUE(big.is_local());
+    EXPECT_STREQ(big.c_str(), "");
+}
+
+TEST(BxString, GrowthPastTheLimitIsRefusedAndLeavesTheString) {
+    QuietLog quiet;
+    bx_string s("keep me");
+    EXPECT_FALSE(s.resize(bx_string::max_length + 1));
+    EXPECT_FALSE(s.resize(-1));
+    EXPECT_FALSE(s.resize(0x7FFFFFFF));
+    EXPECT_EQ(bytes(s), "keep me");
+}
+
+TEST(BxString, ConstructionAssignmentAndAppending) {
+    const char* none = nullptr;
+    bx_string s(none);
+    EXPECT_EQ(bytes(s), "");
+    s = "text";
+    s = none;
+    EXPECT_EQ(bytes(s), "text");
+    s = s;
+    EXPECT_EQ(bytes(s), "text");
+    s += s;
+    EXPECT_EQ(bytes(s), "texttext");
+    s += '\0';
+    EXPECT_EQ(s.size(), 8);
+    bx_string longer = s + " and a longer tail";
+    EXPECT_EQ(bytes(longer), "texttext and a longer tail");
+    longer += longer.c_str() + 9;  // appending a piece of itself
+    EXPECT_EQ(bytes(longer), "texttext and a longer tailand a longer tail");
+    bx_string copy(longer);
+    bx_string moved(std::move(copy));
+    EXPECT_EQ(moved, longer);
+    longer.insert(0, '>');
+    EXPECT_EQ(longer[0], '>');
+    EXPECT_EQ(longer.size(), moved.size() + 1);
+    bx_string cut("abcdef", 3);
+    EXPECT_EQ(bytes(cut), "abc");
+}
+
+TEST(BxString, ComparisonsAreByteWiseOverUnsignedBytes) {
+    const bx_string abc("abc");
+    EXPECT_TRUE(abc < "abd");
+    EXPECT_FALSE(abc < "abc");
+    EXPECT_FALSE(abc > "abc");
+    EXPECT_TRUE(bx_string("abd") > abc);
+    EXPECT_TRUE(bx_string("z") < "\xC3");  // 0xC3 sorts after every ASCII byte
+    EXPECT_TRUE(abc == "abc");
+    EXPECT_TRUE("abc" == abc);
+    EXPECT_TRUE(abc != "ABC");
+    EXPECT_EQ(abc, bx_string("abc"));
+    EXPECT_LT(bx_string::stricmp("ABC", "abd"), 0);
+    EXPECT_EQ(bx_string::stricmp("HeLLo", "hello"), 0);
+    EXPECT_NE(bx_string::stricmp("\xC3\x89", "\xC3\xA9"), 0);
+
+    EXPECT_TRUE(bx_stringi("Button_Play") == bx_stringi("button_play"));
+    EXPECT_TRUE(bx_stringi("abc") != bx_stringi("abd"));
+    EXPECT_EQ(&abc.to_bx_stringi().to_bx_string(), &abc);
+}
+
+TEST(BxString, Utf8LengthCharAtAndSubstring) {
+    const bx_string e_acute_a("\xC3\xA9" "a");
+    EXPECT_EQ(e_acute_a.utf8_length(), 2);
+    EXPECT_EQ(e_acute_a.utf8_char_at(0), 0xE9u);
+    EXPECT_EQ(e_acute_a.utf8_char_at(1), static_cast<uint32_t>('a'));
+    EXPECT_EQ(bx_string("abc").utf8_char_at(5), 0u);
+    EXPECT_EQ(bx_string::utf8_char_count("\xC3\xA9" "abc", 1), 1);  // the character reaching the limit counts
+    EXPECT_EQ(bx_string::utf8_char_count("abc", 0), 0);
+
+    const bx_string hello("h\xC3\xA9llo");
+    EXPECT_EQ(bytes(hello.utf8_substring(1, 3)), "\xC3\xA9l");
+    EXPECT_EQ(bytes(bx_string("abc").utf8_substring(2, 9)), "c");
+    EXPECT_EQ(bytes(bx_string("abc").utf8_substring(1, 1)), "");
+    EXPECT_EQ(bytes(bx_string("abc").utf8_substring(5, 9)), "");
+    EXPECT_EQ(bytes(bx_string("abc").utf8_substring(2, 1)), "");
+}
+
+TEST(BxString, CaseMappingKeepsNonAsciiCharactersWhole) {
+    const bx_string mixed("Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 x");
+    EXPECT_EQ(bytes(mixed.utf8_to_upper()), "CAF\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 X");
+    EXPECT_EQ(bytes(mixed.utf8_to_lower()), "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 x");
+    // Invalid bytes come back as U+FFFD, so the result is always valid UTF-8.
+    EXPECT_EQ(bytes(bx_string("A\xFF").utf8_to_lower()), "a\xEF\xBF\xBD");
+}
+
+TEST(BxString, WideStringsToUtf8) {
+    bx_string out("old text");
+    const uint16_t narrow[] = {0x41, 0xE9, 0x20AC, 0};
+    bx_string::encode_utf8_from_wchar(&out, narrow);
+    EXPECT_EQ(bytes(out), "A\xC3\xA9\xE2\x82\xAC");
+
+    const uint16_t pair[] = {0xD83D, 0xDE00, 0x21, 0};
+    bx_string::encode_utf8_from_wchar(&out, pair);
+    EXPECT_EQ(bytes(out), "\xF0\x9F\x98\x80!");
+    EXPECT_EQ(out.utf8_char_at(0), 0x1F600u);
+
+    const uint16_t lone[] = {0xD83D, 0x41, 0};
+    bx_string::encode_utf8_from_wchar(&out, lone);
+    EXPECT_EQ(bytes(out), "\xEF\xBF\xBD" "A");
+
+    const uint32_t wide[] = {0x1F600, 0x41, 0};
+    bx_string::encode_utf8_from_wchar(&out, wide);
+    EXPECT_EQ(bytes(out), "\xF0\x9F\x98\x80" "A");
+
+    bx_string appended;
+    appended.append_wide_char(static_cast<uint16_t>(0xE9));
+    appended.append_wide_char(static_cast<uint32_t>(0x1F600));
+    EXPECT_EQ(bytes(appended), "\xC3\xA9\xF0\x9F\x98\x80");
+}
+
+TEST(BxString, FormatCutsAt499Bytes) {
+    EXPECT_EQ(bytes(bx_string::format("%d-%s", 7, "x")), "7-x");
+    const std::string long_text(600, 'q');
+    EXPECT_EQ(bx_string::format("%s", long_text.c_str()).size(), 499);
+}
+
+}  // namespace
