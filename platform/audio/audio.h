@@ -97,7 +97,8 @@ public:
 class OutputStream : public RefCounted {
 public:
     virtual void play() = 0;
-    // Stops and keeps the position: play continues from it.
+    // Stops and keeps the position: play continues from it. A sound that played to its end stops
+    // there; play leaves it silent until reset.
     virtual void stop() = 0;
     virtual bool isPlaying() = 0;
     // Back to the start; a playing sound goes on playing from there.

@@ -80,7 +80,7 @@ public:
 
     bool playingLocked() const { return m_playing; }
 
-    // Adds `frames` stereo frames into acc; stops (rewound) at the end unless repeating.
+    // Adds `frames` stereo frames into acc; stops at the end unless repeating.
     void mixLocked(float* acc, int frames) {
         const float scale = 1.0f / static_cast<float>(kFracScale);
         for (int i = 0; i < frames; ++i) {
@@ -130,9 +130,12 @@ private:
         m_eof = false;
     }
 
+    // A sound that reached its end stays there, stopped: play does not restart it, reset does.
     void finish() {
         m_playing = false;
-        seekLocked(0);
+        int64_t length = m_source->getLength();
+        if (length >= 0 && m_pos > length) m_pos = length;
+        m_frac = 0;
     }
 
     // Makes frame `index` (at or after m_pos) present in the window; false past the end.

@@ -174,11 +174,15 @@ TEST(OutputStream, PlayStopResetRepeatVolume) {
         EXPECT_EQ(sound->getPosition(), 0);
         EXPECT_TRUE(sound->isPlaying());  // reset does not stop
 
-        // A one-shot stops at its end, rewound; the rest of the buffer is silent.
+        // A one-shot stops at its end and stays there; the rest of the buffer is silent.
         std::vector<int16_t> out = mix(device.get(), 12000);
         EXPECT_FALSE(sound->isPlaying());
-        EXPECT_EQ(sound->getPosition(), 0);
+        EXPECT_EQ(sound->getPosition(), 10000);
         for (size_t i = 2 * 10000; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
+        sound->play();
+        for (int16_t s : mix(device.get(), 500)) ASSERT_EQ(s, 0);
+        EXPECT_FALSE(sound->isPlaying());
+        sound->reset();
 
         // Repeating wraps round without a stop.
         sound->setRepeat(true);
