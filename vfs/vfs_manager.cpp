@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/attr_xml.h"
 #include "core/log_stream.h"
 #include "core/string_utils.h"
 #include "platform/files.h"
@@ -39,9 +40,26 @@ VFSManager::VFSManager() : m_factory(std::make_unique<ArchiveFactory>()) {
     for (const ArchiveInterface* kind :
          {&ArchiveFS::getInterface(), &ArchiveSMA1::getInterface(), &ArchiveSMA2::getInterface()})
         m_factory->registerCreator(kind->name(), kind);
+    // Attribute documents are looked up among the mounted files before the plain file system.
+    Attr::setFileLookup([this](const std::string& name, std::string& bytes) { return readWhole(name, bytes); });
+}
+
+bool VFSManager::readWhole(const std::string& name, std::string& bytes) const {
+    FilePtr file = findFile(name, kByName | kByPath);
+    if (!file) return false;
+    uint32_t size = file->size();
+    bytes.clear();
+    if (size > 0) {
+        const uint8_t* data = file->map(0, 0);
+        if (!data) return false;
+        bytes.assign(reinterpret_cast<const char*>(data), size);
+        file->release();
+    }
+    return true;
 }
 
 VFSManager::~VFSManager() {
+    Attr::setFileLookup(nullptr);
     std::lock_guard<std::mutex> mountLock(m_mountLock);
     std::unique_lock<std::shared_mutex> lock(m_tableLock);
     m_byName.clear();

@@ -63,6 +63,9 @@ public:
 
     void addFile(const FilePtr& file) override;
 
+    // The whole contents of the file found under `name` (bare name, then stored path).
+    bool readWhole(const std::string& name, std::string& bytes) const;
+
 private:
     using Table = std::map<std::string, FileList>;
 
