@@ -1,6 +1,8 @@
 #include "audio/media_center.h"
 
+#include "core/log_stream.h"
 #include "tests/audio/media_fixture.h"
+#include "vfs/vfs_manager.h"
 
 using MediaSystem::MediaCenter;
 using mediatest::World;
@@ -87,6 +89,30 @@ TEST_F(Center, NoAudioDeviceLogsAndGoesOnSilently) {
     World::noDevice = false;
     EXPECT_TRUE(m_center->playMusicTrack(0, true));
     EXPECT_EQ(m_center->playSound("click", false, false, false), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The default paths: files found through the mounted file system, sounds on SDL's output.
+TEST(MediaCenterSystem, PlaysFilesOfTheFileSystemOnTheRealOutput) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    testsupport::TempDir dir;
+    Tov::LogStream::setFile("media.log", false);
+    testsupport::writeFile("data/Music.ogg", mediatest::toneFile("b.ogg"));
+    testsupport::writeFile("data/click.ogg", mediatest::toneFile("blip.ogg"));
+    VFS::VFSManager vfs;
+    ASSERT_TRUE(vfs.mount("filesystem", "data"));
+    MediaCenter center(80.0f, 100.0f);
+    center.setPlaylist({"data\\music.OGG"});  // a stored path, any case
+    center.getSoundList()["click"] = "CLICK.ogg";
+    EXPECT_TRUE(center.playMusicTrack(0, true));
+    EXPECT_EQ(center.playSound("click", false, true, true), 0);
+    EXPECT_EQ(center.sndfxSystem()->slot(0).name, "click");
+    center.update(0.0f, true);
+    EXPECT_TRUE(center.musicChannel()->stream()->isPlaying());
 }
 
 }  // namespace
