@@ -1,0 +1,10 @@
+#pragma once
+// PNG, JPEG, BMP and TGA files through stb_image.
+#include "platform/image/image.h"
+
+namespace platform::image {
+
+bool readStbInfo(const uint8_t* data, size_t size, ImageInfo& out);
+Result decodeStb(const uint8_t* data, size_t size, Image& out);
+
+}  // namespace platform::image
