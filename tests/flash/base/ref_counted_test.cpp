@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "flash/base/array.h"
+#include "flash/base/hash.h"
 #include "flash/base/smart_ptr.h"
 
 using flash::gc_ptr;
@@ -90,6 +92,35 @@ TEST(RefCounted, CopiesGetTheirOwnCountAndProxy) {
     a = nullptr;
     EXPECT_EQ(wa.get_ptr(), nullptr);
     EXPECT_EQ(deaths, 1);
+}
+
+TEST(RefCounted, ContainersHoldAndReleaseCountedObjects) {
+    int deaths = 0;
+    {
+        // Counted keys, as in the object heap with its garbage flags.
+        flash::hash<gc_ptr<tracked>, bool> heap;
+        flash::array<gc_ptr<tracked>> list;
+        for (int i = 0; i < 40; ++i) {
+            gc_ptr<tracked> object(new tracked(&deaths));
+            heap.add(object, true);
+            list.push_back(object);
+        }
+        EXPECT_EQ(list[0]->get_ref_count(), 2);
+        heap.set(list[0], false);
+        bool flag = true;
+        ASSERT_TRUE(heap.get(list[0], &flag));
+        EXPECT_FALSE(flag);
+        list.clear();
+        EXPECT_EQ(deaths, 0);
+        for (auto it = heap.begin(); it != heap.end();) {
+            auto doomed = it;
+            ++it;
+            if (doomed.get_value()) heap.erase(doomed);
+        }
+        EXPECT_EQ(deaths, 39);
+        EXPECT_EQ(heap.size(), 1);
+    }
+    EXPECT_EQ(deaths, 40);
 }
 
 }  // namespace
