@@ -1,0 +1,202 @@
+#include "flash/movie/player.h"
+
+#include <ctime>
+
+#include "flash/base/bx_random.h"
+#include "flash/base/log.h"
+#include "flash/movie/name_tables.h"
+#include "flash/runtime/as_array.h"
+#include "flash/runtime/as_function.h"
+#include "flash/runtime/as_global.h"
+#include "flash/runtime/as_object.h"
+#include "flash/runtime/as_string.h"
+#include "platform/clock.h"
+
+namespace flash {
+
+namespace {
+
+int g_instance_count = 0;
+bool g_separate_thread = true;
+stringi_hash<as_value>* g_builtins[BUILTIN_COUNT] = {};
+
+as_value native(as_c_function_ptr func) { return as_value(new as_c_function(nullptr, func)); }
+
+void build_builtin_tables() {
+    struct entry {
+        int id;
+        const char* name;
+        as_c_function_ptr func;
+    };
+    static const entry entries[] = {
+        {BUILTIN_OBJECT_METHOD, "addProperty", as_object_addproperty},
+        {BUILTIN_OBJECT_METHOD, "registerClass", as_object_registerclass},
+        {BUILTIN_OBJECT_METHOD, "hasOwnProperty", as_object_hasownproperty},
+        {BUILTIN_OBJECT_METHOD, "watch", as_object_watch},
+        {BUILTIN_OBJECT_METHOD, "unwatch", as_object_unwatch},
+        {BUILTIN_OBJECT_METHOD, "addEventListener", as_object_addeventlistener},
+        {BUILTIN_NUMBER_METHOD, "toString", as_number_to_string},
+        {BUILTIN_NUMBER_METHOD, "valueOf", as_primitive_value_of},
+        {BUILTIN_BOOLEAN_METHOD, "toString", as_boolean_to_string},
+        {BUILTIN_BOOLEAN_METHOD, "valueOf", as_primitive_value_of},
+        {BUILTIN_STRING_METHOD, "toString", string_to_string},
+        {BUILTIN_STRING_METHOD, "fromCharCode", string_from_char_code},
+        {BUILTIN_STRING_METHOD, "charCodeAt", string_char_code_at},
+        {BUILTIN_STRING_METHOD, "concat", string_concat},
+        {BUILTIN_STRING_METHOD, "indexOf", string_index_of},
+        {BUILTIN_STRING_METHOD, "lastIndexOf", string_last_index_of},
+        {BUILTIN_STRING_METHOD, "slice", string_slice},
+        {BUILTIN_STRING_METHOD, "split", string_split},
+        {BUILTIN_STRING_METHOD, "substring", string_substring},
+        {BUILTIN_STRING_METHOD, "substr", string_substr},
+        {BUILTIN_STRING_METHOD, "toLowerCase", string_to_lower_case},
+        {BUILTIN_STRING_METHOD, "toUpperCase", string_to_upper_case},
+        {BUILTIN_STRING_METHOD, "charAt", string_char_at},
+        {BUILTIN_STRING_METHOD, "length", string_length},
+    };
+    for (const entry& e : entries) player::set_builtin(e.id, e.name, native(e.func));
+}
+
+void clear_builtin_tables() {
+    for (stringi_hash<as_value>*& table : g_builtins) {
+        delete table;
+        table = nullptr;
+    }
+}
+
+}  // namespace
+
+player::player() {
+    m_global = new as_object(this);
+    action_init();
+    if (g_instance_count == 0) build_builtin_tables();
+    ++g_instance_count;
+    const int steps = static_cast<int>(std::time(nullptr) & 0xFF);
+    for (int i = 0; i < steps; ++i) bx_random::next_random();
+}
+
+player::~player() {
+    set_root_link(nullptr, nullptr);
+    m_root_movie = static_cast<as_object*>(nullptr);
+    m_global = nullptr;
+    --g_instance_count;
+    clear_heap();
+    if (g_instance_count == 0) {
+        clear_builtin_tables();
+        action_clear();
+    }
+}
+
+bool player::get_builtin(int class_id, const bx_stringi& name, as_value* out) {
+    if (class_id < 0 || class_id >= BUILTIN_COUNT || !g_builtins[class_id]) return false;
+    return g_builtins[class_id]->get(name, out);
+}
+
+void player::set_builtin(int class_id, const bx_stringi& name, const as_value& value) {
+    if (class_id < 0 || class_id >= BUILTIN_COUNT) return;
+    if (!g_builtins[class_id]) g_builtins[class_id] = new stringi_hash<as_value>();
+    g_builtins[class_id]->set(name, value);
+}
+
+int player::get_instance_count() { return g_instance_count; }
+
+void player::mark_alive(as_object* obj) {
+    if (obj) m_heap.set(smart_ptr<as_object>(obj), false);
+}
+
+bool player::is_garbage(as_object* obj) const {
+    bool flag = false;
+    m_heap.get(smart_ptr<as_object>(obj), &flag);
+    return flag;
+}
+
+bool player::is_in_heap(as_object* obj) const {
+    return m_heap.find_index(smart_ptr<as_object>(obj)) >= 0;
+}
+
+void player::set_as_garbage() {
+    for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value() = true;
+}
+
+void player::clear_garbage() {
+    if (m_global) m_global->this_alive();
+    array<as_object*> garbage;
+    for (auto it = m_heap.begin(); it != m_heap.end(); ++it) {
+        if (it.get_value()) garbage.push_back(it.get_key().get_ptr());
+    }
+    // Cut the cycles first, while the heap still holds every candidate.
+    for (int i = 0; i < garbage.size(); ++i) {
+        as_object* obj = garbage[i];
+        if (obj->get_ref_count() > 1) {
+            hash<as_object*, bool> visited;
+            obj->clear_refs(&visited, obj);
+        }
+    }
+    for (int i = 0; i < garbage.size(); ++i) {
+        m_heap.erase(smart_ptr<as_object>(garbage[i]));
+    }
+}
+
+void player::clear_heap() {
+    // Each object goes in turn, so the frees run one at a time rather than as one cascade.
+    array<smart_ptr<as_object>> objects;
+    for (auto it = m_heap.begin(); it != m_heap.end(); ++it) objects.push_back(it.get_key());
+    m_heap.clear();
+    while (objects.size() > 0) {
+        as_object* obj = objects.back().get_ptr();
+        as_add_ref(obj);
+        objects.pop_back();
+        as_release(obj);
+    }
+}
+
+root* player::get_root() {
+    if (m_root_proxy && !m_root_proxy->is_alive()) set_root_link(nullptr, nullptr);
+    return m_root;
+}
+
+void player::set_root_link(root* r, weak_proxy* proxy) {
+    if (proxy) proxy->add_ref();
+    if (m_root_proxy) m_root_proxy->drop_ref();
+    m_root_proxy = proxy;
+    m_root = proxy ? r : nullptr;
+}
+
+as_object* player::get_root_movie() const { return m_root_movie.get_ptr(); }
+
+void player::set_root_movie(as_object* movie) { m_root_movie = movie; }
+
+void player::verbose_action(bool on) { set_verbose_action(on); }
+
+void player::verbose_parse(bool on) { set_verbose_parse(on); }
+
+bool player::use_separate_thread() { return g_separate_thread; }
+
+void player::set_separate_thread(bool on) { g_separate_thread = on; }
+
+void player::action_init() {
+    m_start_time = platform::monotonicMs();
+    mark_alive(m_global.get_ptr());
+    stringi_hash<as_value>& g = m_global->get_members();
+    auto function = [this](as_c_function_ptr func) {
+        return as_value(new as_c_function(this, func));
+    };
+    g.set("trace", function(as_global_trace));
+    g.set("Object", function(as_object_ctor));
+    g.set("Array", function(as_global_array_ctor));
+    g.set("String", as_value(string_class_init(this)));
+    g.set("Number", function(as_global_number_ctor));
+    g.set("Boolean", function(as_global_boolean_ctor));
+    as_object* capabilities = new as_object(this);
+    g.set("Capabilities", as_value(capabilities));
+    capabilities->get_members().set("version", as_value("WIN 9,0,45,0"));
+    g.set("parseFloat", function(as_global_parse_float));
+    g.set("parseInt", function(as_global_parse_int));
+    g.set("isNaN", function(as_global_isnan));
+}
+
+void player::action_clear() {
+    if (g_instance_count == 0) clear_standard_member_map();
+}
+
+}  // namespace flash

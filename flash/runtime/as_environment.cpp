@@ -1,0 +1,378 @@
+#include "flash/runtime/as_environment.h"
+
+#include <cstring>
+
+#include "flash/base/log.h"
+#include "flash/base/utf8.h"
+#include "flash/movie/name_tables.h"
+#include "flash/movie/player.h"
+#include "flash/runtime/as_function.h"
+
+namespace flash {
+
+namespace {
+
+const array<with_scope>& empty_with_stack() {
+    static const array<with_scope> empty;
+    return empty;
+}
+
+}  // namespace
+
+as_environment::as_environment(player* owner) : m_player(owner) {}
+
+as_environment::~as_environment() {}
+
+player* as_environment::get_player() const { return m_player.get_ptr(); }
+
+root* as_environment::get_root() const {
+    player* owner = get_player();
+    return owner ? owner->get_root() : nullptr;
+}
+
+as_value& as_environment::scratch() const {
+    m_scratch.set_undefined();
+    return m_scratch;
+}
+
+void as_environment::push(const as_value& value) {
+    if (m_stack_top < m_stack.size()) {
+        m_stack[m_stack_top] = value;
+    } else {
+        const int before = m_stack.size();
+        m_stack.push_back(value);
+        if (m_stack.size() == before) return;  // refused and logged by the array
+    }
+    ++m_stack_top;
+}
+
+void as_environment::push(double value) { push(as_value(value)); }
+void as_environment::push(float value) { push(as_value(value)); }
+void as_environment::push(int value) { push(as_value(value)); }
+void as_environment::push(bool value) { push(as_value(value)); }
+void as_environment::push(const char* text) { push(as_value(text ? text : "")); }
+void as_environment::push(const wchar_t* text) { push(as_value(text)); }
+
+void as_environment::push(const uint16_t* text) {
+    bx_string utf8;
+    if (text) bx_string::encode_utf8_from_wchar(&utf8, text);
+    push(as_value(utf8));
+}
+
+void as_environment::push(const bx_string& text) { push(as_value(text)); }
+void as_environment::push(as_object* object) { push(as_value(object)); }
+
+as_value as_environment::pop() {
+    if (m_stack_top <= 0) return as_value();
+    --m_stack_top;
+    as_value result(m_stack[m_stack_top]);
+    m_stack[m_stack_top].set_undefined();
+    return result;
+}
+
+as_value& as_environment::top(int n) { return bottom(m_stack_top - n - 1); }
+
+as_value& as_environment::bottom(int index) {
+    if (index < 0 || index >= m_stack_top) return scratch();
+    return m_stack[index];
+}
+
+void as_environment::drop(int n) {
+    if (n <= 0) return;
+    set_stack_size(n >= m_stack_top ? 0 : m_stack_top - n);
+}
+
+void as_environment::set_stack_size(int size) {
+    if (size < 0) size = 0;
+    if (size > m_stack.size()) size = m_stack.size();
+    for (int i = size; i < m_stack_top; ++i) m_stack[i].set_undefined();
+    m_stack_top = size;
+}
+
+void as_environment::set_target(as_object* target) { m_target = target; }
+
+as_value& as_environment::global_register(int n) {
+    if (n < 0 || n > 3) return scratch();
+    return m_global_register[n];
+}
+
+as_value& as_environment::get_register(int n) {
+    const int index = m_local_register.size() - n - 1;
+    as_value& slot = (index >= 0 && index < m_local_register.size()) ? m_local_register[index]
+                                                                       : scratch();
+    if (get_verbose_action()) {
+        log_msg("-------------- get_register(%d): %s at %p\n", n, slot.to_string(),
+                static_cast<void*>(&slot));
+    }
+    return slot;
+}
+
+void as_environment::set_register(int n, const as_value& value) {
+    const int index = m_local_register.size() - n - 1;
+    if (index < 0 || index >= m_local_register.size()) {
+        log_error("error: set_register(%d): no such local register\n", n);
+        return;
+    }
+    as_value& slot = m_local_register[index];
+    slot = value;
+    if (get_verbose_action()) {
+        log_msg("-------------- set_register(%d): %s at %p\n", n, slot.to_string(),
+                static_cast<void*>(&slot));
+    }
+}
+
+void as_environment::add_local_registers(int count) {
+    if (count <= 0) return;
+    m_local_register.resize(m_local_register.size() + count);
+}
+
+void as_environment::drop_local_registers(int count) {
+    if (count <= 0) return;
+    const int size = m_local_register.size() - count;
+    m_local_register.resize(size < 0 ? 0 : size);
+}
+
+int as_environment::find_local(const bx_string& name, bool ignore_barrier) const {
+    for (int i = m_local_frames.size() - 1; i >= 0; --i) {
+        const frame_slot& slot = m_local_frames[i];
+        if (slot.name.size() == 0) {
+            if (!ignore_barrier) return -1;
+            continue;
+        }
+        if (slot.name == name) return i;
+    }
+    return -1;
+}
+
+void as_environment::set_local(const bx_string& name, const as_value& value) {
+    const int index = find_local(name, false);
+    if (index >= 0) {
+        m_local_frames[index].value = value;
+    } else {
+        add_local(name, value);
+    }
+}
+
+void as_environment::declare_local(const bx_string& name) {
+    if (find_local(name, false) < 0) add_local(name, as_value());
+}
+
+void as_environment::add_local(const bx_string& name, const as_value& value) {
+    m_local_frames.push_back(frame_slot(name, value));
+}
+
+void as_environment::add_frame_barrier() { m_local_frames.push_back(frame_slot()); }
+
+void as_environment::set_local_frame_top(int size) {
+    if (size < 0) size = 0;
+    if (size < m_local_frames.size()) m_local_frames.resize(size);
+}
+
+bool as_environment::parse_path(const bx_string& var_path, bx_string* path, bx_string* var) {
+    const char* text = var_path.c_str();
+    const char* colon = std::strrchr(text, ':');
+    if (colon) {
+        if (var) *var = colon + 1;
+        int length = static_cast<int>(colon - text);
+        // A slash right before the colon goes, unless it is the whole path ("/:x").
+        if (length > 1 && text[length - 1] == '/') --length;
+        if (path) *path = bx_string(text, length);
+        return true;
+    }
+    const char* dot = std::strrchr(text, '.');
+    if (dot) {
+        if (path) *path = bx_string(text, static_cast<int>(dot - text));
+        if (var) *var = dot + 1;
+        return true;
+    }
+    return false;
+}
+
+as_object* as_environment::find_target(const as_value& path) const {
+    as_object* found = nullptr;
+    if (as_object* target = get_target()) found = target->find_target(path);
+    if (!found) {
+        player* owner = get_player();
+        as_object* global = owner ? owner->get_global() : nullptr;
+        if (global) found = global->find_target(path);
+    }
+    return found;
+}
+
+as_value as_environment::get_variable(const bx_string& var_path) const {
+    return get_variable(var_path, empty_with_stack());
+}
+
+as_value as_environment::get_variable(const bx_string& var_path,
+                                      const array<with_scope>& with_stack) const {
+    bx_string path, var;
+    if (!parse_path(var_path, &path, &var)) return get_variable_raw(var_path, with_stack);
+    as_object* target = find_target(as_value(path));
+    if (!target) {
+        if (get_verbose_action()) log_msg("find_target(\"%s\") failed\n", path.c_str());
+        return as_value();
+    }
+    as_keep_alive keep(target);
+    as_value result;
+    target->get_member(var, &result);
+    return result;
+}
+
+as_value as_environment::get_variable_raw(const bx_string& name,
+                                          const array<with_scope>& with_stack) const {
+    as_value result;
+    for (int i = with_stack.size() - 1; i >= 0; --i) {
+        as_object* object = with_stack[i].object.get_ptr();
+        if (object && object->get_member(name, &result)) return result;
+    }
+    const int local = find_local(name, true);
+    if (local >= 0) return m_local_frames[local].value;
+    as_object* target = get_target();
+    if (target && target->get_member(name, &result)) return result;
+    player* owner = get_player();
+    switch (get_standard_member(name)) {
+        case MTHIS:
+            result.set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);
+            return result;
+        case M_ROOT:
+        case M_LEVEL0:
+            result.set_as_object(owner ? owner->get_root_movie() : nullptr);
+            return result;
+        case M_GLOBAL:
+            result.set_as_object(owner ? owner->get_global() : nullptr);
+            return result;
+        default:
+            break;
+    }
+    as_object* global = owner ? owner->get_global() : nullptr;
+    if (global && global->get_member(name, &result)) return result;
+    if (get_verbose_action()) {
+        log_msg("get_variable_raw(\"%s\") failed, returning UNDEFINED.\n", name.c_str());
+    }
+    return as_value();
+}
+
+void as_environment::set_variable(const bx_string& var_path, const as_value& value) {
+    set_variable(var_path, value, empty_with_stack());
+}
+
+void as_environment::set_variable(const bx_string& var_path, const as_value& value,
+                                  const array<with_scope>& with_stack) {
+    if (get_verbose_action()) {
+        log_msg("-------------- %s = %s\n", var_path.c_str(), value.to_string());
+    }
+    bx_string path, var;
+    if (!parse_path(var_path, &path, &var)) {
+        set_variable_raw(var_path, value, with_stack);
+        return;
+    }
+    as_object* target = get_target();
+    as_object* found = target ? target->find_target(as_value(path)) : nullptr;
+    if (found && found->is(as_object::CHARACTER)) found->set_member(var, value);
+}
+
+void as_environment::set_variable_raw(const bx_string& name, const as_value& value,
+                                      const array<with_scope>& with_stack) {
+    for (int i = with_stack.size() - 1; i >= 0; --i) {
+        as_object* object = with_stack[i].object.get_ptr();
+        if (object && object->get_member(name, nullptr)) {
+            object->set_member(name, value);
+            return;
+        }
+    }
+    const int local = find_local(name, true);
+    if (local >= 0) {
+        m_local_frames[local].value = value;
+        return;
+    }
+    if (as_object* target = get_target()) {
+        target->set_member(name, value);
+        return;
+    }
+    add_local(name, value);
+    log_error("can't set_variable_raw %s=%s, target is NULL, it's assumed as local\n",
+              name.c_str(), value.to_string());
+    if (get_verbose_action()) log_msg("probably you forgot to declare variable '%s'\n", name.c_str());
+}
+
+int as_environment::get_file_type(const char* url) {
+    if (!url) return 0;
+    const int chars = bx_string::utf8_char_count(url, static_cast<int>(std::strlen(url)));
+    if (chars < 5) return 0;
+    // The last four characters.
+    const char* p = url;
+    for (int i = 0; i < chars - 4; ++i) utf8_decode_next_char(&p);
+    if (bx_string::stricmp(p, ".swf") == 0) return 1;
+    if (bx_string::stricmp(p, ".jpg") == 0) return 2;
+    if (bx_string::stricmp(p, ".3ds") == 0) return 3;
+    return 0;
+}
+
+void as_environment::load_file(const char* url, const as_value& target_path) {
+    as_object* target = find_target(target_path);
+    if (!target) {
+        log_error("load_file: target %s is't found\n", target_path.to_string());
+        return;
+    }
+    switch (get_file_type(url)) {
+        case 1:
+        case 2:
+            // Movies and images are placed into targets by the movie side of the engine, which
+            // this runtime does not reach yet.
+            log_error("error: load_file: can't load '%s' into %s: no movie loader\n",
+                      url ? url : "", target_path.to_string());
+            break;
+        case 3:
+            log_error("flash is not linked to lib3ds -- can't load 3DS file\n");
+            break;
+        default:
+            break;
+    }
+}
+
+void as_environment::push_scope(const as_value& value) { m_scope_stack.push_back(value); }
+
+as_value as_environment::pop_scope() {
+    if (m_scope_stack.size() == 0) return as_value();
+    as_value result(m_scope_stack.back());
+    m_scope_stack.pop_back();
+    return result;
+}
+
+as_value& as_environment::get_scope(int index_from_bottom) {
+    if (index_from_bottom < 0 || index_from_bottom >= m_scope_stack.size()) return scratch();
+    return m_scope_stack[index_from_bottom];
+}
+
+bool as_environment::find_scope_member(const bx_stringi& name, as_value* out) const {
+    for (int i = m_scope_stack.size() - 1; i >= 0; --i) {
+        if (m_scope_stack[i].get_member(name, out)) return true;
+    }
+    return false;
+}
+
+bool as_environment::find_scope_owner(const bx_stringi& name, as_value* owner) const {
+    for (int i = m_scope_stack.size() - 1; i >= 0; --i) {
+        if (m_scope_stack[i].find_property(name, owner)) return true;
+    }
+    return false;
+}
+
+void as_environment::clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr) {
+    auto clear_value = [&](as_value& v) {
+        as_object* object = v.to_object();
+        if (!object) return;
+        if (object == this_ptr) {
+            v.set_undefined();
+        } else {
+            object->clear_refs(visited, this_ptr);
+        }
+    };
+    for (int i = 0; i < m_stack.size(); ++i) clear_value(m_stack[i]);
+    for (as_value& r : m_global_register) clear_value(r);
+    for (int i = 0; i < m_local_register.size(); ++i) clear_value(m_local_register[i]);
+    for (int i = 0; i < m_local_frames.size(); ++i) clear_value(m_local_frames[i].value);
+    if (m_target.get_ptr() == this_ptr) m_target = nullptr;
+}
+
+}  // namespace flash

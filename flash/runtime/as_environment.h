@@ -1,0 +1,146 @@
+#pragma once
+// The context in which action code and native methods run: the value stack, the four global
+// registers, the local registers, the local variables with their frame barriers, the with stack
+// and scope stack, the target object and a weak link to the player. It resolves variable names
+// and slash, colon and dot paths to objects and members.
+#include <cstdint>
+
+#include "flash/base/array.h"
+#include "flash/base/bx_string.h"
+#include "flash/base/hash.h"
+#include "flash/base/smart_ptr.h"
+#include "flash/runtime/as_object.h"
+#include "flash/runtime/as_value.h"
+
+namespace flash {
+
+class player;
+class root;
+
+// One entry of the with stack: the object whose members come first, until the block ends.
+struct with_scope {
+    smart_ptr<as_object> object;
+    int block_end = 0;
+
+    with_scope() = default;
+    with_scope(as_object* obj, int end) : object(obj), block_end(end) {}
+};
+
+class as_environment {
+public:
+    // A local variable; an entry with an empty name is the barrier that opens a function's frame.
+    struct frame_slot {
+        bx_string name;
+        as_value value;
+
+        frame_slot() = default;
+        frame_slot(const bx_string& n, const as_value& v) : name(n), value(v) {}
+    };
+
+    explicit as_environment(player* owner);
+    as_environment(const as_environment&) = delete;
+    as_environment& operator=(const as_environment&) = delete;
+    ~as_environment();
+
+    player* get_player() const;
+    root* get_root() const;
+
+    // Value stack.
+    void push(const as_value& value);
+    void push_val(const as_value& value) { push(value); }
+    void push(double value);
+    void push(float value);
+    void push(int value);
+    void push(bool value);
+    void push(const char* text);
+    void push(const wchar_t* text);
+    void push(const uint16_t* text);
+    void push(const bx_string& text);
+    void push(as_object* object);
+    // The top value, which leaves the stack; an empty stack gives undefined.
+    as_value pop();
+    // The slot n places below the topmost value; outside the stack a fresh undefined value.
+    as_value& top(int n);
+    // The slot at an absolute stack index; outside the stack a fresh undefined value.
+    as_value& bottom(int index);
+    void set_top_bool(bool value) { top(0).set_bool(value); }
+    void set_top_float(float value) { top(0).set_double(value); }
+    void set_top_double(double value) { top(0).set_double(value); }
+    // Lowers the top by n (never below 0) and clears the slots above it.
+    void drop(int n);
+    int get_top_index() const { return m_stack_top - 1; }
+    int get_stack_size() const { return m_stack_top; }
+    // Sets the number of values on the stack; slots above it are cleared.
+    void set_stack_size(int size);
+
+    // Target.
+    void set_target(as_object* target);
+    as_object* get_target() const { return m_target.get_ptr(); }
+
+    // Registers: global registers 0 to 3, and the local registers of the running functions
+    // (register n of the current one is the entry n places below the end).
+    as_value& global_register(int n);
+    as_value& get_register(int n);
+    void set_register(int n, const as_value& value);
+    // Reserves count local registers for a function; release lowers them again.
+    void add_local_registers(int count);
+    void drop_local_registers(int count);
+    int get_local_register_count() const { return m_local_register.size(); }
+
+    // Local variables.
+    int find_local(const bx_string& name, bool ignore_barrier) const;
+    void set_local(const bx_string& name, const as_value& value);
+    void declare_local(const bx_string& name);
+    void add_local(const bx_string& name, const as_value& value);
+    void add_frame_barrier();
+    int get_local_frame_top() const { return m_local_frames.size(); }
+    void set_local_frame_top(int size);
+    const frame_slot& get_local(int index) const { return m_local_frames[index]; }
+
+    // Variables.
+    as_value get_variable(const bx_string& var_path, const array<with_scope>& with_stack) const;
+    as_value get_variable(const bx_string& var_path) const;
+    as_value get_variable_raw(const bx_string& name, const array<with_scope>& with_stack) const;
+    void set_variable(const bx_string& var_path, const as_value& value,
+                      const array<with_scope>& with_stack);
+    void set_variable(const bx_string& var_path, const as_value& value);
+    void set_variable_raw(const bx_string& name, const as_value& value,
+                          const array<with_scope>& with_stack);
+    // Splits "path:var" or "path.var"; false when there is neither.
+    static bool parse_path(const bx_string& var_path, bx_string* path, bx_string* var);
+    // Resolves a path from the target, then from the global object.
+    as_object* find_target(const as_value& path) const;
+
+    // The file type of a url: 1 ".swf", 2 ".jpg", 3 ".3ds", else 0.
+    static int get_file_type(const char* url);
+    // Loads a movie or image into the target named by target_path.
+    void load_file(const char* url, const as_value& target_path);
+
+    // Scope stack of the ActionScript 3 interpreter.
+    void push_scope(const as_value& value);
+    as_value pop_scope();
+    int get_scope_size() const { return m_scope_stack.size(); }
+    as_value& get_scope(int index_from_bottom);
+    // From the top down: the first scope whose member lookup succeeds gives the member.
+    bool find_scope_member(const bx_stringi& name, as_value* out) const;
+    // From the top down: the first scope whose property lookup succeeds gives the owner.
+    bool find_scope_owner(const bx_stringi& name, as_value* owner) const;
+
+    // Drops the environment's references to this_ptr (part of cutting a garbage cycle).
+    void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr);
+
+private:
+    as_value& scratch() const;
+
+    array<as_value> m_stack;
+    int m_stack_top = 0;
+    as_value m_global_register[4];
+    array<as_value> m_local_register;
+    smart_ptr<as_object> m_target;
+    array<frame_slot> m_local_frames;
+    weak_ptr<player> m_player;
+    array<as_value> m_scope_stack;
+    mutable as_value m_scratch;
+};
+
+}  // namespace flash

@@ -1,0 +1,536 @@
+#include "flash/runtime/as_object.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "flash/base/log.h"
+#include "flash/movie/event_id.h"
+#include "flash/movie/name_tables.h"
+#include "flash/movie/player.h"
+#include "flash/runtime/as_environment.h"
+#include "flash/runtime/as_function.h"
+
+namespace flash {
+
+namespace {
+
+// A prototype chain longer than this is taken for a cycle.
+constexpr int max_chain_length = 1 << 23;
+
+// The objects whose members the running marking or cutting pass still has to visit. A nested
+// call only queues its object, so deep object graphs are walked in a loop.
+thread_local array<as_object*>* t_alive_pending = nullptr;
+thread_local array<as_object*>* t_clear_pending = nullptr;
+
+bx_string address_text(const void* p) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%016llX",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+    return bx_string(buffer);
+}
+
+void log_chain_too_long(const char* where) {
+    log_error("error: %s: prototype chain too long (a cycle?)\n", where);
+}
+
+}  // namespace
+
+as_object::as_object(player* owner) : m_player(owner) {}
+
+as_object::~as_object() {
+    delete m_watches;
+    m_watches = nullptr;
+    as_object* proto = m_proto;
+    m_proto = nullptr;
+    m_members.clear();
+    as_release(proto);
+}
+
+bool as_object::is(int class_id) const { return class_id == OBJECT; }
+
+const char* as_object::to_string() { return "[object Object]"; }
+
+double as_object::to_number() {
+    const char* text = to_string();
+    if (!text) return 0.0;
+    double d;
+    string_to_number(&d, text);
+    return d;
+}
+
+bool as_object::to_bool() { return true; }
+
+const char* as_object::type_of() { return "object"; }
+
+bool as_object::set_member(const bx_stringi& name, const as_value& value) {
+    as_value new_value(value);
+    new_value.set_flags(0);
+    // A getter/setter member (own or inherited) takes the write through its setter.
+    if (const as_value* slot = lookup_raw(name)) {
+        if (slot->is_property()) {
+            as_value property(*slot);
+            property.set_property_target(this);
+            property.set_property(new_value);
+            return true;
+        }
+    }
+    as_value old;
+    const bool had = m_watches && get_member(name, &old);
+    if (m_watches) {
+        const int index = m_watches->find_index(name);
+        if (index >= 0) {
+            watch_entry& entry = m_watches->entry_at(index).value();
+            as_object* func_object = entry.func.get_ptr();
+            // A watch that writes its own member does not run again for that write.
+            if (func_object && func_object->is(FUNCTION) && !entry.running) {
+                entry.running = true;
+                as_keep_alive keep_this(this);
+                smart_ptr<as_object> keep_func(func_object);
+                as_environment env(get_player());
+                env.push(entry.user_data);
+                env.push(new_value);
+                env.push(had ? old : as_value());
+                env.push(as_value(name.to_bx_string()));
+                new_value.set_undefined();
+                as_value this_value(this);
+                fn_call fn(&new_value, this, &env, 4, env.get_top_index(), &this_value);
+                (*static_cast<as_function*>(func_object))(fn);
+                new_value.set_flags(0);
+                // The callback may have changed the watch table.
+                const int after = m_watches ? m_watches->find_index(name) : -1;
+                if (after >= 0) m_watches->entry_at(after).value().running = false;
+            }
+        }
+    }
+    const int index = m_members.find_index(name);
+    if (index >= 0) {
+        as_value& member = m_members.entry_at(index).value();
+        const int flags = member.get_flags();
+        if (flags & AS_READ_ONLY) return true;
+        // Flags belong to the member: the written value brings none.
+        member = new_value;
+        member.set_flags(flags);
+    } else {
+        m_members.add(name, new_value);
+    }
+    return true;
+}
+
+const as_value* as_object::lookup_raw(const bx_stringi& name, as_object** character) {
+    int steps = 0;
+    for (as_object* o = this; o; o = o->get_proto()) {
+        if (++steps > max_chain_length) {
+            log_chain_too_long("as_object::get_member");
+            return nullptr;
+        }
+        if (o != this && o->is(CHARACTER)) {
+            // A displayed object answers its own special members.
+            if (character) *character = o;
+            return nullptr;
+        }
+        const int index = o->m_members.find_index(name);
+        if (index >= 0) return &o->m_members.entry_at(index).value();
+    }
+    return nullptr;
+}
+
+bool as_object::get_member(const bx_stringi& name, as_value* value) {
+    if (player::get_builtin(BUILTIN_OBJECT_METHOD, name, value)) return true;
+    as_object* character = nullptr;
+    const as_value* slot = lookup_raw(name, &character);
+    if (!slot) {
+        if (!character) return false;
+        as_value found;
+        if (!character->get_member(name, &found)) return false;
+        if (value) *value = found;
+        return true;
+    }
+    if (!value) return true;
+    if (slot->is_property()) {
+        // An inherited getter runs on the object first asked.
+        as_value bound(*slot);
+        bound.set_property_target(this);
+        *value = bound;
+    } else {
+        *value = *slot;
+    }
+    return true;
+}
+
+bool as_object::find_property(const bx_stringi& name, as_value* owner) {
+    if (get_member(name, nullptr)) {
+        if (owner) owner->set_as_object(this);
+        return true;
+    }
+    int steps = 0;
+    for (as_object* o = this; o; o = o->get_proto()) {
+        if (++steps > max_chain_length) {
+            log_chain_too_long("as_object::find_property");
+            return false;
+        }
+        as_object* cls = o->get_class();
+        const array<as3_trait>* traits = cls ? cls->get_traits() : nullptr;
+        if (!traits) continue;
+        for (const as3_trait& trait : *traits) {
+            if (trait.name == name.to_bx_string()) {
+                if (trait.flags != 0) return false;
+                if (owner) owner->set_as_object(o);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool as_object::on_event(const event_id& event) {
+    const bx_string& name = get_function_name(event);
+    if (name.size() == 0) return false;
+    as_value method;
+    if (!get_member(name, &method)) return false;
+    as_keep_alive keep(this);
+    as_environment env(get_player());
+    const int nargs = event.m_args ? event.m_args->size() : 0;
+    for (int i = nargs - 1; i >= 0; --i) env.push((*event.m_args)[i]);
+    call_method(method, &env, as_value(this), nargs, env.get_top_index());
+    return true;
+}
+
+void as_object::enumerate(as_environment* env) {
+    if (!env) return;
+    for (auto it = m_members.begin(); it != m_members.end(); ++it) {
+        if (it.get_value().get_flags() & AS_DONT_ENUM) continue;
+        const bx_string& name = it.get_key().to_bx_string();
+        env->push(as_value(name));
+        if (get_verbose_action()) log_msg("-------------- enumerate - push: %s\n", name.c_str());
+    }
+}
+
+as_object* as_object::get_proto() { return m_proto; }
+
+void as_object::set_proto(as_object* proto) {
+    if (proto == m_proto) return;
+    as_add_ref(proto);
+    as_object* old = m_proto;
+    m_proto = proto;
+    as_release(old);
+}
+
+bool as_object::watch(const bx_string& name, as_function* func, const as_value& user_data) {
+    if (!func) return false;
+    if (!m_watches) m_watches = new stringi_hash<watch_entry>();
+    watch_entry entry;
+    entry.func = func;
+    entry.user_data = user_data;
+    m_watches->set(name, entry);
+    return true;
+}
+
+bool as_object::unwatch(const bx_string& name) {
+    if (!m_watches) return false;
+    return m_watches->erase(name);
+}
+
+void as_object::clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr) {
+    if (!visited) return;
+    if (visited->find_index(this) >= 0) return;
+    visited->add(this, true);
+    if (t_clear_pending) {
+        t_clear_pending->push_back(this);
+        return;
+    }
+    array<as_object*> pending;
+    t_clear_pending = &pending;
+    pending.push_back(this);
+    while (pending.size() > 0) {
+        as_object* object = pending.back();
+        pending.pop_back();
+        for (auto it = object->m_members.begin(); it != object->m_members.end(); ++it) {
+            as_value& member = it.get_value();
+            if (member.is_object()) {
+                as_object* target = member.to_object();
+                if (!target) continue;
+                if (target == this_ptr) {
+                    member.set_undefined();
+                } else {
+                    target->clear_refs(visited, this_ptr);
+                }
+            } else if (member.is_property() && member.get_property_target() == this_ptr) {
+                member.set_property_target(nullptr);
+            }
+        }
+    }
+    t_clear_pending = nullptr;
+}
+
+void as_object::this_alive() {
+    player* owner = get_player();
+    if (!owner) return;
+    // Objects the heap does not know yet are entered, so whatever they reach is kept too.
+    if (owner->is_in_heap(this) && !owner->is_garbage(this)) return;
+    owner->mark_alive(this);
+    if (t_alive_pending) {
+        t_alive_pending->push_back(this);
+        return;
+    }
+    array<as_object*> pending;
+    t_alive_pending = &pending;
+    pending.push_back(this);
+    while (pending.size() > 0) {
+        as_object* object = pending.back();
+        pending.pop_back();
+        if (as_object* proto = object->get_proto()) proto->this_alive();
+        for (auto it = object->m_members.begin(); it != object->m_members.end(); ++it) {
+            const as_value& member = it.get_value();
+            if (as_object* child = member.to_object()) {
+                child->this_alive();
+            } else if (as_property* property = member.to_property()) {
+                if (property->get_getter()) property->get_getter()->this_alive();
+                if (property->get_setter()) property->get_setter()->this_alive();
+            }
+        }
+    }
+    t_alive_pending = nullptr;
+}
+
+void as_object::alive() {
+    if (player* owner = get_player()) owner->mark_alive(this);
+}
+
+void as_object::copy_to(as_object* target) {
+    if (!target) return;
+    // The target's watches and setters may change this table: walk a copy.
+    array<bx_stringi> names;
+    array<as_value> values;
+    for (auto it = m_members.begin(); it != m_members.end(); ++it) {
+        names.push_back(it.get_key());
+        values.push_back(it.get_value());
+    }
+    as_keep_alive keep(target);
+    for (int i = 0; i < names.size(); ++i) target->set_member(names[i], values[i]);
+}
+
+void as_object::dump() {
+    bx_string text;
+    dump(text);
+    log_msg("%s", text.c_str());
+}
+
+void as_object::dump(bx_string& out) {
+    const char* indent = "";
+    out += bx_string::format("%s*** object 0x%s ***\n", indent, address_text(this).c_str());
+    for (auto it = m_members.begin(); it != m_members.end(); ++it) {
+        const char* name = it.get_key().c_str();
+        const as_value& v = it.get_value();
+        if (v.is_property()) {
+            as_property* p = v.to_property();
+            out += bx_string::format(
+                "%s%s: <as_property 0x%s, target 0x%s, getter 0x%s, setter 0x%s>\n", indent, name,
+                address_text(p).c_str(), address_text(v.get_property_target()).c_str(),
+                address_text(p ? p->get_getter() : nullptr).c_str(),
+                address_text(p ? p->get_setter() : nullptr).c_str());
+        } else if (as_object* o = v.to_object()) {
+            const char* kind = o->is(S_FUNCTION)     ? "as_s_function"
+                               : o->is(AS3_FUNCTION) ? "as_3_function"
+                               : o->is(C_FUNCTION)   ? "as_c_function"
+                                                     : "as_object";
+            out += bx_string::format("%s%s: <%s 0x%s>\n", indent, name, kind,
+                                     address_text(o).c_str());
+        } else {
+            out += bx_string::format("%s%s: %s\n", indent, name, v.to_string());
+        }
+    }
+}
+
+root* as_object::get_root() {
+    player* owner = get_player();
+    return owner ? owner->get_root() : nullptr;
+}
+
+as_environment* as_object::get_environment() { return nullptr; }
+
+void as_object::advance(float) {}
+
+const array<as3_trait>* as_object::get_traits() const { return nullptr; }
+
+void as_object::builtin_member(const bx_stringi& name, const as_value& value) {
+    as_value v(value);
+    v.set_flags(AS_DONT_ENUM);
+    m_members.set(name, v);
+}
+
+void as_object::add_fixed_builtin(const bx_stringi& name, const as_value& value) {
+    if (m_members.find_index(name) >= 0) return;
+    as_value v(value);
+    v.set_flags(AS_DONT_ENUM);
+    m_members.add(name, v);
+}
+
+bool as_object::set_member_flags(const bx_stringi& name, int flags) {
+    const int index = m_members.find_index(name);
+    if (index < 0) return false;
+    m_members.entry_at(index).value().set_flags(flags);
+    return true;
+}
+
+player* as_object::get_player() const { return m_player.get_ptr(); }
+
+as_object* as_object::get_global() const {
+    player* owner = get_player();
+    return owner ? owner->get_global() : nullptr;
+}
+
+as_object* as_object::find_target(const as_value& path) {
+    if (path.is_object()) return path.to_object();
+    if (!path.is_string()) return nullptr;
+    const bx_string whole = path.to_bx_string();
+    const char* s = whole.c_str();
+    as_keep_alive keep(this);
+    as_object* current = this;
+    smart_ptr<as_object> hold;
+    for (;;) {
+        if (*s == 0) return current;
+        if (*s == '/') {
+            player* owner = get_player();
+            as_object* movie = owner ? owner->get_root_movie() : nullptr;
+            if (!movie) break;
+            hold = movie;
+            current = movie;
+            ++s;
+            continue;
+        }
+        const char* slash = std::strchr(s, '/');
+        const char* dot = std::strchr(s, '.');
+        if (!slash && (!dot || dot[1] == '.')) {
+            as_value v;
+            if (!current->get_member(bx_stringi(s), &v)) break;
+            return v.to_object();
+        }
+        const char* end = s;
+        while (*end && *end != '/' && *end != '.') ++end;
+        as_value v;
+        if (!current->get_member(bx_stringi(bx_string(s, static_cast<int>(end - s))), &v)) break;
+        as_object* next = v.to_object();
+        if (!next) break;
+        hold = next;
+        current = next;
+        s = *end ? end + 1 : end;
+    }
+    log_error("can't find target %s\n", whole.c_str());
+    return nullptr;
+}
+
+as_object* as_object::create_proto(const as_value& constructor) {
+    as_object* proto = new as_object(get_player());
+    set_proto(proto);
+    proto->set_inherited(get_inherited());
+    builtin_member(get_constructor_name(), constructor);
+    // The constructor's own prototype names its constructor for the chain of instance tests.
+    if (as_object* ctor = constructor.to_object()) {
+        as_value ctor_proto;
+        if (ctor->m_members.get("prototype", &ctor_proto)) {
+            as_object* cp = ctor_proto.to_object();
+            as_value inherited_ctor;
+            if (cp && cp != proto && cp->m_members.get(get_constructor_name(), &inherited_ctor)) {
+                proto->builtin_member(get_constructor_name(), inherited_ctor);
+            }
+        }
+    }
+    return proto;
+}
+
+bool as_object::instance_of(const as_function* ctor) {
+    if (!ctor) return false;
+    const bool native = ctor->is(C_FUNCTION);
+    int steps = 0;
+    for (as_object* o = this; o; o = o->get_proto()) {
+        if (++steps > max_chain_length) {
+            log_chain_too_long("as_object::instance_of");
+            return false;
+        }
+        as_value held;
+        const as_object* c = nullptr;
+        if (o->m_members.get(get_constructor_name(), &held)) c = held.to_object();
+        if (native) {
+            const as_c_function_ptr routine = static_cast<const as_c_function*>(ctor)->get_function();
+            if (!c) {
+                if (routine == as_object_ctor) return true;
+            } else if (c->is(C_FUNCTION) &&
+                       static_cast<const as_c_function*>(c)->get_function() == routine) {
+                return true;
+            }
+        } else if (c == ctor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Native Object methods
+
+void as_object_addproperty(const fn_call& fn) {
+    if (fn.arg_count != 3 || !fn.this_object) {
+        fn.result->set_bool(false);
+        return;
+    }
+    as_value property(fn.arg(1), fn.arg(2));
+    property.set_flags(AS_DONT_ENUM);
+    fn.this_object->get_members().set(fn.arg(0).to_bx_string(), property);
+    fn.result->set_bool(true);
+}
+
+void as_object_registerclass(const fn_call& fn) {
+    fn.result->set_bool(false);
+    if (fn.arg_count != 2) return;
+    as_object* target = fn.env ? fn.env->get_target() : nullptr;
+    if (!target || !target->is(as_object::CHARACTER)) return;
+    // Exported resources live in movie definitions, which this runtime cannot reach yet: every
+    // lookup misses.
+    log_error("can't find exported resource '%s'\n", fn.arg(0).to_string());
+}
+
+void as_object_hasownproperty(const fn_call& fn) {
+    if (fn.arg_count != 1 || !fn.this_object) {
+        fn.result->set_bool(false);
+        return;
+    }
+    fn.result->set_bool(fn.this_object->get_members().find_index(fn.arg(0).to_bx_string()) >= 0);
+}
+
+void as_object_watch(const fn_call& fn) {
+    if (fn.arg_count < 2 || !fn.this_object) {
+        fn.result->set_bool(false);
+        return;
+    }
+    as_value user_data;
+    if (fn.arg_count > 2) user_data = fn.arg(2);
+    const bx_string name = fn.arg(0).to_bx_string();
+    fn.result->set_bool(fn.this_object->watch(name, fn.arg(1).to_function(), user_data));
+}
+
+void as_object_unwatch(const fn_call& fn) {
+    if (fn.arg_count != 1 || !fn.this_object) {
+        fn.result->set_bool(false);
+        return;
+    }
+    const bx_string name = fn.arg(0).to_bx_string();
+    fn.result->set_bool(fn.this_object->unwatch(name));
+}
+
+void as_object_dump(const fn_call& fn) {
+    if (fn.this_object) fn.this_object->dump();
+}
+
+void as_object_ctor(const fn_call& fn) { fn.result->set_as_object(new as_object(fn.get_player())); }
+
+void as_object_addeventlistener(const fn_call& fn) {
+    if (fn.arg_count < 2) return;
+    player* owner = fn.get_player();
+    as_object* global = owner ? owner->get_global() : nullptr;
+    if (!global) return;
+    as_value flash_object;
+    if (!global->get_member("flash", &flash_object)) return;
+    as_value mouse_event;
+    if (as_object* f = flash_object.to_object()) f->get_member("MouseEvent", &mouse_event);
+}
+
+}  // namespace flash

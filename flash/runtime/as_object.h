@@ -1,0 +1,139 @@
+#pragma once
+// The base of every script object: a case-insensitive table of named members (each value carrying
+// its member flags), optional watches, a prototype link, a weak link to the owning player and a
+// weak link to an ActionScript 3 class whose traits answer property lookups.
+#include <cstdint>
+
+#include "flash/base/array.h"
+#include "flash/base/bx_string.h"
+#include "flash/base/hash.h"
+#include "flash/base/ref_counted.h"
+#include "flash/base/smart_ptr.h"
+#include "flash/runtime/as_value.h"
+
+namespace flash {
+
+class player;
+class root;
+class as_environment;
+struct event_id;
+
+// Interface root of script objects: the reference count and weak-reference proxy.
+class as_object_interface : public ref_counted {};
+
+// One trait of an ActionScript 3 class as instance lookups see it.
+struct as3_trait {
+    bx_string name;
+    uint8_t flags = 0;  // 0: the trait is a property the instance answers for
+};
+
+class as_object : public as_object_interface {
+public:
+    // Class identifiers answered by is().
+    enum class_id {
+        OBJECT = 0,
+        CHARACTER = 1,
+        SPRITE = 2,
+        FUNCTION = 3,
+        C_FUNCTION = 4,
+        S_FUNCTION = 5,
+        AS3_FUNCTION = 6,
+        CHARACTER_DEF = 9,
+        KEY = 14,
+        ARRAY = 15,
+        CANVAS = 19,
+        EDIT_TEXT = 30,
+        TEXT_FORMAT = 32,
+        MOVIE_CLIP_LOADER = 33,
+        TIMER = 35,
+    };
+
+    // The callback is held weakly: a watch never keeps its function alive, and a dead one is skipped.
+    struct watch_entry {
+        weak_ptr<as_object> func;
+        as_value user_data;
+        bool running = false;
+    };
+
+    explicit as_object(player* owner);
+    as_object(const as_object&) = delete;
+    as_object& operator=(const as_object&) = delete;
+    ~as_object() override;
+
+    virtual bool is(int class_id) const;
+    virtual const char* to_string();
+    virtual double to_number();
+    virtual bool to_bool();
+    virtual const char* type_of();
+    virtual bool set_member(const bx_stringi& name, const as_value& value);
+    virtual bool get_member(const bx_stringi& name, as_value* value);
+    virtual bool find_property(const bx_stringi& name, as_value* owner);
+    virtual bool on_event(const event_id& event);
+    virtual void enumerate(as_environment* env);
+    virtual as_object* get_proto();
+    virtual bool watch(const bx_string& name, as_function* func, const as_value& user_data);
+    virtual bool unwatch(const bx_string& name);
+    virtual void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr);
+    virtual void this_alive();
+    virtual void alive();
+    virtual void copy_to(as_object* target);
+    virtual void dump();
+    virtual void dump(bx_string& out);
+    virtual root* get_root();
+    virtual as_environment* get_environment();
+    virtual void advance(float dt);
+    // The traits of an ActionScript 3 class object (null for every other object).
+    virtual const array<as3_trait>* get_traits() const;
+
+    // Stores value with the dont-enum flag straight into the member table.
+    void builtin_member(const bx_stringi& name, const as_value& value);
+    // The same, but only when the object has no member of that name.
+    void add_fixed_builtin(const bx_stringi& name, const as_value& value);
+    // Resolves a path text (slash or dot form) or an object value to an object; null when none.
+    as_object* find_target(const as_value& path);
+    player* get_player() const;
+    as_object* get_global() const;
+    as_object* create_proto(const as_value& constructor);
+    void set_proto(as_object* proto);
+    // Whether this object's constructor chain holds ctor.
+    bool instance_of(const as_function* ctor);
+
+    // The object this one stands in for (prototypes copy it); weak.
+    as_object* get_inherited() const { return m_inherited.get_ptr(); }
+    void set_inherited(as_object* object) { m_inherited = object; }
+    // The ActionScript 3 class whose traits find_property searches; weak.
+    as_object* get_class() const { return m_class.get_ptr(); }
+    void set_class(as_object* cls) { m_class = cls; }
+
+    // Own members, for enumeration and the builtins.
+    stringi_hash<as_value>& get_members() { return m_members; }
+    const stringi_hash<as_value>& get_members() const { return m_members; }
+    // Sets the flags of an own member; false when there is none.
+    bool set_member_flags(const bx_stringi& name, int flags);
+
+protected:
+    stringi_hash<as_value> m_members;
+
+private:
+    // The stored slot of name in this object or its prototype chain; a character on the chain
+    // stops the walk and is handed back, since its members are not all stored.
+    const as_value* lookup_raw(const bx_stringi& name, as_object** character = nullptr);
+
+    stringi_hash<watch_entry>* m_watches = nullptr;
+    weak_ptr<as_object> m_inherited;
+    as_object* m_proto = nullptr;  // counted
+    weak_ptr<player> m_player;
+    weak_ptr<as_object> m_class;
+};
+
+// The native Object methods and constructor.
+void as_object_addproperty(const fn_call& fn);
+void as_object_registerclass(const fn_call& fn);
+void as_object_hasownproperty(const fn_call& fn);
+void as_object_watch(const fn_call& fn);
+void as_object_unwatch(const fn_call& fn);
+void as_object_dump(const fn_call& fn);
+void as_object_ctor(const fn_call& fn);
+void as_object_addeventlistener(const fn_call& fn);
+
+}  // namespace flash
