@@ -77,7 +77,8 @@ TEST(BxString, ConstructionAssignmentAndAppending) {
     s = "text";
     s = none;
     EXPECT_EQ(bytes(s), "text");
-    s = s;
+    const bx_string& same = s;
+    s = same;  // self-assignment
     EXPECT_EQ(bytes(s), "text");
     s += s;
     EXPECT_EQ(bytes(s), "texttext");
