@@ -57,6 +57,7 @@ TEST_F(Frame, FullScreenSettingStartsFullScreen) {
     EXPECT_EQ(app.getWidth(), 1024);
     EXPECT_EQ(app.presentParameters().PresentationInterval, D3DPRESENT_INTERVAL_IMMEDIATE);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(app.getWindow(), GWL_STYLE)), 0x90000000u);
+    EXPECT_EQ(app.getDevice()->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
 struct ChoiceCase {

@@ -1,5 +1,6 @@
 // Drawing through the GL device, checked a few pixels per feature with a +/-1 tolerance.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/platform/graphics/gl_fixture.h"
@@ -252,6 +253,55 @@ TEST_F(Drawing, EqualStateNeverReachesGl) {
     quad(0, 0, 4, 4, 0xFFFFFFFF);
     read();
     EXPECT_EQ(platform::gfx::deviceStats(device).glStateChanges, 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// One small golden picture of several features together. Regenerate it deliberately with
+// TOV_UPDATE_GOLDENS=1 after checking the picture; compared per channel within +/-1.
+TEST_F(Drawing, CompositeMatchesTheGoldenPicture) {
+    const std::string golden = std::string(TOV_TEST_SOURCE_DIR) + "/tests/platform/graphics/golden/composite.bmp";
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000040, 1.0f, 0);
+    diffuseOnly();
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    for (int i = 0; i < 8; ++i)
+        quad(static_cast<float>(i * 4), 0, static_cast<float>(i * 4 + 4), 8,
+             D3DCOLOR_ARGB(static_cast<DWORD>(i * 36), 255, static_cast<DWORD>(i * 32), 0));
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHAREF, 100);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    for (int i = 0; i < 8; ++i)
+        quad(static_cast<float>(i * 4), 8, static_cast<float>(i * 4 + 4), 16,
+             D3DCOLOR_ARGB(static_cast<DWORD>(i * 36), 0, 255, 255));
+    auto img = read();
+    platform::gfx::Image cut;
+    cut.width = 32;
+    cut.height = 16;
+    for (int y = 0; y < 16; ++y)
+        cut.pixels.insert(cut.pixels.end(), img.pixels.begin() + y * img.width * 4,
+                          img.pixels.begin() + (y * img.width + 32) * 4);
+    const char* update = std::getenv("TOV_UPDATE_GOLDENS");
+    if (update && std::string(update) == "1") {
+        std::filesystem::create_directories(std::filesystem::path(golden).parent_path());
+        ASSERT_TRUE(platform::gfx::saveBmp24(golden, cut));
+        GTEST_SKIP() << "golden picture written: " << golden;
+    }
+    FILE* f = std::fopen(golden.c_str(), "rb");
+    ASSERT_NE(f, nullptr) << "missing golden " << golden << " (write it with TOV_UPDATE_GOLDENS=1)";
+    std::vector<uint8_t> bmp(54 + 32 * 16 * 3);
+    size_t got = std::fread(bmp.data(), 1, bmp.size(), f);
+    std::fclose(f);
+    ASSERT_EQ(got, bmp.size());
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const uint8_t* p = bmp.data() + 54 + ((15 - y) * 32 + x) * 3;
+            uint32_t want = (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+            EXPECT_TRUE(near(cut.argb(x, y), want)) << x << "," << y;
+        }
 }
 
 }  // namespace

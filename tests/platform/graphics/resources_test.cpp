@@ -166,6 +166,32 @@ TEST_F(FullSize, BackBufferIsSavedAsABottomUpBitmap) {
     EXPECT_EQ(bytes[last + 2], 0x10);
 }
 
+TEST_F(FullSize, LoadingFromMemoryConvertsAndScalesIntoTheTexture) {
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+    IDirect3DSurface9* s = nullptr;
+    ASSERT_EQ(tex->GetSurfaceLevel(0, &s), D3D_OK);
+    // Two RGBA pixels (the movie images' byte order), stretched to four by two.
+    const uint8_t rgba[8] = {0x10, 0x20, 0x30, 0xFF, 0xA0, 0xB0, 0xC0, 0x80};
+    RECT src{0, 0, 2, 1};
+    ASSERT_EQ(D3DXLoadSurfaceFromMemory(s, nullptr, nullptr, rgba, D3DFMT_A8B8G8R8, 8, nullptr, &src, D3DX_FILTER_POINT, 0),
+              D3D_OK);
+    RECT tooWide{0, 0, 3, 1};
+    EXPECT_EQ(D3DXLoadSurfaceFromMemory(s, nullptr, nullptr, rgba, D3DFMT_A8B8G8R8, 8, nullptr, &tooWide,
+                                        D3DX_FILTER_POINT, 0),
+              D3DERR_INVALIDCALL);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(s->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const auto* px = static_cast<const uint32_t*>(lr.pBits);
+    EXPECT_EQ(px[0], 0xFF102030u);
+    EXPECT_EQ(px[1], 0xFF102030u);
+    EXPECT_EQ(px[2], 0x80A0B0C0u);
+    EXPECT_EQ(px[4 + 3], 0x80A0B0C0u);
+    s->UnlockRect();
+    s->Release();
+    EXPECT_EQ(tex->Release(), 0u);
+}
+
 TEST(MessageBox, HeadlessBoxesAreLoggedAndRecordedNotShown) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     platform::gfx::clearRecordedMessageBoxes();
