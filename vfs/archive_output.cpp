@@ -1,11 +1,34 @@
 #include "vfs/archive_output.h"
 
 #include <atomic>
+#include <cstring>
+#include <new>
 
 #include "core/log_stream.h"
 #include "platform/clock.h"
 
 namespace VFS {
+
+SharedPtr<MappedFile> openSmaArchive(const std::string& path, const char* who, const char* kind,
+                                     uint16_t version, uint32_t headerSize) {
+    if (!platform::fileExists(path)) return SharedPtr<MappedFile>();
+    SharedPtr<MappedFile> mapped(new (std::nothrow) MappedFile());
+    if (!mapped || !mapped->open(path)) {
+        Tov::LogLine("ERROR") << who << ": cannot map " << path;
+        return SharedPtr<MappedFile>();
+    }
+    const uint8_t* header = mapped->mapView(0, 5);
+    if (!header || std::memcmp(header, "SMA", 3) != 0 || readU16(header + 3) != version) {
+        Tov::LogLine("ERROR") << who << ": " << path << " is not an " << kind << " archive";
+        return SharedPtr<MappedFile>();
+    }
+    mapped->unmapView(header);
+    if (mapped->size() < headerSize) {
+        Tov::LogLine("ERROR") << who << ": " << path << ": truncated header";
+        return SharedPtr<MappedFile>();
+    }
+    return mapped;
+}
 
 ArchiveOutput::~ArchiveOutput() {
     if (!m_temp.empty()) {

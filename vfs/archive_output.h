@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/shared_ptr.h"
 #include "platform/files.h"
+#include "vfs/mapped_file.h"
 
 namespace VFS {
 
@@ -23,6 +25,11 @@ inline uint8_t* writeU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
     return p + 4;
 }
+
+// Maps an SMA archive and checks the magic "SMA", the version and that the header fits. An empty
+// pointer when the file is missing (silently) or is no such archive (with an ERROR naming `who`).
+SharedPtr<MappedFile> openSmaArchive(const std::string& path, const char* who, const char* kind,
+                                     uint16_t version, uint32_t headerSize);
 
 class ArchiveOutput {
 public:

@@ -58,23 +58,9 @@ bool ArchiveSMA1::open(const std::string& path) {
     static const char* who = "VFS::ArchiveSMA1::open";
     m_entries.clear();
     m_mapped = SharedPtr<MappedFile>();
-    if (!platform::fileExists(path)) return false;
-    SharedPtr<MappedFile> mapped(new (std::nothrow) MappedFile());
-    if (!mapped || !mapped->open(path)) {
-        Tov::LogLine("ERROR") << who << ": cannot map " << path;
-        return false;
-    }
+    SharedPtr<MappedFile> mapped = openSmaArchive(path, who, "SMA1", kVersion, kHeaderSize);
+    if (!mapped) return false;
     const uint32_t total = mapped->size();
-    const uint8_t* header = mapped->mapView(0, 5);
-    if (!header || std::memcmp(header, "SMA", 3) != 0 || readU16(header + 3) != kVersion) {
-        Tov::LogLine("ERROR") << who << ": " << path << " is not an SMA1 archive";
-        return false;
-    }
-    mapped->unmapView(header);
-    if (total < kHeaderSize) {
-        Tov::LogLine("ERROR") << who << ": " << path << ": truncated header";
-        return false;
-    }
     const uint32_t limit = total < kDirectoryLimit ? total : kDirectoryLimit;
     const uint8_t* dir = mapped->mapView(0, limit);
     const uint8_t* end = dir + limit;

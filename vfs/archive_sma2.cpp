@@ -74,24 +74,10 @@ bool ArchiveSMA2::open(const std::string& path) {
     static const char* who = "VFS::ArchiveSMA2::open";
     m_entries.clear();
     m_mapped = SharedPtr<MappedFile>();
-    if (!platform::fileExists(path)) return false;
-    SharedPtr<MappedFile> mapped(new (std::nothrow) MappedFile());
-    if (!mapped || !mapped->open(path)) {
-        Tov::LogLine("ERROR") << who << ": cannot map " << path;
-        return false;
-    }
+    SharedPtr<MappedFile> mapped = openSmaArchive(path, who, "SMA2", kVersion, kHeaderSize);
+    if (!mapped) return false;
     const uint32_t total = mapped->size();
-    const uint8_t* header = mapped->mapView(0, 5);
-    if (!header || std::memcmp(header, "SMA", 3) != 0 || readU16(header + 3) != kVersion) {
-        Tov::LogLine("ERROR") << who << ": " << path << " is not an SMA2 archive";
-        return false;
-    }
-    mapped->unmapView(header);
-    if (total < kHeaderSize) {
-        Tov::LogLine("ERROR") << who << ": " << path << ": truncated header";
-        return false;
-    }
-    header = mapped->mapView(0, kHeaderSize);
+    const uint8_t* header = mapped->mapView(0, kHeaderSize);
     const uint32_t count = readU32(header + 5);
     const uint32_t directorySize = readU32(header + 9);
     mapped->unmapView(header);
