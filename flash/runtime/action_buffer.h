@@ -1,0 +1,94 @@
+#pragma once
+// The ActionScript 1/2 byte code of one DoAction, DoInitAction, clip-event or button-action record,
+// with the constant pool its code declares. The bytes live in a shared counted store, so script
+// functions defined in the code keep them alive after the tag that brought them is gone.
+#include <cstdint>
+#include <vector>
+
+#include "flash/base/array.h"
+#include "flash/base/bx_string.h"
+#include "flash/base/membuf.h"
+#include "flash/base/ref_counted.h"
+#include "flash/base/smart_ptr.h"
+#include "flash/runtime/as_environment.h"
+
+namespace flash {
+
+class as_value;
+
+// A byte buffer shared by counted references.
+class counted_buffer : public membuf, public ref_counted {};
+
+class action_buffer {
+public:
+    action_buffer();
+    // Copies share the byte store and copy the dictionary and its position.
+    action_buffer(const action_buffer& other) = default;
+    action_buffer& operator=(const action_buffer& other) = default;
+    ~action_buffer() = default;
+
+    // Appends the action records of bytes[0, length), up to and including an End code. Without an
+    // End code the records are read to length; a record cut short there is dropped and logged.
+    // Returns the number of bytes taken.
+    int read(const uint8_t* bytes, int length);
+
+    // The same over a movie stream (read_u8, get_position, get_tag_end_position), taking at most
+    // length bytes and none past an End code.
+    template <class stream>
+    int read(stream* in, int length);
+    // Up to the End code or the end of the stream's current tag.
+    template <class stream>
+    int read(stream* in) {
+        return read(in, in->get_tag_end_position() - in->get_position());
+    }
+
+    // Runs the whole buffer: no result slot, an empty with stack, not a function2 body.
+    void execute(as_environment* env);
+    // Runs the records from start_pc while pc < start_pc + exec_bytes. retval may be null.
+    void execute(as_environment* env, int start_pc, int exec_bytes, as_value* retval,
+                 const array<with_scope>& initial_with_stack, bool is_function2);
+
+    // Fills the dictionary from the ConstantPool record at start_pc (once per buffer).
+    void process_decl_dict(int start_pc, int stop_pc);
+
+    int get_length() const { return m_buffer ? m_buffer->size() : 0; }
+    const uint8_t* get_bytes() const {
+        return m_buffer ? static_cast<const uint8_t*>(m_buffer->data()) : nullptr;
+    }
+    const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
+    const array<bx_string>& get_dictionary() const { return m_dictionary; }
+    int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
+
+private:
+    smart_ptr<counted_buffer> m_buffer;
+    array<bx_string> m_dictionary;
+    int m_decl_dict_processed_at = -1;
+};
+
+template <class stream>
+int action_buffer::read(stream* in, int length) {
+    // Collects whole records byte by byte so that nothing after the End code is consumed.
+    enum { CODE, LENGTH_LOW, LENGTH_HIGH, PAYLOAD } state = CODE;
+    std::vector<uint8_t> bytes;
+    int low = 0;
+    int payload_left = 0;
+    for (int taken = 0; taken < length; ++taken) {
+        const int b = static_cast<uint8_t>(in->read_u8());
+        bytes.push_back(static_cast<uint8_t>(b));
+        if (state == CODE) {
+            if (b == 0) break;
+            if (b & 0x80) state = LENGTH_LOW;
+        } else if (state == LENGTH_LOW) {
+            low = b;
+            state = LENGTH_HIGH;
+        } else if (state == LENGTH_HIGH) {
+            payload_left = low | (b << 8);
+            state = payload_left > 0 ? PAYLOAD : CODE;
+        } else if (--payload_left == 0) {
+            state = CODE;
+        }
+    }
+    return read(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+}  // namespace flash

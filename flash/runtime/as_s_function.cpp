@@ -1,0 +1,165 @@
+#include "flash/runtime/as_s_function.h"
+
+#include "flash/base/log.h"
+#include "flash/movie/player.h"
+#include "flash/runtime/as_array.h"
+#include "flash/runtime/character.h"
+#include "flash/runtime/interpreter.h"
+
+namespace flash {
+
+as_s_function::as_s_function(player* owner, const action_buffer& buffer, int start_pc,
+                             const array<with_scope>& with_stack)
+    : as_function(owner), m_action_buffer(buffer), m_with_stack(with_stack), m_start_pc(start_pc) {
+    m_members.set("prototype", as_value(new as_object(owner)));
+    m_members.set("call", as_value(new as_c_function(owner, as_s_function_call)));
+}
+
+as_s_function::~as_s_function() = default;
+
+bool as_s_function::is(int class_id) const {
+    return class_id == S_FUNCTION || as_function::is(class_id);
+}
+
+void as_s_function::add_arg(int reg, const bx_string& name) {
+    arg_spec spec;
+    spec.m_register = reg;
+    spec.m_name = name;
+    m_args.push_back(spec);
+}
+
+void as_s_function::operator()(const fn_call& fn) {
+    as_environment* env = fn.env;
+    if (fn.this_object) {
+        if (as_environment* own = fn.this_object->get_environment()) env = own;
+    }
+    if (as_object* target = m_target.get_ptr()) {
+        character* ch = as_character(target);
+        if (ch && ch->get_level_count() > 0) {
+            if (as_environment* own = target->get_environment()) env = own;
+        }
+    }
+    if (!env) return;
+
+    as_object* this_ptr = fn.this_object;
+    if (this_ptr) {
+        if (as_object* instance = this_ptr->get_inherited()) this_ptr = instance;
+    } else {
+        as_object* target = env->get_target();
+        this_ptr = target && target->is(CHARACTER) ? target : nullptr;
+    }
+    // The body may drop every other reference to this function or its this object.
+    as_keep_alive keep_self(this);
+    as_keep_alive keep_this(this_ptr);
+    const as_value this_value(this_ptr);
+
+    const int stack_size = env->get_stack_size();
+    const int frame_top = env->get_local_frame_top();
+    env->add_frame_barrier();
+
+    const int nargs = fn.arg_count < m_args.size() ? (fn.arg_count > 0 ? fn.arg_count : 0)
+                                                   : m_args.size();
+    const int register_count = m_is_function2 ? m_local_register_count : 0;
+    if (!m_is_function2) {
+        for (int i = 0; i < nargs; ++i) env->add_local(m_args[i].m_name, fn.arg(i));
+        env->set_local("this", this_value);
+        if (fn.this_object) env->add_local("super", as_value(fn.this_object->get_proto()));
+    } else {
+        env->add_local_registers(register_count);
+        auto store = [&](int reg, const as_value& value) {
+            if (reg < 0 || reg >= register_count) {
+                log_error("store_register[%d] -- register out of bounds!\n", reg);
+                return;
+            }
+            env->set_register(reg, value);
+        };
+        for (int i = 0; i < nargs; ++i) {
+            if (m_args[i].m_register == 0) {
+                env->add_local(m_args[i].m_name, fn.arg(i));
+            } else {
+                store(m_args[i].m_register, fn.arg(i));
+            }
+        }
+        const int flags = m_function2_flags;
+        const bool verbose = get_verbose_action();
+        int reg = 1;
+        if (flags & PRELOAD_THIS) {
+            if (verbose) {
+                log_msg("-------------- preload this=%p to register %d\n",
+                        static_cast<void*>(this_ptr), reg);
+            }
+            store(reg++, this_value);
+        }
+        if (!(flags & SUPPRESS_THIS)) env->set_local("this", this_value);
+        if ((flags & PRELOAD_ARGUMENTS) || !(flags & SUPPRESS_ARGUMENTS)) {
+            player* owner = env->get_player();
+            as_value arguments(new as_array(owner));
+            as_object* list = arguments.to_object();
+            const int count = fn.arg_count > 0 ? fn.arg_count : 0;
+            for (int i = 0; i < count; ++i) {
+                list->set_member(as_value(i).to_bx_string(), fn.arg(i));
+            }
+            if (flags & PRELOAD_ARGUMENTS) store(reg++, arguments);
+            if (!(flags & SUPPRESS_ARGUMENTS)) env->set_local("arguments", arguments);
+        }
+        // Without a this object there is no super: it reads as undefined.
+        as_value super_value;
+        if (fn.this_object) super_value.set_as_object(fn.this_object->get_proto());
+        if (flags & PRELOAD_SUPER) {
+            if (verbose) {
+                log_msg("-------------- preload super=%p to register %d\n",
+                        static_cast<void*>(super_value.to_object()), reg);
+            }
+            store(reg++, super_value);
+        }
+        if (!(flags & SUPPRESS_SUPER)) env->set_local("super", super_value);
+        if (flags & PRELOAD_ROOT) {
+            player* owner = env->get_player();
+            store(reg++, as_value(owner ? owner->get_root_movie() : nullptr));
+        }
+        if (flags & PRELOAD_PARENT) {
+            const as_value parent = env->get_variable("_parent");
+            if (verbose) {
+                log_msg("-------------- preload _parent=%p to register %d\n",
+                        static_cast<void*>(parent.to_object()), reg);
+            }
+            store(reg++, parent);
+        }
+        if (flags & PRELOAD_GLOBAL) {
+            player* owner = env->get_player();
+            as_object* global = owner ? owner->get_global() : nullptr;
+            if (verbose) {
+                log_msg("-------------- preload _global=%p to register %d\n",
+                        static_cast<void*>(global), reg);
+            }
+            store(reg++, as_value(global));
+        }
+    }
+
+    {
+        local_register_frame frame(m_is_function2 ? register_count : -1);
+        m_action_buffer.execute(env, m_start_pc, m_length, fn.result, m_with_stack, m_is_function2);
+    }
+
+    env->set_stack_size(stack_size);
+    env->set_local_frame_top(frame_top);
+    if (m_is_function2) env->drop_local_registers(register_count);
+}
+
+void as_s_function_call(const fn_call& fn) {
+    if (fn.arg_count <= 0 || !fn.this_object || !fn.this_object->is(as_object::FUNCTION)) return;
+    as_object* func = fn.this_object;
+    as_keep_alive keep(func);
+    as_environment env(fn.get_player());
+    int nargs = 0;
+    if (fn.arg_count > 1) {
+        env.push(fn.arg(1));
+        nargs = 1;
+    }
+    const as_value& first = fn.arg(0);
+    const as_value new_this(first.is_object() ? first.to_object() : nullptr);
+    const as_value result = call_method(as_value(func), &env, new_this, nargs, env.get_top_index());
+    if (fn.result) *fn.result = result;
+}
+
+}  // namespace flash

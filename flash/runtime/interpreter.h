@@ -1,0 +1,40 @@
+#pragma once
+// Shared state of the ActionScript 1/2 interpreter and script-function calls: the nesting bound
+// of executions, the running DefineFunction2 body's register count, the fscommand callback and
+// the instruction budget of test runs.
+#include <cstdint>
+
+namespace flash {
+
+class as_object;
+
+// Nested executions (script functions, getters and setters, watches, __resolve, Call of frame
+// actions, all of which run action code) stop at this depth: the call logs and yields undefined.
+constexpr int max_action_nesting = 160;
+
+// The movie's root character, the command and its argument.
+typedef void (*fscommand_callback)(as_object* root_movie, const char* command, const char* args);
+void register_fscommand_callback(fscommand_callback callback);
+fscommand_callback get_fscommand_callback();
+
+// Records left to execute on this thread before every execution ends with a log line; a
+// negative count is no limit (the default). For fuzzing and tests of endless loops.
+void set_action_budget(int64_t records);
+int64_t get_action_budget();
+
+// While one lives, register pushes and stores of a DefineFunction2 body reach local registers
+// 0 .. count - 1 (count -1: the body is not a DefineFunction2 one).
+class local_register_frame {
+public:
+    explicit local_register_frame(int count);
+    ~local_register_frame();
+    local_register_frame(const local_register_frame&) = delete;
+    local_register_frame& operator=(const local_register_frame&) = delete;
+
+    static int current();
+
+private:
+    int m_previous;
+};
+
+}  // namespace flash

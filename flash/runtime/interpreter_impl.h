@@ -1,0 +1,156 @@
+#pragma once
+// The interpreter's one execution over a section of an action buffer (internal to the runtime).
+#include <cstdint>
+
+#include "flash/base/array.h"
+#include "flash/base/bx_string.h"
+#include "flash/base/smart_ptr.h"
+#include "flash/runtime/action_buffer.h"
+#include "flash/runtime/as_environment.h"
+#include "flash/runtime/as_value.h"
+
+namespace flash {
+
+class character;
+class player;
+
+// A bounded reader over one record's payload: a read past its end sets failed and gives 0.
+struct payload_reader {
+    const uint8_t* data = nullptr;
+    int pos = 0;
+    int end = 0;
+    bool failed = false;
+
+    bool has(int n) {
+        if (n < 0 || end - pos < n) {
+            failed = true;
+            return false;
+        }
+        return true;
+    }
+    bool at_end() const { return pos >= end; }
+    int u8() { return has(1) ? data[pos++] : 0; }
+    int u16() {
+        if (!has(2)) return 0;
+        const int v = data[pos] | (data[pos + 1] << 8);
+        pos += 2;
+        return v;
+    }
+    int s16() { return static_cast<int16_t>(u16()); }
+    uint32_t u32() {
+        if (!has(4)) return 0;
+        const uint32_t v = static_cast<uint32_t>(data[pos]) |
+                           (static_cast<uint32_t>(data[pos + 1]) << 8) |
+                           (static_cast<uint32_t>(data[pos + 2]) << 16) |
+                           (static_cast<uint32_t>(data[pos + 3]) << 24);
+        pos += 4;
+        return v;
+    }
+    // A NUL-terminated text inside the payload; "" and failed when it has no NUL.
+    const char* text() {
+        int n = pos;
+        while (n < end && data[n] != 0) ++n;
+        if (n >= end) {
+            failed = true;
+            pos = end;
+            return "";
+        }
+        const char* s = reinterpret_cast<const char*>(data + pos);
+        pos = n + 1;
+        return s;
+    }
+};
+
+class interpreter {
+public:
+    interpreter(action_buffer& buffer, as_environment* env, int start_pc, int exec_bytes,
+                as_value* retval, const array<with_scope>& initial_with_stack, bool is_function2);
+    void run();
+
+private:
+    // How the loop ends.
+    enum end_kind { RUNNING, END_ACTION, STOP_REACHED };
+
+    void dispatch(int code);
+    void finish(end_kind how) { m_end = how; }
+    // Ends the execution when the payload was cut short; true when it was.
+    bool payload_failed(const payload_reader& in);
+    payload_reader payload() const;
+
+    // Stack helpers.
+    as_value& top(int n) { return m_env->top(n); }
+    void drop(int n) { m_env->drop(n); }
+    // Gives the stack at least n values, filling the bottom with undefined, so that operators
+    // with missing operands read undefined and leave one result.
+    void need(int n);
+    // int(top(n)) clamped to [0, the values below top(n)].
+    int count_at(int n);
+    int depth() const { return m_env->get_stack_size(); }
+
+    // Stack, arithmetic, comparison and string actions.
+    void do_binary_number(int code);
+    void do_compare(int code);
+    void do_string_op(int code);
+    void do_push();
+    void do_store_register();
+    as_value* local_register(int n);
+
+    // Movie control.
+    character* target_character() const;
+    void do_goto_frame2();
+    void do_set_target(const char* path);
+    void do_get_property();
+    void do_set_property();
+    void do_clone_sprite();
+    void do_remove_sprite();
+    void do_start_drag();
+    void do_end_drag();
+    void do_get_url(const char* url, const char* target);
+    void do_stop_sounds();
+    void do_get_time();
+    void do_random();
+
+    // Variables, members, objects and functions.
+    void do_get_variable();
+    void do_set_variable();
+    void do_delete();
+    void do_delete2();
+    void do_get_member();
+    void do_set_member();
+    void do_enumerate(bool by_value);
+    void do_init_object();
+    void do_init_array();
+    void do_new_object();
+    void do_new_method();
+    void do_instance_of();
+    void do_cast_op();
+    void do_extends();
+    void do_call_function();
+    void do_call_method();
+    void do_define_function(bool function2);
+    void do_with();
+    void do_jump(int offset);
+    // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
+    as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
+
+    action_buffer& m_buffer;
+    const uint8_t* m_code;
+    as_environment* m_env;
+    player* m_player;
+    int m_start;
+    int m_stop;
+    int m_pc;
+    int m_next_pc = 0;
+    int m_payload_length = 0;
+    as_value* m_retval;
+    array<with_scope> m_with_stack;
+    bool m_is_function2;
+    weak_ptr<as_object> m_start_target;
+    end_kind m_end = RUNNING;
+};
+
+// Gives obj a prototype set up from the constructor: a new prototype object holding the
+// members of the constructor's "prototype" and following its chain.
+void setup_prototype(as_object* obj, const as_value& ctor);
+
+}  // namespace flash

@@ -1,0 +1,371 @@
+// Variables, members, objects, constructors, function definitions and calls.
+#include "flash/base/log.h"
+#include "flash/movie/name_tables.h"
+#include "flash/movie/player.h"
+#include "flash/runtime/as_array.h"
+#include "flash/runtime/as_s_function.h"
+#include "flash/runtime/extension_loader.h"
+#include "flash/runtime/interpreter_impl.h"
+
+namespace flash {
+
+namespace {
+
+// The own member "__constructor__" of an object, when it has one.
+bool own_constructor(as_object* obj, as_value* out) {
+    return obj && obj->get_members().get(get_constructor_name(), out);
+}
+
+}  // namespace
+
+void setup_prototype(as_object* obj, const as_value& ctor) {
+    if (!obj) return;
+    as_object* proto = obj->create_proto(ctor);
+    as_object* c = ctor.to_object();
+    if (!proto || !c) return;
+    as_value prototype_value;
+    if (!c->get_member("prototype", &prototype_value)) return;
+    as_object* source = prototype_value.to_object();
+    if (!source || source == proto) return;
+    stringi_hash<as_value>& members = proto->get_members();
+    for (auto it = source->get_members().begin(); it != source->get_members().end(); ++it) {
+        members.set(it.get_key(), it.get_value());
+    }
+    proto->set_proto(source->get_proto());
+}
+
+void interpreter::do_get_variable() {
+    const bx_string name(top(0).to_bx_string());
+    top(0) = m_env->get_variable(name, m_with_stack);
+    if (get_verbose_action()) {
+        const as_value& v = top(0);
+        if (v.is_object()) {
+            log_msg("-------------- get var: %s=%s at %p\n", name.c_str(), v.to_string(),
+                    static_cast<void*>(v.to_object()));
+        } else {
+            log_msg("-------------- get var: %s=%s\n", name.c_str(), v.to_string());
+        }
+    }
+}
+
+void interpreter::do_set_variable() {
+    const bx_string name(top(1).to_bx_string());
+    const as_value value(top(0));
+    drop(2);
+    m_env->set_variable(name, value, m_with_stack);
+    if (get_verbose_action()) log_msg("-------------- set var: %s \n", name.c_str());
+}
+
+void interpreter::do_delete() {
+    const bx_string name(top(0).to_bx_string());
+    as_object* obj = top(1).is_object() ? top(1).to_object() : nullptr;
+    as_keep_alive keep(obj);
+    drop(1);
+    bool existed = false;
+    if (obj && obj->get_member(name, nullptr)) {
+        obj->set_member(name, as_value());
+        existed = true;
+    }
+    top(0).set_bool(existed);
+}
+
+void interpreter::do_delete2() {
+    const bx_string name(top(0).to_bx_string());
+    bool result = false;
+    if (!m_env->get_variable(name, m_with_stack).is_undefined()) {
+        if (m_env->find_local(name, false) >= 0) {
+            m_env->set_local(name, as_value());
+            result = true;
+        } else if (as_object* target = m_env->get_target()) {
+            if (target->get_member(name, nullptr)) {
+                target->set_member(name, as_value());
+                result = true;
+            }
+        }
+    }
+    top(0).set_bool(result);
+}
+
+void interpreter::do_get_member() {
+    const as_value object_value(top(1));
+    const bx_string name(top(0).to_bx_string());
+    as_value result;
+    as_object* obj = object_value.to_object();
+    if (obj) {
+        if (!obj->get_member(name, &result)) {
+            as_value resolve;
+            if (obj->get_member("__resolve", &resolve) && resolve.is_function()) {
+                m_env->push(as_value(name));
+                result = call_method(resolve, m_env, object_value, 1, m_env->get_top_index());
+                drop(1);
+            }
+        }
+    } else {
+        object_value.get_member(name, &result);
+    }
+    if (get_verbose_action()) {
+        if (result.is_object()) {
+            log_msg("-------------- get_member %s=%s at %p\n", name.c_str(), result.to_string(),
+                    static_cast<void*>(result.to_object()));
+        } else {
+            log_msg("-------------- get_member %s=%s\n", name.c_str(), result.to_string());
+        }
+    }
+    top(1) = result;
+    drop(1);
+}
+
+void interpreter::do_set_member() {
+    as_object* obj = top(2).to_object();
+    const bx_string name(top(1).to_bx_string());
+    const as_value value(top(0));
+    if (obj) {
+        as_keep_alive keep(obj);
+        obj->set_member(name, value);
+        if (get_verbose_action()) {
+            log_msg("-------------- set_member [%p].%s=%s\n", static_cast<void*>(obj),
+                    name.c_str(), value.to_string());
+        }
+    } else if (get_verbose_action()) {
+        log_msg("-------------- set_member %s.%s=%s on invalid object!\n", top(2).to_string(),
+                name.c_str(), value.to_string());
+    }
+    drop(3);
+}
+
+void interpreter::do_enumerate(bool by_value) {
+    as_value subject;
+    if (by_value) {
+        subject = m_env->pop();
+    } else {
+        const bx_string name(top(0).to_bx_string());
+        drop(1);
+        subject = m_env->get_variable(name, m_with_stack);
+    }
+    as_value marker;
+    marker.set_null();
+    m_env->push(marker);
+    if (as_object* obj = subject.to_object()) obj->enumerate(m_env);
+}
+
+void interpreter::do_init_object() {
+    int n = m_env->pop().to_int();
+    if (n < 0) n = 0;
+    if (n > depth() / 2) n = depth() / 2;
+    as_value result(new as_object(m_player));
+    as_object* obj = result.to_object();
+    for (int i = 0; i < n; ++i) {
+        obj->builtin_member(top(1).to_bx_string(), top(0));
+        drop(2);
+    }
+    m_env->push(result);
+}
+
+void interpreter::do_init_array() {
+    as_value result;
+    fn_call fn(&result, nullptr, m_env, -1, -1);
+    as_global_array_ctor(fn);
+    m_env->push(result);
+}
+
+as_value interpreter::construct(const as_value& ctor, const bx_string& class_name, int nargs) {
+    as_value result;
+    as_object* c = ctor.to_object();
+    if (c && c->is(as_object::C_FUNCTION)) {
+        result = call_method(ctor, m_env, as_value(), nargs, m_env->get_top_index());
+    } else if (c && c->is(as_object::S_FUNCTION)) {
+        result.set_as_object(new as_object(m_player));
+        as_object* obj = result.to_object();
+        obj->set_inherited(obj);
+        setup_prototype(obj, ctor);
+        call_method(ctor, m_env, result, nargs, m_env->get_top_index());
+        obj->add_fixed_builtin(get_constructor_name(), ctor);
+    } else {
+        array<as_value> args;
+        for (int i = 0; i < nargs; ++i) args.push_back(top(i));
+        as_object* made = load_extension(class_name, m_player, args);
+        if (made) {
+            result.set_as_object(made);
+        } else {
+            log_error("can't create object with unknown class '%s'\n", class_name.c_str());
+            result.set_null();
+        }
+    }
+    if (as_object* obj = result.to_object()) {
+        if (m_player) m_player->mark_alive(obj);
+    }
+    return result;
+}
+
+void interpreter::do_new_object() {
+    const bx_string class_name(m_env->pop().to_bx_string());
+    if (get_verbose_action()) log_msg("-------------- new object: %s\n", class_name.c_str());
+    int nargs = m_env->pop().to_int();
+    if (nargs < 0) nargs = 0;
+    if (nargs > depth()) nargs = depth();
+    const as_value ctor = m_env->get_variable(class_name, m_with_stack);
+    const as_value result = construct(ctor, class_name, nargs);
+    drop(nargs);
+    m_env->push(result);
+}
+
+void interpreter::do_new_method() {
+    const bx_string method_name(m_env->pop().to_bx_string());
+    const as_value object_value = m_env->pop();
+    int nargs = m_env->pop().to_int();
+    if (nargs < 0) nargs = 0;
+    if (nargs > depth()) nargs = depth();
+    as_value ctor;
+    if (method_name.size() == 0) {
+        ctor = object_value;
+    } else if (as_object* obj = object_value.to_object()) {
+        obj->get_member(method_name, &ctor);
+    }
+    const as_value result = construct(ctor, method_name, nargs);
+    drop(nargs);
+    m_env->push(result);
+}
+
+void interpreter::do_instance_of() {
+    const as_function* ctor = top(0).to_function();
+    const bool result = top(1).instance_of(ctor);
+    top(1).set_bool(result);
+    drop(1);
+}
+
+void interpreter::do_cast_op() {
+    as_object* obj = top(0).is_object() ? top(0).to_object() : nullptr;
+    const as_value ctor(top(1));
+    as_keep_alive keep(obj);
+    drop(1);
+    if (obj && obj->instance_of(ctor.to_function())) {
+        top(0).set_as_object(obj);
+    } else {
+        top(0).set_null();
+    }
+}
+
+void interpreter::do_extends() {
+    const as_value superclass(top(0));
+    const as_value subclass(top(1));
+    drop(2);
+    as_object* sub = subclass.to_object();
+    as_object* super = superclass.to_object();
+    if (!sub || !super) return;
+    as_value proto(new as_object(m_player));
+    as_value super_prototype;
+    super->get_member("prototype", &super_prototype);
+    proto.to_object()->set_proto(super_prototype.to_object());
+    proto.to_object()->add_fixed_builtin(get_constructor_name(), superclass);
+    sub->set_member("prototype", proto);
+}
+
+void interpreter::do_call_function() {
+    as_value func;
+    if (top(0).is_string()) {
+        const bx_string name(top(0).to_bx_string());
+        func = m_env->get_variable(name, m_with_stack);
+        as_value ctor;
+        if (own_constructor(func.to_object(), &ctor)) func = ctor;
+        if (!func.is_function()) {
+            log_error("error in call_function: '%s' is not a function\n", name.c_str());
+            func.set_undefined();
+        }
+    } else {
+        func = top(0);
+    }
+    const int nargs = count_at(1);
+    as_value result;
+    if (func.is_function()) {
+        result = call_method(func, m_env, as_value(), nargs, m_env->get_top_index() - 2);
+    }
+    drop(nargs + 2);
+    m_env->push(result);
+}
+
+void interpreter::do_call_method() {
+    const int nargs = count_at(2);
+    const bx_string name(top(0).to_bx_string());
+    const as_value object_value(top(1));
+    const int first_arg = m_env->get_top_index() - 3;
+    as_value result;
+    as_value method;
+    if (object_value.get_member(name, &method)) {
+        result = call_method(method, m_env, object_value, nargs, first_arg);
+    } else if (name.size() == 0 || name == "undefined") {
+        as_object* obj = object_value.to_object();
+        as_value ctor;
+        if (obj && obj->get_inherited() && own_constructor(obj, &ctor)) {
+            as_keep_alive keep(obj);
+            setup_prototype(obj, ctor);
+            result = call_method(ctor, m_env, object_value, nargs, first_arg);
+        } else {
+            log_error("error: call_method can't call constructor 0x%p.%s\n",
+                      static_cast<void*>(obj), name.c_str());
+        }
+    } else {
+        log_error("error: can't find method %s\n", name.c_str());
+    }
+    drop(nargs + 3);
+    m_env->push(result);
+}
+
+void interpreter::do_define_function(bool function2) {
+    payload_reader in = payload();
+    const char* name = in.text();
+    const int arg_count = in.u16();
+    int register_count = 0;
+    int flags = 0;
+    if (function2) {
+        register_count = in.u8();
+        flags = in.u16();
+    }
+    array<as_s_function::arg_spec> args;
+    for (int i = 0; i < arg_count && !in.failed; ++i) {
+        as_s_function::arg_spec spec;
+        if (function2) spec.m_register = in.u8();
+        spec.m_name = in.text();
+        args.push_back(spec);
+    }
+    const int code_size = in.u16();
+    if (payload_failed(in)) return;
+    const int start = m_next_pc;
+    if (code_size > m_stop - start) {
+        log_error("error: function '%s' at %d: its %d code bytes run past the section end %d\n",
+                  name, m_pc, code_size, m_stop);
+        finish(END_ACTION);
+        return;
+    }
+    m_next_pc = start + code_size;
+
+    if (name[0] != 0) {
+        const as_value existing = m_env->get_variable(name, m_with_stack);
+        as_object* obj = existing.to_object();
+        if (obj && obj->is(as_object::S_FUNCTION)) {
+            const as_s_function* old = static_cast<const as_s_function*>(obj);
+            if (old->get_action_buffer().get_store() == m_buffer.get_store() &&
+                old->get_start_pc() == start) {
+                return;
+            }
+        }
+    }
+
+    as_value value(new as_s_function(m_player, m_buffer, start, m_with_stack));
+    as_s_function* func = static_cast<as_s_function*>(value.to_object());
+    func->set_target(m_env->get_target());
+    for (const as_s_function::arg_spec& spec : args) func->add_arg(spec.m_register, spec.m_name);
+    if (function2) {
+        func->set_is_function2(true);
+        func->set_local_register_count(static_cast<uint8_t>(register_count));
+        func->set_function2_flags(static_cast<uint16_t>(flags));
+    }
+    func->set_length(code_size);
+
+    if (name[0] == 0) {
+        m_env->push(value);
+    } else if (as_object* target = m_env->get_target()) {
+        target->set_member(name, value);
+    }
+}
+
+}  // namespace flash

@@ -1,0 +1,3 @@
+#include "flash/runtime/action_disassembler.h"
+
+#include <gtest/gtest.h>

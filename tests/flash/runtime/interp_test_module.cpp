@@ -1,0 +1,15 @@
+// An extension module for the loader tests: builds its object through the test program.
+#include "flash/base/array.h"
+
+namespace flash {
+class as_object;
+class as_value;
+class player;
+}  // namespace flash
+
+extern "C" flash::as_object* interp_test_make_widget(flash::player* owner, int nargs);
+
+extern "C" __attribute__((visibility("default"))) flash::as_object* flash_module_init(
+    flash::player* owner, const flash::array<flash::as_value>& args) {
+    return interp_test_make_widget(owner, args.size());
+}
