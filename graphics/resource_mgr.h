@@ -32,30 +32,82 @@ public:
 
 using ResourcePtr = SharedPtr<Resource>;
 
+// Lower-cased copy of a resource name (the registry's key).
+std::string resourceKey(const std::string& name);
+
+// The registry, typed by the kind of resource it keeps (a Resource subclass), so that lookups hand
+// out pointers of that kind sharing the registry's counts.
+template <class T = Resource>
 class ResourceMgr {
 public:
+    using Ptr = SharedPtr<T>;
+
     ResourceMgr() = default;
-    virtual ~ResourceMgr();
+    virtual ~ResourceMgr() { clear(); }
     ResourceMgr(const ResourceMgr&) = delete;
     ResourceMgr& operator=(const ResourceMgr&) = delete;
 
-    ResourcePtr find(const std::string& name) const;
+    // Empty for an empty or unknown name; names are compared lower-cased.
+    Ptr find(const std::string& name) const {
+        if (name.empty()) return Ptr();
+        auto it = byName.find(resourceKey(name));
+        return it == byName.end() ? Ptr() : it->second;
+    }
     // Registers under the lower-cased name. A name already present keeps its first resource; the
     // new one is then neither registered nor given an id.
-    void add(const ResourcePtr& resource, const std::string& name);
-    void remove(const ResourcePtr& resource);
-    ResourcePtr findById(uint32_t id) const;
-    void unloadAll();
+    void add(const Ptr& resource, const std::string& name) {
+        if (!resource) return;
+        if (!byName.emplace(resourceKey(name), resource).second) return;
+        resource->id = nextId++;
+        byId.emplace(resource->id, resource);
+    }
+    // Unloads the resource and drops the registry's references. Only the entries that hold this
+    // very resource go: removing an unregistered namesake leaves the registered one alone.
+    void remove(const Ptr& resource) {
+        if (!resource) return;
+        Ptr keep = resource;  // the caller's pointer may be one of the entries
+        keep->unload();
+        auto named = byName.find(resourceKey(keep->name));
+        if (named != byName.end() && named->second.get() == keep.get()) byName.erase(named);
+        auto numbered = byId.find(keep->id);
+        if (numbered != byId.end() && numbered->second.get() == keep.get()) byId.erase(numbered);
+    }
+    Ptr findById(uint32_t id) const {
+        auto it = byId.find(id);
+        return it == byId.end() ? Ptr() : it->second;
+    }
+    void unloadAll() {
+        for (auto& entry : byName) entry.second->unload();
+    }
     // Resources that only the registry holds (its two references).
-    void unloadUnused();
-    void removeUnused();
-    void clear();
+    void unloadUnused() {
+        for (auto& entry : byName)
+            if (entry.second.useCount() == kRegistryRefs) entry.second->unload();
+    }
+    void removeUnused() {
+        unloadUnused();
+        for (auto it = byName.begin(); it != byName.end();) {
+            if (it->second.useCount() == kRegistryRefs) {
+                byId.erase(it->second->id);
+                it = byName.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    void clear() {
+        unloadAll();
+        byName.clear();
+        byId.clear();
+    }
 
     size_t count() const { return byName.size(); }
     uint32_t peekNextId() const { return nextId; }
 
 protected:
-    std::map<uint32_t, ResourcePtr> byId;
-    std::map<std::string, ResourcePtr> byName;
+    static constexpr int kRegistryRefs = 2;
+
+    std::map<uint32_t, Ptr> byId;
+    std::map<std::string, Ptr> byName;
     uint32_t nextId = 1;
 };
