@@ -44,6 +44,8 @@ public:
     std::vector<DrawCall> draws;
     DWORD fvf = 0x42;
     IDirect3DBaseTexture9* stage0 = nullptr;
+    bool recordDraws = true;  // off: draws are only counted
+    size_t drawCount = 0;
 
     DWORD stage(DWORD type) const {
         auto it = stageStates.find({0, type});
@@ -127,6 +129,8 @@ public:
     HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
                                    const void* indices, D3DFORMAT indexFormat, const void* vertices,
                                    UINT stride) override {
+        ++drawCount;
+        if (!recordDraws) return D3D_OK;
         DrawCall call{type, minIndex, numVertices, primitiveCount, indexFormat, stride, fvf, stage0, {}, {}, renderStates,
                       stageStates};
         const uint16_t* index = static_cast<const uint16_t*>(indices);
