@@ -35,9 +35,11 @@ public:
     // The same over a movie stream (read_u8, get_position, get_tag_end_position), taking at most
     // length bytes and none past an End code.
     template <class stream>
+        requires requires(stream& s) { s.read_u8(); }
     int read(stream* in, int length);
     // Up to the End code or the end of the stream's current tag.
     template <class stream>
+        requires requires(stream& s) { s.read_u8(); }
     int read(stream* in) {
         return read(in, in->get_tag_end_position() - in->get_position());
     }
@@ -66,6 +68,7 @@ private:
 };
 
 template <class stream>
+    requires requires(stream& s) { s.read_u8(); }
 int action_buffer::read(stream* in, int length) {
     // Collects whole records byte by byte so that nothing after the End code is consumed.
     enum { CODE, LENGTH_LOW, LENGTH_HIGH, PAYLOAD } state = CODE;

@@ -1,9 +1,229 @@
+// Calls from the host and between functions, frame action tags, the action buffer reader, the
+// extension modules and the global functions that need no movie.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+
+#include "flash/base/bx_loadlib.h"
+#include "flash/runtime/action_tags.h"
+#include "flash/runtime/as_s_function.h"
+#include "flash/runtime/extension_loader.h"
+#include "flash/runtime/global_functions.h"
+#include "flash/runtime/method_call.h"
 #include "interp_test_support.h"
+#include "tests/support/temp_dir.h"
+
+using namespace testasm;
 
 extern "C" flash::as_object* interp_test_make_widget(flash::player* owner, int nargs) {
     flash::as_object* obj = new flash::as_object(owner);
     obj->get_members().set("args", flash::as_value(nargs));
     return obj;
 }
+
+namespace {
+
+assembler a() { return assembler(); }
+
+// function show(a, b) { trace(a); trace(b); return a + "|" + b }
+assembler show_function() {
+    return a().define_function("show", {"a", "b"},
+                               a().trace_var("a")
+                                   .trace_var("b")
+                                   .push_str("a")
+                                   .op(GET_VARIABLE)
+                                   .push_str("|")
+                                   .op(ADD2)
+                                   .push_str("b")
+                                   .op(GET_VARIABLE)
+                                   .op(ADD2)
+                                   .op(RETURN));
+}
+
+TEST(InterpreterCalls, CallMethodParsedAndByName) {
+    interptest::machine m;
+    m.run(show_function());
+    const int before = m.env.get_stack_size();
+    interptest::machine::messages().clear();
+    const char* result = flash::call_method_parsed(&m.env, m.root, "show", "%d, %s", 3, "text");
+    EXPECT_STREQ(result, "3|text");
+    EXPECT_EQ(interptest::machine::messages(), "3\ntext\n");
+    EXPECT_EQ(m.env.get_stack_size(), before);
+    // An invalid format letter is logged and the remaining arguments still go.
+    result = flash::call_method_parsed(&m.env, m.root, "show", "%q %ls", L"wide");
+    EXPECT_STREQ(result, "wide|undefined");
+    EXPECT_TRUE(m.error_has("invalid fmt '%q'"));
+    // The returned text is overwritten by the next call.
+    const char* first = flash::call_method_parsed(&m.env, m.root, "show", "%d %d", 1, 2);
+    flash::call_method_parsed(&m.env, m.root, "show", "%d %d", 5, 6);
+    EXPECT_STREQ(first, "5|6");
+    const flash::as_value args[2] = {flash::as_value("x"), flash::as_value(2)};
+    EXPECT_EQ(std::string(flash::call_method(&m.env, m.root, "show", args, 2).c_str()), "x|2");
+    EXPECT_EQ(std::string(flash::call_method(&m.env, m.root, "missing", args, 2).c_str()), "undefined");
+    EXPECT_EQ(m.env.get_stack_size(), before);
+}
+
+TEST(InterpreterCalls, FunctionCallPassesOnlyTheFirstArgumentAfterThis) {
+    interptest::machine m;
+    // o = {tag: "O"}; show.call(o, "a", "b"); and this inside: trace(this.tag)
+    EXPECT_EQ(m.run(a().raw(show_function().take())
+                        .define_function("who", {}, a().push_str("this").op(GET_VARIABLE).push_str("tag").op(GET_MEMBER).op(TRACE))
+                        .push({str("o"), str("tag"), str("O"), i32(1)})
+                        .op(INIT_OBJECT)
+                        .op(SET_VARIABLE)
+                        .push({str("b"), str("a"), str("o")})
+                        .op(GET_VARIABLE)
+                        .push({i32(3), str("show")})
+                        .op(GET_VARIABLE)
+                        .push_str("call")
+                        .op(CALL_METHOD)
+                        .op(TRACE)
+                        .push({str("o")})
+                        .op(GET_VARIABLE)
+                        .push({i32(1), str("who")})
+                        .op(GET_VARIABLE)
+                        .push_str("call")
+                        .op(CALL_METHOD)
+                        .op(POP)),
+              "a\nundefined\na|undefined\nO\n");
+    // A native wrapper without a routine gives undefined.
+    flash::as_value empty(new flash::as_c_function(m.get_player(), nullptr));
+    EXPECT_TRUE(flash::call_method(empty, &m.env, flash::as_value(), 0, -1).is_undefined());
+    EXPECT_STREQ(empty.type_of(), "function");
+}
+
+// A movie definition and stream for the action tag loaders.
+struct loading_definition {
+    std::vector<flash::execute_tag*> frame_tags;
+    std::vector<std::pair<int, flash::execute_tag*>> init_actions;
+    int get_loading_frame() const { return 0; }
+    void add_execute_tag(flash::execute_tag* tag) { frame_tags.push_back(tag); }
+    void add_init_action(int id, flash::execute_tag* tag) { init_actions.emplace_back(id, tag); }
+    ~loading_definition() {
+        for (auto* t : frame_tags) delete t;
+        for (auto& t : init_actions) delete t.second;
+    }
+};
+
+class queueing_sprite : public flash::character {
+public:
+    using flash::character::character;
+    void add_action_buffer(flash::action_buffer* buffer) override { queue.push_back(buffer); }
+    std::vector<flash::action_buffer*> queue;
+};
+
+TEST(InterpreterCalls, ActionTagsReadToTheirEndAndQueueOnTheSprite) {
+    interptest::machine m;
+    const bytes code = a().trace_str("frame").end().take();
+    bytes tag = code;
+    tag.push_back(0x99);  // after the End code: never read
+    loading_definition def;
+    flash::byte_span_stream in(tag.data(), static_cast<int>(tag.size()));
+    flash::do_action_loader(&in, 12, &def);
+    EXPECT_EQ(in.get_position(), static_cast<int>(code.size()));
+    // DoInitAction: the sprite id, then actions without an End code, read to the tag's end.
+    bytes init = {0x2A, 0x00};
+    const bytes body = a().trace_str("init").take();
+    init.insert(init.end(), body.begin(), body.end());
+    init.push_back(0x96);  // a record cut by the tag's end is dropped
+    flash::byte_span_stream in2(init.data(), static_cast<int>(init.size()));
+    flash::do_init_action_loader(&in2, 59, &def);
+    ASSERT_EQ(def.frame_tags.size(), 1u);
+    ASSERT_EQ(def.init_actions.size(), 1u);
+    EXPECT_EQ(def.init_actions[0].first, 42);
+    EXPECT_TRUE(def.frame_tags[0]->is_action_tag());
+    EXPECT_FALSE(def.frame_tags[0]->is_remove_tag());
+    EXPECT_EQ(def.frame_tags[0]->get_depth_id_key(), 0xFFFFFFFFu);
+
+    flash::smart_ptr<queueing_sprite> sprite(new queueing_sprite(m.get_player()));
+    def.frame_tags[0]->execute(sprite.get_ptr());
+    static_cast<flash::do_action*>(def.init_actions[0].second)->execute(sprite.get_ptr());
+    ASSERT_EQ(sprite->queue.size(), 2u);
+    interptest::machine::messages().clear();
+    for (flash::action_buffer* b : sprite->queue) b->execute(&m.env);
+    EXPECT_EQ(interptest::machine::messages(), "frame\ninit\n");
+    EXPECT_TRUE(m.error_has("runs past the end of its tag"));
+}
+
+TEST(InterpreterCalls, ConstantPoolIsReadOncePerBuffer) {
+    interptest::machine m;
+    EXPECT_EQ(m.run(a().constant_pool({"one"}).push({dict(0)}).op(TRACE)), "one\n");
+    interptest::machine::messages().clear();
+    m.buffer.execute(&m.env);
+    EXPECT_EQ(interptest::machine::messages(), "one\n");
+    EXPECT_EQ(m.buffer.get_decl_dict_processed_at(), 0);
+    // A second pool at another offset is refused; the first one stays.
+    EXPECT_EQ(m.run(a().constant_pool({"first"}).constant_pool({"second"}).push({dict(0)}).op(TRACE)),
+              "first\n");
+    EXPECT_TRUE(m.error_has("decl_dict was already processed at 0"));
+    // A buffer holding only its End code.
+    flash::action_buffer only_end;
+    const uint8_t end = 0;
+    EXPECT_EQ(only_end.read(&end, 1), 1);
+    EXPECT_EQ(only_end.get_length(), 1);
+}
+
+TEST(InterpreterCalls, ExtensionModulesAreOffByDefaultAndLoadOnlyFromTheirFolder) {
+    interptest::machine m;
+    const assembler make = a().push({str("w"), i32(7), i32(1), str("Widget")}).op(NEW_OBJECT).op(SET_VARIABLE).trace_var("w.args");
+    EXPECT_FALSE(flash::get_extension_modules_enabled());
+    EXPECT_EQ(m.run(make), "undefined\n");
+    EXPECT_TRUE(m.error_has("can't create object with unknown class 'Widget'"));
+
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "flash_modules");
+    std::filesystem::copy_file(INTERP_TEST_MODULE, dir.path() / "flash_modules" / "Widget.so");
+    flash::set_extension_modules(true, dir.path().string().c_str());
+    EXPECT_EQ(m.run(make), "1\n");
+    // Names that could leave the folder are refused; a missing module is tried once.
+    const flash::array<flash::as_value> none;
+    EXPECT_EQ(flash::load_extension("../Widget", m.get_player(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("", m.get_player(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("Absent", m.get_player(), none), nullptr);
+    std::filesystem::copy_file(INTERP_TEST_MODULE, dir.path() / "flash_modules" / "Absent.so");
+    EXPECT_EQ(flash::load_extension("Absent", m.get_player(), none), nullptr);
+    flash::set_extension_modules(false);
+    EXPECT_EQ(flash::load_extension("Widget", m.get_player(), none), nullptr);
+    // Modules stay loaded until the engine's clean-up.
+    flash::clear_extension_modules();
+}
+
+TEST(InterpreterCalls, GlobalFunctions) {
+    interptest::machine m;
+    flash::global_functions_init(m.get_player()->get_global());
+    // o = {a: 1, b: 2}; ASSetPropFlags(o, ["a"], 1); then enumerate o.
+    EXPECT_EQ(m.run(a().push({str("o"), i32(0), str("Object")})
+                        .op(NEW_OBJECT)
+                        .op(SET_VARIABLE)
+                        .push_str("o")
+                        .op(GET_VARIABLE)
+                        .push({str("a"), i32(1)})
+                        .op(SET_MEMBER)
+                        .push_str("o")
+                        .op(GET_VARIABLE)
+                        .push({str("b"), i32(2)})
+                        .op(SET_MEMBER)
+                        .push({i32(1), str("a"), i32(1)})
+                        .op(INIT_ARRAY)
+                        .push({str("o")})
+                        .op(GET_VARIABLE)
+                        .push({i32(3), str("ASSetPropFlags")})
+                        .op(CALL_FUNCTION)
+                        .op(POP)
+                        .push_str("o")
+                        .op(ENUMERATE)
+                        .op(TRACE)
+                        .op(TRACE)
+                        .push({i32(0), str("getVersion")})
+                        .op(CALL_FUNCTION)
+                        .op(TRACE)
+                        .trace_var("$version")
+                        .push({null(), i32(1), str("ASSetPropFlags")})
+                        .op(CALL_FUNCTION)
+                        .op(POP)),
+              "b\nnull\nWIN Sep 25 2009 15:14:56\nWIN Sep 25 2009 15:14:56\n");
+    EXPECT_TRUE(m.error_has("assetpropflags for NULL object"));
+}
+
+}  // namespace

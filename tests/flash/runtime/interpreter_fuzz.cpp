@@ -46,4 +46,53 @@ extern "C" int interp_fuzz_one_input(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return interp_fuzz_one_input(data, size);
 }
+#else
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "action_assembler.h"
+
+namespace {
+
+using namespace testasm;
+
+// A corpus of well-formed programs, each also flipped byte by byte with a fixed seed.
+TEST(InterpreterFuzzEntry, RunsCleanOverItsCorpus) {
+    std::vector<bytes> corpus;
+    assembler loop;
+    const int top = loop.new_label();
+    loop.label(top).push({str("i"), str("i")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)
+        .push({str("i")}).op(GET_VARIABLE).push({i32(50)}).op(LESS).if_true(top);
+    corpus.push_back(loop.take());
+    corpus.push_back(assembler().constant_pool({"a", "b"}).push({dict(0), dict(1), dict16(0)})
+                         .op(ADD2).op(STRING_ADD).op(TRACE).take());
+    corpus.push_back(assembler().define_function2("f", 4, 0x1FF, {{1, "x"}},
+                                                  assembler().push({reg(1), reg(2)}).op(ADD).op(RETURN))
+                         .push({i32(1), i32(2), i32(2), str("f")}).op(CALL_FUNCTION).op(TRACE).take());
+    corpus.push_back(assembler().push({str("o"), i32(0), str("Object")}).op(NEW_OBJECT)
+                         .op(SET_VARIABLE).push_str("o").op(GET_VARIABLE)
+                         .with(assembler().push({str("k"), i32(3)}).op(SET_VARIABLE))
+                         .push_str("o").op(ENUMERATE).take());
+    corpus.push_back(assembler().push({i32(1), i32(2), str("x"), i32(3)}).op(INIT_ARRAY)
+                         .op(ENUMERATE2).op(POP).op(POP).set_target("nowhere").op(PLAY).take());
+    std::mt19937 random(12345);
+    size_t runs = 0;
+    for (const bytes& program : corpus) {
+        interp_fuzz_one_input(program.data(), program.size());
+        for (int round = 0; round < 200; ++round) {
+            bytes mutated = program;
+            const int flips = 1 + static_cast<int>(random() % 4);
+            for (int i = 0; i < flips; ++i) {
+                mutated[random() % mutated.size()] = static_cast<uint8_t>(random());
+            }
+            if (random() % 3 == 0) mutated.resize(random() % (mutated.size() + 1));
+            interp_fuzz_one_input(mutated.data(), mutated.size());
+            ++runs;
+        }
+    }
+    EXPECT_EQ(runs, corpus.size() * 200);
+}
+
+}  // namespace
 #endif
