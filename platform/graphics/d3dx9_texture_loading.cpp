@@ -267,8 +267,8 @@ HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice9* device, const 
             return D3DERR_INVALIDCALL;
         }
         for (UINT l = 0; l < levels; ++l) {
-            D3DLOCKED_RECT locked;
-            cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), l, &locked, nullptr, 0);
+            D3DLOCKED_RECT locked{};
+            if (FAILED(cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), l, &locked, nullptr, 0))) continue;
             std::memcpy(locked.pBits, pixels[l].data(), pixels[l].size());
             cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), l);
         }
