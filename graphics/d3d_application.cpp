@@ -526,7 +526,10 @@ void CD3DApplication::Cleanup3DEnvironment() {
         DeleteDeviceObjects();
     }
     Tov::LogLine("WARNING") << "CD3DApplication::Cleanup3DEnvironment" << " m_pd3dDevice->Release";
-    if (m_pd3dDevice->Release() > 0) Tov::LogLine("ERROR") << "D3DDevice not released!!!";
+    if (m_pd3dDevice->Release() > 0) {
+        Tov::LogLine("ERROR") << "D3DDevice not released!!!";
+        m_bDeviceOutlived = true;
+    }
     m_pd3dDevice = nullptr;
 }
 
@@ -570,8 +573,9 @@ CMyD3DApplication::~CMyD3DApplication() {
     Cleanup3DEnvironment();
     Tov::LogLine("WARNING") << "CMyD3DApplication::~CMyD3DApplication" << " FinalCleanup";
     FinalCleanup();
-    // On this platform the frame's own window goes with it.
-    if (m_bOwnWindow && m_hWnd) DestroyWindow(m_hWnd);
+    // On this platform the frame's own window goes with it, unless a device that outlived its
+    // release still draws into it.
+    if (m_bOwnWindow && m_hWnd && !m_bDeviceOutlived) DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
     m_hWndFocus = nullptr;
     Tov::LogLine("WARNING") << "CMyD3DApplication::~CMyD3DApplication" << " m_pD3D";

@@ -126,6 +126,7 @@ protected:
     bool m_bClipCursorWhenFullscreen = true;
     bool m_bStartFullscreen = false;
     bool m_bOwnWindow = false;  // the frame made the window and destroys it
+    bool m_bDeviceOutlived = false;  // a released device lives on in others' references
 
 private:
     void placeWindowAtBounds();

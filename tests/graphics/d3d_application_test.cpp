@@ -205,6 +205,18 @@ TEST_F(Frame, FailingDeviceFallsBackToAWindowedReferenceDevice) {
     EXPECT_NE(log().find("FAILED(InitDeviceObjects()): hr = "), std::string::npos);
 }
 
+TEST_F(Frame, ADeviceHeldBeyondTheFrameIsReportedAndKeepsItsWindow) {
+    IDirect3DTexture9* kept = nullptr;
+    {
+        CMyD3DApplication app(false);
+        ASSERT_EQ(app.Create(nullptr, nullptr), S_OK);
+        ASSERT_EQ(app.getDevice()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &kept, nullptr), D3D_OK);
+    }
+    EXPECT_NE(log().find("ERROR\tD3DDevice not released!!!"), std::string::npos);
+    // The texture still holds the device; its release ends both, with the window still there.
+    EXPECT_EQ(kept->Release(), 0u);
+}
+
 TEST_F(Frame, ShowErrorPicksTheTextOfTheCode) {
     CMyD3DApplication app(false);
     EXPECT_EQ(app.showError(D3DAPPERR_RESETFAILED, MSG_NONE), D3DAPPERR_RESETFAILED);
