@@ -7,6 +7,8 @@
 
 #include "core/math_utils.h"
 #include "core/random_tables.h"
+#include "graphics/d3d_device.h"
+#include "graphics/texture_container.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_mgr.h"
 #include "tests/particles/spy_device.h"
@@ -45,15 +47,15 @@ void BM_TwentyEffectsOf500Particles(benchmark::State& state) {
     testsupport::writeFile(dir.path() / "bench.effect", kEffect);
     initSinCosTables();
     initRandomTables(1);
-    particletest::SpyTexture texture;
+    particletest::SpyTexture texture(16, 16);
     particletest::SpyDevice device;
     device.recordDraws = false;
-    particle::setTextureLookup([&texture](const std::string&, particle::SpriteTexture& out) {
-        out.texture = &texture;
-        out.width = out.height = 16;
-        return true;
-    });
-    particle::setDrawingDevice(&device);
+    CD3DDevice::setCacheDevice(&device);
+    auto container = std::make_unique<TextureContainer>();
+    texture.AddRef();
+    TexturePtr wrapped(new Texture(&texture));
+    wrapped->name = "spark.png";
+    container->add(wrapped, "spark.png");
     auto registry = std::make_unique<particle::ParticleMgr>();
     auto* manager = new particle::fxParticleEffectMgr();
     for (int i = 0; i < 20; ++i) manager->startEffect(50.0f * i, 300, "bench", true, true);
@@ -69,8 +71,9 @@ void BM_TwentyEffectsOf500Particles(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(device.drawCount), benchmark::Counter::kAvgIterations);
     manager->destroy();
     registry.reset();
-    particle::setTextureLookup(nullptr);
-    particle::setDrawingDevice(nullptr);
+    wrapped.reset();
+    container.reset();
+    CD3DDevice::setCacheDevice(nullptr);
 }
 BENCHMARK(BM_TwentyEffectsOf500Particles)->Unit(benchmark::kMicrosecond);
 

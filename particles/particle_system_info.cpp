@@ -150,11 +150,11 @@ bool cmdReadSystemParam(const Attr::AttributePtr& node, ParticleSystemInfo& info
 }
 
 void ParticleSystemInfo::load(bool, int) {
-    if (m_loaded) return;
+    if (loaded) return;
     unload();
-    Attr::AttributePtr root = Attr::loadDocument(m_name);
+    Attr::AttributePtr root = Attr::loadDocument(name);
     if (!root) {
-        Tov::LogLine("ERROR") << "particle::ParticleSystemInfo::load" << " not restored xml " << m_name;
+        Tov::LogLine("ERROR") << "particle::ParticleSystemInfo::load" << " not restored xml " << name;
         return;
     }
     if (!cmdReadSystemParam(root, *this)) {
@@ -163,7 +163,7 @@ void ParticleSystemInfo::load(bool, int) {
         unload();
         return;
     }
-    m_loaded = true;
+    loaded = true;
 }
 
 void ParticleSystemInfo::unload() {
@@ -171,7 +171,7 @@ void ParticleSystemInfo::unload() {
     sprite.reset();
     emitterPoints.clear();
     path.clear();
-    m_loaded = false;
+    loaded = false;
 }
 
 }  // namespace particle

@@ -8,6 +8,7 @@
 
 #include "core/attr_tree.h"
 #include "core/math_utils.h"
+#include "graphics/resource_mgr.h"
 #include "particles/curve.h"
 #include "particles/particle_vertex.h"
 #include "particles/texture_link.h"
@@ -57,21 +58,17 @@ uint32_t destBlendFromFlags(int32_t blend);
 std::unique_ptr<ParticleSprite> createSprite(const std::string& textureName, float tx1, float ty1, float tx2,
                                              float ty2);
 
-class ParticleSystemInfo {
+class ParticleSystemInfo : public Resource {
 public:
-    explicit ParticleSystemInfo(const std::string& name = std::string()) : m_name(name) {}
-    virtual ~ParticleSystemInfo() = default;
-    ParticleSystemInfo(const ParticleSystemInfo&) = delete;
-    ParticleSystemInfo& operator=(const ParticleSystemInfo&) = delete;
+    explicit ParticleSystemInfo(const std::string& name = std::string()) : Resource(name) {}
 
-    // Reads the description file named after the resource; false when it cannot be read or fails.
-    virtual void load(bool, int);
+    // Reads the description file named after the resource; stays not loaded when it cannot be
+    // read or is refused.
+    void load(bool now, int flags) override;
     // Empties the curves, drops the sprite and the point lists.
-    virtual void unload();
+    void unload() override;
 
-    const std::string& name() const { return m_name; }
-    void setName(const std::string& name) { m_name = name; }
-    bool isLoaded() const { return m_loaded; }
+    bool isLoaded() const { return loaded; }
 
     const Curve& curve(CurveId id) const { return curves[id]; }
     Curve& curve(CurveId id) { return curves[id]; }
@@ -100,10 +97,6 @@ public:
     int32_t blend = 0;
     int32_t colorOp = 0;
     int32_t blendOp = 0;
-
-private:
-    std::string m_name;
-    bool m_loaded = false;
 };
 
 using ParticleSystemInfoPtr = SharedPtr<ParticleSystemInfo>;

@@ -1,36 +1,29 @@
 #pragma once
-// Where the particle code meets the texture registry and the device: the one file that knows how
-// a texture is found by name, how big it is, how it is bound and which device draws.
-#include <functional>
-#include <memory>
+// Where the particle code meets the texture container and the device wrapper: how a sprite's
+// texture is found by name, how big it is, how it is bound and which device draws the batches.
 #include <string>
 
+#include "graphics/texture.h"
 #include "platform/graphics/d3d9.h"
 
 namespace particle {
 
-// A texture as a sprite keeps it: the Direct3D texture, its size in pixels and whatever keeps it
-// alive.
+// A texture as a sprite keeps it, with its size in pixels.
 struct SpriteTexture {
-    std::shared_ptr<void> owner;
-    IDirect3DBaseTexture9* texture = nullptr;
+    TexturePtr texture;
     float width = 0.0f;
     float height = 0.0f;
 
-    bool valid() const { return texture != nullptr && width > 0.0f && height > 0.0f; }
-    bool operator==(const SpriteTexture& other) const { return texture == other.texture; }
+    IDirect3DBaseTexture9* d3d() const { return texture ? texture->getTexture() : nullptr; }
+    bool operator==(const SpriteTexture& other) const { return texture.get() == other.texture.get(); }
 };
 
-// Looks a texture up by file name; false when there is none.
+// Looks the texture up in the texture container; false when it is missing, not loaded or has no
+// size.
 bool findSpriteTexture(const std::string& name, SpriteTexture& out);
-// Binds the texture to stage 0 of the drawing device.
+// Binds the texture to stage 0 through the device wrapper.
 void bindSpriteTexture(const SpriteTexture& texture);
-// The device the batches are drawn on; null while there is none.
+// The device the batches are drawn on (the wrapper's current device); null while there is none.
 IDirect3DDevice9* drawingDevice();
-
-// Test seams: a texture lookup and a device that replace the program's own.
-using TextureLookup = std::function<bool(const std::string& name, SpriteTexture& out)>;
-void setTextureLookup(TextureLookup lookup);
-void setDrawingDevice(IDirect3DDevice9* device);
 
 }  // namespace particle

@@ -47,7 +47,7 @@ TEST_F(DrawTest, AFullSystemIsOneIndexedDraw) {
     EXPECT_EQ(call.indexFormat, D3DFMT_INDEX16);
     EXPECT_EQ(call.stride, 28u);
     EXPECT_EQ(call.fvf, 0x144u);
-    EXPECT_EQ(call.texture, m_textures["spark.png"].first.get());
+    EXPECT_EQ(call.texture, m_textures["spark.png"].get());
     const uint16_t quad[6] = {4, 5, 6, 6, 7, 4};
     for (int k = 0; k < 6; ++k) EXPECT_EQ(call.indices[6 + k], quad[k]);
     EXPECT_EQ(call.indices[6 * 1023 + 5], 4092);

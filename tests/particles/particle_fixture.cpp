@@ -102,20 +102,12 @@ void ParticleTest::SetUp() {
     initSinCosTables();
     initRandomTables(1234);
     core::srand(99);
-    auto add = [this](const std::string& name, float w, float h) {
-        m_textures[name] = std::make_pair(std::make_unique<SpyTexture>(), std::make_pair(w, h));
-    };
-    add("spark.png", 64, 32);
-    add("smoke.dds", 128, 128);
-    particle::setTextureLookup([this](const std::string& name, particle::SpriteTexture& out) {
-        auto it = m_textures.find(name);
-        if (it == m_textures.end()) return false;
-        out.texture = it->second.first.get();
-        out.width = it->second.second.first;
-        out.height = it->second.second.second;
-        return true;
-    });
-    particle::setDrawingDevice(&m_device);
+    m_wrapper = std::make_unique<CD3DDevice>();
+    m_wrapper->setDevice(&m_device);
+    CD3DDevice::setCacheDevice(&m_device);
+    m_container = std::make_unique<TextureContainer>();
+    addTexture("spark.png", 64, 32);
+    addTexture("smoke.dds", 128, 128);
     m_registry = std::make_unique<particle::ParticleMgr>();
     m_manager = new particle::fxParticleEffectMgr();
 }
@@ -123,8 +115,19 @@ void ParticleTest::SetUp() {
 void ParticleTest::TearDown() {
     if (particle::fxParticleEffectMgr::instance()) m_manager->destroy();
     m_registry.reset();
-    particle::setTextureLookup(nullptr);
-    particle::setDrawingDevice(nullptr);
+    m_container.reset();
+    CD3DDevice::setCacheDevice(nullptr);
+    m_wrapper.reset();
+}
+
+SpyTexture* ParticleTest::addTexture(const std::string& name, UINT width, UINT height) {
+    auto& spy = m_textures[name];
+    spy = std::make_unique<SpyTexture>(width, height);
+    spy->AddRef();  // the container's texture owns one reference
+    TexturePtr texture(new Texture(spy.get()));
+    texture->name = name;
+    m_container->add(texture, name);
+    return spy.get();
 }
 
 void ParticleTest::writeDescription(const std::string& file, const Desc& desc) {

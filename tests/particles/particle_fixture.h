@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/math_utils.h"
+#include "graphics/d3d_device.h"
+#include "graphics/texture_container.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_mgr.h"
 #include "tests/particles/spy_device.h"
@@ -69,9 +71,14 @@ protected:
     // One system taken from the pool and prepared for the description.
     particle::ParticleSystem* system(const std::string& description);
 
+    // Registers a texture of that size under the name in the texture container.
+    SpyTexture* addTexture(const std::string& name, UINT width, UINT height);
+
     testsupport::TempDir m_dir;
     SpyDevice m_device;
-    std::map<std::string, std::pair<std::unique_ptr<SpyTexture>, std::pair<float, float>>> m_textures;
+    std::map<std::string, std::unique_ptr<SpyTexture>> m_textures;
+    std::unique_ptr<CD3DDevice> m_wrapper;
+    std::unique_ptr<TextureContainer> m_container;
     std::unique_ptr<particle::ParticleMgr> m_registry;
     particle::fxParticleEffectMgr* m_manager = nullptr;
 };

@@ -73,7 +73,7 @@ TEST_F(ParticleInfoTest, ReadsEveryFieldOfAVersion3Description) {
 
     // Case does not matter for the name; the same description comes back.
     EXPECT_EQ(m_registry->getOrCreate("FIRE.XML").get(), info.get());
-    EXPECT_EQ(m_registry->size(), 1u);
+    EXPECT_EQ(m_registry->count(), 1u);
 
     info->unload();
     EXPECT_FALSE(info->sprite);

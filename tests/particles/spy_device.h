@@ -10,8 +10,9 @@
 
 namespace particletest {
 
-class SpyTexture : public IDirect3DBaseTexture9 {
+class SpyTexture : public IDirect3DTexture9 {
 public:
+    SpyTexture(UINT width_ = 64, UINT height_ = 32) : width(width_), height(height_) {}
     ULONG AddRef() override { return ++refs; }
     ULONG Release() override { return --refs; }
     HRESULT GetDevice(IDirect3DDevice9** device) override {
@@ -20,6 +21,15 @@ public:
     }
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD GetLevelCount() override { return 1; }
+    HRESULT GetLevelDesc(UINT, D3DSURFACE_DESC* desc) override {
+        *desc = D3DSURFACE_DESC{D3DFMT_A8R8G8B8, D3DRTYPE_SURFACE, 0, D3DPOOL_MANAGED, D3DMULTISAMPLE_NONE, 0,
+                                width, height};
+        return D3D_OK;
+    }
+    HRESULT GetSurfaceLevel(UINT, IDirect3DSurface9**) override { return D3DERR_INVALIDCALL; }
+    HRESULT LockRect(UINT, D3DLOCKED_RECT*, const RECT*, DWORD) override { return D3DERR_INVALIDCALL; }
+    HRESULT UnlockRect(UINT) override { return D3DERR_INVALIDCALL; }
+    UINT width, height;
     ULONG refs = 1;
 };
 
