@@ -50,6 +50,7 @@
     X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                     \
     X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                           \
     X(PFNGLBUFFERDATAPROC, glBufferData)                                                           \
+    X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                                                     \
     X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                                                 \
     X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)                                           \
     X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                                                 \

@@ -268,6 +268,7 @@ private:
 
     // GL objects.
     GLuint m_program = 0, m_vao = 0, m_vbo = 0, m_sampler = 0, m_white = 0;
+    size_t m_vboUsed = 0;  // vertices written into the streaming buffer since it was last renewed
     GLint m_uColor = -1, m_uAlpha = -1, m_uTest = -1;
     GLuint m_bbFramebuffer = 0, m_bbColor = 0, m_bbDepth = 0;
     PipelineState m_applied;

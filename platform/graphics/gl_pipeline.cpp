@@ -263,9 +263,27 @@ void DeviceImpl::flush() {
     ensureCurrent();
     PipelineState want = desiredState();
     applyState(want, !m_appliedValid);
-    m_gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_batch.size() * sizeof(BatchVertex)), m_batch.data(),
-                      GL_STREAM_DRAW);
-    m_gl.glDrawArrays(m_batchMode, 0, static_cast<GLsizei>(m_batch.size()));
+    // Batches are appended to one streaming buffer, renewed only when full: renewing it for
+    // every small batch costs more than the draw on a software rasteriser.
+    constexpr size_t kStreamVertices = 1 << 16;
+    size_t count = m_batch.size();
+    size_t first = 0;
+    if (count > kStreamVertices) {
+        m_gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(BatchVertex)), m_batch.data(),
+                          GL_STREAM_DRAW);
+        m_vboUsed = kStreamVertices;  // the next batch renews it at its usual size
+    } else {
+        if (m_vboUsed == 0 || m_vboUsed + count > kStreamVertices) {
+            m_gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kStreamVertices * sizeof(BatchVertex)), nullptr,
+                              GL_STREAM_DRAW);
+            m_vboUsed = 0;
+        }
+        first = m_vboUsed;
+        m_gl.glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(BatchVertex)),
+                             static_cast<GLsizeiptr>(count * sizeof(BatchVertex)), m_batch.data());
+        m_vboUsed += count;
+    }
+    m_gl.glDrawArrays(m_batchMode, static_cast<GLint>(first), static_cast<GLsizei>(count));
     ++m_stats.glDrawCalls;
     m_batch.clear();
 }
