@@ -93,7 +93,8 @@ Vector2 ParticleSystem::emitterOffset() const {
         if (!std::isfinite(parameter)) parameter = 0.0f;
     }
     if (info.pathMode == PATH_SPLINE) {
-        const float s = parameter / 100.0f;
+        // The path runs from p0 (0) to p1 (1); odd curve times must not send it to infinity.
+        const float s = std::clamp(parameter / 100.0f, 0.0f, 1.0f);
         const float s2 = s * s, s3 = s2 * s;
         const float h00 = 2 * s3 - 3 * s2 + 1, h10 = s3 - 2 * s2 + s, h01 = -2 * s3 + 3 * s2, h11 = s3 - s2;
         return {h00 * m_pathP0.x + h10 * m_pathT0.x + h01 * m_pathP1.x + h11 * m_pathT1.x,
@@ -133,7 +134,12 @@ void ParticleSystem::advanceEmitter(float dt) {
 }
 
 void ParticleSystem::update(float dt) {
-    if (!m_info || !m_info->isLoaded()) return;
+    if (!m_info || !m_info->isLoaded()) {
+        // A description unloaded under a running system ends it: nothing is left to run or draw.
+        m_count = 0;
+        m_active = false;
+        return;
+    }
     const ParticleSystemInfo& info = *m_info;
 
     if (m_age >= 0.0f) {

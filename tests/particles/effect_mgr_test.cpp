@@ -116,8 +116,12 @@ TEST_F(EffectTest, StartingTwiceRestartsTheEffectInPlay) {
     fxParticleEffect2D* d = m_manager->startEffect(0, 0, "pop", false, true);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->systems().size(), 2u);
-    // Both systems share one description.
+    // Both systems share one description, and so does every other effect that names it.
     EXPECT_EQ(d->systems()[0].system->info().get(), d->systems()[1].system->info().get());
+    fxParticleEffect2D* other = m_manager->startEffect(0, 0, "pair", true, true);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->systems()[1].system->info().get(), d->systems()[0].system->info().get());
+    EXPECT_EQ(m_registry->count(), 2u);  // burst.xml and endless.xml, each once
 }
 
 TEST_F(EffectTest, UnknownNamesAndClassesGiveNothing) {
@@ -289,6 +293,20 @@ TEST_F(EffectTest, StopCallbacksMayStopOtherEffectsDuringTheWalk) {
     EXPECT_EQ(m_manager->getEffectCount(), 1u);
     EXPECT_TRUE(m_manager->isActive(c));
     EXPECT_EQ(m_manager->freeSystemCount(), 299u);
+}
+
+TEST_F(EffectTest, AnUnloadedDescriptionEndsItsSystems) {
+    fxParticleEffect2D* e = m_manager->startEffect(0, 0, "fire", false, true);
+    ASSERT_NE(e, nullptr);
+    m_manager->update(0.5f);
+    EXPECT_GT(m_manager->getParticleCount(), 0u);
+    m_registry->unloadAll();
+    m_device.draws.clear();
+    m_manager->draw();
+    EXPECT_TRUE(m_device.draws.empty());
+    m_manager->update(0.1f);
+    m_manager->update(0.1f);
+    EXPECT_EQ(m_manager->getEffectCount(), 0u);
 }
 
 TEST_F(EffectTest, MoveBetweenExtendsShortCurvesAndDetachPlaysOut) {

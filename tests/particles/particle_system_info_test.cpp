@@ -102,6 +102,24 @@ TEST_F(ParticleInfoTest, FailuresAreLoggedAndStayFailures) {
     EXPECT_EQ(logCount("particle::cmdReadSystemParam texture not found missing.png"), 1);
 
     EXPECT_FALSE(m_registry->getOrCreate("empty.xml"));
+
+    // Keys of the wrong type read as absent: the description loads with the defaults.
+    testsupport::writeFile(m_dir.path() / "odd.xml",
+                           "<root><object name=\"d\"><string name=\"version\" value=\"3.0\" />"
+                           "<string name=\"texture\" value=\"spark.png\" />"
+                           "<string name=\"emission\" value=\"lots\" /><integer name=\"Size\" value=\"3\" />"
+                           "<object name=\"Alpha\"><float name=\"k\" value=\"1\" />"
+                           "<object name=\"p\"><string name=\"value\" value=\"x\" /></object></object>"
+                           "<float name=\"lifetime\" value=\"1e300\" /><object name=\"SplineParam\" />"
+                           "</object></root>");
+    ParticleSystemInfoPtr odd = m_registry->getOrCreate("odd.xml");
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(odd->emission, 0);
+    EXPECT_EQ(odd->lifetime, 0.0f);
+    EXPECT_EQ(odd->curve(particle::CURVE_SIZE).count, 0u);
+    ASSERT_EQ(odd->curve(particle::CURVE_ALPHA).count, 1u);
+    EXPECT_EQ(odd->curve(particle::CURVE_ALPHA).points[0].value, 0.0f);
+    EXPECT_EQ(odd->pathMode, particle::PATH_LINEAR);
     EXPECT_FALSE(m_registry->getOrCreate("broken.xml"));
     EXPECT_FALSE(m_registry->getOrCreate("nothing.xml"));
     EXPECT_EQ(logCount("particle::ParticleSystemInfo::load not restored xml"), 2);
