@@ -327,6 +327,12 @@ HRESULT DeviceImpl::appendDraw(D3DPRIMITIVETYPE type, UINT count, const uint8_t*
     processPending();
     if (!m_batch.empty() && m_batchMode != mode) flush();
     m_batchMode = mode;
+    auto* bound = static_cast<TextureImpl*>(m_textures[0]);
+    if (bound && !bound->glTexture()) {
+        if (!m_batch.empty()) flush();
+        bound->upload(m_gl);  // never unlocked yet, or a render target not drawn into
+        m_applied.texture = kUnknownName;
+    }
 
     // Convert each source vertex once.
     int tw = 1, th = 1;

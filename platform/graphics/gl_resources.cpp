@@ -192,7 +192,9 @@ TextureImpl::TextureImpl(DeviceImpl* device, UINT width, UINT height, UINT level
     }
     deviceAddRef(m_device);
     deviceTrack(m_device, this, pool == D3DPOOL_DEFAULT);
-    if (!isRenderTarget()) markDirty();
+    // Nothing is queued yet: a loader fills the texture next, and the upload follows its unlock,
+    // so the drawing thread never reads the pixels while the loader writes them. A texture drawn
+    // before any unlock is made on the spot (see appendDraw).
 }
 
 TextureImpl::~TextureImpl() {
