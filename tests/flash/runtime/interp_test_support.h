@@ -104,9 +104,9 @@ public:
     // Runs the bytes as frame actions; returns the trace output.
     std::string run(testasm::assembler a) { return run(a.take()); }
     std::string run(const testasm::bytes& code) {
+        messages().clear();
         buffer = flash::action_buffer();
         buffer.read(code.data(), static_cast<int>(code.size()));
-        messages().clear();
         buffer.execute(&env);
         return messages();
     }

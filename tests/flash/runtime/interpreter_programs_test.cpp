@@ -590,3 +590,28 @@ TEST(InterpreterPrograms, PropertiesAndTargets) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InterpreterPrograms, ActionLoggingListsEveryRecord) {
+    flash::set_verbose_action(true);
+    interptest::machine m;
+    m.run(a().constant_pool({"k"})
+              .push({dict(0), i32(2)})
+              .op(SET_VARIABLE)
+              .define_function2("f", 3, 0x1FF, {}, a().push({reg(1)}).op(POP))
+              .push({i32(0), str("f")})
+              .op(CALL_FUNCTION)
+              .op(POP)
+              .trace_var("k"));
+    flash::set_verbose_action(false);
+    const std::string& log = interptest::machine::messages();
+    EXPECT_NE(log.find("   0\tdecl_dict       [1]\n\"k\"\n"), std::string::npos);
+    EXPECT_NE(log.find("EX:\tpush_data      dict_lookup[0]\n(int) 2\n"), std::string::npos);
+    EXPECT_NE(log.find("-------------- pushed int32 2\n"), std::string::npos);
+    EXPECT_NE(log.find("-------------- preload _global="), std::string::npos);
+    EXPECT_NE(log.find("-------------- set var: k \n"), std::string::npos);
+    EXPECT_NE(log.find("2\n"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// ActionScript 1/2 interpreter: a timeline loop of 10^6 iterations of "s = s + i; i++" (s starts
+// at 0, so "+" adds numbers), and 10^6 calls of a one-argument script function. Items are loop
+// iterations, so the reported rate gives the time per iteration.
+#include <benchmark/benchmark.h>
+
+#include "action_assembler.h"
+#include "flash/base/log.h"
+#include "flash/base/smart_ptr.h"
+#include "flash/movie/player.h"
+#include "flash/runtime/action_buffer.h"
+#include "flash/runtime/as_environment.h"
+#include "flash/runtime/character.h"
+
+using namespace testasm;
+
+namespace {
+
+constexpr int iterations = 1000000;
+
+// while (i < n) { body; i++ }
+bytes counted_loop(assembler prologue, const assembler& body) {
+    assembler a = prologue;
+    const int top = a.new_label();
+    const int out = a.new_label();
+    a.push({str("i"), i32(0)}).op(SET_VARIABLE).label(top)
+        .push({str("i")}).op(GET_VARIABLE).push({i32(iterations)}).op(LESS).op(NOT).if_true(out)
+        .raw(assembler(body).take())
+        .push({str("i"), str("i")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)
+        .jump(top).label(out);
+    return a.take();
+}
+
+void run(benchmark::State& state, const bytes& code) {
+    flash::register_log_callback(nullptr);
+    flash::smart_ptr<flash::player> owner(new flash::player);
+    flash::smart_ptr<flash::as_object> movie(new flash::character(owner.get_ptr()));
+    owner->set_root_movie(movie.get_ptr());
+    flash::as_environment env(owner.get_ptr());
+    env.set_target(movie.get_ptr());
+    flash::action_buffer buffer;
+    buffer.read(code.data(), static_cast<int>(code.size()));
+    for (auto _ : state) buffer.execute(&env);
+    state.SetItemsProcessed(state.iterations() * iterations);
+    env.set_target(nullptr);
+    owner->clear_heap();
+}
+
+void BM_TimelineLoop(benchmark::State& state) {
+    const assembler body = assembler().push({str("s"), str("s")}).op(GET_VARIABLE)
+                               .push({str("i")}).op(GET_VARIABLE).op(ADD2).op(SET_VARIABLE);
+    run(state, counted_loop(assembler().push({str("s"), i32(0)}).op(SET_VARIABLE), body));
+}
+BENCHMARK(BM_TimelineLoop)->Unit(benchmark::kMillisecond);
+
+void BM_FunctionCalls(benchmark::State& state) {
+    const assembler prologue = assembler().define_function(
+        "f", {"x"}, assembler().push({str("x")}).op(GET_VARIABLE).op(RETURN));
+    const assembler body = assembler().push({str("i")}).op(GET_VARIABLE)
+                               .push({i32(1), str("f")}).op(CALL_FUNCTION).op(POP);
+    run(state, counted_loop(prologue, body));
+}
+BENCHMARK(BM_FunctionCalls)->Unit(benchmark::kMillisecond);
+
+}  // namespace
