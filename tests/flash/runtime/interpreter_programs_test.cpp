@@ -100,8 +100,18 @@ TEST(InterpreterPrograms, Strings) {
     });
 }
 
+// Eight With blocks on an empty object around a ninth on clip, whose x is 1; timeline x is 2.
+assembler nine_withs() {
+    assembler inner = a().push_str("clip").op(GET_VARIABLE).with(a().trace_var("x"));
+    for (int i = 0; i < 8; ++i) {
+        inner = a().push({i32(0), str("Object")}).op(NEW_OBJECT).with(inner);
+    }
+    return a().set_var("clip.x", i32(1)).set_var("x", i32(2)).raw(inner.take());
+}
+
 TEST(InterpreterPrograms, ScopeAndPaths) {
     run_table({
+        {"the ninth with runs without its scope", nine_withs(), "2\n"},
         {"timeline variable", a().set_var("a", i32(5)).trace_var("a"), "5\n"},
         {"slash path with colon", a().set_var("a", i32(6)).trace_var("/:a"), "6\n"},
         {"dot path into a child", a().set_var("clip.x", i32(7)).trace_var("clip.x"), "7\n"},
