@@ -28,6 +28,7 @@
     X(PFNGLDELETETEXTURESPROC, glDeleteTextures)                                                   \
     X(PFNGLBINDTEXTUREPROC, glBindTexture)                                                         \
     X(PFNGLTEXIMAGE2DPROC, glTexImage2D)                                                           \
+    X(PFNGLTEXSUBIMAGE2DPROC, glTexSubImage2D)                                                     \
     X(PFNGLTEXPARAMETERIPROC, glTexParameteri)                                                     \
     X(PFNGLTEXPARAMETERIVPROC, glTexParameteriv)                                                   \
     X(PFNGLPIXELSTOREIPROC, glPixelStorei)                                                         \

@@ -95,12 +95,14 @@ public:
     D3DFORMAT format() const { return m_format; }
     D3DPOOL pool() const { return m_pool; }
     std::vector<Level>& levels() { return m_levels; }
-    void markDirty();  // the CPU copy changed: upload before the next draw
+    void markDirty();  // an unlock published new pixels: upload them before the next draw
     ULONG references() const override { return m_refs.load(); }
 
     // Drawing thread only.
     GLuint glTexture() const { return m_gl; }
     GLuint framebuffer() const { return m_fbo; }
+    // Sends the CPU copy to GL, or only makes the GL texture while a level is locked: the pixels
+    // are then being written, and the unlock queues the upload again.
     void upload(gl::Api& gl);
     bool ensureFramebuffer(gl::Api& gl, GLuint depthStencil);
     void takeGlNames(std::vector<GLuint>& textures, std::vector<GLuint>& framebuffers);
@@ -114,6 +116,10 @@ private:
     std::vector<Level> m_levels;
     std::vector<SurfaceImpl*> m_surfaces;
     std::atomic<ULONG> m_refs{1};
+    // Guards the CPU copy's lock state; the pixels themselves are written only while their level
+    // is locked and read by the upload only while no level is.
+    std::mutex m_cpuMutex;
+    std::vector<bool> m_levelLocked;
     GLuint m_gl = 0;
     GLuint m_fbo = 0;
     bool m_storageMade = false;

@@ -190,6 +190,7 @@ TextureImpl::TextureImpl(DeviceImpl* device, UINT width, UINT height, UINT level
         w = std::max(1u, w / 2);
         h = std::max(1u, h / 2);
     }
+    m_levelLocked.assign(m_levels.size(), false);
     deviceAddRef(m_device);
     deviceTrack(m_device, this, pool == D3DPOOL_DEFAULT);
     // Nothing is queued yet: a loader fills the texture next, and the upload follows its unlock,
@@ -246,6 +247,11 @@ HRESULT TextureImpl::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* re
             return D3DERR_INVALIDCALL;
         offset = static_cast<size_t>(rect->top) * pitch + static_cast<size_t>(rect->left) * bpp;
     }
+    {
+        std::lock_guard<std::mutex> lock(m_cpuMutex);
+        if (m_levelLocked[level]) return D3DERR_INVALIDCALL;
+        m_levelLocked[level] = true;
+    }
     locked->Pitch = static_cast<int>(pitch);
     locked->pBits = lv.bits.data() + offset;
     return D3D_OK;
@@ -253,6 +259,12 @@ HRESULT TextureImpl::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* re
 
 HRESULT TextureImpl::UnlockRect(UINT level) {
     if (level >= m_levels.size() || isRenderTarget()) return D3DERR_INVALIDCALL;
+    {
+        std::lock_guard<std::mutex> lock(m_cpuMutex);
+        if (!m_levelLocked[level]) return D3DERR_INVALIDCALL;
+        m_levelLocked[level] = false;
+    }
+    // Queued only now, once the pixels are complete.
     markDirty();
     return D3D_OK;
 }
@@ -277,11 +289,18 @@ void TextureImpl::upload(gl::Api& gl) {
         gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels.size()) - 1);
         gl.glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, f.swizzle);
     }
+    // Held while GL reads the pixels, so no lock can begin meanwhile.
+    std::lock_guard<std::mutex> lock(m_cpuMutex);
+    bool writing = std::find(m_levelLocked.begin(), m_levelLocked.end(), true) != m_levelLocked.end();
     for (size_t i = 0; i < m_levels.size(); ++i) {
         const Level& lv = m_levels[i];
-        const void* data = lv.bits.empty() ? nullptr : lv.bits.data();
-        gl.glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(f.internal),
-                        static_cast<GLsizei>(lv.width), static_cast<GLsizei>(lv.height), 0, f.format, f.type, data);
+        const void* data = (lv.bits.empty() || writing) ? nullptr : lv.bits.data();
+        auto w = static_cast<GLsizei>(lv.width), h = static_cast<GLsizei>(lv.height);
+        if (!m_storageMade)
+            gl.glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), static_cast<GLint>(f.internal), w, h, 0, f.format,
+                            f.type, data);
+        else if (data)
+            gl.glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), 0, 0, w, h, f.format, f.type, data);
     }
     m_storageMade = true;
 }

@@ -1,4 +1,6 @@
 // Render targets, device loss and reset, textures from loader threads, read-back and message boxes.
+#include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "platform/graphics/d3dx9.h"
@@ -136,6 +138,94 @@ TEST_F(FullSize, TexturesMadeOnALoaderThreadReachGlBeforeTheNextDraw) {
     device->SetTexture(0, nullptr);
     // Released on another thread: its GL texture goes at the next drawing-thread call.
     std::thread([&] { tex->Release(); }).join();
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+class SmallTarget : public gfxtest::GlDevice {
+protected:
+    void SetUp() override { open(128, 128); }
+};
+
+// A loader fills each texture row by row, one lock per row as a streaming decoder does, and gives
+// every other scratch texture up on its own thread, while the drawing thread keeps drawing what it
+// has and presenting. Every texture must then show exactly what its last unlocks wrote.
+TEST_F(SmallTarget, TexturesFilledOnALoaderThreadWhileDrawingAllDrawCorrectly) {
+    constexpr int kTextures = 48, kSize = 8;
+    auto texel = [](int t, int row) { return 0xFF000000u | uint32_t(t * 5 + 10) << 16 | uint32_t(row * 30) << 8 | 0x80u; };
+    std::mutex handed;
+    std::vector<IDirect3DTexture9*> ready;
+    std::atomic<bool> done{false};
+    std::atomic<int> failures{0};
+    std::thread loader([&] {
+        for (int t = 0; t < kTextures; ++t) {
+            IDirect3DTexture9* tex = nullptr;
+            IDirect3DTexture9* scratch = nullptr;
+            if (device->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr) != D3D_OK ||
+                device->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &scratch, nullptr) != D3D_OK) {
+                ++failures;
+                break;
+            }
+            for (int pass = 0; pass < 2; ++pass)  // a placeholder first, then the picture
+                for (int row = 0; row < kSize; ++row) {
+                    RECT r{0, row, kSize, row + 1};
+                    D3DLOCKED_RECT lr;
+                    if (tex->LockRect(0, &lr, &r, 0) != D3D_OK) {
+                        ++failures;
+                        continue;
+                    }
+                    auto* px = static_cast<uint32_t*>(lr.pBits);
+                    for (int x = 0; x < kSize; ++x) px[x] = pass ? texel(t, row) : 0xFFFF00FFu;
+                    tex->UnlockRect(0);
+                    if (scratch->LockRect(0, &lr, nullptr, 0) == D3D_OK) {
+                        static_cast<uint32_t*>(lr.pBits)[row] = 0xFF123456u;
+                        scratch->UnlockRect(0);
+                    }
+                }
+            if (t % 2) scratch->Release();  // its GL texture, if made, goes on the drawing thread
+            std::lock_guard<std::mutex> lock(handed);
+            ready.push_back(tex);
+            if (t % 2 == 0) ready.push_back(scratch);
+        }
+        done = true;
+    });
+    auto drawAll = [&](const std::vector<IDirect3DTexture9*>& textures) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        for (size_t i = 0; i < textures.size(); ++i) {
+            device->SetTexture(0, textures[i]);
+            quad(float(i % 12 * 10), float(i / 12 * 10), float(i % 12 * 10 + kSize), float(i / 12 * 10 + kSize),
+                 0xFFFFFFFF);
+        }
+        device->SetTexture(0, nullptr);
+    };
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    int frames = 0;
+    while (!done || frames < 3) {
+        std::vector<IDirect3DTexture9*> now;
+        {
+            std::lock_guard<std::mutex> lock(handed);
+            now = ready;
+        }
+        drawAll(now);
+        EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        ++frames;
+    }
+    loader.join();
+    EXPECT_EQ(failures.load(), 0);
+    std::vector<IDirect3DTexture9*> textures;
+    for (size_t i = 0; i < ready.size(); ++i)
+        if (i % 3 != 1) textures.push_back(ready[i]);  // a kept scratch texture follows each even-numbered one
+    ASSERT_EQ(textures.size(), size_t(kTextures));
+    drawAll(textures);
+    auto img = read();
+    for (int t = 0; t < kTextures; ++t)
+        for (int row = 0; row < kSize; ++row)
+            for (int x : {0, kSize - 1}) {
+                int px = t % 12 * 10 + x, py = t / 12 * 10 + row;
+                EXPECT_EQ(img.argb(px, py) & 0xFFFFFF, texel(t, row) & 0xFFFFFF) << "texture " << t << " row " << row;
+            }
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    for (IDirect3DTexture9* t : ready) EXPECT_EQ(t->Release(), 0u);
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
