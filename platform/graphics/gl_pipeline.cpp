@@ -73,7 +73,10 @@ GLenum glAddress(DWORD a) {
     }
 }
 
-// The GL pipeline state a batch is drawn with.
+// Half a pixel, less 1/256 of a pixel: GL's subpixel grid is at least that fine, and the rounding
+// of the transform stays far below it.
+constexpr float kCentreNudge = 0.5f - 1.0f / 256.0f;
+
 }  // namespace
 
 // ---- deferred work and state application ----
@@ -349,9 +352,12 @@ HRESULT DeviceImpl::appendDraw(D3DPRIMITIVETYPE type, UINT count, const uint8_t*
         std::memcpy(p, v, 16);
         BatchVertex& b = m_scratch[i];
         float w = (p[3] != 0.0f && std::isfinite(p[3])) ? 1.0f / p[3] : 1.0f;
-        // Direct3D 9 samples at integer pixel positions, GL at half pixels.
-        b.pos[0] = ((p[0] + 0.5f) * 2.0f / static_cast<float>(tw) - 1.0f) * w;
-        b.pos[1] = ((p[1] + 0.5f) * 2.0f / static_cast<float>(th) - 1.0f) * w;
+        // Direct3D 9 samples at integer pixel positions, GL at half pixels. The extra nudge up and
+        // left by one step of subpixel precision settles edges lying exactly on pixel centres the
+        // Direct3D way, which rounding in the transform would otherwise leave to chance: a centre on
+        // a top or left edge is drawn and reads the first texel, one on a bottom or right edge is not.
+        b.pos[0] = ((p[0] + kCentreNudge) * 2.0f / static_cast<float>(tw) - 1.0f) * w;
+        b.pos[1] = ((p[1] + kCentreNudge) * 2.0f / static_cast<float>(th) - 1.0f) * w;
         b.pos[2] = (p[2] * 2.0f - 1.0f) * w;
         b.pos[3] = w;
         DWORD c = 0xFFFFFFFF;

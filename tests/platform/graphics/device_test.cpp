@@ -305,3 +305,80 @@ TEST_F(Drawing, CompositeMatchesTheGoldenPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// A target size where the transform's rounding lands edges on either side of the pixel centres.
+class EdgeRule : public gfxtest::GlDevice {
+protected:
+    void SetUp() override { open(800, 480); }
+};
+
+// Quads with corners in Direct3D coordinates (pixel centres at integers), drawn 1:1 from a texture
+// that is white in its top-left 8x8 texels and black elsewhere, so a pixel is lit only if it is
+// drawn and reads a texel of the quad. Direct3D 9's top-left rule: a centre on a top or left edge
+// is drawn and reads the first texel; one on a bottom or right edge is not drawn.
+TEST_F(EdgeRule, EdgesOnPixelCentresFollowTheTopLeftRule) {
+    struct Case {
+        float x0, y0, x1, y1;
+        int left, top, right, bottom;  // lit pixels, inclusive; right < left when none
+    } cases[] = {
+        {11, 20, 19, 28, 11, 20, 18, 27},              // every edge on a centre
+        {10.5f, 19.5f, 18.5f, 27.5f, 11, 20, 18, 27},  // every edge on a pixel boundary: the same pixels
+        {11, 19.5f, 19, 27.5f, 11, 20, 18, 27},        // vertical edges on centres only
+        {10.5f, 20, 18.5f, 28, 11, 20, 18, 27},        // horizontal edges on centres only
+        {11.2f, 20.2f, 18.2f, 27.2f, 12, 21, 18, 27},  // edges between centres
+        {0, 0, 1, 1, 0, 0, 0, 0},                      // one pixel in the top-left corner
+        {37, 101, 40, 104, 37, 101, 39, 103},          // small, elsewhere
+        {7, 9, 7, 17, 0, 0, -1, -1},                   // no width: nothing
+    };
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) static_cast<uint32_t*>(lr.pBits)[y * 16 + x] = x < 8 && y < 8 ? 0xFFFFFFFF : 0xFF000000;
+    ASSERT_EQ(tex->UnlockRect(0), D3D_OK);
+    IDirect3DTexture9* rt = nullptr;
+    ASSERT_EQ(device->CreateTexture(1280, 768, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &rt, nullptr),
+              D3D_OK);
+    IDirect3DSurface9* inTexture = nullptr;
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(rt->GetSurfaceLevel(0, &inTexture), D3D_OK);
+    ASSERT_EQ(device->GetRenderTarget(0, &back), D3D_OK);
+    device->SetTexture(0, tex);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetFVF(gfxtest::kFvf);
+    for (IDirect3DSurface9* target : {back, inTexture}) {
+        ASSERT_EQ(device->SetRenderTarget(0, target), D3D_OK);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << (target == back ? "back buffer " : "texture ") << c.x0 << "," << c.y0
+                                            << " .. " << c.x1 << "," << c.y1);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            float u1 = (c.x1 - c.x0) / 16, v1 = (c.y1 - c.y0) / 16;
+            Vertex v[4] = {{c.x0, c.y0, 0, 1, 0xFFFFFFFF, 0, 0},
+                           {c.x1, c.y0, 0, 1, 0xFFFFFFFF, u1, 0},
+                           {c.x0, c.y1, 0, 1, 0xFFFFFFFF, 0, v1},
+                           {c.x1, c.y1, 0, 1, 0xFFFFFFFF, u1, v1}};
+            ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(Vertex)), D3D_OK);
+            auto img = read(target);
+            int wrong = 0;
+            for (int y = 0; y < 128; ++y)
+                for (int x = 0; x < 64; ++x) {
+                    bool want = x >= c.left && x <= c.right && y >= c.top && y <= c.bottom;
+                    bool lit = (img.argb(x, y) & 0xFFFFFF) != 0;
+                    if (want != lit && ++wrong <= 4) ADD_FAILURE() << "pixel " << x << "," << y << " lit " << lit;
+                }
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+    ASSERT_EQ(device->SetRenderTarget(0, back), D3D_OK);
+    device->SetTexture(0, nullptr);
+    inTexture->Release();
+    back->Release();
+    EXPECT_EQ(rt->Release(), 0u);
+    EXPECT_EQ(tex->Release(), 0u);
+}
+
+}  // namespace
