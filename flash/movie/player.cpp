@@ -10,6 +10,7 @@
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_string.h"
+#include "flash/runtime/global_functions.h"
 #include "platform/clock.h"
 
 namespace flash {
@@ -196,9 +197,15 @@ void player::action_init() {
     as_object* capabilities = new as_object(this);
     g.set("Capabilities", as_value(capabilities));
     capabilities->get_members().set("version", as_value("WIN 9,0,45,0"));
+    g.set("ASSetPropFlags", function(as_global_assetpropflags));
+    const as_value get_version = function(as_global_get_version);
+    g.set("getVersion", get_version);
     g.set("parseFloat", function(as_global_parse_float));
     g.set("parseInt", function(as_global_parse_int));
     g.set("isNaN", function(as_global_isnan));
+    // "$version" comes last: a getter-only property that enumeration does not list.
+    g.set("$version", as_value(get_version, as_value()));
+    m_global->set_member_flags("$version", 1);
 }
 
 void player::action_clear() {

@@ -16,7 +16,7 @@ TEST(Player, GlobalObjectMembers) {
     flash::as_object* global = p->get_global();
     ASSERT_NE(global, nullptr);
     for (const char* name : {"trace", "Object", "Array", "String", "Number", "Boolean",
-                             "parseFloat", "parseInt", "isNaN"}) {
+                             "parseFloat", "parseInt", "isNaN", "ASSetPropFlags", "getVersion"}) {
         as_value v;
         EXPECT_TRUE(global->get_member(name, &v)) << name;
         EXPECT_TRUE(v.is_function()) << name;
@@ -25,6 +25,9 @@ TEST(Player, GlobalObjectMembers) {
     ASSERT_TRUE(global->get_member("Capabilities", &caps));
     ASSERT_TRUE(caps.to_object()->get_member("version", &version));
     EXPECT_STREQ(version.to_string(), "WIN 9,0,45,0");
+    as_value player_version;
+    ASSERT_TRUE(global->get_member("$version", &player_version));
+    EXPECT_STREQ(player_version.to_string(), "WIN Sep 25 2009 15:14:56");
     EXPECT_FALSE(p->is_garbage(global));
     EXPECT_GE(p->get_heap_size(), 1);
 }
