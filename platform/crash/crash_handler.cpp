@@ -393,6 +393,12 @@ void onSignal(int sig, siginfo_t* info, void* context) {
     fault.exceptionCode = codeOf(sig, fault.code, fault.stackOverflow);
     const char* name = nameOf(fault.exceptionCode);
     fault.exceptionName = name ? name : signalText(sig);
+    if (fault.stackOverflow) {
+        // The nearest thing to the debugger's output channel here is the error stream.
+        static const char kBanner[] =
+            "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\nEXCEPTION_STACK_OVERFLOW occurred\n!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\n";
+        writeAll(2, kBanner, sizeof kBanner - 1);
+    }
     report(fault);
     restorePrevious();
     errno = savedErrno;
@@ -401,6 +407,12 @@ void onSignal(int sig, siginfo_t* info, void* context) {
 
 void onTerminate() {
     if (g_reporting.exchange(1) == 0) {
+        // A fault while reporting from here must end the process at once rather than wait in
+        // the signal handler for this very thread to finish its report.
+        sigset_t fatal, previous;
+        ::sigemptyset(&fatal);
+        for (int sig : kSignals) ::sigaddset(&fatal, sig);
+        ::pthread_sigmask(SIG_BLOCK, &fatal, &previous);
         ucontext_t uc{};
         ::getcontext(&uc);
         Fault fault;
@@ -411,6 +423,7 @@ void onTerminate() {
         fault.exceptionCode = 0xE06D7363;
         fault.exceptionName = nameOf(fault.exceptionCode);
         report(fault);
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     }
     restorePrevious();
     std::abort();

@@ -127,6 +127,9 @@ TEST(CrashReporter, StackOverflowHasExactlyOneFrame) {
     EXPECT_NE(lines[0].find(" caused an EXCEPTION_STACK_OVERFLOW in module crash_child"), std::string::npos)
         << lines[0];
     EXPECT_NE(lines[4].find("recurseForever"), std::string::npos) << lines[4];
+    const std::string bang(33, '!');
+    EXPECT_NE(run.err.find(bang + "\nEXCEPTION_STACK_OVERFLOW occurred\n" + bang + "\n"), std::string::npos)
+        << run.err;
 }
 
 TEST(CrashReporter, DumpModeZeroWritesNoDumpButNamesIt) {
