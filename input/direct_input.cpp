@@ -24,6 +24,26 @@ HRESULT setBufferSize(IDirectInputDevice8* device, DWORD size) {
     return device->SetProperty(DIPROP_BUFFERSIZE, &property.diph);
 }
 
+// Replaces the device held in `slot` by a new one set up with the format, cooperative level and
+// buffer size; the first failing step's code is returned (the device is kept for release).
+template <class Slot>
+HRESULT openDevice(IDirectInput8* directInput, Slot& slot, const GUID& guid, const DIDATAFORMAT& format, HWND window,
+                   DWORD cooperation, DWORD bufferSize) {
+    if (slot.device) {
+        slot.device->Unacquire();
+        slot.device->Release();
+        slot.device = nullptr;
+        slot.created = slot.acquired = false;
+    }
+    IDirectInputDevice8* device = nullptr;
+    HRESULT hr = directInput->CreateDevice(guid, &device, nullptr);
+    if (hr != DI_OK) return hr;
+    slot.device = device;
+    if ((hr = device->SetDataFormat(&format)) != DI_OK) return hr;
+    if ((hr = device->SetCooperativeLevel(window, cooperation)) != DI_OK) return hr;
+    return setBufferSize(device, bufferSize);
+}
+
 }  // namespace
 
 CDirectInput8::CDirectInput8() { ::buildKeyboardLayout(); }
@@ -41,19 +61,9 @@ HRESULT CDirectInput8::createInterface(HINSTANCE instance) {
 
 HRESULT CDirectInput8::createKeyboard(HWND window, KeyListener listener) {
     if (!m_interface) return DIERR_INVALIDPARAM;
-    if (m_keyboard.device) {
-        m_keyboard.device->Unacquire();
-        m_keyboard.device->Release();
-        m_keyboard.device = nullptr;
-        m_keyboard.created = m_keyboard.acquired = false;
-    }
-    IDirectInputDevice8* device = nullptr;
-    HRESULT hr = m_interface->CreateDevice(GUID_SysKeyboard, &device, nullptr);
+    const HRESULT hr = openDevice(m_interface, m_keyboard, GUID_SysKeyboard, c_dfDIKeyboard, window,
+                                  kCooperativeKeyboard, kKeyboardBufferSize);
     if (hr != DI_OK) return hr;
-    m_keyboard.device = device;
-    if ((hr = device->SetDataFormat(&c_dfDIKeyboard)) != DI_OK) return hr;
-    if ((hr = device->SetCooperativeLevel(window, kCooperativeKeyboard)) != DI_OK) return hr;
-    if ((hr = setBufferSize(device, kKeyboardBufferSize)) != DI_OK) return hr;
     std::fill(std::begin(m_keyboard.state), std::end(m_keyboard.state), 0);
     std::fill(std::begin(m_keyboard.stamp), std::end(m_keyboard.stamp), 0);
     m_keyboard.created = m_keyboard.acquired = true;
@@ -63,19 +73,9 @@ HRESULT CDirectInput8::createKeyboard(HWND window, KeyListener listener) {
 
 HRESULT CDirectInput8::createMouse(HWND window, uint16_t doubleClickTime, MouseListener listener) {
     if (!m_interface) return DIERR_INVALIDPARAM;
-    if (m_mouse.device) {
-        m_mouse.device->Unacquire();
-        m_mouse.device->Release();
-        m_mouse.device = nullptr;
-        m_mouse.created = m_mouse.acquired = false;
-    }
-    IDirectInputDevice8* device = nullptr;
-    HRESULT hr = m_interface->CreateDevice(GUID_SysMouse, &device, nullptr);
+    const HRESULT hr = openDevice(m_interface, m_mouse, GUID_SysMouse, c_dfDIMouse2, window, kCooperativeMouse,
+                                  kMouseBufferSize);
     if (hr != DI_OK) return hr;
-    m_mouse.device = device;
-    if ((hr = device->SetDataFormat(&c_dfDIMouse2)) != DI_OK) return hr;
-    if ((hr = device->SetCooperativeLevel(window, kCooperativeMouse)) != DI_OK) return hr;
-    if ((hr = setBufferSize(device, kMouseBufferSize)) != DI_OK) return hr;
     m_mouse.position = Vector3();
     m_mouse.movement = Vector3();
     m_mouse.doubleClickTime = doubleClickTime;
