@@ -12,13 +12,16 @@ constexpr uint64_t kMaxFileSize = 256ull << 20;
 }  // namespace
 
 bool StringTable::Reader::peek(char16_t& unit) const {
-    if (atEnd()) return false;
+    if (m_size - m_pos < 2) return false;
     unit = static_cast<char16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8));
     return true;
 }
 
 bool StringTable::Reader::next(char16_t& unit) {
-    if (!peek(unit)) return false;
+    if (!peek(unit)) {
+        m_ended = true;
+        return false;
+    }
     m_pos += 2;
     return true;
 }
@@ -33,9 +36,10 @@ size_t StringTable::readLine(Reader& in, char16_t* out, size_t capacity) {
     char16_t unit = 0;
     while (in.next(unit)) {
         if (unit == 13) {
-            // CR LF is one line end; a lone CR leaves the next line's first unit alone.
+            // CR LF is one line end; a lone CR leaves the next line's first unit alone. A CR that
+            // ends the data reaches the end, as the read of its LF would.
             char16_t following = 0;
-            if (in.peek(following) && following == 10) in.next(following);
+            if (!in.peek(following) || following == 10) in.next(following);
             break;
         }
         if (unit == 10) break;

@@ -18,8 +18,10 @@ public:
     class Reader {
     public:
         Reader(const void* data, size_t size) : m_data(static_cast<const uint8_t*>(data)), m_size(size) {}
-        // Fewer than two bytes left: an odd trailing byte is never a unit.
-        bool atEnd() const { return m_size - m_pos < 2; }
+        // True once a read has gone past the last unit, as a stream's end-of-file flag: after a
+        // final line end the end is not reached yet, so one more (empty) line is read. An odd
+        // trailing byte is never a unit.
+        bool atEnd() const { return m_ended; }
         bool next(char16_t& unit);
         bool peek(char16_t& unit) const;
 
@@ -27,6 +29,7 @@ public:
         const uint8_t* m_data;
         size_t m_size;
         size_t m_pos = 0;
+        bool m_ended = false;
     };
 
     // The one global table, constructed empty on first use. The application's static initializer
@@ -41,7 +44,8 @@ public:
     // The global table's text for `key`; the key itself, widened, when it has none; empty for "".
     static std::u16string translate(const std::string& key);
     // Reads one line (CR LF, LF or a lone CR ends it; the end is not part of the line). Keeps the
-    // first capacity-1 units followed by a zero, drops the rest; returns the units kept.
+    // first capacity-1 units followed by a zero, drops the rest; returns the units kept. A line end
+    // after the last text line thus gives one more, empty, key with an empty text.
     static size_t readLine(Reader& in, char16_t* out, size_t capacity);
 
     // Entries in key order (lower-case keys).
