@@ -69,7 +69,10 @@ int32_t FileWriter::write(const void* buffer, uint32_t count) {
 void FileWriter::close() {
     if (!m_file.isOpen()) return;
     errno = 0;
-    bool ok = m_file.close();
+    // The new contents reach the disk before they replace the old file, so a crash in between
+    // leaves the old file rather than an empty one.
+    const bool synced = m_temp.empty() || m_file.sync();
+    bool ok = m_file.close() && synced;
     if (!m_temp.empty()) {
         // A truncating writer that lost bytes leaves the old file as it was.
         if (ok && m_failed) {

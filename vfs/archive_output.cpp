@@ -74,7 +74,9 @@ bool ArchiveOutput::writeAt(uint64_t offset, const void* data, uint32_t size) {
 
 bool ArchiveOutput::commit() {
     if (m_failed || !m_file.isOpen()) return false;
-    const bool closed = m_file.close();
+    // Synced before the rename, so a crash never leaves a half-written archive under the name.
+    const bool synced = m_file.sync();
+    const bool closed = m_file.close() && synced;
     if (!closed || !platform::renameFile(m_temp, m_path)) {
         Tov::LogLine("ERROR") << m_who << ": cannot replace " << m_path;
         return false;
