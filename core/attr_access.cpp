@@ -125,7 +125,9 @@ const AttributePtr& findByPath(const AttributePtr& object, const AttributePath& 
     const AttributePtr* current = &object;
     for (const PathNode* node = path.get(); node; node = node->next.get()) {
         if (current->isNull() || (*current)->typeId() != TYPE_OBJECT) return emptyAttribute();
-        const AttributePtr& found = setOf(*current, "Attr::findByPath")->find(node->part);
+        const AttributeSet* set = setOf(*current, "Attr::findByPath");
+        if (!set) return emptyAttribute();  // an object whose set was set to none
+        const AttributePtr& found = set->find(node->part);
         if (found.isNull()) return emptyAttribute();
         current = &found;
     }
@@ -145,6 +147,7 @@ AttributePtr getOrCreateByPath(const AttributePtr& object, const AttributePath& 
 std::string pathOf(const AttributePtr& object, const AttributePtr& attribute) {
     if (attribute.isNull() || object.isNull() || object->typeId() != TYPE_OBJECT) return std::string();
     AttributeSet* set = setOf(object, "Attr::pathOf");
+    if (!set) return std::string();
     if (!set->find(attribute->name()).isNull()) return attribute->name();
     for (const auto& entry : *set) {
         if (entry.second.isNull() || entry.second->typeId() != TYPE_OBJECT) continue;

@@ -71,6 +71,18 @@ TEST_F(AttrAccess, OperationsOnNonObjectsFindNothing) {
     EXPECT_TRUE(findAttribute(emptyAttribute(), "x").isNull());
     EXPECT_TRUE(getOrCreateAttribute(emptyAttribute(), "x", TYPE_INTEGER).isNull());
     EXPECT_TRUE(attributesBegin(emptyAttribute()) == attributesEnd(emptyAttribute()));
+
+    // An object whose set was replaced by none has no children and no paths through it.
+    AttributePtr hollow = getOrCreateAttribute(top, "hollow", TYPE_OBJECT);
+    static_cast<TypedAttribute<TYPE_OBJECT>*>(hollow.get())->setValue(emptySet());
+    const AttributePtr leafInTop = getIntAttribute(top, "n", true);
+    EXPECT_TRUE(findByPath(top, parsePath("hollow.x")).isNull());
+    EXPECT_TRUE(getOrCreateByPath(top, parsePath("hollow.x"), TYPE_INTEGER).isNull());
+    EXPECT_EQ(pathOf(hollow, leafInTop), "");
+    EXPECT_EQ(pathOf(top, leafInTop), "n");
+    EXPECT_EQ(pathOf(top, createAttribute(TYPE_INTEGER, "elsewhere")), "");  // walks into the hollow one
+    EXPECT_TRUE(attributesBegin(hollow) == attributesEnd(hollow));
+    EXPECT_EQ(hollow->clone(nullptr, true)->typeId(), TYPE_OBJECT);
 }
 
 TEST_F(AttrAccess, PathsFindAndCreate) {
