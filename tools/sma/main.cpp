@@ -3,6 +3,7 @@
 //                                         (folders joined by "\"), in name order
 //   sma list ARCHIVE                      one line per file: size, "stored" or "packed", name
 //   sma extract ARCHIVE FOLDER            write every file below FOLDER
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,12 +24,18 @@ int usage() {
     return 2;
 }
 
-void collect(const std::string& folder, const std::string& prefix, VFS::FileMap& files) {
+// A folder reached again through a symbolic link is not entered twice, so link cycles end.
+void collect(const std::string& folder, const std::string& prefix, VFS::FileMap& files,
+             std::vector<std::pair<uint64_t, uint64_t>>& visited) {
+    if (auto identity = platform::fileIdentity(folder)) {
+        if (std::find(visited.begin(), visited.end(), *identity) != visited.end()) return;
+        visited.push_back(*identity);
+    }
     for (const platform::DirEntry& entry : platform::listDirectory(folder)) {
         const std::string path = folder + "\\" + entry.name;
         const std::string name = prefix.empty() ? entry.name : prefix + "\\" + entry.name;
         if (entry.isDirectory) {
-            collect(path, name, files);
+            collect(path, name, files, visited);
         } else if (entry.size < (1ull << 32)) {
             files[name] = VFS::FilePtr(new VFS::FileFS(path, static_cast<uint32_t>(entry.size)));
         } else {
@@ -132,7 +139,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         VFS::FileMap files;
-        collect(args[3], "", files);
+        std::vector<std::pair<uint64_t, uint64_t>> visited;
+        collect(args[3], "", files, visited);
         Progress progress;
         const bool ok = args[1] == "sma1" ? VFS::ArchiveSMA1::build(args[2], files)
                                           : VFS::ArchiveSMA2::build(args[2], files, &progress);
