@@ -4,7 +4,9 @@
 // mounted (mapped) old archive is never truncated under its readers.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "core/log_stream.h"
 #include "core/shared_ptr.h"
 #include "platform/files.h"
 #include "vfs/mapped_file.h"
@@ -30,6 +32,28 @@ inline uint8_t* writeU32(uint8_t* p, uint32_t v) {
 // pointer when the file is missing (silently) or is no such archive (with an ERROR naming `who`).
 SharedPtr<MappedFile> openSmaArchive(const std::string& path, const char* who, const char* kind,
                                      uint16_t version, uint32_t headerSize);
+
+// Reads `count` directory entries from [p, end) and checks that each one's stored bytes lie within
+// the `total` bytes of the archive. False, with an ERROR naming `who`, at the first that does not.
+template <class Entry>
+bool readDirectory(const uint8_t* p, const uint8_t* end, uint32_t count, uint32_t total, const char* who,
+                   const std::string& path, std::vector<Entry>& out) {
+    std::vector<Entry> entries(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        Entry& entry = entries[i];
+        p = entry.load(p, end);
+        if (!p) {
+            Tov::LogLine("ERROR") << who << ": " << path << ": entry " << i << " runs past the directory";
+            return false;
+        }
+        if (static_cast<uint64_t>(entry.offset) + entry.storedSize() > total) {
+            Tov::LogLine("ERROR") << who << ": " << path << ": " << entry.name << " lies past the end of the archive";
+            return false;
+        }
+    }
+    out = std::move(entries);
+    return true;
+}
 
 class ArchiveOutput {
 public:

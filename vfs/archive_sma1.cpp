@@ -70,23 +70,10 @@ bool ArchiveSMA1::open(const std::string& path) {
         mapped->unmapView(dir);
         return false;
     }
-    std::vector<DirectoryEntry> entries(count);
-    const uint8_t* p = dir + kHeaderSize;
-    for (uint32_t i = 0; i < count; ++i) {
-        DirectoryEntry& entry = entries[i];
-        p = entry.load(p, end);
-        if (!p) {
-            Tov::LogLine("ERROR") << who << ": " << path << ": entry " << i << " runs past the directory";
-            mapped->unmapView(dir);
-            return false;
-        }
-        if (static_cast<uint64_t>(entry.offset) + entry.fileSize > total) {
-            Tov::LogLine("ERROR") << who << ": " << path << ": " << entry.name << " lies past the end of the archive";
-            mapped->unmapView(dir);
-            return false;
-        }
-    }
+    std::vector<DirectoryEntry> entries;
+    const bool read = readDirectory(dir + kHeaderSize, end, count, total, who, path, entries);
     mapped->unmapView(dir);
+    if (!read) return false;
     m_mapped = mapped;
     m_entries = std::move(entries);
     return true;

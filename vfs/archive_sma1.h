@@ -29,6 +29,8 @@ public:
         // Bounded read: null when the entry runs past `end`.
         const uint8_t* load(const uint8_t* in, const uint8_t* end);
         uint32_t size() const override { return static_cast<uint32_t>(name.size()) + 10; }
+        // Bytes the file takes in the archive.
+        uint32_t storedSize() const { return fileSize; }
     };
 
     static const ArchiveInterface& getInterface();

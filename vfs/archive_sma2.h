@@ -30,6 +30,8 @@ public:
         // Bounded read: null when the entry runs past `end` or its length prefix is malformed.
         const uint8_t* load(const uint8_t* in, const uint8_t* end);
         uint32_t size() const override;
+        // Bytes the file takes in the archive: packed or stored.
+        uint32_t storedSize() const { return packedSize ? packedSize : fileSize; }
     };
 
     static const ArchiveInterface& getInterface();
