@@ -63,7 +63,10 @@ float triangleArea(const float* a, const float* b, const float* c) {
     return std::sqrt(std::fabs(s * (s - ab) * (s - ac) * (s - bc)));
 }
 
-bool pointInPolygon(const Vector3& point, const std::vector<Vector3>& polygon) {
+namespace {
+// Counts the edges crossed by the ray from the point towards +x in the x/z plane. With `guard`,
+// edges whose ends differ in z by less than 1e-6 are taken as parallel to the ray.
+bool crossesOddly(const Vector3& point, const std::vector<Vector3>& polygon, bool guard) {
     bool inside = false;
     const size_t n = polygon.size();
     for (size_t i = 0, j = n - 1; i < n; j = i++) {
@@ -71,24 +74,19 @@ bool pointInPolygon(const Vector3& point, const std::vector<Vector3>& polygon) {
         const Vector3& pj = polygon[j];
         if ((pi.z > point.z) == (pj.z > point.z)) continue;
         const float dz = pj.z - pi.z;
-        if (std::fabs(dz) < 1e-6f) continue;
+        if (guard && std::fabs(dz) < 1e-6f) continue;
         if (point.x < (pj.x - pi.x) * (point.z - pi.z) / dz + pi.x) inside = !inside;
     }
     return inside;
 }
+}  // namespace
+
+bool pointInPolygon(const Vector3& point, const std::vector<Vector3>& polygon) {
+    return crossesOddly(point, polygon, true);
+}
 
 bool crossingTestXZ(const Vector3& point, const std::vector<Vector3>& polygon) {
-    bool inside = false;
-    const size_t n = polygon.size();
-    for (size_t i = 0, j = n - 1; i < n; j = i++) {
-        const Vector3& pi = polygon[i];
-        const Vector3& pj = polygon[j];
-        if ((pi.z > point.z) != (pj.z > point.z) &&
-            point.x < (pj.x - pi.x) * (point.z - pi.z) / (pj.z - pi.z) + pi.x) {
-            inside = !inside;
-        }
-    }
-    return inside;
+    return crossesOddly(point, polygon, false);
 }
 
 bool pointInTriangle(const float* point, const float* a, const float* b, const float* c) {

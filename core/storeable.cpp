@@ -16,39 +16,35 @@ uint8_t* CompactULong::store(uint8_t* out) const {
     return out;
 }
 
-const uint8_t* CompactULong::load(const uint8_t* in) {
-    uint32_t v = 0;
-    for (uint32_t i = 0; i < kMaxBytes; ++i) {
-        const uint8_t b = in[i];
-        v |= static_cast<uint32_t>(b & 0x7F) << (7 * i);
-        if (!(b & 0x80)) {
-            m_value = v;
-            return in + i + 1;
-        }
-    }
-    LogLine("ERROR") << "Tov::CompactULong::load" << ": value longer than 5 bytes";
-    m_value = 0;
-    return nullptr;
-}
+namespace {
 
-const uint8_t* CompactULong::load(const uint8_t* in, const uint8_t* end) {
+// Reads at most five groups; unbounded, the caller vouches for the bytes.
+const uint8_t* readCompact(const uint8_t* in, const uint8_t* end, bool bounded, uint32_t& value) {
     uint32_t v = 0;
-    for (uint32_t i = 0; i < kMaxBytes; ++i) {
-        if (!in || in + i >= end) {
+    for (uint32_t i = 0; i < CompactULong::kMaxBytes; ++i) {
+        if (bounded && (!in || !end || in + i >= end)) {
             LogLine("ERROR") << "Tov::CompactULong::load" << ": truncated value";
-            m_value = 0;
+            value = 0;
             return nullptr;
         }
         const uint8_t b = in[i];
         v |= static_cast<uint32_t>(b & 0x7F) << (7 * i);
         if (!(b & 0x80)) {
-            m_value = v;
+            value = v;
             return in + i + 1;
         }
     }
     LogLine("ERROR") << "Tov::CompactULong::load" << ": value longer than 5 bytes";
-    m_value = 0;
+    value = 0;
     return nullptr;
+}
+
+}  // namespace
+
+const uint8_t* CompactULong::load(const uint8_t* in) { return readCompact(in, nullptr, false, m_value); }
+
+const uint8_t* CompactULong::load(const uint8_t* in, const uint8_t* end) {
+    return readCompact(in, end, true, m_value);
 }
 
 uint32_t CompactULong::size() const {

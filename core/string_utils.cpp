@@ -65,6 +65,27 @@ std::string narrowFrom(const std::u16string& text, uint32_t unpaired) {
     return out;
 }
 
+// UTF-8 to UTF-16, up to the first zero. A byte that is no valid UTF-8 makes a strict conversion
+// fail (empty result); otherwise it is read as Windows-1252.
+std::u16string widen(const std::string& text, bool strict) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t cp = 0;
+        const size_t n = decodeUtf8(text, i, cp);
+        if (n == 0) {
+            if (strict) return std::u16string();
+            out.push_back(cp1252(static_cast<unsigned char>(text[i])));
+            ++i;
+            continue;
+        }
+        if (cp == 0) break;
+        appendUtf16(out, cp);
+        i += n;
+    }
+    return out;
+}
+
 std::u16string widenAscii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
 template <class S>
@@ -151,39 +172,11 @@ const std::string& toLowerStatic(const char* text) {
 
 char lowerChar(char c) { return kLower[static_cast<unsigned char>(c)]; }
 
-std::u16string toWString(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        uint32_t cp = 0;
-        const size_t n = decodeUtf8(text, i, cp);
-        if (n == 0) {
-            out.push_back(cp1252(static_cast<unsigned char>(text[i])));
-            ++i;
-            continue;
-        }
-        if (cp == 0) break;
-        appendUtf16(out, cp);
-        i += n;
-    }
-    return out;
-}
+std::u16string toWString(const std::string& text) { return widen(text, false); }
 
 void toWStringCopy(std::u16string& destination, const std::string& text) { destination = toWString(text); }
 
-std::u16string utf8ToWString(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        uint32_t cp = 0;
-        const size_t n = decodeUtf8(text, i, cp);
-        if (n == 0) return std::u16string();
-        if (cp == 0) break;
-        appendUtf16(out, cp);
-        i += n;
-    }
-    return out;
-}
+std::u16string utf8ToWString(const std::string& text) { return widen(text, true); }
 
 std::string toNarrowString(const std::u16string& text) { return narrowFrom(text, '?'); }
 
