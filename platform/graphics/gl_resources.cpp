@@ -175,11 +175,11 @@ TextureImpl::TextureImpl(DeviceImpl* device, UINT width, UINT height, UINT level
                          D3DPOOL pool)
     : m_device(device), m_usage(usage), m_format(format), m_pool(pool) {
     UINT w = width, h = height;
-    UINT count = levels;
-    if (count == 0) {
-        count = 1;
-        for (UINT a = std::max(w, h); a > 1; a >>= 1) ++count;
-    }
+    UINT chain = 1;
+    for (UINT a = std::max(w, h); a > 1; a >>= 1) ++chain;
+    // 0 asks for the whole chain; more levels than the chain holds (D3DX_DEFAULT among them) would
+    // only repeat 1x1 levels, so the chain is the most a texture gets.
+    UINT count = levels == 0 ? chain : std::min(levels, chain);
     if (isRenderTarget()) count = 1;
     for (UINT i = 0; i < count; ++i) {
         Level lv{w, h, {}};

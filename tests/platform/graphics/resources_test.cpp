@@ -303,3 +303,20 @@ TEST(Letterbox, PictureIsCentredAndMousePositionsMapBack) {
 }
 
 }  // namespace
+
+// A level count beyond the chain (D3DX_DEFAULT, say) stops at 1x1 instead of allocating what it asks.
+TEST_F(SmallTarget, LevelCountsStopAtTheOneByOneLevel) {
+    struct Case {
+        UINT width, height, levels, expected;
+    } cases[] = {{8, 8, 0, 4}, {8, 2, 0, 4}, {8, 8, 2, 2}, {8, 8, 100, 4}, {1, 1, 5, 1}, {8, 8, 0xFFFFFFFFu, 4}};
+    for (const Case& c : cases) {
+        IDirect3DTexture9* tex = nullptr;
+        ASSERT_EQ(device->CreateTexture(c.width, c.height, c.levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr),
+                  D3D_OK);
+        EXPECT_EQ(tex->GetLevelCount(), c.expected) << c.width << "x" << c.height << " levels " << c.levels;
+        D3DSURFACE_DESC last{};
+        ASSERT_EQ(tex->GetLevelDesc(c.expected - 1, &last), D3D_OK);
+        EXPECT_EQ(last.Width, std::max(1u, c.width >> (c.expected - 1)));
+        tex->Release();
+    }
+}
