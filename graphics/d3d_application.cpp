@@ -106,23 +106,19 @@ HRESULT CD3DApplication::Create(HINSTANCE instance, WNDPROC windowProc) {
     m_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
     if (!m_pD3D) {
         Tov::LogLine("MESSAGE") << "CD3DApplication::Create" << " m_pD3D == NULL";
-        if (!g_fatalShown) {
-            g_fatalShown = true;
-            std::string text = std::string(errorText(D3DAPPERR_NODIRECT3D)) + "\n\nThis sample will now exit.";
-            MessageBoxA(nullptr, text.c_str(), m_strWindowTitle, MB_ICONERROR);
-            if (m_hWnd) SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
-        }
-        return D3DAPPERR_NODIRECT3D;
+        return showError(D3DAPPERR_NODIRECT3D, MSGERR_APPMUSTEXIT);
     }
 
+    // Every later set-up failure is logged, gives up Direct3D and ends the run with a fatal box.
+    auto failCreate = [this](const char* what, HRESULT result) {
+        Tov::LogLine("MESSAGE") << "CD3DApplication::Create" << what;
+        safeRelease(m_pD3D);
+        return showError(result, MSGERR_APPMUSTEXIT);
+    };
     m_d3dEnumeration.SetD3D(m_pD3D);
     m_d3dEnumeration.ConfirmDeviceCallback = ConfirmDeviceHelper;
     HRESULT hr = m_d3dEnumeration.Enumerate();
-    if (FAILED(hr)) {
-        Tov::LogLine("MESSAGE") << "CD3DApplication::Create" << " FAILED(hr = m_d3dEnumeration.Enumerate())";
-        safeRelease(m_pD3D);
-        return showError(hr, MSGERR_APPMUSTEXIT);
-    }
+    if (FAILED(hr)) return failCreate(" FAILED(hr = m_d3dEnumeration.Enumerate())", hr);
 
     if (!m_hWnd) {
         WNDCLASSA wc{0, windowProc, 0, 0, instance, LoadIconA(instance, 101), LoadCursorA(nullptr, IDC_ARROW),
@@ -144,23 +140,11 @@ HRESULT CD3DApplication::Create(HINSTANCE instance, WNDPROC windowProc) {
     GetClientRect(m_hWnd, &m_rcWindowClient);
 
     hr = ChooseInitialD3DSettings();
-    if (FAILED(hr)) {
-        Tov::LogLine("MESSAGE") << "CD3DApplication::Create" << " FAILED(hr = ChooseInitialD3DSettings())";
-        safeRelease(m_pD3D);
-        return showError(hr, MSGERR_APPMUSTEXIT);
-    }
+    if (FAILED(hr)) return failCreate(" FAILED(hr = ChooseInitialD3DSettings())", hr);
     hr = OneTimeSceneInit();
-    if (FAILED(hr)) {
-        Tov::LogLine("MESSAGE") << "CD3DApplication::Create" << " FAILED(hr = OneTimeSceneInit())";
-        safeRelease(m_pD3D);
-        return showError(hr, MSGERR_APPMUSTEXIT);
-    }
+    if (FAILED(hr)) return failCreate(" FAILED(hr = OneTimeSceneInit())", hr);
     hr = Initialize3DEnvironment();
-    if (FAILED(hr)) {
-        Tov::LogLine("MESSAGE") << "CD3DApplication::Create" << " FAILED(hr = Initialize3DEnvironment())";
-        safeRelease(m_pD3D);
-        return showError(hr, MSGERR_APPMUSTEXIT);
-    }
+    if (FAILED(hr)) return failCreate(" FAILED(hr = Initialize3DEnvironment())", hr);
     // The reported size is the back buffer's, which follows every create and reset.
     m_width = static_cast<int>(m_d3dsdBackBuffer.Width);
     m_height = static_cast<int>(m_d3dsdBackBuffer.Height);
@@ -175,6 +159,21 @@ HRESULT CD3DApplication::ChooseInitialD3DSettings() {
     if (!windowed && fullScreen) m_d3dSettings.IsWindowed = false;
     if (!fullScreen && !windowed) return D3DAPPERR_NOCOMPATIBLEDEVICES;
     return S_OK;
+}
+
+void CD3DApplication::takeSetting(D3DModeSettings& side, D3DAdapterInfo* adapter, D3DDeviceInfo* device,
+                                  D3DDeviceCombo* combo, const D3DDISPLAYMODE& mode,
+                                  VertexProcessingType vertexProcessing, UINT presentInterval) {
+    side.pAdapterInfo = adapter;
+    side.pDeviceInfo = device;
+    side.pDeviceCombo = combo;
+    side.DisplayMode = mode;
+    if (m_d3dEnumeration.AppUsesDepthBuffer && combo->depthStencilFormats.count())
+        side.DepthStencilBufferFormat = *static_cast<D3DFORMAT*>(combo->depthStencilFormats.at(0));
+    side.MultisampleType = *static_cast<D3DMULTISAMPLE_TYPE*>(combo->multiSampleTypes.at(0));
+    side.MultisampleQuality = 0;
+    side.vertexProcessingType = vertexProcessing;
+    side.PresentInterval = presentInterval;
 }
 
 bool CD3DApplication::findWindowedSetting(bool requireReference) {
@@ -205,18 +204,8 @@ bool CD3DApplication::findWindowedSetting(bool requireReference) {
     }
 found:
     if (!bestCombo) return false;
-    D3DModeSettings& s = m_d3dSettings.Windowed_Settings;
-    s.pAdapterInfo = bestAdapter;
-    s.pDeviceInfo = bestDevice;
-    s.pDeviceCombo = bestCombo;
-    s.DisplayMode = desktop;
-    if (m_d3dEnumeration.AppUsesDepthBuffer && bestCombo->depthStencilFormats.count())
-        s.DepthStencilBufferFormat = *static_cast<D3DFORMAT*>(bestCombo->depthStencilFormats.at(0));
-    s.MultisampleType = *static_cast<D3DMULTISAMPLE_TYPE*>(bestCombo->multiSampleTypes.at(0));
-    s.MultisampleQuality = 0;
-    s.vertexProcessingType = HARDWARE_VP;
-    s.PresentInterval =
-        bestCombo->presentIntervals.count() ? *static_cast<UINT*>(bestCombo->presentIntervals.at(0)) : 0;
+    takeSetting(m_d3dSettings.Windowed_Settings, bestAdapter, bestDevice, bestCombo, desktop, HARDWARE_VP,
+                bestCombo->presentIntervals.count() ? *static_cast<UINT*>(bestCombo->presentIntervals.at(0)) : 0);
     m_d3dSettings.IsWindowed = true;
     return true;
 }
@@ -264,17 +253,9 @@ found:
         }
     }
     if (!haveMode) return false;
-    D3DModeSettings& s = m_d3dSettings.Fullscreen_Settings;
-    s.pAdapterInfo = bestAdapter;
-    s.pDeviceInfo = bestDevice;
-    s.pDeviceCombo = bestCombo;
-    s.DisplayMode = best;
-    if (m_d3dEnumeration.AppUsesDepthBuffer && bestCombo->depthStencilFormats.count())
-        s.DepthStencilBufferFormat = *static_cast<D3DFORMAT*>(bestCombo->depthStencilFormats.at(0));
-    s.MultisampleType = *static_cast<D3DMULTISAMPLE_TYPE*>(bestCombo->multiSampleTypes.at(0));
-    s.MultisampleQuality = 0;
-    s.vertexProcessingType = *static_cast<VertexProcessingType*>(bestCombo->vertexProcessingTypes.at(0));
-    s.PresentInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    takeSetting(m_d3dSettings.Fullscreen_Settings, bestAdapter, bestDevice, bestCombo, best,
+                *static_cast<VertexProcessingType*>(bestCombo->vertexProcessingTypes.at(0)),
+                D3DPRESENT_INTERVAL_IMMEDIATE);
     m_d3dSettings.IsWindowed = false;
     return true;
 }

@@ -131,6 +131,10 @@ protected:
 private:
     void placeWindowAtBounds();
     void clipCursor();
+    // Fills one side of the settings from a chosen combination: its first depth-stencil format and
+    // multisample type, quality 0.
+    void takeSetting(D3DModeSettings& side, D3DAdapterInfo* adapter, D3DDeviceInfo* device, D3DDeviceCombo* combo,
+                     const D3DDISPLAYMODE& mode, VertexProcessingType vertexProcessing, UINT presentInterval);
 };
 
 class CMyD3DApplication : public CD3DApplication, public Tov::Singleton<CMyD3DApplication> {
