@@ -23,9 +23,9 @@ int MemoryFile::read(void* buffer, int size) {
 
 bool MemoryFile::seek(int64_t position, SeekMode mode) {
     int64_t base = mode == BEGIN ? 0 : mode == CURRENT ? m_pos : size();
-    int64_t target = base + position;
-    if (target < 0 || target > size()) return false;
-    m_pos = target;
+    // Compared before adding: a wild offset from a damaged stream must not overflow.
+    if (position < -base || position > size() - base) return false;
+    m_pos = base + position;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -142,6 +143,29 @@ TEST(MemoryFile, OwnsItsBytes) {
     RefPtr<SampleSource> source = AdrOpenSampleSourceFromFile(file.get(), FF_OGG);
     ASSERT_TRUE(source);
     EXPECT_EQ(source->getLength(), 5000);
+}
+
+TEST(MemoryFile, SeeksStayInsideTheBytes) {
+    const char bytes[10] = {};
+    RefPtr<File> file = AdrCreateMemoryFile(bytes, sizeof bytes);
+    struct Case {
+        int64_t from;  // position before the seek
+        int64_t offset;
+        SeekMode mode;
+        bool ok;
+        int64_t after;
+    };
+    const Case cases[] = {
+        {0, 4, BEGIN, true, 4},          {4, 3, CURRENT, true, 7},       {7, -2, END, true, 8},
+        {8, 10, BEGIN, true, 10},        {10, 1, CURRENT, false, 10},    {10, -11, END, false, 10},
+        {10, INT64_MAX, CURRENT, false, 10}, {10, INT64_MIN, END, false, 10}, {10, -1, BEGIN, false, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        ASSERT_EQ(file->tell(), c.from);
+        EXPECT_EQ(file->seek(c.offset, c.mode), c.ok);
+        EXPECT_EQ(file->tell(), c.after);
+    }
 }
 
 TEST(OutputStream, PlayStopResetRepeatVolume) {
