@@ -86,7 +86,8 @@ bool CD3DDevice::isWorldTransform(const D3DMATRIX& matrix) {
 HRESULT CD3DDevice::setRenderStateCached(D3DRENDERSTATETYPE state, DWORD value) {
     Cache& c = cache();
     if (!c.device || state >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
-    if (c.renderStates[state] == value) return D3D_OK;
+    // A value equal to the unknown marker cannot be told from "not known": it is always sent.
+    if (value != kUnknown && c.renderStates[state] == value) return D3D_OK;
     HRESULT hr = c.device->SetRenderState(state, value);
     if (SUCCEEDED(hr)) c.renderStates[state] = value;
     c.dirty = false;
@@ -97,7 +98,7 @@ HRESULT CD3DDevice::setTextureStageStateCached(DWORD stage, D3DTEXTURESTAGESTATE
     Cache& c = cache();
     if (!c.device) return D3DERR_INVALIDCALL;
     if (stage >= kCachedStages || type >= D3DTSS_COUNT) return c.device->SetTextureStageState(stage, type, value);
-    if (c.stageStates[stage][type] == value) return D3D_OK;
+    if (value != kUnknown && c.stageStates[stage][type] == value) return D3D_OK;
     HRESULT hr = c.device->SetTextureStageState(stage, type, value);
     if (SUCCEEDED(hr)) c.stageStates[stage][type] = value;
     c.dirty = false;

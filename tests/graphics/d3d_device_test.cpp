@@ -86,6 +86,18 @@ TEST_F(Cache, AfterAResetOnlyKnownValuesAreSentAgain) {
     EXPECT_FALSE(CD3DDevice::statesDirty());
 }
 
+// 0x7FFFFFFF marks an unknown cached value, so a state set to it is sent every time, never swallowed.
+TEST_F(Cache, TheUnknownMarkerAsAValueStillReachesTheDevice) {
+    platform::gfx::resetStats(device);
+    EXPECT_EQ(CD3DDevice::setRenderStateCached(D3DRS_STENCILMASK, CD3DDevice::kUnknown), D3D_OK);
+    EXPECT_EQ(CD3DDevice::setTextureStageStateCached(0, D3DTSS_CONSTANT, CD3DDevice::kUnknown), D3D_OK);
+    EXPECT_EQ(stats().renderStateCalls, 1u);
+    EXPECT_EQ(stats().stageStateCalls, 1u);
+    DWORD v = 0;
+    device->GetRenderState(D3DRS_STENCILMASK, &v);
+    EXPECT_EQ(v, CD3DDevice::kUnknown);
+}
+
 TEST_F(Cache, CallsWithoutADeviceDoNothing) {
     app->InvalidateDeviceObjects();
     EXPECT_EQ(CD3DDevice::cacheDevice(), nullptr);
