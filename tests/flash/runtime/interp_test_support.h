@@ -13,68 +13,11 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/interpreter.h"
+#include "test_character.h"
 
 namespace interptest {
 
-// A displayed object that records the calls the interpreter makes on it.
-class recording_character : public flash::character {
-public:
-    recording_character(flash::player* owner, std::vector<std::string>* journal, bool sprite)
-        : flash::character(owner), m_journal(journal), m_sprite(sprite) {}
-
-    bool is(int class_id) const override {
-        return (m_sprite && class_id == SPRITE) || flash::character::is(class_id);
-    }
-    void goto_frame(int frame) override {
-        note("goto_frame " + std::to_string(frame));
-        m_frame = frame;
-    }
-    int get_current_frame() const override { return m_frame; }
-    void set_play_state(int state) override { note("play_state " + std::to_string(state)); }
-    bool goto_labeled_frame(const char* label) override {
-        note(std::string("goto_label ") + label);
-        auto it = labels.find(label);
-        if (it == labels.end()) return false;
-        m_frame = it->second;
-        return true;
-    }
-    void call_frame_actions(const flash::as_value& frame) override {
-        note(std::string("call ") + frame.to_string());
-        if (frame_actions) frame_actions->execute(get_environment_for_calls());
-    }
-    flash::character* clone_display_object(const flash::bx_string& name, int depth) override {
-        note("clone " + std::string(name.c_str()) + " " + std::to_string(depth));
-        return nullptr;
-    }
-    flash::character* get_parent() const override { return parent; }
-    void remove_display_object(flash::character* child) override {
-        note(child == this ? "remove self" : "remove child");
-    }
-    void set_drag_state(const flash::drag_state& s) override {
-        char text[160];
-        std::snprintf(text, sizeof text, "drag %s lock=%d constrained=%d %g %g %g %g",
-                      s.character == this ? "self" : "other", s.lock_center ? 1 : 0,
-                      s.constrained ? 1 : 0, static_cast<double>(s.x0), static_cast<double>(s.y0),
-                      static_cast<double>(s.x1), static_cast<double>(s.y1));
-        note(text);
-    }
-    void stop_drag() override { note("stop_drag"); }
-
-    flash::as_environment* get_environment_for_calls() { return call_env; }
-
-    std::map<std::string, int> labels;
-    flash::character* parent = nullptr;
-    flash::action_buffer* frame_actions = nullptr;
-    flash::as_environment* call_env = nullptr;
-
-private:
-    void note(const std::string& s) {
-        if (m_journal) m_journal->push_back(s);
-    }
-    std::vector<std::string>* m_journal;
-    int m_frame = 0;
-    bool m_sprite;
-};
+using recording_character = testsupport::test_character;
 
 // One player with a root movie (a sprite) named "root" in the global sense, and a child sprite
 // "clip" under it, both recording into the journal.
@@ -85,9 +28,9 @@ public:
         messages().clear();
         errors().clear();
         flash::register_log_callback(&machine::collect);
-        root = new recording_character(m_player.get_ptr(), &journal, true);
+        root = new recording_character(m_player.get_ptr(), true, &journal);
         m_root_ref = root;
-        clip = new recording_character(m_player.get_ptr(), &journal, true);
+        clip = new recording_character(m_player.get_ptr(), true, &journal);
         clip->parent = root;
         root->get_members().set("clip", flash::as_value(clip));
         m_player->set_root_movie(root);

@@ -1,22 +1,27 @@
 #pragma once
-// A stand-in for displayed characters while the movie side is not built: it answers is(1)
-// (and is(2) when made as a sprite) and records the frame and property calls made on it.
+// A displayed character for the runtime tests while the movie side is not built: it answers
+// is(1) (and is(2) when made as a sprite), gives the root movie for "_root" and "_level0", and
+// records the frame, display and drag calls made on it into an optional journal.
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "flash/movie/player.h"
-#include "flash/runtime/as_object.h"
+#include "flash/runtime/action_buffer.h"
+#include "flash/runtime/as_environment.h"
+#include "flash/runtime/character.h"
 
 namespace testsupport {
 
-class test_character : public flash::as_object {
+class test_character : public flash::character {
 public:
-    explicit test_character(flash::player* owner, bool sprite = false)
-        : flash::as_object(owner), m_sprite(sprite) {}
+    explicit test_character(flash::player* owner, bool sprite = false,
+                            std::vector<std::string>* journal = nullptr)
+        : flash::character(owner), m_journal(journal), m_sprite(sprite) {}
 
     bool is(int class_id) const override {
-        return class_id == OBJECT || class_id == CHARACTER || (m_sprite && class_id == SPRITE);
+        return (m_sprite && class_id == SPRITE) || flash::character::is(class_id);
     }
 
     // Like a displayed character, it answers the root movie for "_root" and "_level0".
@@ -27,42 +32,55 @@ public:
             if (value) value->set_as_object(owner->get_root_movie());
             return true;
         }
-        return flash::as_object::get_member(name, value);
+        return flash::character::get_member(name, value);
     }
 
-    void goto_frame(int frame) {
-        calls.push_back("goto_frame " + std::to_string(frame));
-        current_frame = frame;
+    void goto_frame(int frame) override {
+        note("goto_frame " + std::to_string(frame));
+        m_frame = frame;
     }
-    int get_current_frame() const { return current_frame; }
-    void set_play_state(int state) {
-        calls.push_back("set_play_state " + std::to_string(state));
-        play_state = state;
-    }
-    bool goto_labeled_frame(const char* label) {
-        calls.push_back(std::string("goto_labeled_frame ") + label);
+    int get_current_frame() const override { return m_frame; }
+    void set_play_state(int state) override { note("play_state " + std::to_string(state)); }
+    bool goto_labeled_frame(const char* label) override {
+        note(std::string("goto_label ") + label);
         auto it = labels.find(label);
         if (it == labels.end()) return false;
-        current_frame = it->second;
+        m_frame = it->second;
         return true;
     }
-    void get_property(int n, flash::as_value* out) {
-        calls.push_back("get_property " + std::to_string(n));
-        auto it = properties.find(n);
-        if (it != properties.end()) *out = flash::as_value(it->second);
+    void call_frame_actions(const flash::as_value& frame) override {
+        note(std::string("call ") + frame.to_string());
+        if (frame_actions) frame_actions->execute(call_env);
     }
-    void set_property(int n, const flash::as_value& value) {
-        calls.push_back("set_property " + std::to_string(n) + " " + value.to_string());
-        properties[n] = value.to_number();
+    flash::character* clone_display_object(const flash::bx_string& name, int depth) override {
+        note("clone " + std::string(name.c_str()) + " " + std::to_string(depth));
+        return nullptr;
     }
+    flash::character* get_parent() const override { return parent; }
+    void remove_display_object(flash::character* child) override {
+        note(child == this ? "remove self" : "remove child");
+    }
+    void set_drag_state(const flash::drag_state& s) override {
+        char text[160];
+        std::snprintf(text, sizeof text, "drag %s lock=%d constrained=%d %g %g %g %g",
+                      s.character == this ? "self" : "other", s.lock_center ? 1 : 0,
+                      s.constrained ? 1 : 0, static_cast<double>(s.x0), static_cast<double>(s.y0),
+                      static_cast<double>(s.x1), static_cast<double>(s.y1));
+        note(text);
+    }
+    void stop_drag() override { note("stop_drag"); }
 
-    std::vector<std::string> calls;
     std::map<std::string, int> labels;
-    std::map<int, double> properties;
-    int current_frame = 0;
-    int play_state = 0;
+    flash::character* parent = nullptr;
+    flash::action_buffer* frame_actions = nullptr;
+    flash::as_environment* call_env = nullptr;
 
 private:
+    void note(const std::string& s) {
+        if (m_journal) m_journal->push_back(s);
+    }
+    std::vector<std::string>* m_journal;
+    int m_frame = 0;
     bool m_sprite;
 };
 
