@@ -127,7 +127,7 @@ bx_file::bx_file(void* appdata, read_func read, write_func write, seek_func seek
       m_get_eof(get_eof),
       m_close(close) {}
 
-bx_file::bx_file(FILE* fp, bool autoclose) {
+void bx_file::attach_stdio(FILE* fp, bool autoclose) {
     if (!fp) {
         m_error = OPEN_FAILED;
         return;
@@ -142,6 +142,8 @@ bx_file::bx_file(FILE* fp, bool autoclose) {
     m_close = autoclose ? std_close : nullptr;
 }
 
+bx_file::bx_file(FILE* fp, bool autoclose) { attach_stdio(fp, autoclose); }
+
 bx_file::bx_file(const char* path, const char* mode) {
     FILE* fp = nullptr;
     if (path && mode) {
@@ -150,18 +152,7 @@ bx_file::bx_file(const char* path, const char* mode) {
             platform::resolvePath(path, writing ? platform::PathUse::Create : platform::PathUse::Read);
         if (host) fp = std::fopen(host->c_str(), mode);
     }
-    if (!fp) {
-        m_error = OPEN_FAILED;
-        return;
-    }
-    m_data = fp;
-    m_read = std_read;
-    m_write = std_write;
-    m_seek = std_seek;
-    m_seek_to_end = std_seek_to_end;
-    m_tell = std_tell;
-    m_get_eof = std_get_eof;
-    m_close = std_close;
+    attach_stdio(fp, true);
 }
 
 bx_file::bx_file(memory_buffer_enum) {

@@ -96,6 +96,8 @@ public:
     int close();
 
 private:
+    // Reads and writes through stdio; failure to open is kept as the file's error.
+    void attach_stdio(FILE* fp, bool autoclose);
     void clear_callbacks();
 
     bx_string m_name;
