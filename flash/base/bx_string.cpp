@@ -26,7 +26,16 @@ bx_string::bx_string(const char* data, int count) : bx_string() {
     if (data && count > 0) assign(data, count);
 }
 
-bx_string::bx_string(const bx_string& other) : bx_string() { assign(other.c_str(), other.size()); }
+bx_string::bx_string(const bx_string& other) : m_mode(other.m_mode) {
+    // An inline text is copied whole; only a heap text needs its own buffer.
+    if (other.is_local()) {
+        std::memcpy(m_local, other.m_local, sizeof m_local);
+        return;
+    }
+    m_mode = 1;
+    std::memset(m_local, 0, sizeof m_local);
+    assign(other.c_str(), other.size());
+}
 
 bx_string::bx_string(bx_string&& other) noexcept : m_mode(other.m_mode) {
     std::memcpy(m_local, other.m_local, sizeof m_local);
@@ -42,6 +51,13 @@ bx_string::~bx_string() {
 
 void bx_string::assign(const char* text, int count) {
     if (count < 0) count = 0;
+    if (count <= max_local_length && is_local()) {
+        // A short text into an inline string: memmove also serves a source inside this string.
+        std::memmove(m_local, text, static_cast<size_t>(count));
+        m_local[count] = 0;
+        m_mode = static_cast<uint8_t>(count + 1);
+        return;
+    }
     // The source may lie inside this string's own buffer: copy through a temporary then.
     const char* own = c_str();
     if (text >= own && text <= own + size()) {

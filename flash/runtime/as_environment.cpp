@@ -46,6 +46,17 @@ void as_environment::push(const as_value& value) {
     ++m_stack_top;
 }
 
+void as_environment::push(as_value&& value) {
+    if (m_stack_top < m_stack.size()) {
+        m_stack[m_stack_top] = static_cast<as_value&&>(value);
+    } else {
+        const int before = m_stack.size();
+        m_stack.push_back(static_cast<as_value&&>(value));
+        if (m_stack.size() == before) return;  // refused and logged by the array
+    }
+    ++m_stack_top;
+}
+
 void as_environment::push(double value) { push(as_value(value)); }
 void as_environment::push(float value) { push(as_value(value)); }
 void as_environment::push(int value) { push(as_value(value)); }
@@ -205,6 +216,8 @@ as_value as_environment::get_variable(const bx_string& var_path) const {
 
 as_value as_environment::get_variable(const bx_string& var_path,
                                       const array<with_scope>& with_stack) const {
+    // Most names are plain: no path to split.
+    if (!std::strpbrk(var_path.c_str(), ":.")) return get_variable_raw(var_path, with_stack);
     bx_string path, var;
     if (!parse_path(var_path, &path, &var)) return get_variable_raw(var_path, with_stack);
     as_object* target = find_target(as_value(path));
@@ -262,7 +275,7 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
         log_msg("-------------- %s = %s\n", var_path.c_str(), value.to_string());
     }
     bx_string path, var;
-    if (!parse_path(var_path, &path, &var)) {
+    if (!std::strpbrk(var_path.c_str(), ":.") || !parse_path(var_path, &path, &var)) {
         set_variable_raw(var_path, value, with_stack);
         return;
     }

@@ -47,6 +47,7 @@ public:
 
     // Value stack.
     void push(const as_value& value);
+    void push(as_value&& value);
     void push_val(const as_value& value) { push(value); }
     void push(double value);
     void push(float value);

@@ -108,7 +108,7 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
         const int flags = member.get_flags();
         if (flags & AS_READ_ONLY) return true;
         // Flags belong to the member: the written value brings none.
-        member = new_value;
+        member = static_cast<as_value&&>(new_value);
         member.set_flags(flags);
     } else {
         m_members.add(name, new_value);

@@ -284,9 +284,47 @@ as_value::as_value(const as_value& getter, const as_value& setter) : m_type(PROP
 
 as_value::as_value(const as_value& other) { *this = other; }
 
+as_value::as_value(as_value&& other) noexcept {
+    if (other.m_type == PROPERTY && other.m_property_target) {
+        *this = static_cast<const as_value&>(other);
+        return;
+    }
+    take(other);
+}
+
+void as_value::take(as_value& other) {
+    m_type = other.m_type;
+    if (m_type == STRING) m_string = static_cast<bx_string&&>(other.m_string);
+    m_number = other.m_number;
+    m_object = other.m_object;
+    m_property = other.m_property;
+    m_property_target = other.m_property_target;
+    m_flags = other.m_flags;
+    other.m_object = nullptr;
+    other.m_property = nullptr;
+    other.m_property_target = nullptr;
+    other.m_flags = 0;
+    other.m_type = UNDEFINED;
+}
+
+as_value& as_value::operator=(as_value&& v) noexcept {
+    if (this == &v) return *this;
+    if (v.m_type == PROPERTY && v.m_property_target) return *this = static_cast<const as_value&>(v);
+    // The old references go only after v's are taken: v may live in an object that only this
+    // value keeps alive.
+    as_object* object = m_object;
+    as_property* property = m_property;
+    as_object* target = m_property_target;
+    take(v);
+    as_release(object);
+    as_release(property);
+    as_release(target);
+    return *this;
+}
+
 as_value::~as_value() { drop_refs(); }
 
-void as_value::drop_refs() {
+void as_value::release_refs() {
     as_object* object = m_object;
     as_property* property = m_property;
     as_object* target = m_property_target;
@@ -339,11 +377,6 @@ as_value& as_value::operator=(const as_value& v) {
     return *this;
 }
 
-void as_value::set_undefined() {
-    drop_refs();
-    m_type = UNDEFINED;
-}
-
 void as_value::set_null() { set_as_object(nullptr); }
 
 void as_value::set_bool(bool value) {
@@ -352,14 +385,6 @@ void as_value::set_bool(bool value) {
     m_number = 0.0;
     const unsigned char byte = value ? 1 : 0;
     std::memcpy(&m_number, &byte, 1);
-}
-
-void as_value::set_int(int value) { set_double(value); }
-
-void as_value::set_double(double value) {
-    drop_refs();
-    m_type = NUMBER;
-    m_number = value;
 }
 
 void as_value::set_nan() { set_double(std::numeric_limits<double>::quiet_NaN()); }

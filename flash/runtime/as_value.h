@@ -69,22 +69,35 @@ public:
     // A PROPERTY over a new as_property(getter, setter), not bound to a target.
     as_value(const as_value& getter, const as_value& setter);
     as_value(const as_value& other);
+    // Moving takes the references over; a bound PROPERTY is read through its getter as a copy.
+    as_value(as_value&& other) noexcept;
     ~as_value();
 
     as_value& operator=(const as_value& other);
+    as_value& operator=(as_value&& other) noexcept;
 
     type get_type() const { return m_type; }
     int get_flags() const { return m_flags; }
     void set_flags(int flags) { m_flags = flags; }
 
     // Releases object, property and property target, and clears the flags.
-    void drop_refs();
+    void drop_refs() {
+        m_flags = 0;
+        if (m_object || m_property || m_property_target) release_refs();
+    }
 
-    void set_undefined();
+    void set_undefined() {
+        drop_refs();
+        m_type = UNDEFINED;
+    }
     void set_null();
     void set_bool(bool value);
-    void set_int(int value);
-    void set_double(double value);
+    void set_int(int value) { set_double(value); }
+    void set_double(double value) {
+        drop_refs();
+        m_type = NUMBER;
+        m_number = value;
+    }
     void set_nan();
     void set_string(const char* text);
     void set_bx_string(const bx_string& text);
@@ -152,6 +165,9 @@ public:
     bool find_property(const bx_stringi& name, as_value* owner) const;
 
 private:
+    void release_refs();
+    // Takes over other's content and references; other is left undefined.
+    void take(as_value& other);
     // The value a PROPERTY's getter gives on its target.
     as_value read_property() const;
     // A BOOLEAN keeps its bool in the first byte of the number field.

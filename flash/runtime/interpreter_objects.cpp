@@ -50,7 +50,7 @@ void interpreter::do_get_variable() {
 
 void interpreter::do_set_variable() {
     const bx_string name(top(1).to_bx_string());
-    const as_value value(top(0));
+    const as_value value(static_cast<as_value&&>(top(0)));
     drop(2);
     m_env->set_variable(name, value, m_with_stack);
     if (get_verbose_action()) log_msg("-------------- set var: %s \n", name.c_str());
