@@ -287,6 +287,7 @@ as_value::as_value(const as_value& other) { *this = other; }
 as_value::as_value(as_value&& other) noexcept {
     if (other.m_type == PROPERTY && other.m_property_target) {
         *this = static_cast<const as_value&>(other);
+        other.set_undefined();
         return;
     }
     take(other);
@@ -309,7 +310,13 @@ void as_value::take(as_value& other) {
 
 as_value& as_value::operator=(as_value&& v) noexcept {
     if (this == &v) return *this;
-    if (v.m_type == PROPERTY && v.m_property_target) return *this = static_cast<const as_value&>(v);
+    if (v.m_type == PROPERTY && v.m_property_target) {
+        // The getter's value is taken before v lets its references go, and v before this value
+        // lets its own go: v may live in an object that only this value keeps alive.
+        as_value result(static_cast<const as_value&>(v));
+        v.set_undefined();
+        return *this = static_cast<as_value&&>(result);
+    }
     // The old references go only after v's are taken: v may live in an object that only this
     // value keeps alive.
     as_object* object = m_object;

@@ -69,7 +69,8 @@ public:
     // A PROPERTY over a new as_property(getter, setter), not bound to a target.
     as_value(const as_value& getter, const as_value& setter);
     as_value(const as_value& other);
-    // Moving takes the references over; a bound PROPERTY is read through its getter as a copy.
+    // Moving takes the references over and leaves other undefined; a bound PROPERTY is read
+    // through its getter as a copy is.
     as_value(as_value&& other) noexcept;
     ~as_value();
 
@@ -87,8 +88,9 @@ public:
     }
 
     void set_undefined() {
-        drop_refs();
+        // The type is set first: releasing may free the object this value lives in.
         m_type = UNDEFINED;
+        drop_refs();
     }
     void set_null();
     void set_bool(bool value);

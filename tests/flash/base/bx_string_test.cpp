@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 
 #include "flash/base/log.h"
@@ -96,6 +98,33 @@ TEST(BxString, ConstructionAssignmentAndAppending) {
     EXPECT_EQ(longer.size(), moved.size() + 1);
     bx_string cut("abcdef", 3);
     EXPECT_EQ(bytes(cut), "abc");
+}
+
+TEST(BxString, AssigningAPieceOfItself) {
+    struct row {
+        const char* text;
+        int offset;
+        const char* expected;
+    } rows[] = {
+        {"abcdefghijklmn", 3, "defghijklmn"},  // inline, overlapping forward copy
+        {"abcdefghijklmn", 0, "abcdefghijklmn"},
+        {"abcdefghijklmn", 13, "n"},
+        {"abcdefghijklmn", 14, ""},
+        {"ab", 1, "b"},
+        {"0123456789abcdefghijklmnopqrst", 20, "klmnopqrst"},  // heap to inline
+        {"0123456789abcdefghijklmnopqrst", 2, "23456789abcdefghijklmnopqrst"},  // stays heap
+    };
+    for (const row& r : rows) {
+        bx_string s(r.text);
+        s = s.c_str() + r.offset;
+        EXPECT_EQ(bytes(s), r.expected) << r.text << " + " << r.offset;
+        EXPECT_EQ(s.size(), static_cast<int>(std::strlen(r.expected)));
+        EXPECT_EQ(s.is_local(), s.size() <= bx_string::max_local_length);
+        // A copy of the result carries the same bytes and its own storage.
+        const bx_string copy(s);
+        EXPECT_EQ(bytes(copy), r.expected);
+        EXPECT_NE(copy.c_str(), s.c_str());
+    }
 }
 
 TEST(BxString, ComparisonsAreByteWiseOverUnsignedBytes) {

@@ -5,6 +5,8 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "flash/runtime/as_function.h"
@@ -258,6 +260,119 @@ TEST(AsValue, SharedObjectsAreCounted) {
         EXPECT_NE(watch.get_ptr(), nullptr);
     }
     EXPECT_EQ(watch.get_ptr(), nullptr);
+}
+
+// Getter of the move table: counts its runs and answers the "name" member of its object.
+int g_getter_runs = 0;
+void getter_counts_runs(const flash::fn_call& fn) {
+    ++g_getter_runs;
+    as_value name;
+    if (fn.this_object) fn.this_object->get_members().get("name", &name);
+    *fn.result = name;
+}
+
+void native_does_nothing(const flash::fn_call&) {}
+
+TEST(AsValue, MovingLeavesUndefinedAndReadsAsACopy) {
+    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<flash::as_object> target(new flash::as_object(p));
+    target->get_members().set("name", as_value("got"));
+    const as_value getter_setter{as_value(getter_counts_runs), as_value()};
+    struct row {
+        const char* what;
+        as_value source;
+        as_value::type moved_type;
+        const char* text;
+        int getter_runs;  // per copy or move
+    };
+    row rows[] = {
+        {"undefined", as_value(), as_value::UNDEFINED, "undefined", 0},
+        {"null", as_value(static_cast<flash::as_object*>(nullptr)), as_value::OBJECT, "null", 0},
+        {"bool", as_value(true), as_value::BOOLEAN, "true", 0},
+        {"number", as_value(-2.5), as_value::NUMBER, "-2.5", 0},
+        {"inline string", as_value("short"), as_value::STRING, "short", 0},
+        {"heap string", as_value("a text longer than fourteen bytes"), as_value::STRING,
+         "a text longer than fourteen bytes", 0},
+        {"object", as_value(new flash::as_object(p)), as_value::OBJECT, "[object Object]", 0},
+        {"function", as_value(native_does_nothing), as_value::OBJECT, nullptr, 0},
+        {"getter/setter member", getter_setter, as_value::PROPERTY, nullptr, 0},
+        {"bound getter/setter", getter_setter, as_value::STRING, "got", 1},
+    };
+    for (row& r : rows) {
+        SCOPED_TRACE(r.what);
+        for (int assign = 0; assign < 2; ++assign) {
+            as_value source(r.source);
+            // A copy of a bound pair would already be the getter's value: bind here.
+            if (r.getter_runs) source.set_property_target(target.get_ptr());
+            source.set_flags(flash::AS_DONT_ENUM);
+            // The counted things the source holds, and their counts before any copy.
+            const flash::ref_counted* held[] = {source.to_object(), source.to_property(),
+                                                source.get_property_target()};
+            int before[3];
+            for (int i = 0; i < 3; ++i) before[i] = held[i] ? held[i]->get_ref_count() : 0;
+            const bool bound = source.get_property_target() != nullptr;
+
+            g_getter_runs = 0;
+            const as_value copy(source);
+            EXPECT_EQ(g_getter_runs, r.getter_runs);
+            flash::smart_ptr<flash::as_object> replaced(new flash::as_object(p));
+            std::optional<as_value> slot;
+            if (assign) {
+                slot.emplace(replaced.get_ptr());
+                EXPECT_EQ(replaced->get_ref_count(), 2);
+                *slot = std::move(source);
+                EXPECT_EQ(replaced->get_ref_count(), 1);  // the old reference went
+            } else {
+                slot.emplace(std::move(source));
+            }
+            const as_value& moved = *slot;
+            EXPECT_EQ(g_getter_runs, 2 * r.getter_runs);
+
+            EXPECT_TRUE(source.is_undefined());
+            EXPECT_EQ(source.get_flags(), 0);
+            EXPECT_EQ(source.to_object(), nullptr);
+            EXPECT_EQ(source.to_property(), nullptr);
+            EXPECT_STREQ(source.to_string(), "undefined");
+
+            EXPECT_EQ(moved.get_type(), r.moved_type);
+            EXPECT_EQ(copy.get_type(), r.moved_type);
+            EXPECT_EQ(moved.get_flags(), flash::AS_DONT_ENUM);
+            EXPECT_STREQ(moved.to_string(), copy.to_string());
+            if (r.text) {
+                EXPECT_STREQ(moved.to_string(), r.text);
+            }
+            EXPECT_TRUE(moved == copy || moved.to_number() != moved.to_number());
+            EXPECT_EQ(moved.to_object(), copy.to_object());
+            EXPECT_EQ(moved.to_property(), copy.to_property());
+
+            // Copy and moved value now hold one reference each; the source none.
+            for (int i = 0; i < 3; ++i) {
+                if (!held[i]) continue;
+                const int expected = bound ? before[i] - 1 : before[i] + 1;
+                EXPECT_EQ(held[i]->get_ref_count(), expected) << "slot " << i;
+            }
+        }
+    }
+    EXPECT_EQ(target->get_ref_count(), 1);
+}
+
+TEST(AsValue, MovingAValueOwnedOnlyThroughItsTarget) {
+    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::weak_ptr<flash::as_object> watch;
+    as_value holder(new flash::as_object(p));
+    watch = holder.to_object();
+    holder.to_object()->get_members().set("inner", as_value("kept"));
+    // The object is kept alive only by holder; its member moves into holder itself.
+    as_value* inner = nullptr;
+    {
+        auto& members = holder.to_object()->get_members();
+        const int index = members.find_index("inner");
+        ASSERT_GE(index, 0);
+        inner = &members.entry_at(index).value();
+    }
+    holder = std::move(*inner);
+    EXPECT_EQ(watch.get_ptr(), nullptr);
+    EXPECT_STREQ(holder.to_string(), "kept");
 }
 
 TEST(AsValue, PrimitiveMembersComeFromTheBuiltinTables) {
