@@ -64,6 +64,37 @@ TEST(InterpreterCalls, CallMethodParsedAndByName) {
     EXPECT_EQ(m.env.get_stack_size(), before);
 }
 
+// Drops the only references to itself and to its this object, then still uses both.
+flash::as_value* g_only_holder = nullptr;
+void native_drops_its_holders(const flash::fn_call& fn) {
+    g_only_holder->set_undefined();
+    flash::as_value tag;
+    fn.this_object->get_member("tag", &tag);
+    fn.result->set_string(tag.to_string());
+}
+
+TEST(InterpreterCalls, CallMethodKeepsTheFunctionAndThisForTheWholeCall) {
+    interptest::machine m;
+    flash::weak_ptr<flash::as_object> object_watch, function_watch;
+    flash::as_value holder(new flash::as_object(m.get_player()));
+    flash::as_object* object = holder.to_object();
+    object->set_member("tag", flash::as_value("kept"));
+    object->set_member("f", flash::as_value(native_drops_its_holders));
+    object_watch = object;
+    g_only_holder = &holder;
+    {
+        // Method and this are read where only the holder keeps them.
+        const auto& members = object->get_members();
+        const flash::as_value& method = members.entry_at(members.find_index("f")).value();
+        function_watch = method.to_object();
+        const flash::as_value result = flash::call_method(method, &m.env, holder, 0, -1);
+        EXPECT_STREQ(result.to_string(), "kept");
+    }
+    g_only_holder = nullptr;
+    EXPECT_EQ(object_watch.get_ptr(), nullptr);
+    EXPECT_EQ(function_watch.get_ptr(), nullptr);
+}
+
 TEST(InterpreterCalls, FunctionCallPassesOnlyTheFirstArgumentAfterThis) {
     interptest::machine m;
     // o = {tag: "O"}; show.call(o, "a", "b"); and this inside: trace(this.tag)
