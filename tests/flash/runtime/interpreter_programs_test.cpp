@@ -264,8 +264,23 @@ TEST(InterpreterPrograms, Functions) {
                           .push({str("only"), i32(1), str("h")})
                           .op(CALL_FUNCTION)
                           .op(TRACE);
+    // Locals are not captured: the inner function, called after outer returned, finds the timeline x.
+    assembler no_capture = a().set_var("x", str("timeline"))
+                               .define_function("outer", {},
+                                                a().push({str("x"), str("inner")})
+                                                    .op(DEFINE_LOCAL)
+                                                    .define_function("", {}, a().trace_var("x"))
+                                                    .op(RETURN))
+                               .push_str("f")
+                               .push({i32(0), str("outer")})
+                               .op(CALL_FUNCTION)
+                               .op(SET_VARIABLE)
+                               .push({i32(0), str("f")})
+                               .op(CALL_FUNCTION)
+                               .op(POP);
     run_table({
         {"named function", named, "5\n"},
+        {"closures do not capture locals", no_capture, "timeline\n"},
         {"unnamed function stored in a variable", unnamed, "10\n"},
         {"fewer arguments leave locals undefined", fewer, "only\nundefined\nundefined\n"},
         // A DefineFunction body has no arguments local (DefineFunction2 bodies do).
@@ -369,6 +384,13 @@ TEST(InterpreterPrograms, DefineFunction2) {
         {"preloads with locals", with_locals, "object\n1\nnull\nO\nobject\n5\n"},
         {"preloads with suppressed locals", suppressed, "object\n1\nnull\nundefined\nundefined\n5\n"},
         {"separate registers per call", fact, "720\n"},
+        // Called as a plain function there is no this object: super is undefined, never a crash.
+        {"super without a this object",
+         a().define_function2("s", 2, 0x0010, {}, a().push({reg(1)}).op(TYPE_OF).op(TRACE))
+             .push({i32(0), str("s")})
+             .op(CALL_FUNCTION)
+             .op(POP),
+         "undefined\n"},
         {"root, parent and global registers", roots, "true\nobject\n"},
         {"register past the reserved count", a().define_function2("z", 1, 0, {}, a().push({reg(3)}).op(TRACE).push_num(1).store_register(7))
                                                  .push({i32(0), str("z")})
