@@ -32,6 +32,27 @@ int byte_offset(const char* text, int chars) {
 
 int clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
+// indexOf and lastIndexOf: the text, the search text and the byte where the search starts (the
+// start argument clamped to the text); false when there is nothing to search for.
+bool search_arguments(const fn_call& fn, bx_string& text, bx_string& search, const char*& from) {
+    if (fn.arg_count < 1) return false;
+    text = this_text(fn);
+    search = fn.arg(0).to_bx_string();
+    const int start = fn.arg_count > 1 ? clamp(fn.arg(1).to_int(), 0, text.utf8_length()) : 0;
+    from = text.c_str() + byte_offset(text.c_str(), start);
+    return true;
+}
+
+// The character index of a match (found points into text), or -1 without one.
+void set_match_index(const fn_call& fn, const bx_string& text, const char* found) {
+    if (!found) {
+        fn.result->set_int(-1);
+        return;
+    }
+    const int bytes = static_cast<int>(found - text.c_str());
+    fn.result->set_int(bytes == 0 ? 0 : bx_string::utf8_char_count(text.c_str(), bytes));
+}
+
 }  // namespace
 
 void string_to_string(const fn_call& fn) { fn.result->set_bx_string(this_text(fn)); }
@@ -77,33 +98,23 @@ void string_from_char_code(const fn_call& fn) {
 }
 
 void string_index_of(const fn_call& fn) {
-    if (fn.arg_count < 1) {
+    bx_string text, search;
+    const char* from = nullptr;
+    if (!search_arguments(fn, text, search, from)) {
         fn.result->set_int(-1);
         return;
     }
-    const bx_string text = this_text(fn);
-    const bx_string search = fn.arg(0).to_bx_string();
-    const int start = fn.arg_count > 1 ? clamp(fn.arg(1).to_int(), 0, text.utf8_length()) : 0;
-    const char* from = text.c_str() + byte_offset(text.c_str(), start);
-    const char* found = std::strstr(from, search.c_str());
-    if (!found) {
-        fn.result->set_int(-1);
-        return;
-    }
-    const int bytes = static_cast<int>(found - text.c_str());
-    fn.result->set_int(bytes == 0 ? 0 : bx_string::utf8_char_count(text.c_str(), bytes));
+    set_match_index(fn, text, std::strstr(from, search.c_str()));
 }
 
 void string_last_index_of(const fn_call& fn) {
-    if (fn.arg_count < 1) {
+    bx_string text, search;
+    const char* from = nullptr;
+    if (!search_arguments(fn, text, search, from)) {
         fn.result->set_int(-1);
         return;
     }
-    const bx_string text = this_text(fn);
-    const bx_string search = fn.arg(0).to_bx_string();
-    const int start = fn.arg_count > 1 ? clamp(fn.arg(1).to_int(), 0, text.utf8_length()) : 0;
     const char* end = text.c_str() + text.size();
-    const char* from = text.c_str() + byte_offset(text.c_str(), start);
     const char* last = nullptr;
     while (from <= end) {
         const char* found = std::strstr(from, search.c_str());
@@ -111,12 +122,7 @@ void string_last_index_of(const fn_call& fn) {
         last = found;
         from = found + 1;
     }
-    if (!last) {
-        fn.result->set_int(-1);
-        return;
-    }
-    const int bytes = static_cast<int>(last - text.c_str());
-    fn.result->set_int(bytes == 0 ? 0 : bx_string::utf8_char_count(text.c_str(), bytes));
+    set_match_index(fn, text, last);
 }
 
 void string_slice(const fn_call& fn) {
