@@ -155,8 +155,8 @@ bx_file::bx_file(const char* path, const char* mode) {
     attach_stdio(fp, true);
 }
 
-bx_file::bx_file(memory_buffer_enum) {
-    m_data = new memory_record;
+void bx_file::attach_memory(void* record) {
+    m_data = record;
     m_read = mem_read;
     m_write = mem_write;
     m_seek = mem_seek;
@@ -166,16 +166,9 @@ bx_file::bx_file(memory_buffer_enum) {
     m_close = mem_close;
 }
 
-bx_file::bx_file(memory_buffer_enum, int size, void* data) {
-    m_data = new memory_record(data, size);
-    m_read = mem_read;
-    m_write = mem_write;
-    m_seek = mem_seek;
-    m_seek_to_end = mem_seek_to_end;
-    m_tell = mem_tell;
-    m_get_eof = mem_get_eof;
-    m_close = mem_close;
-}
+bx_file::bx_file(memory_buffer_enum) { attach_memory(new memory_record); }
+
+bx_file::bx_file(memory_buffer_enum, int size, void* data) { attach_memory(new memory_record(data, size)); }
 
 bx_file::~bx_file() { close(); }
 

@@ -98,6 +98,8 @@ public:
 private:
     // Reads and writes through stdio; failure to open is kept as the file's error.
     void attach_stdio(FILE* fp, bool autoclose);
+    // Reads and writes through a memory record (owned from here on).
+    void attach_memory(void* record);
     void clear_callbacks();
 
     bx_string m_name;
