@@ -1,9 +1,7 @@
 #include "core/file_writer.h"
 
-#include <atomic>
 #include <cerrno>
 
-#include "platform/clock.h"
 
 namespace core {
 
@@ -18,7 +16,7 @@ FileWriter::FileWriter(const char* path, bool append) { open(path, append); }
 FileWriter::~FileWriter() { close(); }
 
 bool FileWriter::open(const char* path, bool append) {
-    if (m_file.isOpen()) return true;
+    if (isOpen()) return true;
     if (!path || !*path) {
         m_error = kErrorInvalidHandle;
         return false;
@@ -30,23 +28,18 @@ bool FileWriter::open(const char* path, bool append) {
             return false;
         }
     } else {
-        static std::atomic<unsigned> counter{0};
-        std::string temp = std::string(path) + ".tmp" + std::to_string(platform::highResCounter()) + "_" +
-                           std::to_string(counter++);
-        if (!m_file.open(temp, platform::File::Mode::Write)) {
+        if (!m_replacing.open(path)) {
             m_error = lastError();
             return false;
         }
-        m_target = path;
         m_failed = false;
-        m_temp = std::move(temp);
     }
     readSize();
     return true;
 }
 
 int32_t FileWriter::write(const void* buffer, uint32_t count) {
-    if (!m_file.isOpen()) {
+    if (!isOpen()) {
         m_error = kErrorInvalidHandle;
         return 0;
     }
@@ -59,7 +52,7 @@ int32_t FileWriter::write(const void* buffer, uint32_t count) {
         return 0;
     }
     errno = 0;
-    const int64_t written = m_file.write(buffer, count);
+    const int64_t written = file().write(buffer, count);
     m_error = written == static_cast<int64_t>(count) ? 0 : lastError();
     if (m_error) m_failed = true;
     readSize();
@@ -67,28 +60,26 @@ int32_t FileWriter::write(const void* buffer, uint32_t count) {
 }
 
 void FileWriter::close() {
-    if (!m_file.isOpen()) return;
+    if (!isOpen()) return;
     errno = 0;
-    // The new contents reach the disk before they replace the old file, so a crash in between
-    // leaves the old file rather than an empty one.
-    const bool synced = m_temp.empty() || m_file.sync();
-    bool ok = m_file.close() && synced;
-    if (!m_temp.empty()) {
+    bool ok;
+    if (m_replacing.isOpen()) {
         // A truncating writer that lost bytes leaves the old file as it was.
-        if (ok && m_failed) {
+        if (m_failed) {
+            m_replacing.abort();
             ok = false;
             errno = EIO;
+        } else {
+            ok = m_replacing.commit();
         }
-        if (ok) ok = platform::renameFile(m_temp, m_target);
-        if (!ok) platform::deleteFile(m_temp);
-        m_temp.clear();
-        m_target.clear();
+    } else {
+        ok = m_file.close();
     }
     m_error = ok ? 0 : lastError();
 }
 
 void FileWriter::readSize() {
-    auto size = m_file.size();
+    auto size = file().size();
     m_size = size ? static_cast<uint32_t>(*size) : 0;
 }
 

@@ -29,16 +29,16 @@ public:
     // Closes the file; a truncating writer's file replaces the target here.
     void close();
 
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_replacing.isOpen() || m_file.isOpen(); }
     uint32_t size() const { return m_size; }
     uint32_t error() const { return m_error; }
 
 private:
     void readSize();
+    platform::File& file() { return m_replacing.isOpen() ? m_replacing.file() : m_file; }
 
-    platform::File m_file;
-    std::string m_target;  // set while a truncating writer has its temporary file open
-    std::string m_temp;
+    platform::File m_file;               // an appending writer's file
+    platform::ReplacingFile m_replacing;  // a truncating writer's file
     uint32_t m_size = 0;
     uint32_t m_error = 0;
     bool m_failed = false;  // a write of this truncating writer came up short

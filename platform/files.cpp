@@ -24,20 +24,6 @@ bool statPath(std::string_view path, struct stat& st) {
     return !p.empty() && ::stat(p.c_str(), &st) == 0;
 }
 
-bool writeAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool fileExists(std::string_view path) {
@@ -134,17 +120,46 @@ bool readWholeFile(std::string_view path, std::string& out) {
 }
 
 bool writeFileAtomically(std::string_view path, const void* data, size_t size) {
+    ReplacingFile out;
+    if (!out.open(path)) return false;
+    if (size > 0 && out.file().write(data, size) != static_cast<int64_t>(size)) return false;
+    return out.commit();
+}
+
+ReplacingFile::~ReplacingFile() { abort(); }
+
+bool ReplacingFile::open(std::string_view path) {
+    abort();
     std::string target = hostCreate(path);
     if (target.empty()) return false;
     static std::atomic<unsigned> counter{0};
     std::string temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
+    if (!file_.open(temp, File::Mode::Write)) return false;
+    target_ = std::move(target);
+    temp_ = std::move(temp);
+    return true;
+}
+
+bool ReplacingFile::commit() {
+    if (temp_.empty() || !file_.isOpen()) return false;
+    // On disk before it replaces the old file, so a crash in between leaves the old file.
+    bool ok = file_.sync();
+    ok = file_.close() && ok;
+    struct stat old;
+    if (ok && ::stat(target_.c_str(), &old) == 0) ::chmod(temp_.c_str(), old.st_mode & 07777);
+    ok = ok && ::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (!ok) ::unlink(temp_.c_str());
+    temp_.clear();
+    target_.clear();
+    return ok;
+}
+
+void ReplacingFile::abort() {
+    if (temp_.empty()) return;
+    file_.close();
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    target_.clear();
 }
 
 File::~File() { close(); }

@@ -65,4 +65,30 @@ private:
     std::string hostPath_;
 };
 
+// A file written under a temporary name beside its target and renamed over the target only by
+// `commit`: readers and mappings of the old file never see it half-written or truncated, and a
+// crash leaves the old file. The new file keeps the old one's permission bits. Destroyed without
+// a commit, the temporary file is deleted.
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool open(std::string_view path);
+    File& file() { return file_; }
+    bool isOpen() const { return file_.isOpen(); }
+    const std::string& tempPath() const { return temp_; }
+    // Syncs, closes and renames over the target; false on any failure (the temporary file is then
+    // deleted and the old file stays).
+    bool commit();
+    void abort();
+
+private:
+    File file_;
+    std::string target_;
+    std::string temp_;
+};
+
 }  // namespace platform

@@ -1,11 +1,9 @@
 #include "vfs/archive_output.h"
 
-#include <atomic>
 #include <cstring>
 #include <new>
 
 #include "core/log_stream.h"
-#include "platform/clock.h"
 
 namespace VFS {
 
@@ -30,30 +28,21 @@ SharedPtr<MappedFile> openSmaArchive(const std::string& path, const char* who, c
     return mapped;
 }
 
-ArchiveOutput::~ArchiveOutput() {
-    if (!m_temp.empty()) {
-        m_file.close();
-        platform::deleteFile(m_temp);
-    }
-}
-
 bool ArchiveOutput::open(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
     m_path = path;
-    m_temp = path + ".tmp" + std::to_string(platform::highResCounter()) + "_" + std::to_string(counter++);
-    if (!m_file.open(m_temp, platform::File::Mode::Write)) {
-        Tov::LogLine("ERROR") << m_who << ": cannot create " << m_temp;
-        m_temp.clear();
+    if (!m_out.open(path)) {
+        Tov::LogLine("ERROR") << m_who << ": cannot create a temporary file beside " << path;
         return false;
     }
     return true;
 }
 
 bool ArchiveOutput::append(const void* data, uint32_t size) {
-    if (m_failed || !m_file.isOpen()) return false;
-    if (size && (!m_file.seek(static_cast<int64_t>(m_length), 0) ||
-                 m_file.write(data, size) != static_cast<int64_t>(size))) {
-        Tov::LogLine("ERROR") << m_who << ": cannot write " << m_temp;
+    if (m_failed || !m_out.isOpen()) return false;
+    platform::File& file = m_out.file();
+    if (size && (!file.seek(static_cast<int64_t>(m_length), 0) ||
+                 file.write(data, size) != static_cast<int64_t>(size))) {
+        Tov::LogLine("ERROR") << m_who << ": cannot write " << m_out.tempPath();
         m_failed = true;
         return false;
     }
@@ -62,9 +51,10 @@ bool ArchiveOutput::append(const void* data, uint32_t size) {
 }
 
 bool ArchiveOutput::writeAt(uint64_t offset, const void* data, uint32_t size) {
-    if (m_failed || !m_file.isOpen()) return false;
-    if (!m_file.seek(static_cast<int64_t>(offset), 0) || m_file.write(data, size) != static_cast<int64_t>(size)) {
-        Tov::LogLine("ERROR") << m_who << ": cannot write " << m_temp;
+    if (m_failed || !m_out.isOpen()) return false;
+    platform::File& file = m_out.file();
+    if (!file.seek(static_cast<int64_t>(offset), 0) || file.write(data, size) != static_cast<int64_t>(size)) {
+        Tov::LogLine("ERROR") << m_who << ": cannot write " << m_out.tempPath();
         m_failed = true;
         return false;
     }
@@ -73,15 +63,11 @@ bool ArchiveOutput::writeAt(uint64_t offset, const void* data, uint32_t size) {
 }
 
 bool ArchiveOutput::commit() {
-    if (m_failed || !m_file.isOpen()) return false;
-    // Synced before the rename, so a crash never leaves a half-written archive under the name.
-    const bool synced = m_file.sync();
-    const bool closed = m_file.close() && synced;
-    if (!closed || !platform::renameFile(m_temp, m_path)) {
+    if (m_failed || !m_out.isOpen()) return false;
+    if (!m_out.commit()) {
         Tov::LogLine("ERROR") << m_who << ": cannot replace " << m_path;
         return false;
     }
-    m_temp.clear();
     return true;
 }
 

@@ -59,8 +59,7 @@ class ArchiveOutput {
 public:
     // `who` names the builder in ERROR lines.
     explicit ArchiveOutput(const char* who) : m_who(who) {}
-    // Deletes the temporary file unless commit succeeded.
-    ~ArchiveOutput();
+    // The temporary file is deleted unless commit succeeded.
 
     bool open(const std::string& path);
     // Appends at the end; false (with an ERROR) on a short write.
@@ -73,9 +72,8 @@ public:
 
 private:
     const char* m_who;
-    platform::File m_file;
+    platform::ReplacingFile m_out;
     std::string m_path;
-    std::string m_temp;
     uint64_t m_length = 0;
     bool m_failed = false;
 };

@@ -32,6 +32,24 @@ TEST(Files, AtomicReplaceKeepsMappedReaderIntact) {
     EXPECT_EQ(leftovers, 0);
 }
 
+TEST(Files, ReplacingKeepsPermissionsAndAnUncommittedFileLeavesNoTrace) {
+    testsupport::TempDir dir;
+    testsupport::writeFile("config.sta", "old");
+    std::filesystem::permissions("config.sta", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_TRUE(platform::writeFileAtomically("config.sta", "new", 3));
+    EXPECT_EQ(std::filesystem::status("config.sta").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    {
+        platform::ReplacingFile out;
+        ASSERT_TRUE(out.open("config.sta"));
+        EXPECT_EQ(out.file().write("half", 4), 4);
+    }  // never committed: the old file stays, the temporary file is gone
+    EXPECT_EQ(testsupport::readFile("config.sta"), "new");
+    int files = 0;
+    for (auto& e : std::filesystem::directory_iterator(".")) files += e.is_regular_file();
+    EXPECT_EQ(files, 1);
+}
+
 TEST(Files, MappedFileCases) {
     testsupport::TempDir dir;
     testsupport::writeFile("ten.bin", "0123456789");
