@@ -380,10 +380,6 @@ bx_string bx_string::utf8_substring(int start, int end) const {
     return bx_string(start_pos, static_cast<int>(end_pos - start_pos));
 }
 
-const bx_stringi& bx_string::to_bx_stringi() const {
-    return *reinterpret_cast<const bx_stringi*>(this);
-}
-
 bx_string bx_string::format(const char* fmt, ...) {
     char buffer[500];
     buffer[0] = 0;

@@ -148,6 +148,11 @@ private:
 
 static_assert(sizeof(bx_stringi) == sizeof(bx_string));
 
+// Inline: every member lookup by a plain string name goes through it.
+inline const bx_stringi& bx_string::to_bx_stringi() const {
+    return *reinterpret_cast<const bx_stringi*>(this);
+}
+
 // ASCII lower case of one byte, independent of the locale.
 inline unsigned char bx_fold_ascii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;

@@ -167,9 +167,11 @@ public:
     }
 
     // The slot index of the key, or -1.
-    int find_index(const K& key) const {
+    int find_index(const K& key) const { return m_table ? find_index(key, key_hash(key)) : -1; }
+    // The same for a key whose key_hash() the caller already has (one name looked up in several
+    // tables is hashed once).
+    int find_index(const K& key, uint32_t h) const {
         if (!m_table) return -1;
-        const uint32_t h = key_hash(key);
         int index = static_cast<int>(h & static_cast<uint32_t>(slot_mask()));
         const entry* e = &entry_at(index);
         if (e->is_empty()) return -1;

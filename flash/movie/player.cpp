@@ -93,6 +93,16 @@ bool player::get_builtin(int class_id, const bx_stringi& name, as_value* out) {
     return g_builtins[class_id]->get(name, out);
 }
 
+bool player::get_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                         as_value* out) {
+    if (class_id < 0 || class_id >= BUILTIN_COUNT || !g_builtins[class_id]) return false;
+    const stringi_hash<as_value>& table = *g_builtins[class_id];
+    const int index = table.find_index(name, name_hash);
+    if (index < 0) return false;
+    if (out) *out = table.entry_at(index).value();
+    return true;
+}
+
 void player::set_builtin(int class_id, const bx_stringi& name, const as_value& value) {
     if (class_id < 0 || class_id >= BUILTIN_COUNT) return;
     if (!g_builtins[class_id]) g_builtins[class_id] = new stringi_hash<as_value>();

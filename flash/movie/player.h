@@ -35,6 +35,9 @@ public:
 
     // Looks name up in the shared table of a builtin class and copies it to out (when given).
     static bool get_builtin(int class_id, const bx_stringi& name, as_value* out);
+    // The same with the name's stringi_hash key hash already computed.
+    static bool get_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                            as_value* out);
     // Adds or replaces an entry of a builtin table (the table is made when missing); the class
     // code of each table fills it.
     static void set_builtin(int class_id, const bx_stringi& name, const as_value& value);

@@ -108,9 +108,9 @@ as_value& as_environment::global_register(int n) {
 }
 
 as_value& as_environment::get_register(int n) {
-    const int index = m_local_register.size() - n - 1;
-    as_value& slot = (index >= 0 && index < m_local_register.size()) ? m_local_register[index]
-                                                                       : scratch();
+    const int index = m_local_register_count - n - 1;
+    as_value& slot = (index >= 0 && index < m_local_register_count) ? m_local_register[index]
+                                                                      : scratch();
     if (get_verbose_action()) {
         log_msg("-------------- get_register(%d): %s at %p\n", n, slot.to_string(),
                 static_cast<void*>(&slot));
@@ -119,8 +119,8 @@ as_value& as_environment::get_register(int n) {
 }
 
 void as_environment::set_register(int n, const as_value& value) {
-    const int index = m_local_register.size() - n - 1;
-    if (index < 0 || index >= m_local_register.size()) {
+    const int index = m_local_register_count - n - 1;
+    if (index < 0 || index >= m_local_register_count) {
         log_error("error: set_register(%d): no such local register\n", n);
         return;
     }
@@ -134,17 +134,20 @@ void as_environment::set_register(int n, const as_value& value) {
 
 void as_environment::add_local_registers(int count) {
     if (count <= 0) return;
-    m_local_register.resize(m_local_register.size() + count);
+    const int wanted = m_local_register_count + count;
+    if (wanted > m_local_register.size() && !m_local_register.resize(wanted)) return;
+    m_local_register_count = wanted;
 }
 
 void as_environment::drop_local_registers(int count) {
     if (count <= 0) return;
-    const int size = m_local_register.size() - count;
-    m_local_register.resize(size < 0 ? 0 : size);
+    const int size = m_local_register_count - count < 0 ? 0 : m_local_register_count - count;
+    for (int i = size; i < m_local_register_count; ++i) m_local_register[i].set_undefined();
+    m_local_register_count = size;
 }
 
 int as_environment::find_local(const bx_string& name, bool ignore_barrier) const {
-    for (int i = m_local_frames.size() - 1; i >= 0; --i) {
+    for (int i = m_local_frame_count - 1; i >= 0; --i) {
         const frame_slot& slot = m_local_frames[i];
         if (slot.name.size() == 0) {
             if (!ignore_barrier) return -1;
@@ -169,14 +172,29 @@ void as_environment::declare_local(const bx_string& name) {
 }
 
 void as_environment::add_local(const bx_string& name, const as_value& value) {
-    m_local_frames.push_back(frame_slot(name, value));
+    if (m_local_frame_count < m_local_frames.size()) {
+        frame_slot& slot = m_local_frames[m_local_frame_count];
+        slot.name = name;
+        slot.value = value;
+    } else {
+        const int before = m_local_frames.size();
+        m_local_frames.push_back(frame_slot(name, value));
+        if (m_local_frames.size() == before) return;  // refused and logged by the array
+    }
+    ++m_local_frame_count;
 }
 
-void as_environment::add_frame_barrier() { m_local_frames.push_back(frame_slot()); }
+void as_environment::add_frame_barrier() { add_local(bx_string(), as_value()); }
 
 void as_environment::set_local_frame_top(int size) {
     if (size < 0) size = 0;
-    if (size < m_local_frames.size()) m_local_frames.resize(size);
+    for (int i = size; i < m_local_frame_count; ++i) {
+        // Released from the top down, as a shrinking array destroys its tail.
+        frame_slot& slot = m_local_frames[i];
+        slot.name.clear();
+        slot.value.set_undefined();
+    }
+    if (size < m_local_frame_count) m_local_frame_count = size;
 }
 
 bool as_environment::parse_path(const bx_string& var_path, bx_string* path, bx_string* var) {
@@ -233,15 +251,17 @@ as_value as_environment::get_variable(const bx_string& var_path,
 
 as_value as_environment::get_variable_raw(const bx_string& name,
                                           const array<with_scope>& with_stack) const {
+    // Members are looked up under the same text, without a case-insensitive copy of it.
+    const bx_stringi& key = name.to_bx_stringi();
     as_value result;
     for (int i = with_stack.size() - 1; i >= 0; --i) {
         as_object* object = with_stack[i].object.get_ptr();
-        if (object && object->get_member(name, &result)) return result;
+        if (object && object->get_member(key, &result)) return result;
     }
     const int local = find_local(name, true);
     if (local >= 0) return m_local_frames[local].value;
     as_object* target = get_target();
-    if (target && target->get_member(name, &result)) return result;
+    if (target && target->get_member(key, &result)) return result;
     player* owner = get_player();
     switch (get_standard_member(name)) {
         case MTHIS:
@@ -258,7 +278,7 @@ as_value as_environment::get_variable_raw(const bx_string& name,
             break;
     }
     as_object* global = owner ? owner->get_global() : nullptr;
-    if (global && global->get_member(name, &result)) return result;
+    if (global && global->get_member(key, &result)) return result;
     if (get_verbose_action()) {
         log_msg("get_variable_raw(\"%s\") failed, returning UNDEFINED.\n", name.c_str());
     }
@@ -286,10 +306,11 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
 
 void as_environment::set_variable_raw(const bx_string& name, const as_value& value,
                                       const array<with_scope>& with_stack) {
+    const bx_stringi& key = name.to_bx_stringi();
     for (int i = with_stack.size() - 1; i >= 0; --i) {
         as_object* object = with_stack[i].object.get_ptr();
-        if (object && object->get_member(name, nullptr)) {
-            object->set_member(name, value);
+        if (object && object->get_member(key, nullptr)) {
+            object->set_member(key, value);
             return;
         }
     }
@@ -299,7 +320,7 @@ void as_environment::set_variable_raw(const bx_string& name, const as_value& val
         return;
     }
     if (as_object* target = get_target()) {
-        target->set_member(name, value);
+        target->set_member(key, value);
         return;
     }
     add_local(name, value);
@@ -383,8 +404,8 @@ void as_environment::clear_refs(hash<as_object*, bool>* visited, as_object* this
     };
     for (int i = 0; i < m_stack.size(); ++i) clear_value(m_stack[i]);
     for (as_value& r : m_global_register) clear_value(r);
-    for (int i = 0; i < m_local_register.size(); ++i) clear_value(m_local_register[i]);
-    for (int i = 0; i < m_local_frames.size(); ++i) clear_value(m_local_frames[i].value);
+    for (int i = 0; i < m_local_register_count; ++i) clear_value(m_local_register[i]);
+    for (int i = 0; i < m_local_frame_count; ++i) clear_value(m_local_frames[i].value);
     if (m_target.get_ptr() == this_ptr) m_target = nullptr;
 }
 

@@ -86,7 +86,7 @@ public:
     // Reserves count local registers for a function; release lowers them again.
     void add_local_registers(int count);
     void drop_local_registers(int count);
-    int get_local_register_count() const { return m_local_register.size(); }
+    int get_local_register_count() const { return m_local_register_count; }
 
     // Local variables.
     int find_local(const bx_string& name, bool ignore_barrier) const;
@@ -94,7 +94,7 @@ public:
     void declare_local(const bx_string& name);
     void add_local(const bx_string& name, const as_value& value);
     void add_frame_barrier();
-    int get_local_frame_top() const { return m_local_frames.size(); }
+    int get_local_frame_top() const { return m_local_frame_count; }
     void set_local_frame_top(int size);
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
 
@@ -136,9 +136,13 @@ private:
     array<as_value> m_stack;
     int m_stack_top = 0;
     as_value m_global_register[4];
+    // The local registers and frames grow and shrink with every script call: like the value
+    // stack, they keep their slots (cleared) above the count in use instead of reallocating.
     array<as_value> m_local_register;
+    int m_local_register_count = 0;
     smart_ptr<as_object> m_target;
     array<frame_slot> m_local_frames;
+    int m_local_frame_count = 0;
     weak_ptr<player> m_player;
     array<as_value> m_scope_stack;
     mutable as_value m_scratch;

@@ -65,8 +65,9 @@ const char* as_object::type_of() { return "object"; }
 bool as_object::set_member(const bx_stringi& name, const as_value& value) {
     as_value new_value(value);
     new_value.set_flags(0);
+    const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
     // A getter/setter member (own or inherited) takes the write through its setter.
-    if (const as_value* slot = lookup_raw(name)) {
+    if (const as_value* slot = lookup_raw(name, name_hash)) {
         if (slot->is_property()) {
             as_value property(*slot);
             property.set_property_target(this);
@@ -102,7 +103,7 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
             }
         }
     }
-    const int index = m_members.find_index(name);
+    const int index = m_members.find_index(name, name_hash);
     if (index >= 0) {
         as_value& member = m_members.entry_at(index).value();
         const int flags = member.get_flags();
@@ -116,7 +117,8 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
     return true;
 }
 
-const as_value* as_object::lookup_raw(const bx_stringi& name, as_object** character) {
+const as_value* as_object::lookup_raw(const bx_stringi& name, uint32_t name_hash,
+                                      as_object** character) {
     int steps = 0;
     for (as_object* o = this; o; o = o->get_proto()) {
         if (++steps > max_chain_length) {
@@ -128,16 +130,18 @@ const as_value* as_object::lookup_raw(const bx_stringi& name, as_object** charac
             if (character) *character = o;
             return nullptr;
         }
-        const int index = o->m_members.find_index(name);
+        const int index = o->m_members.find_index(name, name_hash);
         if (index >= 0) return &o->m_members.entry_at(index).value();
     }
     return nullptr;
 }
 
 bool as_object::get_member(const bx_stringi& name, as_value* value) {
-    if (player::get_builtin(BUILTIN_OBJECT_METHOD, name, value)) return true;
+    // The builtin table comes first; the name is hashed once for it and the member tables.
+    const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
+    if (player::get_builtin(BUILTIN_OBJECT_METHOD, name, name_hash, value)) return true;
     as_object* character = nullptr;
-    const as_value* slot = lookup_raw(name, &character);
+    const as_value* slot = lookup_raw(name, name_hash, &character);
     if (!slot) {
         if (!character) return false;
         as_value found;

@@ -117,7 +117,9 @@ protected:
 private:
     // The stored slot of name in this object or its prototype chain; a character on the chain
     // stops the walk and is handed back, since its members are not all stored.
-    const as_value* lookup_raw(const bx_stringi& name, as_object** character = nullptr);
+    // name_hash is the name's key hash in the member tables.
+    const as_value* lookup_raw(const bx_stringi& name, uint32_t name_hash,
+                               as_object** character = nullptr);
 
     stringi_hash<watch_entry>* m_watches = nullptr;
     weak_ptr<as_object> m_inherited;
