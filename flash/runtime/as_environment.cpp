@@ -12,6 +12,14 @@ namespace flash {
 
 namespace {
 
+// Whether a variable name has a path to split (strpbrk(name, ":.") without the library call).
+bool has_path_separator(const char* name) {
+    for (; *name; ++name) {
+        if (*name == ':' || *name == '.') return true;
+    }
+    return false;
+}
+
 const array<with_scope>& empty_with_stack() {
     static const array<with_scope> empty;
     return empty;
@@ -57,11 +65,26 @@ void as_environment::push(as_value&& value) {
     ++m_stack_top;
 }
 
-void as_environment::push(double value) { push(as_value(value)); }
-void as_environment::push(float value) { push(as_value(value)); }
+// Numbers and texts are written straight into a free slot when there is one: slots above the top
+// are undefined and hold no references, so this is the assignment of a new value without the
+// temporary value.
+void as_environment::push(double value) {
+    if (m_stack_top < m_stack.size()) {
+        m_stack[m_stack_top++].set_double(value);
+        return;
+    }
+    push(as_value(value));
+}
+void as_environment::push(float value) { push(static_cast<double>(value)); }
 void as_environment::push(int value) { push(as_value(value)); }
 void as_environment::push(bool value) { push(as_value(value)); }
-void as_environment::push(const char* text) { push(as_value(text ? text : "")); }
+void as_environment::push(const char* text) {
+    if (m_stack_top < m_stack.size()) {
+        m_stack[m_stack_top++].set_string(text ? text : "");
+        return;
+    }
+    push(as_value(text ? text : ""));
+}
 void as_environment::push(const wchar_t* text) { push(as_value(text)); }
 
 void as_environment::push(const uint16_t* text) {
@@ -70,7 +93,13 @@ void as_environment::push(const uint16_t* text) {
     push(as_value(utf8));
 }
 
-void as_environment::push(const bx_string& text) { push(as_value(text)); }
+void as_environment::push(const bx_string& text) {
+    if (m_stack_top < m_stack.size()) {
+        m_stack[m_stack_top++].set_bx_string(text);
+        return;
+    }
+    push(as_value(text));
+}
 void as_environment::push(as_object* object) { push(as_value(object)); }
 
 as_value as_environment::pop() {
@@ -79,13 +108,6 @@ as_value as_environment::pop() {
     as_value result(m_stack[m_stack_top]);
     m_stack[m_stack_top].set_undefined();
     return result;
-}
-
-as_value& as_environment::top(int n) { return bottom(m_stack_top - n - 1); }
-
-as_value& as_environment::bottom(int index) {
-    if (index < 0 || index >= m_stack_top) return scratch();
-    return m_stack[index];
 }
 
 void as_environment::drop(int n) {
@@ -235,7 +257,7 @@ as_value as_environment::get_variable(const bx_string& var_path) const {
 as_value as_environment::get_variable(const bx_string& var_path,
                                       const array<with_scope>& with_stack) const {
     // Most names are plain: no path to split.
-    if (!std::strpbrk(var_path.c_str(), ":.")) return get_variable_raw(var_path, with_stack);
+    if (!has_path_separator(var_path.c_str())) return get_variable_raw(var_path, with_stack);
     bx_string path, var;
     if (!parse_path(var_path, &path, &var)) return get_variable_raw(var_path, with_stack);
     as_object* target = find_target(as_value(path));
@@ -295,7 +317,7 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
         log_msg("-------------- %s = %s\n", var_path.c_str(), value.to_string());
     }
     bx_string path, var;
-    if (!std::strpbrk(var_path.c_str(), ":.") || !parse_path(var_path, &path, &var)) {
+    if (!has_path_separator(var_path.c_str()) || !parse_path(var_path, &path, &var)) {
         set_variable_raw(var_path, value, with_stack);
         return;
     }

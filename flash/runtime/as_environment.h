@@ -61,9 +61,12 @@ public:
     // The top value, which leaves the stack; an empty stack gives undefined.
     as_value pop();
     // The slot n places below the topmost value; outside the stack a fresh undefined value.
-    as_value& top(int n);
+    as_value& top(int n) { return bottom(m_stack_top - n - 1); }
     // The slot at an absolute stack index; outside the stack a fresh undefined value.
-    as_value& bottom(int index);
+    as_value& bottom(int index) {
+        if (index < 0 || index >= m_stack_top) return scratch();
+        return m_stack[index];
+    }
     void set_top_bool(bool value) { top(0).set_bool(value); }
     void set_top_float(float value) { top(0).set_double(value); }
     void set_top_double(double value) { top(0).set_double(value); }

@@ -87,6 +87,11 @@ void as_add_ref(const ref_counted* object) {
 
 void as_release(const ref_counted* object) {
     if (!object) return;
+    // Outside a running release, a count that stays above 0 frees nothing: no queue is needed.
+    if (!t_release_queue && object->get_ref_count() > 1) {
+        object->drop_ref();
+        return;
+    }
     if (t_release_queue) {
         const int before = t_release_queue->size();
         t_release_queue->push_back(object);
@@ -323,9 +328,11 @@ as_value& as_value::operator=(as_value&& v) noexcept {
     as_property* property = m_property;
     as_object* target = m_property_target;
     take(v);
-    as_release(object);
-    as_release(property);
-    as_release(target);
+    if (object || property || target) {
+        as_release(object);
+        as_release(property);
+        as_release(target);
+    }
     return *this;
 }
 

@@ -81,17 +81,15 @@ payload_reader interpreter::payload() const {
     return in;
 }
 
-bool interpreter::payload_failed(const payload_reader& in) {
-    if (!in.failed) return false;
+bool interpreter::end_on_cut_payload() {
     log_error("error: action 0x%02X at %d: its %d payload bytes are cut short\n", m_code[m_pc],
               m_pc, m_payload_length);
     finish(END_ACTION);
     return true;
 }
 
-void interpreter::need(int n) {
+void interpreter::fill_missing(int n) {
     const int have = depth();
-    if (have >= n) return;
     array<as_value> saved;
     for (int i = 0; i < have; ++i) saved.push_back(m_env->pop());
     for (int i = have; i < n; ++i) m_env->push(as_value());
@@ -175,7 +173,7 @@ void interpreter::do_push() {
             case 0: {
                 const char* text = in.text();
                 if (payload_failed(in)) return;
-                m_env->push(as_value(text));
+                m_env->push(text);
                 if (verbose) log_msg("-------------- pushed '%s'\n", text);
                 break;
             }
@@ -184,7 +182,7 @@ void interpreter::do_push() {
                 if (payload_failed(in)) return;
                 float f;
                 std::memcpy(&f, &bits, 4);
-                m_env->push(as_value(f));
+                m_env->push(f);
                 if (verbose) log_msg("-------------- pushed '%f'\n", static_cast<double>(f));
                 break;
             }
@@ -242,14 +240,14 @@ void interpreter::do_push() {
                 const uint64_t bits = (high << 32) | low;
                 double d;
                 std::memcpy(&d, &bits, 8);
-                m_env->push(as_value(d));
+                m_env->push(d);
                 if (verbose) log_msg("-------------- pushed double %f\n", d);
                 break;
             }
             case 7: {
                 const int32_t i = static_cast<int32_t>(in.u32());
                 if (payload_failed(in)) return;
-                m_env->push(as_value(static_cast<double>(i)));
+                m_env->push(static_cast<double>(i));
                 if (verbose) log_msg("-------------- pushed int32 %d\n", i);
                 break;
             }
@@ -263,7 +261,7 @@ void interpreter::do_push() {
                     m_env->push(as_value(0));
                     if (verbose) log_msg(type == 8 ? "-------------- pushed 0\n" : "-------------- pushed 0");
                 } else {
-                    m_env->push(as_value(dict[index]));
+                    m_env->push(dict[index]);
                     if (verbose) log_msg("-------------- pushed '%s'\n", dict[index].c_str());
                 }
                 break;

@@ -74,7 +74,8 @@ private:
     void dispatch(int code);
     void finish(end_kind how) { m_end = how; }
     // Ends the execution when the payload was cut short; true when it was.
-    bool payload_failed(const payload_reader& in);
+    bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
+    bool end_on_cut_payload();
     payload_reader payload() const;
 
     // Stack helpers.
@@ -82,7 +83,10 @@ private:
     void drop(int n) { m_env->drop(n); }
     // Gives the stack at least n values, filling the bottom with undefined, so that operators
     // with missing operands read undefined and leave one result.
-    void need(int n);
+    void need(int n) {
+        if (depth() < n) fill_missing(n);
+    }
+    void fill_missing(int n);
     // int(top(n)) clamped to [0, the values below top(n)].
     int count_at(int n);
     int depth() const { return m_env->get_stack_size(); }
