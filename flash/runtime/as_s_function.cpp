@@ -8,6 +8,24 @@
 
 namespace flash {
 
+namespace {
+
+// The names every call declares, made once rather than per call.
+const bx_string& this_name() {
+    static const bx_string name("this");
+    return name;
+}
+const bx_string& super_name() {
+    static const bx_string name("super");
+    return name;
+}
+const bx_string& arguments_name() {
+    static const bx_string name("arguments");
+    return name;
+}
+
+}  // namespace
+
 as_s_function::as_s_function(player* owner, const action_buffer& buffer, int start_pc,
                              const array<with_scope>& with_stack)
     : as_function(owner), m_action_buffer(buffer), m_with_stack(with_stack), m_start_pc(start_pc) {
@@ -62,8 +80,8 @@ void as_s_function::operator()(const fn_call& fn) {
     const int register_count = m_is_function2 ? m_local_register_count : 0;
     if (!m_is_function2) {
         for (int i = 0; i < nargs; ++i) env->add_local(m_args[i].m_name, fn.arg(i));
-        env->set_local("this", this_value);
-        if (fn.this_object) env->add_local("super", as_value(fn.this_object->get_proto()));
+        env->set_local(this_name(), this_value);
+        if (fn.this_object) env->add_local(super_name(), as_value(fn.this_object->get_proto()));
     } else {
         env->add_local_registers(register_count);
         auto store = [&](int reg, const as_value& value) {
@@ -90,7 +108,7 @@ void as_s_function::operator()(const fn_call& fn) {
             }
             store(reg++, this_value);
         }
-        if (!(flags & SUPPRESS_THIS)) env->set_local("this", this_value);
+        if (!(flags & SUPPRESS_THIS)) env->set_local(this_name(), this_value);
         if ((flags & PRELOAD_ARGUMENTS) || !(flags & SUPPRESS_ARGUMENTS)) {
             player* owner = env->get_player();
             as_value arguments(new as_array(owner));
@@ -100,7 +118,7 @@ void as_s_function::operator()(const fn_call& fn) {
                 list->set_member(as_value(i).to_bx_string(), fn.arg(i));
             }
             if (flags & PRELOAD_ARGUMENTS) store(reg++, arguments);
-            if (!(flags & SUPPRESS_ARGUMENTS)) env->set_local("arguments", arguments);
+            if (!(flags & SUPPRESS_ARGUMENTS)) env->set_local(arguments_name(), arguments);
         }
         // Without a this object there is no super: it reads as undefined.
         as_value super_value;
@@ -112,7 +130,7 @@ void as_s_function::operator()(const fn_call& fn) {
             }
             store(reg++, super_value);
         }
-        if (!(flags & SUPPRESS_SUPER)) env->set_local("super", super_value);
+        if (!(flags & SUPPRESS_SUPER)) env->set_local(super_name(), super_value);
         if (flags & PRELOAD_ROOT) {
             player* owner = env->get_player();
             store(reg++, as_value(owner ? owner->get_root_movie() : nullptr));

@@ -49,8 +49,8 @@ void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, a
                   max_action_nesting);
         return;
     }
-    // The buffer is shared with functions defined in it: it stays while it runs.
-    const action_buffer keep(*this);
+    // The byte store is shared with functions defined in it: it stays while it runs.
+    const smart_ptr<counted_buffer> keep(m_buffer);
     interpreter run(*this, env, start_pc, exec_bytes, retval, initial_with_stack, is_function2);
     run.run();
 }
