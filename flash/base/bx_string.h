@@ -9,6 +9,22 @@ namespace flash {
 
 class bx_stringi;
 
+// ASCII lower case of one byte, independent of the locale.
+inline unsigned char bx_fold_ascii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// Whether two NUL-terminated texts are equal without ASCII case (bx_string::stricmp(a, b) == 0),
+// inline for the member tables, which compare a key on every hash hit.
+inline bool bx_equal_ignoring_case(const char* a, const char* b) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
+    for (;; ++p, ++q) {
+        if (bx_fold_ascii(*p) != bx_fold_ascii(*q)) return false;
+        if (*p == 0) return true;
+    }
+}
+
 class bx_string {
 public:
     // Longest text kept inline; one byte more goes to the heap.
@@ -134,10 +150,10 @@ public:
     int length() const { return m_string.size(); }
 
     bool operator==(const bx_stringi& other) const {
-        return bx_string::stricmp(c_str(), other.c_str()) == 0;
+        return bx_equal_ignoring_case(c_str(), other.c_str());
     }
     bool operator==(const char* text) const {
-        return bx_string::stricmp(c_str(), text ? text : "") == 0;
+        return bx_equal_ignoring_case(c_str(), text ? text : "");
     }
     bool operator!=(const bx_stringi& other) const { return !(*this == other); }
     bool operator!=(const char* text) const { return !(*this == text); }
@@ -151,11 +167,6 @@ static_assert(sizeof(bx_stringi) == sizeof(bx_string));
 // Inline: every member lookup by a plain string name goes through it.
 inline const bx_stringi& bx_string::to_bx_stringi() const {
     return *reinterpret_cast<const bx_stringi*>(this);
-}
-
-// ASCII lower case of one byte, independent of the locale.
-inline unsigned char bx_fold_ascii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
 }  // namespace flash
