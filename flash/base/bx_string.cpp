@@ -16,8 +16,6 @@ int rounded_capacity(int length) { return (length + 16) & ~15; }
 
 }  // namespace
 
-bx_string::bx_string() : m_mode(1) { std::memset(m_local, 0, sizeof m_local); }
-
 bx_string::bx_string(const char* text) : bx_string() {
     if (text) assign(text, static_cast<int>(std::strlen(text)));
 }
@@ -45,9 +43,7 @@ bx_string::bx_string(bx_string&& other) noexcept : m_mode(other.m_mode) {
     std::memset(other.m_local, 0, sizeof other.m_local);
 }
 
-bx_string::~bx_string() {
-    if (!is_local()) bx_free(m_heap.buffer);
-}
+void bx_string::free_heap() { bx_free(m_heap.buffer); }
 
 void bx_string::assign(const char* text, int count) {
     if (count < 0) count = 0;

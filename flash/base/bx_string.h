@@ -4,6 +4,7 @@
 // the NUL rounded up to a multiple of 16. bx_stringi is the same text compared and hashed without
 // case (ASCII only, independent of the locale).
 #include <cstdint>
+#include <cstring>
 
 namespace flash {
 
@@ -32,12 +33,15 @@ public:
     // Longest text a string may hold; growth past it is refused and logged.
     static constexpr int max_length = 0x3FFFFFF0;
 
-    bx_string();
+    // Inline, like the destructor's test for a heap text: every script value holds a string.
+    bx_string() : m_mode(1) { std::memset(m_local, 0, sizeof m_local); }
     bx_string(const char* text);  // null gives ""
     bx_string(const char* data, int count);
     bx_string(const bx_string& other);
     bx_string(bx_string&& other) noexcept;
-    ~bx_string();
+    ~bx_string() {
+        if (!is_local()) free_heap();
+    }
 
     operator const char*() const { return c_str(); }
     const char* c_str() const { return is_local() ? m_local : m_heap.buffer; }
@@ -112,6 +116,7 @@ private:
     static constexpr uint8_t heap_mode = 255;
     char* data() { return is_local() ? m_local : m_heap.buffer; }
     void assign(const char* text, int count);
+    void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap
     union {

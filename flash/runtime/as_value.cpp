@@ -263,7 +263,6 @@ void as_property::set(as_object* target, const as_value& value) {
 
 // as_value
 
-as_value::as_value() {}
 as_value::as_value(bool value) : m_type(BOOLEAN) { set_bool(value); }
 as_value::as_value(int value) : m_type(NUMBER), m_number(value) {}
 as_value::as_value(float value) : m_type(NUMBER), m_number(value) {}
@@ -335,8 +334,6 @@ as_value& as_value::operator=(as_value&& v) noexcept {
     }
     return *this;
 }
-
-as_value::~as_value() { drop_refs(); }
 
 void as_value::release_refs() {
     as_object* object = m_object;

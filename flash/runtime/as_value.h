@@ -56,7 +56,7 @@ public:
         PROPERTY = 5,
     };
 
-    as_value();
+    as_value() {}
     as_value(bool value);
     as_value(int value);
     as_value(float value);
@@ -72,7 +72,7 @@ public:
     // Moving takes the references over and leaves other undefined; a bound PROPERTY is read
     // through its getter as a copy is.
     as_value(as_value&& other) noexcept;
-    ~as_value();
+    ~as_value() { drop_refs(); }
 
     as_value& operator=(const as_value& other);
     as_value& operator=(as_value&& other) noexcept;
