@@ -11,9 +11,16 @@ namespace flash {
 
 namespace {
 
-// The own member "__constructor__" of an object, when it has one.
+// The own member "__constructor__" of an object, when it has one. Every function call asks, so
+// the name is hashed once.
 bool own_constructor(as_object* obj, as_value* out) {
-    return obj && obj->get_members().get(get_constructor_name(), out);
+    if (!obj) return false;
+    static const uint32_t name_hash = stringi_hash<as_value>::key_hash(get_constructor_name());
+    const stringi_hash<as_value>& members = obj->get_members();
+    const int index = members.find_index(get_constructor_name(), name_hash);
+    if (index < 0) return false;
+    if (out) *out = members.entry_at(index).value();
+    return true;
 }
 
 }  // namespace
