@@ -249,26 +249,12 @@ void bx_string::append_wide_char(uint32_t c) {
     if (n > 0 && c != 0) *this += encoded;
 }
 
-void bx_string::encode_utf8_from_wchar(bx_string* out, const uint32_t* wstr) {
-    if (!out) return;
-    if (!wstr) {
-        out->clear();
-        return;
-    }
-    long long total = 0;
-    for (const uint32_t* p = wstr; *p; ++p) total += utf8_encoded_length(*p);
-    if (total > max_length) {
-        log_error("error: bx_string::encode_utf8_from_wchar(): length %lld refused\n", total);
-        return;
-    }
-    if (!out->resize(static_cast<int>(total))) return;
-    char* d = out->data();
-    int index = 0;
-    for (const uint32_t* p = wstr; *p; ++p) utf8_encode_char(d, &index, *p);
-    d[index] = 0;
-}
-
 namespace {
+
+uint32_t utf32_code_at(const uint32_t* p, int* step) {
+    *step = 1;
+    return *p;
+}
 
 // The code point at a 16-bit position, combining a surrogate pair; *step is 1 or 2.
 uint32_t utf16_code_at(const uint16_t* p, int* step) {
@@ -286,9 +272,9 @@ uint32_t utf16_code_at(const uint16_t* p, int* step) {
     return c;
 }
 
-}  // namespace
-
-void bx_string::encode_utf8_from_wchar(bx_string* out, const uint16_t* wstr) {
+// Sizes the output once, then encodes: both wide widths share this and differ only in code_at.
+template <class Unit>
+void encode_wide(bx_string* out, const Unit* wstr, uint32_t (*code_at)(const Unit*, int*)) {
     if (!out) return;
     if (!wstr) {
         out->clear();
@@ -296,17 +282,23 @@ void bx_string::encode_utf8_from_wchar(bx_string* out, const uint16_t* wstr) {
     }
     long long total = 0;
     int step = 1;
-    for (const uint16_t* p = wstr; *p; p += step) total += utf8_encoded_length(utf16_code_at(p, &step));
-    if (total > max_length) {
+    for (const Unit* p = wstr; *p; p += step) total += utf8_encoded_length(code_at(p, &step));
+    if (total > bx_string::max_length) {
         log_error("error: bx_string::encode_utf8_from_wchar(): length %lld refused\n", total);
         return;
     }
     if (!out->resize(static_cast<int>(total))) return;
-    char* d = out->data();
+    char* d = &(*out)[0];
     int index = 0;
-    for (const uint16_t* p = wstr; *p; p += step) utf8_encode_char(d, &index, utf16_code_at(p, &step));
+    for (const Unit* p = wstr; *p; p += step) utf8_encode_char(d, &index, code_at(p, &step));
     d[index] = 0;
 }
+
+}  // namespace
+
+void bx_string::encode_utf8_from_wchar(bx_string* out, const uint32_t* wstr) { encode_wide(out, wstr, utf32_code_at); }
+
+void bx_string::encode_utf8_from_wchar(bx_string* out, const uint16_t* wstr) { encode_wide(out, wstr, utf16_code_at); }
 
 int bx_string::utf8_char_count(const char* text, int byte_count) {
     if (!text || byte_count < 1) return 0;
