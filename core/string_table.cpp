@@ -63,14 +63,8 @@ bool StringTable::load(const char* fileName) {
                               << " bytes)";
         return false;
     }
-    std::string bytes(static_cast<size_t>(*fileSize), '\0');
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const int64_t n = file.read(bytes.data() + got, bytes.size() - got);
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    bytes.resize(got);
+    std::string bytes;
+    platform::readRemaining(file, bytes);
     file.close();
 
     Reader in(bytes.data(), bytes.size());

@@ -105,13 +105,17 @@ std::vector<DirEntry> listDirectory(std::string_view path) {
 
 bool readWholeFile(std::string_view path, std::string& out) {
     File f;
-    if (!f.open(path, File::Mode::Read)) return false;
-    auto size = f.size();
+    return f.open(path, File::Mode::Read) && readRemaining(f, out);
+}
+
+bool readRemaining(File& file, std::string& out) {
+    auto size = file.size();
     if (!size) return false;
-    out.resize(*size);
+    const uint64_t at = static_cast<uint64_t>(std::max<int64_t>(file.tell(), 0));
+    out.resize(*size > at ? *size - at : 0);
     size_t got = 0;
     while (got < out.size()) {
-        int64_t n = f.read(out.data() + got, out.size() - got);
+        int64_t n = file.read(out.data() + got, out.size() - got);
         if (n <= 0) break;
         got += static_cast<size_t>(n);
     }

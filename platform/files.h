@@ -65,6 +65,10 @@ private:
     std::string hostPath_;
 };
 
+// The rest of an open file, from its position to the size it has now; false when the size cannot
+// be read. A read that stops early keeps the bytes read so far.
+bool readRemaining(File& file, std::string& out);
+
 // A file written under a temporary name beside its target and renamed over the target only by
 // `commit`: readers and mappings of the old file never see it half-written or truncated, and a
 // crash leaves the old file. The new file keeps the old one's permission bits. Destroyed without

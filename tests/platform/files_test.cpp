@@ -50,6 +50,26 @@ TEST(Files, ReplacingKeepsPermissionsAndAnUncommittedFileLeavesNoTrace) {
     EXPECT_EQ(files, 1);
 }
 
+TEST(Files, ReadingTheRestOfAnOpenFile) {
+    testsupport::TempDir dir;
+    testsupport::writeFile("data.bin", "header+body");
+    std::string whole;
+    ASSERT_TRUE(platform::readWholeFile("DATA.BIN", whole));
+    EXPECT_EQ(whole, "header+body");
+    platform::File f;
+    ASSERT_TRUE(f.open("data.bin", platform::File::Mode::Read));
+    char head[7];
+    ASSERT_EQ(f.read(head, sizeof head), 7);
+    std::string rest = "stale";
+    ASSERT_TRUE(platform::readRemaining(f, rest));
+    EXPECT_EQ(rest, "body");
+    EXPECT_TRUE(platform::readRemaining(f, rest));  // at the end: nothing left
+    EXPECT_EQ(rest, "");
+    platform::File closed;
+    EXPECT_FALSE(platform::readRemaining(closed, rest));
+    EXPECT_FALSE(platform::readWholeFile("missing.bin", rest));
+}
+
 TEST(Files, MappedFileCases) {
     testsupport::TempDir dir;
     testsupport::writeFile("ten.bin", "0123456789");
