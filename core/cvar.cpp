@@ -1,6 +1,5 @@
 #include "core/cvar.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include "core/log_stream.h"
 #include "core/mmgr.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace cvar_detail {
 
@@ -31,19 +31,8 @@ namespace {
 
 constexpr float kFloatMax = 3.4028235e38f;
 
-bool equalsNoCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        char ca = *a, cb = *b;
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb - 'A' + 'a');
-        if (ca != cb) return false;
-        if (!ca) return true;
-    }
-}
-
 // "%d": leading blanks, a sign and digits; overflow is clamped instead of left undefined.
 bool scanInt(const char* text, int& out) {
-    errno = 0;
     char* end = nullptr;
     long long v = std::strtoll(text, &end, 10);
     if (end == text) return false;
@@ -136,10 +125,11 @@ void CVar::setFromString(const char* str) {
     case TYPE_STRING:
         text = str;
         break;
-    case TYPE_BOOL:
-        value.b = equalsNoCase(str, "1") || equalsNoCase(str, "yes") || equalsNoCase(str, "yeah") ||
-                  equalsNoCase(str, "yep") || equalsNoCase(str, "true");
+    case TYPE_BOOL: {
+        const auto is = [str](const char* word) { return platform::equalsFoldedAscii(str, word); };
+        value.b = is("1") || is("yes") || is("yeah") || is("yep") || is("true");
         break;
+    }
     case TYPE_INT: {
         int v;
         if (scanInt(str, v)) value.i = v;
