@@ -1,5 +1,4 @@
 // One frame's poll with full device rings, and the cost of an SDL event on its way into a ring.
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include "input/direct_input.h"
@@ -30,7 +29,7 @@ void BM_PollFullRings(benchmark::State& state) {
 }
 BENCHMARK(BM_PollFullRings);
 
-// SDL_PushEvent runs the layer's watch, which translates and stores the record.
+// Pushing an SDL event runs the layer's watch, which translates and stores the record.
 void BM_SdlKeyEventIntoRing(benchmark::State& state) {
     void* out = nullptr;
     DirectInput8Create(nullptr, DIRECTINPUT_VERSION, IID_IDirectInput8A, &out, nullptr);
@@ -42,15 +41,13 @@ void BM_SdlKeyEventIntoRing(benchmark::State& state) {
     DIPROPDWORD p{{sizeof(DIPROPDWORD), sizeof(DIPROPHEADER), 0, DIPH_DEVICE}, 16};
     keyboard->SetProperty(DIPROP_BUFFERSIZE, &p.diph);
     keyboard->Acquire();
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.scancode = SDL_SCANCODE_A;
+    constexpr int kScancodeA = 4;  // SDL_SCANCODE_A
     DIDEVICEOBJECTDATA data[16];
     for (auto _ : state) {
-        for (int i = 0; i < 16; ++i) SDL_PushEvent(&e);
+        for (int i = 0; i < 16; ++i) platform::pushKeyEvent(kScancodeA, true);
         DWORD count = 16;
         keyboard->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), data, &count, 0);
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        platform::flushInputEvents();
         benchmark::DoNotOptimize(count);
     }
     state.SetItemsProcessed(state.iterations() * 16);

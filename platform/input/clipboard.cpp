@@ -35,20 +35,32 @@ std::string utf8ToCp1252(std::string_view text) {
 
 bool clipboardHasText() { return SDL_WasInit(SDL_INIT_VIDEO) && SDL_HasClipboardText(); }
 
-bool getClipboardText(std::string& text) {
-    if (!clipboardHasText()) return false;
+bool startClipboardVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+
+void stopClipboardVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+
+std::string clipboardUtf8() {
+    if (!clipboardHasText()) return {};
     char* utf8 = SDL_GetClipboardText();
-    if (!utf8) return false;
-    const bool any = *utf8 != '\0';
-    if (any) text = utf8ToCp1252(utf8);
+    if (!utf8) return {};
+    std::string out = utf8;
     SDL_free(utf8);
-    return any;
+    return out;
+}
+
+bool setClipboardUtf8(const char* utf8) {
+    return SDL_WasInit(SDL_INIT_VIDEO) && SDL_SetClipboardText(utf8) == 0;
+}
+
+bool getClipboardText(std::string& text) {
+    const std::string utf8 = clipboardUtf8();
+    if (utf8.empty()) return false;
+    text = utf8ToCp1252(utf8);
+    return true;
 }
 
 bool setClipboardText(const std::string& text) {
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
-    const std::string utf8 = cp1252ToUtf8(std::string_view(text.c_str()));
-    return SDL_SetClipboardText(utf8.c_str()) == 0;
+    return setClipboardUtf8(cp1252ToUtf8(std::string_view(text.c_str())).c_str());
 }
 
 }  // namespace platform

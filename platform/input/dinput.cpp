@@ -346,6 +346,16 @@ int injectInputRecord(InputDeviceKind kind, DWORD offset, DWORD data) {
     return deliver(kind, offset, data, inputTickCount());
 }
 
+bool pushKeyEvent(int sdlScancode, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = static_cast<SDL_Scancode>(sdlScancode);
+    return SDL_PushEvent(&e) >= 0;
+}
+
+void flushInputEvents() { SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); }
+
 void loseInputDevices(InputDeviceKind kind) {
     std::lock_guard<std::mutex> guard(s_lock);
     loseLocked(kind, false);

@@ -127,6 +127,12 @@ enum class InputDeviceKind { Keyboard, Mouse };
 int injectInputRecord(InputDeviceKind kind, DWORD offset, DWORD data, DWORD timeStamp);
 int injectInputRecord(InputDeviceKind kind, DWORD offset, DWORD data);
 
+// Puts a key press or release of an SDL scan code on SDL's event queue, as the system does; the
+// layer's watch takes it into the rings on the way in. False when the queue refuses it.
+bool pushKeyEvent(int sdlScancode, bool down);
+// Drops every event waiting on SDL's queue.
+void flushInputEvents();
+
 // Moves the system cursor to a point of the desktop. The motion SDL reports for the warp (at once
 // or a little later) gives the devices no movement: the game keeps its own cursor position.
 void setCursorPos(int x, int y);

@@ -1,10 +1,11 @@
 #include "input/clipboard.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+
+#include "platform/input/clipboard.h"
 
 namespace {
 
@@ -13,17 +14,12 @@ protected:
     static void SetUpTestSuite() {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_TRUE(platform::startClipboardVideo());
     }
-    static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
-    void SetUp() override { ASSERT_EQ(SDL_SetClipboardText(""), 0); }
+    static void TearDownTestSuite() { platform::stopClipboardVideo(); }
+    void SetUp() override { ASSERT_TRUE(platform::setClipboardUtf8("")); }
 
-    static std::string systemText() {
-        char* text = SDL_GetClipboardText();
-        std::string out = text ? text : "";
-        SDL_free(text);
-        return out;
-    }
+    static std::string systemText() { return platform::clipboardUtf8(); }
 };
 
 TEST_F(ClipboardText, AnEmptyClipboardLeavesTheTargetUnchanged) {
@@ -40,7 +36,7 @@ TEST_F(ClipboardText, PutsTextIntoAnEmptyClipboardAsUtf8) {
 }
 
 TEST_F(ClipboardText, GetsTheSystemTextInWindows1252) {
-    ASSERT_EQ(SDL_SetClipboardText("na\xC3\xAFve \xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x9C\x93"), 0);
+    ASSERT_TRUE(platform::setClipboardUtf8("na\xC3\xAFve \xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x9C\x93"));
     std::string text = "old";
     Clipboard::getText(text);
     EXPECT_EQ(text, "na\xEFve \x93quoted\x94 ?");

@@ -137,6 +137,16 @@ TEST_F(DirectInputDevices, KeysBecomeRecordsWithTheirCodesAndClockTimes) {
     EXPECT_TRUE(read(m_mouse).empty());
 }
 
+TEST_F(DirectInputDevices, PushedKeyEventsReachTheRingsAndFlushingEmptiesTheQueue) {
+    ASSERT_TRUE(platform::pushKeyEvent(SDL_SCANCODE_A, true));
+    ASSERT_TRUE(platform::pushKeyEvent(SDL_SCANCODE_A, false));
+    const std::vector<Record> expected = {{0x1E, 0x80, 1000}, {0x1E, 0, 1000}};
+    EXPECT_EQ(read(m_keyboard), expected);
+    EXPECT_TRUE(SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT));
+    platform::flushInputEvents();
+    EXPECT_FALSE(SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT));
+}
+
 TEST_F(DirectInputDevices, MouseMotionButtonsAndWheelBecomeRecords) {
     pushMotion(10, 10, 5, -3);
     pushMotion(10, 12, 0, 2);
