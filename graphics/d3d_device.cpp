@@ -69,6 +69,15 @@ void CD3DDevice::resetWorldTransform(IDirect3DDevice9* device) {
     cache().worldDirty = false;
 }
 
+void CD3DDevice::restoreStageDefaults(IDirect3DDevice9* device) {
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+}
+
 HRESULT CD3DDevice::setWorldTransform(const D3DMATRIX& matrix) {
     Cache& c = cache();
     if (!c.device) return D3DERR_INVALIDCALL;

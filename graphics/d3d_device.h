@@ -34,6 +34,9 @@ public:
     static IDirect3DDevice9* cacheDevice();
     static IDirect3DDevice9* textureDevice();  // the device the texture code creates on
     static void resetWorldTransform(IDirect3DDevice9* device);
+    // Leaves stage 0 as the sprite and movie drawing expects it after a font or particle draw:
+    // the texture selected, the texture factor as the second argument.
+    static void restoreStageDefaults(IDirect3DDevice9* device);
     static HRESULT setWorldTransform(const D3DMATRIX& matrix);
     static bool isWorldTransform(const D3DMATRIX& matrix);
     static HRESULT setRenderStateCached(D3DRENDERSTATETYPE state, DWORD value);

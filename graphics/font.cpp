@@ -195,12 +195,7 @@ bool Font::drawText(float x, float y, D3DCOLOR color, const std::u16string& text
     drawPass(device, x, y, color, text, colors);
 
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    CD3DDevice::restoreStageDefaults(device);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, minFilter);
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, magFilter);
     return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/d3d_device.h"
 #include "platform/graphics/d3d9.h"
 
 namespace particle {
@@ -81,12 +82,7 @@ void QuadBatcher::flush() {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_BLENDFACTOR);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    CD3DDevice::restoreStageDefaults(device);
 }
 
 }  // namespace particle
