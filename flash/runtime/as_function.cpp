@@ -25,8 +25,7 @@ bool as_function::is(int class_id) const { return class_id == FUNCTION || class_
 
 const char* as_function::to_string() {
     static char buffer[50];
-    std::snprintf(buffer, sizeof buffer, "<function 0x%016llX>",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(this)));
+    std::snprintf(buffer, sizeof buffer, "<function 0x%s>", address_text(this).c_str());
     return buffer;
 }
 

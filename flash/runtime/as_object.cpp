@@ -1,6 +1,5 @@
 #include "flash/runtime/as_object.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "flash/base/log.h"
@@ -21,13 +20,6 @@ constexpr int max_chain_length = 1 << 23;
 // call only queues its object, so deep object graphs are walked in a loop.
 thread_local array<as_object*>* t_alive_pending = nullptr;
 thread_local array<as_object*>* t_clear_pending = nullptr;
-
-bx_string address_text(const void* p) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%016llX",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
-    return bx_string(buffer);
-}
 
 void log_chain_too_long(const char* where) {
     log_error("error: %s: prototype chain too long (a cycle?)\n", where);

@@ -128,6 +128,13 @@ bx_string number_to_string(double d) {
     return bx_string(buffer);
 }
 
+bx_string address_text(const void* p) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%016llX",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+    return bx_string(buffer);
+}
+
 bool string_to_number(double* out, const char* text) {
     double value = 0.0;
     bool whole = false;
@@ -554,8 +561,8 @@ const char* as_value::to_string() const { return to_bx_string().c_str(); }
 
 const char* as_value::to_xstring() const {
     if (m_type == OBJECT) {
-        std::snprintf(g_address_buffer, sizeof g_address_buffer, "0x%016llX",
-                      static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(m_object)));
+        std::snprintf(g_address_buffer, sizeof g_address_buffer, "0x%s",
+                      address_text(m_object).c_str());
         return g_address_buffer;
     }
     return to_string();

@@ -201,6 +201,9 @@ bool string_to_number(int* out, const char* text, int base);
 int double_to_int(double d);
 bx_string number_to_string(double d);
 
+// An address as 16 upper-case hexadecimal digits: one width on every build, unlike "%p".
+bx_string address_text(const void* p);
+
 // Counted-reference helpers for engine objects held by raw pointer. Releases are queued while a
 // release is running, so long chains of objects are freed in a loop instead of by recursion.
 void as_add_ref(const ref_counted* object);
