@@ -6,6 +6,7 @@
 
 #include "flash/base/bx_string.h"
 #include "flash/base/log.h"
+#include "flash/runtime/interpreter_impl.h"
 
 namespace flash {
 
@@ -106,11 +107,11 @@ public:
     }
     void add_char(char c) { m_text += c; }
     // A NUL-terminated text of the payload between quotes; false when it runs past the end.
-    bool add_quoted(const uint8_t* p, int size, int* pos) {
+    bool add_quoted(payload_reader& in) {
         m_text += '"';
-        while (*pos < size && p[*pos] != 0) add_char(static_cast<char>(p[(*pos)++]));
-        if (*pos >= size) return false;
-        ++*pos;
+        while (!in.at_end() && in.data[in.pos] != 0) add_char(static_cast<char>(in.data[in.pos++]));
+        if (in.at_end()) return false;
+        ++in.pos;
         add("\"\n");
         return true;
     }
@@ -130,36 +131,13 @@ private:
     bx_string m_text;
 };
 
-// A bounded little-endian reader over the payload.
-struct payload_cursor {
-    const uint8_t* data;
-    int size;
-    int pos = 0;
-
-    bool has(int n) const { return n >= 0 && size - pos >= n; }
-    int u8() { return data[pos++]; }
-    int u16() {
-        const int v = data[pos] | (data[pos + 1] << 8);
-        pos += 2;
-        return v;
-    }
-    uint32_t u32() {
-        const uint32_t v = static_cast<uint32_t>(data[pos]) |
-                           (static_cast<uint32_t>(data[pos + 1]) << 8) |
-                           (static_cast<uint32_t>(data[pos + 2]) << 16) |
-                           (static_cast<uint32_t>(data[pos + 3]) << 24);
-        pos += 4;
-        return v;
-    }
-};
-
 // Returns false when an item runs past the payload.
-bool list_push_data(listing& out, payload_cursor& in) {
-    while (in.pos < in.size) {
+bool list_push_data(listing& out, payload_reader& in) {
+    while (!in.at_end()) {
         const int type = in.u8();
         switch (type) {
             case 0:
-                if (!out.add_quoted(in.data, in.size, &in.pos)) return false;
+                if (!out.add_quoted(in)) return false;
                 break;
             case 1: {
                 if (!in.has(4)) return false;
@@ -213,26 +191,24 @@ bool list_push_data(listing& out, payload_cursor& in) {
     return true;
 }
 
-bool list_decl_dict(listing& out, payload_cursor& in) {
+bool list_decl_dict(listing& out, payload_reader& in) {
     if (!in.has(2)) return false;
     const int count = in.u16();
     out.addf(" [%d]\n", count);
     for (int i = 0; i < count; ++i) {
-        if (!out.add_quoted(in.data, in.size, &in.pos)) return false;
+        if (!out.add_quoted(in)) return false;
     }
     return true;
 }
 
-bool list_function2(listing& out, payload_cursor& in) {
-    bx_string name;
-    while (in.pos < in.size && in.data[in.pos] != 0) name += static_cast<char>(in.data[in.pos++]);
-    if (in.pos >= in.size) return false;
-    ++in.pos;
+bool list_function2(listing& out, payload_reader& in) {
+    const char* name = in.text();
+    if (in.failed) return false;
     if (!in.has(5)) return false;
     const int arg_count = in.u16();
     const int reg_count = in.u8();
     const int flags = in.u16();
-    out.addf("\n\t\tname = '%.60s', arg_count = %d, reg_count = %d\n", name.c_str(), arg_count,
+    out.addf("\n\t\tname = '%.60s', arg_count = %d, reg_count = %d\n", name, arg_count,
              reg_count);
     auto bit = [flags](int mask) { return (flags & mask) ? 1 : 0; };
     out.addf("\t\t\t\tpg = %d\n\t\t\t\tpp = %d\n\t\t\t\tpr = %d\n", bit(0x100), bit(0x80),
@@ -242,11 +218,9 @@ bool list_function2(listing& out, payload_cursor& in) {
     for (int i = 0; i < arg_count; ++i) {
         if (!in.has(1)) return false;
         const int reg = in.u8();
-        bx_string arg;
-        while (in.pos < in.size && in.data[in.pos] != 0) arg += static_cast<char>(in.data[in.pos++]);
-        if (in.pos >= in.size) return false;
-        ++in.pos;
-        out.addf("\t\targ[%d] - reg[%d] - '%.60s'\n", i, reg, arg.c_str());
+        const char* arg = in.text();
+        if (in.failed) return false;
+        out.addf("\t\targ[%d] - reg[%d] - '%.60s'\n", i, reg, arg);
     }
     if (!in.has(2)) return false;
     out.addf("\t\tfunction length = %d\n", in.u16());
@@ -282,12 +256,12 @@ void log_action_disasm(const uint8_t* bytes, int size) {
     }
     const int length = bytes[1] | (bytes[2] << 8);
     const bool cut = length > size - 3;
-    payload_cursor in{bytes + 3, cut ? size - 3 : length};
+    payload_reader in{bytes + 3, 0, cut ? size - 3 : length};
     bool complete = true;
     switch (format) {
         case ARG_STR:
             out.add(" \"");
-            while (in.pos < in.size) out.add_char(static_cast<char>(in.u8()));
+            while (!in.at_end()) out.add_char(static_cast<char>(in.u8()));
             out.add("\"\n");
             break;
         case ARG_U8:
@@ -310,7 +284,7 @@ void log_action_disasm(const uint8_t* bytes, int size) {
             break;
         case ARG_HEX:
         default:
-            while (in.pos < in.size) out.addf(" 0x%02X", in.u8());
+            while (!in.at_end()) out.addf(" 0x%02X", in.u8());
             out.add("\n");
             break;
     }
