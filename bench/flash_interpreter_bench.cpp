@@ -5,11 +5,8 @@
 
 #include "action_assembler.h"
 #include "flash/base/log.h"
-#include "flash/base/smart_ptr.h"
-#include "flash/movie/player.h"
 #include "flash/runtime/action_buffer.h"
-#include "flash/runtime/as_environment.h"
-#include "flash/runtime/character.h"
+#include "interp_bare_machine.h"
 
 using namespace testasm;
 
@@ -32,17 +29,11 @@ bytes counted_loop(assembler prologue, const assembler& body) {
 
 void run(benchmark::State& state, const bytes& code) {
     flash::register_log_callback(nullptr);
-    flash::smart_ptr<flash::player> owner(new flash::player);
-    flash::smart_ptr<flash::as_object> movie(new flash::character(owner.get_ptr()));
-    owner->set_root_movie(movie.get_ptr());
-    flash::as_environment env(owner.get_ptr());
-    env.set_target(movie.get_ptr());
+    interptest::bare_machine machine;
     flash::action_buffer buffer;
     buffer.read(code.data(), static_cast<int>(code.size()));
-    for (auto _ : state) buffer.execute(&env);
+    for (auto _ : state) buffer.execute(&machine.env);
     state.SetItemsProcessed(state.iterations() * iterations);
-    env.set_target(nullptr);
-    owner->clear_heap();
 }
 
 void BM_TimelineLoop(benchmark::State& state) {
