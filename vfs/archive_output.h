@@ -28,6 +28,14 @@ inline uint8_t* writeU32(uint8_t* p, uint32_t v) {
     return p + 4;
 }
 
+// Writes the fields both SMA kinds start with: "SMA", the version and the entry count.
+inline uint8_t* writeSmaHeader(uint8_t* p, uint16_t version, uint32_t count) {
+    p[0] = 'S', p[1] = 'M', p[2] = 'A';
+    return writeU32(writeU16(p + 3, version), count);
+}
+// The entry count of an SMA header.
+inline uint32_t smaEntryCount(const uint8_t* header) { return readU32(header + 5); }
+
 // Maps an SMA archive and checks the magic "SMA", the version and that the header fits. An empty
 // pointer when the file is missing (silently) or is no such archive (with an ERROR naming `who`).
 SharedPtr<MappedFile> openSmaArchive(const std::string& path, const char* who, const char* kind,
@@ -53,6 +61,17 @@ bool readDirectory(const uint8_t* p, const uint8_t* end, uint32_t count, uint32_
     }
     out = std::move(entries);
     return true;
+}
+
+// Reads the directory of a mapped archive: `count` entries from `headerSize` up to `directoryEnd`.
+template <class Entry>
+bool readMappedDirectory(MappedFile& mapped, uint32_t headerSize, uint32_t directoryEnd, uint32_t count,
+                         const char* who, const std::string& path, std::vector<Entry>& out) {
+    const uint8_t* dir = mapped.mapView(0, directoryEnd);
+    if (!dir) return false;
+    const bool read = readDirectory(dir + headerSize, dir + directoryEnd, count, mapped.size(), who, path, out);
+    mapped.unmapView(dir);
+    return read;
 }
 
 class ArchiveOutput {

@@ -62,18 +62,15 @@ bool ArchiveSMA1::open(const std::string& path) {
     if (!mapped) return false;
     const uint32_t total = mapped->size();
     const uint32_t limit = total < kDirectoryLimit ? total : kDirectoryLimit;
-    const uint8_t* dir = mapped->mapView(0, limit);
-    const uint8_t* end = dir + limit;
-    const uint32_t count = readU32(dir + 5);
+    const uint8_t* header = mapped->mapView(0, kHeaderSize);
+    const uint32_t count = smaEntryCount(header);
+    mapped->unmapView(header);
     if (count > (limit - kHeaderSize) / 10) {
         Tov::LogLine("ERROR") << who << ": " << path << ": " << count << " entries cannot fit the directory";
-        mapped->unmapView(dir);
         return false;
     }
     std::vector<DirectoryEntry> entries;
-    const bool read = readDirectory(dir + kHeaderSize, end, count, total, who, path, entries);
-    mapped->unmapView(dir);
-    if (!read) return false;
+    if (!readMappedDirectory(*mapped, kHeaderSize, limit, count, who, path, entries)) return false;
     m_mapped = mapped;
     m_entries = std::move(entries);
     return true;
@@ -115,9 +112,7 @@ bool ArchiveSMA1::build(const std::string& path, const FileMap& files) {
     }
     std::vector<uint8_t> directory(static_cast<size_t>(directorySize));
     uint8_t* p = directory.data();
-    std::memcpy(p, "SMA", 3);
-    p = writeU16(p + 3, kVersion);
-    p = writeU32(p, static_cast<uint32_t>(entries.size()));
+    p = writeSmaHeader(p, kVersion, static_cast<uint32_t>(entries.size()));
     uint32_t offset = static_cast<uint32_t>(directorySize);
     for (DirectoryEntry& entry : entries) {
         entry.offset = offset;

@@ -78,7 +78,7 @@ bool ArchiveSMA2::open(const std::string& path) {
     if (!mapped) return false;
     const uint32_t total = mapped->size();
     const uint8_t* header = mapped->mapView(0, kHeaderSize);
-    const uint32_t count = readU32(header + 5);
+    const uint32_t count = smaEntryCount(header);
     const uint32_t directorySize = readU32(header + 9);
     mapped->unmapView(header);
     if (directorySize > total - kHeaderSize) {
@@ -90,12 +90,9 @@ bool ArchiveSMA2::open(const std::string& path) {
         Tov::LogLine("ERROR") << who << ": " << path << ": " << count << " entries cannot fit the directory";
         return false;
     }
-    const uint8_t* dir = mapped->mapView(0, kHeaderSize + directorySize);
-    const uint8_t* end = dir + kHeaderSize + directorySize;
     std::vector<DirectoryEntry> entries;
-    const bool read = readDirectory(dir + kHeaderSize, end, count, total, who, path, entries);
-    mapped->unmapView(dir);
-    if (!read) return false;
+    if (!readMappedDirectory(*mapped, kHeaderSize, kHeaderSize + directorySize, count, who, path, entries))
+        return false;
     m_mapped = mapped;
     m_entries = std::move(entries);
     return true;
@@ -137,10 +134,7 @@ bool ArchiveSMA2::build(const std::string& path, const FileMap& files, ProgressC
 
     ArchiveOutput out(who);
     std::vector<uint8_t> head(kHeaderSize + directorySize, 0);
-    std::memcpy(head.data(), "SMA", 3);
-    writeU16(head.data() + 3, kVersion);
-    writeU32(head.data() + 5, static_cast<uint32_t>(entries.size()));
-    writeU32(head.data() + 9, dirSize32);
+    writeU32(writeSmaHeader(head.data(), kVersion, static_cast<uint32_t>(entries.size())), dirSize32);
     if (!out.open(path) || !out.append(head.data(), static_cast<uint32_t>(head.size()))) return false;
 
     report(progress, "DATA_STARTED");
