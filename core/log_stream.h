@@ -60,8 +60,4 @@ private:
     LogStream* m_log;
 };
 
-inline void logMessage(const std::string& text) { LogLine("MESSAGE") << text; }
-inline void logWarning(const std::string& text) { LogLine("WARNING") << text; }
-inline void logError(const std::string& text) { LogLine("ERROR") << text; }
-
 }  // namespace Tov
