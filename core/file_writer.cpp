@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-
 namespace core {
 
 namespace {

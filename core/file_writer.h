@@ -5,7 +5,6 @@
 // file may be mapped by a reader, and truncating a mapped file would kill that reader. Appending
 // writes go to the file itself.
 #include <cstdint>
-#include <string>
 
 #include "platform/files.h"
 

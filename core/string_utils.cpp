@@ -1,7 +1,6 @@
 #include "core/string_utils.h"
 
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -223,7 +222,6 @@ void doubleToFixedWString(double value, uint8_t decimals, std::u16string& destin
 double stringToDouble(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
 int32_t stringToInt(const std::string& text) {
-    errno = 0;
     const long long v = std::strtoll(text.c_str(), nullptr, 10);
     if (v > INT32_MAX) return INT32_MAX;
     if (v < INT32_MIN) return INT32_MIN;
