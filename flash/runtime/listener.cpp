@@ -14,11 +14,6 @@ listener::listener() {}
 
 listener::~listener() {}
 
-void listener::purge() const {
-    // Reading a weak slot whose object died releases its proxy and leaves the slot empty.
-    for (int i = 0; i < m_listeners.size(); ++i) m_listeners[i].get_ptr();
-}
-
 void listener::snapshot(array<smart_ptr<as_object>>* out) const {
     for (int i = 0; i < m_listeners.size(); ++i) {
         if (as_object* obj = m_listeners[i].get_ptr()) out->push_back(smart_ptr<as_object>(obj));

@@ -33,8 +33,6 @@ public:
     void advance(float dt);
 
 private:
-    // Empties the slots whose object died.
-    void purge() const;
     // The live objects, counted, in slot order.
     void snapshot(array<smart_ptr<as_object>>* out) const;
 
