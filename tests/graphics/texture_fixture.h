@@ -15,6 +15,7 @@
 #include "graphics/texture_container.h"
 #include "platform/graphics/gfx_control.h"
 #include "tests/graphics/fake_adapters.h"
+#include "tests/platform/graphics/gl_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "vfs/vfs_manager.h"
 
@@ -67,14 +68,10 @@ protected:
 
     // Draws the texture 1:1 at (x, y) with point sampling, its texels passed straight through.
     void drawTexture(IDirect3DBaseTexture9* texture, float x, float y, UINT w, UINT h) {
-        struct V {
-            float x, y, z, rhw;
-            D3DCOLOR c;
-            float u, v;
-        } v[4] = {{x - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
-                  {x + w - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-                  {x - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, 0, 1},
-                  {x + w - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
+        gfxtest::Vertex v[4] = {{x - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+                                {x + w - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                                {x - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, 0, 1},
+                                {x + w - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
         device->SetRenderState(D3DRS_ZENABLE, FALSE);
@@ -89,8 +86,8 @@ protected:
         device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
         device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
         device->SetTexture(0, texture);
-        device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V));
+        device->SetFVF(gfxtest::kFvf);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(gfxtest::Vertex));
         device->SetTexture(0, nullptr);
     }
     void begin(D3DCOLOR clear = 0xFF000000) {
@@ -115,16 +112,6 @@ protected:
 };
 
 // Per-channel comparison of 0xAARRGGBB colours (alpha ignored) within a tolerance.
-inline ::testing::AssertionResult near(uint32_t actual, uint32_t expected, int tolerance) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
-        if (std::abs(a - e) > tolerance) {
-            char text[64];
-            std::snprintf(text, sizeof text, "0x%08X vs expected 0x%08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
+using gfxtest::near;
 
 }  // namespace texturetest

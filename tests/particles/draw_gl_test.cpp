@@ -2,11 +2,9 @@
 // factors, compared pixel by pixel with the picture worked out by hand.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/graphics/gfx_control.h"
-#include "platform/graphics/window.h"
 #include "tests/particles/particle_fixture.h"
+#include "tests/platform/graphics/gl_fixture.h"
 
 namespace particletest {
 namespace {
@@ -17,39 +15,24 @@ constexpr uint32_t kBackground = 0xFF204080u;
 class GlDrawTest : public ParticleTest {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
         ParticleTest::SetUp();
-        m_window = CreateWindowExA(0, "particles", "particles", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                   nullptr, nullptr);
-        ASSERT_NE(m_window, nullptr);
-        m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = m_window;
-        pp.Windowed = TRUE;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, m_window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_real),
-                  D3D_OK);
-        m_wrapper->setDevice(m_real);
-        CD3DDevice::setCacheDevice(m_real);
-        m_real->SetRenderState(D3DRS_ZENABLE, FALSE);
-        m_real->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        m_real->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-        m_real->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        ASSERT_NO_FATAL_FAILURE(m_gl.open(kWidth, kHeight, false));
+        m_wrapper->setDevice(m_gl.device);
+        CD3DDevice::setCacheDevice(m_gl.device);
+        m_gl.device->SetRenderState(D3DRS_ZENABLE, FALSE);
+        m_gl.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        m_gl.device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        m_gl.device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
 
         // The sprite: 8 x 8 texels, the left half opaque red, the right half half-transparent white.
         IDirect3DTexture9* texture = nullptr;
-        ASSERT_EQ(m_real->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+        ASSERT_EQ(m_gl.device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+                  D3D_OK);
         D3DLOCKED_RECT locked;
         ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
         for (int y = 0; y < 8; ++y) {
-            uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
+            uint32_t* row =
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
             for (int x = 0; x < 8; ++x) row[x] = x < 4 ? 0xFFFF0000u : 0x80FFFFFFu;
         }
         texture->UnlockRect(0);
@@ -63,15 +46,11 @@ protected:
         m_container.reset();
         CD3DDevice::setCacheDevice(nullptr);
         m_wrapper.reset();
-        if (m_real) m_real->Release();
-        if (m_d3d) m_d3d->Release();
-        if (m_window) DestroyWindow(m_window);
+        m_gl.close();
         ParticleTest::TearDown();
     }
 
-    HWND m_window = nullptr;
-    IDirect3D9* m_d3d = nullptr;
-    IDirect3DDevice9* m_real = nullptr;
+    gfxtest::HeadlessDevice m_gl;
 };
 
 uint32_t channel(uint32_t argb, int shift) { return (argb >> shift) & 0xFF; }
@@ -95,12 +74,12 @@ TEST_F(GlDrawTest, KnownSpriteWithAdditiveAndAlphaBlending) {
     m_manager->update(0.01f);
     ASSERT_EQ(m_manager->getParticleCount(), 2u);
 
-    m_real->BeginScene();
-    m_real->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+    m_gl.device->BeginScene();
+    m_gl.device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
     m_manager->draw();
-    m_real->EndScene();
+    m_gl.device->EndScene();
     platform::gfx::Image picture;
-    ASSERT_TRUE(platform::gfx::readRenderTarget(m_real, nullptr, picture));
+    ASSERT_TRUE(platform::gfx::readRenderTarget(m_gl.device, nullptr, picture));
     ASSERT_EQ(picture.width, kWidth);
     ASSERT_EQ(picture.height, kHeight);
 

@@ -30,13 +30,12 @@ inline void captureSink(const char* level, const std::string& text) {
     capturedLog().push_back(std::string(level) + "\t" + text);
 }
 
-class GlDevice : public ::testing::Test {
-protected:
-    void open(UINT width, UINT height) {
+// A window and a windowed device on it with a 32-bit back buffer, opened without a display.
+struct HeadlessDevice {
+    // Fatal failures return early; callers wrap the call in ASSERT_NO_FATAL_FAILURE when it matters.
+    void open(UINT width, UINT height, bool depthBuffer) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        capturedLog().clear();
-        platform::setLogSink(&captureSink);
         window = CreateWindowExA(0, "test", "test", WS_VISIBLE, 0, 0, static_cast<int>(width),
                                  static_cast<int>(height), nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
@@ -50,29 +49,55 @@ protected:
         pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
         pp.hDeviceWindow = window;
         pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+        if (depthBuffer) {
+            pp.EnableAutoDepthStencil = TRUE;
+            pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+        }
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
         params = pp;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        ASSERT_EQ(
+            d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+            D3D_OK);
+    }
+    // Releases everything opened; returns the references left on the device (0 when none was made).
+    ULONG close() {
+        ULONG left = device ? device->Release() : 0;
+        device = nullptr;
+        if (d3d) d3d->Release();
+        d3d = nullptr;
+        if (window) DestroyWindow(window);
+        window = nullptr;
+        return left;
+    }
+
+    HWND window = nullptr;
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    D3DPRESENT_PARAMETERS params{};
+};
+
+class GlDevice : public ::testing::Test, protected HeadlessDevice {
+protected:
+    void open(UINT width, UINT height) {
+        capturedLog().clear();
+        platform::setLogSink(&captureSink);
+        ASSERT_NO_FATAL_FAILURE(HeadlessDevice::open(width, height, true));
         device->SetRenderState(D3DRS_LIGHTING, FALSE);
         device->SetRenderState(D3DRS_ZENABLE, FALSE);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     }
     void TearDown() override {
         if (device) {
-            EXPECT_EQ(device->Release(), 0u);
+            EXPECT_EQ(close(), 0u);
         }
-        if (d3d) d3d->Release();
-        if (window) DestroyWindow(window);
+        close();
         platform::gfx::resetFaults();
         platform::setLogSink(nullptr);
     }
 
     // A quad over [x0, x1) x [y0, y1) in pixels, covering exactly those pixels.
-    void quad(float x0, float y0, float x1, float y1, D3DCOLOR color, float u0 = 0, float v0 = 0, float u1 = 1,
-              float v1 = 1) {
+    void quad(float x0, float y0, float x1, float y1, D3DCOLOR color, float u0 = 0, float v0 = 0,
+              float u1 = 1, float v1 = 1) {
         Vertex v[4] = {{x0 - 0.5f, y0 - 0.5f, 0, 1, color, u0, v0},
                        {x1 - 0.5f, y0 - 0.5f, 0, 1, color, u1, v0},
                        {x0 - 0.5f, y1 - 0.5f, 0, 1, color, u0, v1},
@@ -97,15 +122,11 @@ protected:
             if (l.find(text) != std::string::npos) return true;
         return false;
     }
-
-    HWND window = nullptr;
-    IDirect3D9* d3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
-    D3DPRESENT_PARAMETERS params{};
 };
 
 // Per-channel comparison with a tolerance, reporting the colours in hex.
-inline ::testing::AssertionResult near(uint32_t actual, uint32_t expected, int tolerance = 1, bool alpha = false) {
+inline ::testing::AssertionResult near(uint32_t actual, uint32_t expected, int tolerance = 1,
+                                       bool alpha = false) {
     for (int shift = 0; shift < (alpha ? 32 : 24); shift += 8) {
         int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
         if (std::abs(a - e) > tolerance) {
