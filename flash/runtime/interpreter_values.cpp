@@ -102,6 +102,15 @@ void interpreter::do_binary_number(int code) {
     drop(1);
 }
 
+namespace {
+
+// The byte order of the two values as texts: below, at or above 0 like strcmp.
+int text_order(const as_value& x, const as_value& y) {
+    return std::strcmp(x.to_bx_string().c_str(), y.to_bx_string().c_str());
+}
+
+}  // namespace
+
 void interpreter::do_compare(int code) {
     as_value& x = top(1);
     as_value& y = top(0);
@@ -117,26 +126,26 @@ void interpreter::do_compare(int code) {
             break;
         case 0x48:
             if (x.is_string()) {
-                result = std::strcmp(x.to_bx_string().c_str(), y.to_bx_string().c_str()) < 0;
+                result = text_order(x, y) < 0;
             } else {
                 result = x.to_number() < y.to_number();
             }
             break;
         case 0x67:
             if (x.is_string()) {
-                result = std::strcmp(x.to_bx_string().c_str(), y.to_bx_string().c_str()) > 0;
+                result = text_order(x, y) > 0;
             } else {
                 result = x.to_number() > y.to_number();
             }
             break;
         case 0x13:
-            result = std::strcmp(x.to_bx_string().c_str(), y.to_bx_string().c_str()) == 0;
+            result = text_order(x, y) == 0;
             break;
         case 0x29:
-            result = std::strcmp(x.to_bx_string().c_str(), y.to_bx_string().c_str()) < 0;
+            result = text_order(x, y) < 0;
             break;
         case 0x68:
-            result = std::strcmp(x.to_bx_string().c_str(), y.to_bx_string().c_str()) > 0;
+            result = text_order(x, y) > 0;
             break;
         default:
             return;
