@@ -63,7 +63,7 @@ bool Parser::fail(int code, std::string text) {
     return false;
 }
 
-bool Parser::matchNamed(const SharedPtr<Entry>& entry, const char*& cursor) {
+bool Parser::matchEntry(const SharedPtr<Entry>& entry, const char*& cursor) {
     Result r = entry->readValue(cursor);
     if (r.code != kNoError) return fail(r.code, r.text);
     m_given[entry->name()] = entry;
@@ -77,29 +77,23 @@ bool Parser::parse(const std::string& line) {
     for (;;) {
         while (isSpace(*cursor)) ++cursor;
         if (!*cursor) break;
-        if (cursor[0] == '-' && cursor[1] == '-') {
-            cursor += 2;
-            if (!isAlnum(*cursor)) return fail(kMissingName, "--");
+        if (cursor[0] == '-') {
+            // "--" and a run of letters and digits, or "-" and one of them.
+            const bool isLong = cursor[1] == '-';
+            cursor += isLong ? 2 : 1;
+            if (!isAlnum(*cursor)) return fail(kMissingName, isLong ? "--" : "-");
             std::string name;
-            while (isAlnum(*cursor)) name += *cursor++;
-            auto it = m_longNames.find(name);
-            if (it == m_longNames.end()) return fail(kUnknownOption, name);
-            if (!matchNamed(it->second, cursor)) return false;
-        } else if (cursor[0] == '-') {
-            ++cursor;
-            if (!isAlnum(*cursor)) return fail(kMissingName, "-");
-            std::string name(1, *cursor++);
-            auto it = m_shortNames.find(name);
-            if (it == m_shortNames.end()) return fail(kUnknownOption, name);
-            if (!matchNamed(it->second, cursor)) return false;
+            do name += *cursor++;
+            while (isLong && isAlnum(*cursor));
+            const auto& names = isLong ? m_longNames : m_shortNames;
+            auto it = names.find(name);
+            if (it == names.end()) return fail(kUnknownOption, name);
+            if (!matchEntry(it->second, cursor)) return false;
         } else {
             if (m_nextPositional >= m_positional.size()) return fail(kTooManyValues, readWord(cursor));
-            SharedPtr<Entry> entry = m_positional[m_nextPositional++];
             const char* start = cursor;
-            Result r = entry->readValue(cursor);
-            if (r.code != kNoError) return fail(r.code, r.text);
+            if (!matchEntry(m_positional[m_nextPositional++], cursor)) return false;
             if (cursor == start) readWord(cursor);  // an entry that reads nothing still uses the value
-            m_given[entry->name()] = entry;
         }
     }
     for (const auto& [name, entry] : m_longNames) {

@@ -78,7 +78,7 @@ public:
 
 private:
     bool fail(int code, std::string text);
-    bool matchNamed(const SharedPtr<Entry>& entry, const char*& cursor);
+    bool matchEntry(const SharedPtr<Entry>& entry, const char*& cursor);
 
     std::map<std::string, SharedPtr<Entry>> m_shortNames;
     std::map<std::string, SharedPtr<Entry>> m_longNames;
