@@ -116,11 +116,10 @@ void Texture::loadFromFile(IDirect3DDevice9* device) {
     } else if (!device) {
         // No device published: nothing can be made.
     } else {
-        D3DFORMAT wanted = format != D3DFMT_UNKNOWN ? format : D3DFMT_UNKNOWN;
         if (info.ResourceType == D3DRTYPE_TEXTURE) {
             IDirect3DTexture9* t = nullptr;
             checked(D3DXCreateTextureFromFileInMemoryEx(device, data, bytes, info.Width ? info.Width : 1,
-                                                        info.Height ? info.Height : 1, info.MipLevels, 0, wanted, pool,
+                                                        info.Height ? info.Height : 1, info.MipLevels, 0, format, pool,
                                                         D3DX_DEFAULT, D3DX_DEFAULT, 0, &source, nullptr, &t),
                     t);
             made = t;
