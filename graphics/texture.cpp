@@ -7,12 +7,12 @@
 
 void logTextureError(HRESULT result) {
     const char* name = "Unknown error";
-    switch (static_cast<uint32_t>(result)) {
-        case 0x8876086Au: name = "D3DERR_NOTAVAILABLE"; break;
-        case 0x8876017Cu: name = "D3DERR_OUTOFVIDEOMEMORY"; break;
-        case 0x8876086Cu: name = "D3DERR_INVALIDCALL"; break;
-        case 0x88760B59u: name = "D3DXERR_INVALIDDATA"; break;
-        case 0x8007000Eu: name = "E_OUTOFMEMORY"; break;
+    switch (result) {
+        case D3DERR_NOTAVAILABLE: name = "D3DERR_NOTAVAILABLE"; break;
+        case D3DERR_OUTOFVIDEOMEMORY: name = "D3DERR_OUTOFVIDEOMEMORY"; break;
+        case D3DERR_INVALIDCALL: name = "D3DERR_INVALIDCALL"; break;
+        case D3DXERR_INVALIDDATA: name = "D3DXERR_INVALIDDATA"; break;
+        case E_OUTOFMEMORY: name = "E_OUTOFMEMORY"; break;
         default: break;
     }
     Tov::LogLine("ERROR") << "Load texture error = " << name;
