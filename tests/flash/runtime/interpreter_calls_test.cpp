@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "flash/base/bx_file.h"
 #include "flash/base/bx_loadlib.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_s_function.h"
@@ -150,7 +151,9 @@ TEST(InterpreterCalls, ActionTagsReadToTheirEndAndQueueOnTheSprite) {
     bytes tag = code;
     tag.push_back(0x99);  // after the End code: never read
     loading_definition def;
-    flash::byte_span_stream in(tag.data(), static_cast<int>(tag.size()));
+    flash::bx_file file(flash::memory_buffer, static_cast<int>(tag.size()), tag.data());
+    flash::swf_stream in(&file);
+    in.set_stream_end(static_cast<int>(tag.size()));
     flash::do_action_loader(&in, 12, &def);
     EXPECT_EQ(in.get_position(), static_cast<int>(code.size()));
     // DoInitAction: the sprite id, then actions without an End code, read to the tag's end.
@@ -158,7 +161,9 @@ TEST(InterpreterCalls, ActionTagsReadToTheirEndAndQueueOnTheSprite) {
     const bytes body = a().trace_str("init").take();
     init.insert(init.end(), body.begin(), body.end());
     init.push_back(0x96);  // a record cut by the tag's end is dropped
-    flash::byte_span_stream in2(init.data(), static_cast<int>(init.size()));
+    flash::bx_file file2(flash::memory_buffer, static_cast<int>(init.size()), init.data());
+    flash::swf_stream in2(&file2);
+    in2.set_stream_end(static_cast<int>(init.size()));
     flash::do_init_action_loader(&in2, 59, &def);
     ASSERT_EQ(def.frame_tags.size(), 1u);
     ASSERT_EQ(def.init_actions.size(), 1u);
