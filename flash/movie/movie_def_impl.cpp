@@ -148,6 +148,7 @@ bool movie_def_impl::get_labeled_frame(const char* label, int* frame) const {
 
 void movie_def_impl::add_character(int id, character_def* def) {
     if (!def) return;
+    if (def->get_id() < 0) def->set_id(id);
     m_characters.add(id, def);
 }
 
