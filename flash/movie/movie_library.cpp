@@ -114,7 +114,7 @@ void movie_library::release_all() {
         if (!def || def->get_ref_count() <= 1) continue;
         std::printf("memory leaks is found out: on exit movie_definition_sub ref_count > 1\n");
         std::printf("this = 0x%p, ref_count = %d\n", static_cast<void*>(def), def->get_ref_count());
-        while (def->get_ref_count() > 1) def->drop_ref();
+        // Whoever still holds it keeps it: forcing the count down would free it under them.
     }
     m_entries.clear();
 }

@@ -45,8 +45,8 @@ public:
     const char* find_path(const movie_definition_sub* def);
     int size();
 
-    // The player's destruction: reports definitions still held elsewhere, forces them down to the
-    // library's reference and releases them all.
+    // The player's destruction: reports definitions still held elsewhere and releases the
+    // library's references (a definition held elsewhere lives on with its holder).
     void release_all();
 
 private:
