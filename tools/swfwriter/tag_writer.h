@@ -12,6 +12,7 @@
 #include "tools/swfwriter/bit_writer.h"
 #include "tools/swfwriter/place_object.h"
 #include "tools/swfwriter/records.h"
+#include "tools/swfwriter/shape.h"
 #include "tools/swfwriter/tag_codes.h"
 
 namespace swf {
@@ -65,6 +66,13 @@ public:
     void import_assets(const std::string& url, const std::vector<Symbol>& symbols);
     void symbol_class(const std::vector<Symbol>& symbols);
     void do_abc(uint32_t flags, const std::string& name, const Bytes& abc);
+
+    // Character definitions: each returns the id it used, the given one or a fresh one.
+    // `shape_tag` is one of the four DefineShape codes, `morph_tag` one of the two morph codes.
+    uint16_t define_shape(const Shape& s, uint16_t shape_tag = tag_define_shape3,
+                          std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_morph_shape(const MorphShape& m, uint16_t morph_tag = tag_define_morph_shape,
+                                std::optional<uint16_t> id = std::nullopt);
 
     // A sprite writer for this movie: same version, same id counter.
     SpriteWriter sprite() const;
