@@ -16,4 +16,51 @@ uint16_t TagWriter::define_morph_shape(const MorphShape& m, uint16_t morph_tag, 
     return morph_id;
 }
 
+uint16_t TagWriter::define_bits_lossless(const Image& image, uint8_t format, std::optional<uint16_t> id) {
+    const uint16_t bitmap_id = use_id(id);
+    tag(tag_define_bits_lossless, define_bits_lossless_body(bitmap_id, image, format, false));
+    return bitmap_id;
+}
+
+uint16_t TagWriter::define_bits_lossless2(const Image& image, uint8_t format, std::optional<uint16_t> id) {
+    const uint16_t bitmap_id = use_id(id);
+    tag(tag_define_bits_lossless2, define_bits_lossless_body(bitmap_id, image, format, true));
+    return bitmap_id;
+}
+
+void TagWriter::jpeg_tables(const Bytes& tables) { tag(tag_jpeg_tables, tables); }
+
+namespace {
+
+Bytes id_then(uint16_t id, const Bytes& data) {
+    BitWriter w;
+    w.u16(id);
+    w.bytes(data);
+    return w.take();
+}
+
+}  // namespace
+
+uint16_t TagWriter::define_bits(const Bytes& abbreviated_jpeg, std::optional<uint16_t> id) {
+    const uint16_t bitmap_id = use_id(id);
+    tag(tag_define_bits, id_then(bitmap_id, abbreviated_jpeg));
+    return bitmap_id;
+}
+
+uint16_t TagWriter::define_bits_jpeg2(const Bytes& jpeg, std::optional<uint16_t> id) {
+    const uint16_t bitmap_id = use_id(id);
+    tag(tag_define_bits_jpeg2, id_then(bitmap_id, jpeg));
+    return bitmap_id;
+}
+
+uint16_t TagWriter::define_bits_jpeg3(const Bytes& jpeg, const Bytes& alpha, std::optional<uint16_t> id) {
+    const uint16_t bitmap_id = use_id(id);
+    tag(tag_define_bits_jpeg3, define_bits_jpeg3_body(bitmap_id, jpeg, alpha));
+    return bitmap_id;
+}
+
+uint16_t TagWriter::define_bits_jpeg3(const Image& image, int quality, std::optional<uint16_t> id) {
+    return define_bits_jpeg3(encode_jpeg(image, quality), alpha_channel(image), id);
+}
+
 }  // namespace swf

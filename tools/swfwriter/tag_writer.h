@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/swfwriter/bit_writer.h"
+#include "tools/swfwriter/bitmaps.h"
 #include "tools/swfwriter/place_object.h"
 #include "tools/swfwriter/records.h"
 #include "tools/swfwriter/shape.h"
@@ -73,6 +74,18 @@ public:
                           std::optional<uint16_t> id = std::nullopt);
     uint16_t define_morph_shape(const MorphShape& m, uint16_t morph_tag = tag_define_morph_shape,
                                 std::optional<uint16_t> id = std::nullopt);
+    // DefineBitsLossless (no alpha) and DefineBitsLossless2 in one of the LosslessFormat forms.
+    uint16_t define_bits_lossless(const Image& image, uint8_t format = lossless_argb,
+                                  std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_bits_lossless2(const Image& image, uint8_t format = lossless_argb,
+                                   std::optional<uint16_t> id = std::nullopt);
+    // JPEG tags take the JPEG bytes as they are to be stored (see encode_jpeg, encode_jpeg_pair).
+    void jpeg_tables(const Bytes& tables);
+    uint16_t define_bits(const Bytes& abbreviated_jpeg, std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_bits_jpeg2(const Bytes& jpeg, std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_bits_jpeg3(const Bytes& jpeg, const Bytes& alpha, std::optional<uint16_t> id = std::nullopt);
+    // The image's colours as JPEG and its alpha channel.
+    uint16_t define_bits_jpeg3(const Image& image, int quality, std::optional<uint16_t> id = std::nullopt);
 
     // A sprite writer for this movie: same version, same id counter.
     SpriteWriter sprite() const;
