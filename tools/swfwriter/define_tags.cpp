@@ -16,6 +16,42 @@ uint16_t TagWriter::define_morph_shape(const MorphShape& m, uint16_t morph_tag, 
     return morph_id;
 }
 
+uint16_t TagWriter::define_button(const std::vector<ButtonRecord>& records, const Bytes& actions,
+                                  std::optional<uint16_t> id) {
+    const uint16_t button_id = use_id(id);
+    tag(tag_define_button, define_button_body(button_id, records, actions));
+    return button_id;
+}
+
+uint16_t TagWriter::define_button2(const Button2& b, std::optional<uint16_t> id) {
+    const uint16_t button_id = use_id(id);
+    tag(tag_define_button2, define_button2_body(button_id, b));
+    return button_id;
+}
+
+void TagWriter::define_button_sound(uint16_t button_id, const std::array<ButtonSound, 4>& sounds) {
+    tag(tag_define_button_sound, define_button_sound_body(button_id, sounds));
+}
+
+uint16_t TagWriter::define_edit_text(const EditText& t, std::optional<uint16_t> id) {
+    const uint16_t text_id = use_id(id);
+    tag(tag_define_edit_text, define_edit_text_body(text_id, t));
+    return text_id;
+}
+
+uint16_t TagWriter::define_sound(const Sound& s, std::optional<uint16_t> id) {
+    const uint16_t sound_id = use_id(id);
+    tag(tag_define_sound, define_sound_body(sound_id, s));
+    return sound_id;
+}
+
+void TagWriter::start_sound(uint16_t sound_id, const SoundInfo& info) {
+    BitWriter w;
+    w.u16(sound_id);
+    write_sound_info(w, info);
+    tag(tag_start_sound, w.take());
+}
+
 uint16_t TagWriter::define_bits_lossless(const Image& image, uint8_t format, std::optional<uint16_t> id) {
     const uint16_t bitmap_id = use_id(id);
     tag(tag_define_bits_lossless, define_bits_lossless_body(bitmap_id, image, format, false));

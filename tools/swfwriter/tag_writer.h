@@ -3,6 +3,7 @@
 // `tag` writes any code with any body, and a TagHeader can force the long header form or declare
 // a length that differs from the body, to make malformed files.
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,9 +12,12 @@
 
 #include "tools/swfwriter/bit_writer.h"
 #include "tools/swfwriter/bitmaps.h"
+#include "tools/swfwriter/buttons.h"
+#include "tools/swfwriter/edit_text.h"
 #include "tools/swfwriter/place_object.h"
 #include "tools/swfwriter/records.h"
 #include "tools/swfwriter/shape.h"
+#include "tools/swfwriter/sounds.h"
 #include "tools/swfwriter/tag_codes.h"
 
 namespace swf {
@@ -86,6 +90,13 @@ public:
     uint16_t define_bits_jpeg3(const Bytes& jpeg, const Bytes& alpha, std::optional<uint16_t> id = std::nullopt);
     // The image's colours as JPEG and its alpha channel.
     uint16_t define_bits_jpeg3(const Image& image, int quality, std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_button(const std::vector<ButtonRecord>& records, const Bytes& actions,
+                           std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_button2(const Button2& b, std::optional<uint16_t> id = std::nullopt);
+    void define_button_sound(uint16_t button_id, const std::array<ButtonSound, 4>& sounds);
+    uint16_t define_edit_text(const EditText& t, std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_sound(const Sound& s, std::optional<uint16_t> id = std::nullopt);
+    void start_sound(uint16_t sound_id, const SoundInfo& info = {});
 
     // A sprite writer for this movie: same version, same id counter.
     SpriteWriter sprite() const;
