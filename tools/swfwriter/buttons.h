@@ -22,13 +22,13 @@ enum ButtonState : uint8_t {
 
 // Condition bits of a DefineButton2 action, as the little-endian condition word holds them.
 enum ButtonCondition : uint16_t {
-    cond_roll_over = 0x0001,         // idle to over up
-    cond_roll_out = 0x0002,          // over up to idle
-    cond_press = 0x0004,             // over up to over down
-    cond_release = 0x0008,           // over down to over up
-    cond_drag_out = 0x0010,          // over down to out down
-    cond_drag_over = 0x0020,         // out down to over down
-    cond_release_outside = 0x0040,   // out down to idle
+    cond_roll_over = 0x0001,        // idle to over up
+    cond_roll_out = 0x0002,         // over up to idle
+    cond_press = 0x0004,            // over up to over down
+    cond_release = 0x0008,          // over down to over up
+    cond_drag_out = 0x0010,         // over down to out down
+    cond_drag_over = 0x0020,        // out down to over down
+    cond_release_outside = 0x0040,  // out down to idle
     cond_idle_to_over_down = 0x0080,
     cond_over_down_to_idle = 0x0100,
 };

@@ -1,9 +1,9 @@
-#include "tools/swfwriter/bitmaps.h"
-
 #include <zlib.h>
 
 #include <algorithm>
 #include <stdexcept>
+
+#include "tools/swfwriter/bitmaps.h"
 
 namespace swf {
 
@@ -21,7 +21,8 @@ bool same_color(Rgba a, Rgba b, bool with_alpha) {
 std::vector<Rgba> palette_of(const Image& image, bool with_alpha) {
     std::vector<Rgba> palette;
     for (const Rgba& p : image.pixels) {
-        if (std::none_of(palette.begin(), palette.end(), [&](Rgba c) { return same_color(c, p, with_alpha); }))
+        if (std::none_of(palette.begin(), palette.end(),
+                         [&](Rgba c) { return same_color(c, p, with_alpha); }))
             palette.push_back(p);
     }
     if (palette.size() > max_palette_size) throw std::invalid_argument("more than 256 colours for a palette");
@@ -82,7 +83,8 @@ Image Image::filled(int width, int height, Rgba color) {
 Bytes deflate_bytes(const Bytes& data) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     Bytes out(size);
-    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)
+    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) !=
+        Z_OK)
         throw std::runtime_error("zlib compression failed");
     out.resize(size);
     return out;
@@ -112,8 +114,7 @@ Bytes define_bits_lossless_body(uint16_t id, const Image& image, uint8_t format,
     w.u8(format);
     w.u16(static_cast<uint16_t>(image.width));
     w.u16(static_cast<uint16_t>(image.height));
-    if (format == lossless_colormapped)
-        w.u8(static_cast<uint8_t>(palette_of(image, with_alpha).size() - 1));
+    if (format == lossless_colormapped) w.u8(static_cast<uint8_t>(palette_of(image, with_alpha).size() - 1));
     w.bytes(deflate_bytes(lossless_pixel_data(image, format, with_alpha)));
     return w.take();
 }

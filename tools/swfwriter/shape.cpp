@@ -31,7 +31,8 @@ void write_morph_fill_style(BitWriter& w, const MorphFillStyle& f) {
             w.u8(static_cast<uint8_t>(f.start.gradient.size()));
             for (size_t i = 0; i < f.start.gradient.size(); ++i) {
                 write_gradient_record(w, f.start.gradient[i], true);
-                write_gradient_record(w, i < f.end.gradient.size() ? f.end.gradient[i] : f.start.gradient[i], true);
+                write_gradient_record(w, i < f.end.gradient.size() ? f.end.gradient[i] : f.start.gradient[i],
+                                      true);
             }
             break;
         case fill_repeating_bitmap:

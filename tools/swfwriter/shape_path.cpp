@@ -44,6 +44,13 @@ ShapePath::StyleChange& ShapePath::open_style_change() {
     return std::get<StyleChange>(records_.emplace_back(StyleChange{}));
 }
 
+template <class T>
+ShapePath::StyleChange& ShapePath::style_change_without(std::optional<T> StyleChange::*field) {
+    StyleChange* s = &open_style_change();
+    if (s->*field) s = &std::get<StyleChange>(records_.emplace_back(StyleChange{}));
+    return *s;
+}
+
 void ShapePath::reach(Point p) {
     if (!has_points_) {
         low_ = high_ = p;
@@ -55,9 +62,7 @@ void ShapePath::reach(Point p) {
 }
 
 ShapePath& ShapePath::move_to(int32_t x, int32_t y) {
-    StyleChange* s = &open_style_change();
-    if (s->move) s = &std::get<StyleChange>(records_.emplace_back(StyleChange{}));
-    s->move = Point{x, y};
+    style_change_without(&StyleChange::move).move = Point{x, y};
     pen_ = {x, y};
     reach(pen_);
     return *this;
@@ -82,23 +87,17 @@ ShapePath& ShapePath::curve_to(int32_t control_x, int32_t control_y, int32_t anc
 }
 
 ShapePath& ShapePath::fill0(uint32_t index) {
-    StyleChange* s = &open_style_change();
-    if (s->fill0) s = &std::get<StyleChange>(records_.emplace_back(StyleChange{}));
-    s->fill0 = index;
+    style_change_without(&StyleChange::fill0).fill0 = index;
     return *this;
 }
 
 ShapePath& ShapePath::fill1(uint32_t index) {
-    StyleChange* s = &open_style_change();
-    if (s->fill1) s = &std::get<StyleChange>(records_.emplace_back(StyleChange{}));
-    s->fill1 = index;
+    style_change_without(&StyleChange::fill1).fill1 = index;
     return *this;
 }
 
 ShapePath& ShapePath::line(uint32_t index) {
-    StyleChange* s = &open_style_change();
-    if (s->line) s = &std::get<StyleChange>(records_.emplace_back(StyleChange{}));
-    s->line = index;
+    style_change_without(&StyleChange::line).line = index;
     return *this;
 }
 
@@ -205,8 +204,8 @@ void ShapePath::write(BitWriter& w, uint16_t shape_tag, size_t fill_count, size_
                 // The arrays are byte-aligned; the new widths follow them as bit fields.
                 write_fill_styles(w, *s->new_fills, shape_tag);
                 write_line_styles(w, s->new_lines, shape_tag);
-                std::tie(fill_bits, line_bits) =
-                    group_bits(i, s->new_fills->size(), s->new_lines.size(), s->new_fill_bits, s->new_line_bits);
+                std::tie(fill_bits, line_bits) = group_bits(i, s->new_fills->size(), s->new_lines.size(),
+                                                            s->new_fill_bits, s->new_line_bits);
                 w.ub(static_cast<uint32_t>(fill_bits), style_bits_field);
                 w.ub(static_cast<uint32_t>(line_bits), style_bits_field);
             }

@@ -63,6 +63,9 @@ private:
 
     // The last record when it is a style change that can still take more fields.
     StyleChange& open_style_change();
+    // A style change whose `field` is still unset: the open one, or a new one.
+    template <class T>
+    StyleChange& style_change_without(std::optional<T> StyleChange::*field);
     void reach(Point p);
     void write_style_change(BitWriter& w, const StyleChange& s, int fill_bits, int line_bits) const;
     // Index widths of the group that starts at record `first` with the given style counts.

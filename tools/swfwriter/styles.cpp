@@ -58,7 +58,9 @@ LineStyle LineStyle::solid(uint16_t width, Rgba color) {
     return l;
 }
 
-bool shape_has_alpha(uint16_t shape_tag) { return shape_tag == tag_define_shape3 || shape_tag == tag_define_shape4; }
+bool shape_has_alpha(uint16_t shape_tag) {
+    return shape_tag == tag_define_shape3 || shape_tag == tag_define_shape4;
+}
 
 void write_gradient_record(BitWriter& w, const GradientRecord& g, bool alpha) {
     w.u8(g.ratio);
@@ -133,7 +135,8 @@ void write_style_count(BitWriter& w, size_t count, bool extended_allowed) {
         w.u8(static_cast<uint8_t>(count));
         return;
     }
-    if (!extended_allowed || count > UINT16_MAX) throw std::invalid_argument("too many styles for the shape tag");
+    if (!extended_allowed || count > UINT16_MAX)
+        throw std::invalid_argument("too many styles for the shape tag");
     w.u8(static_cast<uint8_t>(extended_count_marker));
     w.u16(static_cast<uint16_t>(count));
 }

@@ -2,8 +2,8 @@
 // A stream of SWF tags, the body of a movie or of a DefineSprite. Each helper encodes one tag;
 // `tag` writes any code with any body, and a TagHeader can force the long header form or declare
 // a length that differs from the body, to make malformed files.
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,7 +87,8 @@ public:
     void jpeg_tables(const Bytes& tables);
     uint16_t define_bits(const Bytes& abbreviated_jpeg, std::optional<uint16_t> id = std::nullopt);
     uint16_t define_bits_jpeg2(const Bytes& jpeg, std::optional<uint16_t> id = std::nullopt);
-    uint16_t define_bits_jpeg3(const Bytes& jpeg, const Bytes& alpha, std::optional<uint16_t> id = std::nullopt);
+    uint16_t define_bits_jpeg3(const Bytes& jpeg, const Bytes& alpha,
+                               std::optional<uint16_t> id = std::nullopt);
     // The image's colours as JPEG and its alpha channel.
     uint16_t define_bits_jpeg3(const Image& image, int quality, std::optional<uint16_t> id = std::nullopt);
     uint16_t define_button(const std::vector<ButtonRecord>& records, const Bytes& actions,
@@ -107,6 +108,9 @@ public:
 protected:
     // The given id, or a fresh one.
     uint16_t use_id(std::optional<uint16_t> id);
+    // Writes a definition tag whose body `encode(id)` makes, and returns the id.
+    template <class Encode>
+    uint16_t define(uint16_t code, std::optional<uint16_t> id, Encode&& encode);
 
 private:
     int version_;

@@ -1,13 +1,12 @@
 #include "tools/swfwriter/bitmaps.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-
-#include <jpeglib.h>
 
 #include "tests/tools/swfwriter/bit_strings.h"
 #include "tools/swfwriter/tag_writer.h"
@@ -79,12 +78,17 @@ TEST(SwfLossless, PixelData) {
         Bytes expected;
     };
     const Case cases[] = {
-        {"palette in order of appearance, rows of 8", mixed, lossless_colormapped, false,
+        {"palette in order of appearance, rows of 8",
+         mixed,
+         lossless_colormapped,
+         false,
          {0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF,  //
-          0, 0, 1, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0}},
-        {"palette with alpha", mixed, lossless_colormapped, true,
-         {0xFF, 0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x80,  //
-          0, 0, 1, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0}},
+          0,    0,    1,    0,    0,    0,    0, 0, 1, 1, 1, 1, 1, 0, 0, 0}},
+        {"palette with alpha", mixed, lossless_colormapped, true, {0xFF, 0x00, 0x00, 0xFF, 0x00, 0x00,
+                                                                   0xFF, 0x80,  //
+                                                                   0,    0,    1,    0,    0,    0,
+                                                                   0,    0,    1,    1,    1,    1,
+                                                                   1,    0,    0,    0}},
         {"15-bit big-endian pixels", two, lossless_rgb15, false,
          join({{0x7C, 0x00}, bits("0 00001 00010 11111")})},
         {"32-bit with a reserved 0", two, lossless_argb, false, {0, 255, 0, 0, 0, 8, 16, 255}},
@@ -94,10 +98,12 @@ TEST(SwfLossless, PixelData) {
         EXPECT_EQ(lossless_pixel_data(c.image, c.format, c.with_alpha), c.expected) << c.what;
 
     // A 15-bit row of one pixel is padded to 4 bytes.
-    EXPECT_EQ(lossless_pixel_data(Image::filled(1, 1, red), lossless_rgb15, false), (Bytes{0x7C, 0x00, 0, 0}));
+    EXPECT_EQ(lossless_pixel_data(Image::filled(1, 1, red), lossless_rgb15, false),
+              (Bytes{0x7C, 0x00, 0, 0}));
 
     Image many = Image::filled(257, 1, {});
-    for (int x = 0; x < 257; ++x) many.at(x, 0) = {static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), 0, 255};
+    for (int x = 0; x < 257; ++x)
+        many.at(x, 0) = {static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), 0, 255};
     EXPECT_THROW(lossless_pixel_data(many, lossless_colormapped, false), std::invalid_argument);
     EXPECT_THROW(lossless_pixel_data(mixed, 9, false), std::invalid_argument);
 }
@@ -112,7 +118,8 @@ TEST(SwfLossless, Tags) {
     ASSERT_GT(out.size(), 10u);
     EXPECT_EQ(out[1], 0x09);
     EXPECT_EQ(out[0], out.size() - 2);
-    EXPECT_EQ(Bytes(out.begin() + 2, out.begin() + 10), (Bytes{0x01, 0x00, 0x03, 0x05, 0x00, 0x02, 0x00, 0x01}));
+    EXPECT_EQ(Bytes(out.begin() + 2, out.begin() + 10),
+              (Bytes{0x01, 0x00, 0x03, 0x05, 0x00, 0x02, 0x00, 0x01}));
     EXPECT_EQ(inflate_all(Bytes(out.begin() + 10, out.end()), 24), lossless_pixel_data(mixed, 3, true));
     EXPECT_EQ(id, 1);
 

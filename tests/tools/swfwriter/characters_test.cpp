@@ -43,9 +43,9 @@ TEST(SwfSound, DefineSoundAndStartSound) {
     const Case cases[] = {
         {"no options", {}, {0xC3, 0x03, 0x01, 0x00, 0x00}},
         {"loops only", looping, {0xC5, 0x03, 0x01, 0x00, 0x04, 0x02, 0x00}},
-        {"every option, in record order", full,
-         {0xD6, 0x03, 0x01, 0x00, 0x3F, 0x10, 0, 0, 0, 0x20, 0, 0, 0, 0x03, 0x00,  //
-          0x01, 0x05, 0, 0, 0, 0x00, 0x01, 0x00, 0x02}},
+        {"every option, in record order", full, {0xD6, 0x03, 0x01, 0x00, 0x3F, 0x10, 0,    0,    0,
+                                                 0x20, 0,    0,    0,    0x03, 0x00,  //
+                                                 0x01, 0x05, 0,    0,    0,    0x00, 0x01, 0x00, 0x02}},
     };
     for (const Case& c : cases) {
         TagWriter s(8);
@@ -70,7 +70,8 @@ TEST(SwfButton, DefineButton2) {
     r.filters = std::vector<Filter>{blur_filter(1, 2, 1)};
     r.blend_mode = 3;
     b.records = {r};
-    b.actions = {{cond_press, {0x07, 0x00}}, {static_cast<uint16_t>(cond_key_press(13) | cond_release), {0x00}}};
+    b.actions = {{cond_press, {0x07, 0x00}},
+                 {static_cast<uint16_t>(cond_key_press(13) | cond_release), {0x00}}};
     const Bytes expected = {
         0x01, 0x00, 0x01, 0x16, 0x00,                                            // id, menu, offset 22
         0x3F, 0x02, 0x00, 0x01, 0x00, 0x00, 0x00,                                // all states, filter, blend
@@ -144,12 +145,12 @@ TEST(SwfEditText, EveryOptionalField) {
     const Bytes expected = join({
         {0x0C, 0x00},
         bits("00110 000000 010100 000000 010100"),
-        {0xFF, 0xFF},                      // every flag
-        {0x03, 0x00, 0x46, 0x00, 0xF0, 0x00},  // font id, class, height
-        {0x01, 0x02, 0x03, 0x04},          // colour
-        {0x10, 0x00},                      // max length
+        {0xFF, 0xFF},                                            // every flag
+        {0x03, 0x00, 0x46, 0x00, 0xF0, 0x00},                    // font id, class, height
+        {0x01, 0x02, 0x03, 0x04},                                // colour
+        {0x10, 0x00},                                            // max length
         {0x02, 0x05, 0x00, 0x06, 0x00, 0xFF, 0xFF, 0x02, 0x00},  // layout
-        {0x76, 0x00, 0x68, 0x69, 0x00},    // variable, text
+        {0x76, 0x00, 0x68, 0x69, 0x00},                          // variable, text
     });
     TagWriter w(8);
     EXPECT_EQ(w.define_edit_text(t, 12), 12);

@@ -43,11 +43,10 @@ TEST(SwfShapePath, Records) {
         {"move", [](ShapePath& p) { p.move_to(-1, 5); }, 0, 0, "0000 0000  0 00001 00100 1111 0101  000000"},
         {"move to the origin has 0-bit fields", [](ShapePath& p) { p.move_to(0, 0); }, 0, 0,
          "0000 0000  0 00001 00000  000000"},
-        {"style changes merge into one record",
-         [](ShapePath& p) { p.fill0(2).fill1(3).line(1); }, 3, 1, "0010 0001  0 01110 10 11 1  000000"},
-        {"a second move starts a second record",
-         [](ShapePath& p) { p.move_to(0, 0).fill0(1).move_to(1, 1); }, 1, 0,
-         "0001 0000  0 00011 00000 1  0 00001 00010 01 01  000000"},
+        {"style changes merge into one record", [](ShapePath& p) { p.fill0(2).fill1(3).line(1); }, 3, 1,
+         "0010 0001  0 01110 10 11 1  000000"},
+        {"a second move starts a second record", [](ShapePath& p) { p.move_to(0, 0).fill0(1).move_to(1, 1); },
+         1, 0, "0001 0000  0 00011 00000 1  0 00001 00010 01 01  000000"},
         {"an index above the style count widens the field", [](ShapePath& p) { p.fill0(4); }, 1, 0,
          "0011 0000  0 00010 100  000000"},
         {"given style widths", [](ShapePath& p) { p.style_bits(4, 0).fill0(1); }, 1, 0,
@@ -63,7 +62,10 @@ TEST(SwfShapePath, Records) {
 
 TEST(SwfShapePath, NewStyleGroups) {
     ShapePath p;
-    p.fill0(1).new_styles({FillStyle::solid({1, 2, 3, 4})}, {LineStyle::solid(20, {5, 6, 7, 8})}).line(1).fill0(1);
+    p.fill0(1)
+        .new_styles({FillStyle::solid({1, 2, 3, 4})}, {LineStyle::solid(20, {5, 6, 7, 8})})
+        .line(1)
+        .fill0(1);
     // Byte-aligned arrays inside the record, then the new widths; the following indices count
     // in the new group.
     const Bytes expected = join({
@@ -94,7 +96,8 @@ TEST(SwfShapePath, HelpersAndBounds) {
     const Rect c = circle.bounds();
     EXPECT_EQ((std::array{c.xmin, c.xmax, c.ymin, c.ymax}), (std::array{-100, 100, -100, 100}));
     // Move to (100, 0), then the first of eight curves: control (100, 41), anchor (71, 71).
-    const Bytes head = bits("0000 0000  0 00001 01000 01100100 00000000  1 0 0101 0000000 0101001 1100011 0011110");
+    const Bytes head =
+        bits("0000 0000  0 00001 01000 01100100 00000000  1 0 0101 0000000 0101001 1100011 0011110");
     const Bytes all = path_bytes(circle);
     EXPECT_EQ(Bytes(all.begin(), all.begin() + 8), Bytes(head.begin(), head.begin() + 8));
 
@@ -160,8 +163,11 @@ TEST(SwfStyles, ArrayCounts) {
         Bytes expected;
     };
     const Case cases[] = {
-        {0, true, {0x00}}, {254, true, {0xFE}}, {255, false, {0xFF}},
-        {255, true, {0xFF, 0xFF, 0x00}}, {300, true, {0xFF, 0x2C, 0x01}},
+        {0, true, {0x00}},
+        {254, true, {0xFE}},
+        {255, false, {0xFF}},
+        {255, true, {0xFF, 0xFF, 0x00}},
+        {300, true, {0xFF, 0x2C, 0x01}},
     };
     for (const Case& c : cases) {
         BitWriter w;
@@ -177,10 +183,10 @@ TEST(SwfShape, DefineShapeTags) {
     TagWriter t(8);
     EXPECT_EQ(t.define_shape(filled_rect(0, 0, 20, 20, {255, 0, 0}), tag_define_shape), 1);
     const Bytes body = join({
-        {0x01, 0x00},                          // id
-        {0x30, 0x0A, 0x00, 0xA0},              // bounds 0..20, 0..20
-        {0x01, 0x00, 0xFF, 0x00, 0x00},        // one solid red fill, no alpha
-        {0x00},                                // no lines
+        {0x01, 0x00},                    // id
+        {0x30, 0x0A, 0x00, 0xA0},        // bounds 0..20, 0..20
+        {0x01, 0x00, 0xFF, 0x00, 0x00},  // one solid red fill, no alpha
+        {0x00},                          // no lines
         bits("0001 0000  0 00011 00000 1"
              "  1 1 0100 0 0 010100  1 1 0100 0 1 010100"
              "  1 1 0100 0 0 101100  1 1 0100 0 1 101100  000000"),
@@ -196,9 +202,9 @@ TEST(SwfShape, DefineShapeTags) {
     const Bytes shape4_expected = join({
         {0x09, 0x00},
         bits("00111 1101100 0101000 1101100 0010100"),  // widened by half the line: -20..40, -20..20
-        bits("00110 000000 010100 000000 000000"),  // edge bounds 0..20, 0..0
-        {0x01},                                     // uses scaling strokes
-        {0x00},                                     // no fills
+        bits("00110 000000 010100 000000 000000"),      // edge bounds 0..20, 0..0
+        {0x01},                                         // uses scaling strokes
+        {0x00},                                         // no fills
         {0x01, 0x28, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF},
         bits("0000 0001  0 01000 1  1 1 0100 0 0 010100  000000"),
     });
@@ -210,10 +216,10 @@ TEST(SwfShape, MorphShape) {
     m.fills = {{FillStyle::solid({255, 0, 0, 255}), FillStyle::solid({0, 0, 255, 128})}};
     m.start.fill0(1).line_to(20, 0);
     m.end.line_to(40, 0);
-    const Bytes expected = {0x01, 0x00,                                                  // id
-                            0x30, 0x0A, 0x00, 0x00,                                      // start bounds
-                            0x38, 0x05, 0x00, 0x00, 0x00,                                // end bounds
-                            0x10, 0x00, 0x00, 0x00,                                      // offset to the end edges
+    const Bytes expected = {0x01, 0x00,                    // id
+                            0x30, 0x0A, 0x00, 0x00,        // start bounds
+                            0x38, 0x05, 0x00, 0x00, 0x00,  // end bounds
+                            0x10, 0x00, 0x00, 0x00,        // offset to the end edges
                             0x01, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x80,  // one morph fill
                             0x00,                                                        // no lines
                             0x10, 0x0B, 0xA0, 0xA0, 0x00,                                // start records
@@ -225,16 +231,17 @@ TEST(SwfShape, MorphShape) {
     MorphLineStyle l;
     l.start_width = 20;
     l.end_width = 40;
-    l.fill = MorphFillStyle{FillStyle::linear({}, {{0, {1, 2, 3, 4}}}), FillStyle::linear({}, {{255, {5, 6, 7, 8}}})};
+    l.fill = MorphFillStyle{FillStyle::linear({}, {{0, {1, 2, 3, 4}}}),
+                            FillStyle::linear({}, {{255, {5, 6, 7, 8}}})};
     m2.lines = {l};
     const Bytes body2 = define_morph_shape_body(2, m2, tag_define_morph_shape2);
-    const Bytes expected2 = {0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,        // id, four empty boxes, flags
-                             0x18, 0x00, 0x00, 0x00,                          // offset 24
-                             0x00,                                            // no fills
-                             0x01, 0x14, 0x00, 0x28, 0x00, 0x08, 0x00,        // widths, flags with has-fill
-                             0x10, 0x00, 0x00, 0x01, 0x00, 1, 2, 3, 4, 0xFF, 5, 6, 7, 8,  // the fill
-                             0x01, 0x00,                                      // start: line bits 1, end
-                             0x00, 0x00};                                     // end: no records
+    const Bytes expected2 = {0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // id, four empty boxes, flags
+                             0x18, 0x00, 0x00, 0x00,                    // offset 24
+                             0x00,                                      // no fills
+                             0x01, 0x14, 0x00, 0x28, 0x00, 0x08, 0x00,  // widths, flags with has-fill
+                             0x10, 0x00, 0x00, 0x01, 0x00, 1,    2,    3, 4, 0xFF, 5, 6, 7, 8,  // the fill
+                             0x01, 0x00,   // start: line bits 1, end
+                             0x00, 0x00};  // end: no records
     EXPECT_EQ(body2, expected2);
 }
 
