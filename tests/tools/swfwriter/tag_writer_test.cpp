@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "tools/swfwriter/mutators.h"
+
 using namespace swf;
 
 namespace {
@@ -123,6 +125,84 @@ TEST(SwfTagWriter, SpritesShareIdsAndCountFrames) {
     EXPECT_EQ(other.define_sprite(sprite, 700, 0), 700);
     EXPECT_EQ(Bytes(other.bytes().begin(), other.bytes().begin() + 6),
               (Bytes{0xCF, 0x09, 0xBC, 0x02, 0x00, 0x00}));
+}
+
+}  // namespace
+
+namespace {
+
+// Every helper writes exactly one tag of its own code, whose length covers its body.
+TEST(SwfTagWriter, EveryHelperWritesOneTagOfItsCode) {
+    const Image pixel = Image::filled(1, 1, {1, 2, 3, 255});
+    const Shape square = filled_rect(0, 0, 20, 20, {255, 0, 0, 255});
+    struct Case {
+        uint16_t code;
+        std::function<void(TagWriter&)> write;
+    };
+    const std::vector<Case> cases = {
+        {tag_end, [](TagWriter& t) { t.end(); }},
+        {tag_show_frame, [](TagWriter& t) { t.show_frame(); }},
+        {tag_define_shape, [&](TagWriter& t) { t.define_shape(square, tag_define_shape); }},
+        {tag_define_shape2, [&](TagWriter& t) { t.define_shape(square, tag_define_shape2); }},
+        {tag_define_shape3, [&](TagWriter& t) { t.define_shape(square); }},
+        {tag_define_shape4, [&](TagWriter& t) { t.define_shape(square, tag_define_shape4); }},
+        {tag_define_morph_shape, [](TagWriter& t) { t.define_morph_shape({}); }},
+        {tag_define_morph_shape2, [](TagWriter& t) { t.define_morph_shape({}, tag_define_morph_shape2); }},
+        {tag_place_object, [](TagWriter& t) { t.place_object({}); }},
+        {tag_place_object2, [](TagWriter& t) { t.place_object2(PlaceObject::place(1, 1)); }},
+        {tag_place_object3, [](TagWriter& t) { t.place_object3(PlaceObject::place(1, 1)); }},
+        {tag_remove_object, [](TagWriter& t) { t.remove_object(1, 1); }},
+        {tag_remove_object2, [](TagWriter& t) { t.remove_object2(1); }},
+        {tag_define_bits,
+         [](TagWriter& t) {
+             t.define_bits({0xFF, 0xD8, 0xFF, 0xD9});
+         }},
+        {tag_jpeg_tables,
+         [](TagWriter& t) {
+             t.jpeg_tables({0xFF, 0xD8, 0xFF, 0xD9});
+         }},
+        {tag_define_bits_jpeg2,
+         [](TagWriter& t) {
+             t.define_bits_jpeg2({0xFF, 0xD8, 0xFF, 0xD9});
+         }},
+        {tag_define_bits_jpeg3, [&](TagWriter& t) { t.define_bits_jpeg3(pixel, 50); }},
+        {tag_define_bits_lossless, [&](TagWriter& t) { t.define_bits_lossless(pixel); }},
+        {tag_define_bits_lossless2,
+         [&](TagWriter& t) { t.define_bits_lossless2(pixel, lossless_colormapped); }},
+        {tag_define_button, [](TagWriter& t) { t.define_button({ButtonRecord{}}, {0x00}); }},
+        {tag_define_button2, [](TagWriter& t) { t.define_button2({}); }},
+        {tag_define_button_sound, [](TagWriter& t) { t.define_button_sound(1, {}); }},
+        {tag_define_edit_text, [](TagWriter& t) { t.define_edit_text({}); }},
+        {tag_define_sound, [](TagWriter& t) { t.define_sound({}); }},
+        {tag_start_sound, [](TagWriter& t) { t.start_sound(1); }},
+        {tag_define_sprite, [](TagWriter& t) { t.define_sprite(t.sprite()); }},
+        {tag_frame_label, [](TagWriter& t) { t.frame_label("x"); }},
+        {tag_do_action, [](TagWriter& t) { t.do_action({0x00}); }},
+        {tag_do_init_action, [](TagWriter& t) { t.do_init_action(1, {0x00}); }},
+        {tag_export_assets,
+         [](TagWriter& t) {
+             t.export_assets({{1, "a"}});
+         }},
+        {tag_import_assets,
+         [](TagWriter& t) {
+             t.import_assets("b.swf", {{1, "a"}});
+         }},
+        {tag_symbol_class,
+         [](TagWriter& t) {
+             t.symbol_class({{1, "A"}});
+         }},
+        {tag_do_abc, [](TagWriter& t) { t.do_abc(0, "", {}); }},
+        {tag_file_attributes, [](TagWriter& t) { t.file_attributes(0); }},
+        {tag_set_background_color, [](TagWriter& t) { t.set_background_color({}); }},
+    };
+    for (const Case& c : cases) {
+        TagWriter t(8);
+        c.write(t);
+        const std::vector<TagLocation> tags = list_tags(t.bytes(), 0, t.bytes().size());
+        ASSERT_EQ(tags.size(), 1u) << c.code;
+        EXPECT_EQ(tags[0].code, c.code);
+        EXPECT_EQ(tags[0].body_offset + tags[0].length, t.bytes().size()) << c.code;
+    }
 }
 
 }  // namespace
