@@ -1,5 +1,5 @@
 #pragma once
-// DefineEditText: a text field with every optional part the record can carry.
+// DefineEditText: a text field with every optional field the record can carry.
 #include <cstdint>
 #include <optional>
 #include <string>

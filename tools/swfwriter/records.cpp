@@ -59,7 +59,7 @@ void write_rect(BitWriter& w, const Rect& r) {
 }
 
 void write_matrix(BitWriter& w, const Matrix& m) {
-    // Each part is a width field and two signed values of that width.
+    // Scale, rotation and translation: each a width field and two signed values of that width.
     auto write_pair = [&w](int asked_bits, int32_t first, int32_t second) {
         const int bits = chosen_width(asked_bits, {first, second}, max_matrix_bits);
         w.ub(static_cast<uint32_t>(bits), matrix_bits_field);
