@@ -5,6 +5,7 @@
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/tag_loaders.h"
+#include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/swf/swf_stream.h"
 #include "flash/swf/zlib_inflater.h"
@@ -35,6 +36,8 @@ movie_def_impl::~movie_def_impl() {
 }
 
 void movie_def_impl::release_files() {
+    // The tables reader reads through the stream: it goes first.
+    set_jpeg_loader(nullptr);
     delete m_stream;
     m_stream = nullptr;
     delete m_zlib_file;
@@ -194,5 +197,26 @@ void movie_def_impl::set_symbol_class(int id, const bx_string& class_name) { m_s
 void movie_def_impl::add_scene(int offset, const bx_string& name) { m_scenes.add(offset, name); }
 
 void movie_def_impl::add_frame_label(int frame, const bx_string& label) { m_scene_frame_labels.add(frame, label); }
+
+void movie_def_impl::set_jpeg_loader(jpeg::input* reader) {
+    if (reader == m_jpeg_in) return;
+    delete m_jpeg_in;
+    m_jpeg_in = reader;
+}
+
+void movie_def_impl::add_bitmap_character_def(int id, bitmap_character* ch) {
+    if (!ch) return;
+    m_bitmap_characters.add(id, ch);
+    add_bitmap_info(ch->get_bitmap_info());
+}
+
+bitmap_character* movie_def_impl::get_bitmap_character_def(int id) const {
+    const auto it = m_bitmap_characters.find(id);
+    return it.is_end() ? nullptr : it.get_value().get_ptr();
+}
+
+void movie_def_impl::add_bitmap_info(bitmap_info* bi) {
+    if (bi) m_bitmap_list.push_back(bi);
+}
 
 }  // namespace flash

@@ -4,6 +4,7 @@
 // Read once by read(), then used read-only.
 #include "flash/base/hash.h"
 #include "flash/base/smart_ptr.h"
+#include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/shape/geometry.h"
 
@@ -48,7 +49,7 @@ public:
     float get_width_pixels() const;
     float get_height_pixels() const;
     int get_loaded_length() const { return m_loaded_length; }
-    int get_create_bitmaps() const { return m_no_bitmaps; }
+    int get_create_bitmaps() const override { return m_no_bitmaps; }
     int get_loader_extra() const { return 0; }
 
     const array<execute_tag*>* get_playlist(int frame) const override;
@@ -67,6 +68,13 @@ public:
     void set_symbol_class(int id, const bx_string& class_name) override;
     void add_scene(int offset, const bx_string& name) override;
     void add_frame_label(int frame, const bx_string& label) override;
+
+    void set_jpeg_loader(jpeg::input* reader) override;
+    jpeg::input* get_jpeg_loader() const override { return m_jpeg_in; }
+    void add_bitmap_character_def(int id, bitmap_character* ch) override;
+    bitmap_character* get_bitmap_character_def(int id) const override;
+    void add_bitmap_info(bitmap_info* bi) override;
+    int get_bitmap_info_count() const { return m_bitmap_list.size(); }
 
     bool in_import_table(int id) const;
     const array<import_info>& get_imports() const { return m_imports; }
@@ -110,6 +118,9 @@ private:
     bx_file* m_zlib_file = nullptr;
     bx_file* m_origin_file = nullptr;
     hash<int, bx_string> m_symbol_classes;
+    hash<int, smart_ptr<bitmap_character>> m_bitmap_characters;
+    array<smart_ptr<bitmap_info>> m_bitmap_list;
+    jpeg::input* m_jpeg_in = nullptr;
     hash<int, bx_string> m_scenes;
     hash<int, bx_string> m_scene_frame_labels;
 };

@@ -9,8 +9,14 @@
 
 namespace flash {
 
+class bitmap_character;
+class bitmap_info;
 class execute_tag;
 class player;
+
+namespace jpeg {
+class input;
+}
 
 class movie_definition_sub : public character_def {
 public:
@@ -40,6 +46,17 @@ public:
     virtual void set_symbol_class(int id, const bx_string& class_name) = 0;
     virtual void add_scene(int offset, const bx_string& name) = 0;
     virtual void add_frame_label(int frame, const bx_string& label) = 0;
+
+    // Bitmaps. The JPEGTables reader is owned from here on (null drops it) and serves the
+    // DefineBits tags that follow; bitmap characters have their own table; every bitmap_info
+    // handed to add_bitmap_info is kept alive with the definition.
+    virtual void set_jpeg_loader(jpeg::input* reader) = 0;
+    virtual jpeg::input* get_jpeg_loader() const = 0;
+    virtual void add_bitmap_character_def(int id, bitmap_character* ch) = 0;
+    virtual bitmap_character* get_bitmap_character_def(int id) const = 0;
+    virtual void add_bitmap_info(bitmap_info* bi) = 0;
+    // Not 0 when the movie is loaded without image data: bitmap loaders then decode nothing.
+    virtual int get_create_bitmaps() const = 0;
 
     int get_loading_frame() const { return m_loading_frame; }
     // ShowFrame: tags go to the next frame from here on.

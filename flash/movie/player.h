@@ -3,6 +3,7 @@
 // builtin method tables, the heap of script objects that the garbage pass walks, the current
 // root and its top-level movie, the start time, the verbose flags and the library of loaded
 // movie definitions.
+#include <atomic>
 #include <cstdint>
 
 #include "flash/base/bx_string.h"
@@ -80,6 +81,11 @@ public:
     const char* get_workdir() const { return m_workdir.c_str(); }
     bool get_force_realtime_framerate() const { return m_force_realtime_framerate; }
     void set_force_realtime_framerate(bool on) { m_force_realtime_framerate = on; }
+    // Bitmap texture statistics: with the flag on, each bitmap character logs the texture it
+    // will need and the running total (kilobytes) that add_bitmap_texture_kb keeps.
+    void set_bitmap_statistics(bool on) { m_bitmap_statistics = on; }
+    bool get_bitmap_statistics() const { return m_bitmap_statistics; }
+    int add_bitmap_texture_kb(int kb) { return m_bitmap_total_kb += kb; }
     static bool use_separate_thread();
     static void set_separate_thread(bool on);
 
@@ -100,6 +106,8 @@ private:
     bx_string m_workdir;
     bx_string m_flash_vars;
     bool m_force_realtime_framerate = false;
+    bool m_bitmap_statistics = false;
+    std::atomic<int> m_bitmap_total_kb{0};  // bitmaps are loaded on loader threads too
     movie_library m_library;
 };
 

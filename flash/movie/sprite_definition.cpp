@@ -2,6 +2,7 @@
 
 #include "flash/base/log.h"
 #include "flash/movie/tag_loaders.h"
+#include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/swf/swf_stream.h"
 
@@ -115,6 +116,30 @@ void sprite_definition::add_scene(int offset, const bx_string& name) {
 void sprite_definition::add_frame_label(int frame, const bx_string& label) {
     if (m_owner) m_owner->add_frame_label(frame, label);
 }
+
+void sprite_definition::set_jpeg_loader(jpeg::input* reader) {
+    if (m_owner) {
+        m_owner->set_jpeg_loader(reader);
+    } else {
+        delete reader;
+    }
+}
+
+jpeg::input* sprite_definition::get_jpeg_loader() const { return m_owner ? m_owner->get_jpeg_loader() : nullptr; }
+
+void sprite_definition::add_bitmap_character_def(int id, bitmap_character* ch) {
+    if (m_owner) m_owner->add_bitmap_character_def(id, ch);
+}
+
+bitmap_character* sprite_definition::get_bitmap_character_def(int id) const {
+    return m_owner ? m_owner->get_bitmap_character_def(id) : nullptr;
+}
+
+void sprite_definition::add_bitmap_info(bitmap_info* bi) {
+    if (m_owner) m_owner->add_bitmap_info(bi);
+}
+
+int sprite_definition::get_create_bitmaps() const { return m_owner ? m_owner->get_create_bitmaps() : 0; }
 
 void sprite_loader(swf_stream* in, int, movie_definition_sub* m) {
     const int id = in->read_u16();

@@ -45,6 +45,13 @@ public:
     void set_symbol_class(int id, const bx_string& class_name) override;
     void add_scene(int offset, const bx_string& name) override;
     void add_frame_label(int frame, const bx_string& label) override;
+    // Bitmaps belong to the whole movie.
+    void set_jpeg_loader(jpeg::input* reader) override;
+    jpeg::input* get_jpeg_loader() const override;
+    void add_bitmap_character_def(int id, bitmap_character* ch) override;
+    bitmap_character* get_bitmap_character_def(int id) const override;
+    void add_bitmap_info(bitmap_info* bi) override;
+    int get_create_bitmaps() const override;
 
 private:
     movie_definition_sub* m_owner;  // not counted: the owner holds this definition

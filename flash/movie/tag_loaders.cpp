@@ -5,6 +5,7 @@
 #include "flash/base/hash.h"
 #include "flash/base/log.h"
 #include "flash/movie/asset_loaders.h"
+#include "flash/movie/bitmap_loaders.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/sprite_definition.h"
@@ -133,6 +134,12 @@ void fill_registry() {
         {TAG_REMOVE_OBJECT, remove_object_loader},
         {TAG_REMOVE_OBJECT2, remove_object_loader},
         {TAG_SET_BACKGROUND_COLOR, set_background_color_loader},
+        {TAG_DEFINE_BITS, define_bits_jpeg_loader},
+        {TAG_JPEG_TABLES, jpeg_tables_loader},
+        {TAG_DEFINE_BITS_LOSSLESS, define_bits_lossless_loader},
+        {TAG_DEFINE_BITS_LOSSLESS2, define_bits_lossless_loader},
+        {TAG_DEFINE_BITS_JPEG2, define_bits_jpeg2_loader},
+        {TAG_DEFINE_BITS_JPEG3, define_bits_jpeg3_loader},
         {TAG_DO_ACTION, action_loader},
         {TAG_SOUND_STREAM_HEAD, sound_stream_head_loader},
         {TAG_SOUND_STREAM_HEAD2, sound_stream_head_loader},

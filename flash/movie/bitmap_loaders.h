@@ -1,0 +1,17 @@
+#pragma once
+// The bitmap tag loaders: JPEGTables, DefineBits, DefineBitsJPEG2, DefineBitsJPEG3 and
+// DefineBitsLossless/2. Each stores a bitmap character whose bitmap comes from the installed
+// render handler under the movie file's name; bad data gives an empty bitmap (logged) and the
+// tag loop goes on with the next tag.
+namespace flash {
+
+class movie_definition_sub;
+class swf_stream;
+
+void jpeg_tables_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+void define_bits_jpeg_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+void define_bits_jpeg2_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+void define_bits_jpeg3_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+void define_bits_lossless_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+
+}  // namespace flash

@@ -1,0 +1,48 @@
+#pragma once
+// Texture handles and the back end that makes them. The engine never owns the installed render
+// handler; it asks it for a bitmap_info per decoded picture, under the name of the movie file the
+// picture came from. Without a handler every bitmap is a bogus_bi: a 0 x 0 placeholder, so that
+// loaders and their users always hold a usable object.
+#include "flash/base/bx_string.h"
+#include "flash/base/ref_counted.h"
+#include "flash/render/image.h"
+
+namespace flash {
+
+class bitmap_info : public ref_counted {
+public:
+    // Sizes in pixels; a bitmap without a texture of its own answers 0 x 0.
+    virtual int get_width() const { return 0; }
+    virtual int get_height() const { return 0; }
+};
+
+class render_handler {
+public:
+    virtual ~render_handler() = default;
+    // A bitmap without pixels (movies loaded without image data); may return null.
+    virtual bitmap_info* create_bitmap_info_empty(const bx_string& owner_name) = 0;
+    // From an 8-bit alpha map of width x height bytes; the handler does not keep data.
+    virtual bitmap_info* create_bitmap_info_alpha(int width, int height, const uint8_t* data,
+                                                  const bx_string& owner_name) = 0;
+    // From decoded images; the caller keeps and deletes the image.
+    virtual bitmap_info* create_bitmap_info_rgb(image::rgb* img, const bx_string& owner_name) = 0;
+    virtual bitmap_info* create_bitmap_info_rgba(image::rgba* img, const bx_string& owner_name) = 0;
+};
+
+// The process-wide handler: null until the host installs one; null uninstalls.
+void set_render_handler(render_handler* handler);
+render_handler* get_render_handler();
+
+namespace render {
+
+// The placeholder handed out when no handler is installed.
+class bogus_bi : public bitmap_info {};
+
+// Always a new placeholder; null only when memory runs out.
+bitmap_info* create_bogus_bitmap_info();
+// The handler's alpha bitmap, or a new placeholder without a handler.
+bitmap_info* create_bitmap_info_alpha(int width, int height, const uint8_t* data, const bx_string& owner_name);
+
+}  // namespace render
+
+}  // namespace flash
