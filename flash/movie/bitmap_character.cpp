@@ -19,8 +19,8 @@ void log_texture_statistics(player* owner, int width, int height) {
     const int p2h = texture_side_for(height);
     const int kb = static_cast<int>(static_cast<int64_t>(p2w) * p2h / bytes_per_kb);
     const int total = owner->add_bitmap_texture_kb(kb);
-    log_msg("bitmap #%04d: w=%d, h=%d, p2w=%d, p2h=%d, mem=%dK, total=%dK\n", statistics_bitmap_number, width, height,
-            p2w, p2h, kb, total);
+    log_msg("bitmap #%04d: w=%d, h=%d, p2w=%d, p2h=%d, mem=%dK, total=%dK\n", statistics_bitmap_number, width,
+            height, p2w, p2h, kb, total);
 }
 
 }  // namespace
@@ -40,7 +40,8 @@ bitmap_character::bitmap_character(movie_definition_sub* m, bitmap_info* bitmap)
 
 bool bitmap_character::point_test_local(float x, float y) const {
     // Written so that a NaN coordinate fails every comparison.
-    return x >= 0.0f && x <= get_width() * twips_per_pixel && y >= 0.0f && y <= get_height() * twips_per_pixel;
+    return x >= 0.0f && x <= get_width() * twips_per_pixel && y >= 0.0f &&
+           y <= get_height() * twips_per_pixel;
 }
 
 rect bitmap_character::get_bound() const {

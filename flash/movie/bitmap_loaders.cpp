@@ -61,7 +61,8 @@ bool read_jpeg3_alpha(swf_stream* in, image::rgba* img) {
     const int64_t count = static_cast<int64_t>(img->m_width) * img->m_height;
     std::unique_ptr<uint8_t[]> alpha(new (std::nothrow) uint8_t[static_cast<size_t>(count)]);
     if (!alpha) {
-        log_error("error: define_bits_jpeg3_loader: no memory for %lld alpha bytes\n", static_cast<long long>(count));
+        log_error("error: define_bits_jpeg3_loader: no memory for %lld alpha bytes\n",
+                  static_cast<long long>(count));
         return false;
     }
     if (!inflate_wrapper(in, alpha.get(), count)) return false;
@@ -96,20 +97,23 @@ void define_bits_jpeg_loader(swf_stream* in, int, movie_definition_sub* m) {
 
 void define_bits_jpeg2_loader(swf_stream* in, int, movie_definition_sub* m) {
     const int id = in->read_u16();
-    if (get_verbose_parse()) log_msg("  define_bits_jpeg2_loader: charid = %d pos = 0x%x\n", id, in->get_position());
+    if (get_verbose_parse())
+        log_msg("  define_bits_jpeg2_loader: charid = %d pos = 0x%x\n", id, in->get_position());
     if (skip_pixels(in, m, id)) return;
     store_bitmap(m, id, make_bitmap(jpeg::read_swf_jpeg2(in, in->get_tag_end_position()), owner_name(in)));
 }
 
 void define_bits_jpeg3_loader(swf_stream* in, int, movie_definition_sub* m) {
     const int id = in->read_u16();
-    if (get_verbose_parse()) log_msg("  define_bits_jpeg3_loader: charid = %d pos = 0x%x\n", id, in->get_position());
+    if (get_verbose_parse())
+        log_msg("  define_bits_jpeg3_loader: charid = %d pos = 0x%x\n", id, in->get_position());
     const uint32_t jpeg_size = in->read_u32();
     if (skip_pixels(in, m, id)) return;
     const int end = in->get_tag_end_position();
     int64_t alpha_position = static_cast<int64_t>(in->get_position()) + jpeg_size;
     if (alpha_position > end) {
-        log_error("error: define_bits_jpeg3_loader: JPEG size %u runs past the tag end; no alpha read\n", jpeg_size);
+        log_error("error: define_bits_jpeg3_loader: JPEG size %u runs past the tag end; no alpha read\n",
+                  jpeg_size);
         alpha_position = end;
     }
     image::rgba* img = jpeg::read_swf_jpeg3(in, static_cast<int>(alpha_position));
@@ -129,8 +133,8 @@ void define_bits_lossless_loader(swf_stream* in, int tag_type, movie_definition_
     const int width = in->read_u16();
     const int height = in->read_u16();
     if (get_verbose_parse()) {
-        log_msg("  defbitslossless2: tag_type = %d, id = %d, fmt = %d, w = %d, h = %d\n", tag_type, id, fmt, width,
-                height);
+        log_msg("  defbitslossless2: tag_type = %d, id = %d, fmt = %d, w = %d, h = %d\n", tag_type, id, fmt,
+                width, height);
     }
     if (skip_pixels(in, m, id)) return;
     const bx_string& owner = owner_name(in);

@@ -41,7 +41,8 @@ class bogus_bi : public bitmap_info {};
 // Always a new placeholder; null only when memory runs out.
 bitmap_info* create_bogus_bitmap_info();
 // The handler's alpha bitmap, or a new placeholder without a handler.
-bitmap_info* create_bitmap_info_alpha(int width, int height, const uint8_t* data, const bx_string& owner_name);
+bitmap_info* create_bitmap_info_alpha(int width, int height, const uint8_t* data,
+                                      const bx_string& owner_name);
 
 }  // namespace render
 

@@ -59,8 +59,8 @@ bool check_size(int width, int height, int64_t pitch, const char* who) {
     }
     const int64_t bytes = pitch * height;
     if (bytes > max_image_bytes) {
-        log_error("error: %s: image size %d x %d needs %lld bytes, over the limit of %lld\n", who, width, height,
-                  static_cast<long long>(bytes), static_cast<long long>(max_image_bytes));
+        log_error("error: %s: image size %d x %d needs %lld bytes, over the limit of %lld\n", who, width,
+                  height, static_cast<long long>(bytes), static_cast<long long>(max_image_bytes));
         return false;
     }
     return true;
@@ -72,7 +72,8 @@ rgb* create_rgb(int width, int height) {
 }
 
 rgba* create_rgba(int width, int height) {
-    if (!check_size(width, height, static_cast<int64_t>(width) * rgba::bytes_per_pixel, "create_rgba")) return nullptr;
+    if (!check_size(width, height, static_cast<int64_t>(width) * rgba::bytes_per_pixel, "create_rgba"))
+        return nullptr;
     return with_buffer(new (std::nothrow) rgba(width, height), "create_rgba");
 }
 

@@ -26,7 +26,8 @@ int64_t padded(int64_t row_bytes) { return (row_bytes + row_alignment - 1) & ~(r
 std::vector<uint8_t> inflate_pixels(swf_stream* in, int64_t size) {
     std::vector<uint8_t> data;
     if (size > image::max_image_bytes) {
-        log_error("error: lossless bitmap data of %lld bytes is over the limit\n", static_cast<long long>(size));
+        log_error("error: lossless bitmap data of %lld bytes is over the limit\n",
+                  static_cast<long long>(size));
         return data;
     }
     data.resize(static_cast<size_t>(size));
@@ -45,7 +46,9 @@ bool convert_rows(image_type* img, const uint8_t* src, int64_t src_pitch, put_pi
     return true;
 }
 
-uint8_t widen(uint32_t value, int shift) { return static_cast<uint8_t>(((value >> shift) & channel_mask) << channel_widen); }
+uint8_t widen(uint32_t value, int shift) {
+    return static_cast<uint8_t>(((value >> shift) & channel_mask) << channel_widen);
+}
 
 // Decodes the pixels of fmt into img; entry is the palette entry size (3 or 4 bytes).
 template <class image_type, class store>
@@ -71,8 +74,8 @@ bool decode(swf_stream* in, int fmt, image_type* img, int entry, store put) {
             put(row, x, c[0], c[1], c[2], entry == rgba_palette_entry ? c[3] : UINT8_MAX);
         });
         if (out_of_range > 0) {
-            log_error("error: lossless bitmap: %d palette indices past the %d colours read colour 0\n", out_of_range,
-                      colors);
+            log_error("error: lossless bitmap: %d palette indices past the %d colours read colour 0\n",
+                      out_of_range, colors);
         }
         return true;
     }

@@ -1,9 +1,9 @@
 #include "flash/swf/inflate_wrapper.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <climits>
-
-#include <zlib.h>
 
 #include "flash/base/log.h"
 #include "flash/swf/swf_stream.h"
@@ -58,7 +58,8 @@ inflate_result run(swf_stream* in, z_stream& zs) {
 
 bool inflate_wrapper(swf_stream* in, void* buffer, int64_t size) {
     if (!in || !buffer || size <= 0 || size > UINT_MAX) {
-        log_error("error: inflate_wrapper() cannot fill a buffer of %lld bytes\n", static_cast<long long>(size));
+        log_error("error: inflate_wrapper() cannot fill a buffer of %lld bytes\n",
+                  static_cast<long long>(size));
         return false;
     }
     z_stream zs{};

@@ -1,5 +1,6 @@
 #include "movie_seeds.h"
 
+#include "tools/swfwriter/bitmaps.h"
 #include "tools/swfwriter/movie_writer.h"
 
 namespace movietest {
@@ -24,7 +25,8 @@ std::vector<bytes> fuzz_seeds() {
     c.add = {1, 2, 3, 4};
     p.cxform = c;
     swf::ClipActions actions;
-    actions.records.push_back(swf::clip_action(swf::event_load | swf::event_key_press, trace_actions({"k"}), 32));
+    actions.records.push_back(
+        swf::clip_action(swf::event_load | swf::event_key_press, trace_actions({"k"}), 32));
     p.clip_actions = actions;
     m.place_object2(p);
     swf::PlaceObject p3 = swf::PlaceObject::replace(2, id);
@@ -53,7 +55,29 @@ std::vector<bytes> fuzz_seeds() {
     small.show_frame();
     small.end();
 
-    return {full, swf::to_cws(full), small.finish_fws(), swf::to_cws(small.finish_fws())};
+    // Every bitmap tag: lossless formats of both kinds, JPEG with shared tables, JPEG2 with the
+    // end-before-start prefix, JPEG3 with alpha; small, so that cuts and flips stay quick.
+    swf::Image img = swf::Image::filled(8, 8, {200, 10, 20, 128});
+    img.at(1, 1) = {0, 255, 0, 255};
+    const swf::JpegPair pair = swf::encode_jpeg_pair(img, 80);
+    swf::Bytes prefixed = swf::jpeg_erroneous_header;
+    const swf::Bytes jpeg = swf::encode_jpeg(img, 80);
+    prefixed.insert(prefixed.end(), jpeg.begin(), jpeg.end());
+    swf::MovieWriter b(8);
+    b.define_bits_lossless(img, swf::lossless_colormapped);
+    b.define_bits_lossless(img, swf::lossless_rgb15);
+    b.define_bits_lossless2(img, swf::lossless_argb);
+    b.define_bits_lossless2(img, swf::lossless_colormapped);
+    b.jpeg_tables(pair.tables);
+    b.define_bits(pair.image);
+    b.define_bits_jpeg2(prefixed);
+    b.define_bits_jpeg3(img, 80);
+    b.show_frame();
+    b.end();
+    const bytes bitmaps = b.finish_fws();
+
+    return {full,    swf::to_cws(full),   small.finish_fws(), swf::to_cws(small.finish_fws()),
+            bitmaps, swf::to_cws(bitmaps)};
 }
 
 }  // namespace movietest

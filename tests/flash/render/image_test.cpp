@@ -53,7 +53,7 @@ TEST(Image, RefusesEmptyAndOversizedImagesWithAnError) {
         const char* error;
     };
     const size_case cases[] = {
-        {0, 10, "has no pixels"},       {10, 0, "has no pixels"},          {-1, 5, "has no pixels"},
+        {0, 10, "has no pixels"},         {10, 0, "has no pixels"},       {-1, 5, "has no pixels"},
         {65535, 65535, "over the limit"}, {5000, 5000, "over the limit"},
     };
     for (const size_case& c : cases) {

@@ -21,7 +21,8 @@ using bytes = std::vector<uint8_t>;
 
 constexpr int quality = 95;
 constexpr int tolerance = 6;
-const swf::Rgba block_colors[] = {{200, 30, 40, 255}, {20, 180, 60, 255}, {30, 40, 220, 255}, {240, 240, 240, 255}};
+const swf::Rgba block_colors[] = {
+    {200, 30, 40, 255}, {20, 180, 60, 255}, {30, 40, 220, 255}, {240, 240, 240, 255}};
 
 constexpr int block = 16;
 constexpr int side = 2 * block;
@@ -39,7 +40,8 @@ swf::Image four_blocks() {
 
 // A stream over a copy of data; reads may stop at end.
 struct memory_stream {
-    explicit memory_stream(const bytes& d) : data(d), file(flash::memory_buffer, static_cast<int>(data.size()), data.data()), in(&file) {
+    explicit memory_stream(const bytes& d)
+        : data(d), file(flash::memory_buffer, static_cast<int>(data.size()), data.data()), in(&file) {
         in.set_stream_end(static_cast<int>(data.size()));
     }
     bytes data;
@@ -61,7 +63,9 @@ void expect_blocks(const image_type* img, int bytes_per_pixel) {
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
             // Chroma is interpolated across block borders: the two pixels each side may blend.
-            if (std::abs(x % block - block / 2) > block / 2 - edge || std::abs(y % block - block / 2) > block / 2 - edge) continue;
+            if (std::abs(x % block - block / 2) > block / 2 - edge ||
+                std::abs(y % block - block / 2) > block / 2 - edge)
+                continue;
             const swf::Rgba& want = block_colors[(y / block) * 2 + x / block];
             const uint8_t* p = img->row(y) + x * bytes_per_pixel;
             ASSERT_LE(std::abs(p[0] - want.r), tolerance) << x << "," << y;
@@ -76,10 +80,12 @@ TEST(JpegInput, SelfContainedStreamsDecodeWithOrWithoutTheSwfPrefix) {
     for (const bytes& data : {jpeg, concat(swf::jpeg_erroneous_header, jpeg)}) {
         testsupport::engine_log log;
         memory_stream s(data);
-        std::unique_ptr<flash::image::rgb> rgb(flash::jpeg::read_swf_jpeg2(&s.in, static_cast<int>(data.size())));
+        std::unique_ptr<flash::image::rgb> rgb(
+            flash::jpeg::read_swf_jpeg2(&s.in, static_cast<int>(data.size())));
         expect_blocks(rgb.get(), 3);
         memory_stream s3(data);
-        std::unique_ptr<flash::image::rgba> rgba(flash::jpeg::read_swf_jpeg3(&s3.in, static_cast<int>(data.size())));
+        std::unique_ptr<flash::image::rgba> rgba(
+            flash::jpeg::read_swf_jpeg3(&s3.in, static_cast<int>(data.size())));
         expect_blocks(rgba.get(), 4);
         for (int i = 0; i < side * side; ++i) ASSERT_EQ(rgba->m_data[i * 4 + 3], 255);
         EXPECT_EQ(log.errors(), "");

@@ -28,10 +28,10 @@ bytes pattern(int n) {
 
 struct inflate_case {
     const char* name;
-    bytes body;            // the tag's body: the zlib data
-    int64_t expected;      // the buffer size asked for
+    bytes body;        // the tag's body: the zlib data
+    int64_t expected;  // the buffer size asked for
     bool ok;
-    const char* error;     // part of the logged error, when refused
+    const char* error;  // part of the logged error, when refused
 };
 
 TEST(InflateWrapper, FillsExactlyOrRefusesWithinTheTag) {
