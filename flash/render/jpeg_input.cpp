@@ -75,9 +75,9 @@ void init_source(j_decompress_ptr cinfo) { reinterpret_cast<source*>(cinfo->src)
 
 boolean fill_input_buffer(j_decompress_ptr cinfo) {
     source* src = reinterpret_cast<source*>(cinfo->src);
-    const int limit = std::min(src->end_position, src->in->get_tag_end_position());
-    const int room = std::min(limit - src->in->get_position(), source_buffer_size);
-    const int got = room > 0 ? src->in->read_bytes(src->buffer, room) : 0;
+    const int64_t limit = std::min(src->end_position, src->in->get_tag_end_position());
+    const int64_t room = std::min<int64_t>(limit - src->in->get_position(), source_buffer_size);
+    const int got = room > 0 ? src->in->read_bytes(src->buffer, static_cast<int>(room)) : 0;
     int count = got;
     if (got <= 0) {
         if (src->start_of_file) fail_with(src->err, "empty jpeg source stream.");

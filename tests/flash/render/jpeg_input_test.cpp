@@ -87,6 +87,7 @@ TEST(JpegInput, SelfContainedStreamsDecodeWithOrWithoutTheSwfPrefix) {
         std::unique_ptr<flash::image::rgba> rgba(
             flash::jpeg::read_swf_jpeg3(&s3.in, static_cast<int>(data.size())));
         expect_blocks(rgba.get(), 4);
+        ASSERT_NE(rgba, nullptr);
         for (int i = 0; i < side * side; ++i) ASSERT_EQ(rgba->m_data[i * 4 + 3], 255);
         EXPECT_EQ(log.errors(), "");
     }

@@ -46,6 +46,7 @@ TEST(InflateWrapper, FillsExactlyOrRefusesWithinTheTag) {
         {"corrupt", corrupt, 1000, false, "inflate() returned"},
         {"too little output", packed, 1001, false, "gives 1000 bytes, 1001 expected"},
         {"too much output", packed, 999, false, "more than the 999 bytes"},
+        {"far too much output", packed, 900, false, "more than the 900 bytes"},
         {"cut by the tag", cut, 1000, false, "ends at the tag end"},
         {"empty tag", {}, 1000, false, "ends at the tag end after 0"},
         {"not zlib", pattern(64), 1000, false, "inflate() returned"},
