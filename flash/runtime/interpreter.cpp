@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "flash/base/log.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/action_disassembler.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"

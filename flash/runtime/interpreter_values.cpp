@@ -4,7 +4,7 @@
 
 #include "flash/base/bx_random.h"
 #include "flash/base/bx_timer.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/interpreter_impl.h"
 
 namespace flash {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "flash/movie/event_id.h"
+#include "flash/runtime/event_id.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"

@@ -1,4 +1,4 @@
-#include "flash/movie/name_tables.h"
+#include "flash/runtime/name_tables.h"
 
 #include <gtest/gtest.h>
 
