@@ -6,6 +6,7 @@
 #include "flash/base/bx_string.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/action_buffer.h"
+#include "flash/runtime/action_codes.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_value.h"
 
