@@ -1,10 +1,11 @@
 #include "core/mmgr.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <new>
+
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -64,10 +65,10 @@ TEST(Mmgr, NewNeverReturnsNullToAConstructor) {
 }
 
 TEST(Mmgr, ExportedInTheDynamicSymbolTable) {
-    void* sym = dlsym(RTLD_DEFAULT, "Mem_Alloc");
+    void* sym = testsupport::exportedSymbol("Mem_Alloc");
     ASSERT_NE(sym, nullptr);
     EXPECT_EQ(sym, reinterpret_cast<void*>(&Mem_Alloc));
-    EXPECT_NE(dlsym(RTLD_DEFAULT, "Mem_Free"), nullptr);
+    EXPECT_NE(testsupport::exportedSymbol("Mem_Free"), nullptr);
 }
 
 }  // namespace

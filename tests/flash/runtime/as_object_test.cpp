@@ -10,7 +10,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
-#include "runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 #include "test_character.h"
 
 using flash::as_object;

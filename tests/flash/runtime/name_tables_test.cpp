@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../runtime/runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 #include "flash/runtime/as_object.h"
 
 namespace {
