@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <new>
 
 #include "tests/support/environment.h"
@@ -23,13 +24,26 @@ TEST(Mmgr, ZeroAndNegativeSizes) {
 }
 
 TEST(Mmgr, HeapsMixFreely) {
+    // Blocks of Mem_Alloc, new and crtMalloc all come from the C runtime's heap, whole, so any of
+    // the three releases may free them.
     int* fromMem = static_cast<int*>(Mem_Alloc(sizeof(int)));
+    ASSERT_NE(fromMem, nullptr);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(fromMem), sizeof(int));
     *fromMem = 1;
-    delete fromMem;
     int* fromNew = new int(2);
-    Mem_Free(fromNew);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(fromNew), sizeof(int));
     void* fromCrt = crtMalloc(16);
+    ASSERT_NE(fromCrt, nullptr);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(fromCrt), 16u);
+    char* bigFromMem = static_cast<char*>(Mem_Alloc(100000));
+    ASSERT_NE(bigFromMem, nullptr);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(bigFromMem), 100000u);
+    EXPECT_EQ(*fromMem, 1);
+    EXPECT_EQ(*fromNew, 2);
+    delete fromMem;
+    Mem_Free(fromNew);
     Mem_Free(fromCrt);
+    std::free(bigFromMem);
 }
 
 TEST(Mmgr, StatisticsKeepTheirStartValues) {

@@ -1,6 +1,7 @@
 #include "tests/support/environment.h"
 
 #include <dlfcn.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,5 +31,7 @@ ScopedEnv::~ScopedEnv() {
 int processId() { return static_cast<int>(::getpid()); }
 
 void* exportedSymbol(const char* name) { return ::dlsym(RTLD_DEFAULT, name); }
+
+size_t runtimeHeapBlockSize(void* block) { return ::malloc_usable_size(block); }
 
 }  // namespace testsupport

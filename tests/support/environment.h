@@ -1,5 +1,7 @@
 #pragma once
-// Environment variables for tests: the headless SDL drivers and variables set for one scope.
+// The test process and its environment: the headless SDL drivers, variables set for one scope,
+// the process id, exported symbols and blocks of the C runtime's heap.
+#include <cstddef>
 #include <string>
 
 namespace testsupport {
@@ -26,5 +28,9 @@ int processId();
 // The address under which the running program exports the named symbol to dynamic lookups, or
 // null.
 void* exportedSymbol(const char* name);
+
+// The usable size of a block of the C runtime's heap (at least the size asked for). A block that
+// did not come from that heap is an error the sanitizers stop at.
+size_t runtimeHeapBlockSize(void* block);
 
 }  // namespace testsupport
