@@ -2,39 +2,51 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 #include "tests/support/runtime_test_support.h"
 #include "flash/runtime/as_object.h"
 
 namespace {
 
 TEST(NameTables, StandardMembers) {
-    const char* names[] = {
-        "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible",
-        "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget",
-        "_url", "_highquality", "_focusrect", "_soundbuftime", "_xmouse", "_ymouse", "_parent",
-        "text", "textWidth", "textColor", "border", "multiline", "wordWrap", "type",
-        "backgroundColor", "_this", "this", "_root", ".", "..", "_level0", "_global", "enabled",
+    // Anchors at the start, the middle and the end of the table, and the lookup rules.
+    struct anchor {
+        const char* name;
+        int id;
     };
-    ASSERT_EQ(sizeof names / sizeof names[0], static_cast<size_t>(flash::AS_STANDARD_MEMBER_COUNT));
-    for (int i = 0; i < flash::AS_STANDARD_MEMBER_COUNT; ++i) {
-        EXPECT_EQ(flash::get_standard_member(names[i]), i) << names[i];
-        EXPECT_STREQ(flash::get_standard_member_name(i), names[i]);
+    for (const anchor& a : {anchor{"_x", flash::M_X}, anchor{"_name", flash::M_NAME}, anchor{"_parent", flash::M_PARENT},
+                            anchor{"textWidth", flash::M_TEXTWIDTH}, anchor{"_root", flash::M_ROOT},
+                            anchor{"..", flash::M_ROOT + 2}, anchor{"enabled", flash::M_ENABLED}}) {
+        EXPECT_EQ(flash::get_standard_member(a.name), a.id) << a.name;
+        EXPECT_STREQ(flash::get_standard_member_name(a.id), a.name);
     }
-    EXPECT_EQ(flash::get_standard_member("_X"), 0);
-    EXPECT_EQ(flash::get_standard_member("TEXTwidth"), flash::M_TEXTWIDTH);
+    EXPECT_EQ(flash::M_X, 0);
+    EXPECT_EQ(flash::M_ENABLED, flash::AS_STANDARD_MEMBER_COUNT - 1);
+    // Every name finds its own id again, whatever its letter case.
+    for (int i = 0; i < flash::AS_STANDARD_MEMBER_COUNT; ++i) {
+        std::string upper(flash::get_standard_member_name(i));
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(flash::get_standard_member(flash::get_standard_member_name(i)), i);
+        EXPECT_EQ(flash::get_standard_member(upper.c_str()), i) << upper.c_str();
+    }
     EXPECT_EQ(flash::get_standard_member("_xx"), -1);
     EXPECT_EQ(flash::get_standard_member(""), -1);
 }
 
 TEST(NameTables, PropertyNumbers) {
-    const char* names[] = {
-        "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible",
-        "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget",
-        "_url", "_highquality", "_focusrect", "_soundbuftime", "@@ mystery quality member",
-        "_xmouse", "_ymouse",
+    struct anchor {
+        int number;
+        const char* name;
     };
-    for (int i = 0; i < flash::PROPERTY_COUNT; ++i) EXPECT_STREQ(flash::get_property_name(i), names[i]);
+    for (const anchor& a : {anchor{0, "_x"}, anchor{13, "_name"}, anchor{19, "@@ mystery quality member"},
+                            anchor{21, "_ymouse"}}) {
+        EXPECT_STREQ(flash::get_property_name(a.number), a.name) << a.number;
+    }
+    EXPECT_EQ(flash::PROPERTY_COUNT, 22);
     EXPECT_EQ(flash::get_property_name(22), nullptr);
+    EXPECT_EQ(flash::get_property_name(-1), nullptr);
 
     flash::smart_ptr<flash::player> p(new flash::player);
     flash::smart_ptr<flash::as_object> target(new flash::as_object(p));
@@ -56,34 +68,33 @@ TEST(NameTables, PropertyNumbers) {
 }
 
 TEST(NameTables, EventHandlerNames) {
-    const char* names[] = {
-        "INVALID", "onPress", "onRelease", "onRelease_Outside", "onRoll_Over", "onRoll_Out",
-        "onDrag_Over", "onDrag_Out", "", "onKeyPress", "onInitialize", "onLoad", "onUnload",
-        "onEnterFrame", "onMouseDown", "onMouseUp", "onMouseMove", "onKeyDown", "onKeyUp",
-        "onData", "onConstruct", "onSetFocus", "onKillFocus", "onLoadComplete", "onLoadError",
-        "onLoadInit", "onLoadProgress", "onLoadStart", "onSoundComplete",
+    struct anchor {
+        int id;
+        const char* name;
     };
-    ASSERT_EQ(sizeof names / sizeof names[0], static_cast<size_t>(flash::event_id::EVENT_COUNT));
-    for (int i = 0; i < flash::event_id::EVENT_COUNT; ++i) {
-        EXPECT_STREQ(flash::get_function_name(flash::event_id(static_cast<uint8_t>(i))).c_str(), names[i]);
+    for (const anchor& a : {anchor{flash::event_id::INVALID, "INVALID"}, anchor{flash::event_id::PRESS, "onPress"},
+                            anchor{flash::event_id::RELEASE_OUTSIDE, "onRelease_Outside"}, anchor{8, ""},
+                            anchor{flash::event_id::LOAD, "onLoad"}, anchor{flash::event_id::KILLFOCUS, "onKillFocus"},
+                            anchor{flash::event_id::SOUND_COMPLETE, "onSoundComplete"}}) {
+        EXPECT_STREQ(flash::get_function_name(flash::event_id(static_cast<uint8_t>(a.id))).c_str(), a.name) << a.id;
     }
-    EXPECT_STREQ(flash::get_function_name(200).c_str(), "");
     EXPECT_EQ(flash::event_id::LOAD, 11);
-    EXPECT_EQ(flash::event_id::KILLFOCUS, 22);
     EXPECT_EQ(flash::event_id::UNLOAD, 12);
+    EXPECT_EQ(flash::event_id::KILLFOCUS, 22);
+    EXPECT_EQ(flash::event_id::EVENT_COUNT, flash::event_id::SOUND_COMPLETE + 1);
+    EXPECT_STREQ(flash::get_function_name(flash::event_id::EVENT_COUNT).c_str(), "");
+    EXPECT_STREQ(flash::get_function_name(200).c_str(), "");
 }
 
 TEST(NameTables, ButtonNamesTextFormatKeysAndConstructor) {
-    const char* buttons[] = {"onKeyPress", "onRelease", "onDragOver", "onDragOut",
-                             "onPress", "onReleaseOutside", "onRollout", "onRollover"};
-    for (int i = 0; i < flash::BUTTON_LIKE_NAME_COUNT; ++i) {
-        EXPECT_STREQ(flash::get_button_like_name(i).c_str(), buttons[i]);
-    }
-    const char* keys[] = {"font", "size", "color", "bold", "italic", "underline", "url",
-                          "target", "align", "leftMargin", "rightMargin", "indent", "leading"};
-    for (int i = 0; i < flash::TEXT_FORMAT_KEY_COUNT; ++i) {
-        EXPECT_STREQ(flash::get_text_format_key(i).c_str(), keys[i]);
-    }
+    EXPECT_EQ(flash::BUTTON_LIKE_NAME_COUNT, 8);
+    EXPECT_STREQ(flash::get_button_like_name(0).c_str(), "onKeyPress");
+    EXPECT_STREQ(flash::get_button_like_name(6).c_str(), "onRollout");
+    EXPECT_STREQ(flash::get_button_like_name(flash::BUTTON_LIKE_NAME_COUNT - 1).c_str(), "onRollover");
+    EXPECT_EQ(flash::TEXT_FORMAT_KEY_COUNT, 13);
+    EXPECT_STREQ(flash::get_text_format_key(0).c_str(), "font");
+    EXPECT_STREQ(flash::get_text_format_key(9).c_str(), "leftMargin");
+    EXPECT_STREQ(flash::get_text_format_key(flash::TEXT_FORMAT_KEY_COUNT - 1).c_str(), "leading");
     EXPECT_STREQ(flash::get_constructor_name().c_str(), "__constructor__");
 }
 
