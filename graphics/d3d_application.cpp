@@ -328,7 +328,7 @@ HRESULT CD3DApplication::Initialize3DEnvironment() {
     if (SUCCEEDED(hr)) {
         if (m_bWindowed) placeWindowAtBounds();
         m_pd3dDevice->GetDeviceCaps(&m_d3dCaps);
-        // The device description: read by nothing, kept for the debugger.
+        // The device description (deviceStats): device type, vertex processing and adapter name.
         std::string stats = deviceInfo->DevType == D3DDEVTYPE_REF   ? "REF"
                             : deviceInfo->DevType == D3DDEVTYPE_HAL ? "HAL"
                             : deviceInfo->DevType == D3DDEVTYPE_SW  ? "SW"
