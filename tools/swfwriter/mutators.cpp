@@ -29,7 +29,9 @@ void write_le(Bytes& b, size_t at, uint32_t v, int count) {
 
 }  // namespace
 
-Bytes cut(const Bytes& file, size_t n) { return Bytes(file.begin(), file.begin() + std::min(n, file.size())); }
+Bytes cut(const Bytes& file, size_t n) {
+    return Bytes(file.begin(), file.begin() + std::min(n, file.size()));
+}
 
 void patch(Bytes& file, size_t offset, const Bytes& replacement) {
     if (offset > file.size() || replacement.size() > file.size() - offset)
@@ -67,7 +69,9 @@ std::vector<TagLocation> list_tags(const Bytes& file, size_t begin, size_t end) 
     return tags;
 }
 
-std::vector<TagLocation> list_tags(const Bytes& fws) { return list_tags(fws, first_tag_offset(fws), fws.size()); }
+std::vector<TagLocation> list_tags(const Bytes& fws) {
+    return list_tags(fws, first_tag_offset(fws), fws.size());
+}
 
 std::vector<TagLocation> sprite_tags(const Bytes& file, const TagLocation& sprite) {
     return list_tags(file, sprite.body_offset + sprite_head_size, sprite.body_offset + sprite.length);
@@ -78,7 +82,8 @@ void set_tag_length(Bytes& file, const TagLocation& tag, uint32_t length) {
         write_le(file, tag.header_offset + short_header_size, length, 4);
         return;
     }
-    if (length >= long_length_marker) throw std::invalid_argument("set_tag_length: too long for a short header");
+    if (length >= long_length_marker)
+        throw std::invalid_argument("set_tag_length: too long for a short header");
     const uint32_t word = (static_cast<uint32_t>(tag.code) << tag_code_shift) | length;
     write_le(file, tag.header_offset, word, 2);
 }

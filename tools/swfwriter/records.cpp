@@ -59,25 +59,19 @@ void write_rect(BitWriter& w, const Rect& r) {
 }
 
 void write_matrix(BitWriter& w, const Matrix& m) {
+    // Scale, rotation and translation: each a width field and two signed values of that width.
+    auto write_pair = [&w](int asked_bits, int32_t first, int32_t second) {
+        const int bits = chosen_width(asked_bits, {first, second}, max_matrix_bits);
+        w.ub(static_cast<uint32_t>(bits), matrix_bits_field);
+        w.sb(first, bits);
+        w.sb(second, bits);
+    };
     w.align();
     w.flag(m.has_scale);
-    if (m.has_scale) {
-        const int bits = chosen_width(m.scale_bits, {m.scale_x, m.scale_y}, max_matrix_bits);
-        w.ub(static_cast<uint32_t>(bits), matrix_bits_field);
-        w.sb(m.scale_x, bits);
-        w.sb(m.scale_y, bits);
-    }
+    if (m.has_scale) write_pair(m.scale_bits, m.scale_x, m.scale_y);
     w.flag(m.has_rotate);
-    if (m.has_rotate) {
-        const int bits = chosen_width(m.rotate_bits, {m.rotate_skew0, m.rotate_skew1}, max_matrix_bits);
-        w.ub(static_cast<uint32_t>(bits), matrix_bits_field);
-        w.sb(m.rotate_skew0, bits);
-        w.sb(m.rotate_skew1, bits);
-    }
-    const int bits = chosen_width(m.translate_bits, {m.translate_x, m.translate_y}, max_matrix_bits);
-    w.ub(static_cast<uint32_t>(bits), matrix_bits_field);
-    w.sb(m.translate_x, bits);
-    w.sb(m.translate_y, bits);
+    if (m.has_rotate) write_pair(m.rotate_bits, m.rotate_skew0, m.rotate_skew1);
+    write_pair(m.translate_bits, m.translate_x, m.translate_y);
     w.align();
 }
 

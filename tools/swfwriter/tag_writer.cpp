@@ -4,8 +4,8 @@ namespace swf {
 
 void write_tag_header(Bytes& out, uint16_t code, uint32_t length, bool long_form) {
     const bool fits_short = length < long_length_marker;
-    const uint16_t word = static_cast<uint16_t>(
-        (code << tag_code_shift) | (fits_short && !long_form ? length : long_length_marker));
+    const uint16_t word = static_cast<uint16_t>((code << tag_code_shift) |
+                                                (fits_short && !long_form ? length : long_length_marker));
     BitWriter w;
     w.u16(word);
     if (!fits_short || long_form) w.u32(length);
@@ -20,7 +20,8 @@ uint16_t TagWriter::next_id() { return (*next_id_)++; }
 uint16_t TagWriter::use_id(std::optional<uint16_t> id) { return id ? *id : next_id(); }
 
 void TagWriter::tag(uint16_t code, const Bytes& body, TagHeader header) {
-    write_tag_header(out_, code, header.length.value_or(static_cast<uint32_t>(body.size())), header.long_form);
+    write_tag_header(out_, code, header.length.value_or(static_cast<uint32_t>(body.size())),
+                     header.long_form);
     out_.insert(out_.end(), body.begin(), body.end());
     if (code == tag_show_frame) ++frames_;
 }
@@ -59,9 +60,13 @@ void TagWriter::do_init_action(uint16_t sprite_id, const Bytes& actions) {
 
 void TagWriter::place_object(const PlaceObject1& p) { tag(tag_place_object, place_object_body(p)); }
 
-void TagWriter::place_object2(const PlaceObject& p) { tag(tag_place_object2, place_object2_body(p, version_)); }
+void TagWriter::place_object2(const PlaceObject& p) {
+    tag(tag_place_object2, place_object2_body(p, version_));
+}
 
-void TagWriter::place_object3(const PlaceObject& p) { tag(tag_place_object3, place_object3_body(p, version_)); }
+void TagWriter::place_object3(const PlaceObject& p) {
+    tag(tag_place_object3, place_object3_body(p, version_));
+}
 
 void TagWriter::remove_object(uint16_t character_id, uint16_t depth) {
     tag(tag_remove_object, remove_object_body(character_id, depth));
@@ -112,17 +117,6 @@ SpriteWriter TagWriter::sprite() const {
     SpriteWriter s(version_);
     s.next_id_ = next_id_;
     return s;
-}
-
-uint16_t TagWriter::define_sprite(const SpriteWriter& s, std::optional<uint16_t> id,
-                                  std::optional<uint16_t> frame_count) {
-    const uint16_t sprite_id = use_id(id);
-    BitWriter w;
-    w.u16(sprite_id);
-    w.u16(frame_count.value_or(static_cast<uint16_t>(s.frames())));
-    w.bytes(s.bytes());
-    tag(tag_define_sprite, w.take());
-    return sprite_id;
 }
 
 }  // namespace swf

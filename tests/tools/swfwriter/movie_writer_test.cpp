@@ -27,10 +27,10 @@ Bytes inflate_body(const Bytes& cws, size_t inflated_size) {
 }
 
 TEST(SwfMovieWriter, UncompressedFile) {
-    const Bytes expected = {'F', 'W', 'S', 6,  17, 0, 0, 0,  // signature, version, length
-                            0x00,                             // empty frame rectangle
-                            0x00, 0x0C, 0x01, 0x00,           // 12 fps, one frame
-                            0x40, 0x00, 0x00, 0x00};          // ShowFrame, End
+    const Bytes expected = {'F',  'W',  'S',  6,    17, 0, 0, 0,  // signature, version, length
+                            0x00,                                 // empty frame rectangle
+                            0x00, 0x0C, 0x01, 0x00,               // 12 fps, one frame
+                            0x40, 0x00, 0x00, 0x00};              // ShowFrame, End
     EXPECT_EQ(small_movie().finish_fws(), expected);
 }
 
@@ -51,8 +51,8 @@ TEST(SwfMovieWriter, HeaderFieldsCanBeGiven) {
 
     // The default rectangle is 550 x 400 pixels and the default rate 12.
     const Bytes plain = MovieWriter(8).finish_fws();
-    EXPECT_EQ(plain, (Bytes{'F', 'W', 'S', 8, 21, 0, 0, 0, 0x78, 0x00, 0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00,
-                            0x00, 0x0C, 0x00, 0x00}));
+    EXPECT_EQ(plain, (Bytes{'F',  'W',  'S',  8,    21,   0,    0,    0,    0x78, 0x00, 0x05,
+                            0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x00, 0x00}));
 }
 
 TEST(SwfMovieWriter, CompressedFileHoldsTheSameBody) {

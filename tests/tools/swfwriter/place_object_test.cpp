@@ -43,7 +43,8 @@ TEST(SwfPlaceObject, PlaceObject2Forms) {
         {"move", PlaceObject::move_to(5), {0x01, 0x05, 0x00}},
         {"place", with_matrix, {0x06, 0x01, 0x00, 0x02, 0x00, 0x00}},
         {"replace", PlaceObject::replace(1, 2), {0x03, 0x01, 0x00, 0x02, 0x00}},
-        {"every field but clip actions, in order", everything,
+        {"every field but clip actions, in order",
+         everything,
          {0x7E, 0x01, 0x00, 0x02, 0x00, 0x00, 0x8F, 0xA6, 0x00, 0x34, 0x12, 0x6E, 0x00, 0x03, 0x00}},
     };
     for (const Case& c : cases) EXPECT_EQ(place_object2_body(c.p, 8), c.expected) << c.what;
@@ -53,25 +54,29 @@ TEST(SwfPlaceObject, ClipActionsByVersion) {
     PlaceObject p = PlaceObject::place(1, 2);
     p.clip_actions.emplace().records = {clip_action(event_load | event_key_press, {0x07, 0x00}, 0x0D)};
     // Version 6: u32 flags; the key code counts in the length.
-    EXPECT_EQ(place_object2_body(p, 6), (Bytes{0x82, 0x01, 0x00, 0x02, 0x00,  //
-                                               0x00, 0x00, 0x01, 0x00, 0x02, 0x00,  // reserved, all events
-                                               0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x00, 0x00, 0x0D, 0x07, 0x00,
-                                               0x00, 0x00, 0x00, 0x00}));
+    const Bytes v6 = {
+        0x82, 0x01, 0x00, 0x02, 0x00,                    // flags, depth, id
+        0x00, 0x00, 0x01, 0x00, 0x02, 0x00,              // reserved, all events
+        0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x00, 0x00,  // events, length
+        0x0D, 0x07, 0x00,                                // key code, actions
+        0x00, 0x00, 0x00, 0x00,                          // end
+    };
+    EXPECT_EQ(place_object2_body(p, 6), v6);
 
     PlaceObject old = PlaceObject::place(1, 2);
     old.clip_actions.emplace().records = {clip_action(event_enter_frame | event_press, {0x07, 0x00})};
     // Version 5: u16 flags.
-    const Bytes v5 = {0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x04,
-                      0x02, 0x04, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00};
+    const Bytes v5 = {0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x04, 0x02,
+                      0x04, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00};
     EXPECT_EQ(place_object2_body(old, 5), v5);
 
     // Overrides: wide flags at version 5, a given union and a false record length.
     old.clip_actions->flags_bytes = 4;
     old.clip_actions->all_events = 0xFFFFFFFF;
     old.clip_actions->records[0].length = 9;
-    EXPECT_EQ(place_object2_body(old, 5), (Bytes{0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF,
-                                                 0xFF, 0x02, 0x04, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x07,
-                                                 0x00, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(place_object2_body(old, 5),
+              (Bytes{0x82, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x04,
+                     0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00}));
 
     // An empty list: only the head and the end marker.
     PlaceObject none;
@@ -87,9 +92,9 @@ TEST(SwfPlaceObject, PlaceObject3FiltersThenBlendThenClipActions) {
     p.blend_mode = 5;
     p.ignored_flags = 0x07;
     p.clip_actions.emplace();
-    const Bytes expected = {0x81, 0x1F, 0x01, 0x00,                          // flags, depth
+    const Bytes expected = {0x81, 0x1F, 0x01, 0x00,                                            // flags, depth
                             0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x08,  // one blur
-                            0x05,                                            // blend mode
+                            0x05,                                                              // blend mode
                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(place_object3_body(p, 8), expected);
 
@@ -101,7 +106,8 @@ TEST(SwfPlaceObject, PlaceObject3FiltersThenBlendThenClipActions) {
 }
 
 TEST(SwfPlaceObject, FilterBodies) {
-    const ShadowParams shadow{.blur_x = 1, .blur_y = 1, .angle = 0, .distance = 2, .strength = 1, .flags = 0xA1};
+    const ShadowParams shadow{
+        .blur_x = 1, .blur_y = 1, .angle = 0, .distance = 2, .strength = 1, .flags = 0xA1};
     EXPECT_EQ(drop_shadow_filter({1, 2, 3, 4}, shadow).body,
               (Bytes{1, 2, 3, 4, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0x00, 0x01, 0xA1}));
 
