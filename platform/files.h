@@ -69,10 +69,11 @@ private:
 // be read. A read that stops early keeps the bytes read so far.
 bool readRemaining(File& file, std::string& out);
 
-// A file written under a temporary name beside its target and renamed over the target only by
-// `commit`: readers and mappings of the old file never see it half-written or truncated, and a
-// crash leaves the old file. The new file keeps the old one's permission bits. Destroyed without
-// a commit, the temporary file is deleted.
+// A file written under a temporary name beside its target ("<target>.tmp<pid>_<n>") and renamed
+// over the target only by `commit`: readers and mappings of the old file never see it
+// half-written or truncated, and a crash leaves the old file. The new file keeps the old one's
+// permission bits. Destroyed without a commit, the temporary file is deleted; `open` deletes the
+// temporaries of the same target that killed processes left behind.
 class ReplacingFile {
 public:
     ReplacingFile() = default;
@@ -84,8 +85,9 @@ public:
     File& file() { return file_; }
     bool isOpen() const { return file_.isOpen(); }
     const std::string& tempPath() const { return temp_; }
-    // Syncs, closes and renames over the target; false on any failure (the temporary file is then
-    // deleted and the old file stays).
+    // Syncs, closes and renames over the target, then syncs the folder; false on any failure (the
+    // temporary file is then deleted and the old file stays; when only the folder sync fails, the
+    // new file is in place but may not survive a power loss).
     bool commit();
     void abort();
 
