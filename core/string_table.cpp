@@ -64,7 +64,11 @@ bool StringTable::load(const char* fileName) {
         return false;
     }
     std::string bytes;
-    platform::readRemaining(file, bytes);
+    if (!platform::readRemaining(file, bytes)) {
+        // Half a table would show keys for the texts after the fault; none is as visible.
+        Tov::LogLine("ERROR") << "StringTable::load" << ": cannot read " << fileName;
+        return false;
+    }
     file.close();
 
     Reader in(bytes.data(), bytes.size());

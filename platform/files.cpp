@@ -172,13 +172,15 @@ bool readRemaining(File& file, std::string& out) {
     const uint64_t at = static_cast<uint64_t>(std::max<int64_t>(file.tell(), 0));
     out.resize(*size > at ? *size - at : 0);
     size_t got = 0;
+    bool failed = false;
     while (got < out.size()) {
         int64_t n = file.read(out.data() + got, out.size() - got);
+        failed = n < 0;
         if (n <= 0) break;
         got += static_cast<size_t>(n);
     }
     out.resize(got);
-    return true;
+    return !failed;
 }
 
 bool writeFileAtomically(std::string_view path, const void* data, size_t size) {

@@ -66,7 +66,8 @@ private:
 };
 
 // The rest of an open file, from its position to the size it has now; false when the size cannot
-// be read. A read that stops early keeps the bytes read so far.
+// be read or a read fails (the bytes read before the failure are kept). A file that ends early
+// (it shrank meanwhile) is no failure.
 bool readRemaining(File& file, std::string& out);
 
 // A file written under a temporary name beside its target ("<target>.tmp<pid>_<n>") and renamed
