@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -144,8 +145,11 @@ void LogStream::setFile(const std::string& name, bool backup) {
     }
     // The file the log holds open stays: deleting it would lose the lines written so far.
     if (g_instance && g_instance->m_files.count(name)) return;
-    platform::deleteFile(name);
-    for (const char* level : {"MESSAGE", "WARNING", "ERROR"}) platform::deleteFile(levelFileName(name, level));
+    std::vector<std::string> stale = {name};
+    for (const char* level : {"MESSAGE", "WARNING", "ERROR"}) stale.push_back(levelFileName(name, level));
+    for (const std::string& file : stale)
+        if (platform::fileExists(file) && !platform::deleteFile(file))
+            LogLine("WARNING") << "Tov::LogStream::setFile" << ": cannot delete " << file;
 }
 
 LogLine::LogLine(const std::string& level) : m_log(LogStream::instance()) {

@@ -69,7 +69,6 @@ bool StringTable::load(const char* fileName) {
         Tov::LogLine("ERROR") << "StringTable::load" << ": cannot read " << fileName;
         return false;
     }
-    file.close();
 
     Reader in(bytes.data(), bytes.size());
     char16_t line[kLineCapacity];

@@ -226,19 +226,19 @@ bool ReplacingFile::commit() {
 
 void ReplacingFile::abort() {
     if (temp_.empty()) return;
-    file_.close();
+    file_.closeOrWarn();
     ::unlink(temp_.c_str());
     temp_.clear();
     target_.clear();
 }
 
-File::~File() { close(); }
+File::~File() { closeOrWarn(); }
 
 File::File(File&& other) noexcept : fd_(other.fd_), hostPath_(std::move(other.hostPath_)) { other.fd_ = -1; }
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        close();
+        closeOrWarn();
         fd_ = other.fd_;
         hostPath_ = std::move(other.hostPath_);
         other.fd_ = -1;
@@ -247,7 +247,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::open(std::string_view path, Mode mode) {
-    close();
+    closeOrWarn();
     int flags = O_CLOEXEC;
     switch (mode) {
         case Mode::Read: flags |= O_RDONLY; break;
@@ -261,7 +261,8 @@ bool File::open(std::string_view path, Mode mode) {
     if (fd_ < 0) return false;
     struct stat st;
     if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close();
+        ::close(fd_);  // a folder: nothing was read or written
+        fd_ = -1;
         return false;
     }
     hostPath_ = std::move(p);
@@ -314,6 +315,11 @@ bool File::close() {
     fd_ = -1;
     hostPath_.clear();
     return rc == 0;
+}
+
+void File::closeOrWarn() {
+    const std::string path = hostPath_;
+    if (!close()) log("WARNING", "platform::File: closing " + path + " failed");
 }
 
 }  // namespace platform

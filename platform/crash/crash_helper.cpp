@@ -128,7 +128,8 @@ int runHelperIfRequested(int argc, char** argv) {
         }
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
-        platform::writeFileAtomically(reportName, text.data(), text.size());
+        if (!platform::writeFileAtomically(reportName, text.data(), text.size()))
+            std::fprintf(stderr, "cannot add symbols to %s\n", reportName.c_str());  // it keeps its addresses
     }
 
     if (show) {
