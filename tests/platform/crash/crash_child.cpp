@@ -12,7 +12,7 @@
 // Not static: the helper names exported functions in the report.
 [[gnu::noinline]] void crashNow() {
     int* volatile p = reinterpret_cast<int*>(16);
-    *p = 1;
+    *p = 1;  // the faulting line
 }
 
 volatile bool g_stop = false;
