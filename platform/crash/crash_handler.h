@@ -2,9 +2,9 @@
 // The signal side of the crash reporter. Fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP,
 // SIGABRT) and std::terminate are caught on an alternate signal stack; inside the handler only
 // async-signal-safe work is done: the text report and the dump are written with raw system calls,
-// and a helper process (this program re-executed with a marker) adds symbol names and source lines
-// to the report and tells the user. Then the previous handlers are restored and the signal raised again, so the
-// process still dies of it.
+// and a helper process (this program re-executed with a marker) adds symbol names and source
+// lines to the report and tells the user. Then the previous handlers are restored and the signal
+// raised again, so the process still dies of it.
 #include <cstdint>
 
 namespace platform::crash {
