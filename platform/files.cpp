@@ -51,12 +51,17 @@ long tempOwner(const std::string& name, const std::string& targetName) {
 
 bool processIsAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 
+// The folder part and the name part of a host path.
+std::pair<std::string, std::string> splitHostPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
 // Deletes the temporary files that saves of `target` (a host path) left when their process was
 // killed. Temporaries of a living process may still be written, so they stay.
 void removeStaleTemporaries(const std::string& target) {
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
+    const auto [folder, targetName] = splitHostPath(target);
     DIR* d = ::opendir(folder.c_str());
     if (!d) return;
     const long self = static_cast<long>(::getpid());
@@ -73,8 +78,7 @@ void removeStaleTemporaries(const std::string& target) {
 // Makes a rename in the folder of `path` durable. Folders that cannot be synced (EINVAL) have
 // nothing to sync.
 bool syncFolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = splitHostPath(path).first;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
