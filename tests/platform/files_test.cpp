@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mapped_file.h"
+#include "tests/support/fsync_record.h"
 #include "tests/support/killed_child.h"
 #include "tests/support/temp_dir.h"
 
@@ -80,6 +81,18 @@ TEST(Files, SaveKilledHalfwayLeavesNoTemporaryAfterTheNextSave) {
     expected.insert("player.prof");
     EXPECT_EQ(names(), expected);
     EXPECT_EQ(testsupport::readFile("player.prof"), "new");
+}
+
+// A completed save survives a power loss: the new file's bytes and then its folder's entry (the
+// rename) are synced.
+TEST(Files, SaveSyncsTheFileAndThenItsFolder) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directory("profiles");
+    testsupport::clearFsyncRecord();
+    ASSERT_TRUE(platform::writeFileAtomically("profiles/player.prof", "saved", 5));
+    EXPECT_EQ(testsupport::fsyncCount("profiles/player.prof"), 1);
+    EXPECT_EQ(testsupport::fsyncCount("profiles"), 1);
+    EXPECT_EQ(testsupport::fsyncCount("."), 0);
 }
 
 TEST(Files, ReadingTheRestOfAnOpenFile) {
