@@ -47,6 +47,9 @@ TEST_F(Timers, AddingAnExistingTextRestartsIt) {
     run("add_timer('runs = runs + 1', 0, -2) add_timer('never()', -1, 0)");
     EXPECT_EQ(updates(3, 0.1f), (std::vector<std::string>{"2", "3", "3"}));
     EXPECT_EQ(timers.find("never()"), nullptr);
+    // Deleting and then adding the same text again keeps the new timer.
+    run("delete_timer('runs = runs + 1') add_timer('runs = runs + 1', 0, 0)");
+    EXPECT_EQ(updates(2, 0.1f), (std::vector<std::string>{"4", "5"}));
 }
 
 TEST_F(Timers, DeleteCurrentTimerInsideAndOutsideAPass) {

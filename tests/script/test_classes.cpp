@@ -21,7 +21,7 @@ int derivedDescribe(lua_State* L) {
 int baseTwice(lua_State* L) {
     TestBase* self = ScriptBinding::getArg<TestBase>(L, 1);
     if (!self) return 0;
-    ScriptBinding::pushInt(L, self->value * 2);
+    ScriptBinding::pushNumber(L, self->value * 2.0);
     return 1;
 }
 
