@@ -103,30 +103,27 @@ void runLoop(benchmark::State& state, const char* setup, const char* loop) {
     closeScriptState();
 }
 
-void BM_NativeTwoNumbers(benchmark::State& state) {
-    runLoop(state, "", "local f, s = bench_add, 0 for i = 1, 1000 do s = f(i, 2) end");
-}
-BENCHMARK(BM_NativeTwoNumbers);
+struct ScriptLoop {
+    const char* name;
+    const char* setup;
+    const char* loop;
+};
 
-void BM_BareTwoNumbers(benchmark::State& state) {
-    runLoop(state, "", "local f, s = bench_add_bare, 0 for i = 1, 1000 do s = f(i, 2) end");
-}
-BENCHMARK(BM_BareTwoNumbers);
+// The empty loop is the floor every other loop stands on.
+const ScriptLoop kLoops[] = {
+    {"BM_NativeTwoNumbers", "", "local f, s = bench_add, 0 for i = 1, 1000 do s = f(i, 2) end"},
+    {"BM_BareTwoNumbers", "", "local f, s = bench_add_bare, 0 for i = 1, 1000 do s = f(i, 2) end"},
+    {"BM_Vec2Len", "v = Vec2(3, 4)", "local v, s = v, 0 for i = 1, 1000 do s = v:len() end"},
+    {"BM_Vec2FieldRead", "v = Vec2(3, 4)", "local v, s = v, 0 for i = 1, 1000 do s = v.x end"},
+    {"BM_EmptyLoop", "", "local s = 0 for i = 1, 1000 do s = i end"},
+};
 
-void BM_Vec2Len(benchmark::State& state) {
-    runLoop(state, "v = Vec2(3, 4)", "local v, s = v, 0 for i = 1, 1000 do s = v:len() end");
-}
-BENCHMARK(BM_Vec2Len);
-
-void BM_Vec2FieldRead(benchmark::State& state) {
-    runLoop(state, "v = Vec2(3, 4)", "local v, s = v, 0 for i = 1, 1000 do s = v.x end");
-}
-BENCHMARK(BM_Vec2FieldRead);
-
-void BM_EmptyLoop(benchmark::State& state) {
-    runLoop(state, "", "local s = 0 for i = 1, 1000 do s = i end");
-}
-BENCHMARK(BM_EmptyLoop);
+const bool kLoopsRegistered = [] {
+    for (const ScriptLoop& loop : kLoops) {
+        benchmark::RegisterBenchmark(loop.name, [&loop](benchmark::State& state) { runLoop(state, loop.setup, loop.loop); });
+    }
+    return true;
+}();
 
 void BM_NamedHookCall(benchmark::State& state) {
     if (!startScriptState()) {

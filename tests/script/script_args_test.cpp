@@ -75,21 +75,17 @@ TEST_F(Readers, EveryValueKindInBothModes) {
          {"0", "bad argument #1 to 'readNumber' (number expected, got userdata)"},
          {"<null>", "bad argument #1 to 'readString' (string expected, got userdata)"}, {"block", "block"}},
     };
-    auto read = [&](const char* reader, const char* value) {
-        std::string out = eval(std::string(reader) + "(" + value + ")");
-        size_t at = out.find("bad argument");
-        return at == std::string::npos ? out : out.substr(at);
-    };
     for (const ReaderCase& c : cases) {
         for (int strict = 0; strict < 2; ++strict) {
-            ScriptBinding::setStrictArguments(strict == 1);
-            EXPECT_EQ(read("readBool", c.value), c.boolean[strict]) << c.value << " strict " << strict;
-            EXPECT_EQ(read("readNumber", c.value), c.number[strict]) << c.value << " strict " << strict;
-            EXPECT_EQ(read("readString", c.value), c.string[strict]) << c.value << " strict " << strict;
-            EXPECT_EQ(read("readUserdata", c.value), c.userdata[strict]) << c.value << " strict " << strict;
+            auto read = [&](const char* reader) {
+                return evalReading(std::string(reader) + "(" + c.value + ")", strict == 1);
+            };
+            EXPECT_EQ(read("readBool"), c.boolean[strict]) << c.value << " strict " << strict;
+            EXPECT_EQ(read("readNumber"), c.number[strict]) << c.value << " strict " << strict;
+            EXPECT_EQ(read("readString"), c.string[strict]) << c.value << " strict " << strict;
+            EXPECT_EQ(read("readUserdata"), c.userdata[strict]) << c.value << " strict " << strict;
         }
     }
-    ScriptBinding::setStrictArguments(false);
 }
 
 TEST_F(Readers, ScriptSwitchesTheCheckBackAndForth) {

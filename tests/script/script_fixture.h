@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "script/console_sink.h"
+#include "script/script_args.h"
 #include "script/script_core.h"
 #include "tests/core/attr_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -46,6 +47,16 @@ protected:
         }
         lua_settop(L, top);
         return out;
+    }
+
+    // The expression's value with the given readers; an argument error is cut to its "bad
+    // argument" text, which names the argument, the function and the types.
+    std::string evalReading(const std::string& expression, bool strict) {
+        ScriptBinding::setStrictArguments(strict);
+        std::string out = eval(expression);
+        ScriptBinding::setStrictArguments(false);
+        size_t at = out.find("bad argument");
+        return at == std::string::npos ? out : out.substr(at);
     }
 
     testsupport::TempDir dir;
