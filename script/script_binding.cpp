@@ -83,7 +83,7 @@ int newindexHandler(lua_State* L) {
 int collectHandler(lua_State* L) {
     ObjectHeader* header = headerAt(L, 1);
     if (!header || !header->owned) return 0;
-    if (header->cls->collector) header->cls->collector(header->object);
+    if (header->cls->collector) header->cls->collector(headerObject(header));
     header->magic = 0;
     header->object = nullptr;
     return 0;

@@ -9,10 +9,10 @@ namespace {
 
 int addTimerWith(lua_State* L, bool runsWhenPaused) {
     const char* script = ScriptBinding::getStringArg(L, 1);
-    float period = ScriptBinding::getFloatArg(L, 2);
+    float period = ScriptBinding::getFloatArg(L, 2);  // negative or NaN: no timer
     int count = ScriptBinding::getIntArg(L, 3);
     ScriptTimerManager* timers = ScriptTimerManager::instance();
-    if (timers && script && !(period < 0)) timers->addTimer(script, period, count, runsWhenPaused);
+    if (timers && script && period >= 0) timers->addTimer(script, period, count, runsWhenPaused);
     return 0;
 }
 

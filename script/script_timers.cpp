@@ -1,6 +1,7 @@
 #include "script/script_timers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -30,6 +31,8 @@ void ScriptTimerManager::addTimer(const std::string& script, float period, int c
 
 void ScriptTimerManager::update(float step, bool paused) {
     if (m_inPass) return;
+    // A step that is no number would leave every timer's countdown NaN, never due again.
+    if (std::isnan(step)) step = 0;
     m_inPass = true;
     for (m_cursor = m_timers.begin(); m_cursor != m_timers.end(); ++m_cursor) {
         ScriptTimer& timer = *m_cursor->second;

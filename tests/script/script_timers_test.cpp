@@ -2,6 +2,8 @@
 // pass runs.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "script/script_timers.h"
 #include "tests/script/script_fixture.h"
 
@@ -44,12 +46,18 @@ TEST_F(Timers, AddingAnExistingTextRestartsIt) {
     EXPECT_EQ(updates(3, 0.4f), (std::vector<std::string>{"0", "1", "1"}));
     EXPECT_EQ(timers.count(), 0u);
     // Negative counts mean as many runs; a negative period is ignored.
-    run("add_timer('runs = runs + 1', 0, -2) add_timer('never()', -1, 0)");
+    run("add_timer('runs = runs + 1', 0, -2) add_timer('never()', -1, 0) add_timer('never()', 0/0, 0)");
     EXPECT_EQ(updates(3, 0.1f), (std::vector<std::string>{"2", "3", "3"}));
     EXPECT_EQ(timers.find("never()"), nullptr);
     // Deleting and then adding the same text again keeps the new timer.
     run("delete_timer('runs = runs + 1') add_timer('runs = runs + 1', 0, 0)");
     EXPECT_EQ(updates(2, 0.1f), (std::vector<std::string>{"4", "5"}));
+}
+
+TEST_F(Timers, NaNStepCountsAsNoTime) {
+    run("runs = 0 add_timer('runs = runs + 1', 1.0, 0)");
+    timers.update(std::numeric_limits<float>::quiet_NaN(), false);
+    EXPECT_EQ(updates(3, 0.5f), (std::vector<std::string>{"0", "1", "1"}));
 }
 
 TEST_F(Timers, DeleteCurrentTimerInsideAndOutsideAPass) {
