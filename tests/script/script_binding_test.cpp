@@ -41,6 +41,24 @@ TEST_F(Binding, ClassesAreBuiltInNameOrder) {
     EXPECT_LT(level.methodTable, Vec3::scriptClass()->methodTable);
 }
 
+TEST_F(Binding, ClassRegisteredAfterStartIsBuiltOnFirstPush) {
+    struct Late {
+        float v = 2.5f;
+        static ClassDescriptor* scriptClass() {
+            static ClassDescriptor cls;
+            static ClassDescriptor* registered = ScriptBinding::defineClass<Late>(cls, "TestLate", nullptr, [](ClassDescriptor* c) {
+                ScriptBinding::addProperty(c, "v", [](lua_State* L, void* o) { lua_pushnumber(L, static_cast<Late*>(o)->v); },
+                                           nullptr);
+            });
+            return registered;
+        }
+    };
+    Late late;
+    ScriptBinding::push(L, &late);
+    lua_setglobal(L, "late");
+    EXPECT_EQ(eval("late.v"), "2.5");
+}
+
 TEST_F(Binding, SubclassAnswersBaseMethodsAndOverrides) {
     TestDerived derived;
     derived.value = 21;
