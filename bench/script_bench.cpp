@@ -76,7 +76,8 @@ struct Hooked : script::BoundObject {
 
 void setCounters(benchmark::State& state, long allocationsBefore, int callsPerIteration) {
     double calls = static_cast<double>(state.iterations()) * callsPerIteration;
-    state.counters["per_call"] = benchmark::Counter(calls, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_call"] =
+        benchmark::Counter(calls, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["allocs"] = static_cast<double>(g_allocations.load() - allocationsBefore) / calls;
 }
 
@@ -120,7 +121,8 @@ const ScriptLoop kLoops[] = {
 
 const bool kLoopsRegistered = [] {
     for (const ScriptLoop& loop : kLoops) {
-        benchmark::RegisterBenchmark(loop.name, [&loop](benchmark::State& state) { runLoop(state, loop.setup, loop.loop); });
+        benchmark::RegisterBenchmark(
+            loop.name, [&loop](benchmark::State& state) { runLoop(state, loop.setup, loop.loop); });
     }
     return true;
 }();
@@ -151,7 +153,8 @@ void BM_IdleTimers(benchmark::State& state) {
     }
     {
         ScriptTimerManager timers;
-        for (int i = 0; i < kIdleTimers; ++i) timers.addTimer("idle_" + std::to_string(i) + " = 1", 1e9f, 0, false);
+        for (int i = 0; i < kIdleTimers; ++i)
+            timers.addTimer("idle_" + std::to_string(i) + " = 1", 1e9f, 0, false);
         long before = g_allocations.load();
         for (auto _ : state) timers.update(0.016f, false);
         setCounters(state, before, 1);

@@ -4,9 +4,8 @@
 // changes the checking of every native function: the lenient set (at start) reads a wrong type as
 // false, 0 or null, the strict set raises Lua's argument error instead. Functions read the state
 // they are called with, so calls inside coroutines read their own stack.
-#include <lua.hpp>
-
 #include <cstdint>
+#include <lua.hpp>
 
 namespace ScriptBinding {
 
@@ -37,8 +36,10 @@ inline void pushInt(lua_State* L, int value) { lua_pushnumber(L, value); }
 inline void pushUInt(lua_State* L, uint32_t value) { lua_pushnumber(L, value); }
 // Null pushes nil.
 inline void pushString(lua_State* L, const char* text) {
-    if (text) lua_pushstring(L, text);
-    else lua_pushnil(L);
+    if (text)
+        lua_pushstring(L, text);
+    else
+        lua_pushnil(L);
 }
 inline void pushLightUserdata(lua_State* L, void* pointer) { lua_pushlightuserdata(L, pointer); }
 inline void pushThread(lua_State* L) { lua_pushthread(L); }

@@ -168,7 +168,8 @@ void registerClass(ClassDescriptor* cls, const char* name, ClassDescriptor* base
     auto at = std::lower_bound(classes.begin(), classes.end(), name, nameBefore);
     if (at != classes.end() && std::strcmp((*at)->name, name) == 0) {
         if (*at != cls)
-            Tov::LogLine("ERROR") << "ScriptBinding::registerClass: class " << name << " is already registered";
+            Tov::LogLine("ERROR") << "ScriptBinding::registerClass: class " << name
+                                  << " is already registered";
         return;
     }
     cls->name = name;
@@ -224,7 +225,8 @@ void pushObjectPtr(lua_State* L, void* object, ClassDescriptor* cls, uint64_t se
     }
     ensureBuilt(L, cls);
     ObjectHeader* header = static_cast<ObjectHeader*>(lua_newuserdata(L, sizeof(ObjectHeader)));
-    *header = ObjectHeader{ObjectHeader::kMagic, 0, static_cast<char*>(object) + cls->totalOffset, cls, serial};
+    *header =
+        ObjectHeader{ObjectHeader::kMagic, 0, static_cast<char*>(object) + cls->totalOffset, cls, serial};
     setHandleMetatable(L, cls->metatable);
 }
 
@@ -249,7 +251,8 @@ void* getObjectArg(lua_State* L, int index, const ClassDescriptor* cls) {
     if (header && isKindOf(header->cls, cls)) return headerObject(header);
     if (strictArguments()) {
         const char* actual = header ? header->cls->name : luaL_typename(L, index);
-        luaL_argerror(L, index, lua_pushfstring(L, "%s expected, got %s", cls ? cls->name : "object", actual));
+        luaL_argerror(L, index,
+                      lua_pushfstring(L, "%s expected, got %s", cls ? cls->name : "object", actual));
     }
     return nullptr;
 }

@@ -3,13 +3,12 @@
 // by script name, the userdata in which native objects travel to scripts (by pointer, or as a
 // script-owned copy), the field and method handlers, and the object readers and pushers. The
 // argument readers of plain values are in script/script_args.h.
-#include <lua.hpp>
-
 #include <cstdint>
+#include <deque>
+#include <lua.hpp>
 #include <new>
 #include <string>
 #include <type_traits>
-#include <deque>
 #include <vector>
 
 #include "script/bound_object.h"
@@ -42,8 +41,8 @@ struct ClassDescriptor {
     const char* name = nullptr;
     uint32_t size = 0;
     ClassDescriptor* base = nullptr;
-    int32_t offset = 0;          // as registered
-    int32_t totalOffset = 0;     // with the offsets of every base, set when the classes are built
+    int32_t offset = 0;       // as registered
+    int32_t totalOffset = 0;  // with the offsets of every base, set when the classes are built
     int methodTable = LUA_NOREF;
     std::vector<Method> methods;
     std::deque<Property> properties;  // the method table points at the records

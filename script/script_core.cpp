@@ -29,7 +29,8 @@ char g_globalWalkKey;
 // Precompiled chunks skip the parser's checks and can break the virtual machine; scripts are
 // always source text.
 bool isBinaryChunk(const char* text, size_t length) {
-    return length >= std::strlen(LUA_SIGNATURE) && std::memcmp(text, LUA_SIGNATURE, std::strlen(LUA_SIGNATURE)) == 0;
+    return length >= std::strlen(LUA_SIGNATURE) &&
+           std::memcmp(text, LUA_SIGNATURE, std::strlen(LUA_SIGNATURE)) == 0;
 }
 
 // The error value at index as text (error objects need not be strings), made without Lua
@@ -91,10 +92,14 @@ void alert(lua_State* L) {
 
 int resultCode(int status) {
     switch (status) {
-        case 0: return kScriptOk;
-        case LUA_ERRRUN: return kScriptRunError;
-        case LUA_ERRSYNTAX: return kScriptSyntaxError;
-        default: return kScriptFailure;
+        case 0:
+            return kScriptOk;
+        case LUA_ERRRUN:
+            return kScriptRunError;
+        case LUA_ERRSYNTAX:
+            return kScriptSyntaxError;
+        default:
+            return kScriptFailure;
     }
 }
 
@@ -165,8 +170,8 @@ int runBuffer(lua_State* L, const char* text, size_t length, const char* chunkNa
 int runFile(lua_State* L, const char* fileName) {
     if (!fileName) return kScriptNoName;
     VFS::VFSManager* vfs = VFS::VFSManager::instance();
-    VFS::FilePtr file = vfs ? vfs->findFile(fileName, VFS::VFSManager::kByName | VFS::VFSManager::kByPath)
-                            : VFS::FilePtr();
+    VFS::FilePtr file =
+        vfs ? vfs->findFile(fileName, VFS::VFSManager::kByName | VFS::VFSManager::kByPath) : VFS::FilePtr();
     if (file.isNull()) return kScriptNoFile;
     int result;
     uint32_t size = file->size();
@@ -249,7 +254,8 @@ int callFunction(int argumentCount) {
     lua_State* L = g_currentState;
     if (!L) return LUA_ERRRUN;
     if (argumentCount < 0 || lua_gettop(L) < argumentCount + 1) {
-        Tov::LogLine("ERROR") << "ScriptBinding::callFunction: " << argumentCount << " arguments but no function";
+        Tov::LogLine("ERROR") << "ScriptBinding::callFunction: " << argumentCount
+                              << " arguments but no function";
         return LUA_ERRRUN;
     }
     int status = lua_pcall(L, argumentCount, 1, 0);
@@ -291,8 +297,10 @@ int copyRef(int ref) {
 void pushRef(int ref) {
     lua_State* L = g_currentState;
     if (!L) return;
-    if (ref < 0) lua_pushnil(L);
-    else lua_rawgeti(L, LUA_REGISTRYINDEX, ref);
+    if (ref < 0)
+        lua_pushnil(L);
+    else
+        lua_rawgeti(L, LUA_REGISTRYINDEX, ref);
 }
 
 void unref(int ref) {

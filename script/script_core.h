@@ -2,9 +2,8 @@
 // The game's one Lua state and everything that runs Lua code: start and close, running text
 // buffers and script files (through the virtual file system), the list of files run so far,
 // protected calls of script functions from native code, and the one sink of script errors.
-#include <lua.hpp>
-
 #include <cstddef>
+#include <lua.hpp>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,8 @@ enum ScriptResult : int {
     kScriptRunError = 1,     // raised while the chunk ran
     kScriptSyntaxError = 2,  // while loading, or no text at all
     kScriptNoName = 3,
-    kScriptNoFile = 4,       // not reported here: the caller logs its own message
-    kScriptFailure = 5,      // out of memory, error in the error handler, unreadable file
+    kScriptNoFile = 4,   // not reported here: the caller logs its own message
+    kScriptFailure = 5,  // out of memory, error in the error handler, unreadable file
 };
 
 // The state every operation outside a script call works on: the main state, or the coroutine

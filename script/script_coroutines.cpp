@@ -24,7 +24,8 @@ int resumeThread(lua_State* L) {
     if (!thread) return luaL_typerror(L, 1, "thread");
     if (thread == L) return resumeFailure(L, "cannot resume non-suspended coroutine");
     int given = lua_gettop(L) - 1;
-    if (!lua_checkstack(thread, given + LUA_MINSTACK)) return resumeFailure(L, "too many arguments to resume");
+    if (!lua_checkstack(thread, given + LUA_MINSTACK))
+        return resumeFailure(L, "too many arguments to resume");
     bool suspended = lua_status(thread) == LUA_YIELD;
     lua_xmove(L, thread, given);
     // A new thread holds itself and the function below the arguments; a suspended one gets every

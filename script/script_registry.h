@@ -3,7 +3,6 @@
 // starts. Every area of the game fills them from static initialisers:
 //   static const ScriptFunctionRegistration s_reg("add_timer", &addTimerEntry);
 #include <lua.hpp>
-
 #include <string>
 #include <vector>
 
@@ -29,7 +28,9 @@ void registerScriptFunctions(lua_State* L);
 void registerScriptConstants(lua_State* L);
 
 struct ScriptFunctionRegistration {
-    ScriptFunctionRegistration(const char* name, lua_CFunction function) { addScriptFunction(name, function); }
+    ScriptFunctionRegistration(const char* name, lua_CFunction function) {
+        addScriptFunction(name, function);
+    }
 };
 
 struct ScriptConstantRegistration {

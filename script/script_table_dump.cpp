@@ -16,8 +16,8 @@ constexpr int kMaxDepth = 32;
 // Each level keeps a key, a value and a copy on the stack.
 constexpr int kStackPerLevel = 4;
 
-const char* const kSkippedKeys[] = {"package", "string", "wstring", "io", "os", "debug",
-                                    "math", "table", "coroutine", "_G"};
+const char* const kSkippedKeys[] = {"package", "string", "wstring", "io",        "os",
+                                    "debug",   "math",   "table",   "coroutine", "_G"};
 
 bool skipped(const std::string& key) {
     for (const char* name : kSkippedKeys) {

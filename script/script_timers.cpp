@@ -23,10 +23,12 @@ void ScriptTimerManager::addTimer(const std::string& script, float period, int c
     std::unique_ptr<ScriptTimer>& slot = m_timers[script];
     // Replacing in place keeps a pass that is walking the map valid.
     if (!slot) slot = std::make_unique<ScriptTimer>();
-    *slot = ScriptTimer{script, period, period, static_cast<int32_t>(counter),
-                        static_cast<uint8_t>(runsWhenPaused ? 1 : 0), false};
+    *slot = ScriptTimer{
+        script, period, period, static_cast<int32_t>(counter), static_cast<uint8_t>(runsWhenPaused ? 1 : 0),
+        false};
     // The later call wins over a deletion still queued for this text.
-    m_deletionQueue.erase(std::remove(m_deletionQueue.begin(), m_deletionQueue.end(), script), m_deletionQueue.end());
+    m_deletionQueue.erase(std::remove(m_deletionQueue.begin(), m_deletionQueue.end(), script),
+                          m_deletionQueue.end());
 }
 
 void ScriptTimerManager::update(float step, bool paused) {
@@ -70,8 +72,10 @@ void ScriptTimerManager::deleteTimer(const std::string& script, bool deferred) {
     }
     auto found = m_timers.find(script);
     if (found == m_timers.end()) return;
-    if (m_inPass) found->second->dead = true;
-    else m_timers.erase(found);
+    if (m_inPass)
+        found->second->dead = true;
+    else
+        m_timers.erase(found);
 }
 
 void ScriptTimerManager::deleteCurrentTimer() {
@@ -93,5 +97,6 @@ const ScriptTimer* ScriptTimerManager::find(const std::string& script) const {
 }
 
 size_t ScriptTimerManager::count() const {
-    return std::count_if(m_timers.begin(), m_timers.end(), [](const auto& entry) { return !entry.second->dead; });
+    return std::count_if(m_timers.begin(), m_timers.end(),
+                         [](const auto& entry) { return !entry.second->dead; });
 }

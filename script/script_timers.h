@@ -17,7 +17,7 @@ struct ScriptTimer {
     float remaining = 0;
     int32_t counter = 0;  // 0 endless, else runs left plus one
     uint8_t runsWhenPaused = 0;
-    bool dead = false;    // deleted during a pass, erased after it
+    bool dead = false;  // deleted during a pass, erased after it
 };
 
 class ScriptTimerManager : public Tov::Singleton<ScriptTimerManager> {

@@ -154,8 +154,9 @@ void describeRgba(ClassDescriptor* cls) {
 }
 
 const ScriptFunctionRegistration kFunctions[] = {
-    {"Vec3", newVec3}, {"Vec3Copy", vectorCopy<Vec3>}, {"Vec2", newVec2},
-    {"Vec2Copy", vectorCopy<Vec2>}, {"createRGBA", createRGBA},
+    {"Vec3", newVec3},          {"Vec3Copy", vectorCopy<Vec3>},
+    {"Vec2", newVec2},          {"Vec2Copy", vectorCopy<Vec2>},
+    {"createRGBA", createRGBA},
 };
 
 // The classes join the registry before the state starts.

@@ -1,10 +1,11 @@
 // The four readers over every kind of value, lenient and strict, and the integer readers' cuts.
+#include "script/script_args.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "script/script_args.h"
 #include "script/script_registry.h"
 #include "tests/script/script_fixture.h"
 
@@ -30,8 +31,10 @@ int readUserdata(lua_State* L) {
     return 1;
 }
 
-const ScriptFunctionRegistration kReaders[] = {
-    {"readBool", readBool}, {"readNumber", readNumber}, {"readString", readString}, {"readUserdata", readUserdata}};
+const ScriptFunctionRegistration kReaders[] = {{"readBool", readBool},
+                                               {"readNumber", readNumber},
+                                               {"readString", readString},
+                                               {"readUserdata", readUserdata}};
 
 struct ReaderCase {
     const char* value;
@@ -48,32 +51,51 @@ TEST_F(Readers, EveryValueKindInBothModes) {
     lua_pushlightuserdata(L, &marker);
     lua_setglobal(L, "light");
     const ReaderCase cases[] = {
-        {"nil", {"false", "false"}, {"0", "bad argument #1 to 'readNumber' (number expected, got nil)"},
-         {"<null>", "bad argument #1 to 'readString' (string expected, got nil)"}, {"<null>", "<null>"}},
-        {"true", {"true", "true"}, {"0", "bad argument #1 to 'readNumber' (number expected, got boolean)"},
+        {"nil",
+         {"false", "false"},
+         {"0", "bad argument #1 to 'readNumber' (number expected, got nil)"},
+         {"<null>", "bad argument #1 to 'readString' (string expected, got nil)"},
+         {"<null>", "<null>"}},
+        {"true",
+         {"true", "true"},
+         {"0", "bad argument #1 to 'readNumber' (number expected, got boolean)"},
          {"<null>", "bad argument #1 to 'readString' (string expected, got boolean)"},
          {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got boolean)"}},
-        {"42.5", {"true", "bad argument #1 to 'readBool' (boolean expected, got number)"}, {"42.5", "42.5"},
-         {"42.5", "42.5"}, {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got number)"}},
-        {"'12.5'", {"true", "bad argument #1 to 'readBool' (boolean expected, got string)"}, {"12.5", "12.5"},
-         {"12.5", "12.5"}, {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got string)"}},
-        {"'abc'", {"true", "bad argument #1 to 'readBool' (boolean expected, got string)"},
-         {"0", "bad argument #1 to 'readNumber' (number expected, got string)"}, {"abc", "abc"},
+        {"42.5",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got number)"},
+         {"42.5", "42.5"},
+         {"42.5", "42.5"},
+         {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got number)"}},
+        {"'12.5'",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got string)"},
+         {"12.5", "12.5"},
+         {"12.5", "12.5"},
          {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got string)"}},
-        {"{}", {"true", "bad argument #1 to 'readBool' (boolean expected, got table)"},
+        {"'abc'",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got string)"},
+         {"0", "bad argument #1 to 'readNumber' (number expected, got string)"},
+         {"abc", "abc"},
+         {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got string)"}},
+        {"{}",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got table)"},
          {"0", "bad argument #1 to 'readNumber' (number expected, got table)"},
          {"<null>", "bad argument #1 to 'readString' (string expected, got table)"},
          {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got table)"}},
-        {"print", {"true", "bad argument #1 to 'readBool' (boolean expected, got function)"},
+        {"print",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got function)"},
          {"0", "bad argument #1 to 'readNumber' (number expected, got function)"},
          {"<null>", "bad argument #1 to 'readString' (string expected, got function)"},
          {"<null>", "bad argument #1 to 'readUserdata' (userdata expected, got function)"}},
-        {"Vec2(1, 2)", {"true", "bad argument #1 to 'readBool' (boolean expected, got userdata)"},
+        {"Vec2(1, 2)",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got userdata)"},
          {"0", "bad argument #1 to 'readNumber' (number expected, got userdata)"},
-         {"<null>", "bad argument #1 to 'readString' (string expected, got userdata)"}, {"block", "block"}},
-        {"light", {"true", "bad argument #1 to 'readBool' (boolean expected, got userdata)"},
+         {"<null>", "bad argument #1 to 'readString' (string expected, got userdata)"},
+         {"block", "block"}},
+        {"light",
+         {"true", "bad argument #1 to 'readBool' (boolean expected, got userdata)"},
          {"0", "bad argument #1 to 'readNumber' (number expected, got userdata)"},
-         {"<null>", "bad argument #1 to 'readString' (string expected, got userdata)"}, {"block", "block"}},
+         {"<null>", "bad argument #1 to 'readString' (string expected, got userdata)"},
+         {"block", "block"}},
     };
     for (const ReaderCase& c : cases) {
         for (int strict = 0; strict < 2; ++strict) {
@@ -108,7 +130,8 @@ TEST_F(Readers, ScriptSwitchesTheCheckBackAndForth) {
 }
 
 int intProbe(lua_State* L) {
-    lua_pushfstring(L, "%d %d %d %d", ScriptBinding::getIntArg(L, 1), static_cast<int>(ScriptBinding::getCharArg(L, 1)),
+    lua_pushfstring(L, "%d %d %d %d", ScriptBinding::getIntArg(L, 1),
+                    static_cast<int>(ScriptBinding::getCharArg(L, 1)),
                     static_cast<int>(ScriptBinding::getShortArg(L, 1)),
                     static_cast<int>(static_cast<int32_t>(ScriptBinding::getUIntArg(L, 1))));
     return 1;
@@ -130,7 +153,8 @@ TEST_F(Readers, IntegerReadersTruncateAndCut) {
         {"0/0", "0 0 0 0"},
         {"1/0", "2147483647 -1 -1 -1"},
     };
-    for (const auto& c : cases) EXPECT_EQ(eval(std::string("intProbe(") + c.value + ")"), c.expected) << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(std::string("intProbe(") + c.value + ")"), c.expected) << c.value;
 }
 
 }  // namespace

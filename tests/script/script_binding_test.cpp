@@ -1,9 +1,10 @@
 // The binding table: build order, inheritance, properties, unknown names, null and stale handles,
 // wrong classes, and collectors of script-owned copies.
+#include "script/script_binding.h"
+
 #include <gtest/gtest.h>
 
 #include "script/script_args.h"
-#include "script/script_binding.h"
 #include "script/value_types.h"
 #include "tests/script/script_fixture.h"
 #include "tests/script/test_classes.h"
@@ -29,7 +30,8 @@ TEST_F(Binding, ClassesAreBuiltInNameOrder) {
     static ClassDescriptor level;
     ScriptBinding::registerClass(&level, "BaseLevel", nullptr, 0, 0, &ScriptBinding::allocateCopy);
     const auto& classes = ScriptBinding::registeredClasses();
-    for (size_t i = 1; i < classes.size(); ++i) EXPECT_LT(std::string(classes[i - 1]->name), classes[i]->name);
+    for (size_t i = 1; i < classes.size(); ++i)
+        EXPECT_LT(std::string(classes[i - 1]->name), classes[i]->name);
     // Registering a name twice keeps the first descriptor.
     static ClassDescriptor second;
     ScriptBinding::registerClass(&second, "BaseLevel", nullptr, 0, 0, nullptr);
@@ -46,10 +48,12 @@ TEST_F(Binding, ClassRegisteredAfterStartIsBuiltOnFirstPush) {
         float v = 2.5f;
         static ClassDescriptor* scriptClass() {
             static ClassDescriptor cls;
-            static ClassDescriptor* registered = ScriptBinding::defineClass<Late>(cls, "TestLate", nullptr, [](ClassDescriptor* c) {
-                ScriptBinding::addProperty(c, "v", [](lua_State* L, void* o) { lua_pushnumber(L, static_cast<Late*>(o)->v); },
-                                           nullptr);
-            });
+            static ClassDescriptor* registered =
+                ScriptBinding::defineClass<Late>(cls, "TestLate", nullptr, [](ClassDescriptor* c) {
+                    ScriptBinding::addProperty(
+                        c, "v", [](lua_State* L, void* o) { lua_pushnumber(L, static_cast<Late*>(o)->v); },
+                        nullptr);
+                });
             return registered;
         }
     };
@@ -92,7 +96,8 @@ TEST_F(Binding, UnknownNamesReadNilAndWritesAreRefused) {
     EXPECT_NE(eval("(function() o.nothing = 1 end)()").find(":1: TestBase has no property 'nothing'"),
               std::string::npos);
     EXPECT_EQ(eval("o.nothing"), "nil");
-    EXPECT_NE(eval("(function() o.twice = 1 end)()").find("TestBase has no property 'twice'"), std::string::npos);
+    EXPECT_NE(eval("(function() o.twice = 1 end)()").find("TestBase has no property 'twice'"),
+              std::string::npos);
     TestDerived derived;
     setGlobalDerived(L, "d", &derived);
     EXPECT_NE(eval("(function() d.extra = 1 end)()").find("property 'extra' of TestDerived is read-only"),
@@ -161,9 +166,11 @@ TEST_F(Binding, ForeignMetatableNeverReachesAGetter) {
     TestBase base;
     base.value = 6;
     setGlobalObject(L, "b", &base);
-    EXPECT_EQ(eval("(function() local v = Vec2(1, 2); debug.setmetatable(v, getmetatable(b)); return v.value end)()"),
+    EXPECT_EQ(eval("(function() local v = Vec2(1, 2); debug.setmetatable(v, getmetatable(b)); return v.value "
+                   "end)()"),
               "nil");
-    EXPECT_EQ(eval("(function() debug.setmetatable(5, getmetatable(b)); local n = 5; return n.value end)()"), "nil");
+    EXPECT_EQ(eval("(function() debug.setmetatable(5, getmetatable(b)); local n = 5; return n.value end)()"),
+              "nil");
     run("debug.setmetatable(5, nil)");
 }
 

@@ -123,7 +123,8 @@ TEST_F(Runner, ThreeHundredDistinctFilesAreKept) {
     for (int i = 0; i < 300; ++i)
         testsupport::writeFile("many/f" + std::to_string(i) + ".lua", "count = (count or 0) + 1");
     ASSERT_TRUE(vfs.mount("filesystem", "many"));
-    for (int i = 0; i < 300; ++i) ASSERT_EQ(runScriptFile(("f" + std::to_string(i) + ".lua").c_str()), kScriptOk);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(runScriptFile(("f" + std::to_string(i) + ".lua").c_str()), kScriptOk);
     ASSERT_EQ(scriptRunFiles().size(), before + 300);
     EXPECT_EQ(scriptRunFiles()[before + 299], "f299.lua");
     EXPECT_EQ(eval("count"), "300");
@@ -253,7 +254,8 @@ TEST(ScriptConstants, LaterRegistrationWins) {
 TEST(ScriptLibraries, EightStandardLibrariesAreOpen) {
     ASSERT_TRUE(startScriptState());
     lua_State* L = currentScriptState();
-    for (const char* name : {"package", "table", "io", "os", "string", "math", "debug", "coroutine", "print"}) {
+    for (const char* name :
+         {"package", "table", "io", "os", "string", "math", "debug", "coroutine", "print"}) {
         lua_getglobal(L, name);
         EXPECT_FALSE(lua_isnil(L, -1)) << name;
         lua_pop(L, 1);

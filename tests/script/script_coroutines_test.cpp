@@ -20,7 +20,8 @@ using Coroutines = ScriptTest;
 
 TEST_F(Coroutines, TwoArgumentsArriveExactly) {
     run("co = createNewThread() "
-        "result = resumeThread(co, function(...) got = select('#', ...) a, b = ... return describeArgs(a, b) end, "
+        "result = resumeThread(co, function(...) got = select('#', ...) a, b = ... return describeArgs(a, b) "
+        "end, "
         "'x', 'y')");
     EXPECT_EQ(eval("got"), "2");
     EXPECT_EQ(eval("a .. b"), "xy");
@@ -31,7 +32,8 @@ TEST_F(Coroutines, TwoArgumentsArriveExactly) {
 
 TEST_F(Coroutines, YieldedValuesComeBack) {
     run("co = createNewThread() "
-        "first = resumeThread(co, function(v) local w = yieldThread(v + 1, v + 2) return 'done ' .. tostring(w) end, 10) "
+        "first = resumeThread(co, function(v) local w = yieldThread(v + 1, v + 2) return 'done ' .. "
+        "tostring(w) end, 10) "
         "second = resumeThread(co, 'w')");
     EXPECT_EQ(eval("first"), "12");
     EXPECT_EQ(eval("second"), "done w");
@@ -46,7 +48,8 @@ TEST_F(Coroutines, YieldedValuesComeBack) {
 }
 
 TEST_F(Coroutines, NativeFunctionsInLuaCoroutinesReadTheirOwnArguments) {
-    run("co = coroutine.create(function(p, q) coroutine.yield(describeArgs(p, q)) return describeArgs('r', 's') end) "
+    run("co = coroutine.create(function(p, q) coroutine.yield(describeArgs(p, q)) return describeArgs('r', "
+        "'s') end) "
         "ok1, one = coroutine.resume(co, 'p', 'q') ok2, two = coroutine.resume(co)");
     EXPECT_EQ(eval("one"), "p/q/own");
     EXPECT_EQ(eval("two"), "r/s/own");
@@ -55,7 +58,8 @@ TEST_F(Coroutines, NativeFunctionsInLuaCoroutinesReadTheirOwnArguments) {
 TEST_F(Coroutines, ResumeThreadRefusesNonThreads) {
     for (const char* value : {"nil", "1", "'co'", "{}", "print"}) {
         std::string out = eval(std::string("resumeThread(") + value + ")");
-        EXPECT_NE(out.find("bad argument #1 to 'resumeThread' (thread expected, got"), std::string::npos) << out;
+        EXPECT_NE(out.find("bad argument #1 to 'resumeThread' (thread expected, got"), std::string::npos)
+            << out;
     }
     // Resuming the running thread, or the main one, fails without harm.
     EXPECT_EQ(eval("resumeThread(createNewThread(), function() local me = coroutine.running() "
@@ -65,7 +69,8 @@ TEST_F(Coroutines, ResumeThreadRefusesNonThreads) {
 }
 
 TEST_F(Coroutines, DeepNestingStopsAtTheCallLimit) {
-    run("function nest(n) local co = createNewThread() return resumeThread(co, function() return nest(n + 1) end) end "
+    run("function nest(n) local co = createNewThread() return resumeThread(co, function() return nest(n + 1) "
+        "end) end "
         "deep = nest(1)");
     EXPECT_NE(eval("deep").find("C stack overflow"), std::string::npos);
 }

@@ -21,9 +21,10 @@ TEST(ScriptFuzz, SeedsRunClean) {
     attrtest::LogCapture log(dir);
     std::vector<std::vector<uint8_t>> seeds{{}};
     for (int op = 0; op < 256; ++op)
-        for (int arg : {0, 7, 13, 255}) seeds.push_back({static_cast<uint8_t>(op), static_cast<uint8_t>(arg),
-                                                         static_cast<uint8_t>(arg * 3), static_cast<uint8_t>(op + arg),
-                                                         static_cast<uint8_t>(arg), 5, 9, 21, 30, 31});
+        for (int arg : {0, 7, 13, 255})
+            seeds.push_back({static_cast<uint8_t>(op), static_cast<uint8_t>(arg),
+                             static_cast<uint8_t>(arg * 3), static_cast<uint8_t>(op + arg),
+                             static_cast<uint8_t>(arg), 5, 9, 21, 30, 31});
     uint32_t state = 12345;
     for (int i = 0; i < kRandomSeeds; ++i) {
         std::vector<uint8_t> seed(kSeedLength);

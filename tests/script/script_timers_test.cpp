@@ -1,10 +1,11 @@
 // Script timers: schedules, replacing and deleting, and scripts that change the timers while a
 // pass runs.
+#include "script/script_timers.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "script/script_timers.h"
 #include "tests/script/script_fixture.h"
 
 namespace scripttest {
@@ -26,7 +27,8 @@ protected:
 
 TEST_F(Timers, CountThreeRunsInUpdatesThreeSixNine) {
     run("runs = 0 add_timer('runs = runs + 1', 1.0, 3)");
-    EXPECT_EQ(updates(10, 0.4f), (std::vector<std::string>{"0", "0", "1", "1", "1", "2", "2", "2", "3", "3"}));
+    EXPECT_EQ(updates(10, 0.4f),
+              (std::vector<std::string>{"0", "0", "1", "1", "1", "2", "2", "2", "3", "3"}));
     EXPECT_EQ(timers.count(), 0u);
 }
 
@@ -75,7 +77,8 @@ TEST_F(Timers, AddedDuringAPassRunsWhenItSortsAfter) {
 }
 
 TEST_F(Timers, ErrorsKeepTheScheduleAndPausedTimersWait) {
-    run("runs = 0 add_timer('runs = runs + 1 error(\"timer\")', 0.5, 2) add_pause_timer('paused = true', 0, 1)");
+    run("runs = 0 add_timer('runs = runs + 1 error(\"timer\")', 0.5, 2) add_pause_timer('paused = true', 0, "
+        "1)");
     timers.update(0.3f, true);
     EXPECT_EQ(eval("runs"), "0");
     EXPECT_EQ(eval("paused"), "true");
@@ -101,7 +104,8 @@ TEST_F(Timers, HostileScripts) {
     EXPECT_EQ(updates(4, 0.1f), (std::vector<std::string>{"1", "2", "3", "3"}));
     EXPECT_EQ(timers.count(), 0u);
     run("function self_delete() delete_timer('self_delete()') end "
-        "add_timer('delete_timer(\"x = 1\")', 0, 0) add_timer('x = 1', 0, 0) add_timer('self_delete()', 0, 0)");
+        "add_timer('delete_timer(\"x = 1\")', 0, 0) add_timer('x = 1', 0, 0) add_timer('self_delete()', 0, "
+        "0)");
     timers.update(0.1f, false);
     EXPECT_EQ(eval("x"), "1");  // deleted during the pass, it still ran in it
     EXPECT_EQ(timers.find("x = 1"), nullptr);
@@ -133,8 +137,9 @@ TEST_F(Timers, HostileScripts) {
 
 TEST(TimerFunctions, WithoutAManagerDoNothing) {
     ASSERT_TRUE(startScriptState());
-    EXPECT_EQ(runScriptBuffer("add_timer('x', 1, 1) add_pause_timer('x', 1, 1) delete_timer('x') delete_current_timer()",
-                              0, nullptr),
+    EXPECT_EQ(runScriptBuffer(
+                  "add_timer('x', 1, 1) add_pause_timer('x', 1, 1) delete_timer('x') delete_current_timer()",
+                  0, nullptr),
               kScriptOk);
     closeScriptState();
 }

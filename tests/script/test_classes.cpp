@@ -32,7 +32,9 @@ void getValue(lua_State* L, void* object) {
 void setValue(lua_State* L, void* object, int index) {
     static_cast<TestBase*>(object)->value = ScriptBinding::getIntArg(L, index);
 }
-void getExtra(lua_State* L, void* object) { ScriptBinding::pushInt(L, static_cast<TestDerived*>(object)->extra); }
+void getExtra(lua_State* L, void* object) {
+    ScriptBinding::pushInt(L, static_cast<TestDerived*>(object)->extra);
+}
 
 void describeBase(ClassDescriptor* cls) {
     ScriptBinding::addMethod(cls, "describe", baseDescribe);
@@ -45,9 +47,13 @@ void describeDerived(ClassDescriptor* cls) {
     ScriptBinding::addProperty(cls, "extra", getExtra, nullptr);
 }
 
-void getPayload(lua_State* L, void* object) { ScriptBinding::pushInt(L, static_cast<Collected*>(object)->payload); }
+void getPayload(lua_State* L, void* object) {
+    ScriptBinding::pushInt(L, static_cast<Collected*>(object)->payload);
+}
 
-void describeCollected(ClassDescriptor* cls) { ScriptBinding::addProperty(cls, "payload", getPayload, nullptr); }
+void describeCollected(ClassDescriptor* cls) {
+    ScriptBinding::addProperty(cls, "payload", getPayload, nullptr);
+}
 
 const ClassDescriptor* const kClasses[] = {TestBase::scriptClass(), TestDerived::scriptClass(),
                                            Collected::scriptClass()};
@@ -56,7 +62,8 @@ const ClassDescriptor* const kClasses[] = {TestBase::scriptClass(), TestDerived:
 
 ClassDescriptor* TestBase::scriptClass() {
     static ClassDescriptor cls;
-    static ClassDescriptor* registered = ScriptBinding::defineClass<TestBase>(cls, "TestBase", nullptr, describeBase);
+    static ClassDescriptor* registered =
+        ScriptBinding::defineClass<TestBase>(cls, "TestBase", nullptr, describeBase);
     return registered;
 }
 

@@ -1,8 +1,9 @@
 // Vec2, Vec3 and rgba as scripts see them.
+#include "script/value_types.h"
+
 #include <gtest/gtest.h>
 
 #include "script/script_args.h"
-#include "script/value_types.h"
 #include "tests/script/script_fixture.h"
 
 namespace scripttest {
@@ -17,13 +18,19 @@ TEST_F(ValueTypes, VectorCases) {
     } cases[] = {
         {"(function() local v = Vec2(0, 0) v:norm() return v.x .. ',' .. v.y end)()", "1,0"},
         {"Vec2(3, 4):len()", "5"},
-        {"(function() local v = Vec2(3, 4) v:norm() return v.x .. ',' .. v.y end)()", "0.60000002384186,0.80000001192093"},
-        {"(function() local v = Vec3(0, 0, 0) v:norm() return v.x .. ',' .. v.y .. ',' .. v.z end)()", "0,0,0"},
-        {"(function() local v = Vec3(0, 3, 4) v:norm() return v.y .. ',' .. v.z end)()", "0.60000002384186,0.80000001192093"},
-        {"(function() local v = Vec3(1, 2, 3) - Vec3(1, 1, 1) return v.x .. ',' .. v.y .. ',' .. v.z end)()", "0,1,2"},
+        {"(function() local v = Vec2(3, 4) v:norm() return v.x .. ',' .. v.y end)()",
+         "0.60000002384186,0.80000001192093"},
+        {"(function() local v = Vec3(0, 0, 0) v:norm() return v.x .. ',' .. v.y .. ',' .. v.z end)()",
+         "0,0,0"},
+        {"(function() local v = Vec3(0, 3, 4) v:norm() return v.y .. ',' .. v.z end)()",
+         "0.60000002384186,0.80000001192093"},
+        {"(function() local v = Vec3(1, 2, 3) - Vec3(1, 1, 1) return v.x .. ',' .. v.y .. ',' .. v.z end)()",
+         "0,1,2"},
         {"(function() local v = Vec2(1, 2) + Vec2(10, 20) return v.x .. ',' .. v.y end)()", "11,22"},
-        {"(function() local a = Vec2(1, 2) local b = Vec2Copy(a) b.x = 7 return a.x .. ',' .. b.x end)()", "1,7"},
-        {"(function() local a = Vec3(1, 2, 3) local b = Vec3Copy(a) b.z = 9 return a.z .. ',' .. b.z end)()", "3,9"},
+        {"(function() local a = Vec2(1, 2) local b = Vec2Copy(a) b.x = 7 return a.x .. ',' .. b.x end)()",
+         "1,7"},
+        {"(function() local a = Vec3(1, 2, 3) local b = Vec3Copy(a) b.z = 9 return a.z .. ',' .. b.z end)()",
+         "3,9"},
         {"(function() local v = Vec2(1e300, -1e300) return v.x .. ',' .. v.y end)()", "inf,-inf"},
         {"Vec2(1, 2).z", "nil"},
     };
@@ -33,9 +40,10 @@ TEST_F(ValueTypes, VectorCases) {
 TEST_F(ValueTypes, ColourComponentsKeepTheLowByte) {
     EXPECT_EQ(eval("(function() local c = createRGBA() return c.m_r .. c.m_g .. c.m_b .. c.m_a end)()"),
               "255255255255");
-    EXPECT_EQ(eval("(function() local c = createRGBA() c.m_r = 300 c.m_g = -1 c.m_b = 2.9 return c.m_r .. ',' .. "
-                   "c.m_g .. ',' .. c.m_b end)()"),
-              "44,255,2");
+    EXPECT_EQ(
+        eval("(function() local c = createRGBA() c.m_r = 300 c.m_g = -1 c.m_b = 2.9 return c.m_r .. ',' .. "
+             "c.m_g .. ',' .. c.m_b end)()"),
+        "44,255,2");
 }
 
 TEST_F(ValueTypes, MissingOrForeignOperands) {
