@@ -2,6 +2,7 @@
 
 #include "flash/base/log.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/player.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_s_function.h"
 #include "flash/shape/filters.h"

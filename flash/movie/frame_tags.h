@@ -5,7 +5,7 @@
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
-#include "flash/movie/event_id.h"
+#include "flash/runtime/event_id.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_value.h"
 #include "flash/shape/geometry.h"

@@ -68,26 +68,29 @@ void symbol_class_loader(swf_stream* in, int, movie_definition_sub* m) {
     }
 }
 
+// A count, then that many pairs of a number and a string, each pair handed to take.
+template <class take_pair>
+void read_numbered_strings(swf_stream* in, take_pair take) {
+    const uint32_t count = in->read_vu32();
+    for (uint32_t i = 0; i < count && !in->has_overrun(); ++i) {
+        const int number = static_cast<int>(in->read_vu32());
+        bx_string text;
+        in->read_string(text);
+        if (in->has_overrun()) break;
+        take(number, text);
+    }
+}
+
 void define_scene_loader(swf_stream* in, int, movie_definition_sub* m) {
     if (get_verbose_parse()) log_msg("\n  define_scene_loader\n");
-    const uint32_t scenes = in->read_vu32();
-    for (uint32_t i = 0; i < scenes && !in->has_overrun(); ++i) {
-        const int offset = static_cast<int>(in->read_vu32());
-        bx_string name;
-        in->read_string(name);
-        if (in->has_overrun()) break;
+    read_numbered_strings(in, [m](int offset, const bx_string& name) {
         if (get_verbose_parse()) log_msg("  scene #%d, name='%s'\n", offset, name.c_str());
         m->add_scene(offset, name);
-    }
-    const uint32_t labels = in->read_vu32();
-    for (uint32_t i = 0; i < labels && !in->has_overrun(); ++i) {
-        const int frame = static_cast<int>(in->read_vu32());
-        bx_string label;
-        in->read_string(label);
-        if (in->has_overrun()) break;
+    });
+    read_numbered_strings(in, [m](int frame, const bx_string& label) {
         if (get_verbose_parse()) log_msg("  frame #%d, label='%s'\n", frame, label.c_str());
         m->add_frame_label(frame, label);
-    }
+    });
 }
 
 void define_font_name_loader(swf_stream*, int, movie_definition_sub*) {

@@ -107,10 +107,8 @@ float swf_stream::read_float() {
 }
 
 double swf_stream::read_double() {
-    uint8_t b[8];
-    read_aligned(b, 8);
-    uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = (bits << 8) | b[i];
+    const uint64_t low = read_u32();
+    const uint64_t bits = low | (static_cast<uint64_t>(read_u32()) << 32);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;

@@ -1,12 +1,6 @@
 #include "core/log_stream.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <future>
@@ -16,9 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -71,6 +64,32 @@ TEST(LogStream, SetFileDeletesOldFileAndLevelFiles) {
     EXPECT_EQ(lines(testsupport::readFile("old.log")).size(), 1u);
 }
 
+// With the backup flag the old log is copied into "OldLogs" (under its own name, also when the
+// log's name has a folder part) before it is deleted; when no copy can be made it is kept.
+TEST(LogStream, BackupKeepsTheOldLogUnlessTheCopyIsMade) {
+    testsupport::TempDir dir;
+    testsupport::writeFile("logs/backed.log", "previous run\n");
+    Tov::LogStream::setFile("logs/backed.log", true);
+    EXPECT_FALSE(std::filesystem::exists("logs/backed.log"));
+    std::vector<std::string> copies;
+    for (auto& e : std::filesystem::directory_iterator("OldLogs")) copies.push_back(e.path().filename().string());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(std::regex_match(copies[0], std::regex(R"(\d{4}(_\d\d){5}_backed\.log)"))) << copies[0];
+    EXPECT_EQ(testsupport::readFile("OldLogs/" + copies[0]), "previous run\n");
+
+    // "OldLogs" is a file here: no backup can be made, so the old log stays and says why.
+    std::filesystem::remove_all("OldLogs");
+    testsupport::writeFile("OldLogs", "in the way");
+    const std::string kept = (dir.path() / "kept.log").string();
+    testsupport::writeFile(kept, "previous run\n");
+    Tov::LogStream::setFile(kept, true);
+    auto l = lines(testsupport::readFile(kept));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0], "previous run");
+    EXPECT_NE(l[1].find("\tERROR\tTov::LogStream::setFile: "), std::string::npos) << l[1];
+    EXPECT_NE(l[1].find("kept.log"), std::string::npos) << l[1];
+}
+
 TEST(LogStream, ThreadsNeverMixLines) {
     testsupport::TempDir dir;
     std::string name = (dir.path() / "threads.log").string();
@@ -112,50 +131,25 @@ TEST(LogStream, ExceptionInsideMessageReleasesTheLock) {
     EXPECT_NE(l[0].find("\tERROR\thalf"), std::string::npos);
 }
 
-// Starts the child logger with the viewer's pipe at `pipe`; returns its pid.
-pid_t spawnChild(const std::string& pipe, int count, int delayMs) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("TOV_LOG_PIPE=", 0) != 0) env.emplace_back(*e);
-    env.push_back("TOV_LOG_PIPE=" + pipe);
-    std::vector<char*> envp;
-    for (auto& s : env) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string c = std::to_string(count), d = std::to_string(delayMs);
-    std::string exe = LOG_PIPE_CHILD;
-    char* argv[] = {exe.data(), c.data(), d.data(), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
-    return pid;
-}
+constexpr std::chrono::seconds kChildLimit(60);
 
-// Reads until `want` newline characters arrived or the child ended.
-std::string readLines(int fd, size_t want) {
-    std::string got;
-    for (int rounds = 0; rounds < 6000 && (size_t)std::count(got.begin(), got.end(), '\n') < want; ++rounds) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 10) > 0) {
-            char buf[4096];
-            ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0) got.append(buf, static_cast<size_t>(n));
-        }
-    }
-    return got;
+// Starts the child logger with the viewer's pipe at `pipe`.
+testsupport::ChildProcess startChild(const std::string& pipe, int count, int delayMs) {
+    return testsupport::ChildProcess(LOG_PIPE_CHILD, {std::to_string(count), std::to_string(delayMs)},
+                                     {"TOV_LOG_PIPE=" + pipe});
 }
 
 TEST(LogStream, ListeningPipeTakesAllLinesAndNoFileIsCreated) {
     testsupport::TempDir dir;
     std::string fifo = (dir.path() / "viewer").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    pid_t pid = spawnChild(fifo, 50, 0);
-    ASSERT_GT(pid, 0);
-    std::string got = readLines(reader, 50);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ::close(reader);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    testsupport::FifoReader reader(fifo);
+    ASSERT_TRUE(reader.isOpen());
+    testsupport::ChildProcess child = startChild(fifo, 50, 0);
+    ASSERT_TRUE(child.started());
+    std::string got = reader.readLines(50, kChildLimit);
+    testsupport::ChildExit exit = child.wait(kChildLimit);
+    reader.close();
+    EXPECT_EQ(exit.exitCode, 0);
     auto l = lines(got);
     ASSERT_EQ(l.size(), 50u);
     for (const auto& line : l) EXPECT_TRUE(std::regex_match(line, kLine)) << line;
@@ -165,17 +159,15 @@ TEST(LogStream, ListeningPipeTakesAllLinesAndNoFileIsCreated) {
 TEST(LogStream, ViewerGoingAwayLeavesTheProgramAliveOnTheFile) {
     testsupport::TempDir dir;
     std::string fifo = (dir.path() / "viewer").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    pid_t pid = spawnChild(fifo, 60, 5);
-    ASSERT_GT(pid, 0);
-    std::string got = readLines(reader, 5);
-    ::close(reader);  // the viewer goes away mid-run
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "child died of signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    testsupport::FifoReader reader(fifo);
+    ASSERT_TRUE(reader.isOpen());
+    testsupport::ChildProcess child = startChild(fifo, 60, 5);
+    ASSERT_TRUE(child.started());
+    std::string got = reader.readLines(5, kChildLimit);
+    reader.close();  // the viewer goes away mid-run
+    testsupport::ChildExit exit = child.wait(kChildLimit);
+    ASSERT_EQ(exit.termSignal, 0) << "child died of signal " << exit.termSignal;
+    EXPECT_EQ(exit.exitCode, 0);
     auto piped = lines(got);
     auto filed = lines(testsupport::readFile("megalog.log"));
     EXPECT_GE(piped.size(), 5u);

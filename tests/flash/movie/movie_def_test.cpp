@@ -148,6 +148,24 @@ TEST(MovieDefinition, UnknownTagsAreSkippedExactlyByTheirLength) {
         << movietest::summary(*def);
 }
 
+TEST(MovieDefinition, VerboseParseDumpsUnknownTagBodiesInRowsOfSixteen) {
+    movie_fixture f;
+    swf::MovieWriter m(8);
+    bytes body;
+    for (int i = 0; i < 18; ++i) body.push_back(static_cast<uint8_t>(i < 16 ? 'A' + i : i));
+    m.tag(201, body);
+    m.show_frame();
+    m.end();
+    flash::set_verbose_parse(true);
+    ASSERT_NE(f.load("dump.swf", m.finish_fws()), nullptr);
+    flash::set_verbose_parse(false);
+    EXPECT_TRUE(f.log.has_message("---------------tag type = 201, tag length = 18\n"));
+    EXPECT_TRUE(f.log.has_message("*** no tag loader for type 201\n"
+                                  "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50    ABCDEFGHIJKLMNOP\n"
+                                  "10 11 \n"))
+        << f.log.messages();
+}
+
 TEST(MovieDefinition, AnEndTagBeforeTheFileEndStopsWithTheWarning) {
     movie_fixture f;
     swf::MovieWriter m(8);

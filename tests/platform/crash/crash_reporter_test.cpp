@@ -1,19 +1,15 @@
 #include "core/crash_reporter.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -30,40 +26,17 @@ struct ChildRun {
 // reporter's handler is the one that runs and the exit status names the signal.
 ChildRun runChild(const std::string& how) {
     ChildRun run;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return run;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], 2);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        ::setenv("ASAN_OPTIONS",
-                 "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0:detect_leaks=0", 1);
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ::execl(CRASH_CHILD, CRASH_CHILD, how.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    char buf[4096];
-    for (;;) {
-        pollfd pfd{pipeFds[0], POLLIN, 0};
-        if (::poll(&pfd, 1, 100) > 0) {
-            ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
-            if (n <= 0) break;  // every writer (child and helper) is gone
-            run.err.append(buf, size_t(n));
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            break;
-        }
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status)) run.termSignal = WTERMSIG(status);
-    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    const std::chrono::seconds limit(60);
+    testsupport::ChildProcess child(
+        CRASH_CHILD, {how},
+        {"ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0:detect_leaks=0",
+         "SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"},
+        true);
+    if (!child.started()) return run;
+    run.err = child.readErrors(limit);
+    const testsupport::ChildExit exit = child.wait(limit);
+    run.termSignal = exit.termSignal;
+    run.exitCode = exit.exitCode;
     return run;
 }
 
@@ -73,6 +46,19 @@ std::vector<std::string> filesWith(const std::string& extension) {
     for (const auto& e : fs::directory_iterator("crsh"))
         if (e.path().extension() == extension) out.push_back(e.path().string());
     return out;
+}
+
+// ", line 0015" for the line of the crashing program's source that holds `marker`.
+std::string childSourceLine(const std::string& marker) {
+    std::istringstream in(testsupport::readFile(std::string(TOV_TEST_SOURCE_DIR) + "/tests/platform/crash/crash_child.cpp"));
+    int number = 1;
+    for (std::string line; std::getline(in, line); ++number) {
+        if (line.find(marker) == std::string::npos) continue;
+        char text[32];
+        std::snprintf(text, sizeof text, ", line %04d", number);
+        return text;
+    }
+    return "marker not found";
 }
 
 std::vector<std::string> linesOf(const std::string& path) {
@@ -107,6 +93,12 @@ TEST(CrashReporter, AccessViolationWritesReportDumpAndMessage) {
     bool sawMain = false;
     for (size_t i = 5; i < lines.size(); ++i) sawMain |= lines[i].find(", main") != std::string::npos;
     EXPECT_TRUE(sawMain);
+    // Source file and line from the program's debug information: the faulting statement, and the
+    // call in main for the caller's frame.
+    const std::string faultLine = "crash_child.cpp" + childSourceLine("// the faulting line");
+    EXPECT_NE(lines[0].find(faultLine), std::string::npos) << lines[0];
+    EXPECT_NE(lines[4].find(faultLine), std::string::npos) << lines[4];
+    EXPECT_NE(lines[5].find("crash_child.cpp" + childSourceLine("crashNow();")), std::string::npos) << lines[5];
 
     EXPECT_EQ(testsupport::readFile(dumps[0]).substr(0, 8), "TOVDUMP1");
     EXPECT_NE(run.err.find("Fatal error. Send information request.\n"), std::string::npos) << run.err;
