@@ -1,0 +1,86 @@
+// The shape's mesh cache by tolerance band, and its record in cache files.
+#include <algorithm>
+#include <cmath>
+
+#include "flash/base/bx_file.h"
+#include "flash/base/log.h"
+#include "flash/shape/shape_character_def.h"
+
+namespace flash {
+
+namespace {
+
+// A cache file's mesh-set count is refused beyond this before anything is allocated.
+constexpr uint32_t max_cached_mesh_sets = 1024;
+
+// The matrix's largest scale in doubles: a scale near the float range must not square into an
+// infinity and so draw nothing.
+double max_scale(const matrix& m) {
+    const double row0 = static_cast<double>(m.m_[0][0]) * m.m_[0][0] + static_cast<double>(m.m_[0][1]) * m.m_[0][1];
+    const double row1 = static_cast<double>(m.m_[1][0]) * m.m_[1][0] + static_cast<double>(m.m_[1][1]) * m.m_[1][1];
+    return std::sqrt(std::max(row0, row1));
+}
+
+}  // namespace
+
+void shape_character_def::tesselate(float error_tolerance, tesselate::trapezoid_accepter* accepter) const {
+    tesselate::tesselate_paths(&m_paths[0], m_paths.size(), m_fill_styles.size(), m_line_styles.size(), error_tolerance,
+                               accepter);
+}
+
+const mesh_set* shape_character_def::get_mesh_set(const matrix& m, float pixel_scale) {
+    const double scale = max_scale(m);
+    if (!(scale >= min_display_scale)) return nullptr;
+    const float wanted = static_cast<float>((twips_per_pixel / scale) / pixel_scale * get_curve_max_pixel_error());
+    // A zero or NaN pixel scale, or a tolerance past the float range, has nothing sensible to build.
+    if (!(wanted > 0.0f) || !std::isfinite(wanted)) return nullptr;
+
+    for (const std::unique_ptr<mesh_set>& cached : m_cached_meshes) {
+        if (cached->get_tolerance() * cache_reuse_span < wanted) break;
+        if (cached->get_tolerance() < wanted) return cached.get();
+    }
+    m_cached_meshes.push_back(std::make_unique<mesh_set>(this, wanted * cache_build_factor));
+    const mesh_set* built = m_cached_meshes.back().get();
+    std::stable_sort(m_cached_meshes.begin(), m_cached_meshes.end(),
+                     [](const std::unique_ptr<mesh_set>& a, const std::unique_ptr<mesh_set>& b) {
+                         return a->get_tolerance() > b->get_tolerance();
+                     });
+    return built;
+}
+
+bool shape_character_def::get_vertices(std::vector<point>* out) {
+    for (const std::unique_ptr<mesh_set>& cached : m_cached_meshes) {
+        if (cached->get_tolerance() * cache_reuse_span < vertex_tolerance) break;
+        if (cached->get_tolerance() < vertex_tolerance) return cached->get_vertices(out);
+    }
+    // Appended without sorting again: a later display sorts the cache.
+    m_cached_meshes.push_back(std::make_unique<mesh_set>(this, vertex_build_tolerance));
+    return m_cached_meshes.back()->get_vertices(out);
+}
+
+void shape_character_def::output_cached_data(bx_file* out) const {
+    out->write_le32(static_cast<uint32_t>(m_cached_meshes.size()));
+    for (const std::unique_ptr<mesh_set>& cached : m_cached_meshes) cached->output_cached_data(out);
+}
+
+bool shape_character_def::input_cached_data(bx_file* in) {
+    m_cached_meshes.clear();
+    uint8_t b[4];
+    if (in->read_bytes(b, 4) != 4) {
+        log_error("error: shape_character_def::input_cached_data(): record cut short\n");
+        return false;
+    }
+    const uint32_t count = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    if (count > max_cached_mesh_sets) {
+        log_error("error: shape_character_def::input_cached_data(): bad mesh set count %u\n", count);
+        return false;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        auto set = std::make_unique<mesh_set>();
+        if (!set->input_cached_data(in)) return false;
+        m_cached_meshes.push_back(std::move(set));
+    }
+    return true;
+}
+
+}  // namespace flash

@@ -1,0 +1,101 @@
+#pragma once
+// Fill and line styles of the shape tags and their readers. How a style is set on the render
+// handler belongs to the drawing side; this side keeps what the file says and makes the small
+// gradient textures as plain pixels. Lengths are twips.
+#include <cstdint>
+
+#include "flash/base/array.h"
+#include "flash/shape/geometry.h"
+
+namespace flash {
+
+class swf_stream;
+
+// The shape tags whose records differ.
+constexpr int tag_define_shape = 2;
+constexpr int tag_define_shape4 = 83;
+
+enum fill_type : int {
+    fill_solid = 0x00,
+    fill_linear_gradient = 0x10,
+    fill_radial_gradient = 0x12,
+    fill_focal_gradient = 0x13,
+    fill_repeating_bitmap = 0x40,
+    fill_clipped_bitmap = 0x41,
+    fill_repeating_bitmap_hard = 0x42,
+    fill_clipped_bitmap_hard = 0x43,
+};
+
+struct gradient_record {
+    uint8_t m_ratio = 0;
+    rgba m_color;
+};
+
+// A gradient texture: r, g, b, a bytes per pixel, rows of width * 4 bytes.
+struct gradient_pixels {
+    int m_width = 0;
+    int m_height = 0;
+    array<uint8_t> m_data;
+};
+
+constexpr int linear_gradient_width = 256;
+constexpr int radial_gradient_size = 64;
+
+class fill_style {
+public:
+    virtual ~fill_style() = default;
+
+    // One FILLSTYLE; every read is byte-aligned.
+    void read(swf_stream* in, int tag_type);
+    // The in-between style of a morph; this style's gradient array must be sized first.
+    void set_lerp(const fill_style& a, const fill_style& b, float t);
+
+    // Only for a style with records.
+    rgba sample_gradient(int ratio) const;
+    // A linear or radial style with records gets its texture; anything else answers false and
+    // leaves out untouched, so an unsampleable gradient never reaches the renderer.
+    bool make_gradient_pixels(gradient_pixels* out) const;
+    // Whether the style paints anything at all: focal gradients, unknown types and gradients
+    // without records do not.
+    bool is_drawable() const;
+    bool is_bitmap() const { return m_type >= fill_repeating_bitmap && m_type <= fill_clipped_bitmap_hard; }
+    bool is_gradient() const { return m_type == fill_linear_gradient || m_type == fill_radial_gradient; }
+
+    int m_type = fill_solid;
+    rgba m_color;
+    // Shape twips to gradient texture pixels.
+    matrix m_gradient_matrix;
+    array<gradient_record> m_gradients;
+    // The bitmap character id of a bitmap fill; the movie resolves it. -1 for other types.
+    int m_bitmap_id = -1;
+    // Shape twips to bitmap pixels: the inverse of the file's matrix.
+    matrix m_bitmap_matrix;
+};
+
+class line_style {
+public:
+    virtual ~line_style() = default;
+
+    // LINESTYLE, or LINESTYLE2 for DefineShape4.
+    void read(swf_stream* in, int tag_type);
+
+    uint16_t m_width = 0;
+    rgba m_color;
+    fill_style m_fill_style;
+    uint8_t m_start_cap_style = 0;
+    uint8_t m_join_style = 0;
+    bool m_has_fill = false;
+    bool m_no_hscale = false;
+    bool m_no_vscale = false;
+    bool m_pixel_hinting = false;
+    bool m_no_close = false;
+    uint8_t m_end_cap_style = 0;
+    // Raw 8.8 fixed point; read only for miter joins.
+    uint16_t m_miter_limit_factor = 0;
+};
+
+// Append a FILLSTYLEARRAY / LINESTYLEARRAY to styles.
+void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type);
+void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type);
+
+}  // namespace flash

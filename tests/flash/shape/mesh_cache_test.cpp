@@ -1,0 +1,126 @@
+// The shape's mesh cache by tolerance band, the curve error setting and the cache record.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "flash/base/bx_file.h"
+#include "shape_fixture.h"
+#include "tests/support/engine_log.h"
+
+namespace {
+
+using shapetest::read_shape;
+using shapetest::solid_shape;
+
+flash::matrix scaled(float s) {
+    flash::matrix m;
+    m.concatenate_scale(s);
+    return m;
+}
+
+std::vector<float> tolerances(const flash::shape_character_def& def) {
+    std::vector<float> out;
+    for (const auto& set : def.get_cached_meshes()) out.push_back(set->get_tolerance());
+    return out;
+}
+
+TEST(MeshCache, ToleranceBandsInOrder) {
+    flash::set_curve_max_pixel_error(1.0f);
+    auto def = read_shape(solid_shape(swf::ShapePath().fill0(1).circle(0, 0, 2000)));
+    struct Step {
+        float scale;
+        std::vector<float> cache_after;
+    };
+    const Step steps[] = {
+        {1.0f, {15.0f}},                 // first display: built at 0.75 of 20 twips
+        {1.2f, {15.0f}},                 // reused: 15 is finer than 16.7 and not three times finer
+        {0.5f, {15.0f}},                 // reused: 15 * 3 is not below 40
+        {2.0f, {15.0f, 7.5f}},           // 15 is too coarse for 10: a finer one after it
+        {0.4f, {37.5f, 15.0f, 7.5f}},    // 15 * 3 is below 50: a coarser one before it
+        {0.0f, {37.5f, 15.0f, 7.5f}},    // scale 0 builds nothing
+    };
+    for (const Step& s : steps) {
+        const flash::mesh_set* set = def->get_mesh_set(scaled(s.scale), 1.0f);
+        EXPECT_EQ(set == nullptr, s.scale == 0.0f) << s.scale;
+        std::vector<float> got = tolerances(*def);
+        ASSERT_EQ(got.size(), s.cache_after.size()) << "after scale " << s.scale;
+        for (size_t i = 0; i < got.size(); ++i) EXPECT_FLOAT_EQ(got[i], s.cache_after[i]) << "after scale " << s.scale;
+    }
+    def->invalidate_cache();
+    EXPECT_TRUE(def->get_cached_meshes().empty());
+}
+
+TEST(MeshCache, VertexExportBuildsAtFifteenTwips) {
+    auto def = read_shape(solid_shape(swf::ShapePath().fill0(1).rect(0, 0, 200, 100)));
+    std::vector<flash::point> v;
+    ASSERT_TRUE(def->get_vertices(&v));
+    EXPECT_EQ(v.size(), 4u);
+    EXPECT_EQ(tolerances(*def), std::vector<float>{15.0f});
+}
+
+TEST(CurveError, ClampsTheSetting) {
+    struct Case {
+        float in, stored;
+    };
+    const Case cases[] = {{0.0f, 1e-6f}, {-3.0f, 1e-6f}, {5e6f, 1e6f}, {std::nanf(""), 1e6f}, {2.5f, 2.5f}};
+    for (const Case& c : cases) {
+        flash::set_curve_max_pixel_error(c.in);
+        EXPECT_FLOAT_EQ(flash::get_curve_max_pixel_error(), c.stored) << c.in;
+    }
+    // At the clamps a display still finishes.
+    auto def = read_shape(solid_shape(swf::ShapePath().fill0(1).circle(0, 0, 2000)));
+    for (float error : {0.0f, 1e9f}) {
+        flash::set_curve_max_pixel_error(error);
+        EXPECT_NE(def->get_mesh_set(scaled(1.0f), 1.0f), nullptr);
+    }
+    flash::set_curve_max_pixel_error(1.0f);
+}
+
+TEST(MeshCache, CacheRecordRoundTrip) {
+    flash::set_curve_max_pixel_error(1.0f);
+    swf::Shape s = solid_shape(swf::ShapePath().fill0(1).line(1).circle(0, 0, 2000));
+    s.lines.push_back(swf::LineStyle::solid(20, {}));
+    auto def = read_shape(s);
+    def->get_mesh_set(scaled(1.0f), 1.0f);
+    def->get_mesh_set(scaled(4.0f), 1.0f);
+    flash::bx_file out(flash::memory_buffer);
+    def->output_cached_data(&out);
+    const int size = out.get_position();
+    out.set_position(0);
+    std::vector<uint8_t> bytes(size);
+    ASSERT_EQ(out.read_bytes(bytes.data(), size), size);
+
+    flash::bx_file in(flash::memory_buffer, size, bytes.data());
+    flash::smart_ptr<flash::shape_character_def> copy(new flash::shape_character_def);
+    ASSERT_TRUE(copy->input_cached_data(&in));
+    ASSERT_EQ(tolerances(*copy), tolerances(*def));
+    for (size_t k = 0; k < def->get_cached_meshes().size(); ++k) {
+        const auto& a = def->get_cached_meshes()[k]->get_layers();
+        const auto& b = copy->get_cached_meshes()[k]->get_layers();
+        ASSERT_EQ(a.size(), b.size());
+        ASSERT_EQ(a[0].m_meshes.size(), b[0].m_meshes.size());
+        EXPECT_EQ(a[0].m_meshes[0]->m_triangle_strip, b[0].m_meshes[0]->m_triangle_strip);
+        ASSERT_EQ(a[0].m_line_strips.size(), b[0].m_line_strips.size());
+        EXPECT_EQ(a[0].m_line_strips[0]->m_coords, b[0].m_line_strips[0]->m_coords);
+    }
+
+    // Every cut of the record fails with an ERROR and never crashes.
+    testsupport::engine_log log;
+    for (int cut = 0; cut < size; cut += 7) {
+        flash::bx_file part(flash::memory_buffer, cut, bytes.data());
+        flash::smart_ptr<flash::shape_character_def> broken(new flash::shape_character_def);
+        EXPECT_FALSE(broken->input_cached_data(&part)) << cut;
+    }
+    EXPECT_TRUE(log.has_error("record cut short"));
+}
+
+TEST(MeshCache, HugeCountsAreRefusedBeforeAllocating) {
+    testsupport::engine_log log;
+    const uint8_t record[] = {1, 0, 0, 0, 0, 0, 0x70, 0x41, 0xFF, 0xFF, 0xFF, 0x7F};
+    flash::bx_file in(flash::memory_buffer, sizeof record, const_cast<uint8_t*>(record));
+    flash::smart_ptr<flash::shape_character_def> def(new flash::shape_character_def);
+    EXPECT_FALSE(def->input_cached_data(&in));
+    EXPECT_TRUE(log.has_error("bad layer count"));
+}
+
+}  // namespace
