@@ -682,8 +682,8 @@ as_value as_value::abstract_less(const as_value& other) const {
 
 namespace {
 bool wraps(const as_function* ctor, as_c_function_ptr routine) {
-    return ctor && ctor->is(as_object::C_FUNCTION) &&
-           static_cast<const as_c_function*>(ctor)->get_function() == routine;
+    const as_c_function* native = cast_to<as_c_function>(ctor);
+    return native && native->get_function() == routine;
 }
 }  // namespace
 
