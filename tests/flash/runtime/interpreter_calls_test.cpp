@@ -219,6 +219,24 @@ TEST(InterpreterCalls, ExtensionModulesAreOffByDefaultAndLoadOnlyFromTheirFolder
     flash::clear_extension_modules();
 }
 
+TEST(InterpreterCalls, ExtensionModulesAreReleasedWithTheLastEngineInstance) {
+    // A name is tried once while the table keeps it: the module that appears later loads only
+    // after the last engine instance has released the table.
+    testsupport::TempDir dir;
+    const std::string path = (dir.path() / "Late.so").string();
+    {
+        flash::smart_ptr<flash::player> only(new flash::player);
+        ASSERT_EQ(flash::player::get_instance_count(), 1);
+        ASSERT_NE(flash::get_extension_module("Late", path.c_str()), nullptr);
+        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+        std::filesystem::copy_file(INTERP_TEST_MODULE, path);
+        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+    }
+    EXPECT_EQ(flash::player::get_instance_count(), 0);
+    EXPECT_TRUE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+    flash::clear_extension_modules();
+}
+
 TEST(InterpreterCalls, GlobalFunctions) {
     // The engine instance registers these globals once, "$version" last and hidden from enumeration.
     interptest::machine m;
