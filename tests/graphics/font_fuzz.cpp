@@ -7,6 +7,7 @@
 
 #include "core/attr_xml.h"
 #include "graphics/font.h"
+#include "tests/support/fuzz_target.h"
 
 namespace fonttest {
 
@@ -52,9 +53,4 @@ int readFontBytes(const uint8_t* data, size_t size) {
 
 }  // namespace fonttest
 
-#ifdef TOV_FUZZ_MAIN
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fonttest::readFontBytes(data, size);
-    return 0;
-}
-#endif
+TOV_FUZZ_TARGET(fonttest::readFontBytes(data, size))

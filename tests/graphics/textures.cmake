@@ -6,10 +6,4 @@ tov_test(graphics_texture_tests
 
 # libFuzzer target for the ".font" descriptions (clang only); the same entry runs in
 # graphics_texture_tests.
-if(TOV_BUILD_FUZZ)
-  add_executable(graphics_font_fuzz font_fuzz.cpp)
-  target_compile_definitions(graphics_font_fuzz PRIVATE TOV_FUZZ_MAIN)
-  target_compile_options(graphics_font_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(graphics_font_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(graphics_font_fuzz PRIVATE graphics)
-endif()
+tov_fuzz(graphics_font_fuzz SOURCES font_fuzz.cpp DEPS graphics)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/image/image.h"
+#include "tests/support/fuzz_target.h"
 
 namespace imagetest {
 
@@ -41,9 +42,4 @@ bool decodeImageBytes(const uint8_t* data, size_t size) {
 
 }  // namespace imagetest
 
-#ifdef TOV_FUZZ_MAIN
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!imagetest::decodeImageBytes(data, size)) std::abort();
-    return 0;
-}
-#endif
+TOV_FUZZ_TARGET(if (!imagetest::decodeImageBytes(data, size)) std::abort())
