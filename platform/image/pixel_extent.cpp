@@ -12,10 +12,26 @@ constexpr uint32_t kTgaPacketPixels = 0x7F;  // packet header: pixel count - 1
 constexpr size_t kBmpFileHeaderBytes = 14;
 constexpr uint32_t kBmpCoreHeaderBytes = 12;
 constexpr uint64_t kJpegBlockSide = 8;
+constexpr size_t kPngSignatureBytes = 8;
+constexpr size_t kPngChunkFrameBytes = 12;  // length, type, CRC
+constexpr size_t kPngHeaderDepthAt = 24, kPngHeaderColourAt = 25;
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// Samples per pixel of a PNG colour type: grey, -, RGB, palette index, grey + alpha, -, RGBA.
+uint32_t pngChannels(uint8_t colourType) {
+    switch (colourType) {
+        case 0: case 3: return 1;
+        case 4: return 2;
+        case 2: return 3;
+        case 6: return 4;
+        default: return 0;
+    }
+}
 
 bool isTgaRunLength(uint8_t type) { return type == 9 || type == 10 || type == 11; }
 
@@ -62,6 +78,23 @@ bool bmpHoldsPixels(const uint8_t* data, size_t size, uint32_t width, uint32_t h
     return start <= size && rowBytes * height <= size - start;
 }
 
+bool pngHoldsPixels(const uint8_t* data, size_t size, uint32_t width, uint32_t height) {
+    if (size <= kPngHeaderColourAt) return false;
+    const uint64_t bits = uint64_t(data[kPngHeaderDepthAt]) * pngChannels(data[kPngHeaderColourAt]);
+    uint64_t packed = 0;
+    for (size_t at = kPngSignatureBytes;;) {
+        if (size - at < kPngChunkFrameBytes) return false;
+        const uint32_t length = be32(data + at);
+        if (length > size - at - kPngChunkFrameBytes) return false;
+        const uint8_t* type = data + at + 4;
+        if (type[0] == 'I' && type[1] == 'D' && type[2] == 'A' && type[3] == 'T') packed += length;
+        if (type[0] == 'I' && type[1] == 'E' && type[2] == 'N' && type[3] == 'D') break;
+        at += kPngChunkFrameBytes + length;
+    }
+    // The pixels alone, without the filter byte of each row, are a lower bound of what inflates.
+    return packed * kMaxDeflateRatio >= (uint64_t(width) * height * bits + 7) / 8;
+}
+
 bool jpegHoldsPixels(const uint8_t* data, size_t size, uint32_t width, uint32_t height) {
     // Walk the marker segments after the start-of-image marker to the first scan.
     size_t at = 2, coded = 0;
@@ -97,6 +130,7 @@ bool holdsPixels(FileFormat format, const uint8_t* data, size_t size, uint32_t w
         case FILE_TGA: return tgaHoldsPixels(data, size, width, height);
         case FILE_BMP: return bmpHoldsPixels(data, size, width, height);
         case FILE_JPG: return jpegHoldsPixels(data, size, width, height);
+        case FILE_PNG: return pngHoldsPixels(data, size, width, height);
         default: return true;
     }
 }

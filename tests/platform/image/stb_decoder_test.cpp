@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/image/pixel_extent.h"
 #include "tests/platform/image/image_writer.h"
+#include "tests/support/largest_allocation.h"
 
 using namespace platform::image;
 using namespace imagetest;
@@ -148,6 +150,66 @@ TEST(StbDecoder, DataThatCannotHoldTheStatedPixelsIsRefused) {
     Image image;
     ASSERT_EQ(decode(reinterpret_cast<const uint8_t*>(paletted.data()), paletted.size(), image), Result::Ok);
     EXPECT_EQ(argbAt(image.surfaces[0], 0, 0), 0xFFFF0000u);  // index 1: the second entry, B G R
+}
+
+// A PNG chunk stating more bytes than the file holds would make stb_image size a buffer by that
+// claim before reading; such a file is refused by the check alone. PNG chunks: length, type, data,
+// CRC; the header chunk's data starts at 16, the image data chunk follows it at 33.
+TEST(StbDecoder, PngChunksMustLieWithinTheData) {
+    const std::string file = png(16, 16, 4, quadrants(16, 16, 4));
+    ASSERT_EQ(file.substr(37, 4), "IDAT");
+    auto withLength = [&](size_t at, uint32_t length) {
+        std::string s = file;
+        for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(length >> (24 - 8 * i));
+        return s;
+    };
+    const uint32_t idat = static_cast<uint32_t>(static_cast<uint8_t>(file[35]) << 8 | static_cast<uint8_t>(file[36]));
+    const struct {
+        const char* what;
+        std::string file;
+        bool holds;
+    } cases[] = {
+        {"whole", file, true},
+        {"image data claiming 218 MB", withLength(33, 0x0D0073F1u), false},
+        {"image data claiming 4 GiB", withLength(33, 0xFFFFFFFFu), false},
+        {"image data one byte longer than the file has", withLength(33, idat + 1 + 12), false},
+        {"no end chunk", file.substr(0, file.size() - 12), false},
+        {"stating 8192 x 8192 from its few packed bytes", withPngSize(file, 8192, 8192), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto* d = reinterpret_cast<const uint8_t*>(c.file.data());
+        ImageInfo info;
+        ASSERT_TRUE(readInfo(d, c.file.size(), info));
+        EXPECT_EQ(pngHoldsPixels(d, c.file.size(), info.width, info.height), c.holds);
+        Image image;
+        EXPECT_EQ(decode(d, c.file.size(), image), c.holds ? Result::Ok : Result::InvalidData);
+    }
+}
+
+// A file of a few bytes never costs a buffer of the size its header claims.
+TEST(StbDecoder, LyingHeadersCostNoLargeBuffer) {
+    if (!testsupport::LargestAllocation::available()) GTEST_SKIP() << "needs the sanitizers' malloc hook";
+    const std::string picture = png(16, 16, 4, quadrants(16, 16, 4));
+    std::string chunkClaim = picture;
+    chunkClaim.replace(33, 4, "\x0D\x00\x73\xF1");  // image data of 218 MB
+    const struct {
+        const char* what;
+        std::string file;
+    } cases[] = {
+        {"18-byte TGA header of 16384 x 16384", tgaHeader(2, 16384, 16384, 32)},
+        {"JPEG stating 8000 x 8000", withJpegSize(jpg(16, 16, 3, quadrants(16, 16, 3)), 8000, 8000)},
+        {"PNG image data claiming 218 MB", chunkClaim},
+        {"PNG stating 8192 x 8192", withPngSize(picture, 8192, 8192)},
+    };
+    constexpr size_t kSmall = 1 << 20;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Image image;
+        testsupport::LargestAllocation largest;
+        EXPECT_EQ(decode(reinterpret_cast<const uint8_t*>(c.file.data()), c.file.size(), image), Result::InvalidData);
+        EXPECT_LT(largest.bytes(), kSmall);
+    }
 }
 
 // No picture larger than kMaxPixels is read, whatever its sides.
