@@ -148,13 +148,13 @@ TEST_F(Music, AllTracksMissingAreRetriedEachUpdateAndLoggedOnce) {
     EXPECT_EQ(logLines("not found music file ").size(), 3u);
     EXPECT_EQ(logLines("\tERROR\tnot found music file gone1.ogg").size(), 1u);
     EXPECT_FLOAT_EQ(m_channel->fade(), 0.0f);
-    EXPECT_EQ(m_channel->state(), 1);
+    EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Playing);
     EXPECT_EQ(m_center->getMusicIndex(), 0);
     const int finds = World::finderCalls;
     for (int i = 0; i < 5; ++i) m_center->update(0.0f, true);
     EXPECT_GE(World::finderCalls - finds, 5);  // tried again on every update
     EXPECT_EQ(logLines("not found music file ").size(), 3u);
-    EXPECT_EQ(m_channel->state(), 1);
+    EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Playing);
 
     addFile("a.ogg");
     m_center->update(0.0f, true);
@@ -186,7 +186,7 @@ TEST_F(Music, OrderListsAreBounded) {
             EXPECT_EQ(m_center->getMusicIndex(), c.expected);
             EXPECT_TRUE(m_channel->stream() && m_channel->stream()->isPlaying());
         } else {
-            EXPECT_EQ(m_channel->state(), 1);  // still playing, so later updates try again
+            EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Playing);  // still playing, so later updates try again
             EXPECT_FALSE(m_channel->stream() && m_channel->stream()->isPlaying());
         }
     }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/platform/image/image_fuzz.h"
-#include "tests/platform/image/image_writer.h"
+#include "tests/support/image_writer.h"
 
 using namespace imagetest;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/image/pixel_extent.h"
-#include "tests/platform/image/image_writer.h"
+#include "tests/support/image_writer.h"
 #include "tests/support/largest_allocation.h"
 
 using namespace platform::image;
