@@ -347,9 +347,7 @@ void interpreter::do_define_function(bool function2) {
 
     if (name[0] != 0) {
         const as_value existing = m_env->get_variable(name, m_with_stack);
-        as_object* obj = existing.to_object();
-        if (obj && obj->is(as_object::S_FUNCTION)) {
-            const as_s_function* old = static_cast<const as_s_function*>(obj);
+        if (const as_s_function* old = cast_to<as_s_function>(existing.to_object())) {
             if (old->get_action_buffer().get_store() == m_buffer.get_store() &&
                 old->get_start_pc() == start) {
                 return;
