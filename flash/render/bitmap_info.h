@@ -6,6 +6,7 @@
 #include "flash/base/bx_string.h"
 #include "flash/base/ref_counted.h"
 #include "flash/render/image.h"
+#include "flash/shape/geometry.h"
 
 namespace flash {
 
@@ -27,6 +28,22 @@ public:
     // From decoded images; the caller keeps and deletes the image.
     virtual bitmap_info* create_bitmap_info_rgb(image::rgb* img, const bx_string& owner_name) = 0;
     virtual bitmap_info* create_bitmap_info_rgba(image::rgba* img, const bx_string& owner_name) = 0;
+
+    // Drawing one object: its transform and colour transform, the style calls, then the strips.
+    // Coordinates are twips, x and y alternating, untransformed. The defaults draw nothing, so a
+    // handler that only makes bitmaps needs none of them.
+    virtual void set_matrix(const matrix&) {}
+    virtual void set_cxform(const cxform&) {}
+    virtual void fill_style_disable(int /*fill_side*/) {}
+    virtual void fill_style_color(int /*fill_side*/, const rgba&) {}
+    // m maps shape twips to bitmap pixels; wrap mode 0 repeats, 1 clamps.
+    virtual void fill_style_bitmap(int /*fill_side*/, bitmap_info*, const matrix& /*m*/, int /*wrap_mode*/) {}
+    virtual void line_style_disable() {}
+    virtual void line_style_color(rgba) {}
+    virtual void line_style_width(float /*twips*/) {}
+    virtual void draw_mesh_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
+    virtual void draw_triangle_list(const int32_t* /*coords*/, int /*vertex_count*/) {}
+    virtual void draw_line_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
 };
 
 // The process-wide handler: null until the host installs one; null uninstalls.

@@ -165,6 +165,8 @@ void fill_style::set_lerp(const fill_style& a, const fill_style& b, float t) {
         m_gradients[i].m_ratio = static_cast<uint8_t>(std::clamp(ratio, 0.0f, static_cast<float>(max_gradient_ratio)));
         m_gradients[i].m_color.set_lerp(a.m_gradients[i].m_color, b.m_gradients[i].m_color, t);
     }
+    // The next draw makes a fresh texture for the new colours.
+    m_gradient_bitmap = nullptr;
     m_bitmap_id = a.m_bitmap_id;
     m_bitmap_matrix.set_lerp(a.m_bitmap_matrix, b.m_bitmap_matrix, t);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "flash/base/array.h"
+#include "flash/base/smart_ptr.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {
@@ -66,6 +67,8 @@ public:
     // Shape twips to gradient texture pixels.
     matrix m_gradient_matrix;
     array<gradient_record> m_gradients;
+    // The gradient texture (a bitmap_info of the drawing side) once made; null until then.
+    gc_ptr<ref_counted> m_gradient_bitmap;
     // The bitmap character id of a bitmap fill; the movie resolves it. -1 for other types.
     int m_bitmap_id = -1;
     // Shape twips to bitmap pixels: the inverse of the file's matrix.
