@@ -136,19 +136,8 @@ bx_string& bx_string::operator=(const char* text) {
     return *this;
 }
 
-bx_string& bx_string::operator=(const bx_string& other) {
+bx_string& bx_string::assign_from(const bx_string& other) {
     if (this != &other) assign(other.c_str(), other.size());
-    return *this;
-}
-
-bx_string& bx_string::operator=(bx_string&& other) noexcept {
-    if (this == &other) return *this;
-    if (!is_local()) bx_free(m_heap.buffer);
-    m_mode = other.m_mode;
-    std::memcpy(m_local, other.m_local, sizeof m_local);
-    if (!is_local()) m_heap = other.m_heap;
-    other.m_mode = 1;
-    std::memset(other.m_local, 0, sizeof other.m_local);
     return *this;
 }
 

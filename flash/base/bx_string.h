@@ -63,8 +63,26 @@ public:
     void clear();
 
     bx_string& operator=(const char* text);  // null leaves the string unchanged
-    bx_string& operator=(const bx_string& other);
-    bx_string& operator=(bx_string&& other) noexcept;
+    // Inline for two inline texts: script values copy and move their names and texts all the time.
+    bx_string& operator=(const bx_string& other) {
+        if (is_local() && other.is_local() && this != &other) {
+            m_mode = other.m_mode;
+            std::memcpy(m_local, other.m_local, sizeof m_local);
+            return *this;
+        }
+        return assign_from(other);
+    }
+    bx_string& operator=(bx_string&& other) noexcept {
+        if (this == &other) return *this;
+        if (!is_local()) free_heap();
+        m_mode = other.m_mode;
+        std::memcpy(m_local, other.m_local, sizeof m_local);
+        if (!is_local()) m_heap = other.m_heap;
+        // The moved-from string is left empty and inline; it no longer owns the buffer.
+        other.m_mode = 1;
+        std::memset(other.m_local, 0, sizeof other.m_local);
+        return *this;
+    }
     bx_string& operator+=(const char* text);
     bx_string& operator+=(const bx_string& other);
     bx_string& operator+=(char c);  // a NUL appends nothing
@@ -116,6 +134,7 @@ private:
     static constexpr uint8_t heap_mode = 255;
     char* data() { return is_local() ? m_local : m_heap.buffer; }
     void assign(const char* text, int count);
+    bx_string& assign_from(const bx_string& other);
     void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap

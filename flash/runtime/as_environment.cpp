@@ -43,39 +43,20 @@ as_value& as_environment::scratch() const {
     return m_scratch;
 }
 
-void as_environment::push(const as_value& value) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top] = value;
-    } else {
-        const int before = m_stack.size();
-        m_stack.push_back(value);
-        if (m_stack.size() == before) return;  // refused and logged by the array
-    }
+void as_environment::push_grown(const as_value& value) {
+    const int before = m_stack.size();
+    m_stack.push_back(value);
+    if (m_stack.size() == before) return;  // refused and logged by the array
     ++m_stack_top;
 }
 
-void as_environment::push(as_value&& value) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top] = static_cast<as_value&&>(value);
-    } else {
-        const int before = m_stack.size();
-        m_stack.push_back(static_cast<as_value&&>(value));
-        if (m_stack.size() == before) return;  // refused and logged by the array
-    }
+void as_environment::push_grown(as_value&& value) {
+    const int before = m_stack.size();
+    m_stack.push_back(static_cast<as_value&&>(value));
+    if (m_stack.size() == before) return;  // refused and logged by the array
     ++m_stack_top;
 }
 
-// Numbers and texts are written straight into a free slot when there is one: slots above the top
-// are undefined and hold no references, so this is the assignment of a new value without the
-// temporary value.
-void as_environment::push(double value) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top++].set_double(value);
-        return;
-    }
-    push(as_value(value));
-}
-void as_environment::push(float value) { push(static_cast<double>(value)); }
 void as_environment::push(int value) { push(as_value(value)); }
 void as_environment::push(bool value) { push(as_value(value)); }
 void as_environment::push(const char* text) {
@@ -108,11 +89,6 @@ as_value as_environment::pop() {
     as_value result(m_stack[m_stack_top]);
     m_stack[m_stack_top].set_undefined();
     return result;
-}
-
-void as_environment::drop(int n) {
-    if (n <= 0) return;
-    set_stack_size(n >= m_stack_top ? 0 : m_stack_top - n);
 }
 
 void as_environment::set_stack_size(int size) {

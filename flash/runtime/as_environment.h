@@ -45,12 +45,31 @@ public:
     player* get_player() const;
     root* get_root() const;
 
-    // Value stack.
-    void push(const as_value& value);
-    void push(as_value&& value);
+    // Value stack. Pushes into a slot the stack already has are inline: slots above the top hold
+    // undefined, so they are plain assignments that release nothing.
+    void push(const as_value& value) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++] = value;
+            return;
+        }
+        push_grown(value);
+    }
+    void push(as_value&& value) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++] = static_cast<as_value&&>(value);
+            return;
+        }
+        push_grown(static_cast<as_value&&>(value));
+    }
     void push_val(const as_value& value) { push(value); }
-    void push(double value);
-    void push(float value);
+    void push(double value) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_double(value);
+            return;
+        }
+        push_grown(as_value(value));
+    }
+    void push(float value) { push(static_cast<double>(value)); }
     void push(int value);
     void push(bool value);
     void push(const char* text);
@@ -70,8 +89,13 @@ public:
     void set_top_bool(bool value) { top(0).set_bool(value); }
     void set_top_float(float value) { top(0).set_double(value); }
     void set_top_double(double value) { top(0).set_double(value); }
-    // Lowers the top by n (never below 0) and clears the slots above it.
-    void drop(int n);
+    // Lowers the top by n (never below 0) and clears the slots above it, lowest first.
+    void drop(int n) {
+        if (n <= 0) return;
+        const int size = n >= m_stack_top ? 0 : m_stack_top - n;
+        for (int i = size; i < m_stack_top; ++i) m_stack[i].set_undefined();
+        m_stack_top = size;
+    }
     int get_top_index() const { return m_stack_top - 1; }
     int get_stack_size() const { return m_stack_top; }
     // Sets the number of values on the stack; slots above it are cleared.
@@ -135,6 +159,9 @@ public:
 
 private:
     as_value& scratch() const;
+    // Pushes that need a new slot at the end of the stack.
+    void push_grown(const as_value& value);
+    void push_grown(as_value&& value);
 
     array<as_value> m_stack;
     int m_stack_top = 0;

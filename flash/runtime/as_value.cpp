@@ -293,33 +293,12 @@ as_value::as_value(const as_value& getter, const as_value& setter) : m_type(PROP
     as_add_ref(m_property);
 }
 
-as_value::as_value(const as_value& other) { *this = other; }
-
-as_value::as_value(as_value&& other) noexcept {
-    if (other.m_type == PROPERTY && other.m_property_target) {
-        *this = static_cast<const as_value&>(other);
-        other.set_undefined();
-        return;
-    }
-    take(other);
+void as_value::move_bound_property(as_value& other) {
+    copy_assign(other);
+    other.set_undefined();
 }
 
-void as_value::take(as_value& other) {
-    m_type = other.m_type;
-    if (m_type == STRING) m_string = static_cast<bx_string&&>(other.m_string);
-    m_number = other.m_number;
-    m_object = other.m_object;
-    m_property = other.m_property;
-    m_property_target = other.m_property_target;
-    m_flags = other.m_flags;
-    other.m_object = nullptr;
-    other.m_property = nullptr;
-    other.m_property_target = nullptr;
-    other.m_flags = 0;
-    other.m_type = UNDEFINED;
-}
-
-as_value& as_value::operator=(as_value&& v) noexcept {
+as_value& as_value::move_assign(as_value&& v) noexcept {
     if (this == &v) return *this;
     if (v.m_type == PROPERTY && v.m_property_target) {
         // The getter's value is taken before v lets its references go, and v before this value
@@ -355,7 +334,7 @@ void as_value::release_refs() {
     as_release(target);
 }
 
-as_value& as_value::operator=(const as_value& v) {
+as_value& as_value::copy_assign(const as_value& v) {
     if (this == &v) return *this;
     if (m_object || m_property || m_property_target) {
         // v may live in an object that only this value keeps alive.

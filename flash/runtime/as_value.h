@@ -68,14 +68,44 @@ public:
     as_value(as_c_function_ptr func);
     // A PROPERTY over a new as_property(getter, setter), not bound to a target.
     as_value(const as_value& getter, const as_value& setter);
-    as_value(const as_value& other);
+    // Copies and moves of numbers and texts, the bulk of the stack traffic, are inline; values
+    // with references go through the full rules.
+    as_value(const as_value& other) {
+        if (other.m_type == NUMBER) {
+            m_type = NUMBER;
+            m_number = other.m_number;
+            m_flags = other.m_flags;
+            return;
+        }
+        copy_assign(other);
+    }
     // Moving takes the references over and leaves other undefined; a bound PROPERTY is read
     // through its getter as a copy is.
-    as_value(as_value&& other) noexcept;
+    as_value(as_value&& other) noexcept {
+        if (other.m_type == PROPERTY && other.m_property_target) {
+            move_bound_property(other);
+            return;
+        }
+        take(other);
+    }
     ~as_value() { drop_refs(); }
 
-    as_value& operator=(const as_value& other);
-    as_value& operator=(as_value&& other) noexcept;
+    as_value& operator=(const as_value& other) {
+        if (other.m_type == NUMBER && !holds_refs()) {
+            m_type = NUMBER;
+            m_number = other.m_number;
+            m_flags = other.m_flags;
+            return *this;
+        }
+        return copy_assign(other);
+    }
+    as_value& operator=(as_value&& other) noexcept {
+        if (other.m_type != PROPERTY && !holds_refs() && this != &other) {
+            take(other);
+            return *this;
+        }
+        return move_assign(static_cast<as_value&&>(other));
+    }
 
     type get_type() const { return m_type; }
     int get_flags() const { return m_flags; }
@@ -167,9 +197,26 @@ public:
     bool find_property(const bx_stringi& name, as_value* owner) const;
 
 private:
+    bool holds_refs() const { return m_object || m_property || m_property_target; }
     void release_refs();
+    as_value& copy_assign(const as_value& other);
+    as_value& move_assign(as_value&& other) noexcept;
+    void move_bound_property(as_value& other);
     // Takes over other's content and references; other is left undefined.
-    void take(as_value& other);
+    void take(as_value& other) {
+        m_type = other.m_type;
+        if (m_type == STRING) m_string = static_cast<bx_string&&>(other.m_string);
+        m_number = other.m_number;
+        m_object = other.m_object;
+        m_property = other.m_property;
+        m_property_target = other.m_property_target;
+        m_flags = other.m_flags;
+        other.m_object = nullptr;
+        other.m_property = nullptr;
+        other.m_property_target = nullptr;
+        other.m_flags = 0;
+        other.m_type = UNDEFINED;
+    }
     // The value a PROPERTY's getter gives on its target.
     as_value read_property() const;
     // A BOOLEAN keeps its bool in the first byte of the number field.
