@@ -131,7 +131,7 @@ void bx_string::clear() {
     m_local[0] = 0;
 }
 
-bx_string& bx_string::operator=(const char* text) {
+bx_string& bx_string::assign_text(const char* text) {
     if (text) assign(text, static_cast<int>(std::strlen(text)));
     return *this;
 }

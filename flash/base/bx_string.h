@@ -62,7 +62,21 @@ public:
     bool resize(int new_length);
     void clear();
 
-    bx_string& operator=(const char* text);  // null leaves the string unchanged
+    // Null leaves the string unchanged. A short text into an inline string is inline: names
+    // pushed by action code are mostly short.
+    bx_string& operator=(const char* text) {
+        if (text && is_local()) {
+            int n = 0;
+            while (n <= max_local_length && text[n] != 0) ++n;
+            if (n <= max_local_length) {
+                // memmove: the text may lie inside this string.
+                std::memmove(m_local, text, static_cast<size_t>(n) + 1);
+                m_mode = static_cast<uint8_t>(n + 1);
+                return *this;
+            }
+        }
+        return assign_text(text);
+    }
     // Inline for two inline texts: script values copy and move their names and texts all the time.
     bx_string& operator=(const bx_string& other) {
         if (is_local() && other.is_local() && this != &other) {
@@ -135,6 +149,7 @@ private:
     char* data() { return is_local() ? m_local : m_heap.buffer; }
     void assign(const char* text, int count);
     bx_string& assign_from(const bx_string& other);
+    bx_string& assign_text(const char* text);
     void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap

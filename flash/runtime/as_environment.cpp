@@ -59,13 +59,6 @@ void as_environment::push_grown(as_value&& value) {
 
 void as_environment::push(int value) { push(as_value(value)); }
 void as_environment::push(bool value) { push(as_value(value)); }
-void as_environment::push(const char* text) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top++].set_string(text ? text : "");
-        return;
-    }
-    push(as_value(text ? text : ""));
-}
 void as_environment::push(const wchar_t* text) { push(as_value(text)); }
 
 void as_environment::push(const uint16_t* text) {

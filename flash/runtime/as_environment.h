@@ -72,7 +72,13 @@ public:
     void push(float value) { push(static_cast<double>(value)); }
     void push(int value);
     void push(bool value);
-    void push(const char* text);
+    void push(const char* text) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_string(text ? text : "");
+            return;
+        }
+        push_grown(as_value(text ? text : ""));
+    }
     void push(const wchar_t* text);
     void push(const uint16_t* text);
     void push(const bx_string& text);

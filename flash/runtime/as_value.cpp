@@ -386,12 +386,6 @@ void as_value::set_bool(bool value) {
 
 void as_value::set_nan() { set_double(std::numeric_limits<double>::quiet_NaN()); }
 
-void as_value::set_string(const char* text) {
-    drop_refs();
-    m_type = STRING;
-    m_string = text ? text : "";
-}
-
 void as_value::set_bx_string(const bx_string& text) {
     if (&text == &m_string) {
         drop_refs();

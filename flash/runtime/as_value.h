@@ -131,7 +131,11 @@ public:
         m_number = value;
     }
     void set_nan();
-    void set_string(const char* text);
+    void set_string(const char* text) {
+        drop_refs();
+        m_type = STRING;
+        m_string = text ? text : "";
+    }
     void set_bx_string(const bx_string& text);
     void set_as_object(as_object* object);
     void set_as_c_function(as_c_function_ptr func);
