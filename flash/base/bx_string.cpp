@@ -24,12 +24,7 @@ bx_string::bx_string(const char* data, int count) : bx_string() {
     if (data && count > 0) assign(data, count);
 }
 
-bx_string::bx_string(const bx_string& other) : m_mode(other.m_mode) {
-    // An inline text is copied whole; only a heap text needs its own buffer.
-    if (other.is_local()) {
-        std::memcpy(m_local, other.m_local, sizeof m_local);
-        return;
-    }
+void bx_string::copy_heap_text(const bx_string& other) {
     m_mode = 1;
     std::memset(m_local, 0, sizeof m_local);
     assign(other.c_str(), other.size());

@@ -37,7 +37,14 @@ public:
     bx_string() : m_mode(1) { std::memset(m_local, 0, sizeof m_local); }
     bx_string(const char* text);  // null gives ""
     bx_string(const char* data, int count);
-    bx_string(const bx_string& other);
+    // An inline text is copied whole, inline; only a heap text needs its own buffer.
+    bx_string(const bx_string& other) : m_mode(other.m_mode) {
+        if (other.is_local()) {
+            std::memcpy(m_local, other.m_local, sizeof m_local);
+            return;
+        }
+        copy_heap_text(other);
+    }
     bx_string(bx_string&& other) noexcept;
     ~bx_string() {
         if (!is_local()) free_heap();
@@ -150,6 +157,7 @@ private:
     void assign(const char* text, int count);
     bx_string& assign_from(const bx_string& other);
     bx_string& assign_text(const char* text);
+    void copy_heap_text(const bx_string& other);
     void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap

@@ -249,7 +249,7 @@ as_value as_environment::get_variable_raw(const bx_string& name,
         as_object* object = with_stack[i].object.get_ptr();
         if (object && object->get_member(key, &result)) return result;
     }
-    const int local = find_local(name, true);
+    const int local = m_local_frame_count > 0 ? find_local(name, true) : -1;
     if (local >= 0) return m_local_frames[local].value;
     as_object* target = get_target();
     if (target && target->get_member(key, &result)) return result;
@@ -305,7 +305,7 @@ void as_environment::set_variable_raw(const bx_string& name, const as_value& val
             return;
         }
     }
-    const int local = find_local(name, true);
+    const int local = m_local_frame_count > 0 ? find_local(name, true) : -1;
     if (local >= 0) {
         m_local_frames[local].value = value;
         return;

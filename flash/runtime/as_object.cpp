@@ -139,8 +139,11 @@ bool as_object::get_member(const bx_stringi& name, as_value* value) {
     // The builtin table comes first; the name is hashed once for it and the member tables.
     const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
     if (player::get_builtin(BUILTIN_OBJECT_METHOD, name, name_hash, value)) return true;
+    // Most names read are the object's own: that table is probed here before the chain walk.
+    const int own_index = m_members.find_index(name, name_hash);
     as_object* character = nullptr;
-    const as_value* slot = lookup_raw(name, name_hash, &character);
+    const as_value* slot = own_index >= 0 ? &m_members.entry_at(own_index).value()
+                                          : lookup_raw(name, name_hash, &character);
     if (!slot) {
         if (!character) return false;
         as_value found;
