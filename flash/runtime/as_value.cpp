@@ -376,14 +376,6 @@ as_value& as_value::copy_assign(const as_value& v) {
 
 void as_value::set_null() { set_as_object(nullptr); }
 
-void as_value::set_bool(bool value) {
-    drop_refs();
-    m_type = BOOLEAN;
-    m_number = 0.0;
-    const unsigned char byte = value ? 1 : 0;
-    std::memcpy(&m_number, &byte, 1);
-}
-
 void as_value::set_nan() { set_double(std::numeric_limits<double>::quiet_NaN()); }
 
 void as_value::set_bx_string(const bx_string& text) {
@@ -455,7 +447,7 @@ as_value as_value::read_property() const {
     return result;
 }
 
-double as_value::to_number() const {
+double as_value::convert_to_number() const {
     switch (m_type) {
         case UNDEFINED:
             return std::numeric_limits<double>::quiet_NaN();
@@ -479,7 +471,7 @@ int as_value::to_int() const { return double_to_int(to_number()); }
 
 float as_value::to_float() const { return static_cast<float>(to_number()); }
 
-bool as_value::to_bool() const {
+bool as_value::convert_to_bool() const {
     switch (m_type) {
         case UNDEFINED:
             return false;
@@ -497,7 +489,7 @@ bool as_value::to_bool() const {
     return false;
 }
 
-const bx_string& as_value::to_bx_string() const {
+const bx_string& as_value::convert_to_bx_string() const {
     switch (m_type) {
         case UNDEFINED:
             m_string = "undefined";

@@ -123,7 +123,13 @@ public:
         drop_refs();
     }
     void set_null();
-    void set_bool(bool value);
+    void set_bool(bool value) {
+        drop_refs();
+        m_type = BOOLEAN;
+        m_number = 0.0;
+        const unsigned char byte = value ? 1 : 0;
+        std::memcpy(&m_number, &byte, 1);
+    }
     void set_int(int value) { set_double(value); }
     void set_double(double value) {
         drop_refs();
@@ -161,13 +167,20 @@ public:
     // Calls the setter of a PROPERTY on its target.
     void set_property(const as_value& value);
 
-    double to_number() const;
+    // Numbers, booleans and texts answer the conversions the operators ask for most inline.
+    double to_number() const { return m_type == NUMBER ? m_number : convert_to_number(); }
     // Truncated toward zero; NaN and values outside the 32-bit range give INT32_MIN.
     int to_int() const;
     float to_float() const;
-    bool to_bool() const;
+    bool to_bool() const {
+        if (m_type == BOOLEAN) return bool_payload();
+        if (m_type == NUMBER) return !(m_number == 0.0);
+        return convert_to_bool();
+    }
     // The text is written into this value's own string field (except for a STRING).
-    const bx_string& to_bx_string() const;
+    const bx_string& to_bx_string() const {
+        return m_type == STRING ? m_string : convert_to_bx_string();
+    }
     const bx_stringi& to_bx_stringi() const;
     const char* to_string() const;
     // For an OBJECT its address, else to_string().
@@ -202,6 +215,9 @@ public:
 
 private:
     bool holds_refs() const { return m_object || m_property || m_property_target; }
+    double convert_to_number() const;
+    bool convert_to_bool() const;
+    const bx_string& convert_to_bx_string() const;
     void release_refs();
     as_value& copy_assign(const as_value& other);
     as_value& move_assign(as_value&& other) noexcept;
