@@ -117,6 +117,19 @@ public:
     bx_string& operator+=(char c);  // a NUL appends nothing
     bx_string operator+(const char* text) const;
 
+    // Replaces the text by count bytes that hold no NUL; inline for a short text into an inline
+    // string. The bytes may lie inside this string.
+    void set_bytes(const char* text, int count) {
+        if (count >= 0 && count <= max_local_length && is_local()) {
+            // Front to back is safe for a source inside this string: it never lies before it.
+            for (int i = 0; i < count; ++i) m_local[i] = text[i];
+            m_local[count] = 0;
+            m_mode = static_cast<uint8_t>(count + 1);
+            return;
+        }
+        assign(text, count);
+    }
+
     // Removes count bytes at index; the caller keeps index + count within the length.
     void erase(int index, int count);
     void insert(int index, char c);

@@ -79,6 +79,14 @@ public:
         }
         push_grown(as_value(text ? text : ""));
     }
+    // A text of count bytes that hold no NUL, such as a text of the action bytes.
+    void push(const char* text, int count) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_string(text, count);
+            return;
+        }
+        push_grown(as_value(bx_string(text, count)));
+    }
     void push(const wchar_t* text);
     void push(const uint16_t* text);
     void push(const bx_string& text);

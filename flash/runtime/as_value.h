@@ -143,6 +143,12 @@ public:
         m_string = text ? text : "";
     }
     void set_bx_string(const bx_string& text);
+    // A STRING of count bytes that hold no NUL.
+    void set_string(const char* text, int count) {
+        drop_refs();
+        m_type = STRING;
+        m_string.set_bytes(text, count);
+    }
     void set_as_object(as_object* object);
     void set_as_c_function(as_c_function_ptr func);
 

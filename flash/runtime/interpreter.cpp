@@ -171,9 +171,10 @@ void interpreter::do_push() {
         const int type = in.u8();
         switch (type) {
             case 0: {
-                const char* text = in.text();
+                int length = 0;
+                const char* text = in.text(&length);
                 if (payload_failed(in)) return;
-                m_env->push(text);
+                m_env->push(text, length);
                 if (verbose) log_msg("-------------- pushed '%s'\n", text);
                 break;
             }

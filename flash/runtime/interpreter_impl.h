@@ -46,16 +46,19 @@ struct payload_reader {
         pos += 4;
         return v;
     }
-    // A NUL-terminated text inside the payload; "" and failed when it has no NUL.
-    const char* text() {
+    // A NUL-terminated text inside the payload, and its length when asked; "" and failed when it
+    // has no NUL.
+    const char* text(int* length = nullptr) {
         int n = pos;
         while (n < end && data[n] != 0) ++n;
         if (n >= end) {
             failed = true;
             pos = end;
+            if (length) *length = 0;
             return "";
         }
         const char* s = reinterpret_cast<const char*>(data + pos);
+        if (length) *length = n - pos;
         pos = n + 1;
         return s;
     }
