@@ -110,12 +110,15 @@ void interpreter::run() {
         while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
             m_with_stack.pop_back();
         }
-        if (t_budget == 0) {
-            log_error("error: action budget used up at %d, execution ends\n", m_pc);
-            m_end = END_ACTION;
-            break;
+        // One test of the budget in the usual run without one.
+        if (t_budget >= 0) {
+            if (t_budget == 0) {
+                log_error("error: action budget used up at %d, execution ends\n", m_pc);
+                m_end = END_ACTION;
+                break;
+            }
+            --t_budget;
         }
-        if (t_budget > 0) --t_budget;
         const int code = m_code[m_pc];
         if (code & 0x80) {
             if (m_stop - m_pc < 3) {
@@ -140,8 +143,7 @@ void interpreter::run() {
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
         dispatch(code);
-        if (m_end == END_ACTION) break;
-        if (m_end == STOP_REACHED) break;
+        if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
     if (m_end != END_ACTION) m_env->set_target(m_start_target.get_ptr());
