@@ -115,13 +115,11 @@ bool bx_string::resize(int new_length) {
     return true;
 }
 
-void bx_string::clear() {
+void bx_string::clear_heap_text() {
     if (size() == 0) return;
-    if (!is_local()) {
-        char* buffer = m_heap.buffer;
-        std::memcpy(m_local, buffer, sizeof m_local);
-        bx_free(buffer);
-    }
+    char* buffer = m_heap.buffer;
+    std::memcpy(m_local, buffer, sizeof m_local);
+    bx_free(buffer);
     m_mode = 1;
     m_local[0] = 0;
 }
@@ -200,10 +198,6 @@ void bx_string::insert(int index, char c) {
 
 bool bx_string::operator==(const char* text) const {
     return std::strcmp(c_str(), text ? text : "") == 0;
-}
-
-bool bx_string::operator==(const bx_string& other) const {
-    return size() == other.size() && std::strcmp(c_str(), other.c_str()) == 0;
 }
 
 bool bx_string::operator<(const char* text) const {

@@ -75,7 +75,14 @@ public:
     // length are unspecified until the caller writes them. False (string unchanged) when the length
     // is negative, past max_length, or memory is exhausted.
     bool resize(int new_length);
-    void clear();
+    void clear() {
+        if (is_local()) {
+            m_mode = 1;
+            m_local[0] = 0;
+            return;
+        }
+        clear_heap_text();
+    }
 
     // Null leaves the string unchanged. A short text into an inline string is inline: names
     // pushed by action code are mostly short.
@@ -136,7 +143,10 @@ public:
 
     // Byte-wise comparisons over unsigned bytes, like strcmp.
     bool operator==(const char* text) const;
-    bool operator==(const bx_string& other) const;
+    // Inline: local variables are found by comparing names, and most differ in length.
+    bool operator==(const bx_string& other) const {
+        return size() == other.size() && std::strcmp(c_str(), other.c_str()) == 0;
+    }
     bool operator!=(const char* text) const { return !(*this == text); }
     bool operator!=(const bx_string& other) const { return !(*this == other); }
     bool operator<(const char* text) const;
@@ -179,6 +189,7 @@ private:
     bx_string& assign_from(const bx_string& other);
     bx_string& assign_text(const char* text);
     void copy_heap_text(const bx_string& other);
+    void clear_heap_text();
     void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap

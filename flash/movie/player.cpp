@@ -20,15 +20,6 @@ namespace {
 int g_instance_count = 0;
 bool g_separate_thread = true;
 stringi_hash<as_value>* g_builtins[BUILTIN_COUNT] = {};
-// Per table, one bit for each name it holds, chosen by bits of the name's hash: most names asked
-// for are not builtins (every member of every object is first looked for in the Object table),
-// and a clear bit answers that without probing the table.
-uint64_t g_builtin_name_bits[BUILTIN_COUNT] = {};
-
-uint64_t builtin_name_bit(uint32_t name_hash) {
-    constexpr int bit_shift = 8;  // above the bits that pick a slot of the small tables
-    return uint64_t{1} << ((name_hash >> bit_shift) & 63);
-}
 
 as_value native(as_c_function_ptr func) { return as_value(new as_c_function(nullptr, func)); }
 
@@ -72,10 +63,11 @@ void clear_builtin_tables() {
         delete table;
         table = nullptr;
     }
-    for (uint64_t& bits : g_builtin_name_bits) bits = 0;
 }
 
 }  // namespace
+
+uint64_t player::s_builtin_name_bits[BUILTIN_COUNT] = {};
 
 player::player() {
     m_global = new as_object(this);
@@ -94,6 +86,7 @@ player::~player() {
     clear_heap();
     if (g_instance_count == 0) {
         clear_builtin_tables();
+        for (uint64_t& bits : s_builtin_name_bits) bits = 0;
         action_clear();
     }
 }
@@ -102,10 +95,9 @@ bool player::get_builtin(int class_id, const bx_stringi& name, as_value* out) {
     return get_builtin(class_id, name, stringi_hash<as_value>::key_hash(name), out);
 }
 
-bool player::get_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
-                         as_value* out) {
-    if (class_id < 0 || class_id >= BUILTIN_COUNT || !g_builtins[class_id]) return false;
-    if (!(g_builtin_name_bits[class_id] & builtin_name_bit(name_hash))) return false;
+bool player::find_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                          as_value* out) {
+    if (!g_builtins[class_id]) return false;
     const stringi_hash<as_value>& table = *g_builtins[class_id];
     const int index = table.find_index(name, name_hash);
     if (index < 0) return false;
@@ -117,7 +109,7 @@ void player::set_builtin(int class_id, const bx_stringi& name, const as_value& v
     if (class_id < 0 || class_id >= BUILTIN_COUNT) return;
     if (!g_builtins[class_id]) g_builtins[class_id] = new stringi_hash<as_value>();
     g_builtins[class_id]->set(name, value);
-    g_builtin_name_bits[class_id] |= builtin_name_bit(stringi_hash<as_value>::key_hash(name));
+    s_builtin_name_bits[class_id] |= builtin_name_bit(stringi_hash<as_value>::key_hash(name));
 }
 
 int player::get_instance_count() { return g_instance_count; }

@@ -175,7 +175,6 @@ void as_environment::add_local(const bx_string& name, const as_value& value) {
     ++m_local_frame_count;
 }
 
-void as_environment::add_frame_barrier() { add_local(bx_string(), as_value()); }
 
 void as_environment::set_local_frame_top(int size) {
     if (size < 0) size = 0;

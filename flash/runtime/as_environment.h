@@ -134,7 +134,14 @@ public:
     void set_local(const bx_string& name, const as_value& value);
     void declare_local(const bx_string& name);
     void add_local(const bx_string& name, const as_value& value);
-    void add_frame_barrier();
+    void add_frame_barrier() {
+        if (m_local_frame_count < m_local_frames.size()) {
+            // A slot above the count is already cleared: an empty name and undefined.
+            ++m_local_frame_count;
+            return;
+        }
+        add_local(bx_string(), as_value());
+    }
     int get_local_frame_top() const { return m_local_frame_count; }
     void set_local_frame_top(int size);
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
