@@ -12,14 +12,6 @@ namespace flash {
 
 namespace {
 
-// Whether a variable name has a path to split (strpbrk(name, ":.") without the library call).
-bool has_path_separator(const char* name) {
-    for (; *name; ++name) {
-        if (*name == ':' || *name == '.') return true;
-    }
-    return false;
-}
-
 const array<with_scope>& empty_with_stack() {
     static const array<with_scope> empty;
     return empty;
@@ -222,10 +214,8 @@ as_value as_environment::get_variable(const bx_string& var_path) const {
     return get_variable(var_path, empty_with_stack());
 }
 
-as_value as_environment::get_variable(const bx_string& var_path,
-                                      const array<with_scope>& with_stack) const {
-    // Most names are plain: no path to split.
-    if (!has_path_separator(var_path.c_str())) return get_variable_raw(var_path, with_stack);
+as_value as_environment::get_variable_by_path(const bx_string& var_path,
+                                              const array<with_scope>& with_stack) const {
     bx_string path, var;
     if (!parse_path(var_path, &path, &var)) return get_variable_raw(var_path, with_stack);
     as_object* target = find_target(as_value(path));

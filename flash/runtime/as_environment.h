@@ -147,7 +147,11 @@ public:
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
 
     // Variables.
-    as_value get_variable(const bx_string& var_path, const array<with_scope>& with_stack) const;
+    // Most names are plain, with no path to split: those go straight to the raw lookup.
+    as_value get_variable(const bx_string& var_path, const array<with_scope>& with_stack) const {
+        if (!has_path_separator(var_path.c_str())) return get_variable_raw(var_path, with_stack);
+        return get_variable_by_path(var_path, with_stack);
+    }
     as_value get_variable(const bx_string& var_path) const;
     as_value get_variable_raw(const bx_string& name, const array<with_scope>& with_stack) const;
     void set_variable(const bx_string& var_path, const as_value& value,
@@ -155,6 +159,13 @@ public:
     void set_variable(const bx_string& var_path, const as_value& value);
     void set_variable_raw(const bx_string& name, const as_value& value,
                           const array<with_scope>& with_stack);
+    // Whether a variable name has a path to split (strpbrk(name, ":.") without the library call).
+    static bool has_path_separator(const char* name) {
+        for (; *name; ++name) {
+            if (*name == ':' || *name == '.') return true;
+        }
+        return false;
+    }
     // Splits "path:var" or "path.var"; false when there is neither.
     static bool parse_path(const bx_string& var_path, bx_string* path, bx_string* var);
     // Resolves a path from the target, then from the global object.
@@ -180,6 +191,8 @@ public:
 
 private:
     as_value& scratch() const;
+    as_value get_variable_by_path(const bx_string& var_path,
+                                  const array<with_scope>& with_stack) const;
     // Pushes that need a new slot at the end of the stack.
     void push_grown(const as_value& value);
     void push_grown(as_value&& value);

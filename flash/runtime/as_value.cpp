@@ -81,10 +81,6 @@ char g_address_buffer[32];
 
 }  // namespace
 
-void as_add_ref(const ref_counted* object) {
-    if (object) object->add_ref();
-}
-
 void as_release(const ref_counted* object) {
     if (!object) return;
     // Outside a running release, a count that stays above 0 frees nothing: no queue is needed.

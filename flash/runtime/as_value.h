@@ -279,7 +279,9 @@ bx_string address_text(const void* p);
 
 // Counted-reference helpers for engine objects held by raw pointer. Releases are queued while a
 // release is running, so long chains of objects are freed in a loop instead of by recursion.
-void as_add_ref(const ref_counted* object);
+inline void as_add_ref(const ref_counted* object) {
+    if (object) object->add_ref();
+}
 void as_release(const ref_counted* object);
 
 // Holds a counted reference for the length of a call. An object with a count of 0 is held by a
