@@ -63,8 +63,9 @@ interpreter::interpreter(action_buffer& buffer, as_environment* env, int start_p
       m_env(env),
       m_player(env->get_player()),
       m_retval(retval),
-      m_with_stack(initial_with_stack),
       m_is_function2(is_function2) {
+    // Most executions start without a with block: nothing to copy then.
+    if (initial_with_stack.size() > 0) m_with_stack = initial_with_stack;
     const int size = buffer.get_length();
     m_start = start_pc < 0 ? 0 : (start_pc > size ? size : start_pc);
     const int64_t stop = static_cast<int64_t>(m_start) + (exec_bytes > 0 ? exec_bytes : 0);
@@ -72,13 +73,6 @@ interpreter::interpreter(action_buffer& buffer, as_environment* env, int start_p
     m_pc = m_start;
     as_object* target = env->get_target();
     if (target && target->is(as_object::CHARACTER)) m_start_target = target;
-}
-
-payload_reader interpreter::payload() const {
-    payload_reader in;
-    in.data = m_code + m_pc + 3;
-    in.end = m_payload_length;
-    return in;
 }
 
 bool interpreter::end_on_cut_payload() {
@@ -146,7 +140,10 @@ void interpreter::run() {
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
-    if (m_end != END_ACTION) m_env->set_target(m_start_target.get_ptr());
+    if (m_end != END_ACTION) {
+        as_object* start_target = m_start_target.get_ptr();
+        if (m_env->get_target() != start_target) m_env->set_target(start_target);
+    }
 }
 
 void interpreter::do_jump(int offset) {

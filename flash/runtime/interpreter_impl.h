@@ -79,7 +79,12 @@ private:
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
     bool end_on_cut_payload();
-    payload_reader payload() const;
+    payload_reader payload() const {
+        payload_reader in;
+        in.data = m_code + m_pc + 3;
+        in.end = m_payload_length;
+        return in;
+    }
 
     // Stack helpers.
     as_value& top(int n) { return m_env->top(n); }
