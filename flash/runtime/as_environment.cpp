@@ -274,14 +274,17 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
     if (get_verbose_action()) {
         log_msg("-------------- %s = %s\n", var_path.c_str(), value.to_string());
     }
-    bx_string path, var;
-    if (!has_path_separator(var_path.c_str()) || !parse_path(var_path, &path, &var)) {
-        set_variable_raw(var_path, value, with_stack);
-        return;
+    // Most names are plain: no path to split, and no path texts to make.
+    if (has_path_separator(var_path.c_str())) {
+        bx_string path, var;
+        if (parse_path(var_path, &path, &var)) {
+            as_object* target = get_target();
+            as_object* found = target ? target->find_target(as_value(path)) : nullptr;
+            if (found && found->is(as_object::CHARACTER)) found->set_member(var, value);
+            return;
+        }
     }
-    as_object* target = get_target();
-    as_object* found = target ? target->find_target(as_value(path)) : nullptr;
-    if (found && found->is(as_object::CHARACTER)) found->set_member(var, value);
+    set_variable_raw(var_path, value, with_stack);
 }
 
 void as_environment::set_variable_raw(const bx_string& name, const as_value& value,
