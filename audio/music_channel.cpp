@@ -62,7 +62,7 @@ bool MusicChannel::openTrack(int index) {
     }
     applyVolume();
     m_stream->play();
-    m_state = 1;
+    m_state = ChannelState::Playing;
     return true;
 }
 
@@ -80,14 +80,14 @@ void MusicChannel::applyVolume() {
 void MusicChannel::playStream() {
     applyVolume();
     if (m_stream) m_stream->play();
-    m_state = 1;
+    m_state = ChannelState::Playing;
 }
 
 void MusicChannel::stop() {
     if (!m_stream) return;
     m_stream->stop();
     m_stream->reset();
-    m_state = 2;
+    m_state = ChannelState::Stopped;
     m_pausedByFocus = false;
     m_current = kNoTrack;
 }
@@ -101,7 +101,7 @@ void MusicChannel::pause(bool pause) {
     if (pause) {
         if (!m_stream) return;
         m_stream->stop();
-        m_state = 2;
+        m_state = ChannelState::Stopped;
         m_pausedByFocus = false;
     } else if (m_enabled) {
         playStream();
@@ -119,17 +119,17 @@ void MusicChannel::setEnabled(bool on) {
 
 void MusicChannel::update(bool active) {
     // Focus: the window going to the background stops the music; only that stop is undone.
-    if (m_state != 2 && !active) {
+    if (m_state != ChannelState::Stopped && !active) {
         if (m_stream) m_stream->stop();
-        if (m_state == 1) m_state = 2;
+        if (m_state == ChannelState::Playing) m_state = ChannelState::Stopped;
         m_pausedByFocus = true;
         return;
     }
-    if (m_state == 2 && active) {
+    if (m_state == ChannelState::Stopped && active) {
         if (m_pausedByFocus && m_enabled) playStream();
         m_pausedByFocus = false;
     }
-    if (m_state != 1) return;
+    if (m_state != ChannelState::Playing) return;
 
     const int64_t length = m_stream ? m_stream->getLength() : 0;
     const int64_t position = m_stream ? m_stream->getPosition() : 0;
@@ -199,7 +199,7 @@ void MusicChannel::nextTrack(bool hadStream) {
     applyVolume();
     if (!opened) {
         // Nothing opens: stop rather than retry (and log) every frame.
-        m_state = 2;
+        m_state = ChannelState::Stopped;
         m_pausedByFocus = false;
     }
 }

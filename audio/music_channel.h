@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/channel_state.h"
 #include "platform/audio/audio.h"
 
 namespace MediaSystem {
@@ -36,7 +37,7 @@ public:
     float volume() const { return m_volume; }
     uint8_t current() const { return m_current; }
     bool isEnabled() const { return m_enabled; }
-    int state() const { return m_state; }
+    ChannelState state() const { return m_state; }
     uint8_t playCount() const { return m_playCount; }
     float fade() const { return m_fade; }
     audiere::OutputStream* stream() const { return m_stream.get(); }
@@ -56,7 +57,7 @@ private:
     float m_volume;
     audiere::RefPtr<audiere::AudioDevice> m_device;
     audiere::RefPtr<audiere::OutputStream> m_stream;
-    int m_state = 0;  // 0 never started, 1 playing, 2 stopped
+    ChannelState m_state = ChannelState::NeverStarted;
     bool m_pausedByFocus = false;
     uint8_t m_current = 0;
     uint8_t m_playCount = 0;

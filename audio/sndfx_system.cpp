@@ -22,7 +22,7 @@ void SndfxSystem::clearSlot(Slot& slot) {
 }
 
 int SndfxSystem::playFile(const std::string& name, bool loop, bool transient, bool reuse) {
-    if (!m_enabled || name.empty() || m_soundTable.empty() || (m_state == 2 && transient)) return -1;
+    if (!m_enabled || name.empty() || m_soundTable.empty() || (m_state == ChannelState::Stopped && transient)) return -1;
     auto entry = m_soundTable.find(name);
     if (entry == m_soundTable.end()) return -1;
 
@@ -63,9 +63,9 @@ int SndfxSystem::playFile(const std::string& name, bool loop, bool transient, bo
     setVolume(index, m_volume);
     slot.stream->setRepeat(loop);
     slot.transient = transient;
-    if (m_state != 2) {
+    if (m_state != ChannelState::Stopped) {
         slot.stream->play();
-        m_state = 1;
+        m_state = ChannelState::Playing;
     }
     return index;
 }
@@ -83,7 +83,7 @@ int SndfxSystem::findFreeSlot() const {
         if (slot.stream->isPlaying()) continue;
         // While stopped, every kept sound waits for resumption: only one that played to its end
         // gives up its slot.
-        if (m_state != 2 || slot.stream->getPosition() >= slot.stream->getLength()) return i;
+        if (m_state != ChannelState::Stopped || slot.stream->getPosition() >= slot.stream->getLength()) return i;
     }
     return -1;
 }
@@ -124,7 +124,7 @@ void SndfxSystem::stopAll() {
         slot.stream->stop();
         if (slot.transient) clearSlot(slot);
     }
-    m_state = 2;
+    m_state = ChannelState::Stopped;
     m_pausedByFocus = false;
 }
 
@@ -133,7 +133,7 @@ void SndfxSystem::resumeAll() {
     setVolume(-1, m_volume);
     for (Slot& slot : m_slots)
         if (slot.stream) slot.stream->play();
-    m_state = 1;
+    m_state = ChannelState::Playing;
 }
 
 void SndfxSystem::setEnabled(bool on) {
@@ -148,16 +148,16 @@ void SndfxSystem::setEnabled(bool on) {
 }
 
 void SndfxSystem::update(bool active) {
-    if (m_state == 1 && !active) {
+    if (m_state == ChannelState::Playing && !active) {
         stopAll();
         m_pausedByFocus = true;
         return;
     }
-    if (m_state == 2 && active) {
+    if (m_state == ChannelState::Stopped && active) {
         if (m_pausedByFocus) resumeAll();
         m_pausedByFocus = false;
     }
-    if (m_state == 1 && active) {
+    if (m_state == ChannelState::Playing && active) {
         for (Slot& slot : m_slots)
             if (slot.stream && !slot.stream->isPlaying()) clearSlot(slot);
     }

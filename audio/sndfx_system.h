@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "audio/channel_state.h"
 #include "platform/audio/audio.h"
 #include "vfs/file.h"
 
@@ -41,7 +42,7 @@ public:
     bool isPlaying(int index) const;
     bool isEnabled() const { return m_enabled; }
     float volume() const { return m_volume; }
-    int state() const { return m_state; }
+    ChannelState state() const { return m_state; }
     const Slot& slot(int index) const { return m_slots[static_cast<size_t>(index)]; }
 
     std::map<std::string, std::string>& soundTable() { return m_soundTable; }
@@ -58,7 +59,7 @@ private:
     std::map<std::string, VFS::FilePtr> m_fileCache;
     std::map<std::string, float> m_soundVolumes;
     audiere::RefPtr<audiere::AudioDevice> m_device;
-    int m_state = 0;  // 0 never started, 1 playing, 2 stopped
+    ChannelState m_state = ChannelState::NeverStarted;
     bool m_pausedByFocus = false;
 };
 

@@ -1,3 +1,3 @@
 tov_bench(audio_bench
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_bench.cpp ${CMAKE_SOURCE_DIR}/tests/platform/audio/ogg_maker.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_bench.cpp ${CMAKE_SOURCE_DIR}/tests/support/ogg_maker.cpp
   DEPS platform_audio PkgConfig::VORBIS)

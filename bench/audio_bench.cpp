@@ -5,7 +5,7 @@
 
 #include "platform/audio/audio.h"
 #include "platform/audio/mixer.h"
-#include "tests/platform/audio/ogg_maker.h"
+#include "tests/support/ogg_maker.h"
 
 using namespace audiere;
 

@@ -15,7 +15,7 @@
 #include "graphics/texture_container.h"
 #include "platform/graphics/window.h"
 #include "platform/image/image.h"
-#include "tests/platform/image/image_writer.h"
+#include "tests/support/image_writer.h"
 #include "tests/support/temp_dir.h"
 #include "vfs/vfs_manager.h"
 

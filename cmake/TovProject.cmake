@@ -25,7 +25,7 @@ function(tov_test name)
   cmake_parse_arguments(ARG "GL;SERIAL" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${TOV_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest GTest::gmock GTest::gtest_main)
   # The system answers an exhausted heap with null, so tests may ask for impossible sizes.
   # (One variable only: gtest_discover_tests cannot pass a list of them.)
   set(asan "allocator_may_return_null=1")

@@ -20,7 +20,8 @@ size_t base64EncodedCapacity(size_t length) { return (length + 2) / 3 * 4 + 1; }
 
 int base64Encode(const uint8_t* in, size_t length, char* out, size_t capacity) {
     if (!out || capacity == 0) return -1;
-    // An empty input still needs room for the terminator (and the original asked for two).
+    // An empty input gives the empty text, yet the capacity must hold two bytes: the least this
+    // function accepts for any input.
     if (length == 0) {
         if (capacity < 2) return -1;
         out[0] = '\0';

@@ -40,14 +40,6 @@ public:
         return *this;
     }
 
-    // Count changes without destruction, for pointers handed across a call by their two words.
-    void addRef() const {
-        if (m_count) m_count->fetch_add(1, std::memory_order_relaxed);
-    }
-    void dropRef() const {
-        if (m_count) m_count->fetch_sub(1, std::memory_order_acq_rel);
-    }
-
     int useCount() const { return m_count ? m_count->load(std::memory_order_acquire) : 0; }
     T* get() const { return m_object; }
     T* operator->() const { return m_object; }
@@ -73,6 +65,9 @@ public:
     }
 
 private:
+    void addRef() const {
+        if (m_count) m_count->fetch_add(1, std::memory_order_relaxed);
+    }
     void release() {
         if (m_count && m_count->fetch_sub(1, std::memory_order_acq_rel) == 1) {
             delete m_object;

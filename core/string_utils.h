@@ -20,7 +20,7 @@ const std::string& toLowerStatic(const char* text);
 char lowerChar(char c);
 
 // Conversions. The narrow "system code page" is UTF-8; bytes that are not valid UTF-8 are read as
-// Windows-1252. Results end at the first zero unit, as the platform conversions did.
+// Windows-1252. Results end at the first zero unit: a text never carries an embedded zero.
 std::u16string toWString(const std::string& text);
 void toWStringCopy(std::u16string& destination, const std::string& text);
 // Strict UTF-8: any invalid sequence gives an empty result.

@@ -25,39 +25,39 @@ DWORD behaviorFlagsOf(int vertexProcessingType) {
 }
 
 const char* errorText(HRESULT hr) {
-    switch (static_cast<uint32_t>(hr)) {
-        case 0x82000001u:
+    switch (hr) {
+        case D3DAPPERR_NODIRECT3D:
             return "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is "
                    "correctly installed on your\nsystem.  Also make sure that this program\nwas compiled with header "
                    "files that match\nthe installed DirectX DLLs.";
-        case 0x82000003u: return "Could not find any compatible Direct3D\ndevices.";
-        case 0x82000004u:
+        case D3DAPPERR_NOCOMPATIBLEDEVICES: return "Could not find any compatible Direct3D\ndevices.";
+        case D3DAPPERR_NOWINDOWABLEDEVICES:
             return "This sample cannot run in a desktop\nwindow with the current display settings.\nPlease change your "
                    "desktop settings to a\n16- or 32-bit display mode and re-run this\nsample.";
-        case 0x82000005u: return "No hardware-accelerated Direct3D devices\nwere found.";
-        case 0x82000006u:
+        case D3DAPPERR_NOHARDWAREDEVICE: return "No hardware-accelerated Direct3D devices\nwere found.";
+        case D3DAPPERR_HALNOTCOMPATIBLE:
             return "This sample requires functionality that is\nnot available on your Direct3D hardware\naccelerator.";
-        case 0x82000007u:
+        case D3DAPPERR_NOWINDOWEDHAL:
             return "Your Direct3D hardware accelerator cannot\nrender into a window.\nPress F2 while the app is running "
                    "to see a\nlist of available devices and modes.";
-        case 0x82000008u:
+        case D3DAPPERR_NODESKTOPHAL:
             return "Your Direct3D hardware accelerator cannot\nrender into a window with the current\ndesktop display "
                    "settings.\nPress F2 while the app is running to see a\nlist of available devices and modes.";
-        case 0x82000009u:
+        case D3DAPPERR_NOHALTHISMODE:
             return "This sample requires functionality that is\nnot available on your Direct3D hardware\naccelerator "
                    "with the current desktop display\nsettings.\nPress F2 while the app is running to see a\nlist of "
                    "available devices and modes.";
-        case 0x8200000Au:
+        case D3DAPPERR_NONZEROREFCOUNT:
             return "A D3D object has a non-zero reference\ncount (meaning things were not properly\ncleaned up).";
-        case 0x8200000Bu:
-        case 0x80070002u: return "Could not load required media.";
-        case 0x8200000Cu: return "Could not reset the Direct3D device.";
-        case 0x8200000Du:
+        case D3DAPPERR_MEDIANOTFOUND:
+        case E_FILE_NOT_FOUND: return "Could not load required media.";
+        case D3DAPPERR_RESETFAILED: return "Could not reset the Direct3D device.";
+        case D3DAPPERR_NULLREFDEVICE:
             return "Warning: Nothing will be rendered.\nThe reference rendering device was selected, but your\ncomputer "
                    "only has a reduced-functionality reference device\ninstalled.  Install the DirectX SDK to get the "
                    "full\nreference device.\n";
-        case 0x8007000Eu: return "Not enough memory.";
-        case 0x8876017Cu: return "Not enough video memory.";
+        case E_OUTOFMEMORY: return "Not enough memory.";
+        case D3DERR_OUTOFVIDEOMEMORY: return "Not enough video memory.";
         default: return "Generic application error. Enable\ndebug output for detailed information.";
     }
 }
@@ -328,7 +328,7 @@ HRESULT CD3DApplication::Initialize3DEnvironment() {
     if (SUCCEEDED(hr)) {
         if (m_bWindowed) placeWindowAtBounds();
         m_pd3dDevice->GetDeviceCaps(&m_d3dCaps);
-        // The device description: read by nothing, kept for the debugger.
+        // The device description (deviceStats): device type, vertex processing and adapter name.
         std::string stats = deviceInfo->DevType == D3DDEVTYPE_REF   ? "REF"
                             : deviceInfo->DevType == D3DDEVTYPE_HAL ? "HAL"
                             : deviceInfo->DevType == D3DDEVTYPE_SW  ? "SW"
@@ -385,7 +385,7 @@ HRESULT CD3DApplication::Initialize3DEnvironment() {
         if (!m_hWndFocus) Tov::LogLine("MESSAGE") << "CD3DApplication::Initialize3DEnvironment" << "!!!!!!! !m_hWndFocus !!!!!!!!";
     }
 
-    if (hr != D3DAPPERR_MEDIANOTFOUND && hr != static_cast<HRESULT>(0x80070002u) &&
+    if (hr != D3DAPPERR_MEDIANOTFOUND && hr != E_FILE_NOT_FOUND &&
         deviceInfo->DevType == D3DDEVTYPE_HAL && findWindowedSetting(true)) {
         // Fall back to a windowed reference device.
         m_bWindowed = true;

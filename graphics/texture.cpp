@@ -20,6 +20,9 @@ void logTextureError(HRESULT result) {
 
 namespace {
 
+// Cube faces are scaled and their mip levels made with a mirrored, dithered box filter.
+constexpr DWORD kCubeFilter = D3DX_FILTER_BOX | D3DX_FILTER_MIRROR | D3DX_FILTER_DITHER;
+
 // A failed call may still have handed out a texture: it is released and the result is null.
 template <class T>
 HRESULT checked(HRESULT hr, T*& made) {
@@ -127,7 +130,7 @@ void Texture::loadFromFile(IDirect3DDevice9* device) {
             IDirect3DCubeTexture9* t = nullptr;
             checked(D3DXCreateCubeTextureFromFileInMemoryEx(device, data, bytes, 0,
                                                             info.MipLevels ? info.MipLevels : D3DX_FROM_FILE, 0,
-                                                            D3DFMT_UNKNOWN, pool, 0xF0005, 0xF0005, 0, &source, nullptr,
+                                                            D3DFMT_UNKNOWN, pool, kCubeFilter, kCubeFilter, 0, &source, nullptr,
                                                             &t),
                     t);
             made = t;

@@ -4,7 +4,7 @@
 
 #include "flash/base/bx_random.h"
 #include "flash/base/log.h"
-#include "flash/movie/name_tables.h"
+#include "flash/runtime/name_tables.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
@@ -19,7 +19,6 @@ namespace {
 
 int g_instance_count = 0;
 bool g_separate_thread = true;
-stringi_hash<as_value>* g_builtins[BUILTIN_COUNT] = {};
 
 as_value native(as_c_function_ptr func) { return as_value(new as_c_function(nullptr, func)); }
 
@@ -58,16 +57,7 @@ void build_builtin_tables() {
     for (const entry& e : entries) player::set_builtin(e.id, e.name, native(e.func));
 }
 
-void clear_builtin_tables() {
-    for (stringi_hash<as_value>*& table : g_builtins) {
-        delete table;
-        table = nullptr;
-    }
-}
-
 }  // namespace
-
-uint64_t player::s_builtin_name_bits[BUILTIN_COUNT] = {};
 
 player::player() {
     m_global = new as_object(this);
@@ -85,31 +75,9 @@ player::~player() {
     --g_instance_count;
     clear_heap();
     if (g_instance_count == 0) {
-        clear_builtin_tables();
-        for (uint64_t& bits : s_builtin_name_bits) bits = 0;
+        clear_builtins();
         action_clear();
     }
-}
-
-bool player::get_builtin(int class_id, const bx_stringi& name, as_value* out) {
-    return get_builtin(class_id, name, stringi_hash<as_value>::key_hash(name), out);
-}
-
-bool player::find_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
-                          as_value* out) {
-    if (!g_builtins[class_id]) return false;
-    const stringi_hash<as_value>& table = *g_builtins[class_id];
-    const int index = table.find_index(name, name_hash);
-    if (index < 0) return false;
-    if (out) *out = table.entry_at(index).value();
-    return true;
-}
-
-void player::set_builtin(int class_id, const bx_stringi& name, const as_value& value) {
-    if (class_id < 0 || class_id >= BUILTIN_COUNT) return;
-    if (!g_builtins[class_id]) g_builtins[class_id] = new stringi_hash<as_value>();
-    g_builtins[class_id]->set(name, value);
-    s_builtin_name_bits[class_id] |= builtin_name_bit(stringi_hash<as_value>::key_hash(name));
 }
 
 int player::get_instance_count() { return g_instance_count; }

@@ -14,7 +14,7 @@ int action_buffer::read(const uint8_t* bytes, int length) {
         const int record = pos;
         const int code = bytes[pos];
         int size = 1;
-        if (code & 0x80) {
+        if (code & action::HAS_PAYLOAD) {
             if (length - pos < 3) {
                 size = length - pos + 1;  // marks the record as cut short
             } else {
@@ -36,7 +36,7 @@ int action_buffer::read(const uint8_t* bytes, int length) {
             log_action_disasm(bytes + pos, size);
         }
         pos += size;
-        if (code == 0) break;
+        if (code == action::END) break;
     }
     return pos;
 }

@@ -10,6 +10,7 @@
 #include "flash/base/membuf.h"
 #include "flash/base/ref_counted.h"
 #include "flash/base/smart_ptr.h"
+#include "flash/runtime/action_codes.h"
 #include "flash/runtime/as_environment.h"
 
 namespace flash {
@@ -79,8 +80,8 @@ int action_buffer::read(stream* in, int length) {
         const int b = static_cast<uint8_t>(in->read_u8());
         bytes.push_back(static_cast<uint8_t>(b));
         if (state == CODE) {
-            if (b == 0) break;
-            if (b & 0x80) state = LENGTH_LOW;
+            if (b == action::END) break;
+            if (b & action::HAS_PAYLOAD) state = LENGTH_LOW;
         } else if (state == LENGTH_LOW) {
             low = b;
             state = LENGTH_HIGH;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "flash/base/log.h"
-#include "flash/movie/name_tables.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/name_tables.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 
@@ -21,7 +21,7 @@ as_array* this_array(const fn_call& fn) {
 
 }  // namespace
 
-as_array::as_array(player* owner) : as_object(owner) {
+as_array::as_array(engine_instance* owner) : as_object(owner) {
     builtin_member("join", as_value(as_array_join));
     builtin_member("toString", as_value(as_array_tostring));
     builtin_member("push", as_value(as_array_push));

@@ -11,7 +11,7 @@ public:
     // Largest element count that "Array"(n) and an array literal accept.
     static constexpr int max_construct_size = 1 << 20;
 
-    explicit as_array(player* owner);
+    explicit as_array(engine_instance* owner);
 
     bool is(int class_id) const override;
     const char* to_string() override;

@@ -4,8 +4,8 @@
 
 #include "flash/base/log.h"
 #include "flash/base/utf8.h"
-#include "flash/movie/name_tables.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/name_tables.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_function.h"
 
 namespace flash {
@@ -19,14 +19,14 @@ const array<with_scope>& empty_with_stack() {
 
 }  // namespace
 
-as_environment::as_environment(player* owner) : m_player(owner) {}
+as_environment::as_environment(engine_instance* owner) : m_player(owner) {}
 
 as_environment::~as_environment() {}
 
-player* as_environment::get_player() const { return m_player.get_ptr(); }
+engine_instance* as_environment::get_player() const { return m_player.get_ptr(); }
 
 root* as_environment::get_root() const {
-    player* owner = get_player();
+    engine_instance* owner = get_player();
     return owner ? owner->get_root() : nullptr;
 }
 
@@ -203,7 +203,7 @@ as_object* as_environment::find_target(const as_value& path) const {
     as_object* found = nullptr;
     if (as_object* target = get_target()) found = target->find_target(path);
     if (!found) {
-        player* owner = get_player();
+        engine_instance* owner = get_player();
         as_object* global = owner ? owner->get_global() : nullptr;
         if (global) found = global->find_target(path);
     }
@@ -242,7 +242,7 @@ as_value as_environment::get_variable_raw(const bx_string& name,
     if (local >= 0) return m_local_frames[local].value;
     as_object* target = get_target();
     if (target && target->get_member(key, &result)) return result;
-    player* owner = get_player();
+    engine_instance* owner = get_player();
     switch (get_standard_member(name)) {
         case MTHIS:
             result.set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);

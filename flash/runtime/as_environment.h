@@ -14,7 +14,7 @@
 
 namespace flash {
 
-class player;
+class engine_instance;
 class root;
 
 // One entry of the with stack: the object whose members come first, until the block ends.
@@ -37,12 +37,12 @@ public:
         frame_slot(const bx_string& n, const as_value& v) : name(n), value(v) {}
     };
 
-    explicit as_environment(player* owner);
+    explicit as_environment(engine_instance* owner);
     as_environment(const as_environment&) = delete;
     as_environment& operator=(const as_environment&) = delete;
     ~as_environment();
 
-    player* get_player() const;
+    engine_instance* get_player() const;
     root* get_root() const;
 
     // Value stack. Pushes into a slot the stack already has are inline: slots above the top hold
@@ -207,7 +207,7 @@ private:
     smart_ptr<as_object> m_target;
     array<frame_slot> m_local_frames;
     int m_local_frame_count = 0;
-    weak_ptr<player> m_player;
+    weak_ptr<engine_instance> m_player;
     array<as_value> m_scope_stack;
     mutable as_value m_scratch;
 };

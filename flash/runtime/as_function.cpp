@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "flash/base/log.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 
 namespace flash {
@@ -17,7 +17,7 @@ as_value& fn_call::arg(int i) const {
     return env->bottom(first_arg_index - i);
 }
 
-player* fn_call::get_player() const { return env ? env->get_player() : nullptr; }
+engine_instance* fn_call::get_player() const { return env ? env->get_player() : nullptr; }
 
 root* fn_call::get_root() const { return env ? env->get_root() : nullptr; }
 
@@ -29,7 +29,7 @@ const char* as_function::to_string() {
     return buffer;
 }
 
-as_c_function::as_c_function(player* owner, as_c_function_ptr func)
+as_c_function::as_c_function(engine_instance* owner, as_c_function_ptr func)
     : as_function(owner), m_func(func) {
     m_members.set("prototype", as_value(new as_object(owner)));
 }

@@ -6,7 +6,7 @@
 namespace flash {
 
 class as_environment;
-class player;
+class engine_instance;
 class root;
 
 // The call record: the result slot, the this object and value, the environment whose stack holds
@@ -31,13 +31,13 @@ struct fn_call {
 
     // Argument i; a position outside the environment's stack reads as a fresh undefined value.
     as_value& arg(int i) const;
-    player* get_player() const;
+    engine_instance* get_player() const;
     root* get_root() const;
 };
 
 class as_function : public as_object {
 public:
-    explicit as_function(player* owner) : as_object(owner) {}
+    explicit as_function(engine_instance* owner) : as_object(owner) {}
 
     bool is(int class_id) const override;
     const char* type_of() override { return "function"; }
@@ -49,7 +49,7 @@ public:
 // A native function of the engine or the game.
 class as_c_function : public as_function {
 public:
-    as_c_function(player* owner, as_c_function_ptr func);
+    as_c_function(engine_instance* owner, as_c_function_ptr func);
 
     bool is(int class_id) const override;
     void operator()(const fn_call& fn) override;

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "flash/base/log.h"
-#include "flash/movie/event_id.h"
-#include "flash/movie/name_tables.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/event_id.h"
+#include "flash/runtime/name_tables.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 
@@ -27,7 +27,7 @@ void log_chain_too_long(const char* where) {
 
 }  // namespace
 
-as_object::as_object(player* owner) : m_player(owner) {}
+as_object::as_object(engine_instance* owner) : m_player(owner) {}
 
 as_object::~as_object() {
     delete m_watches;
@@ -138,7 +138,7 @@ const as_value* as_object::lookup_raw(const bx_stringi& name, uint32_t name_hash
 bool as_object::get_member(const bx_stringi& name, as_value* value) {
     // The builtin table comes first; the name is hashed once for it and the member tables.
     const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
-    if (player::get_builtin(BUILTIN_OBJECT_METHOD, name, name_hash, value)) return true;
+    if (engine_instance::get_builtin(BUILTIN_OBJECT_METHOD, name, name_hash, value)) return true;
     // Most names read are the object's own: that table is probed here before the chain walk.
     const int own_index = m_members.find_index(name, name_hash);
     as_object* character = nullptr;
@@ -269,7 +269,7 @@ void as_object::clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr)
 }
 
 void as_object::this_alive() {
-    player* owner = get_player();
+    engine_instance* owner = get_player();
     if (!owner) return;
     // Objects the heap does not know yet are entered, so whatever they reach is kept too.
     if (owner->is_in_heap(this) && !owner->is_garbage(this)) return;
@@ -299,7 +299,7 @@ void as_object::this_alive() {
 }
 
 void as_object::alive() {
-    if (player* owner = get_player()) owner->mark_alive(this);
+    if (engine_instance* owner = get_player()) owner->mark_alive(this);
 }
 
 void as_object::copy_to(as_object* target) {
@@ -348,7 +348,7 @@ void as_object::dump(bx_string& out) {
 }
 
 root* as_object::get_root() {
-    player* owner = get_player();
+    engine_instance* owner = get_player();
     return owner ? owner->get_root() : nullptr;
 }
 
@@ -378,10 +378,10 @@ bool as_object::set_member_flags(const bx_stringi& name, int flags) {
     return true;
 }
 
-player* as_object::get_player() const { return m_player.get_ptr(); }
+engine_instance* as_object::get_player() const { return m_player.get_ptr(); }
 
 as_object* as_object::get_global() const {
-    player* owner = get_player();
+    engine_instance* owner = get_player();
     return owner ? owner->get_global() : nullptr;
 }
 
@@ -396,7 +396,7 @@ as_object* as_object::find_target(const as_value& path) {
     for (;;) {
         if (*s == 0) return current;
         if (*s == '/') {
-            player* owner = get_player();
+            engine_instance* owner = get_player();
             as_object* movie = owner ? owner->get_root_movie() : nullptr;
             if (!movie) break;
             hold = movie;
@@ -530,7 +530,7 @@ void as_object_ctor(const fn_call& fn) { fn.result->set_as_object(new as_object(
 
 void as_object_addeventlistener(const fn_call& fn) {
     if (fn.arg_count < 2) return;
-    player* owner = fn.get_player();
+    engine_instance* owner = fn.get_player();
     as_object* global = owner ? owner->get_global() : nullptr;
     if (!global) return;
     as_value flash_object;

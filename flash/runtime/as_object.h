@@ -13,7 +13,7 @@
 
 namespace flash {
 
-class player;
+class engine_instance;
 class root;
 class as_environment;
 struct event_id;
@@ -55,7 +55,7 @@ public:
         bool running = false;
     };
 
-    explicit as_object(player* owner);
+    explicit as_object(engine_instance* owner);
     as_object(const as_object&) = delete;
     as_object& operator=(const as_object&) = delete;
     ~as_object() override;
@@ -91,7 +91,7 @@ public:
     void add_fixed_builtin(const bx_stringi& name, const as_value& value);
     // Resolves a path text (slash or dot form) or an object value to an object; null when none.
     as_object* find_target(const as_value& path);
-    player* get_player() const;
+    engine_instance* get_player() const;
     as_object* get_global() const;
     as_object* create_proto(const as_value& constructor);
     void set_proto(as_object* proto);
@@ -127,7 +127,7 @@ private:
     stringi_hash<watch_entry>* m_watches = nullptr;
     weak_ptr<as_object> m_inherited;
     as_object* m_proto = nullptr;  // counted
-    weak_ptr<player> m_player;
+    weak_ptr<engine_instance> m_player;
     weak_ptr<as_object> m_class;
 };
 

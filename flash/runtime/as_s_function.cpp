@@ -1,7 +1,7 @@
 #include "flash/runtime/as_s_function.h"
 
 #include "flash/base/log.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/interpreter.h"
@@ -26,7 +26,7 @@ const bx_string& arguments_name() {
 
 }  // namespace
 
-as_s_function::as_s_function(player* owner, const action_buffer& buffer, int start_pc,
+as_s_function::as_s_function(engine_instance* owner, const action_buffer& buffer, int start_pc,
                              const array<with_scope>& with_stack)
     : as_function(owner), m_action_buffer(buffer), m_with_stack(with_stack), m_start_pc(start_pc) {
     m_members.set("prototype", as_value(new as_object(owner)));
@@ -110,7 +110,7 @@ void as_s_function::operator()(const fn_call& fn) {
         }
         if (!(flags & SUPPRESS_THIS)) env->set_local(this_name(), this_value);
         if ((flags & PRELOAD_ARGUMENTS) || !(flags & SUPPRESS_ARGUMENTS)) {
-            player* owner = env->get_player();
+            engine_instance* owner = env->get_player();
             as_value arguments(new as_array(owner));
             as_object* list = arguments.to_object();
             const int count = fn.arg_count > 0 ? fn.arg_count : 0;
@@ -132,7 +132,7 @@ void as_s_function::operator()(const fn_call& fn) {
         }
         if (!(flags & SUPPRESS_SUPER)) env->set_local(super_name(), super_value);
         if (flags & PRELOAD_ROOT) {
-            player* owner = env->get_player();
+            engine_instance* owner = env->get_player();
             store(reg++, as_value(owner ? owner->get_root_movie() : nullptr));
         }
         if (flags & PRELOAD_PARENT) {
@@ -144,7 +144,7 @@ void as_s_function::operator()(const fn_call& fn) {
             store(reg++, parent);
         }
         if (flags & PRELOAD_GLOBAL) {
-            player* owner = env->get_player();
+            engine_instance* owner = env->get_player();
             as_object* global = owner ? owner->get_global() : nullptr;
             if (verbose) {
                 log_msg("-------------- preload _global=%p to register %d\n",

@@ -33,7 +33,7 @@ public:
         bx_string m_name;
     };
 
-    as_s_function(player* owner, const action_buffer& buffer, int start_pc,
+    as_s_function(engine_instance* owner, const action_buffer& buffer, int start_pc,
                   const array<with_scope>& with_stack);
     ~as_s_function() override;
 

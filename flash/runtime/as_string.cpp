@@ -213,7 +213,7 @@ void string_ctor(const fn_call& fn) {
     }
 }
 
-as_object* string_class_init(player* owner) {
+as_object* string_class_init(engine_instance* owner) {
     as_c_function* cls = new as_c_function(owner, string_ctor);
     cls->set_member("fromCharCode", as_value(new as_c_function(owner, string_from_char_code)));
     return cls;

@@ -5,7 +5,7 @@ namespace flash {
 
 struct fn_call;
 class as_object;
-class player;
+class engine_instance;
 
 void string_to_string(const fn_call& fn);
 void string_length(const fn_call& fn);
@@ -24,6 +24,6 @@ void string_to_upper_case(const fn_call& fn);
 void string_ctor(const fn_call& fn);
 
 // The String class object: a native function over the constructor with "fromCharCode".
-as_object* string_class_init(player* owner);
+as_object* string_class_init(engine_instance* owner);
 
 }  // namespace flash

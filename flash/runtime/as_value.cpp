@@ -9,7 +9,7 @@
 
 #include "flash/base/array.h"
 #include "flash/base/log.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
@@ -681,16 +681,16 @@ bool as_value::instance_of(const as_function* ctor) const {
 bool as_value::get_member(const bx_stringi& name, as_value* out) const {
     switch (m_type) {
         case BOOLEAN:
-            return player::get_builtin(BUILTIN_BOOLEAN_METHOD, name, out);
+            return engine_instance::get_builtin(BUILTIN_BOOLEAN_METHOD, name, out);
         case NUMBER:
-            return player::get_builtin(BUILTIN_NUMBER_METHOD, name, out);
+            return engine_instance::get_builtin(BUILTIN_NUMBER_METHOD, name, out);
         case STRING:
             // Compiled movies read s.length as a member: it is the byte count, not the method.
             if (name == "length") {
                 if (out) out->set_int(m_string.size());
                 return true;
             }
-            return player::get_builtin(BUILTIN_STRING_METHOD, name, out);
+            return engine_instance::get_builtin(BUILTIN_STRING_METHOD, name, out);
         case OBJECT:
             return m_object ? m_object->get_member(name, out) : false;
         default:
@@ -715,7 +715,7 @@ bool as_value::find_property(const bx_stringi& name, as_value* owner) const {
         default:
             return false;
     }
-    if (!player::get_builtin(id, name, nullptr)) return false;
+    if (!engine_instance::get_builtin(id, name, nullptr)) return false;
     if (owner) *owner = *this;
     return true;
 }

@@ -1,6 +1,6 @@
 #include "flash/runtime/character.h"
 
-#include "flash/movie/name_tables.h"
+#include "flash/runtime/name_tables.h"
 
 namespace flash {
 

@@ -25,7 +25,7 @@ class character : public as_object {
 public:
     enum play_state { PLAY = 0, STOP = 1 };
 
-    explicit character(player* owner) : as_object(owner) {}
+    explicit character(engine_instance* owner) : as_object(owner) {}
 
     bool is(int class_id) const override { return class_id == CHARACTER || as_object::is(class_id); }
 

@@ -45,7 +45,7 @@ bool get_extension_modules_enabled() {
     return s.enabled;
 }
 
-as_object* load_extension(const bx_string& name, player* owner, const array<as_value>& args) {
+as_object* load_extension(const bx_string& name, engine_instance* owner, const array<as_value>& args) {
     bx_string path;
     {
         extension_settings& s = settings();

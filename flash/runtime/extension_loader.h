@@ -13,10 +13,10 @@
 namespace flash {
 
 class as_object;
-class player;
+class engine_instance;
 
 // The entry point a module exports under the name "flash_module_init".
-typedef as_object* (*flash_module_init_func)(player* owner, const array<as_value>& args);
+typedef as_object* (*flash_module_init_func)(engine_instance* owner, const array<as_value>& args);
 
 // Engine-wide setting: modules load only while enabled, from the "flash_modules" folder under
 // game_folder (the current folder when null).
@@ -25,6 +25,6 @@ bool get_extension_modules_enabled();
 
 // The module's object, or null when modules are off, the name is not a module name, the library
 // cannot be loaded, lacks the entry point, or the entry point gives null. Nothing is logged here.
-as_object* load_extension(const bx_string& name, player* owner, const array<as_value>& args);
+as_object* load_extension(const bx_string& name, engine_instance* owner, const array<as_value>& args);
 
 }  // namespace flash

@@ -54,7 +54,7 @@ void as_global_get_version(const fn_call& fn) {
 
 void global_functions_init(as_object* global) {
     if (!global) return;
-    player* owner = global->get_player();
+    engine_instance* owner = global->get_player();
     stringi_hash<as_value>& g = global->get_members();
     g.set("ASSetPropFlags", as_value(new as_c_function(owner, as_global_assetpropflags)));
     const as_value get_version(new as_c_function(owner, as_global_get_version));

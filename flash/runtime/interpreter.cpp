@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "flash/base/log.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/action_disassembler.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
@@ -114,7 +114,7 @@ void interpreter::run() {
             --t_budget;
         }
         const int code = m_code[m_pc];
-        if (code & 0x80) {
+        if (code & action::HAS_PAYLOAD) {
             if (m_stop - m_pc < 3) {
                 log_error("error: action 0x%02X at %d: header cut short by the section end %d\n",
                           code, m_pc, m_stop);
@@ -310,171 +310,171 @@ void interpreter::do_with() {
 
 void interpreter::dispatch(int code) {
     switch (code) {
-        case 0x00:
+        case action::END:
             finish(END_ACTION);
             break;
 
         // Stack and conversions.
-        case 0x17:
+        case action::POP:
             drop(1);
             break;
-        case 0x4C: {
+        case action::PUSH_DUPLICATE: {
             const as_value copy(top(0));
             m_env->push(copy);
             break;
         }
-        case 0x4D: {
+        case action::STACK_SWAP: {
             need(2);
             const as_value y(top(0));
             top(0) = top(1);
             top(1) = y;
             break;
         }
-        case 0x18:
-        case 0x4A:
-        case 0x4B:
-        case 0x44:
-        case 0x12:
-        case 0x50:
-        case 0x51:
+        case action::TO_INTEGER:
+        case action::TO_NUMBER:
+        case action::TO_STRING:
+        case action::TYPE_OF:
+        case action::NOT:
+        case action::INCREMENT:
+        case action::DECREMENT:
             need(1);
             do_binary_number(code);
             break;
-        case 0x96:
+        case action::PUSH:
             do_push();
             break;
-        case 0x87:
+        case action::STORE_REGISTER:
             do_store_register();
             break;
-        case 0x88:
+        case action::CONSTANT_POOL:
             m_buffer.process_decl_dict(m_pc, m_next_pc);
             break;
 
         // Arithmetic, logic and comparison.
-        case 0x0A:
-        case 0x0B:
-        case 0x0C:
-        case 0x0D:
-        case 0x3F:
-        case 0x47:
-        case 0x10:
-        case 0x11:
-        case 0x60:
-        case 0x61:
-        case 0x62:
-        case 0x63:
-        case 0x64:
-        case 0x65:
+        case action::ADD:
+        case action::SUBTRACT:
+        case action::MULTIPLY:
+        case action::DIVIDE:
+        case action::MODULO:
+        case action::ADD2:
+        case action::AND:
+        case action::OR:
+        case action::BIT_AND:
+        case action::BIT_OR:
+        case action::BIT_XOR:
+        case action::BIT_LSHIFT:
+        case action::BIT_RSHIFT:
+        case action::BIT_URSHIFT:
             need(2);
             do_binary_number(code);
             break;
-        case 0x0E:
-        case 0x49:
-        case 0x66:
-        case 0x0F:
-        case 0x48:
-        case 0x67:
-        case 0x13:
-        case 0x29:
-        case 0x68:
+        case action::EQUALS:
+        case action::EQUALS2:
+        case action::STRICT_EQUALS:
+        case action::LESS:
+        case action::LESS2:
+        case action::GREATER:
+        case action::STRING_EQUALS:
+        case action::STRING_LESS:
+        case action::STRING_GREATER:
             need(2);
             do_compare(code);
             break;
 
         // Strings.
-        case 0x14:
-        case 0x15:
-        case 0x21:
-        case 0x32:
-        case 0x33:
+        case action::STRING_LENGTH:
+        case action::STRING_EXTRACT:
+        case action::STRING_ADD:
+        case action::CHAR_TO_ASCII:
+        case action::ASCII_TO_CHAR:
             do_string_op(code);
             break;
 
         // Not implemented: logged, stack unchanged.
-        case 0x08:
-        case 0x2A:
-        case 0x2C:
-        case 0x31:
-        case 0x35:
-        case 0x37:
-        case 0x45:
+        case action::TOGGLE_QUALITY:
+        case action::THROW:
+        case action::IMPLEMENTS_OP:
+        case action::MB_STRING_LENGTH:
+        case action::MB_STRING_EXTRACT:
+        case action::MB_CHAR_TO_ASCII:
+        case action::TARGET_PATH:
             log_error("todo opcode: %02X\n", code);
             break;
 
         // Movie control.
-        case 0x04:
+        case action::NEXT_FRAME:
             if (character* ch = target_character()) ch->goto_frame(ch->get_current_frame() + 1);
             break;
-        case 0x05:
+        case action::PREV_FRAME:
             if (character* ch = target_character()) ch->goto_frame(ch->get_current_frame() - 1);
             break;
-        case 0x06:
+        case action::PLAY:
             if (character* ch = target_character()) ch->set_play_state(0);
             break;
-        case 0x07:
+        case action::STOP:
             if (character* ch = target_character()) ch->set_play_state(1);
             break;
-        case 0x09:
+        case action::STOP_SOUNDS:
             do_stop_sounds();
             break;
-        case 0x81: {
+        case action::GOTO_FRAME: {
             payload_reader in = payload();
             const int frame = in.u16();
             if (payload_failed(in)) break;
             if (character* ch = target_character()) ch->goto_frame(frame);
             break;
         }
-        case 0x8C: {
+        case action::GOTO_LABEL: {
             payload_reader in = payload();
             const char* label = in.text();
             if (payload_failed(in)) break;
             if (character* ch = target_character()) ch->goto_labeled_frame(label);
             break;
         }
-        case 0x9F:
+        case action::GOTO_FRAME2:
             do_goto_frame2();
             break;
-        case 0x9E: {
+        case action::CALL: {
             const as_value frame(top(0));
             drop(1);
             if (character* ch = target_character()) ch->call_frame_actions(frame);
             break;
         }
-        case 0x8B: {
+        case action::SET_TARGET: {
             payload_reader in = payload();
             const char* path = in.text();
             if (payload_failed(in)) break;
             do_set_target(path);
             break;
         }
-        case 0x20: {
+        case action::SET_TARGET2: {
             const bx_string path(top(0).to_bx_string());
             drop(1);
             do_set_target(path.c_str());
             break;
         }
-        case 0x8D:
+        case action::WAIT_FOR_FRAME2:
             drop(1);
             break;
-        case 0x22:
+        case action::GET_PROPERTY:
             do_get_property();
             break;
-        case 0x23:
+        case action::SET_PROPERTY:
             do_set_property();
             break;
-        case 0x24:
+        case action::CLONE_SPRITE:
             do_clone_sprite();
             break;
-        case 0x25:
+        case action::REMOVE_SPRITE:
             do_remove_sprite();
             break;
-        case 0x27:
+        case action::START_DRAG:
             do_start_drag();
             break;
-        case 0x28:
+        case action::END_DRAG:
             do_end_drag();
             break;
-        case 0x83: {
+        case action::GET_URL: {
             payload_reader in = payload();
             const char* url = in.text();
             const char* target = in.text();
@@ -482,103 +482,103 @@ void interpreter::dispatch(int code) {
             do_get_url(url, target);
             break;
         }
-        case 0x9A: {
+        case action::GET_URL2: {
             const bx_string url(top(1).to_bx_string());
             const bx_string target(top(0).to_bx_string());
             drop(2);
             do_get_url(url.c_str(), target.c_str());
             break;
         }
-        case 0x26: {
+        case action::TRACE: {
             as_value result;
             fn_call fn(&result, nullptr, m_env, 1, m_env->get_top_index());
             as_global_trace(fn);
             drop(1);
             break;
         }
-        case 0x34:
+        case action::GET_TIME:
             do_get_time();
             break;
-        case 0x30:
+        case action::RANDOM_NUMBER:
             need(1);
             do_random();
             break;
 
         // Variables, members and objects.
-        case 0x1C:
+        case action::GET_VARIABLE:
             need(1);
             do_get_variable();
             break;
-        case 0x1D:
+        case action::SET_VARIABLE:
             do_set_variable();
             break;
-        case 0x3C: {
+        case action::DEFINE_LOCAL: {
             const bx_string name(top(1).to_bx_string());
             const as_value value(top(0));
             drop(2);
             m_env->set_local(name, value);
             break;
         }
-        case 0x41: {
+        case action::DEFINE_LOCAL2: {
             const bx_string name(top(0).to_bx_string());
             drop(1);
             m_env->declare_local(name);
             break;
         }
-        case 0x3A:
+        case action::DELETE:
             need(2);
             do_delete();
             break;
-        case 0x3B:
+        case action::DELETE2:
             need(1);
             do_delete2();
             break;
-        case 0x4E:
+        case action::GET_MEMBER:
             need(2);
             do_get_member();
             break;
-        case 0x4F:
+        case action::SET_MEMBER:
             do_set_member();
             break;
-        case 0x46:
+        case action::ENUMERATE:
             do_enumerate(false);
             break;
-        case 0x55:
+        case action::ENUMERATE2:
             do_enumerate(true);
             break;
-        case 0x43:
+        case action::INIT_OBJECT:
             do_init_object();
             break;
-        case 0x42:
+        case action::INIT_ARRAY:
             do_init_array();
             break;
-        case 0x40:
+        case action::NEW_OBJECT:
             do_new_object();
             break;
-        case 0x53:
+        case action::NEW_METHOD:
             do_new_method();
             break;
-        case 0x54:
+        case action::INSTANCE_OF:
             need(2);
             do_instance_of();
             break;
-        case 0x2B:
+        case action::CAST_OP:
             need(2);
             do_cast_op();
             break;
-        case 0x69:
+        case action::EXTENDS:
             do_extends();
             break;
 
         // Functions and control flow.
-        case 0x99: {
+        case action::JUMP: {
             payload_reader in = payload();
             const int offset = in.s16();
             if (payload_failed(in)) break;
             do_jump(offset);
             break;
         }
-        case 0x9D: {
+        case action::IF: {
             payload_reader in = payload();
             const int offset = in.s16();
             if (payload_failed(in)) break;
@@ -592,24 +592,24 @@ void interpreter::dispatch(int code) {
             }
             break;
         }
-        case 0x3D:
+        case action::CALL_FUNCTION:
             do_call_function();
             break;
-        case 0x52:
+        case action::CALL_METHOD:
             do_call_method();
             break;
-        case 0x3E:
+        case action::RETURN:
             if (m_retval) *m_retval = top(0);
             drop(1);
             finish(STOP_REACHED);
             break;
-        case 0x9B:
+        case action::DEFINE_FUNCTION:
             do_define_function(false);
             break;
-        case 0x8E:
+        case action::DEFINE_FUNCTION2:
             do_define_function(true);
             break;
-        case 0x94:
+        case action::WITH:
             do_with();
             break;
 

@@ -6,13 +6,14 @@
 #include "flash/base/bx_string.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/action_buffer.h"
+#include "flash/runtime/action_codes.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_value.h"
 
 namespace flash {
 
 class character;
-class player;
+class engine_instance;
 
 // A bounded reader over one record's payload: a read past its end sets failed and gives 0.
 struct payload_reader {
@@ -148,7 +149,7 @@ private:
     action_buffer& m_buffer;
     const uint8_t* m_code;
     as_environment* m_env;
-    player* m_player;
+    engine_instance* m_player;
     int m_start;
     int m_stop;
     int m_pc;

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "flash/base/log.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/interpreter.h"
 #include "flash/runtime/interpreter_impl.h"

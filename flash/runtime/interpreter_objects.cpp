@@ -1,7 +1,7 @@
 // Variables, members, objects, constructors, function definitions and calls.
 #include "flash/base/log.h"
-#include "flash/movie/name_tables.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/name_tables.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_s_function.h"
 #include "flash/runtime/extension_loader.h"

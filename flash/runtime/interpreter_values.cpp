@@ -4,7 +4,7 @@
 
 #include "flash/base/bx_random.h"
 #include "flash/base/bx_timer.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/interpreter_impl.h"
 
 namespace flash {
@@ -14,46 +14,46 @@ void interpreter::do_binary_number(int code) {
     as_value& y = top(0);
     switch (code) {
         // Unary, in place on top(0).
-        case 0x18:
+        case action::TO_INTEGER:
             y.set_int(double_to_int(std::floor(y.to_number())));
             return;
-        case 0x4A:
+        case action::TO_NUMBER:
             y.set_double(y.to_number());
             return;
-        case 0x4B: {
+        case action::TO_STRING: {
             const bx_string text(y.to_bx_string());
             y.set_bx_string(text);
             return;
         }
-        case 0x44: {
+        case action::TYPE_OF: {
             const char* type = y.type_of();
             y.set_string(type);
             return;
         }
-        case 0x12:
+        case action::NOT:
             y.set_bool(!y.to_bool());
             return;
-        case 0x50:
+        case action::INCREMENT:
             y.set_double(y.to_number() + 1.0);
             return;
-        case 0x51:
+        case action::DECREMENT:
             y.set_double(y.to_number() - 1.0);
             return;
 
         // Binary: the result replaces x, y is dropped.
-        case 0x0A:
+        case action::ADD:
             x.set_double(x.to_number() + y.to_number());
             break;
-        case 0x0B:
+        case action::SUBTRACT:
             x.set_double(x.to_number() - y.to_number());
             break;
-        case 0x0C:
+        case action::MULTIPLY:
             x.set_double(x.to_number() * y.to_number());
             break;
-        case 0x0D:
+        case action::DIVIDE:
             x.set_double(x.to_number() / y.to_number());
             break;
-        case 0x3F: {
+        case action::MODULO: {
             const double divisor = y.to_number();
             const double dividend = x.to_number();
             if (divisor != 0.0) {
@@ -63,7 +63,7 @@ void interpreter::do_binary_number(int code) {
             }
             break;
         }
-        case 0x47:
+        case action::ADD2:
             if (x.is_string() || y.is_string()) {
                 bx_string text(x.to_bx_string());
                 text += y.to_bx_string();
@@ -72,28 +72,28 @@ void interpreter::do_binary_number(int code) {
                 x.set_double(x.to_number() + y.to_number());
             }
             break;
-        case 0x10:
+        case action::AND:
             x.set_bool(x.to_bool() && y.to_bool());
             break;
-        case 0x11:
+        case action::OR:
             x.set_bool(x.to_bool() || y.to_bool());
             break;
-        case 0x60:
+        case action::BIT_AND:
             x &= y.to_int();
             break;
-        case 0x61:
+        case action::BIT_OR:
             x |= y.to_int();
             break;
-        case 0x62:
+        case action::BIT_XOR:
             x ^= y.to_int();
             break;
-        case 0x63:
+        case action::BIT_LSHIFT:
             x.shl(y.to_int());
             break;
-        case 0x64:
+        case action::BIT_RSHIFT:
             x.asr(y.to_int());
             break;
-        case 0x65:
+        case action::BIT_URSHIFT:
             x.lsr(y.to_int());
             break;
         default:
@@ -116,35 +116,35 @@ void interpreter::do_compare(int code) {
     as_value& y = top(0);
     bool result = false;
     switch (code) {
-        case 0x0E:
-        case 0x49:
-        case 0x66:
+        case action::EQUALS:
+        case action::EQUALS2:
+        case action::STRICT_EQUALS:
             result = x == y;
             break;
-        case 0x0F:
+        case action::LESS:
             result = x.to_number() < y.to_number();
             break;
-        case 0x48:
+        case action::LESS2:
             if (x.is_string()) {
                 result = text_order(x, y) < 0;
             } else {
                 result = x.to_number() < y.to_number();
             }
             break;
-        case 0x67:
+        case action::GREATER:
             if (x.is_string()) {
                 result = text_order(x, y) > 0;
             } else {
                 result = x.to_number() > y.to_number();
             }
             break;
-        case 0x13:
+        case action::STRING_EQUALS:
             result = text_order(x, y) == 0;
             break;
-        case 0x29:
+        case action::STRING_LESS:
             result = text_order(x, y) < 0;
             break;
-        case 0x68:
+        case action::STRING_GREATER:
             result = text_order(x, y) > 0;
             break;
         default:
@@ -156,13 +156,13 @@ void interpreter::do_compare(int code) {
 
 void interpreter::do_string_op(int code) {
     switch (code) {
-        case 0x14: {
+        case action::STRING_LENGTH: {
             need(1);
             const int length = top(0).to_bx_string().utf8_length();
             top(0).set_int(length);
             break;
         }
-        case 0x15: {
+        case action::STRING_EXTRACT: {
             need(3);
             const int64_t count = top(0).to_int();
             int64_t index = static_cast<int64_t>(top(1).to_int()) - 1;
@@ -179,7 +179,7 @@ void interpreter::do_string_op(int code) {
                 bx_string(text.c_str() + index, static_cast<int>(take)));
             break;
         }
-        case 0x21: {
+        case action::STRING_ADD: {
             need(2);
             bx_string text(top(1).to_bx_string());
             text += top(0).to_bx_string();
@@ -187,14 +187,14 @@ void interpreter::do_string_op(int code) {
             drop(1);
             break;
         }
-        case 0x32: {
+        case action::CHAR_TO_ASCII: {
             need(1);
             const bx_string& text = top(0).to_bx_string();
             const int value = text.size() > 0 ? static_cast<int8_t>(text[0]) : 0;
             top(0).set_int(value);
             break;
         }
-        case 0x33: {
+        case action::ASCII_TO_CHAR: {
             need(1);
             const char bytes[2] = {static_cast<char>(top(0).to_int() & 0xFF), 0};
             top(0).set_string(bytes);

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "flash/movie/event_id.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/event_id.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_object.h"
@@ -81,7 +81,7 @@ void listener::notify(const event_id& event) {
 }
 
 void listener::notify(const bx_string& name, const fn_call& call) {
-    player* owner = call.get_player();
+    engine_instance* owner = call.get_player();
     if (!owner || (!owner->get_root() && !owner->get_root_movie()) || !call.env) return;
     array<smart_ptr<as_object>> live;
     snapshot(&live);

@@ -14,6 +14,7 @@
 
 #include "platform/crash/crash_handler.h"
 #include "platform/crash/crash_internal.h"
+#include "platform/dynamic_library.h"
 #include "platform/files.h"
 
 namespace platform::crash {
@@ -94,6 +95,18 @@ std::string formatMessage(const std::string& format, const std::vector<std::stri
     return out;
 }
 
+// SDL is looked up when a box is to be shown rather than linked, so that the crash library (and
+// every user of the core above it) does not link SDL. The library stays loaded: the helper ends
+// right after the box.
+constexpr const char* kSdlLibrary = "libSDL2-2.0.so.0";
+
+bool showMessageBox(const char* caption, const std::string& message) {
+    using ShowFunction = decltype(&SDL_ShowSimpleMessageBox);
+    void* sdl = platform::openLibrary(kSdlLibrary);
+    const auto show = reinterpret_cast<ShowFunction>(platform::librarySymbol(sdl, "SDL_ShowSimpleMessageBox"));
+    return show && show(SDL_MESSAGEBOX_ERROR, caption, message.c_str(), nullptr) == 0;
+}
+
 bool headless() {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) return true;
@@ -133,8 +146,7 @@ int runHelperIfRequested(int argc, char** argv) {
 
     if (show) {
         std::string message = formatMessage(format, {reportName, dumpName, address});
-        if (headless() ||
-            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kMessageCaption, message.c_str(), nullptr) != 0) {
+        if (headless() || !showMessageBox(kMessageCaption, message)) {
             std::fprintf(stderr, "%s\n%s\n", kMessageCaption, message.c_str());
             std::fflush(stderr);
         }

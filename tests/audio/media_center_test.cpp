@@ -2,6 +2,7 @@
 
 #include "core/log_stream.h"
 #include "tests/audio/media_fixture.h"
+#include "tests/support/environment.h"
 #include "vfs/vfs_manager.h"
 
 using MediaSystem::MediaCenter;
@@ -97,8 +98,7 @@ namespace {
 
 // The default paths: files found through the mounted file system, sounds on SDL's output.
 TEST(MediaCenterSystem, PlaysFilesOfTheFileSystemOnTheRealOutput) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    testsupport::useHeadlessDrivers();
     testsupport::TempDir dir;
     Tov::LogStream::setFile("media.log", false);
     testsupport::writeFile("data/Music.ogg", mediatest::toneFile("b.ogg"));

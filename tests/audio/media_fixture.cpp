@@ -6,7 +6,7 @@
 #include "core/log_stream.h"
 #include "core/string_utils.h"
 #include "platform/audio/mixer.h"
-#include "tests/platform/audio/ogg_maker.h"
+#include "tests/support/ogg_maker.h"
 #include "vfs/file.h"
 
 namespace mediatest {

@@ -146,7 +146,7 @@ TEST_F(Music, AllTracksMissingEndWithoutHang) {
     EXPECT_EQ(logLines("not found music file ").size(), 4u);
     EXPECT_EQ(logLines("\tERROR\tnot found music file gone1.ogg").size(), 1u);
     EXPECT_FLOAT_EQ(m_channel->fade(), 0.0f);
-    EXPECT_EQ(m_channel->state(), 2);
+    EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Stopped);
     for (int i = 0; i < 5; ++i) m_center->update(0.0f, true);
     EXPECT_EQ(logLines("not found music file ").size(), 4u);  // stopped, not retried each frame
 }
@@ -169,7 +169,7 @@ TEST_F(Music, OrderListsAreBounded) {
             EXPECT_EQ(m_center->getMusicIndex(), c.expected);
             EXPECT_TRUE(m_channel->stream() && m_channel->stream()->isPlaying());
         } else {
-            EXPECT_EQ(m_channel->state(), 2);
+            EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Stopped);
         }
     }
 }

@@ -73,7 +73,7 @@ TEST_F(Effects, ReuseRestartsTheSameSlot) {
 TEST_F(Effects, TransientSoundsWhilePaused) {
     m_center->playSound("blip", true, false, false);
     m_center->pauseSounds(true);
-    EXPECT_EQ(m_fx->state(), 2);
+    EXPECT_EQ(m_fx->state(), MediaSystem::ChannelState::Stopped);
     EXPECT_FALSE(m_center->isSoundPlaying(0));
     EXPECT_EQ(m_center->playSound("blip", false, true, false), -1);
     int waiting = m_center->playSound("blip", false, false, false);

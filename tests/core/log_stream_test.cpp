@@ -1,12 +1,6 @@
 #include "core/log_stream.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <future>
@@ -16,9 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -112,50 +105,25 @@ TEST(LogStream, ExceptionInsideMessageReleasesTheLock) {
     EXPECT_NE(l[0].find("\tERROR\thalf"), std::string::npos);
 }
 
-// Starts the child logger with the viewer's pipe at `pipe`; returns its pid.
-pid_t spawnChild(const std::string& pipe, int count, int delayMs) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("TOV_LOG_PIPE=", 0) != 0) env.emplace_back(*e);
-    env.push_back("TOV_LOG_PIPE=" + pipe);
-    std::vector<char*> envp;
-    for (auto& s : env) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string c = std::to_string(count), d = std::to_string(delayMs);
-    std::string exe = LOG_PIPE_CHILD;
-    char* argv[] = {exe.data(), c.data(), d.data(), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
-    return pid;
-}
+constexpr std::chrono::seconds kChildLimit(60);
 
-// Reads until `want` newline characters arrived or the child ended.
-std::string readLines(int fd, size_t want) {
-    std::string got;
-    for (int rounds = 0; rounds < 6000 && (size_t)std::count(got.begin(), got.end(), '\n') < want; ++rounds) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 10) > 0) {
-            char buf[4096];
-            ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0) got.append(buf, static_cast<size_t>(n));
-        }
-    }
-    return got;
+// Starts the child logger with the viewer's pipe at `pipe`.
+testsupport::ChildProcess startChild(const std::string& pipe, int count, int delayMs) {
+    return testsupport::ChildProcess(LOG_PIPE_CHILD, {std::to_string(count), std::to_string(delayMs)},
+                                     {"TOV_LOG_PIPE=" + pipe});
 }
 
 TEST(LogStream, ListeningPipeTakesAllLinesAndNoFileIsCreated) {
     testsupport::TempDir dir;
     std::string fifo = (dir.path() / "viewer").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    pid_t pid = spawnChild(fifo, 50, 0);
-    ASSERT_GT(pid, 0);
-    std::string got = readLines(reader, 50);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ::close(reader);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    testsupport::FifoReader reader(fifo);
+    ASSERT_TRUE(reader.isOpen());
+    testsupport::ChildProcess child = startChild(fifo, 50, 0);
+    ASSERT_TRUE(child.started());
+    std::string got = reader.readLines(50, kChildLimit);
+    testsupport::ChildExit exit = child.wait(kChildLimit);
+    reader.close();
+    EXPECT_EQ(exit.exitCode, 0);
     auto l = lines(got);
     ASSERT_EQ(l.size(), 50u);
     for (const auto& line : l) EXPECT_TRUE(std::regex_match(line, kLine)) << line;
@@ -165,17 +133,15 @@ TEST(LogStream, ListeningPipeTakesAllLinesAndNoFileIsCreated) {
 TEST(LogStream, ViewerGoingAwayLeavesTheProgramAliveOnTheFile) {
     testsupport::TempDir dir;
     std::string fifo = (dir.path() / "viewer").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    pid_t pid = spawnChild(fifo, 60, 5);
-    ASSERT_GT(pid, 0);
-    std::string got = readLines(reader, 5);
-    ::close(reader);  // the viewer goes away mid-run
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "child died of signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    testsupport::FifoReader reader(fifo);
+    ASSERT_TRUE(reader.isOpen());
+    testsupport::ChildProcess child = startChild(fifo, 60, 5);
+    ASSERT_TRUE(child.started());
+    std::string got = reader.readLines(5, kChildLimit);
+    reader.close();  // the viewer goes away mid-run
+    testsupport::ChildExit exit = child.wait(kChildLimit);
+    ASSERT_EQ(exit.termSignal, 0) << "child died of signal " << exit.termSignal;
+    EXPECT_EQ(exit.exitCode, 0);
     auto piped = lines(got);
     auto filed = lines(testsupport::readFile("megalog.log"));
     EXPECT_GE(piped.size(), 5u);

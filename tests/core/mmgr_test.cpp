@@ -1,10 +1,12 @@
 #include "core/mmgr.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <new>
+
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -22,13 +24,26 @@ TEST(Mmgr, ZeroAndNegativeSizes) {
 }
 
 TEST(Mmgr, HeapsMixFreely) {
+    // Blocks of Mem_Alloc, new and crtMalloc all come from the C runtime's heap, whole, so any of
+    // the three releases may free them.
     int* fromMem = static_cast<int*>(Mem_Alloc(sizeof(int)));
+    ASSERT_NE(fromMem, nullptr);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(fromMem), sizeof(int));
     *fromMem = 1;
-    delete fromMem;
     int* fromNew = new int(2);
-    Mem_Free(fromNew);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(fromNew), sizeof(int));
     void* fromCrt = crtMalloc(16);
+    ASSERT_NE(fromCrt, nullptr);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(fromCrt), 16u);
+    char* bigFromMem = static_cast<char*>(Mem_Alloc(100000));
+    ASSERT_NE(bigFromMem, nullptr);
+    EXPECT_GE(testsupport::runtimeHeapBlockSize(bigFromMem), 100000u);
+    EXPECT_EQ(*fromMem, 1);
+    EXPECT_EQ(*fromNew, 2);
+    delete fromMem;
+    Mem_Free(fromNew);
     Mem_Free(fromCrt);
+    std::free(bigFromMem);
 }
 
 TEST(Mmgr, StatisticsKeepTheirStartValues) {
@@ -64,10 +79,10 @@ TEST(Mmgr, NewNeverReturnsNullToAConstructor) {
 }
 
 TEST(Mmgr, ExportedInTheDynamicSymbolTable) {
-    void* sym = dlsym(RTLD_DEFAULT, "Mem_Alloc");
+    void* sym = testsupport::exportedSymbol("Mem_Alloc");
     ASSERT_NE(sym, nullptr);
     EXPECT_EQ(sym, reinterpret_cast<void*>(&Mem_Alloc));
-    EXPECT_NE(dlsym(RTLD_DEFAULT, "Mem_Free"), nullptr);
+    EXPECT_NE(testsupport::exportedSymbol("Mem_Free"), nullptr);
 }
 
 }  // namespace

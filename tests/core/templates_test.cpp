@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "core/flag_object.h"
 #include "core/singleton.h"
 #include "core/timer.h"
@@ -59,11 +62,27 @@ TEST(FlagObject, SetsClearsAndCallsBackOnlyOnChange) {
     EXPECT_EQ(owner.calls, 3);
 }
 
-TEST(CTimer, StartsNearZero) {
+TEST(CTimer, MeasuresElapsedMilliseconds) {
+    // The stopwatch's interval lies between two intervals of the standard clock: the one it
+    // encloses and the one that encloses it.
+    using Clock = std::chrono::steady_clock;
+    const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    const auto outerStart = Clock::now();
     CTimer t;
-    EXPECT_LT(t.getElapsedMs(), 1000u);
+    const auto innerStart = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    const auto innerEnd = Clock::now();
+    const uint32_t elapsed = t.getElapsedMs();
+    const auto outerEnd = Clock::now();
+    EXPECT_GE(elapsed, ms(innerEnd - innerStart));
+    EXPECT_LE(elapsed, ms(outerEnd - outerStart) + 1);
+
+    // A restart counts from zero again.
+    const auto beforeRestart = Clock::now();
     t.restart();
-    EXPECT_LT(t.getElapsedMs(), 1000u);
+    const uint32_t afterRestart = t.getElapsedMs();
+    EXPECT_LE(afterRestart, ms(Clock::now() - beforeRestart) + 1);
+    EXPECT_LT(afterRestart, elapsed);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "core/attr_xml.h"
 #include "core/cvar_catalogue.h"
 #include "tests/graphics/texture_fixture.h"
-#include "tests/platform/image/image_writer.h"
+#include "tests/support/image_writer.h"
 
 using namespace imagetest;
 

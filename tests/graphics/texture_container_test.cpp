@@ -7,7 +7,7 @@
 
 #include "platform/graphics/d3dx9_texture_loading.h"
 #include "tests/graphics/texture_fixture.h"
-#include "tests/platform/image/image_writer.h"
+#include "tests/support/image_writer.h"
 
 using namespace imagetest;
 using texturetest::near;

@@ -15,7 +15,7 @@
 #include "graphics/texture_container.h"
 #include "platform/graphics/gfx_control.h"
 #include "tests/graphics/fake_adapters.h"
-#include "tests/platform/graphics/gl_fixture.h"
+#include "tests/support/gl_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "vfs/vfs_manager.h"
 

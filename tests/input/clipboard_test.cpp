@@ -6,14 +6,14 @@
 #include <string>
 
 #include "platform/input/clipboard.h"
+#include "tests/support/environment.h"
 
 namespace {
 
 class ClipboardText : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        testsupport::useHeadlessDrivers();
         ASSERT_TRUE(platform::startClipboardVideo());
     }
     static void TearDownTestSuite() { platform::stopClipboardVideo(); }

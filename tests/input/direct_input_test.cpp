@@ -304,7 +304,7 @@ TEST_F(DirectInputPolls, ALostKeyboardIsReacquiredOncePerPollAndKeepsItsKeys) {
     EXPECT_EQ(pollTypes(), (Types{{KEY_PRESSED, 0x2A}, {MOUSE_MOVED, -1}}));
 
     // The window loses the focus: the keyboard cannot be acquired again until it returns. Each
-    // poll tries once and returns (it used to retry for as long as the device stayed lost).
+    // poll tries once and returns rather than retrying while the device stays lost.
     platform::setInputFocus(false);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(pollTypes(), (Types{{MOUSE_MOVED, -1}}));
     EXPECT_TRUE(m_input->isKeyDown(0x2A));

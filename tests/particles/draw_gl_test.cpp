@@ -4,7 +4,7 @@
 
 #include "platform/graphics/gfx_control.h"
 #include "tests/particles/particle_fixture.h"
-#include "tests/platform/graphics/gl_fixture.h"
+#include "tests/support/gl_fixture.h"
 
 namespace particletest {
 namespace {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -178,34 +179,54 @@ TEST(VFSManager, ArchivesShareOneNameSpace) {
     EXPECT_EQ(vfstest::contents(*vfs.findFile("data\\title.dds", 2)), "from folder");
 }
 
-// Loader threads look files up and read them while the main thread mounts and rescans.
+// Loader threads look files up and read them while the main thread mounts and rescans. A lookup
+// that starts and ends inside one change overlapped it; the test keeps changing until some did.
 TEST(VFSManager, LookupsWhileMountingAndRescanning) {
     TempDir dir;
-    for (int i = 0; i < 20; ++i) writeFile("f" + std::to_string(i) + "/shared.txt", "folder " + std::to_string(i));
+    constexpr int kFolders = 20;
+    constexpr int kFillerFiles = 100;  // listing a folder takes long enough for lookups to overlap
+    for (int i = 0; i < kFolders; ++i) {
+        const std::string folder = "f" + std::to_string(i);
+        writeFile(folder + "/shared.txt", "folder " + std::to_string(i));
+        for (int j = 0; j < kFillerFiles; ++j) writeFile(folder + "/filler" + std::to_string(j) + ".txt", "x");
+    }
     VFSManager vfs;
     ASSERT_TRUE(vfs.mount("filesystem", "f0"));
-    std::atomic<bool> stop{false};
-    std::atomic<int> reads{0}, bad{0};
+    std::atomic<bool> stop{false}, changing{false};
+    std::atomic<int> reads{0}, readsInsideAChange{0}, bad{0};
     std::vector<std::thread> loaders;
     for (int t = 0; t < 3; ++t)
         loaders.emplace_back([&] {
             while (!stop.load()) {
+                const bool startedInside = changing.load();
                 VFS::FilePtr file = vfs.findFile("shared.txt", 3);
-                if (!file) {
-                    ++bad;
-                    continue;
-                }
-                if (vfstest::contents(*file).rfind("folder ", 0) != 0) ++bad;
+                if (!file || vfstest::contents(*file).rfind("folder ", 0) != 0) ++bad;
+                if (startedInside && changing.load()) ++readsInsideAChange;
                 ++reads;
             }
         });
-    for (int i = 1; i < 20; ++i) {
-        vfs.mount("filesystem", "f" + std::to_string(i));
-        vfs.rescan("f" + std::to_string(i - 1));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto inTime = [&] { return std::chrono::steady_clock::now() < deadline; };
+    const auto waitForReads = [&](int atLeast) {
+        while (reads.load() < atLeast && inTime()) std::this_thread::yield();
+    };
+    waitForReads(3);  // the loaders run before the first change
+    const std::string last = "f" + std::to_string(kFolders - 1);
+    for (int i = 1; i < kFolders; ++i) {
+        changing = true;
+        EXPECT_TRUE(vfs.mount("filesystem", "f" + std::to_string(i)));
+        EXPECT_TRUE(vfs.rescan("f" + std::to_string(i - 1)));
+        changing = false;
+        waitForReads(reads.load() + 3);
     }
-    while (reads.load() < 100) std::this_thread::yield();
+    while (readsInsideAChange.load() == 0 && inTime()) {
+        changing = true;
+        EXPECT_TRUE(vfs.rescan(last));
+        changing = false;
+    }
     stop = true;
     for (auto& t : loaders) t.join();
+    EXPECT_GT(readsInsideAChange.load(), 0);
     EXPECT_EQ(bad.load(), 0);
 }
 

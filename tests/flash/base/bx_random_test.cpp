@@ -25,21 +25,18 @@ TEST(BxRandom, SeedingRules) {
     for (int i = 0; i < 20; ++i) EXPECT_EQ(random_ns::next_random(), same.next_random());
 }
 
-TEST(BxRandom, FirstValueFollowsTheStep) {
-    // Worked by hand from the seeding and step rules for seed 1.
-    uint32_t s = 1, q[8];
-    for (uint32_t& w : q) {
-        s ^= s << 13;
-        s ^= s >> 17;
-        s ^= s << 5;
-        w = s;
-    }
-    const uint64_t t = static_cast<uint64_t>(q[0]) * 716514398u + 362436u;
-    uint32_t c = static_cast<uint32_t>(t >> 32);
-    uint32_t x = static_cast<uint32_t>(t) + c;
-    if (x < static_cast<uint32_t>(t)) ++x;
-    random_ns::generator g(1);
-    EXPECT_EQ(g.next_random(), 0xFFFFFFFEu - x);
+TEST(BxRandom, KnownAnswerSequences) {
+    // Worked out by hand from the seeding and step rules; the second and the fourth run cover
+    // the lag wrapping round and the carries that wrap the low word (values 15 and 18 of seed 1).
+    const uint32_t seed_one[] = {0x489c57ec, 0xfad3cc35, 0x86d5ec9f, 0xc2c558e7, 0x3d81d0a4, 0xdcdf4b2d, 0xa64bf59b,
+                                 0xe6054660, 0x67ec4088, 0xd4154e5f, 0xc56b0580, 0xc2b92c29, 0x9249503d, 0xc7835422,
+                                 0xec63f7de, 0x082ce72b, 0x764f42b8, 0xed4501ac, 0x4e1d2b54, 0x41639b7f};
+    random_ns::generator one(1);
+    for (uint32_t expected : seed_one) EXPECT_EQ(one.next_random(), expected);
+
+    const uint32_t start[] = {0xbcdda782, 0xbd953acc, 0xead75a59, 0x7f144001};
+    random_ns::generator process_start;
+    for (uint32_t expected : start) EXPECT_EQ(process_start.next_random(), expected);
 }
 
 TEST(BxRandom, UnitFloatStaysInRange) {

@@ -2,22 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/environment.h"
+
 namespace timer = flash::bx_timer;
 
 namespace {
 
-TEST(BxTimer, CalendarFields) {
-    const int64_t now = timer::get_systime();
-    EXPECT_GT(now, 1600000000);
-    EXPECT_EQ(timer::get_year(now), timer::get_year_since_1900(now) + 1900);
-    EXPECT_GE(timer::get_month(now), 0);
-    EXPECT_LE(timer::get_month(now), 11);
-    EXPECT_GE(timer::get_date(now), 1);
-    EXPECT_LE(timer::get_weekday(now), 6);
-    EXPECT_LE(timer::get_hours(now), 23);
-    EXPECT_LE(timer::get_minutes(now), 59);
-    EXPECT_LE(timer::get_seconds(now), 60);
-    EXPECT_EQ(timer::systime_to_milliseconds(now), now * 1000);
+TEST(BxTimer, CalendarFieldsOfAFixedInstant) {
+    // 2024-02-29 23:59:58 UTC, a Thursday: in a zone five hours west it is 18:59:58 the same day.
+    const int64_t leap_day = 1709251198;
+    struct row {
+        const char* zone;
+        int year, month, date, weekday, hours, minutes, seconds;
+    };
+    for (const row& r : {row{"UTC0", 2024, 1, 29, 4, 23, 59, 58}, row{"EST5", 2024, 1, 29, 4, 18, 59, 58}}) {
+        testsupport::ScopedEnv zone("TZ", r.zone);
+        EXPECT_EQ(timer::get_year(leap_day), r.year) << r.zone;
+        EXPECT_EQ(timer::get_year_since_1900(leap_day), r.year - 1900) << r.zone;
+        EXPECT_EQ(timer::get_month(leap_day), r.month) << r.zone;
+        EXPECT_EQ(timer::get_date(leap_day), r.date) << r.zone;
+        EXPECT_EQ(timer::get_weekday(leap_day), r.weekday) << r.zone;
+        EXPECT_EQ(timer::get_hours(leap_day), r.hours) << r.zone;
+        EXPECT_EQ(timer::get_minutes(leap_day), r.minutes) << r.zone;
+        EXPECT_EQ(timer::get_seconds(leap_day), r.seconds) << r.zone;
+    }
+    // One second later it is Friday the first of March in UTC.
+    testsupport::ScopedEnv zone("TZ", "UTC0");
+    EXPECT_EQ(timer::get_month(leap_day + 2), 2);
+    EXPECT_EQ(timer::get_date(leap_day + 2), 1);
+    EXPECT_EQ(timer::get_weekday(leap_day + 2), 5);
+    EXPECT_EQ(timer::systime_to_milliseconds(leap_day), leap_day * 1000);
+    EXPECT_GT(timer::get_systime(), leap_day);
 }
 
 TEST(BxTimer, TicksAdvance) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "flash/runtime/as_object.h"
-#include "runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 #include "test_character.h"
 
 using flash::as_environment;

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "flash/movie/event_id.h"
+#include "flash/runtime/event_id.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
-#include "runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 #include "test_character.h"
 
 using flash::as_object;

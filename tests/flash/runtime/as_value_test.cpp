@@ -13,7 +13,7 @@
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_string.h"
-#include "runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 
 using flash::as_value;
 

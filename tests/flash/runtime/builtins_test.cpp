@@ -8,7 +8,7 @@
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/as_string.h"
-#include "runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 
 using flash::as_array;
 using flash::as_value;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "flash/movie/event_id.h"
+#include "flash/runtime/event_id.h"
 #include "flash/runtime/as_object.h"
-#include "runtime_test_support.h"
+#include "tests/support/runtime_test_support.h"
 
 using flash::as_object;
 using flash::as_value;

@@ -27,7 +27,7 @@ public:
     // Like a displayed character, it answers the root movie for "_root" and "_level0".
     bool get_member(const flash::bx_stringi& name, flash::as_value* value) override {
         if (name == "_root" || name == "_level0") {
-            flash::player* owner = get_player();
+            flash::engine_instance* owner = get_player();
             if (!owner || !owner->get_root_movie()) return false;
             if (value) value->set_as_object(owner->get_root_movie());
             return true;

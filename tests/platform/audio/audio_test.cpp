@@ -8,35 +8,12 @@
 #include <vector>
 
 #include "platform/audio/mixer.h"
-#include "tests/platform/audio/ogg_maker.h"
+#include "tests/support/environment.h"
+#include "tests/support/ogg_maker.h"
 
 using namespace audiere;
 
 namespace {
-
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old, m_had = true;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            setenv(m_name.c_str(), m_old.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name, m_old;
-    bool m_had = false;
-};
-
-void headless() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
 
 RefPtr<SampleSource> sourceFrom(const std::string& bytes) {
     RefPtr<File> file = AdrCreateMemoryFile(bytes.data(), static_cast<int>(bytes.size()));
@@ -54,8 +31,8 @@ std::vector<int16_t> mix(AudioDevice* device, int frames) {
 }
 
 TEST(AudioDevice, BothNamesOpenUnderTheDummyDriver) {
-    headless();
-    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    testsupport::useHeadlessDrivers();
+    testsupport::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     for (const char* name : {"", "directsound"}) {
         RefPtr<AudioDevice> device = AdrOpenDevice(name, "");
         ASSERT_TRUE(device) << name;
@@ -67,16 +44,16 @@ TEST(AudioDevice, BothNamesOpenUnderTheDummyDriver) {
 }
 
 TEST(AudioDevice, FailuresGiveNull) {
-    headless();
+    testsupport::useHeadlessDrivers();
     {
-        ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
+        testsupport::ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
         EXPECT_FALSE(RefPtr<AudioDevice>(AdrOpenDevice("", "")));
     }
     EXPECT_FALSE(RefPtr<AudioDevice>(AdrOpenDevice("winmm", "")));
     setDeviceOpener([](const char*, const char*) -> AudioDevice* { return nullptr; });
     EXPECT_FALSE(RefPtr<AudioDevice>(AdrOpenDevice("directsound", "")));
     setDeviceOpener(nullptr);
-    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    testsupport::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     EXPECT_TRUE(RefPtr<AudioDevice>(AdrOpenDevice("directsound", "")));
 }
 

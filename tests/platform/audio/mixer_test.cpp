@@ -12,7 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/audio/ogg_maker.h"
+#include "tests/support/environment.h"
+#include "tests/support/ogg_maker.h"
 
 using namespace audiere;
 
@@ -114,14 +115,16 @@ TEST(Mixer, SumsVoicesAndClips) {
 // The real device path writes byte-exactly what the mixer makes when driven by hand.
 TEST(Mixer, DiskDriverOutputMatchesHandMixing) {
     std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                 ("tov_audio_disk_" + std::to_string(::getpid()) + ".raw");
+                                 ("tov_audio_disk_" + std::to_string(testsupport::processId()) + ".raw");
     std::string ogg = testaudio::makeStereoPiece();
     {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "0", 1);
-        RefPtr<AudioDevice> device = AdrOpenDevice("directsound", "");
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        RefPtr<AudioDevice> device;
+        {
+            testsupport::ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+            testsupport::ScopedEnv output("SDL_DISKAUDIOFILE", file.string());
+            testsupport::ScopedEnv delay("SDL_DISKAUDIODELAY", "0");
+            device = AdrOpenDevice("directsound", "");
+        }
         ASSERT_TRUE(device);
         RefPtr<OutputStream> sound = soundFrom(device.get(), ogg, true);
         sound->play();

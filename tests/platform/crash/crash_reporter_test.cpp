@@ -1,19 +1,15 @@
 #include "core/crash_reporter.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -30,40 +26,17 @@ struct ChildRun {
 // reporter's handler is the one that runs and the exit status names the signal.
 ChildRun runChild(const std::string& how) {
     ChildRun run;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return run;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], 2);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        ::setenv("ASAN_OPTIONS",
-                 "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0:detect_leaks=0", 1);
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ::execl(CRASH_CHILD, CRASH_CHILD, how.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    char buf[4096];
-    for (;;) {
-        pollfd pfd{pipeFds[0], POLLIN, 0};
-        if (::poll(&pfd, 1, 100) > 0) {
-            ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
-            if (n <= 0) break;  // every writer (child and helper) is gone
-            run.err.append(buf, size_t(n));
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            break;
-        }
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status)) run.termSignal = WTERMSIG(status);
-    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    const std::chrono::seconds limit(60);
+    testsupport::ChildProcess child(
+        CRASH_CHILD, {how},
+        {"ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0:detect_leaks=0",
+         "SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"},
+        true);
+    if (!child.started()) return run;
+    run.err = child.readErrors(limit);
+    const testsupport::ChildExit exit = child.wait(limit);
+    run.termSignal = exit.termSignal;
+    run.exitCode = exit.exitCode;
     return run;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tests/platform/graphics/gl_fixture.h"
+#include "tests/support/gl_fixture.h"
 
 using gfxtest::near;
 using gfxtest::Vertex;

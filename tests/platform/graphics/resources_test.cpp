@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "platform/graphics/d3dx9.h"
-#include "tests/platform/graphics/gl_fixture.h"
+#include "tests/support/gl_fixture.h"
 
 using gfxtest::near;
 
@@ -283,7 +283,7 @@ TEST_F(FullSize, LoadingFromMemoryConvertsAndScalesIntoTheTexture) {
 }
 
 TEST(MessageBox, HeadlessBoxesAreLoggedAndRecordedNotShown) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    testsupport::useHeadlessDrivers();
     platform::gfx::clearRecordedMessageBoxes();
     EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_ICONERROR), IDOK);
     auto boxes = platform::gfx::recordedMessageBoxes();

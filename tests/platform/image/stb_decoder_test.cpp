@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/image/image_writer.h"
+#include "tests/support/image_writer.h"
 
 using namespace platform::image;
 using namespace imagetest;

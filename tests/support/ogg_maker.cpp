@@ -1,4 +1,4 @@
-#include "tests/platform/audio/ogg_maker.h"
+#include "tests/support/ogg_maker.h"
 
 #include <vorbis/vorbisenc.h>
 

@@ -1,4 +1,4 @@
-#include "flash/movie/name_tables.h"
+#include "flash/runtime/name_tables.h"
 
 #include "flash/base/hash.h"
 #include "flash/base/log.h"

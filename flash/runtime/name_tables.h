@@ -3,7 +3,7 @@
 // interpreter's property actions, event handler names, the button-like handler names, the
 // text-format keys and the constructor member name. Shared by every engine instance.
 #include "flash/base/bx_string.h"
-#include "flash/movie/event_id.h"
+#include "flash/runtime/event_id.h"
 #include "flash/runtime/as_value.h"
 
 namespace flash {

@@ -11,6 +11,7 @@
 #include "platform/graphics/gfx_control.h"
 #include "platform/graphics/window.h"
 #include "platform/log_sink.h"
+#include "tests/support/environment.h"
 
 namespace gfxtest {
 
@@ -34,8 +35,7 @@ inline void captureSink(const char* level, const std::string& text) {
 struct HeadlessDevice {
     // Fatal failures return early; callers wrap the call in ASSERT_NO_FATAL_FAILURE when it matters.
     void open(UINT width, UINT height, bool depthBuffer) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        testsupport::useHeadlessDrivers();
         window = CreateWindowExA(0, "test", "test", WS_VISIBLE, 0, 0, static_cast<int>(width),
                                  static_cast<int>(height), nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);

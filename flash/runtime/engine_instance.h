@@ -1,0 +1,76 @@
+#pragma once
+// What the script runtime needs of the engine instance that owns its objects: the global object,
+// the heap the garbage pass walks, the current root and root movie and the start time. The
+// movie side's `player` implements it, so the runtime never depends on the movie library. The
+// builtin method tables are shared by every instance and live here with the runtime that reads
+// them.
+#include <cstdint>
+
+#include "flash/base/bx_string.h"
+#include "flash/base/ref_counted.h"
+
+namespace flash {
+
+class as_object;
+class as_value;
+class root;
+
+// Builtin class ids of the shared method tables.
+enum builtin_class {
+    BUILTIN_OBJECT_METHOD = 0,
+    BUILTIN_SPRITE_METHOD = 1,
+    BUILTIN_NUMBER_METHOD = 2,
+    BUILTIN_BOOLEAN_METHOD = 3,
+    BUILTIN_STRING_METHOD = 4,
+    BUILTIN_COUNT = 5
+};
+
+class engine_instance : public ref_counted {
+public:
+    virtual as_object* get_global() const = 0;
+
+    // Heap of script objects for the garbage pass.
+    virtual void mark_alive(as_object* obj) = 0;
+    virtual bool is_garbage(as_object* obj) const = 0;
+    virtual bool is_in_heap(as_object* obj) const = 0;
+
+    // The current root, null once it has died.
+    virtual root* get_root() = 0;
+    // The top-level movie of the current root (what "/" paths and "_root" give).
+    virtual as_object* get_root_movie() const = 0;
+
+    // Milliseconds of the engine clock when the global object was built.
+    virtual uint64_t get_start_time() const = 0;
+
+    // Looks name up in the shared table of a builtin class and copies it to out (when given).
+    static bool get_builtin(int class_id, const bx_stringi& name, as_value* out);
+    // The same with the name's stringi_hash key hash already computed. Inline: every member
+    // read asks the Object table first, and a clear name bit answers most of them unprobed.
+    static bool get_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                            as_value* out) {
+        if (class_id < 0 || class_id >= BUILTIN_COUNT) return false;
+        if (!(s_builtin_name_bits[class_id] & builtin_name_bit(name_hash))) return false;
+        return find_builtin(class_id, name, name_hash, out);
+    }
+    // Adds or replaces an entry of a builtin table (the table is made when missing); the class
+    // code of each table fills it.
+    static void set_builtin(int class_id, const bx_stringi& name, const as_value& value);
+    // Drops every builtin table (when the last instance goes).
+    static void clear_builtins();
+
+private:
+    static bool find_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                             as_value* out);
+    // The bit of a name hash in a table's name bits (chosen above the bits that pick a slot of
+    // the small tables).
+    static uint64_t builtin_name_bit(uint32_t name_hash) {
+        constexpr int bit_shift = 8;
+        constexpr uint32_t bit_mask = 63;
+        return uint64_t{1} << ((name_hash >> bit_shift) & bit_mask);
+    }
+
+    // Per builtin table, one bit for each name it holds: most names asked for are not builtins.
+    static uint64_t s_builtin_name_bits[BUILTIN_COUNT];
+};
+
+}  // namespace flash

@@ -1,0 +1,174 @@
+// The include rules of the tree: only the platform layer (and the shared test helpers) reaches the
+// operating system, SDL and OpenGL; nothing else includes the platform layer's internal headers;
+// the Flash libraries depend one way, base below runtime below movie below render.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Include {
+    std::string file;  // relative to the source root, with forward slashes
+    int line;
+    std::string name;
+    bool system;  // <name> rather than "name"
+};
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+bool isSource(const fs::path& p) {
+    static const std::set<std::string> extensions = {".h", ".hpp", ".c", ".cc", ".cpp"};
+    return extensions.count(p.extension().string()) > 0;
+}
+
+// Build folders, version control and hidden folders hold no sources of ours.
+bool skippedFolder(const std::string& name) { return startsWith(name, "build") || startsWith(name, "."); }
+
+std::vector<Include> includesOf(const fs::path& root, const fs::path& file) {
+    static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::vector<Include> out;
+    std::ifstream in(file);
+    const std::string relative = fs::relative(file, root).generic_string();
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        if (line.find("include") == std::string::npos) continue;
+        std::smatch m;
+        if (std::regex_search(line, m, kInclude)) out.push_back({relative, number, m[2], m[1] == "<"});
+    }
+    return out;
+}
+
+std::vector<Include> includesUnder(const fs::path& root, const std::vector<std::string>& folders) {
+    std::vector<Include> out;
+    for (const std::string& folder : folders) {
+        const fs::path top = root / folder;
+        if (!fs::exists(top)) continue;
+        for (auto it = fs::recursive_directory_iterator(top); it != fs::recursive_directory_iterator(); ++it) {
+            if (it->is_directory() && skippedFolder(it->path().filename().string())) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            if (!it->is_regular_file() || !isSource(it->path())) continue;
+            for (Include& inc : includesOf(root, it->path())) out.push_back(std::move(inc));
+        }
+    }
+    return out;
+}
+
+// Every top-level folder that holds sources.
+std::vector<std::string> sourceFolders(const fs::path& root) {
+    std::vector<std::string> out;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_directory() && !skippedFolder(name)) out.push_back(name);
+    }
+    return out;
+}
+
+// SDL, OpenGL and the headers of POSIX and Linux that the C and C++ standards do not have.
+bool isOperatingSystemHeader(const std::string& name) {
+    static const std::array<const char*, 11> prefixes = {"SDL", "GL/", "GLES", "EGL/", "KHR/", "glad/",
+                                                          "X11/", "sys/", "arpa/", "netinet/", "linux/"};
+    static const std::set<std::string> names = {
+        "unistd.h", "fcntl.h",  "dlfcn.h",   "pthread.h", "dirent.h",    "poll.h",     "spawn.h",
+        "termios.h", "sched.h", "signal.h",  "execinfo.h", "ucontext.h", "link.h",     "libgen.h",
+        "semaphore.h", "strings.h", "wait.h", "pwd.h",   "grp.h",       "netdb.h",    "elf.h",
+        "syslog.h",  "glob.h",  "fnmatch.h", "mqueue.h", "aio.h",       "utime.h",    "malloc.h"};
+    for (const char* prefix : prefixes) {
+        if (startsWith(name, prefix)) return true;
+    }
+    return names.count(name) > 0;
+}
+
+// Folders whose code may include operating-system headers: the platform layer, its own tests and
+// the shared test helpers.
+bool mayUseOperatingSystem(const std::string& file) {
+    return startsWith(file, "platform/") || startsWith(file, "tests/platform/") || startsWith(file, "tests/support/");
+}
+
+// A platform header is internal when it includes operating-system headers itself or is named as
+// an implementation detail.
+std::set<std::string> platformInternalHeaders(const fs::path& root) {
+    std::set<std::string> internal;
+    for (const Include& inc : includesUnder(root, {"platform"})) {
+        const bool header = inc.file.size() > 2 && inc.file.substr(inc.file.size() - 2) == ".h";
+        if (!header) continue;
+        const std::string stem = fs::path(inc.file).stem().string();
+        const bool namedInternal = stem.ends_with("_impl") || stem.ends_with("_internal");
+        if (namedInternal || (inc.system && isOperatingSystemHeader(inc.name))) internal.insert(inc.file);
+    }
+    return internal;
+}
+
+std::string describe(const Include& inc) { return inc.file + ":" + std::to_string(inc.line) + " includes " + inc.name; }
+
+class IncludeRules : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        root = fs::path(TOV_TEST_SOURCE_DIR);
+        all = includesUnder(root, sourceFolders(root));
+    }
+    static fs::path root;
+    static std::vector<Include> all;
+};
+
+fs::path IncludeRules::root;
+std::vector<Include> IncludeRules::all;
+
+TEST_F(IncludeRules, TheTreeIsScanned) {
+    // A scan that finds nothing would pass every rule.
+    EXPECT_GT(all.size(), 1000u);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [](const Include& i) { return startsWith(i.file, "flash/runtime/"); }));
+}
+
+TEST_F(IncludeRules, OnlyThePlatformLayerIncludesOperatingSystemHeaders) {
+    for (const Include& inc : all) {
+        if (inc.system && isOperatingSystemHeader(inc.name) && !mayUseOperatingSystem(inc.file))
+            ADD_FAILURE() << describe(inc) << ": only platform/ and tests/support/ reach the operating system";
+    }
+}
+
+TEST_F(IncludeRules, PlatformInternalHeadersStayInThePlatformLayer) {
+    const std::set<std::string> internal = platformInternalHeaders(root);
+    EXPECT_TRUE(internal.count("platform/graphics/gl_api.h")) << "the internal headers are no longer recognised";
+    for (const Include& inc : all) {
+        if (!inc.system && internal.count(inc.name) && !mayUseOperatingSystem(inc.file))
+            ADD_FAILURE() << describe(inc) << ": a platform-internal header";
+    }
+}
+
+TEST_F(IncludeRules, FlashLibrariesDependOneWay) {
+    // Each folder may include only the folders before it.
+    const std::vector<std::string> layers = {"flash/base/", "flash/runtime/", "flash/movie/", "flash/render/"};
+    for (const Include& inc : all) {
+        if (inc.system) continue;
+        for (size_t lower = 0; lower < layers.size(); ++lower) {
+            if (!startsWith(inc.file, layers[lower])) continue;
+            for (size_t upper = lower + 1; upper < layers.size(); ++upper) {
+                if (startsWith(inc.name, layers[upper]))
+                    ADD_FAILURE() << describe(inc) << ": " << layers[lower] << " sits below " << layers[upper];
+            }
+        }
+    }
+}
+
+TEST_F(IncludeRules, ThePlatformLayerIncludesNoUpperLayer) {
+    for (const Include& inc : all) {
+        if (inc.system || !startsWith(inc.file, "platform/")) continue;
+        const bool ownLayer = startsWith(inc.name, "platform/") || inc.name.find('/') == std::string::npos;
+        if (!ownLayer) ADD_FAILURE() << describe(inc) << ": the platform layer includes nothing above it";
+    }
+}
+
+}  // namespace
