@@ -16,7 +16,7 @@ for arg in "$@"; do
   esac
 done
 
-packages=(build-essential pkg-config cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
+packages=(build-essential binutils pkg-config cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev liblua5.1-0-dev libtinyxml-dev libjpeg62-turbo-dev libsdl2-dev libvorbis-dev libstb-dev)
 
 missing=()

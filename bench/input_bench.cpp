@@ -44,7 +44,12 @@ void BM_SdlKeyEventIntoRing(benchmark::State& state) {
     constexpr int kScancodeA = 4;  // SDL_SCANCODE_A
     DIDEVICEOBJECTDATA data[16];
     for (auto _ : state) {
-        for (int i = 0; i < 16; ++i) platform::pushKeyEvent(kScancodeA, true);
+        for (int i = 0; i < 16; ++i) {
+            if (!platform::pushKeyEvent(kScancodeA, true)) {
+                state.SkipWithError("SDL's event queue refused a key event");
+                return;
+            }
+        }
         DWORD count = 16;
         keyboard->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), data, &count, 0);
         platform::flushInputEvents();

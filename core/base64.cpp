@@ -16,7 +16,14 @@ int valueOf(unsigned char c) {
 
 }  // namespace
 
-size_t base64EncodedCapacity(size_t length) { return (length + 2) / 3 * 4 + 1; }
+size_t base64EncodedCapacity(size_t length) {
+    // Past this the text would not fit in a size_t: no buffer can be that large.
+    constexpr size_t kMaxLength = (SIZE_MAX - 1) / 4 * 3;
+    if (length > kMaxLength) return SIZE_MAX;
+    // The empty text asks for two, as the encoder does.
+    if (length == 0) return 2;
+    return (length + 2) / 3 * 4 + 1;
+}
 
 int base64Encode(const uint8_t* in, size_t length, char* out, size_t capacity) {
     if (!out || capacity == 0) return -1;

@@ -9,7 +9,8 @@ namespace Tov {
 // incomplete output) when `capacity` does not hold every character and the zero.
 int base64Encode(const uint8_t* in, size_t length, char* out, size_t capacity);
 
-// The capacity base64Encode needs for `length` bytes, the terminating zero included.
+// The capacity base64Encode needs for `length` bytes, the terminating zero included (2 for no
+// bytes; SIZE_MAX when the text could not fit in memory).
 size_t base64EncodedCapacity(size_t length);
 
 // Decodes the zero-terminated `text`, skipping characters outside the alphabet; "=" or the end of

@@ -1,6 +1,8 @@
 #include "core/cvar.h"
 
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,7 @@
 
 #include "core/lexer.h"
 #include "core/log_stream.h"
+#include "core/math_utils.h"
 #include "core/mmgr.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -43,15 +46,35 @@ bool scanInt(const char* text, int& out) {
 }
 
 // "%f %f ...": each component that does not scan keeps its value, and so do the ones after it.
+// A number beyond the float range is the largest float of its sign; NaN is no number.
 void scanFloats(const char* text, float* out, int n) {
     const char* p = text;
     for (int i = 0; i < n; ++i) {
         char* end = nullptr;
-        float v = std::strtof(p, &end);
-        if (end == p) return;
-        out[i] = v;
+        const double v = std::strtod(p, &end);
+        if (end == p || std::isnan(v)) return;
+        out[i] = toFloatInRange(v);
         p = end;
     }
+}
+
+// True when both readers of settings text (the lexer's numbers and the "%f" scan) give `value`.
+bool readsBackAs(const char* text, float value) {
+    return toFloatInRange(std::atof(text)) == value && std::strtof(text, nullptr) == value;
+}
+
+// A float in a form both readers give back unchanged: "%.3f" when that is exact (the familiar
+// look of the settings files), else the shortest fixed-point text of the float's exact value
+// (the lexer takes no exponent without a point, and only fixed-point always has one here).
+void appendFloat(std::string& out, float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(value));
+    if (!readsBackAs(text, value)) {
+        const auto result = std::to_chars(text, text + sizeof text - 1, static_cast<double>(value),
+                                          std::chars_format::fixed);
+        *result.ptr = '\0';
+    }
+    out += text;
 }
 
 // Lower bound by strcmp among the registered names.
@@ -254,29 +277,34 @@ bool CVar::readConfig(idLexer& lexer) {
             continue;
         }
         if (var->type == TYPE_FLOAT3 || var->type == TYPE_FLOAT4) {
-            // Components come from the variable's own line only, so a short line cannot swallow
-            // the name on the next one.
-            int n = var->type == TYPE_FLOAT3 ? 3 : 4;
+            // Components are the next numbers wherever they stand. A token that is no number ends
+            // the value (the rest read as 0) and stays to be read as the next name.
+            const int n = var->type == TYPE_FLOAT3 ? 3 : 4;
             bool broken = false;
             for (int i = 0; i < n; ++i) {
+                const idLexer::State before = lexer.SaveState();
                 idToken number;
-                if (broken || !lexer.ReadTokenOnLine(&number)) {
-                    if (!broken) lexer.Error("couldn't read expected floating point number");
-                    broken = true;
-                    var->value.f[i] = 0.0f;
-                } else if (number.type != TT_NUMBER) {
-                    lexer.Error("expected float value, found '" + number.text + "'");
-                    broken = true;
-                    var->value.f[i] = 0.0f;
-                } else {
+                if (!broken && lexer.ReadToken(&number) && number.type == TT_NUMBER) {
                     var->value.f[i] = number.GetFloatValue();
+                    continue;
                 }
+                if (!broken) {
+                    if (lexer.ErrorCount() == errors) {
+                        if (number.text.empty())
+                            lexer.Error("couldn't read expected floating point number");
+                        else
+                            lexer.Error("expected float value, found '" + number.text + "'");
+                    }
+                    lexer.RestoreState(before);
+                    broken = true;
+                }
+                var->value.f[i] = 0.0f;
             }
             recover(errors);
             continue;
         }
         idToken valueToken;
-        if (!lexer.ReadTokenOnLine(&valueToken)) {
+        if (!lexer.ReadToken(&valueToken)) {
             if (lexer.ErrorCount() == errors) lexer.Error(std::string("no value for ") + var->name);
             recover(errors);
             continue;
@@ -311,6 +339,12 @@ bool CVar::writeConfig(uint32_t mask, const char** outText, uint32_t* outLength)
             if (dropped)
                 Tov::LogLine("WARNING") << "CVar::writeConfig" << ": quotes and line breaks dropped from the value of "
                                         << var->name;
+        } else if (var->type == TYPE_FLOAT || var->type == TYPE_FLOAT3 || var->type == TYPE_FLOAT4) {
+            const int n = var->type == TYPE_FLOAT ? 1 : var->type == TYPE_FLOAT3 ? 3 : 4;
+            for (int c = 0; c < n; ++c) {
+                if (c) buffer += ' ';
+                appendFloat(buffer, var->value.f[c]);
+            }
         } else {
             buffer += var->toString();
         }

@@ -76,11 +76,13 @@ public:
     static int getCount();
     static CVar* getByIndex(int index);
 
-    // Sets each named variable from the name-and-value lines of a settings text. Unknown names
-    // and broken lines are skipped; every valid line is applied.
+    // Sets each named variable from a settings text: a name, then its value from the next tokens
+    // wherever they stand (also on the following line). Unknown names and broken lines are
+    // skipped; every valid one is applied.
     static bool readConfig(idLexer& lexer);
     // Every variable whose flags share a bit with the mask, in name order, one per line
     // (name TAB value TAB TAB "// " description LF). The text stays valid until the next call.
+    // Floats are written as "%.3f" when that reads back exactly, else with every digit they need.
     static bool writeConfig(uint32_t mask, const char** outText, uint32_t* outLength);
     // writeConfig into a plain file, replaced atomically (temporary file beside it, then rename).
     static bool saveConfigFile(const std::string& path, uint32_t mask);

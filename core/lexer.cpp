@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "core/math_utils.h"
+
 namespace {
 
 struct Punctuation {
@@ -66,7 +68,9 @@ void idToken::NumberValue() {
     if (type != TT_NUMBER || (subtype & TT_VALUESVALID)) return;
     if (subtype & TT_FLOAT) {
         double d = std::atof(text.c_str());
-        floatvalue = static_cast<float>(d);
+        // An over-long number is the largest float, never infinity: settings written back must
+        // read again as numbers.
+        floatvalue = toFloatInRange(d);
         // Truncation toward zero, clamped: out-of-range conversions are undefined.
         if (!(d == d)) d = 0;
         if (d >= 2147483647.0) d = 2147483647.0;

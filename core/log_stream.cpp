@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -29,6 +30,8 @@ bool g_destroyed = false;
 void platformSink(const char* level, const std::string& text) {
     LogLine(level) << text;
 }
+
+constexpr const char* kBackupFolder = "OldLogs";
 
 std::string levelFileName(const std::string& name, const char* level) {
     size_t dot = name.rfind('.');
@@ -125,17 +128,28 @@ void LogStream::setFile(const std::string& name, bool backup) {
     g_fileName = name;
     g_counter = 0;
     if (backup && platform::fileExists(name)) {
-        platform::createDirectory("OldLogs");
         platform::LocalTime t = platform::localTime();
         char stamp[64];
         std::snprintf(stamp, sizeof stamp, "%04d_%02d_%02d_%02d_%02d_%02d", t.year, t.month, t.day, t.hour,
                       t.minute, t.second);
-        platform::copyFile(name, "OldLogs\\" + std::string(stamp) + "_" + name, true);
+        // The copy is named after the log's own file name: a folder part has no place in it.
+        const size_t slash = name.find_last_of("\\/");
+        const std::string copy = std::string(kBackupFolder) + "\\" + stamp + "_" +
+                                 (slash == std::string::npos ? name : name.substr(slash + 1));
+        if (!platform::createDirectory(kBackupFolder) || !platform::copyFile(name, copy, true)) {
+            // Without its copy the old log is all there is of the last run: keep it.
+            LogLine("ERROR") << "Tov::LogStream::setFile" << ": cannot back up " << name << " as " << copy
+                             << "; the old log is kept and continued";
+            return;
+        }
     }
     // The file the log holds open stays: deleting it would lose the lines written so far.
     if (g_instance && g_instance->m_files.count(name)) return;
-    platform::deleteFile(name);
-    for (const char* level : {"MESSAGE", "WARNING", "ERROR"}) platform::deleteFile(levelFileName(name, level));
+    std::vector<std::string> stale = {name};
+    for (const char* level : {"MESSAGE", "WARNING", "ERROR"}) stale.push_back(levelFileName(name, level));
+    for (const std::string& file : stale)
+        if (platform::fileExists(file) && !platform::deleteFile(file))
+            LogLine("WARNING") << "Tov::LogStream::setFile" << ": cannot delete " << file;
 }
 
 LogLine::LogLine(const std::string& level) : m_log(LogStream::instance()) {

@@ -23,7 +23,9 @@ public:
     void flushMessage();
 
     // Names the log file and starts it afresh: the counter restarts at 0 and the old file (and its
-    // per-level siblings) are deleted, unless the log already has that file open.
+    // per-level siblings) are deleted, unless the log already has that file open. With `backup`
+    // the old file is first copied into "OldLogs"; when that fails it is kept (and an ERROR says
+    // why).
     static void setFile(const std::string& name, bool backup);
 
     ~LogStream() override;

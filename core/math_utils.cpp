@@ -122,6 +122,13 @@ float angleXY(const Vector3& v) { return planeAngle(v.x, v.y, v.y < 0); }
 
 float roundToEven(float v) { return std::nearbyint(v); }
 
+float toFloatInRange(double v) {
+    constexpr double kLargest = 3.4028234663852886e38;  // FLT_MAX
+    if (v > kLargest) return static_cast<float>(kLargest);
+    if (v < -kLargest) return static_cast<float>(-kLargest);
+    return static_cast<float>(v);
+}
+
 float& wrapAngle(float& a) {
     if (!std::isfinite(a)) return a;  // would never leave the loops below
     if (std::fabs(a - kTwoPi) < 0.001f) {

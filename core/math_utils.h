@@ -77,6 +77,9 @@ float angleYZ(const Vector3& v);
 float angleXY(const Vector3& v);
 
 float roundToEven(float v);
+// The float nearest to `v`, a value beyond the float range (infinity included) giving the largest
+// float of its sign instead of infinity; NaN stays NaN.
+float toFloatInRange(double v);
 // Wraps into [0, 2π]; a value within 0.001 of 2π becomes 0.
 float& wrapAngle(float& a);
 // Arc lengths from a to b both ways round; equal angles leave the outputs untouched.

@@ -64,8 +64,11 @@ bool StringTable::load(const char* fileName) {
         return false;
     }
     std::string bytes;
-    platform::readRemaining(file, bytes);
-    file.close();
+    if (!platform::readRemaining(file, bytes)) {
+        // Half a table would show keys for the texts after the fault; none is as visible.
+        Tov::LogLine("ERROR") << "StringTable::load" << ": cannot read " << fileName;
+        return false;
+    }
 
     Reader in(bytes.data(), bytes.size());
     char16_t line[kLineCapacity];

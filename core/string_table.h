@@ -37,7 +37,8 @@ public:
     static StringTable& instance();
 
     // Replaces the entries with the file's. False for a null name (entries unchanged) or a file
-    // that does not open (entries empty). The file is a plain file found through the path resolver.
+    // that does not open or cannot be read (entries empty, and an ERROR for a read failure). The
+    // file is a plain file found through the path resolver.
     bool load(const char* fileName);
     // Case-insensitive lookup: the text's length in units, or kNotFound (out left alone).
     int32_t find(const std::string& key, std::u16string& out) const;

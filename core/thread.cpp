@@ -1,12 +1,34 @@
 #include "core/thread.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <condition_variable>
 #include <mutex>
 
+#include "core/log_stream.h"
 #include "platform/native_thread.h"
 
 namespace Tov {
+namespace {
+
+// The Windows thread priorities and the nice values, relative to the process's, that stand for
+// them (a higher nice value is a lower priority).
+struct PriorityStep {
+    int priority;
+    int niceOffset;
+};
+constexpr PriorityStep kPrioritySteps[] = {
+    {-15, 20},  // idle: the lowest there is
+    {-2, 10},   // lowest
+    {-1, 5},    // below normal
+    {0, 0},     // normal
+    {1, -5},    // above normal
+    {2, -10},   // highest
+    {15, -20},  // time critical: the highest there is
+};
+
+}  // namespace
 
 struct Thread::State {
     std::mutex lock;
@@ -65,9 +87,18 @@ int Thread::getPriority() const {
 }
 
 bool Thread::setPriority(int priority) {
+    const auto step = std::find_if(std::begin(kPrioritySteps), std::end(kPrioritySteps),
+                                   [priority](const PriorityStep& s) { return s.priority == priority; });
+    if (step == std::end(kPrioritySteps)) return false;
+    // Under the lock `run` has not returned, so the thread (and its id) is still there.
     std::lock_guard<std::mutex> guard(m_state->lock);
-    if (!m_state->started) return false;
-    m_state->priority = priority;  // a hint only: normal-policy threads have no priorities here
+    if (!m_state->started || m_state->finished) return false;
+    if (!m_state->native.setNiceOffset(step->niceOffset)) {
+        LogLine("WARNING") << "Tov::Thread::setPriority" << ": priority " << priority
+                           << " refused by the system (raising a thread's priority needs CAP_SYS_NICE)";
+        return false;
+    }
+    m_state->priority = priority;
     return true;
 }
 

@@ -19,7 +19,12 @@ public:
 
     // False while a thread started earlier still runs, or when none could be created.
     bool start();
+    // The Windows priority last set (0, normal, at first); -1 when never started.
     int getPriority() const;
+    // Takes a Windows thread priority (-15, -2, -1, 0, 1, 2, 15) and sets the thread's nice value
+    // to match while `run` runs. Linux lets a thread lower its priority; raising it (also back
+    // after lowering) needs CAP_SYS_NICE, and without it the call is refused (false, logged) and
+    // the priority stays. False for other values, and when never started or `run` has returned.
     bool setPriority(int priority);
     bool resume();
     // Killing a thread would leave its locks and allocations behind: always false, nothing happens.

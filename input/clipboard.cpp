@@ -2,6 +2,6 @@
 
 #include "platform/input/clipboard.h"
 
-void Clipboard::putText(const std::string& text) { platform::setClipboardText(text); }
+bool Clipboard::putText(const std::string& text) { return platform::setClipboardText(text); }
 
-void Clipboard::getText(std::string& text) { platform::getClipboardText(text); }
+bool Clipboard::getText(std::string& text) { return platform::getClipboardText(text); }

@@ -5,9 +5,9 @@
 class Clipboard {
 public:
     // Puts the text (up to its first NUL), whether or not the clipboard held text before; a
-    // failing step ends it silently.
-    static void putText(const std::string& text);
+    // failing step ends it, and the result is false.
+    static bool putText(const std::string& text);
     // Copies the clipboard's text into `text`; when the clipboard holds no text or cannot be
-    // read, `text` is left unchanged.
-    static void getText(std::string& text);
+    // read, `text` is left unchanged and the result is false.
+    static bool getText(std::string& text);
 };

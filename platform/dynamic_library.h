@@ -4,9 +4,9 @@
 namespace platform {
 
 // The library's handle, or null when it cannot be loaded.
-void* openLibrary(const char* path);
+[[nodiscard]] void* openLibrary(const char* path);
 // The address of an exported symbol, or null (also for a null handle or name).
-void* librarySymbol(void* handle, const char* name);
+[[nodiscard]] void* librarySymbol(void* handle, const char* name);
 void closeLibrary(void* handle);
 
 }  // namespace platform

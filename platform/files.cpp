@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 
+#include "platform/log_sink.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -22,6 +24,66 @@ std::string hostCreate(std::string_view path) {
 bool statPath(std::string_view path, struct stat& st) {
     std::string p = hostRead(path);
     return !p.empty() && ::stat(p.c_str(), &st) == 0;
+}
+
+constexpr const char* kTempMarker = ".tmp";
+
+// "<target>.tmp<pid>_<n>": the name of a temporary file of a save of `target` by process `pid`.
+std::string tempName(const std::string& target, long pid, unsigned n) {
+    return target + kTempMarker + std::to_string(pid) + "_" + std::to_string(n);
+}
+
+// The process id in a temporary file name of `targetName`, or -1 when the name is not one.
+long tempOwner(const std::string& name, const std::string& targetName) {
+    const std::string prefix = targetName + kTempMarker;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
+    const size_t underscore = name.find('_', prefix.size());
+    if (underscore == std::string::npos || underscore == prefix.size() || underscore + 1 == name.size()) return -1;
+    auto allDigits = [&name](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i)
+            if (name[i] < '0' || name[i] > '9') return false;
+        return true;
+    };
+    if (!allDigits(prefix.size(), underscore) || !allDigits(underscore + 1, name.size())) return -1;
+    if (underscore - prefix.size() > 9) return -1;  // beyond any process id
+    return std::stol(name.substr(prefix.size(), underscore - prefix.size()));
+}
+
+bool processIsAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
+
+// The folder part and the name part of a host path.
+std::pair<std::string, std::string> splitHostPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// Deletes the temporary files that saves of `target` (a host path) left when their process was
+// killed. Temporaries of a living process may still be written, so they stay.
+void removeStaleTemporaries(const std::string& target) {
+    const auto [folder, targetName] = splitHostPath(target);
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return;
+    const long self = static_cast<long>(::getpid());
+    while (dirent* e = ::readdir(d)) {
+        const long owner = tempOwner(e->d_name, targetName);
+        if (owner <= 0 || owner == self || processIsAlive(owner)) continue;
+        const std::string stale = folder + "/" + e->d_name;
+        if (::unlink(stale.c_str()) != 0 && errno != ENOENT)
+            log("WARNING", "platform::ReplacingFile: cannot remove the stale temporary file " + stale);
+    }
+    ::closedir(d);
+}
+
+// Makes a rename in the folder of `path` durable. Folders that cannot be synced (EINVAL) have
+// nothing to sync.
+bool syncFolderOf(const std::string& path) {
+    const std::string folder = splitHostPath(path).first;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace
@@ -114,13 +176,15 @@ bool readRemaining(File& file, std::string& out) {
     const uint64_t at = static_cast<uint64_t>(std::max<int64_t>(file.tell(), 0));
     out.resize(*size > at ? *size - at : 0);
     size_t got = 0;
+    bool failed = false;
     while (got < out.size()) {
         int64_t n = file.read(out.data() + got, out.size() - got);
+        failed = n < 0;
         if (n <= 0) break;
         got += static_cast<size_t>(n);
     }
     out.resize(got);
-    return true;
+    return !failed;
 }
 
 bool writeFileAtomically(std::string_view path, const void* data, size_t size) {
@@ -136,8 +200,9 @@ bool ReplacingFile::open(std::string_view path) {
     abort();
     std::string target = hostCreate(path);
     if (target.empty()) return false;
+    removeStaleTemporaries(target);
     static std::atomic<unsigned> counter{0};
-    std::string temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    std::string temp = tempName(target, static_cast<long>(::getpid()), counter++);
     if (!file_.open(temp, File::Mode::Write)) return false;
     target_ = std::move(target);
     temp_ = std::move(temp);
@@ -153,6 +218,11 @@ bool ReplacingFile::commit() {
     if (ok && ::stat(target_.c_str(), &old) == 0) ::chmod(temp_.c_str(), old.st_mode & 07777);
     ok = ok && ::rename(temp_.c_str(), target_.c_str()) == 0;
     if (!ok) ::unlink(temp_.c_str());
+    // The rename lives in the folder: synced, a completed save survives a power loss.
+    if (ok && !syncFolderOf(target_)) {
+        log("ERROR", "platform::ReplacingFile: cannot sync the folder of " + target_);
+        ok = false;
+    }
     temp_.clear();
     target_.clear();
     return ok;
@@ -160,19 +230,19 @@ bool ReplacingFile::commit() {
 
 void ReplacingFile::abort() {
     if (temp_.empty()) return;
-    file_.close();
+    file_.closeOrWarn();
     ::unlink(temp_.c_str());
     temp_.clear();
     target_.clear();
 }
 
-File::~File() { close(); }
+File::~File() { closeOrWarn(); }
 
 File::File(File&& other) noexcept : fd_(other.fd_), hostPath_(std::move(other.hostPath_)) { other.fd_ = -1; }
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        close();
+        closeOrWarn();
         fd_ = other.fd_;
         hostPath_ = std::move(other.hostPath_);
         other.fd_ = -1;
@@ -181,7 +251,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::open(std::string_view path, Mode mode) {
-    close();
+    closeOrWarn();
     int flags = O_CLOEXEC;
     switch (mode) {
         case Mode::Read: flags |= O_RDONLY; break;
@@ -195,7 +265,8 @@ bool File::open(std::string_view path, Mode mode) {
     if (fd_ < 0) return false;
     struct stat st;
     if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close();
+        ::close(fd_);  // a folder: nothing was read or written
+        fd_ = -1;
         return false;
     }
     hostPath_ = std::move(p);
@@ -248,6 +319,11 @@ bool File::close() {
     fd_ = -1;
     hostPath_.clear();
     return rc == 0;
+}
+
+void File::closeOrWarn() {
+    const std::string path = hostPath_;
+    if (!close()) log("WARNING", "platform::File: closing " + path + " failed");
 }
 
 }  // namespace platform

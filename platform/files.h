@@ -21,20 +21,20 @@ bool fileExists(std::string_view path);
 bool isDirectory(std::string_view path);
 std::optional<uint64_t> fileSize(std::string_view path);
 // Creates one folder; an existing folder is no error.
-bool createDirectory(std::string_view path);
-bool deleteFile(std::string_view path);
-bool renameFile(std::string_view from, std::string_view to);
-bool copyFile(std::string_view from, std::string_view to, bool overwrite);
+[[nodiscard]] bool createDirectory(std::string_view path);
+[[nodiscard]] bool deleteFile(std::string_view path);
+[[nodiscard]] bool renameFile(std::string_view from, std::string_view to);
+[[nodiscard]] bool copyFile(std::string_view from, std::string_view to, bool overwrite);
 std::string currentDirectory();
 // Entries of a folder (without "." and ".."), sorted by ASCII case-folded name.
 std::vector<DirEntry> listDirectory(std::string_view path);
 // Device and inode of a path (for loop detection while walking folders).
 std::optional<std::pair<uint64_t, uint64_t>> fileIdentity(std::string_view path);
 
-bool readWholeFile(std::string_view path, std::string& out);
+[[nodiscard]] bool readWholeFile(std::string_view path, std::string& out);
 // Writes a temporary file beside `path` and renames it over the old one, so readers (and mappings)
 // of the old file never see a half-written or truncated file.
-bool writeFileAtomically(std::string_view path, const void* data, size_t size);
+[[nodiscard]] bool writeFileAtomically(std::string_view path, const void* data, size_t size);
 
 // An open file descriptor, closed on destruction.
 class File {
@@ -48,16 +48,19 @@ public:
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
 
-    bool open(std::string_view path, Mode mode);
+    [[nodiscard]] bool open(std::string_view path, Mode mode);
     bool isOpen() const { return fd_ >= 0; }
     // Both return the bytes actually moved; -1 on error.
-    int64_t read(void* buffer, size_t size);
-    int64_t write(const void* data, size_t size);
-    bool seek(int64_t offset, int whence /* 0 set, 1 current, 2 end */);
+    [[nodiscard]] int64_t read(void* buffer, size_t size);
+    [[nodiscard]] int64_t write(const void* data, size_t size);
+    [[nodiscard]] bool seek(int64_t offset, int whence /* 0 set, 1 current, 2 end */);
     int64_t tell() const;
     std::optional<uint64_t> size() const;
-    bool sync();
-    bool close();
+    [[nodiscard]] bool sync();
+    [[nodiscard]] bool close();
+    // Closes a file whose owner can no longer act on a failure (destruction, reopening); a failed
+    // close is logged as a WARNING.
+    void closeOrWarn();
     const std::string& hostPath() const { return hostPath_; }
 
 private:
@@ -66,13 +69,15 @@ private:
 };
 
 // The rest of an open file, from its position to the size it has now; false when the size cannot
-// be read. A read that stops early keeps the bytes read so far.
-bool readRemaining(File& file, std::string& out);
+// be read or a read fails (the bytes read before the failure are kept). A file that ends early
+// (it shrank meanwhile) is no failure.
+[[nodiscard]] bool readRemaining(File& file, std::string& out);
 
-// A file written under a temporary name beside its target and renamed over the target only by
-// `commit`: readers and mappings of the old file never see it half-written or truncated, and a
-// crash leaves the old file. The new file keeps the old one's permission bits. Destroyed without
-// a commit, the temporary file is deleted.
+// A file written under a temporary name beside its target ("<target>.tmp<pid>_<n>") and renamed
+// over the target only by `commit`: readers and mappings of the old file never see it
+// half-written or truncated, and a crash leaves the old file. The new file keeps the old one's
+// permission bits. Destroyed without a commit, the temporary file is deleted; `open` deletes the
+// temporaries of the same target that killed processes left behind.
 class ReplacingFile {
 public:
     ReplacingFile() = default;
@@ -80,13 +85,14 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    bool open(std::string_view path);
+    [[nodiscard]] bool open(std::string_view path);
     File& file() { return file_; }
     bool isOpen() const { return file_.isOpen(); }
     const std::string& tempPath() const { return temp_; }
-    // Syncs, closes and renames over the target; false on any failure (the temporary file is then
-    // deleted and the old file stays).
-    bool commit();
+    // Syncs, closes and renames over the target, then syncs the folder; false on any failure (the
+    // temporary file is then deleted and the old file stays; when only the folder sync fails, the
+    // new file is in place but may not survive a power loss).
+    [[nodiscard]] bool commit();
     void abort();
 
 private:

@@ -20,7 +20,7 @@ public:
     bool openIfListening(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
     // Writes the whole text; false (and closed) once the reader has gone away.
-    bool write(const char* data, size_t size);
+    [[nodiscard]] bool write(const char* data, size_t size);
     void close();
 
 private:

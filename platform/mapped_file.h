@@ -14,7 +14,7 @@ public:
 
     // False for a missing file, a folder, or a file of 4 GiB or more. An empty file opens with
     // size 0 and no data.
-    bool open(std::string_view path);
+    [[nodiscard]] bool open(std::string_view path);
     void close();
     bool isOpen() const { return open_; }
     const uint8_t* data() const { return data_; }

@@ -15,7 +15,7 @@ enum class PathUse {
 
 // Resolves a game path to a host path. Drive-letter paths ("c:\\x") are refused with an ERROR line.
 // A path that does not exist resolves as far as it can and keeps the rest as spelled.
-std::optional<std::string> resolvePath(std::string_view gamePath, PathUse use = PathUse::Read);
+[[nodiscard]] std::optional<std::string> resolvePath(std::string_view gamePath, PathUse use = PathUse::Read);
 
 // Backslashes to slashes, nothing else.
 std::string toSlashes(std::string_view path);

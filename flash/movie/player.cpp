@@ -2,9 +2,11 @@
 
 #include <ctime>
 
+#include "flash/base/bx_loadlib.h"
 #include "flash/base/bx_random.h"
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
+#include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
@@ -74,7 +76,13 @@ player::~player() {
     m_global = nullptr;
     --g_instance_count;
     clear_heap();
+    {
+        std::lock_guard<std::recursive_mutex> lock(flash_engine_mutex());
+        m_library.release_all();
+        if (g_instance_count == 0) clear_tag_loaders();
+    }
     if (g_instance_count == 0) {
+        clear_extension_modules();
         clear_builtins();
         action_clear();
     }

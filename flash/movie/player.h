@@ -1,14 +1,15 @@
 #pragma once
 // The engine instance: the ActionScript global object with its builtin classes, the shared
 // builtin method tables, the heap of script objects that the garbage pass walks, the current
-// root and its top-level movie, the start time and the verbose flags. (The movie library and
-// the loading of movies join this class with the movie side.)
+// root and its top-level movie, the start time, the verbose flags and the library of loaded
+// movie definitions.
 #include <cstdint>
 
 #include "flash/base/bx_string.h"
 #include "flash/base/hash.h"
 #include "flash/base/ref_counted.h"
 #include "flash/base/smart_ptr.h"
+#include "flash/movie/movie_library.h"
 #include "flash/runtime/as_value.h"
 #include "flash/runtime/engine_instance.h"
 
@@ -23,6 +24,10 @@ public:
     ~player() override;
 
     as_object* get_global() const override { return m_global.get_ptr(); }
+
+    // The movie of a path: from the library, or read through the file opener (movie_library).
+    movie_definition_sub* create_movie(const char* path) { return m_library.create_movie(this, path); }
+    movie_library& get_movie_library() { return m_library; }
 
     static int get_instance_count();
 
@@ -78,6 +83,7 @@ private:
     bx_string m_workdir;
     bx_string m_flash_vars;
     bool m_force_realtime_framerate = false;
+    movie_library m_library;
 };
 
 }  // namespace flash

@@ -125,19 +125,19 @@ public:
 
 // Opens an output device: "" (or "autodetect") and "directsound" name the default output. Null
 // when the name is unknown or no output can be opened (the caller goes on silently).
-AudioDevice* AdrOpenDevice(const char* name, const char* parameters);
+[[nodiscard]] AudioDevice* AdrOpenDevice(const char* name, const char* parameters);
 
 // A file over a private copy of the bytes: the caller may drop its buffer at once.
-File* AdrCreateMemoryFile(const void* buffer, int size);
+[[nodiscard]] File* AdrCreateMemoryFile(const void* buffer, int size);
 
 // Null when the format is not supported or the data is not a readable stream of it.
-SampleSource* AdrOpenSampleSourceFromFile(File* file, FileFormat format);
+[[nodiscard]] SampleSource* AdrOpenSampleSourceFromFile(File* file, FileFormat format);
 
 // streaming: decoded on demand while it plays; otherwise decoded whole here.
-OutputStream* AdrOpenSound(AudioDevice* device, SampleSource* source, bool streaming);
+[[nodiscard]] OutputStream* AdrOpenSound(AudioDevice* device, SampleSource* source, bool streaming);
 
 // A device without output whose mixer is advanced by Mixer::mix.
-AudioDevice* openManualDevice(int sampleRate);
+[[nodiscard]] AudioDevice* openManualDevice(int sampleRate);
 
 // Replaces how AdrOpenDevice opens devices (null restores the default output); the opener may
 // return null to act as a machine without a sound device.

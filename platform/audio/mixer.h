@@ -27,7 +27,7 @@ public:
     void mix(int16_t* out, int frames);
 
     // A voice over `source` that keeps `device` (the owner of this mixer) alive while it exists.
-    OutputStream* openStream(AudioDevice* device, SampleSource* source);
+    [[nodiscard]] OutputStream* openStream(AudioDevice* device, SampleSource* source);
 
     int voiceCount();
     int playingCount();

@@ -5,6 +5,6 @@
 namespace audiere {
 
 // Null (with an ERROR logged) when the file is not a readable Ogg Vorbis stream.
-SampleSource* openVorbisSource(File* file);
+[[nodiscard]] SampleSource* openVorbisSource(File* file);
 
 }  // namespace audiere

@@ -2,9 +2,9 @@
 // The signal side of the crash reporter. Fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP,
 // SIGABRT) and std::terminate are caught on an alternate signal stack; inside the handler only
 // async-signal-safe work is done: the text report and the dump are written with raw system calls,
-// and a helper process (this program re-executed with a marker) adds symbol names to the report
-// and tells the user. Then the previous handlers are restored and the signal raised again, so the
-// process still dies of it.
+// and a helper process (this program re-executed with a marker) adds symbol names and source
+// lines to the report and tells the user. Then the previous handlers are restored and the signal
+// raised again, so the process still dies of it.
 #include <cstdint>
 
 namespace platform::crash {
@@ -32,7 +32,7 @@ void configure(const char* hostPrefix, const char* reportExtension, int dumpMode
 
 // Installs the handlers for `callback` (the previous ones are saved the first time); null restores
 // the saved handlers and forgets the callback and the limit modules.
-bool setCallback(Callback callback);
+[[nodiscard]] bool setCallback(Callback callback);
 // True when the address lies in an executable mapping.
 bool isCodeAddress(const void* address);
 // Limits reporting to faults inside the modules holding these addresses (empty: every fault).
@@ -47,7 +47,7 @@ void prepareThread();
 
 // The helper process: when argv carries the helper marker, does the helper's work and returns its
 // exit code; otherwise returns -1 at once. A program's main calls it first.
-int runHelperIfRequested(int argc, char** argv);
+[[nodiscard]] int runHelperIfRequested(int argc, char** argv);
 
 // Caption and text of the user message (the text formatted from the message format).
 extern const char* const kMessageCaption;

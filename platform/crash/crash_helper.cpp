@@ -14,11 +14,15 @@
 
 #include "platform/crash/crash_handler.h"
 #include "platform/crash/crash_internal.h"
+#include "platform/crash/source_lines.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 
 namespace platform::crash {
 namespace {
+
+// The crashed program waits 20 seconds for its helper; the source lines must not take them all.
+constexpr int kSourceLineTimeoutMs = 10000;
 
 // The address in this process of the code at a file offset of a module, or 0.
 uintptr_t addressOf(const std::string& path, uintptr_t fileOffset) {
@@ -55,9 +59,7 @@ std::string withoutParameters(std::string name) {
 }
 
 // ", name" or ", name()+0012 byte(s)"; empty when no symbol is known.
-std::string symbolText(const std::string& path, const char* offsetText) {
-    if (path.empty()) return {};
-    uintptr_t address = addressOf(path, std::strtoull(offsetText, nullptr, 16));
+std::string symbolText(uintptr_t address) {
     if (!address) return {};
     Dl_info info{};
     if (!::dladdr(reinterpret_cast<void*>(address), &info) || !info.dli_sname || !info.dli_saddr) return {};
@@ -129,19 +131,27 @@ int runHelperIfRequested(int argc, char** argv) {
         std::vector<std::string> lines;
         std::istringstream in(report);
         for (std::string line; std::getline(in, line);) lines.push_back(line);
-        int pairs = (argc - detail::kHelperFixedArgs) / 2;
+        const int pairs = (argc - detail::kHelperFixedArgs) / 2;
+        std::vector<CodeAddress> code;
         for (int i = 0; i < pairs; ++i) {
-            const char* path = argv[detail::kHelperFixedArgs + 2 * i];
+            const std::string path = argv[detail::kHelperFixedArgs + 2 * i];
             const char* offset = argv[detail::kHelperFixedArgs + 2 * i + 1];
-            std::string symbol = symbolText(path, offset);
-            if (symbol.empty()) continue;
-            if (i == 0 && !lines.empty()) lines[0] += symbol;
+            const uintptr_t address = path.empty() ? 0 : addressOf(path, std::strtoull(offset, nullptr, 16));
+            code.push_back({path, address, i > 0});  // the first is the faulting instruction itself
+        }
+        const std::vector<std::string> sources = sourceLineTexts(code, kSourceLineTimeoutMs);
+        for (int i = 0; i < pairs; ++i) {
+            // The fault line and each frame line: ", symbol" then ", file, line 0042".
+            const std::string text = symbolText(code[size_t(i)].address) + sources[size_t(i)];
+            if (text.empty()) continue;
+            if (i == 0 && !lines.empty()) lines[0] += text;
             size_t frameLine = 1 + detail::kRegisterLines + size_t(i);
-            if (frameLine < lines.size()) lines[frameLine] += symbol;
+            if (frameLine < lines.size()) lines[frameLine] += text;
         }
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
-        platform::writeFileAtomically(reportName, text.data(), text.size());
+        if (!platform::writeFileAtomically(reportName, text.data(), text.size()))
+            std::fprintf(stderr, "cannot add symbols to %s\n", reportName.c_str());  // it keeps its addresses
     }
 
     if (show) {

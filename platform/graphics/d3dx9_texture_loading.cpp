@@ -44,14 +44,16 @@ void fillInfo(const img::ImageInfo& in, D3DXIMAGE_INFO* out) {
     out->ImageFileFormat = static_cast<D3DXIMAGE_FILEFORMAT>(in.fileFormat);
 }
 
-img::Level toArgbLevel(const img::Level& level, img::Format format) {
-    if (format == img::FMT_A8R8G8B8) return level;
-    img::Level out;
+// False for a memory format the converter does not know.
+bool toArgbLevel(const img::Level& level, img::Format format, img::Level& out) {
+    if (format == img::FMT_A8R8G8B8) {
+        out = level;
+        return true;
+    }
     out.width = level.width;
     out.height = level.height;
     out.bytes.resize(static_cast<size_t>(level.width) * level.height * 4);
-    img::toArgb(format, level.bytes.data(), static_cast<size_t>(level.width) * level.height, out.bytes.data());
-    return out;
+    return img::toArgb(format, level.bytes.data(), static_cast<size_t>(level.width) * level.height, out.bytes.data());
 }
 
 // The pixels of one target level in the target format, packed rows. Conversion and scaling go
@@ -63,7 +65,8 @@ bool levelPixels(IDirect3DDevice9* device, const img::Level& source, img::Format
         out = source.bytes;
         return true;
     }
-    img::Level argb = toArgbLevel(source, sourceFormat);
+    img::Level argb;
+    if (!toArgbLevel(source, sourceFormat, argb)) return false;
     if (target == D3DFMT_A8R8G8B8 && argb.width == width && argb.height == height) {
         out = std::move(argb.bytes);
         return true;
@@ -100,7 +103,7 @@ bool facePixels(IDirect3DDevice9* device, const img::Image& image, uint32_t face
             const img::Level& src = l < image.levels ? image.surface(face, l) : image.surface(face, 0);
             if (!levelPixels(device, src, image.pixelFormat, w, h, target, filter, out[l])) return false;
             if (l + 1 < levels) {
-                previous = toArgbLevel(src, image.pixelFormat);
+                if (!toArgbLevel(src, image.pixelFormat, previous)) return false;
                 if (previous.width != w || previous.height != h) {
                     // A scaled level 0: halve from what the texture holds, read back as A8R8G8B8.
                     std::vector<uint8_t> argb;

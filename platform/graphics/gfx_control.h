@@ -71,7 +71,7 @@ struct Image {
 // Reads a render target: the back buffer or a render-target texture's surface; null reads the
 // current render target. Must run on the drawing thread. False on a lost device or a surface that
 // is not a render target.
-bool readRenderTarget(IDirect3DDevice9* device, IDirect3DSurface9* surface, Image& out);
+[[nodiscard]] bool readRenderTarget(IDirect3DDevice9* device, IDirect3DSurface9* surface, Image& out);
 // Writes a 24-bit bottom-up Windows bitmap, atomically.
 bool saveBmp24(const std::string& path, const Image& image);
 

@@ -150,7 +150,7 @@ private:
 };
 
 // Creates the device object; defined with the device.
-HRESULT createDevice(IDirect3D9* d3d, const AdapterDesc& adapter, UINT ordinal, D3DDEVTYPE type, HWND window,
+[[nodiscard]] HRESULT createDevice(IDirect3D9* d3d, const AdapterDesc& adapter, UINT ordinal, D3DDEVTYPE type, HWND window,
                      DWORD behaviorFlags, D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** out);
 DeviceImpl* asDeviceImpl(IDirect3DDevice9* device);
 

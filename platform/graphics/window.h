@@ -75,6 +75,6 @@ void letterbox(int drawableW, int drawableH, int bufferW, int bufferH, int out[4
 void mapWindowToBackBuffer(HWND window, int& x, int& y);
 
 // Starts SDL's video once for the process (setting the headless drivers in tests is the caller's).
-bool initVideo();
+[[nodiscard]] bool initVideo();
 
 }  // namespace platform::gfx

@@ -161,14 +161,15 @@ void putBlock(Level& level, uint32_t bx, uint32_t by, const uint8_t* pixels) {
                         pixels + (y * 4 + x) * 4, 4);
 }
 
-void decodeLevel(Format f, const uint8_t* src, Level& level) {
+// False for a plain format the converter does not know.
+bool decodeLevel(Format f, const uint8_t* src, Level& level) {
     size_t pixels = static_cast<size_t>(level.width) * level.height;
     Format mem = memoryFormat(f);
     level.bytes.assign(pixels * bytesPerPixel(mem), 0);
     if (!isCompressed(f)) {
-        if (mem == f) std::memcpy(level.bytes.data(), src, level.bytes.size());
-        else toArgb(f, src, pixels, level.bytes.data());
-        return;
+        if (mem != f) return toArgb(f, src, pixels, level.bytes.data());
+        std::memcpy(level.bytes.data(), src, level.bytes.size());
+        return true;
     }
     uint32_t bw = (level.width + 3) / 4, bh = (level.height + 3) / 4;
     size_t blockSize = f == FMT_DXT1 ? 8 : 16;
@@ -181,6 +182,7 @@ void decodeLevel(Format f, const uint8_t* src, Level& level) {
             putBlock(level, bx, by, block);
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -265,7 +267,7 @@ Result decodeDds(const uint8_t* data, size_t size, Image& out) {
             Level& level = out.surfaces[face * info.mipLevels + l];
             level.width = std::max(1u, info.width >> l);
             level.height = std::max(1u, info.height >> l);
-            decodeLevel(info.format, src, level);
+            if (!decodeLevel(info.format, src, level)) return Result::Unsupported;
             src += levelBytes(info.format, level.width, level.height);
         }
     }

@@ -6,8 +6,8 @@
 namespace platform::image {
 
 bool isDds(const uint8_t* data, size_t size);
-bool readDdsInfo(const uint8_t* data, size_t size, ImageInfo& out);
-Result decodeDds(const uint8_t* data, size_t size, Image& out);
+[[nodiscard]] bool readDdsInfo(const uint8_t* data, size_t size, ImageInfo& out);
+[[nodiscard]] Result decodeDds(const uint8_t* data, size_t size, Image& out);
 
 // One 4x4 block into 16 A8R8G8B8 pixels (row by row). DXT1 blocks are 8 bytes, DXT3 and DXT5 16.
 void decodeDxt1Block(const uint8_t* block, uint8_t* out);

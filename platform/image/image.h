@@ -69,16 +69,16 @@ enum class Result { Ok, InvalidData, Unsupported };
 constexpr uint32_t kMaxSide = 16384;
 
 // Reads the header only. False for data no reader knows or a header that does not hold.
-bool readInfo(const uint8_t* data, size_t size, ImageInfo& out);
+[[nodiscard]] bool readInfo(const uint8_t* data, size_t size, ImageInfo& out);
 // Decodes every level (and face). Volume textures are Unsupported; short or malformed data is
 // InvalidData. Nothing is logged: callers report in their own words.
-Result decode(const uint8_t* data, size_t size, Image& out);
+[[nodiscard]] Result decode(const uint8_t* data, size_t size, Image& out);
 
 // Bytes a pixel takes in one of the memory formats above; 0 for the others.
 uint32_t bytesPerPixel(Format format);
 // Converts `count` pixels of a memory format into A8R8G8B8 (bytes B, G, R, A). False for formats
 // bytesPerPixel does not know.
-bool toArgb(Format format, const uint8_t* source, size_t count, uint8_t* destination);
+[[nodiscard]] bool toArgb(Format format, const uint8_t* source, size_t count, uint8_t* destination);
 // Halves an A8R8G8B8 level with a 2x2 box filter (a side of 1 stays 1).
 Level halveArgb(const Level& level);
 

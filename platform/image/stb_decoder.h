@@ -4,7 +4,7 @@
 
 namespace platform::image {
 
-bool readStbInfo(const uint8_t* data, size_t size, ImageInfo& out);
-Result decodeStb(const uint8_t* data, size_t size, Image& out);
+[[nodiscard]] bool readStbInfo(const uint8_t* data, size_t size, ImageInfo& out);
+[[nodiscard]] Result decodeStb(const uint8_t* data, size_t size, Image& out);
 
 }  // namespace platform::image

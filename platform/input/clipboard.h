@@ -10,17 +10,17 @@ namespace platform {
 bool clipboardHasText();
 // Starts and stops SDL's video subsystem for the clipboard alone (headless tests; the game's window
 // starts it otherwise).
-bool startClipboardVideo();
+[[nodiscard]] bool startClipboardVideo();
 void stopClipboardVideo();
 // The clipboard's text as the desktop holds it (UTF-8); empty when it holds none or cannot be read.
 std::string clipboardUtf8();
 // Puts UTF-8 text as it is; false when the clipboard cannot be written.
-bool setClipboardUtf8(const char* utf8);
+[[nodiscard]] bool setClipboardUtf8(const char* utf8);
 // False (and `text` unchanged) when the clipboard holds no text or cannot be read. Characters
 // that Windows-1252 lacks become '?'.
-bool getClipboardText(std::string& text);
+[[nodiscard]] bool getClipboardText(std::string& text);
 // Puts the text up to its first NUL; false when the clipboard cannot be written.
-bool setClipboardText(const std::string& text);
+[[nodiscard]] bool setClipboardText(const std::string& text);
 
 std::string cp1252ToUtf8(std::string_view text);
 // Invalid UTF-8 bytes and characters outside Windows-1252 become '?'.

@@ -129,7 +129,7 @@ int injectInputRecord(InputDeviceKind kind, DWORD offset, DWORD data);
 
 // Puts a key press or release of an SDL scan code on SDL's event queue, as the system does; the
 // layer's watch takes it into the rings on the way in. False when the queue refuses it.
-bool pushKeyEvent(int sdlScancode, bool down);
+[[nodiscard]] bool pushKeyEvent(int sdlScancode, bool down);
 // Drops every event waiting on SDL's queue.
 void flushInputEvents();
 

@@ -35,6 +35,19 @@ TEST(Base64, EncodeRefusesTooSmallBuffers) {
     EXPECT_STREQ(out, "");
 }
 
+// The capacity asked for is exactly what the encoder needs: one byte less is refused.
+TEST(Base64, CapacityIsExactlyWhatTheEncoderNeeds) {
+    const uint8_t bytes[7] = {1, 2, 3, 4, 5, 6, 7};
+    const size_t expected[] = {2, 5, 5, 5, 9, 9, 9, 13};
+    for (size_t length = 0; length <= 7; ++length) {
+        const size_t capacity = Tov::base64EncodedCapacity(length);
+        EXPECT_EQ(capacity, expected[length]) << length;
+        std::vector<char> out(capacity + 1);
+        EXPECT_EQ(Tov::base64Encode(bytes, length, out.data(), capacity), 0) << length;
+        EXPECT_EQ(Tov::base64Encode(bytes, length, out.data(), capacity - 1), -1) << length;
+    }
+}
+
 TEST(Base64, DecodesWithNoiseAndRejectsBrokenGroups) {
     const struct {
         const char* text;

@@ -179,10 +179,9 @@ TEST(CVar, ReaderAppliesEveryValidLine) {
     readText(
         "unknown_var 12 13\n"
         "t_int 42 // comment\n"
-        "t_color 1 2\n"           // short: the missing component reads as 0
+        "t_color 1 2\n"           // short: the missing component reads as 0, the next name stays
         "t_float -2.5\n"
-        "t_quad 5 x 7 8\n"        // broken in the middle
-        "t_bool\n"                // no value: left alone, next line still read
+        "t_quad 5 x 7 8\n"        // broken in the middle: the rest of the line is skipped
         "t_text \"broken\n"
         "= junk -\n"
         "t_quad 9 8 7 6 extra\n"
@@ -207,6 +206,76 @@ TEST(CVar, ReaderAppliesEveryValidLine) {
     t_color->setFromString("255 255 255");
     t_float->setFromString("0.1");
     t_quad->setFromString("1 2 3 4");
+}
+
+// A value is the next token wherever it stands, also on the following line.
+TEST(CVar, ReaderTakesValuesFromTheNextLine) {
+    readText(
+        "t_int\n"
+        "  42\n"
+        "t_color 1\n"
+        "2\n"
+        "3 t_text\n"
+        "\"next line\"\n"
+        "t_bool\n"
+        "yes\n");
+    EXPECT_EQ(t_int->value.i, 42);
+    EXPECT_FLOAT_EQ(t_color->value.f[0], 1.0f);
+    EXPECT_FLOAT_EQ(t_color->value.f[1], 2.0f);
+    EXPECT_FLOAT_EQ(t_color->value.f[2], 3.0f);
+    EXPECT_EQ(t_text->text, "next line");
+    EXPECT_TRUE(t_bool->value.b);
+    t_int->setFromString("7");
+    t_text->setFromString("c:\\");
+    t_color->setFromString("255 255 255");
+    t_bool->setFromString("false");
+}
+
+// Whatever the reader accepts is written so that it reads back to the very same value: numbers
+// beyond the float range are kept at the largest float, and no precision is lost on the way.
+TEST(CVar, EveryAcceptedFloatReadsBackUnchanged) {
+    const std::string overLong = std::string(300, '9') + ".5";
+    const struct {
+        const char* what;
+        std::string line;  // read from a settings text
+        float expected;    // the first component it gives
+    } cases[] = {
+        {"over-long number", "t_color " + overLong + " 0 0", 3.4028235e38f},
+        {"over-long negative", "t_color -" + overLong + " 0 0", -3.4028235e38f},
+        {"exponent beyond range", "t_color 1.0e999 0 0", 3.4028235e38f},
+        {"largest float", "t_color 340282346638528859811704183484516925440.000 0 0", 3.4028235e38f},
+        {"small fraction", "t_color 0.0001 0 0", 0.0001f},
+        {"fine fraction", "t_color 123456.789 0 0", 123456.789f},
+        {"tiny", "t_color 1.0e-30 0 0", 1.0e-30f},
+        {"smallest subnormal", "t_color 1.4e-45 0 0", 1.4e-45f},
+        {"plain", "t_color 50 0 0", 50.0f},
+    };
+    for (const auto& c : cases) {
+        readText(c.line);
+        EXPECT_EQ(t_color->value.f[0], c.expected) << c.what;
+        t_quad->value.f[1] = c.expected;  // the four-float writer, and the single float of the console
+        t_float->setFromString(c.line.substr(8).c_str());
+        EXPECT_EQ(t_float->value.f[0], c.expected) << c.what;
+
+        const char* text = nullptr;
+        uint32_t length = 0;
+        CVar::writeConfig(0x300, &text, &length);
+        const std::string written(text, length);
+        t_color->setFromString("7 7 7");
+        t_quad->setFromString("7 7 7 7");
+        t_float->setFromString("7");
+        readText(written);
+        EXPECT_EQ(t_color->value.f[0], c.expected) << c.what << "\n" << written;
+        EXPECT_EQ(t_quad->value.f[1], c.expected) << c.what << "\n" << written;
+        EXPECT_EQ(t_float->value.f[0], c.expected) << c.what << "\n" << written;
+    }
+    // Values that are not numbers at all leave the old value alone.
+    t_color->setFromString("1 2 3");
+    t_color->setFromString("nan 5 6");
+    EXPECT_FLOAT_EQ(t_color->value.f[0], 1.0f);
+    t_color->setFromString("255 255 255");
+    t_quad->setFromString("1 2 3 4");
+    t_float->setFromString("0.1");
 }
 
 TEST(CVar, SaveConfigFileReplacesAtomically) {

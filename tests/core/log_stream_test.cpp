@@ -64,6 +64,32 @@ TEST(LogStream, SetFileDeletesOldFileAndLevelFiles) {
     EXPECT_EQ(lines(testsupport::readFile("old.log")).size(), 1u);
 }
 
+// With the backup flag the old log is copied into "OldLogs" (under its own name, also when the
+// log's name has a folder part) before it is deleted; when no copy can be made it is kept.
+TEST(LogStream, BackupKeepsTheOldLogUnlessTheCopyIsMade) {
+    testsupport::TempDir dir;
+    testsupport::writeFile("logs/backed.log", "previous run\n");
+    Tov::LogStream::setFile("logs/backed.log", true);
+    EXPECT_FALSE(std::filesystem::exists("logs/backed.log"));
+    std::vector<std::string> copies;
+    for (auto& e : std::filesystem::directory_iterator("OldLogs")) copies.push_back(e.path().filename().string());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(std::regex_match(copies[0], std::regex(R"(\d{4}(_\d\d){5}_backed\.log)"))) << copies[0];
+    EXPECT_EQ(testsupport::readFile("OldLogs/" + copies[0]), "previous run\n");
+
+    // "OldLogs" is a file here: no backup can be made, so the old log stays and says why.
+    std::filesystem::remove_all("OldLogs");
+    testsupport::writeFile("OldLogs", "in the way");
+    const std::string kept = (dir.path() / "kept.log").string();
+    testsupport::writeFile(kept, "previous run\n");
+    Tov::LogStream::setFile(kept, true);
+    auto l = lines(testsupport::readFile(kept));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0], "previous run");
+    EXPECT_NE(l[1].find("\tERROR\tTov::LogStream::setFile: "), std::string::npos) << l[1];
+    EXPECT_NE(l[1].find("kept.log"), std::string::npos) << l[1];
+}
+
 TEST(LogStream, ThreadsNeverMixLines) {
     testsupport::TempDir dir;
     std::string name = (dir.path() / "threads.log").string();

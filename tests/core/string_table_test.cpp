@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/support/read_faults.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -133,6 +134,16 @@ TEST(StringTable, MissingFileAndNullName) {
     EXPECT_FALSE(table.load(nullptr));
     EXPECT_EQ(table.size(), 1u);  // unchanged
     EXPECT_FALSE(table.load("no\\such\\file.st"));
+    EXPECT_EQ(table.size(), 0u);
+}
+
+// A file that opens but cannot be read loads nothing, rather than the part read before the fault.
+TEST(StringTable, ReadErrorLoadsNothing) {
+    testsupport::TempDir dir;
+    StringTable table = loadBytes(tableFile({u"ids_a", u"A", u"ids_b", u"B"}, u"\r\n", true));
+    ASSERT_EQ(table.size(), 3u);  // with the empty key of the final line end
+    testsupport::FailingReads failing("strings.st");
+    EXPECT_FALSE(table.load("strings.st"));
     EXPECT_EQ(table.size(), 0u);
 }
 

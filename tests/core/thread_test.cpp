@@ -7,6 +7,8 @@
 #include <functional>
 #include <mutex>
 
+#include "tests/support/thread_nice.h"
+
 namespace {
 
 // A thread whose run waits until released, then returns a chosen code.
@@ -89,8 +91,8 @@ TEST(Thread, Lifecycle) {
              EXPECT_EQ(t.getExitCode(), 259u);
              EXPECT_FALSE(t.isFinished());
              EXPECT_FALSE(t.start());  // not while running
-             EXPECT_TRUE(t.setPriority(2));
-             EXPECT_EQ(t.getPriority(), 2);
+             EXPECT_TRUE(t.setPriority(-1));
+             EXPECT_EQ(t.getPriority(), -1);
              EXPECT_FALSE(t.terminate());  // nothing ever kills a thread
              t.release();
          }},
@@ -122,6 +124,60 @@ TEST(Thread, Lifecycle) {
         SCOPED_TRACE(c.name);
         c.check();
     }
+}
+
+// A gated thread that notes its own nice value when released.
+class NiceProbe : public GatedThread {
+public:
+    NiceProbe() : GatedThread(0) {}
+    ~NiceProbe() override {
+        release();
+        wait();
+    }
+    int nice = 1000;
+
+protected:
+    uint32_t run() override {
+        const uint32_t code = GatedThread::run();
+        nice = testsupport::currentThreadNice();
+        return code;
+    }
+};
+
+// Lowering is what Linux allows every thread: the thread's nice value rises with it. Raising
+// needs a privilege; without it the call is refused and nothing changes.
+TEST(Thread, PriorityChangesTheThreadsNiceValue) {
+    const int base = testsupport::processNice();
+    auto clampNice = [](int n) { return n < -20 ? -20 : n > 19 ? 19 : n; };
+    const struct {
+        int priority;  // the Windows thread priority asked for
+        int niceOffset;
+    } lowering[] = {{0, 0}, {-1, 5}, {-2, 10}, {-15, 20}}, raising[] = {{1, -5}, {2, -10}, {15, -20}};
+    for (const auto& c : lowering) {
+        NiceProbe t;
+        ASSERT_TRUE(t.start());
+        EXPECT_TRUE(t.setPriority(c.priority)) << c.priority;
+        EXPECT_EQ(t.getPriority(), c.priority);
+        t.release();
+        ASSERT_TRUE(t.wait(20000));
+        EXPECT_EQ(t.nice, clampNice(base + c.niceOffset)) << c.priority;
+    }
+    for (const auto& c : raising) {
+        NiceProbe t;
+        ASSERT_TRUE(t.start());
+        const bool raised = t.setPriority(c.priority);
+        EXPECT_EQ(t.getPriority(), raised ? c.priority : 0);
+        t.release();
+        ASSERT_TRUE(t.wait(20000));
+        EXPECT_EQ(t.nice, raised ? clampNice(base + c.niceOffset) : base) << c.priority;
+    }
+    NiceProbe t;
+    ASSERT_TRUE(t.start());
+    EXPECT_FALSE(t.setPriority(7));  // no such priority
+    t.release();
+    ASSERT_TRUE(t.wait(20000));
+    EXPECT_FALSE(t.setPriority(-1));  // the thread has ended
+    EXPECT_EQ(t.nice, base);
 }
 
 }  // namespace

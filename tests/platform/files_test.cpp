@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "platform/mapped_file.h"
+#include "tests/support/fsync_record.h"
+#include "tests/support/killed_child.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -48,6 +53,46 @@ TEST(Files, ReplacingKeepsPermissionsAndAnUncommittedFileLeavesNoTrace) {
     int files = 0;
     for (auto& e : std::filesystem::directory_iterator(".")) files += e.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+// A save killed halfway leaves its temporary file; the next save of that target removes it. Other
+// targets' temporaries and those of a process still alive (this one) are left alone.
+TEST(Files, SaveKilledHalfwayLeavesNoTemporaryAfterTheNextSave) {
+    testsupport::TempDir dir;
+    ASSERT_TRUE(platform::writeFileAtomically("player.prof", "old", 3));
+    const std::string living = "player.prof.tmp" + std::to_string(::getpid()) + "_999";
+    const std::vector<std::string> kept = {living, "other.prof.tmp1_0", "player.prof.tmpx_1", "player.prof.tmp12_"};
+    for (const std::string& name : kept) testsupport::writeFile(name, "keep");
+
+    ASSERT_TRUE(testsupport::runUntilKilled([] {
+        static platform::ReplacingFile save;  // never destroyed: the kill comes first
+        return save.open("player.prof") && save.file().write("half written", 12) == 12;
+    }));
+    auto names = [] {
+        std::set<std::string> out;
+        for (auto& e : std::filesystem::directory_iterator(".")) out.insert(e.path().filename().string());
+        return out;
+    };
+    EXPECT_EQ(names().size(), kept.size() + 2) << "the killed save's temporary is there";
+    EXPECT_EQ(testsupport::readFile("player.prof"), "old");  // no save is lost
+
+    ASSERT_TRUE(platform::writeFileAtomically("player.prof", "new", 3));
+    std::set<std::string> expected(kept.begin(), kept.end());
+    expected.insert("player.prof");
+    EXPECT_EQ(names(), expected);
+    EXPECT_EQ(testsupport::readFile("player.prof"), "new");
+}
+
+// A completed save survives a power loss: the new file's bytes and then its folder's entry (the
+// rename) are synced.
+TEST(Files, SaveSyncsTheFileAndThenItsFolder) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directory("profiles");
+    testsupport::clearFsyncRecord();
+    ASSERT_TRUE(platform::writeFileAtomically("profiles/player.prof", "saved", 5));
+    EXPECT_EQ(testsupport::fsyncCount("profiles/player.prof"), 1);
+    EXPECT_EQ(testsupport::fsyncCount("profiles"), 1);
+    EXPECT_EQ(testsupport::fsyncCount("."), 0);
 }
 
 TEST(Files, ReadingTheRestOfAnOpenFile) {

@@ -44,7 +44,7 @@ TEST(Paths, CreatesInsideExistingFolderReusingCase) {
     platform::File f;
     ASSERT_TRUE(f.open("crsh\\Crash_1.crash", platform::File::Mode::Write));
     EXPECT_EQ(f.hostPath(), "crsh/Crash_1.crash");
-    f.close();
+    EXPECT_TRUE(f.close());
     EXPECT_TRUE(std::filesystem::exists("crsh/Crash_1.crash"));
     // A second writer under another case reuses the existing file.
     ASSERT_TRUE(f.open("CRSH\\crash_1.CRASH", platform::File::Mode::Append));

@@ -100,7 +100,7 @@ TEST(VFSManager, RescanShowsNewAndChangedFiles) {
     EXPECT_EQ(vfstest::contents(*old), "v1");
 
     std::string replaced = "version2";
-    platform::writeFileAtomically("profiles/anna.prof", replaced.data(), replaced.size());
+    ASSERT_TRUE(platform::writeFileAtomically("profiles/anna.prof", replaced.data(), replaced.size()));
     writeFile("profiles/bob.prof", "b");
     EXPECT_FALSE(vfs.findFile("bob.prof", 1));  // not before the rescan
     EXPECT_FALSE(vfs.rescan("elsewhere"));

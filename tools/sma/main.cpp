@@ -105,8 +105,11 @@ bool safeName(const std::string& name) {
 int extract(const std::string& archivePath, const std::string& folder) {
     Lister lister;
     if (!openArchive(archivePath, lister)) return 1;
+    if (!platform::createDirectory(folder)) {
+        std::fprintf(stderr, "sma: cannot create the folder %s\n", folder.c_str());
+        return 1;
+    }
     int failures = 0;
-    platform::createDirectory(folder);
     for (const VFS::FilePtr& file : lister.files) {
         const std::string& name = file->path();
         if (!safeName(name)) {
@@ -115,8 +118,14 @@ int extract(const std::string& archivePath, const std::string& folder) {
             continue;
         }
         std::string target = folder;
+        bool foldersMade = true;
         for (size_t pos = name.find_first_of("/\\"); pos != std::string::npos; pos = name.find_first_of("/\\", pos + 1))
-            platform::createDirectory(folder + "\\" + name.substr(0, pos));
+            foldersMade = foldersMade && platform::createDirectory(folder + "\\" + name.substr(0, pos));
+        if (!foldersMade) {
+            std::fprintf(stderr, "sma: cannot create the folders of %s\n", name.c_str());
+            ++failures;
+            continue;
+        }
         target += "\\" + name;
         const uint32_t size = file->size();
         const uint8_t* bytes = size ? file->map(0, 0) : nullptr;

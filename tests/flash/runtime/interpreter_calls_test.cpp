@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "flash/base/bx_file.h"
 #include "flash/base/bx_loadlib.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_s_function.h"
 #include "flash/runtime/extension_loader.h"
-#include "flash/runtime/global_functions.h"
 #include "flash/runtime/method_call.h"
 #include "interp_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -150,7 +150,9 @@ TEST(InterpreterCalls, ActionTagsReadToTheirEndAndQueueOnTheSprite) {
     bytes tag = code;
     tag.push_back(0x99);  // after the End code: never read
     loading_definition def;
-    flash::byte_span_stream in(tag.data(), static_cast<int>(tag.size()));
+    flash::bx_file file(flash::memory_buffer, static_cast<int>(tag.size()), tag.data());
+    flash::swf_stream in(&file);
+    in.set_stream_end(static_cast<int>(tag.size()));
     flash::do_action_loader(&in, 12, &def);
     EXPECT_EQ(in.get_position(), static_cast<int>(code.size()));
     // DoInitAction: the sprite id, then actions without an End code, read to the tag's end.
@@ -158,7 +160,9 @@ TEST(InterpreterCalls, ActionTagsReadToTheirEndAndQueueOnTheSprite) {
     const bytes body = a().trace_str("init").take();
     init.insert(init.end(), body.begin(), body.end());
     init.push_back(0x96);  // a record cut by the tag's end is dropped
-    flash::byte_span_stream in2(init.data(), static_cast<int>(init.size()));
+    flash::bx_file file2(flash::memory_buffer, static_cast<int>(init.size()), init.data());
+    flash::swf_stream in2(&file2);
+    in2.set_stream_end(static_cast<int>(init.size()));
     flash::do_init_action_loader(&in2, 59, &def);
     ASSERT_EQ(def.frame_tags.size(), 1u);
     ASSERT_EQ(def.init_actions.size(), 1u);
@@ -220,9 +224,30 @@ TEST(InterpreterCalls, ExtensionModulesAreOffByDefaultAndLoadOnlyFromTheirFolder
     flash::clear_extension_modules();
 }
 
+TEST(InterpreterCalls, ExtensionModulesAreReleasedWithTheLastEngineInstance) {
+    // A name is tried once while the table keeps it: the module that appears later loads only
+    // after the last engine instance has released the table.
+    testsupport::TempDir dir;
+    const std::string path = (dir.path() / "Late.so").string();
+    {
+        flash::smart_ptr<flash::player> only(new flash::player);
+        ASSERT_EQ(flash::player::get_instance_count(), 1);
+        ASSERT_NE(flash::get_extension_module("Late", path.c_str()), nullptr);
+        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+        std::filesystem::copy_file(INTERP_TEST_MODULE, path);
+        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+    }
+    EXPECT_EQ(flash::player::get_instance_count(), 0);
+    EXPECT_TRUE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+    flash::clear_extension_modules();
+}
+
 TEST(InterpreterCalls, GlobalFunctions) {
+    // The engine instance registers these globals once, "$version" last and hidden from enumeration.
     interptest::machine m;
-    flash::global_functions_init(m.get_player()->get_global());
+    flash::as_value version;
+    ASSERT_TRUE(m.get_player()->get_global()->get_members().get("$version", &version));
+    EXPECT_TRUE(version.get_flags() & flash::AS_DONT_ENUM);
     // o = {a: 1, b: 2}; ASSetPropFlags(o, ["a"], 1); then enumerate o.
     EXPECT_EQ(m.run(a().push({str("o"), i32(0), str("Object")})
                         .op(NEW_OBJECT)

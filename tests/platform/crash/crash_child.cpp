@@ -12,7 +12,7 @@
 // Not static: the helper names exported functions in the report.
 [[gnu::noinline]] void crashNow() {
     int* volatile p = reinterpret_cast<int*>(16);
-    *p = 1;
+    *p = 1;  // the faulting line
 }
 
 volatile bool g_stop = false;
@@ -27,7 +27,7 @@ volatile bool g_stop = false;
 int main(int argc, char** argv) {
     if (int rc = CrashReporter::runHelperIfRequested(argc, argv); rc >= 0) return rc;
     std::string how = argc > 1 ? argv[1] : "";
-    platform::createDirectory("crsh");
+    if (!platform::createDirectory("crsh")) return 4;
     CrashReporter::install("crsh\\Crash_", "crash", how == "nodump" ? 0 : 1, how != "quiet",
                            "support@orlimand.example",
                            "Fatal error! Press OK and send files %s and %s to developers email %s.");
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     if (how == "overflow") return recurseForever(0);
     if (how == "worker") {
         platform::NativeThread worker;
-        worker.start([] { crashNow(); });
+        if (!worker.start([] { crashNow(); })) return 5;
         worker.join();
     }
     if (how == "abort") std::abort();

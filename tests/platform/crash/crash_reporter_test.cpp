@@ -48,6 +48,19 @@ std::vector<std::string> filesWith(const std::string& extension) {
     return out;
 }
 
+// ", line 0015" for the line of the crashing program's source that holds `marker`.
+std::string childSourceLine(const std::string& marker) {
+    std::istringstream in(testsupport::readFile(std::string(TOV_TEST_SOURCE_DIR) + "/tests/platform/crash/crash_child.cpp"));
+    int number = 1;
+    for (std::string line; std::getline(in, line); ++number) {
+        if (line.find(marker) == std::string::npos) continue;
+        char text[32];
+        std::snprintf(text, sizeof text, ", line %04d", number);
+        return text;
+    }
+    return "marker not found";
+}
+
 std::vector<std::string> linesOf(const std::string& path) {
     std::vector<std::string> lines;
     std::istringstream in(testsupport::readFile(path));
@@ -80,6 +93,12 @@ TEST(CrashReporter, AccessViolationWritesReportDumpAndMessage) {
     bool sawMain = false;
     for (size_t i = 5; i < lines.size(); ++i) sawMain |= lines[i].find(", main") != std::string::npos;
     EXPECT_TRUE(sawMain);
+    // Source file and line from the program's debug information: the faulting statement, and the
+    // call in main for the caller's frame.
+    const std::string faultLine = "crash_child.cpp" + childSourceLine("// the faulting line");
+    EXPECT_NE(lines[0].find(faultLine), std::string::npos) << lines[0];
+    EXPECT_NE(lines[4].find(faultLine), std::string::npos) << lines[4];
+    EXPECT_NE(lines[5].find("crash_child.cpp" + childSourceLine("crashNow();")), std::string::npos) << lines[5];
 
     EXPECT_EQ(testsupport::readFile(dumps[0]).substr(0, 8), "TOVDUMP1");
     EXPECT_NE(run.err.find("Fatal error. Send information request.\n"), std::string::npos) << run.err;

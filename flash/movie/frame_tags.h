@@ -1,0 +1,74 @@
+#pragma once
+// The display-list frame tags as read from a movie: PlaceObject 1/2/3 with their clip actions and
+// RemoveObject 1/2. (Running them on a sprite comes with the sprites.)
+#include <cstdint>
+
+#include "flash/base/array.h"
+#include "flash/base/bx_string.h"
+#include "flash/runtime/event_id.h"
+#include "flash/runtime/action_tags.h"
+#include "flash/runtime/as_value.h"
+#include "flash/shape/geometry.h"
+
+namespace flash {
+
+class movie_definition_sub;
+class player;
+class swf_stream;
+
+// One clip action: the event and a script function over the record's actions.
+struct swf_event {
+    event_id m_event;
+    as_value m_method;
+};
+
+class place_object_2 : public execute_tag {
+public:
+    enum place_type { PLACE = 0, MOVE = 1, REPLACE = 2 };
+
+    ~place_object_2() override;
+
+    // Reads tag 4, 26 or 70; the definition gives the version and the player of the handlers.
+    void read(swf_stream* in, int tag_type, movie_definition_sub* m);
+    void apply_state(character* sprite) override { execute(sprite); }
+    uint32_t get_depth_id_key() const override;
+
+    int m_tag_type = 0;
+    bx_string m_name;
+    float m_ratio = 0.0f;
+    cxform m_color_transform;
+    matrix m_matrix;
+    uint8_t m_has_matrix = 0;
+    uint8_t m_has_cxform = 0;
+    int m_depth = 0;
+    uint16_t m_character_id = 0;
+    uint16_t m_clip_depth = 0;
+    int m_place_type = PLACE;
+    array<swf_event*> m_event_handlers;
+
+private:
+    void read_place_object(swf_stream* in);
+    void read_clip_actions(swf_stream* in, movie_definition_sub* m);
+    // One event record; false ends the list.
+    bool read_event_record(swf_stream* in, movie_definition_sub* m, bool wide_flags);
+};
+
+class remove_object_2 : public execute_tag {
+public:
+    void read(swf_stream* in, int tag_type);
+    void apply_state(character* sprite) override { execute(sprite); }
+    bool is_remove_tag() const override { return true; }
+
+    int m_depth = -1;
+    int m_id = -1;
+};
+
+// Clip-event flag bits in record order, with the event id each produces.
+extern const uint8_t clip_event_ids[19];
+// The key-press bit, whose record carries a key-code byte inside its length.
+constexpr uint32_t clip_event_key_press = 1u << 17;
+
+void place_object_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+void remove_object_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
+
+}  // namespace flash

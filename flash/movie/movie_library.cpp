@@ -1,0 +1,122 @@
+#include "flash/movie/movie_library.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "flash/base/bx_file.h"
+#include "flash/base/log.h"
+#include "flash/movie/movie_def_impl.h"
+#include "flash/movie/tag_loaders.h"
+
+namespace flash {
+
+namespace {
+
+std::atomic<file_opener_callback> g_file_opener{nullptr};
+
+}  // namespace
+
+void register_file_opener_callback(file_opener_callback opener) { g_file_opener.store(opener); }
+
+file_opener_callback get_file_opener_callback() { return g_file_opener.load(); }
+
+std::recursive_mutex& flash_engine_mutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+movie_library::movie_library() = default;
+
+movie_library::~movie_library() { m_entries.clear(); }
+
+movie_definition_sub* movie_library::create_movie(player* owner, const char* path) {
+    if (!path) path = "";
+    const bx_string key(path);
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        const auto it = m_entries.find(key);
+        if (it.is_end()) break;
+        const entry& found = it.get_value();
+        // The same thread asking again while it reads the movie (a movie importing itself)
+        // gets the definition as read so far, as a waiting thread would deadlock.
+        if (!found.m_loading || found.m_loader == std::this_thread::get_id()) {
+            movie_def_impl* def = found.m_def.get_ptr();
+            return def && def->is(character_def::CHARACTER_DEF) ? def : nullptr;
+        }
+        m_loaded.wait(lock);
+    }
+
+    const file_opener_callback opener = get_file_opener_callback();
+    if (!opener) {
+        log_error("error: no file opener function; can't create movie.\tSee flash::register_file_opener_callback\n");
+        return nullptr;
+    }
+    // Entered before opening, so that other threads wait for this read instead of opening too.
+    entry placeholder;
+    placeholder.m_def = new movie_def_impl(owner, false);
+    placeholder.m_loading = true;
+    placeholder.m_loader = std::this_thread::get_id();
+    movie_def_impl* def = placeholder.m_def.get_ptr();
+    m_entries.add(key, placeholder);
+    placeholder.m_def = nullptr;
+    lock.unlock();
+
+    bool good = false;
+    bx_file* file = opener(path);
+    if (!file) {
+        log_error("failed to open '%s'; can't create movie.\n", path);
+    } else if (file->get_error() != bx_file::NO_ERROR) {
+        log_error("error: file opener can't open '%s'\n", path);
+        delete file;
+    } else {
+        register_tag_loaders();
+        good = def->read(file);
+    }
+
+    lock.lock();
+    const auto it = m_entries.find(key);
+    if (!good) {
+        // A refused file leaves nothing behind: no zero-frame definition is ever handed out.
+        if (!it.is_end()) m_entries.erase(it);
+        def = nullptr;
+    } else if (!it.is_end()) {
+        it.get_value().m_loading = false;
+    }
+    lock.unlock();
+    m_loaded.notify_all();
+    return def;
+}
+
+movie_definition_sub* movie_library::find(const char* path) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto it = m_entries.find(bx_string(path ? path : ""));
+    if (it.is_end() || it.get_value().m_loading) return nullptr;
+    return it.get_value().m_def.get_ptr();
+}
+
+const char* movie_library::find_path(const movie_definition_sub* def) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it.get_value().m_def.get_ptr() == def) return it.get_key().c_str();
+    }
+    return nullptr;
+}
+
+int movie_library::size() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_entries.size();
+}
+
+void movie_library::release_all() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        movie_def_impl* def = it.get_value().m_def.get_ptr();
+        if (!def || def->get_ref_count() <= 1) continue;
+        std::printf("memory leaks is found out: on exit movie_definition_sub ref_count > 1\n");
+        std::printf("this = 0x%p, ref_count = %d\n", static_cast<void*>(def), def->get_ref_count());
+        // Whoever still holds it keeps it: forcing the count down would free it under them.
+    }
+    m_entries.clear();
+}
+
+}  // namespace flash

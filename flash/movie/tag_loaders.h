@@ -1,0 +1,70 @@
+#pragma once
+// The engine-wide registry that hands every tag of a movie or sprite (except ShowFrame) to the
+// loader registered for its type, the tag loop both kinds of definition run, and the loaders that
+// belong to no other reader: background colour, frame labels, file attributes, symbol classes,
+// scenes, and the tags that are read and dropped.
+#include "flash/runtime/action_tags.h"
+#include "flash/shape/geometry.h"
+
+namespace flash {
+
+class movie_definition_sub;
+class swf_stream;
+
+// SWF tag codes the loop and the loaders name.
+enum swf_tag_code {
+    TAG_END = 0,
+    TAG_SHOW_FRAME = 1,
+    TAG_PLACE_OBJECT = 4,
+    TAG_REMOVE_OBJECT = 5,
+    TAG_SET_BACKGROUND_COLOR = 9,
+    TAG_DO_ACTION = 12,
+    TAG_SOUND_STREAM_HEAD = 18,
+    TAG_SOUND_STREAM_BLOCK = 19,
+    TAG_PROTECT = 24,
+    TAG_PLACE_OBJECT2 = 26,
+    TAG_REMOVE_OBJECT2 = 28,
+    TAG_DEFINE_SPRITE = 39,
+    TAG_FRAME_LABEL = 43,
+    TAG_SOUND_STREAM_HEAD2 = 45,
+    TAG_EXPORT_ASSETS = 56,
+    TAG_IMPORT_ASSETS = 57,
+    TAG_ENABLE_DEBUGGER = 58,
+    TAG_DO_INIT_ACTION = 59,
+    TAG_ENABLE_DEBUGGER2 = 64,
+    TAG_SET_TAB_INDEX = 66,
+    TAG_FILE_ATTRIBUTES = 69,
+    TAG_PLACE_OBJECT3 = 70,
+    TAG_SYMBOL_CLASS = 76,
+    TAG_METADATA = 77,
+    TAG_DEFINE_SCENE_AND_FRAME_LABEL_DATA = 86,
+    TAG_DEFINE_FONT_NAME = 88,
+};
+
+typedef void (*tag_loader)(swf_stream* in, int tag_type, movie_definition_sub* m);
+
+// Fills the registry on the first call only; safe from several loader threads.
+void register_tag_loaders();
+void register_tag_loader(int type, tag_loader loader);
+// True (and the loader in out, when given) when the type is registered.
+bool get_tag_loader(int type, tag_loader* out);
+// Empties the registry (the last engine instance going away).
+void clear_tag_loaders();
+
+// Reads tags up to end into m: ShowFrame moves to the next frame, every other tag goes to its
+// loader, unknown tags are logged and skipped by their length. A sprite's loop refuses nested
+// sprites. Stops at a refused tag header, a cut file, or the definition's break flag; a movie's
+// loop also stops at an End tag before the end (with a warning). Returns the position reached.
+int read_tag_loop(swf_stream* in, movie_definition_sub* m, int end, bool in_sprite);
+
+// The SetBackgroundColor frame tag.
+class set_background_color : public execute_tag {
+public:
+    void read(swf_stream* in);
+    const rgba& get_color() const { return m_color; }
+
+private:
+    rgba m_color;
+};
+
+}  // namespace flash

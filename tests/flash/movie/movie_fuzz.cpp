@@ -1,0 +1,83 @@
+// The fuzz entry: arbitrary bytes read as a movie through create_movie, from memory, by a fresh
+// player. The gtest below runs it over writer movies, their cuts and byte flips.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "flash/base/bx_file.h"
+#include "flash/base/log.h"
+#include "flash/movie/player.h"
+
+namespace {
+
+const uint8_t* g_data = nullptr;
+size_t g_size = 0;
+
+void quiet_log(bool, const char*) {}
+
+// Serves the input under every path, so imports read it again.
+flash::bx_file* open_input(const char*) {
+    flash::bx_file* file = new flash::bx_file(flash::memory_buffer);
+    if (g_size > 0) file->write_bytes(g_data, static_cast<int>(g_size));
+    file->set_position(0);
+    return file;
+}
+
+}  // namespace
+
+extern "C" int movie_fuzz_one_input(const uint8_t* data, size_t size) {
+    constexpr size_t max_input = 1 << 20;
+    g_data = data;
+    g_size = size > max_input ? max_input : size;
+    const flash::log_callback previous = flash::get_log_callback();
+    flash::register_log_callback(quiet_log);
+    flash::register_file_opener_callback(open_input);
+    {
+        flash::smart_ptr<flash::player> owner(new flash::player);
+        owner->create_movie("fuzz.swf");
+    }
+    flash::register_file_opener_callback(nullptr);
+    flash::register_log_callback(previous);
+    return 0;
+}
+
+#ifdef MOVIE_FUZZ_MAIN
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return movie_fuzz_one_input(data, size); }
+#else
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "movie_seeds.h"
+
+namespace {
+
+// Seeds, every cut of the first ones and byte flips with a fixed seed. With
+// MOVIE_FUZZ_SEED_DIR set the seeds are also written there, as the fuzzer's starting corpus.
+TEST(MovieFuzzEntry, RunsCleanOverItsSeeds) {
+    const std::vector<movietest::bytes> seeds = movietest::fuzz_seeds();
+    if (const char* dir = std::getenv("MOVIE_FUZZ_SEED_DIR")) {
+        for (size_t i = 0; i < seeds.size(); ++i) {
+            std::ofstream out(std::string(dir) + "/seed_" + std::to_string(i) + ".swf", std::ios::binary);
+            out.write(reinterpret_cast<const char*>(seeds[i].data()), static_cast<std::streamsize>(seeds[i].size()));
+        }
+    }
+    std::mt19937 random(1234);
+    for (const movietest::bytes& seed : seeds) {
+        movie_fuzz_one_input(seed.data(), seed.size());
+        for (size_t n = 0; n < seed.size(); n += 7) movie_fuzz_one_input(seed.data(), n);
+        for (int flip = 0; flip < 40 && !seed.empty(); ++flip) {
+            movietest::bytes mutated = seed;
+            mutated[random() % mutated.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
+            movie_fuzz_one_input(mutated.data(), mutated.size());
+        }
+    }
+    movie_fuzz_one_input(nullptr, 0);
+    SUCCEED();
+}
+
+}  // namespace
+#endif

@@ -1,0 +1,147 @@
+// Matrix, colour-transform, rectangle and colour arithmetic.
+#include "flash/shape/geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr float nan_value = std::numeric_limits<float>::quiet_NaN();
+constexpr float inf_value = std::numeric_limits<float>::infinity();
+
+TEST(Geometry, FiniteOrZero) {
+    EXPECT_EQ(flash::finite_or_zero(nan_value), 0.0f);
+    EXPECT_EQ(flash::finite_or_zero(inf_value), 0.0f);
+    EXPECT_EQ(flash::finite_or_zero(-1e39), 0.0f);
+    EXPECT_EQ(flash::finite_or_zero(3.4028235e38), 3.4028235e38f);
+    EXPECT_EQ(flash::finite_or_zero(-7.5f), -7.5f);
+}
+
+TEST(Geometry, ChannelToByteClampsAndDropsNaN) {
+    EXPECT_EQ(flash::channel_to_byte(300.0f), 255);
+    EXPECT_EQ(flash::channel_to_byte(-4.0f), 0);
+    EXPECT_EQ(flash::channel_to_byte(nan_value), 0);
+    EXPECT_EQ(flash::channel_to_byte(127.9f), 127);
+}
+
+TEST(Geometry, MatrixConcatenateAppliesTheArgumentFirst) {
+    flash::matrix scale;
+    scale.m_[0][0] = 2.0f;
+    scale.m_[1][1] = 3.0f;
+    flash::matrix move;
+    move.m_[0][2] = 10.0f;
+    move.m_[1][2] = 20.0f;
+    flash::matrix m = scale;
+    m.concatenate(move);  // move first, then scale
+    flash::point p;
+    m.transform(&p, flash::point(1.0f, 1.0f));
+    EXPECT_FLOAT_EQ(p.m_x, 22.0f);
+    EXPECT_FLOAT_EQ(p.m_y, 63.0f);
+}
+
+TEST(Geometry, MatrixOverflowStoresZero) {
+    flash::matrix big;
+    big.m_[0][0] = 3e38f;
+    flash::matrix m = big;
+    m.concatenate(big);
+    EXPECT_EQ(m.m_[0][0], 0.0f);
+    EXPECT_EQ(m.m_[1][1], 1.0f);
+}
+
+TEST(Geometry, InverseOfASingularMatrixNegatesTheTranslation) {
+    flash::matrix m;
+    m.m_[0][0] = 0.0f;
+    m.m_[1][1] = 0.0f;
+    m.m_[0][2] = 100.0f;
+    m.m_[1][2] = 200.0f;
+    flash::matrix inv;
+    inv.set_inverse(m);
+    EXPECT_FLOAT_EQ(inv.m_[0][0], 1.0f);
+    EXPECT_FLOAT_EQ(inv.m_[0][2], -100.0f);
+    EXPECT_FLOAT_EQ(inv.m_[1][2], -200.0f);
+}
+
+TEST(Geometry, InverseUndoesTheTransform) {
+    flash::matrix m;
+    m.set_scale_rotation(2.0f, 0.5f, 0.3f);
+    m.m_[0][2] = 40.0f;
+    m.m_[1][2] = -7.0f;
+    flash::point p;
+    m.transform(&p, flash::point(3.0f, 4.0f));
+    flash::point back;
+    m.transform_by_inverse(&back, p);
+    EXPECT_NEAR(back.m_x, 3.0f, 1e-4f);
+    EXPECT_NEAR(back.m_y, 4.0f, 1e-4f);
+}
+
+TEST(Geometry, MirroredScaleAndRotation) {
+    flash::matrix m;
+    m.m_[0][0] = -1.0f;
+    EXPECT_TRUE(m.does_flip());
+    EXPECT_FLOAT_EQ(m.get_x_scale(), -1.0f);
+    EXPECT_FLOAT_EQ(m.get_y_scale(), 1.0f);
+    EXPECT_FLOAT_EQ(m.get_rotation(), 0.0f);
+}
+
+TEST(Geometry, TransformedRectIsTheBoxOfItsCorners) {
+    flash::matrix m;
+    m.set_scale_rotation(1.0f, 1.0f, static_cast<float>(M_PI / 2));
+    flash::rect r{0.0f, 10.0f, 0.0f, 20.0f};
+    m.transform(&r);
+    EXPECT_NEAR(r.m_x_min, -20.0f, 1e-4f);
+    EXPECT_NEAR(r.m_x_max, 0.0f, 1e-4f);
+    EXPECT_NEAR(r.m_y_min, 0.0f, 1e-4f);
+    EXPECT_NEAR(r.m_y_max, 10.0f, 1e-4f);
+}
+
+TEST(Geometry, ColourTransformClampsChannels) {
+    flash::cxform c;
+    c.m_[0][0] = 2.0f;
+    EXPECT_EQ(c.transform(flash::rgba(200, 10, 10, 10)).m_r, 255);
+    c.m_[0][0] = 1.0f;
+    c.m_[0][1] = -300.0f;
+    EXPECT_EQ(c.transform(flash::rgba(200, 10, 10, 10)).m_r, 0);
+    c.m_[1][0] = nan_value;
+    EXPECT_EQ(c.transform(flash::rgba(200, 10, 10, 10)).m_g, 0);
+    c.clamp();
+    EXPECT_EQ(c.m_[0][1], -255.0f);
+    EXPECT_EQ(c.m_[1][0], 0.0f);
+}
+
+TEST(Geometry, ColourTransformConcatenateAppliesTheArgumentFirst) {
+    flash::cxform outer;
+    outer.m_[0][0] = 0.5f;
+    outer.m_[0][1] = 10.0f;
+    flash::cxform inner;
+    inner.m_[0][1] = 100.0f;
+    outer.concatenate(inner);
+    EXPECT_FLOAT_EQ(outer.m_[0][1], 60.0f);
+    EXPECT_FLOAT_EQ(outer.m_[0][0], 0.5f);
+}
+
+TEST(Geometry, RectTestsIncludeTheirEdges) {
+    const flash::rect a{0.0f, 10.0f, 0.0f, 10.0f};
+    const flash::rect b{10.0f, 20.0f, 0.0f, 10.0f};
+    const flash::rect c{10.5f, 20.0f, 0.0f, 10.0f};
+    EXPECT_TRUE(a.bound_test(b));
+    EXPECT_FALSE(a.bound_test(c));
+    EXPECT_TRUE(a.point_test(10.0f, 0.0f));
+    EXPECT_FALSE(a.point_test(10.01f, 0.0f));
+}
+
+TEST(Geometry, ColourFromNumbersAndLerp) {
+    flash::rgba c;
+    c.set(0x123456);
+    EXPECT_EQ(c, flash::rgba(0x12, 0x34, 0x56, 255));
+    c.set(std::nan(""));
+    EXPECT_EQ(c, flash::rgba(0, 0, 0, 255));
+    c.set(1e300);
+    EXPECT_EQ(c, flash::rgba(0, 0, 0, 255));
+    flash::rgba mid;
+    mid.set_lerp(flash::rgba(0, 0, 0, 0), flash::rgba(255, 100, 1, 255), 0.5f);
+    EXPECT_EQ(mid, flash::rgba(128, 50, 1, 128));
+}
+
+}  // namespace
