@@ -26,7 +26,7 @@ private:
 // The table's module for a name: on first use a bx_loadlib is made from library_path (the name
 // itself when null) and kept, also when loading failed, so a name is tried only once.
 bx_loadlib* get_extension_module(const bx_string& name, const char* library_path = nullptr);
-// Releases every module (the engine instance's clean-up).
+// Releases every module (the last engine instance does when it ends).
 void clear_extension_modules();
 
 }  // namespace flash

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "flash/base/bx_loadlib.h"
 #include "flash/base/bx_random.h"
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
@@ -81,6 +82,7 @@ player::~player() {
         if (g_instance_count == 0) clear_tag_loaders();
     }
     if (g_instance_count == 0) {
+        clear_extension_modules();
         clear_builtins();
         action_clear();
     }

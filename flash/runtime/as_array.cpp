@@ -7,6 +7,7 @@
 #include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
+#include "flash/runtime/interpreter.h"
 
 namespace flash {
 
@@ -66,6 +67,19 @@ void as_array::clear() {
 }
 
 const char* as_array::to_string() {
+    // Elements convert in turn, so an array that holds itself or arrays nested past the bound
+    // would recurse without end: both give the empty text instead.
+    if (m_converting) {
+        log_error("error: array holds itself, the inner one gives an empty text\n");
+        return "";
+    }
+    nesting_level level;
+    if (level.too_deep()) {
+        log_error("error: arrays nested deeper than %d, the inner one gives an empty text\n",
+                  max_action_nesting);
+        return "";
+    }
+    m_converting = true;
     array<bx_stringi> names;
     for (auto it = m_members.begin(); it != m_members.end(); ++it) {
         if (!(it.get_value().get_flags() & AS_DONT_ENUM)) names.push_back(it.get_key());
@@ -80,6 +94,7 @@ const char* as_array::to_string() {
         m_members.get(names[i], &v);
         text += v.to_bx_string();
     }
+    m_converting = false;
     m_string = text;
     return m_string.c_str();
 }

@@ -24,6 +24,7 @@ public:
 
 private:
     bx_string m_string;
+    bool m_converting = false;  // its text is being made: a nested request comes through itself
 };
 
 void as_global_array_ctor(const fn_call& fn);

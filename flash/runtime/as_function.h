@@ -49,6 +49,8 @@ public:
 // A native function of the engine or the game.
 class as_c_function : public as_function {
 public:
+    static constexpr int cast_class_id = C_FUNCTION;
+
     as_c_function(engine_instance* owner, as_c_function_ptr func);
 
     bool is(int class_id) const override;

@@ -450,8 +450,8 @@ bool as_object::instance_of(const as_function* ctor) {
             const as_c_function_ptr routine = static_cast<const as_c_function*>(ctor)->get_function();
             if (!c) {
                 if (routine == as_object_ctor) return true;
-            } else if (c->is(C_FUNCTION) &&
-                       static_cast<const as_c_function*>(c)->get_function() == routine) {
+            } else if (const as_c_function* held_native = cast_to<as_c_function>(c);
+                       held_native && held_native->get_function() == routine) {
                 return true;
             }
         } else if (c == ctor) {

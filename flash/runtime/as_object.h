@@ -128,6 +128,18 @@ private:
     weak_ptr<as_object> m_class;
 };
 
+// Checked casts: the object as a T when it answers is() for T's class id (`T::cast_class_id`),
+// otherwise null (also for null). Each class with a cast carries its id: functions (4 native,
+// 5 script) here, the display and builtin classes where they are built.
+template <class T>
+T* cast_to(as_object* object) {
+    return object && object->is(T::cast_class_id) ? static_cast<T*>(object) : nullptr;
+}
+template <class T>
+const T* cast_to(const as_object* object) {
+    return object && object->is(T::cast_class_id) ? static_cast<const T*>(object) : nullptr;
+}
+
 // The native Object methods and constructor.
 void as_object_addproperty(const fn_call& fn);
 void as_object_registerclass(const fn_call& fn);

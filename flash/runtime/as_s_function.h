@@ -15,6 +15,8 @@ namespace flash {
 
 class as_s_function : public as_function {
 public:
+    static constexpr int cast_class_id = S_FUNCTION;
+
     // DefineFunction2 flag bits; registers are assigned in this order, from register 1.
     enum function2_flag {
         PRELOAD_THIS = 0x0001,

@@ -25,10 +25,6 @@ namespace {
 // objects runs in a loop instead of one nested destructor per link.
 thread_local array<const ref_counted*>* t_release_queue = nullptr;
 
-// Getters and setters may read properties in turn; past this depth the read is refused.
-constexpr int max_property_depth = 64;
-thread_local int t_property_depth = 0;
-
 bool is_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -233,12 +229,8 @@ as_property::~as_property() {
 }
 
 void as_property::get(as_object* target, as_value* out) const {
+    // A script getter counts on the one nesting bound of calls when its actions run.
     if (!m_getter) return;
-    if (t_property_depth >= max_property_depth) {
-        log_error("error: as_property::get(): getters nested too deep\n");
-        return;
-    }
-    ++t_property_depth;
     smart_ptr<as_function> getter(m_getter);
     as_keep_alive keep(target);
     as_environment env(target ? target->get_player() : getter->get_player());
@@ -247,16 +239,10 @@ void as_property::get(as_object* target, as_value* out) const {
     fn_call fn(&result, target, &env, 0, env.get_top_index(), &this_value);
     (*getter)(fn);
     if (out) *out = result;
-    --t_property_depth;
 }
 
 void as_property::set(as_object* target, const as_value& value) {
     if (!m_setter) return;
-    if (t_property_depth >= max_property_depth) {
-        log_error("error: as_property::set(): setters nested too deep\n");
-        return;
-    }
-    ++t_property_depth;
     smart_ptr<as_function> setter(m_setter);
     as_keep_alive keep(target);
     as_environment env(target ? target->get_player() : setter->get_player());
@@ -265,7 +251,6 @@ void as_property::set(as_object* target, const as_value& value) {
     as_value scratch;
     fn_call fn(&scratch, target, &env, 1, 0, &this_value);
     (*setter)(fn);
-    --t_property_depth;
 }
 
 // as_value
@@ -697,8 +682,8 @@ as_value as_value::abstract_less(const as_value& other) const {
 
 namespace {
 bool wraps(const as_function* ctor, as_c_function_ptr routine) {
-    return ctor && ctor->is(as_object::C_FUNCTION) &&
-           static_cast<const as_c_function*>(ctor)->get_function() == routine;
+    const as_c_function* native = cast_to<as_c_function>(ctor);
+    return native && native->get_function() == routine;
 }
 }  // namespace
 

@@ -52,15 +52,4 @@ void as_global_get_version(const fn_call& fn) {
     if (fn.result) fn.result->set_string("WIN Sep 25 2009 15:14:56");
 }
 
-void global_functions_init(as_object* global) {
-    if (!global) return;
-    engine_instance* owner = global->get_player();
-    stringi_hash<as_value>& g = global->get_members();
-    g.set("ASSetPropFlags", as_value(new as_c_function(owner, as_global_assetpropflags)));
-    const as_value get_version(new as_c_function(owner, as_global_get_version));
-    g.set("getVersion", get_version);
-    // Unbound: a member read binds the getter to the object asked.
-    g.set("$version", as_value(get_version, as_value()));
-}
-
 }  // namespace flash

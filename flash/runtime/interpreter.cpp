@@ -19,14 +19,12 @@ thread_local int t_nesting = 0;
 thread_local int t_local_registers = -1;
 thread_local int64_t t_budget = -1;
 
-class nesting_guard {
-public:
-    nesting_guard() { ++t_nesting; }
-    ~nesting_guard() { --t_nesting; }
-    bool too_deep() const { return t_nesting > max_action_nesting; }
-};
-
 }  // namespace
+
+nesting_level::nesting_level() { ++t_nesting; }
+nesting_level::~nesting_level() { --t_nesting; }
+// The outermost actions are level 1; the calls below them may take max_action_nesting more.
+bool nesting_level::too_deep() const { return t_nesting > max_action_nesting + 1; }
 
 void register_fscommand_callback(fscommand_callback callback) { g_fscommand = callback; }
 fscommand_callback get_fscommand_callback() { return g_fscommand; }
@@ -43,8 +41,8 @@ int local_register_frame::current() { return t_local_registers; }
 void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, as_value* retval,
                             const array<with_scope>& initial_with_stack, bool is_function2) {
     if (!env) return;
-    nesting_guard guard;
-    if (guard.too_deep()) {
+    nesting_level level;
+    if (level.too_deep()) {
         log_error("error: actions nested deeper than %d, the call gives undefined\n",
                   max_action_nesting);
         return;

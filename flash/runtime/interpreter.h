@@ -8,9 +8,23 @@ namespace flash {
 
 class as_object;
 
-// Nested executions (script functions, getters and setters, watches, __resolve, Call of frame
-// actions, all of which run action code) stop at this depth: the call logs and yields undefined.
-constexpr int max_action_nesting = 160;
+// Script calls (functions, getters and setters, watches, __resolve, Call of frame actions, all of
+// which run action code) may nest this deep below the actions that start them: scripts are
+// written for a player that allows 256 levels. Value conversions that nest (an array's text holds
+// its elements' texts) count on the same bound. One level more logs and yields undefined.
+constexpr int max_action_nesting = 256;
+
+// One level of nested script work on this thread while it lives.
+class nesting_level {
+public:
+    nesting_level();
+    ~nesting_level();
+    nesting_level(const nesting_level&) = delete;
+    nesting_level& operator=(const nesting_level&) = delete;
+
+    // Past the bound: the work is refused with a log line.
+    bool too_deep() const;
+};
 
 // The movie's root character, the command and its argument.
 typedef void (*fscommand_callback)(as_object* root_movie, const char* command, const char* args);

@@ -161,6 +161,9 @@ void interpreter::do_init_object() {
     if (n > depth() / 2) n = depth() / 2;
     as_value result(new as_object(m_player));
     as_object* obj = result.to_object();
+    // Literals enter the heap like constructed objects, so the garbage pass can cut cycles
+    // among them once nothing reaches them.
+    obj->alive();
     for (int i = 0; i < n; ++i) {
         obj->builtin_member(top(1).to_bx_string(), top(0));
         drop(2);
@@ -172,6 +175,7 @@ void interpreter::do_init_array() {
     as_value result;
     fn_call fn(&result, nullptr, m_env, -1, -1);
     as_global_array_ctor(fn);
+    if (as_object* made = result.to_object()) made->alive();
     m_env->push(result);
 }
 
@@ -260,6 +264,8 @@ void interpreter::do_extends() {
     as_object* super = superclass.to_object();
     if (!sub || !super) return;
     as_value proto(new as_object(m_player));
+    // The new prototype links back to the superclass: in the heap, a cycle through it can be cut.
+    proto.to_object()->alive();
     as_value super_prototype;
     super->get_member("prototype", &super_prototype);
     proto.to_object()->set_proto(super_prototype.to_object());
@@ -347,9 +353,7 @@ void interpreter::do_define_function(bool function2) {
 
     if (name[0] != 0) {
         const as_value existing = m_env->get_variable(name, m_with_stack);
-        as_object* obj = existing.to_object();
-        if (obj && obj->is(as_object::S_FUNCTION)) {
-            const as_s_function* old = static_cast<const as_s_function*>(obj);
+        if (const as_s_function* old = cast_to<as_s_function>(existing.to_object())) {
             if (old->get_action_buffer().get_store() == m_buffer.get_store() &&
                 old->get_start_pc() == start) {
                 return;

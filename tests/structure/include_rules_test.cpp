@@ -149,9 +149,10 @@ TEST_F(IncludeRules, PlatformInternalHeadersStayInThePlatformLayer) {
 }
 
 TEST_F(IncludeRules, FlashLibrariesDependOneWay) {
-    // Each folder may include only the folders before it.
-    const std::vector<std::string> layers = {"flash/base/",    "flash/swf/",   "flash/shape/",
-                                             "flash/runtime/", "flash/movie/", "flash/render/"};
+    // Each folder may include only the folders before it. The image readers and the render
+    // handler's interface need nothing of the movies, whose loaders and characters use them.
+    const std::vector<std::string> layers = {"flash/base/",    "flash/swf/",    "flash/shape/",
+                                             "flash/runtime/", "flash/render/", "flash/movie/"};
     for (const Include& inc : all) {
         if (inc.system) continue;
         for (size_t lower = 0; lower < layers.size(); ++lower) {

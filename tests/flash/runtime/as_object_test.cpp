@@ -10,9 +10,11 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
+#include "flash/runtime/as_s_function.h"
 #include "tests/support/runtime_test_support.h"
 #include "test_character.h"
 
+using flash::as_c_function;
 using flash::as_object;
 using flash::as_value;
 using flash::fn_call;
@@ -62,6 +64,27 @@ protected:
     void SetUp() override { g_seen.clear(); }
     smart_ptr<flash::player> p{new flash::player};
 };
+
+TEST_F(AsObjectTest, CheckedCastsFollowTheClassIds) {
+    smart_ptr<as_object> native(new as_c_function(p.get_ptr(), getter_of_name));
+    const flash::action_buffer body;
+    smart_ptr<as_object> script(new flash::as_s_function(p.get_ptr(), body, 0, flash::array<flash::with_scope>()));
+    smart_ptr<as_object> plain(new as_object(p.get_ptr()));
+    smart_ptr<as_object> list(new flash::as_array(p.get_ptr()));
+
+    EXPECT_EQ(flash::cast_to<as_c_function>(native.get_ptr()), native.get_ptr());
+    EXPECT_EQ(flash::cast_to<as_c_function>(native.get_ptr())->get_function(), &getter_of_name);
+    EXPECT_EQ(flash::cast_to<flash::as_s_function>(script.get_ptr()), script.get_ptr());
+    for (as_object* other : {script.get_ptr(), plain.get_ptr(), list.get_ptr()})
+        EXPECT_EQ(flash::cast_to<as_c_function>(other), nullptr);
+    for (as_object* other : {native.get_ptr(), plain.get_ptr(), list.get_ptr()})
+        EXPECT_EQ(flash::cast_to<flash::as_s_function>(other), nullptr);
+    EXPECT_EQ(flash::cast_to<as_c_function>(static_cast<as_object*>(nullptr)), nullptr);
+    const as_object* constant = native.get_ptr();
+    EXPECT_EQ(flash::cast_to<as_c_function>(constant), native.get_ptr());
+    EXPECT_EQ(as_c_function::cast_class_id, 4);
+    EXPECT_EQ(flash::as_s_function::cast_class_id, 5);
+}
 
 TEST_F(AsObjectTest, AddPropertyGettersAndSetters) {
     smart_ptr<as_object> o(new as_object(p));

@@ -10,7 +10,6 @@
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_s_function.h"
 #include "flash/runtime/extension_loader.h"
-#include "flash/runtime/global_functions.h"
 #include "flash/runtime/method_call.h"
 #include "interp_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -225,9 +224,30 @@ TEST(InterpreterCalls, ExtensionModulesAreOffByDefaultAndLoadOnlyFromTheirFolder
     flash::clear_extension_modules();
 }
 
+TEST(InterpreterCalls, ExtensionModulesAreReleasedWithTheLastEngineInstance) {
+    // A name is tried once while the table keeps it: the module that appears later loads only
+    // after the last engine instance has released the table.
+    testsupport::TempDir dir;
+    const std::string path = (dir.path() / "Late.so").string();
+    {
+        flash::smart_ptr<flash::player> only(new flash::player);
+        ASSERT_EQ(flash::player::get_instance_count(), 1);
+        ASSERT_NE(flash::get_extension_module("Late", path.c_str()), nullptr);
+        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+        std::filesystem::copy_file(INTERP_TEST_MODULE, path);
+        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+    }
+    EXPECT_EQ(flash::player::get_instance_count(), 0);
+    EXPECT_TRUE(flash::get_extension_module("Late", path.c_str())->is_loaded());
+    flash::clear_extension_modules();
+}
+
 TEST(InterpreterCalls, GlobalFunctions) {
+    // The engine instance registers these globals once, "$version" last and hidden from enumeration.
     interptest::machine m;
-    flash::global_functions_init(m.get_player()->get_global());
+    flash::as_value version;
+    ASSERT_TRUE(m.get_player()->get_global()->get_members().get("$version", &version));
+    EXPECT_TRUE(version.get_flags() & flash::AS_DONT_ENUM);
     // o = {a: 1, b: 2}; ASSetPropFlags(o, ["a"], 1); then enumerate o.
     EXPECT_EQ(m.run(a().push({str("o"), i32(0), str("Object")})
                         .op(NEW_OBJECT)
