@@ -1,17 +1,10 @@
 #include "flash/movie/display_list.h"
 
 #include "flash/base/log.h"
+#include "flash/render/bitmap_info.h"
 #include "flash/runtime/event_id.h"
 
 namespace flash {
-
-namespace {
-
-display_list::child_list_lookup g_child_list_lookup = nullptr;
-
-}  // namespace
-
-void display_list::set_child_list_lookup(child_list_lookup lookup) { g_child_list_lookup = lookup; }
 
 character* display_list::get_character(int index) const {
     if (index < 0 || index >= m_list.size()) return nullptr;
@@ -194,8 +187,8 @@ character* display_list::get_character_by_name(const bx_string& name, bool recur
             if (!found) return ch.get_ptr();
             found->push_back(ch.get_ptr());
         }
-        if (recursive && g_child_list_lookup) {
-            if (display_list* children = g_child_list_lookup(ch.get_ptr())) {
+        if (recursive) {
+            if (display_list* children = ch->get_display_list()) {
                 character* hit = children->get_character_by_name(name, true, found);
                 if (hit && !found) return hit;
             }
@@ -217,9 +210,26 @@ void display_list::advance(float dt) {
 }
 
 void display_list::display() {
-    for (const smart_ptr<character>& ch : m_list) {
-        if (ch->get_visible()) ch->display();
+    render_handler* handler = get_render_handler();
+    bool masking = false;
+    int mask_clip_depth = 0;
+    for (int i = 0; i < m_list.size(); ++i) {
+        character* ch = m_list[i].get_ptr();
+        if (!ch->get_visible()) continue;  // masks included
+        if (masking && ch->get_depth() > mask_clip_depth) {
+            if (handler) handler->disable_mask();
+            masking = false;
+        }
+        const int clip_depth = ch->get_clip_depth();
+        if (clip_depth != 0 && handler) handler->begin_submit_mask();
+        ch->display();
+        if (clip_depth != 0) {
+            if (handler) handler->end_submit_mask();
+            mask_clip_depth = clip_depth;
+            masking = true;
+        }
     }
+    if (masking && handler) handler->disable_mask();
 }
 
 void display_list::clear_refs(hash<as_object*, bool>* visited) {

@@ -54,10 +54,6 @@ public:
     int size() const { return m_list.size(); }
     character* get_character(int index) const;
 
-    // The display list of a child, when it is a sprite; the movie side registers the lookup.
-    using child_list_lookup = display_list* (*)(character* ch);
-    static void set_child_list_lookup(child_list_lookup lookup);
-
 private:
     void insert_at(int index, character* ch);
 

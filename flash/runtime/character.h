@@ -13,6 +13,7 @@
 namespace flash {
 
 class action_buffer;
+class display_list;
 
 // The drag state a root movie takes from StartDrag.
 struct drag_state {
@@ -117,6 +118,9 @@ public:
     virtual void get_mouse_state(int* x, int* y, int* buttons);
     // The top-level sprite of the character's root.
     virtual as_object* get_root_movie();
+
+    // The characters it shows; only sprites have them.
+    virtual display_list* get_display_list() { return nullptr; }
 
     // Display-list hooks: the removal hook and the first-frame execution.
     virtual void on_remove() {}

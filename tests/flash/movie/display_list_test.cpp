@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "flash/base/log.h"
 #include "flash/movie/player.h"
+#include "flash/render/bitmap_info.h"
 #include "flash/runtime/event_id.h"
 
 using flash::character;
@@ -37,6 +39,9 @@ public:
     void display() override { note("display"); }
     void on_remove() override { note("removed"); }
 
+    display_list* get_display_list() override { return children.get(); }
+
+    std::unique_ptr<display_list> children;
     display_list* victim_list = nullptr;
     character* victim = nullptr;
 
@@ -161,6 +166,19 @@ TEST_F(DisplayListTest, DepthsNamesAndSwaps) {
     smart_ptr<character> stranger(make("x"));
     list.swap_characters(made[0].get_ptr(), stranger.get_ptr());
     EXPECT_EQ(order(), "a@25000 Clip@20000 clip@30 ");
+    // A recursive search goes into each child's own list after the child, in order.
+    journal_character* parent = static_cast<journal_character*>(made[0].get_ptr());
+    parent->children = std::make_unique<display_list>();
+    journal_character* inner = make("clip");
+    parent->children->add_display_object(inner, 1, true, cxform(), matrix(), 0.0f, 0);
+    flash::array<character*> clips;
+    list.get_character_by_name("clip", true, &clips);
+    ASSERT_EQ(clips.size(), 2);
+    EXPECT_EQ(clips[0], inner);
+    EXPECT_EQ(clips[1], made[2].get_ptr());
+    EXPECT_EQ(list.get_character_by_name("clip", true), inner);
+    EXPECT_EQ(list.get_character_by_name("nothing", true), nullptr);
+    parent->children->clear();
     flash::array<int> kept;
     kept.push_back(20000);
     list.clear_unaffected(kept);
@@ -180,6 +198,79 @@ TEST_F(DisplayListTest, AnObjectRemovedDuringAdvanceStillFinishesItsStep) {
     EXPECT_EQ(journal, (std::vector<std::string>{"a advance", "b removed", "b event 22",
                                                  "b event 12", "b advance"}));
     EXPECT_EQ(order(), "a@1 ");
+}
+
+// Journals the mask calls; makes no bitmaps.
+class mask_journal_handler : public flash::render_handler {
+public:
+    flash::bitmap_info* create_bitmap_info_empty(const flash::bx_string&) override { return nullptr; }
+    flash::bitmap_info* create_bitmap_info_alpha(int, int, const uint8_t*,
+                                                 const flash::bx_string&) override {
+        return nullptr;
+    }
+    flash::bitmap_info* create_bitmap_info_rgb(flash::image::rgb*, const flash::bx_string&) override {
+        return nullptr;
+    }
+    flash::bitmap_info* create_bitmap_info_rgba(flash::image::rgba*,
+                                                const flash::bx_string&) override {
+        return nullptr;
+    }
+    void begin_submit_mask() override { g_journal->push_back("begin mask"); }
+    void end_submit_mask() override { g_journal->push_back("end mask"); }
+    void disable_mask() override { g_journal->push_back("disable mask"); }
+};
+
+TEST_F(DisplayListTest, AMaskCoversTheObjectsUpToItsClipDepth) {
+    mask_journal_handler handler;
+    flash::set_render_handler(&handler);
+    add(make("under"), 1);
+    list.add_display_object(make("mask"), 2, true, cxform(), matrix(), 0.0f, 10);
+    add(make("covered"), 10);
+    add(make("above"), 11);
+    add(make("hidden_mask"), 12);
+    made.back()->set_clip_depth(20);
+    made.back()->set_visible(false);
+    add(make("top"), 13);
+    journal.clear();
+    list.display();
+    flash::set_render_handler(nullptr);
+    EXPECT_EQ(journal, (std::vector<std::string>{"under display", "begin mask", "mask display",
+                                                 "end mask", "covered display", "disable mask",
+                                                 "above display", "top display"}));
+    // A mask still active after the last object is switched off.
+    display_list last;
+    last.add_display_object(make("m"), 1, true, cxform(), matrix(), 0.0f, 5);
+    journal.clear();
+    flash::set_render_handler(&handler);
+    last.display();
+    flash::set_render_handler(nullptr);
+    EXPECT_EQ(journal, (std::vector<std::string>{"begin mask", "m display", "end mask",
+                                                 "disable mask"}));
+    last.clear();
+}
+
+TEST_F(DisplayListTest, ACharacterMovedToAnotherListOutlivesItsOldParent) {
+    // The host carries an element from one root's clip to another's (the cursor does this).
+    smart_ptr<character> old_parent(new journal_character(p.get_ptr(), "old"));
+    smart_ptr<character> new_parent(new journal_character(p.get_ptr(), "new"));
+    smart_ptr<character> carried(new journal_character(p.get_ptr(), "carried"));
+    carried->set_parent(old_parent.get_ptr());
+    display_list other;
+    add(carried.get_ptr(), 3);
+    list.remove_character(carried.get_ptr());
+    carried->set_parent(new_parent.get_ptr());
+    other.add_display_object(carried.get_ptr(), 7, true, cxform(), matrix(), 0.0f, 0);
+    old_parent = nullptr;
+    EXPECT_EQ(carried->get_parent(), new_parent.get_ptr());
+    EXPECT_EQ(carried->get_depth(), 7);
+    EXPECT_EQ(other.get_character_by_name("carried", false), carried.get_ptr());
+    // A parent that dies leaves no dangling link behind.
+    new_parent = nullptr;
+    EXPECT_EQ(carried->get_parent(), nullptr);
+    flash::as_value target;
+    ASSERT_TRUE(carried->get_member("_target", &target));
+    EXPECT_STREQ(target.to_string(), "/");
+    other.clear();
 }
 
 TEST_F(DisplayListTest, InvisibleObjectsAreNotDrawn) {
