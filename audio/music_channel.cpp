@@ -47,9 +47,11 @@ bool MusicChannel::openTrack(int index) {
     if (!m_device) {
         m_device = audiere::AdrOpenDevice("", "");
         if (!m_device) {
-            Tov::LogLine("ERROR") << "Can't open BGMDevice!";
+            if (!m_deviceFailureLogged) Tov::LogLine("ERROR") << "Can't open BGMDevice!";
+            m_deviceFailureLogged = true;
             return false;
         }
+        m_deviceFailureLogged = false;
     }
     m_current = static_cast<uint8_t>(index);
     const std::string& name = m_playlist[static_cast<size_t>(index)];
@@ -57,9 +59,10 @@ bool MusicChannel::openTrack(int index) {
     if (m_stream) m_stream->stop();
     m_stream = openSound(m_device.get(), file.get(), true);
     if (!m_stream) {
-        Tov::LogLine("ERROR") << "not found music file " << name;
+        if (m_unopenedLogged.insert(name).second) Tov::LogLine("ERROR") << "not found music file " << name;
         return false;
     }
+    m_unopenedLogged.clear();
     applyVolume();
     m_stream->play();
     m_state = ChannelState::Playing;
@@ -173,7 +176,6 @@ void MusicChannel::nextTrack(bool hadStream) {
     const bool sequential = m_sequential || m_order.empty();
     const size_t positions = sequential ? m_playlist.size() : m_order.size();
     const size_t start = sequential ? m_current : m_orderPos;
-    bool opened = false;
     // Each position is tried at most once, whatever the current index or the order list hold.
     for (size_t attempt = 0; attempt < positions; ++attempt) {
         if (attempt > 0 || hadStream) {
@@ -187,21 +189,15 @@ void MusicChannel::nextTrack(bool hadStream) {
             }
         }
         m_playCount = 0;
-        if (openTrack(m_current)) {
-            opened = true;
-            break;
-        }
+        if (openTrack(m_current)) break;
         if (!hadStream && attempt == 0) break;  // without a stream only the current track is tried
         if ((sequential ? m_current : m_orderPos) == start) break;
     }
+    // When nothing opened the channel stays playing without a stream: the next update tries the
+    // current track again, so a file that comes back (or a device that appears) is played.
     m_fade = 0.0f;
     m_playCount = 0;
     applyVolume();
-    if (!opened) {
-        // Nothing opens: stop rather than retry (and log) every frame.
-        m_state = ChannelState::Stopped;
-        m_pausedByFocus = false;
-    }
 }
 
 }  // namespace MediaSystem

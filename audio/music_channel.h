@@ -2,6 +2,7 @@
 // The music channel: streams one Ogg Vorbis track at a time from a playlist, fading in at the
 // start of a track and out over the last tenth of its last play.
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
     // Returns the number of tracks kept.
     size_t setPlaylist(const std::vector<std::string>& names);
     void setOrder(const std::vector<int32_t>& indices);
+    // A failure is logged once: a missing track until some track opens, the device until it opens.
     bool openTrack(int index);
     void setVolume(float volume);
     void update(bool active);
@@ -62,6 +64,9 @@ private:
     uint8_t m_current = 0;
     uint8_t m_playCount = 0;
     float m_fade = 1.0f;
+    // Failures already logged, so the retry of every update does not log them again.
+    std::set<std::string> m_unopenedLogged;
+    bool m_deviceFailureLogged = false;
 };
 
 }  // namespace MediaSystem

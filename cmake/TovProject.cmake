@@ -49,6 +49,20 @@ function(tov_test name)
     PROPERTIES ${props})
 endfunction()
 
+# tov_fuzz(name SOURCES ... DEPS ...): a libFuzzer target (clang, TOV_BUILD_FUZZ only). Its sources
+# are a test's fuzz entry, built with TOV_FUZZ_MAIN so that the entry becomes libFuzzer's.
+function(tov_fuzz name)
+  if(NOT TOV_BUILD_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_definitions(${name} PRIVATE TOV_FUZZ_MAIN)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+endfunction()
+
 # tov_bench(name SOURCES ... DEPS ...): a Google Benchmark executable; never run as a test.
 function(tov_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})

@@ -37,8 +37,13 @@ float normalizeVector3(Vector3& v) { return v.normalize(v.length()); }
 void copyVector3(Vector3& destination, const Vector3& source) { destination = source; }
 
 namespace {
-// Nearest integer, ties to even; masked to a byte so out-of-range components cannot spill over.
-uint32_t channel(float c) { return static_cast<uint32_t>(std::lrint(static_cast<double>(c) * 255.0)) & 0xFF; }
+// Nearest integer, ties to even, of the component clamped to 0..1 first, so an overshoot packs as
+// the nearest end instead of wrapping round the byte; NaN packs as 0.
+uint32_t channel(float c) {
+    if (!(c > 0.0f)) return 0;
+    if (c >= 1.0f) return 0xFF;
+    return static_cast<uint32_t>(std::lrint(static_cast<double>(c) * 255.0));
+}
 }  // namespace
 
 uint32_t colorToARGB(const ColorF& c) {

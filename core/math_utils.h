@@ -56,9 +56,10 @@ void initSinCosTables();
 // Returns the length; the vector is normalised only when that is above 1e-6.
 float normalizeVector3(Vector3& v);
 void copyVector3(Vector3& destination, const Vector3& source);
-// a << 24 | r << 16 | g << 8 | b, each component × 255 rounded to nearest.
+// a << 24 | r << 16 | g << 8 | b, each component clamped to 0..1 (NaN as 0), × 255 rounded to
+// nearest with ties to even.
 uint32_t colorToARGB(const ColorF& c);
-// r << 24 | g << 16 | b << 8 | a, rounded to nearest with ties to even, no clamp.
+// r << 24 | g << 16 | b << 8 | a, each component as for colorToARGB.
 uint32_t colorToRGBA(const ColorF& c);
 
 // Heron's formula over three points of three floats each; 0 when a point is missing.

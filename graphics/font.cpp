@@ -1,5 +1,7 @@
 #include "graphics/font.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "core/attr_access.h"
@@ -46,21 +48,32 @@ bool Font::readDescription(const Attr::AttributePtr& top) {
                                   << " has " << n.size() << " numbers, " << needed << " needed";
             continue;
         }
+        int32_t number[7] = {};
+        bool bounded = true;
+        for (size_t i = 0; i < needed; ++i) {
+            number[i] = stringToInt(n[i]);
+            bounded = bounded && number[i] >= -kMaxGlyphMetric && number[i] <= kMaxGlyphMetric;
+        }
+        if (!bounded) {
+            Tov::LogLine("ERROR") << "Font::readDescription" << ": glyph " << entry->name() << " of font " << name
+                                  << " has a number beyond " << kMaxGlyphMetric << " pixels";
+            continue;
+        }
         Glyph g;
         g.code = stringToInt(entry->name());
-        g.width = stringToInt(n[2]);
-        g.height = stringToInt(n[3]);
-        g.u = static_cast<float>(stringToInt(n[0])) / tw;
-        g.v = static_cast<float>(stringToInt(n[1])) / th;
+        g.width = number[2];
+        g.height = number[3];
+        g.u = static_cast<float>(number[0]) / tw;
+        g.v = static_cast<float>(number[1]) / th;
         g.du = static_cast<float>(g.width) / tw;
         g.dv = static_cast<float>(g.height) / th;
         if (texFormat) {
-            g.offsetX = stringToInt(n[4]);
-            g.offsetY = stringToInt(n[5]);
-            g.advance = stringToInt(n[6]);
+            g.offsetX = number[4];
+            g.offsetY = number[5];
+            g.advance = number[6];
         } else {
-            g.leftSpacing = stringToInt(n[4]);
-            g.rightSpacing = stringToInt(n[5]);
+            g.leftSpacing = number[4];
+            g.rightSpacing = number[5];
         }
         glyphs[g.code] = g;
     }
@@ -94,13 +107,14 @@ int32_t Font::getTextWidth(const std::u16string& text) const {
     if (text.empty()) return 0;
     std::u16string copy = text;
     replaceMissingGlyphs(copy, u'_');
-    int32_t width = 0;
+    // Bounded glyphs still add up past 32 bits over a long enough text: sum wide, then saturate.
+    int64_t width = 0;
     for (char16_t c : copy) {
         const Glyph* g = findGlyph(c);
         if (!g) continue;  // neither the character, '_' nor ' '
         width += texFormat ? g->advance : g->leftSpacing + g->width + g->rightSpacing;
     }
-    return width;
+    return static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
 int Font::drawPass(IDirect3DDevice9* device, float x, float y, D3DCOLOR color, const std::u16string& text,

@@ -38,6 +38,10 @@ std::vector<FontVertex>& fontVertices();
 
 class Font : public Resource {
 public:
+    // No glyph number (position, size, offset, spacing, advance) lies beyond the largest texture
+    // side in pixels; a description that says otherwise is malformed.
+    static constexpr int32_t kMaxGlyphMetric = 16384;
+
     explicit Font(const std::string& name) : Resource(name) {}
     ~Font() override;
 
@@ -47,10 +51,11 @@ public:
 
     // Fills the font from the top attribute of its description. False (with an ERROR) when the
     // description lacks "TextureSize" (or one of its numbers) or "Symbols"; glyph entries with too
-    // few numbers are skipped with an ERROR.
+    // few numbers, or with a number beyond kMaxGlyphMetric either way, are skipped with an ERROR.
     bool readDescription(const Attr::AttributePtr& top);
 
     int32_t getHeight() const;
+    // Saturates at the int32 limits.
     int32_t getTextWidth(const std::u16string& text) const;
     // Overwrites every character without a glyph with the replacement (' ' when the font lacks
     // the replacement too). True when every character had a glyph.

@@ -43,6 +43,7 @@ SharedPtr<MappedFile> openSmaArchive(const std::string& path, const char* who, c
 
 // Reads `count` directory entries from [p, end) and checks that each one's stored bytes lie within
 // the `total` bytes of the archive. False, with an ERROR naming `who`, at the first that does not.
+// An empty file has no stored bytes: its offset and packed size are never used, so not checked.
 template <class Entry>
 bool readDirectory(const uint8_t* p, const uint8_t* end, uint32_t count, uint32_t total, const char* who,
                    const std::string& path, std::vector<Entry>& out) {
@@ -54,7 +55,7 @@ bool readDirectory(const uint8_t* p, const uint8_t* end, uint32_t count, uint32_
             Tov::LogLine("ERROR") << who << ": " << path << ": entry " << i << " runs past the directory";
             return false;
         }
-        if (static_cast<uint64_t>(entry.offset) + entry.storedSize() > total) {
+        if (entry.fileSize != 0 && static_cast<uint64_t>(entry.offset) + entry.storedSize() > total) {
             Tov::LogLine("ERROR") << who << ": " << path << ": " << entry.name << " lies past the end of the archive";
             return false;
         }

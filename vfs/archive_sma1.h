@@ -38,7 +38,7 @@ public:
     // 65,535 bytes, the archive would reach 4 GiB or a source cannot be read.
     static bool build(const std::string& path, const FileMap& files);
 
-    // Reads and checks the whole directory: every entry must lie inside the file.
+    // Reads and checks the whole directory: every entry that holds bytes must lie inside the file.
     bool open(const std::string& path) override;
     void enumerate(FileEnumerator& enumerator) override;
 

@@ -210,7 +210,16 @@ const uint8_t* FileSMA2::map(uint32_t offset, uint32_t length) {
     if (!m_packedSize) return m_view.map(*m_archive, m_offset, m_size, offset, length);
     if (!rangeInside(offset, length, m_size)) return nullptr;
     if (!m_buffer) {
-        if (m_size > INT_MAX) return nullptr;
+        if (!ArchiveSMA2::claimFits(m_size, m_packedSize)) {
+            Tov::LogLine("ERROR") << "VFS::FileSMA2::map" << ": " << path() << ": " << m_size
+                                  << " bytes cannot inflate from " << m_packedSize << " packed bytes";
+            return nullptr;
+        }
+        if (m_size > INT_MAX) {
+            Tov::LogLine("ERROR") << "VFS::FileSMA2::map" << ": " << path() << ": " << m_size
+                                  << " bytes are too many to inflate into memory";
+            return nullptr;
+        }
         uint8_t* buffer = static_cast<uint8_t*>(Mem_Alloc(static_cast<int>(m_size)));
         if (!buffer) return nullptr;
         const uint8_t* source = m_archive->mapView(m_offset, m_packedSize);

@@ -34,6 +34,13 @@ public:
         uint32_t storedSize() const { return packedSize ? packedSize : fileSize; }
     };
 
+    // Deflate codes at most 258 bytes in 2 bits, so zlib never gives more than 1032 bytes for one
+    // packed byte; a larger claim is a lie and is refused before its buffer is allocated.
+    static constexpr uint64_t kMaxInflateRatio = 1032;
+    static bool claimFits(uint32_t size, uint32_t packedSize) {
+        return size <= static_cast<uint64_t>(packedSize) * kMaxInflateRatio;
+    }
+
     static const ArchiveInterface& getInterface();
     // A file is packed when zlib brings it below half its size.
     static bool shouldPack(uint32_t size, uint32_t compressedSize) { return compressedSize < (size >> 1); }
@@ -41,7 +48,7 @@ public:
     // (with an ERROR) when the archive would reach 4 GiB or a source cannot be read.
     static bool build(const std::string& path, const FileMap& files, ProgressCallback* progress);
 
-    // Reads and checks the whole directory: every entry must lie inside the file.
+    // Reads and checks the whole directory: every entry that holds bytes must lie inside the file.
     bool open(const std::string& path) override;
     void enumerate(FileEnumerator& enumerator) override;
 

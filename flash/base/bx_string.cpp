@@ -24,12 +24,7 @@ bx_string::bx_string(const char* data, int count) : bx_string() {
     if (data && count > 0) assign(data, count);
 }
 
-bx_string::bx_string(const bx_string& other) : m_mode(other.m_mode) {
-    // An inline text is copied whole; only a heap text needs its own buffer.
-    if (other.is_local()) {
-        std::memcpy(m_local, other.m_local, sizeof m_local);
-        return;
-    }
+void bx_string::copy_heap_text(const bx_string& other) {
     m_mode = 1;
     std::memset(m_local, 0, sizeof m_local);
     assign(other.c_str(), other.size());
@@ -120,35 +115,22 @@ bool bx_string::resize(int new_length) {
     return true;
 }
 
-void bx_string::clear() {
+void bx_string::clear_heap_text() {
     if (size() == 0) return;
-    if (!is_local()) {
-        char* buffer = m_heap.buffer;
-        std::memcpy(m_local, buffer, sizeof m_local);
-        bx_free(buffer);
-    }
+    char* buffer = m_heap.buffer;
+    std::memcpy(m_local, buffer, sizeof m_local);
+    bx_free(buffer);
     m_mode = 1;
     m_local[0] = 0;
 }
 
-bx_string& bx_string::operator=(const char* text) {
+bx_string& bx_string::assign_text(const char* text) {
     if (text) assign(text, static_cast<int>(std::strlen(text)));
     return *this;
 }
 
-bx_string& bx_string::operator=(const bx_string& other) {
+bx_string& bx_string::assign_from(const bx_string& other) {
     if (this != &other) assign(other.c_str(), other.size());
-    return *this;
-}
-
-bx_string& bx_string::operator=(bx_string&& other) noexcept {
-    if (this == &other) return *this;
-    if (!is_local()) bx_free(m_heap.buffer);
-    m_mode = other.m_mode;
-    std::memcpy(m_local, other.m_local, sizeof m_local);
-    if (!is_local()) m_heap = other.m_heap;
-    other.m_mode = 1;
-    std::memset(other.m_local, 0, sizeof other.m_local);
     return *this;
 }
 
@@ -216,10 +198,6 @@ void bx_string::insert(int index, char c) {
 
 bool bx_string::operator==(const char* text) const {
     return std::strcmp(c_str(), text ? text : "") == 0;
-}
-
-bool bx_string::operator==(const bx_string& other) const {
-    return size() == other.size() && std::strcmp(c_str(), other.c_str()) == 0;
 }
 
 bool bx_string::operator<(const char* text) const {

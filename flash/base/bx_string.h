@@ -12,7 +12,11 @@ class bx_stringi;
 
 // ASCII lower case of one byte, independent of the locale.
 inline unsigned char bx_fold_ascii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    // Without a branch: every member name is hashed through it.
+    constexpr unsigned letter_count = 26;
+    constexpr unsigned char case_bit = 'a' - 'A';
+    const bool upper = static_cast<unsigned>(c - 'A') < letter_count;
+    return static_cast<unsigned char>(c | (upper ? case_bit : 0));
 }
 
 // Whether two NUL-terminated texts are equal without ASCII case (bx_string::stricmp(a, b) == 0),
@@ -21,8 +25,12 @@ inline bool bx_equal_ignoring_case(const char* a, const char* b) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
     for (;; ++p, ++q) {
+        // Names are mostly written the same way: equal bytes need no folding.
+        if (*p == *q) {
+            if (*p == 0) return true;
+            continue;
+        }
         if (bx_fold_ascii(*p) != bx_fold_ascii(*q)) return false;
-        if (*p == 0) return true;
     }
 }
 
@@ -37,7 +45,14 @@ public:
     bx_string() : m_mode(1) { std::memset(m_local, 0, sizeof m_local); }
     bx_string(const char* text);  // null gives ""
     bx_string(const char* data, int count);
-    bx_string(const bx_string& other);
+    // An inline text is copied whole, inline; only a heap text needs its own buffer.
+    bx_string(const bx_string& other) : m_mode(other.m_mode) {
+        if (other.is_local()) {
+            std::memcpy(m_local, other.m_local, sizeof m_local);
+            return;
+        }
+        copy_heap_text(other);
+    }
     bx_string(bx_string&& other) noexcept;
     ~bx_string() {
         if (!is_local()) free_heap();
@@ -60,15 +75,67 @@ public:
     // length are unspecified until the caller writes them. False (string unchanged) when the length
     // is negative, past max_length, or memory is exhausted.
     bool resize(int new_length);
-    void clear();
+    void clear() {
+        if (is_local()) {
+            m_mode = 1;
+            m_local[0] = 0;
+            return;
+        }
+        clear_heap_text();
+    }
 
-    bx_string& operator=(const char* text);  // null leaves the string unchanged
-    bx_string& operator=(const bx_string& other);
-    bx_string& operator=(bx_string&& other) noexcept;
+    // Null leaves the string unchanged. A short text into an inline string is inline: names
+    // pushed by action code are mostly short.
+    bx_string& operator=(const char* text) {
+        if (text && is_local()) {
+            int n = 0;
+            while (n <= max_local_length && text[n] != 0) ++n;
+            if (n <= max_local_length) {
+                // memmove: the text may lie inside this string.
+                std::memmove(m_local, text, static_cast<size_t>(n) + 1);
+                m_mode = static_cast<uint8_t>(n + 1);
+                return *this;
+            }
+        }
+        return assign_text(text);
+    }
+    // Inline for two inline texts: script values copy and move their names and texts all the time.
+    bx_string& operator=(const bx_string& other) {
+        if (is_local() && other.is_local() && this != &other) {
+            m_mode = other.m_mode;
+            std::memcpy(m_local, other.m_local, sizeof m_local);
+            return *this;
+        }
+        return assign_from(other);
+    }
+    bx_string& operator=(bx_string&& other) noexcept {
+        if (this == &other) return *this;
+        if (!is_local()) free_heap();
+        m_mode = other.m_mode;
+        std::memcpy(m_local, other.m_local, sizeof m_local);
+        if (!is_local()) m_heap = other.m_heap;
+        // The moved-from string is left empty and inline; it no longer owns the buffer.
+        other.m_mode = 1;
+        std::memset(other.m_local, 0, sizeof other.m_local);
+        return *this;
+    }
     bx_string& operator+=(const char* text);
     bx_string& operator+=(const bx_string& other);
     bx_string& operator+=(char c);  // a NUL appends nothing
     bx_string operator+(const char* text) const;
+
+    // Replaces the text by count bytes that hold no NUL; inline for a short text into an inline
+    // string. The bytes may lie inside this string.
+    void set_bytes(const char* text, int count) {
+        if (count >= 0 && count <= max_local_length && is_local()) {
+            // Front to back is safe for a source inside this string: it never lies before it.
+            for (int i = 0; i < count; ++i) m_local[i] = text[i];
+            m_local[count] = 0;
+            m_mode = static_cast<uint8_t>(count + 1);
+            return;
+        }
+        assign(text, count);
+    }
 
     // Removes count bytes at index; the caller keeps index + count within the length.
     void erase(int index, int count);
@@ -76,7 +143,10 @@ public:
 
     // Byte-wise comparisons over unsigned bytes, like strcmp.
     bool operator==(const char* text) const;
-    bool operator==(const bx_string& other) const;
+    // Inline: local variables are found by comparing names, and most differ in length.
+    bool operator==(const bx_string& other) const {
+        return size() == other.size() && std::strcmp(c_str(), other.c_str()) == 0;
+    }
     bool operator!=(const char* text) const { return !(*this == text); }
     bool operator!=(const bx_string& other) const { return !(*this == other); }
     bool operator<(const char* text) const;
@@ -116,6 +186,10 @@ private:
     static constexpr uint8_t heap_mode = 255;
     char* data() { return is_local() ? m_local : m_heap.buffer; }
     void assign(const char* text, int count);
+    bx_string& assign_from(const bx_string& other);
+    bx_string& assign_text(const char* text);
+    void copy_heap_text(const bx_string& other);
+    void clear_heap_text();
     void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap

@@ -13,7 +13,6 @@ void default_log_callback(bool is_error, const char* text) {
 }
 
 std::atomic<log_callback> g_callback{&default_log_callback};
-std::atomic<bool> g_verbose_action{false};
 std::atomic<bool> g_verbose_parse{false};
 
 void log_formatted(bool is_error, const char* format, va_list args) {
@@ -47,9 +46,10 @@ void log_error(const char* format, ...) {
     va_end(args);
 }
 
+std::atomic<bool> g_verbose_action{false};
+
 void set_verbose_action(bool on) { g_verbose_action.store(on, std::memory_order_relaxed); }
 void set_verbose_parse(bool on) { g_verbose_parse.store(on, std::memory_order_relaxed); }
-bool get_verbose_action() { return g_verbose_action.load(std::memory_order_relaxed); }
 bool get_verbose_parse() { return g_verbose_parse.load(std::memory_order_relaxed); }
 bool get_verbose_debug() { return false; }
 

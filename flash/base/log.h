@@ -2,6 +2,7 @@
 // The engine log: printf-style messages handed to one replaceable callback, with an error flag
 // for the error channel, and the engine-wide verbose flags that gate the engine's detail lines.
 // Any thread may log at the same time: each call formats into its own buffer.
+#include <atomic>
 
 namespace flash {
 
@@ -24,7 +25,9 @@ constexpr int log_buffer_size = 500;
 // Engine-wide verbose flags, all false at start. The player's instance methods set the same flags.
 void set_verbose_action(bool on);
 void set_verbose_parse(bool on);
-bool get_verbose_action();
+// Inline: the interpreter asks before every detail line of every action.
+extern std::atomic<bool> g_verbose_action;
+inline bool get_verbose_action() { return g_verbose_action.load(std::memory_order_relaxed); }
 bool get_verbose_parse();
 // Only read by the engine; nothing sets it, so it stays false.
 bool get_verbose_debug();

@@ -1,6 +1,8 @@
 #include "flash/movie/bitmap_loaders.h"
 
 #include <memory>
+#include <new>
+#include <type_traits>
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"

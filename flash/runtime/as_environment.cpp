@@ -12,14 +12,6 @@ namespace flash {
 
 namespace {
 
-// Whether a variable name has a path to split (strpbrk(name, ":.") without the library call).
-bool has_path_separator(const char* name) {
-    for (; *name; ++name) {
-        if (*name == ':' || *name == '.') return true;
-    }
-    return false;
-}
-
 const array<with_scope>& empty_with_stack() {
     static const array<with_scope> empty;
     return empty;
@@ -43,48 +35,22 @@ as_value& as_environment::scratch() const {
     return m_scratch;
 }
 
-void as_environment::push(const as_value& value) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top] = value;
-    } else {
-        const int before = m_stack.size();
-        m_stack.push_back(value);
-        if (m_stack.size() == before) return;  // refused and logged by the array
-    }
+void as_environment::push_grown(const as_value& value) {
+    const int before = m_stack.size();
+    m_stack.push_back(value);
+    if (m_stack.size() == before) return;  // refused and logged by the array
     ++m_stack_top;
 }
 
-void as_environment::push(as_value&& value) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top] = static_cast<as_value&&>(value);
-    } else {
-        const int before = m_stack.size();
-        m_stack.push_back(static_cast<as_value&&>(value));
-        if (m_stack.size() == before) return;  // refused and logged by the array
-    }
+void as_environment::push_grown(as_value&& value) {
+    const int before = m_stack.size();
+    m_stack.push_back(static_cast<as_value&&>(value));
+    if (m_stack.size() == before) return;  // refused and logged by the array
     ++m_stack_top;
 }
 
-// Numbers and texts are written straight into a free slot when there is one: slots above the top
-// are undefined and hold no references, so this is the assignment of a new value without the
-// temporary value.
-void as_environment::push(double value) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top++].set_double(value);
-        return;
-    }
-    push(as_value(value));
-}
-void as_environment::push(float value) { push(static_cast<double>(value)); }
 void as_environment::push(int value) { push(as_value(value)); }
 void as_environment::push(bool value) { push(as_value(value)); }
-void as_environment::push(const char* text) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top++].set_string(text ? text : "");
-        return;
-    }
-    push(as_value(text ? text : ""));
-}
 void as_environment::push(const wchar_t* text) { push(as_value(text)); }
 
 void as_environment::push(const uint16_t* text) {
@@ -108,11 +74,6 @@ as_value as_environment::pop() {
     as_value result(m_stack[m_stack_top]);
     m_stack[m_stack_top].set_undefined();
     return result;
-}
-
-void as_environment::drop(int n) {
-    if (n <= 0) return;
-    set_stack_size(n >= m_stack_top ? 0 : m_stack_top - n);
 }
 
 void as_environment::set_stack_size(int size) {
@@ -206,7 +167,6 @@ void as_environment::add_local(const bx_string& name, const as_value& value) {
     ++m_local_frame_count;
 }
 
-void as_environment::add_frame_barrier() { add_local(bx_string(), as_value()); }
 
 void as_environment::set_local_frame_top(int size) {
     if (size < 0) size = 0;
@@ -254,10 +214,8 @@ as_value as_environment::get_variable(const bx_string& var_path) const {
     return get_variable(var_path, empty_with_stack());
 }
 
-as_value as_environment::get_variable(const bx_string& var_path,
-                                      const array<with_scope>& with_stack) const {
-    // Most names are plain: no path to split.
-    if (!has_path_separator(var_path.c_str())) return get_variable_raw(var_path, with_stack);
+as_value as_environment::get_variable_by_path(const bx_string& var_path,
+                                              const array<with_scope>& with_stack) const {
     bx_string path, var;
     if (!parse_path(var_path, &path, &var)) return get_variable_raw(var_path, with_stack);
     as_object* target = find_target(as_value(path));
@@ -280,7 +238,7 @@ as_value as_environment::get_variable_raw(const bx_string& name,
         as_object* object = with_stack[i].object.get_ptr();
         if (object && object->get_member(key, &result)) return result;
     }
-    const int local = find_local(name, true);
+    const int local = m_local_frame_count > 0 ? find_local(name, true) : -1;
     if (local >= 0) return m_local_frames[local].value;
     as_object* target = get_target();
     if (target && target->get_member(key, &result)) return result;
@@ -316,14 +274,17 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
     if (get_verbose_action()) {
         log_msg("-------------- %s = %s\n", var_path.c_str(), value.to_string());
     }
-    bx_string path, var;
-    if (!has_path_separator(var_path.c_str()) || !parse_path(var_path, &path, &var)) {
-        set_variable_raw(var_path, value, with_stack);
-        return;
+    // Most names are plain: no path to split, and no path texts to make.
+    if (has_path_separator(var_path.c_str())) {
+        bx_string path, var;
+        if (parse_path(var_path, &path, &var)) {
+            as_object* target = get_target();
+            as_object* found = target ? target->find_target(as_value(path)) : nullptr;
+            if (found && found->is(as_object::CHARACTER)) found->set_member(var, value);
+            return;
+        }
     }
-    as_object* target = get_target();
-    as_object* found = target ? target->find_target(as_value(path)) : nullptr;
-    if (found && found->is(as_object::CHARACTER)) found->set_member(var, value);
+    set_variable_raw(var_path, value, with_stack);
 }
 
 void as_environment::set_variable_raw(const bx_string& name, const as_value& value,
@@ -336,7 +297,7 @@ void as_environment::set_variable_raw(const bx_string& name, const as_value& val
             return;
         }
     }
-    const int local = find_local(name, true);
+    const int local = m_local_frame_count > 0 ? find_local(name, true) : -1;
     if (local >= 0) {
         m_local_frames[local].value = value;
         return;

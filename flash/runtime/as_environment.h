@@ -45,15 +45,48 @@ public:
     engine_instance* get_player() const;
     root* get_root() const;
 
-    // Value stack.
-    void push(const as_value& value);
-    void push(as_value&& value);
+    // Value stack. Pushes into a slot the stack already has are inline: slots above the top hold
+    // undefined, so they are plain assignments that release nothing.
+    void push(const as_value& value) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++] = value;
+            return;
+        }
+        push_grown(value);
+    }
+    void push(as_value&& value) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++] = static_cast<as_value&&>(value);
+            return;
+        }
+        push_grown(static_cast<as_value&&>(value));
+    }
     void push_val(const as_value& value) { push(value); }
-    void push(double value);
-    void push(float value);
+    void push(double value) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_double(value);
+            return;
+        }
+        push_grown(as_value(value));
+    }
+    void push(float value) { push(static_cast<double>(value)); }
     void push(int value);
     void push(bool value);
-    void push(const char* text);
+    void push(const char* text) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_string(text ? text : "");
+            return;
+        }
+        push_grown(as_value(text ? text : ""));
+    }
+    // A text of count bytes that hold no NUL, such as a text of the action bytes.
+    void push(const char* text, int count) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_string(text, count);
+            return;
+        }
+        push_grown(as_value(bx_string(text, count)));
+    }
     void push(const wchar_t* text);
     void push(const uint16_t* text);
     void push(const bx_string& text);
@@ -70,8 +103,13 @@ public:
     void set_top_bool(bool value) { top(0).set_bool(value); }
     void set_top_float(float value) { top(0).set_double(value); }
     void set_top_double(double value) { top(0).set_double(value); }
-    // Lowers the top by n (never below 0) and clears the slots above it.
-    void drop(int n);
+    // Lowers the top by n (never below 0) and clears the slots above it, lowest first.
+    void drop(int n) {
+        if (n <= 0) return;
+        const int size = n >= m_stack_top ? 0 : m_stack_top - n;
+        for (int i = size; i < m_stack_top; ++i) m_stack[i].set_undefined();
+        m_stack_top = size;
+    }
     int get_top_index() const { return m_stack_top - 1; }
     int get_stack_size() const { return m_stack_top; }
     // Sets the number of values on the stack; slots above it are cleared.
@@ -96,13 +134,24 @@ public:
     void set_local(const bx_string& name, const as_value& value);
     void declare_local(const bx_string& name);
     void add_local(const bx_string& name, const as_value& value);
-    void add_frame_barrier();
+    void add_frame_barrier() {
+        if (m_local_frame_count < m_local_frames.size()) {
+            // A slot above the count is already cleared: an empty name and undefined.
+            ++m_local_frame_count;
+            return;
+        }
+        add_local(bx_string(), as_value());
+    }
     int get_local_frame_top() const { return m_local_frame_count; }
     void set_local_frame_top(int size);
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
 
     // Variables.
-    as_value get_variable(const bx_string& var_path, const array<with_scope>& with_stack) const;
+    // Most names are plain, with no path to split: those go straight to the raw lookup.
+    as_value get_variable(const bx_string& var_path, const array<with_scope>& with_stack) const {
+        if (!has_path_separator(var_path.c_str())) return get_variable_raw(var_path, with_stack);
+        return get_variable_by_path(var_path, with_stack);
+    }
     as_value get_variable(const bx_string& var_path) const;
     as_value get_variable_raw(const bx_string& name, const array<with_scope>& with_stack) const;
     void set_variable(const bx_string& var_path, const as_value& value,
@@ -110,6 +159,13 @@ public:
     void set_variable(const bx_string& var_path, const as_value& value);
     void set_variable_raw(const bx_string& name, const as_value& value,
                           const array<with_scope>& with_stack);
+    // Whether a variable name has a path to split (strpbrk(name, ":.") without the library call).
+    static bool has_path_separator(const char* name) {
+        for (; *name; ++name) {
+            if (*name == ':' || *name == '.') return true;
+        }
+        return false;
+    }
     // Splits "path:var" or "path.var"; false when there is neither.
     static bool parse_path(const bx_string& var_path, bx_string* path, bx_string* var);
     // Resolves a path from the target, then from the global object.
@@ -135,6 +191,11 @@ public:
 
 private:
     as_value& scratch() const;
+    as_value get_variable_by_path(const bx_string& var_path,
+                                  const array<with_scope>& with_stack) const;
+    // Pushes that need a new slot at the end of the stack.
+    void push_grown(const as_value& value);
+    void push_grown(as_value&& value);
 
     array<as_value> m_stack;
     int m_stack_top = 0;

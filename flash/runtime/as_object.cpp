@@ -58,15 +58,19 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
     as_value new_value(value);
     new_value.set_flags(0);
     const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
+    // An own member is what the walk up the chain would find first: its slot, once found, also
+    // takes the plain write below.
+    const int own_index = m_members.find_index(name, name_hash);
+    const as_value* slot =
+        own_index >= 0 ? &m_members.entry_at(own_index).value() : lookup_raw(name, name_hash);
     // A getter/setter member (own or inherited) takes the write through its setter.
-    if (const as_value* slot = lookup_raw(name, name_hash)) {
-        if (slot->is_property()) {
-            as_value property(*slot);
-            property.set_property_target(this);
-            property.set_property(new_value);
-            return true;
-        }
+    if (slot && slot->is_property()) {
+        as_value property(*slot);
+        property.set_property_target(this);
+        property.set_property(new_value);
+        return true;
     }
+    if (!m_watches && own_index >= 0) return store_own(own_index, new_value);
     as_value old;
     const bool had = m_watches && get_member(name, &old);
     if (m_watches) {
@@ -95,17 +99,20 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
             }
         }
     }
+    // The callback may have changed the member table.
     const int index = m_members.find_index(name, name_hash);
-    if (index >= 0) {
-        as_value& member = m_members.entry_at(index).value();
-        const int flags = member.get_flags();
-        if (flags & AS_READ_ONLY) return true;
-        // Flags belong to the member: the written value brings none.
-        member = static_cast<as_value&&>(new_value);
-        member.set_flags(flags);
-    } else {
-        m_members.add(name, new_value);
-    }
+    if (index >= 0) return store_own(index, new_value);
+    m_members.add(name, new_value);
+    return true;
+}
+
+bool as_object::store_own(int index, as_value& new_value) {
+    as_value& member = m_members.entry_at(index).value();
+    const int flags = member.get_flags();
+    if (flags & AS_READ_ONLY) return true;
+    // Flags belong to the member: the written value brings none.
+    member = static_cast<as_value&&>(new_value);
+    member.set_flags(flags);
     return true;
 }
 
@@ -132,8 +139,11 @@ bool as_object::get_member(const bx_stringi& name, as_value* value) {
     // The builtin table comes first; the name is hashed once for it and the member tables.
     const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
     if (engine_instance::get_builtin(BUILTIN_OBJECT_METHOD, name, name_hash, value)) return true;
+    // Most names read are the object's own: that table is probed here before the chain walk.
+    const int own_index = m_members.find_index(name, name_hash);
     as_object* character = nullptr;
-    const as_value* slot = lookup_raw(name, name_hash, &character);
+    const as_value* slot = own_index >= 0 ? &m_members.entry_at(own_index).value()
+                                          : lookup_raw(name, name_hash, &character);
     if (!slot) {
         if (!character) return false;
         as_value found;

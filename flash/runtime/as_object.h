@@ -120,6 +120,9 @@ private:
     // name_hash is the name's key hash in the member tables.
     const as_value* lookup_raw(const bx_stringi& name, uint32_t name_hash,
                                as_object** character = nullptr);
+    // Writes a value into the own member at a table index, unless the member is read-only;
+    // always true, as set_member is.
+    bool store_own(int index, as_value& new_value);
 
     stringi_hash<watch_entry>* m_watches = nullptr;
     weak_ptr<as_object> m_inherited;

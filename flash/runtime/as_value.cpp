@@ -77,10 +77,6 @@ char g_address_buffer[32];
 
 }  // namespace
 
-void as_add_ref(const ref_counted* object) {
-    if (object) object->add_ref();
-}
-
 void as_release(const ref_counted* object) {
     if (!object) return;
     // Outside a running release, a count that stays above 0 frees nothing: no queue is needed.
@@ -278,33 +274,12 @@ as_value::as_value(const as_value& getter, const as_value& setter) : m_type(PROP
     as_add_ref(m_property);
 }
 
-as_value::as_value(const as_value& other) { *this = other; }
-
-as_value::as_value(as_value&& other) noexcept {
-    if (other.m_type == PROPERTY && other.m_property_target) {
-        *this = static_cast<const as_value&>(other);
-        other.set_undefined();
-        return;
-    }
-    take(other);
+void as_value::move_bound_property(as_value& other) {
+    copy_assign(other);
+    other.set_undefined();
 }
 
-void as_value::take(as_value& other) {
-    m_type = other.m_type;
-    if (m_type == STRING) m_string = static_cast<bx_string&&>(other.m_string);
-    m_number = other.m_number;
-    m_object = other.m_object;
-    m_property = other.m_property;
-    m_property_target = other.m_property_target;
-    m_flags = other.m_flags;
-    other.m_object = nullptr;
-    other.m_property = nullptr;
-    other.m_property_target = nullptr;
-    other.m_flags = 0;
-    other.m_type = UNDEFINED;
-}
-
-as_value& as_value::operator=(as_value&& v) noexcept {
+as_value& as_value::move_assign(as_value&& v) noexcept {
     if (this == &v) return *this;
     if (v.m_type == PROPERTY && v.m_property_target) {
         // The getter's value is taken before v lets its references go, and v before this value
@@ -340,7 +315,7 @@ void as_value::release_refs() {
     as_release(target);
 }
 
-as_value& as_value::operator=(const as_value& v) {
+as_value& as_value::copy_assign(const as_value& v) {
     if (this == &v) return *this;
     if (m_object || m_property || m_property_target) {
         // v may live in an object that only this value keeps alive.
@@ -382,21 +357,7 @@ as_value& as_value::operator=(const as_value& v) {
 
 void as_value::set_null() { set_as_object(nullptr); }
 
-void as_value::set_bool(bool value) {
-    drop_refs();
-    m_type = BOOLEAN;
-    m_number = 0.0;
-    const unsigned char byte = value ? 1 : 0;
-    std::memcpy(&m_number, &byte, 1);
-}
-
 void as_value::set_nan() { set_double(std::numeric_limits<double>::quiet_NaN()); }
-
-void as_value::set_string(const char* text) {
-    drop_refs();
-    m_type = STRING;
-    m_string = text ? text : "";
-}
 
 void as_value::set_bx_string(const bx_string& text) {
     if (&text == &m_string) {
@@ -467,7 +428,7 @@ as_value as_value::read_property() const {
     return result;
 }
 
-double as_value::to_number() const {
+double as_value::convert_to_number() const {
     switch (m_type) {
         case UNDEFINED:
             return std::numeric_limits<double>::quiet_NaN();
@@ -491,7 +452,7 @@ int as_value::to_int() const { return double_to_int(to_number()); }
 
 float as_value::to_float() const { return static_cast<float>(to_number()); }
 
-bool as_value::to_bool() const {
+bool as_value::convert_to_bool() const {
     switch (m_type) {
         case UNDEFINED:
             return false;
@@ -509,7 +470,7 @@ bool as_value::to_bool() const {
     return false;
 }
 
-const bx_string& as_value::to_bx_string() const {
+const bx_string& as_value::convert_to_bx_string() const {
     switch (m_type) {
         case UNDEFINED:
             m_string = "undefined";

@@ -68,14 +68,44 @@ public:
     as_value(as_c_function_ptr func);
     // A PROPERTY over a new as_property(getter, setter), not bound to a target.
     as_value(const as_value& getter, const as_value& setter);
-    as_value(const as_value& other);
+    // Copies and moves of numbers and texts, the bulk of the stack traffic, are inline; values
+    // with references go through the full rules.
+    as_value(const as_value& other) {
+        if (other.m_type == NUMBER) {
+            m_type = NUMBER;
+            m_number = other.m_number;
+            m_flags = other.m_flags;
+            return;
+        }
+        copy_assign(other);
+    }
     // Moving takes the references over and leaves other undefined; a bound PROPERTY is read
     // through its getter as a copy is.
-    as_value(as_value&& other) noexcept;
+    as_value(as_value&& other) noexcept {
+        if (other.m_type == PROPERTY && other.m_property_target) {
+            move_bound_property(other);
+            return;
+        }
+        take(other);
+    }
     ~as_value() { drop_refs(); }
 
-    as_value& operator=(const as_value& other);
-    as_value& operator=(as_value&& other) noexcept;
+    as_value& operator=(const as_value& other) {
+        if (other.m_type == NUMBER && !holds_refs()) {
+            m_type = NUMBER;
+            m_number = other.m_number;
+            m_flags = other.m_flags;
+            return *this;
+        }
+        return copy_assign(other);
+    }
+    as_value& operator=(as_value&& other) noexcept {
+        if (other.m_type != PROPERTY && !holds_refs() && this != &other) {
+            take(other);
+            return *this;
+        }
+        return move_assign(static_cast<as_value&&>(other));
+    }
 
     type get_type() const { return m_type; }
     int get_flags() const { return m_flags; }
@@ -93,7 +123,13 @@ public:
         drop_refs();
     }
     void set_null();
-    void set_bool(bool value);
+    void set_bool(bool value) {
+        drop_refs();
+        m_type = BOOLEAN;
+        m_number = 0.0;
+        const unsigned char byte = value ? 1 : 0;
+        std::memcpy(&m_number, &byte, 1);
+    }
     void set_int(int value) { set_double(value); }
     void set_double(double value) {
         drop_refs();
@@ -101,8 +137,18 @@ public:
         m_number = value;
     }
     void set_nan();
-    void set_string(const char* text);
+    void set_string(const char* text) {
+        drop_refs();
+        m_type = STRING;
+        m_string = text ? text : "";
+    }
     void set_bx_string(const bx_string& text);
+    // A STRING of count bytes that hold no NUL.
+    void set_string(const char* text, int count) {
+        drop_refs();
+        m_type = STRING;
+        m_string.set_bytes(text, count);
+    }
     void set_as_object(as_object* object);
     void set_as_c_function(as_c_function_ptr func);
 
@@ -127,13 +173,20 @@ public:
     // Calls the setter of a PROPERTY on its target.
     void set_property(const as_value& value);
 
-    double to_number() const;
+    // Numbers, booleans and texts answer the conversions the operators ask for most inline.
+    double to_number() const { return m_type == NUMBER ? m_number : convert_to_number(); }
     // Truncated toward zero; NaN and values outside the 32-bit range give INT32_MIN.
     int to_int() const;
     float to_float() const;
-    bool to_bool() const;
+    bool to_bool() const {
+        if (m_type == BOOLEAN) return bool_payload();
+        if (m_type == NUMBER) return !(m_number == 0.0);
+        return convert_to_bool();
+    }
     // The text is written into this value's own string field (except for a STRING).
-    const bx_string& to_bx_string() const;
+    const bx_string& to_bx_string() const {
+        return m_type == STRING ? m_string : convert_to_bx_string();
+    }
     const bx_stringi& to_bx_stringi() const;
     const char* to_string() const;
     // For an OBJECT its address, else to_string().
@@ -167,9 +220,29 @@ public:
     bool find_property(const bx_stringi& name, as_value* owner) const;
 
 private:
+    bool holds_refs() const { return m_object || m_property || m_property_target; }
+    double convert_to_number() const;
+    bool convert_to_bool() const;
+    const bx_string& convert_to_bx_string() const;
     void release_refs();
+    as_value& copy_assign(const as_value& other);
+    as_value& move_assign(as_value&& other) noexcept;
+    void move_bound_property(as_value& other);
     // Takes over other's content and references; other is left undefined.
-    void take(as_value& other);
+    void take(as_value& other) {
+        m_type = other.m_type;
+        if (m_type == STRING) m_string = static_cast<bx_string&&>(other.m_string);
+        m_number = other.m_number;
+        m_object = other.m_object;
+        m_property = other.m_property;
+        m_property_target = other.m_property_target;
+        m_flags = other.m_flags;
+        other.m_object = nullptr;
+        other.m_property = nullptr;
+        other.m_property_target = nullptr;
+        other.m_flags = 0;
+        other.m_type = UNDEFINED;
+    }
     // The value a PROPERTY's getter gives on its target.
     as_value read_property() const;
     // A BOOLEAN keeps its bool in the first byte of the number field.
@@ -206,7 +279,9 @@ bx_string address_text(const void* p);
 
 // Counted-reference helpers for engine objects held by raw pointer. Releases are queued while a
 // release is running, so long chains of objects are freed in a loop instead of by recursion.
-void as_add_ref(const ref_counted* object);
+inline void as_add_ref(const ref_counted* object) {
+    if (object) object->add_ref();
+}
 void as_release(const ref_counted* object);
 
 // Holds a counted reference for the length of a call. An object with a count of 0 is held by a

@@ -13,14 +13,15 @@ bool valid_class(int class_id) { return class_id >= 0 && class_id < BUILTIN_COUN
 
 }  // namespace
 
+uint64_t engine_instance::s_builtin_name_bits[BUILTIN_COUNT] = {};
+
 bool engine_instance::get_builtin(int class_id, const bx_stringi& name, as_value* out) {
-    if (!valid_class(class_id) || !g_builtins[class_id]) return false;
-    return g_builtins[class_id]->get(name, out);
+    return get_builtin(class_id, name, stringi_hash<as_value>::key_hash(name), out);
 }
 
-bool engine_instance::get_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
-                                  as_value* out) {
-    if (!valid_class(class_id) || !g_builtins[class_id]) return false;
+bool engine_instance::find_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                                   as_value* out) {
+    if (!g_builtins[class_id]) return false;
     const stringi_hash<as_value>& table = *g_builtins[class_id];
     const int index = table.find_index(name, name_hash);
     if (index < 0) return false;
@@ -32,6 +33,7 @@ void engine_instance::set_builtin(int class_id, const bx_stringi& name, const as
     if (!valid_class(class_id)) return;
     if (!g_builtins[class_id]) g_builtins[class_id] = new stringi_hash<as_value>();
     g_builtins[class_id]->set(name, value);
+    s_builtin_name_bits[class_id] |= builtin_name_bit(stringi_hash<as_value>::key_hash(name));
 }
 
 void engine_instance::clear_builtins() {
@@ -39,6 +41,7 @@ void engine_instance::clear_builtins() {
         delete table;
         table = nullptr;
     }
+    for (uint64_t& bits : s_builtin_name_bits) bits = 0;
 }
 
 }  // namespace flash

@@ -44,14 +44,33 @@ public:
 
     // Looks name up in the shared table of a builtin class and copies it to out (when given).
     static bool get_builtin(int class_id, const bx_stringi& name, as_value* out);
-    // The same with the name's stringi_hash key hash already computed.
+    // The same with the name's stringi_hash key hash already computed. Inline: every member
+    // read asks the Object table first, and a clear name bit answers most of them unprobed.
     static bool get_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
-                            as_value* out);
+                            as_value* out) {
+        if (class_id < 0 || class_id >= BUILTIN_COUNT) return false;
+        if (!(s_builtin_name_bits[class_id] & builtin_name_bit(name_hash))) return false;
+        return find_builtin(class_id, name, name_hash, out);
+    }
     // Adds or replaces an entry of a builtin table (the table is made when missing); the class
     // code of each table fills it.
     static void set_builtin(int class_id, const bx_stringi& name, const as_value& value);
     // Drops every builtin table (when the last instance goes).
     static void clear_builtins();
+
+private:
+    static bool find_builtin(int class_id, const bx_stringi& name, uint32_t name_hash,
+                             as_value* out);
+    // The bit of a name hash in a table's name bits (chosen above the bits that pick a slot of
+    // the small tables).
+    static uint64_t builtin_name_bit(uint32_t name_hash) {
+        constexpr int bit_shift = 8;
+        constexpr uint32_t bit_mask = 63;
+        return uint64_t{1} << ((name_hash >> bit_shift) & bit_mask);
+    }
+
+    // Per builtin table, one bit for each name it holds: most names asked for are not builtins.
+    static uint64_t s_builtin_name_bits[BUILTIN_COUNT];
 };
 
 }  // namespace flash

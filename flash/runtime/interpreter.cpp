@@ -61,8 +61,9 @@ interpreter::interpreter(action_buffer& buffer, as_environment* env, int start_p
       m_env(env),
       m_player(env->get_player()),
       m_retval(retval),
-      m_with_stack(initial_with_stack),
       m_is_function2(is_function2) {
+    // Most executions start without a with block: nothing to copy then.
+    if (initial_with_stack.size() > 0) m_with_stack = initial_with_stack;
     const int size = buffer.get_length();
     m_start = start_pc < 0 ? 0 : (start_pc > size ? size : start_pc);
     const int64_t stop = static_cast<int64_t>(m_start) + (exec_bytes > 0 ? exec_bytes : 0);
@@ -70,13 +71,6 @@ interpreter::interpreter(action_buffer& buffer, as_environment* env, int start_p
     m_pc = m_start;
     as_object* target = env->get_target();
     if (target && target->is(as_object::CHARACTER)) m_start_target = target;
-}
-
-payload_reader interpreter::payload() const {
-    payload_reader in;
-    in.data = m_code + m_pc + 3;
-    in.end = m_payload_length;
-    return in;
 }
 
 bool interpreter::end_on_cut_payload() {
@@ -108,12 +102,15 @@ void interpreter::run() {
         while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
             m_with_stack.pop_back();
         }
-        if (t_budget == 0) {
-            log_error("error: action budget used up at %d, execution ends\n", m_pc);
-            m_end = END_ACTION;
-            break;
+        // One test of the budget in the usual run without one.
+        if (t_budget >= 0) {
+            if (t_budget == 0) {
+                log_error("error: action budget used up at %d, execution ends\n", m_pc);
+                m_end = END_ACTION;
+                break;
+            }
+            --t_budget;
         }
-        if (t_budget > 0) --t_budget;
         const int code = m_code[m_pc];
         if (code & action::HAS_PAYLOAD) {
             if (m_stop - m_pc < 3) {
@@ -138,11 +135,13 @@ void interpreter::run() {
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
         dispatch(code);
-        if (m_end == END_ACTION) break;
-        if (m_end == STOP_REACHED) break;
+        if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
-    if (m_end != END_ACTION) m_env->set_target(m_start_target.get_ptr());
+    if (m_end != END_ACTION) {
+        as_object* start_target = m_start_target.get_ptr();
+        if (m_env->get_target() != start_target) m_env->set_target(start_target);
+    }
 }
 
 void interpreter::do_jump(int offset) {
@@ -169,9 +168,10 @@ void interpreter::do_push() {
         const int type = in.u8();
         switch (type) {
             case 0: {
-                const char* text = in.text();
+                int length = 0;
+                const char* text = in.text(&length);
                 if (payload_failed(in)) return;
-                m_env->push(text);
+                m_env->push(text, length);
                 if (verbose) log_msg("-------------- pushed '%s'\n", text);
                 break;
             }

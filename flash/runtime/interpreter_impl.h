@@ -47,16 +47,19 @@ struct payload_reader {
         pos += 4;
         return v;
     }
-    // A NUL-terminated text inside the payload; "" and failed when it has no NUL.
-    const char* text() {
+    // A NUL-terminated text inside the payload, and its length when asked; "" and failed when it
+    // has no NUL.
+    const char* text(int* length = nullptr) {
         int n = pos;
         while (n < end && data[n] != 0) ++n;
         if (n >= end) {
             failed = true;
             pos = end;
+            if (length) *length = 0;
             return "";
         }
         const char* s = reinterpret_cast<const char*>(data + pos);
+        if (length) *length = n - pos;
         pos = n + 1;
         return s;
     }
@@ -77,7 +80,12 @@ private:
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
     bool end_on_cut_payload();
-    payload_reader payload() const;
+    payload_reader payload() const {
+        payload_reader in;
+        in.data = m_code + m_pc + 3;
+        in.end = m_payload_length;
+        return in;
+    }
 
     // Stack helpers.
     as_value& top(int n) { return m_env->top(n); }

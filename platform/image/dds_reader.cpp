@@ -219,7 +219,9 @@ bool isDds(const uint8_t* data, size_t size) { return size >= 4 && std::memcmp(d
 bool readDdsInfo(const uint8_t* data, size_t size, ImageInfo& out) {
     if (!isDds(data, size) || size < kHeaderBytes || u32(data + 4) != 124) return false;
     Header h = parse(data);
-    if (h.width == 0 || h.height == 0 || h.width > kMaxSide || h.height > kMaxSide) return false;
+    if (h.width == 0 || h.height == 0 || h.width > kMaxSide || h.height > kMaxSide ||
+        uint64_t(h.width) * h.height > kMaxPixels)
+        return false;
     Format f = formatOf(h);
     if (f == FMT_UNKNOWN) return false;
     ImageInfo info;

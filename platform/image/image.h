@@ -67,11 +67,15 @@ enum class Result { Ok, InvalidData, Unsupported };
 
 // Largest side accepted, so sizes never overflow and a lying header cannot ask for huge buffers.
 constexpr uint32_t kMaxSide = 16384;
+// Largest picture accepted, in pixels of one level (256 MiB as A8R8G8B8).
+constexpr uint64_t kMaxPixels = uint64_t(8192) * 8192;
 
-// Reads the header only. False for data no reader knows or a header that does not hold.
+// Reads the header only. False for data no reader knows, a header that does not hold or a picture
+// beyond kMaxSide or kMaxPixels.
 [[nodiscard]] bool readInfo(const uint8_t* data, size_t size, ImageInfo& out);
-// Decodes every level (and face). Volume textures are Unsupported; short or malformed data is
-// InvalidData. Nothing is logged: callers report in their own words.
+// Decodes every level (and face). Volume textures are Unsupported; data too short for the pixels
+// its header states, or otherwise malformed, is InvalidData, checked before anything is decoded.
+// Nothing is logged: callers report in their own words.
 [[nodiscard]] Result decode(const uint8_t* data, size_t size, Image& out);
 
 // Bytes a pixel takes in one of the memory formats above; 0 for the others.

@@ -7,6 +7,8 @@
 
 #include <stb_image.h>
 
+#include "platform/image/pixel_extent.h"
+
 namespace platform::image {
 
 namespace {
@@ -50,7 +52,9 @@ bool readStbInfo(const uint8_t* data, size_t size, ImageInfo& out) {
     if (!data || size > static_cast<size_t>(INT_MAX) || !fileFormatOf(data, size, file)) return false;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &comp)) return false;
-    if (w <= 0 || h <= 0 || static_cast<uint32_t>(w) > kMaxSide || static_cast<uint32_t>(h) > kMaxSide) return false;
+    if (w <= 0 || h <= 0 || static_cast<uint32_t>(w) > kMaxSide || static_cast<uint32_t>(h) > kMaxSide ||
+        uint64_t(w) * uint64_t(h) > kMaxPixels)
+        return false;
     ImageInfo info;
     info.width = static_cast<uint32_t>(w);
     info.height = static_cast<uint32_t>(h);
@@ -63,7 +67,8 @@ bool readStbInfo(const uint8_t* data, size_t size, ImageInfo& out) {
 Result decodeStb(const uint8_t* data, size_t size, Image& out) {
     out = Image();
     ImageInfo info;
-    if (!readStbInfo(data, size, info)) return Result::InvalidData;
+    if (!readStbInfo(data, size, info) || !holdsPixels(info.fileFormat, data, size, info.width, info.height))
+        return Result::InvalidData;
     int channels = info.format == FMT_L8 ? 1 : info.format == FMT_A8L8 ? 2 : 4;
     int w = 0, h = 0, comp = 0;
     stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &comp, channels);

@@ -83,7 +83,7 @@ TEST_F(Center, NoAudioDeviceLogsAndGoesOnSilently) {
     m_center->pauseSounds(false);
     m_center->stopMusic();
     m_center->stopSound(-1);
-    EXPECT_GE(logLines("\tERROR\tCan't open BGMDevice!").size(), 1u);
+    EXPECT_EQ(logLines("\tERROR\tCan't open BGMDevice!").size(), 1u);  // once, not every update
     EXPECT_EQ(logLines("\tERROR\tMediaSystem::SndfxSystem::playFile can't open mDevice!").size(), 2u);
 
     // A device that appears later is opened by the next play.

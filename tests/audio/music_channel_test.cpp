@@ -137,18 +137,35 @@ TEST_F(Music, PlayCountsFadeOutTrackChangeAndFadeIn) {
     EXPECT_NEAR(streamVolume(), 0.6f, 0.02f);
 }
 
-TEST_F(Music, AllTracksMissingEndWithoutHang) {
+// With every track missing the channel keeps playing: each update tries the current track again,
+// and each missing file is logged once, not every frame. A file that comes back is played.
+TEST_F(Music, AllTracksMissingAreRetriedEachUpdateAndLoggedOnce) {
     m_center->setPlaylist({"a.ogg", "gone1.ogg", "gone2.ogg"});
     ASSERT_TRUE(m_center->playMusicTrack(0, true));
     World::files.erase("a.ogg");  // every track is missing from now on
     endTrack();
-    // The restart of a, then each track once.
-    EXPECT_EQ(logLines("not found music file ").size(), 4u);
+    // The restart of a, then each track once (a's second failure is not logged again).
+    EXPECT_EQ(logLines("not found music file ").size(), 3u);
     EXPECT_EQ(logLines("\tERROR\tnot found music file gone1.ogg").size(), 1u);
     EXPECT_FLOAT_EQ(m_channel->fade(), 0.0f);
-    EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Stopped);
+    EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Playing);
+    EXPECT_EQ(m_center->getMusicIndex(), 0);
+    const int finds = World::finderCalls;
     for (int i = 0; i < 5; ++i) m_center->update(0.0f, true);
-    EXPECT_EQ(logLines("not found music file ").size(), 4u);  // stopped, not retried each frame
+    EXPECT_GE(World::finderCalls - finds, 5);  // tried again on every update
+    EXPECT_EQ(logLines("not found music file ").size(), 3u);
+    EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Playing);
+
+    addFile("a.ogg");
+    m_center->update(0.0f, true);
+    ASSERT_TRUE(m_channel->stream());
+    EXPECT_TRUE(m_channel->stream()->isPlaying());
+    EXPECT_EQ(m_center->getMusicIndex(), 0);
+    EXPECT_FLOAT_EQ(m_channel->fade(), 0.0f);  // and fades in from silence
+    // Once a track has opened, a new failure is news again.
+    World::files.erase("a.ogg");
+    endTrack();
+    EXPECT_EQ(logLines("\tERROR\tnot found music file a.ogg").size(), 2u);
 }
 
 TEST_F(Music, OrderListsAreBounded) {
@@ -169,7 +186,8 @@ TEST_F(Music, OrderListsAreBounded) {
             EXPECT_EQ(m_center->getMusicIndex(), c.expected);
             EXPECT_TRUE(m_channel->stream() && m_channel->stream()->isPlaying());
         } else {
-            EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Stopped);
+            EXPECT_EQ(m_channel->state(), MediaSystem::ChannelState::Playing);  // still playing, so later updates try again
+            EXPECT_FALSE(m_channel->stream() && m_channel->stream()->isPlaying());
         }
     }
 }

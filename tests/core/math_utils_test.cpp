@@ -52,6 +52,22 @@ TEST(MathColours, PackWithRounding) {
     EXPECT_EQ(colorToRGBA({0.5f, 0.5f, 0.5f, 0.5f}), 0x80808080u);
 }
 
+// Channels outside 0..1 (a fade overshooting, a script's 2.0) pack as the nearest end, never wrapped.
+TEST(MathColours, OutOfRangeChannelsClampToTheEnds) {
+    const struct {
+        float value;
+        uint32_t byte;
+    } cases[] = {{1.002f, 0xFF}, {2.0f, 0xFF}, {1e30f, 0xFF}, {INFINITY, 0xFF}, {-0.1f, 0x00},
+                 {-1e30f, 0x00}, {-INFINITY, 0x00}, {NAN, 0x00}, {0.999f, 0xFF}, {0.0f, 0x00}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(colorToARGB({c.value, 0.5f, 0, 1}), 0xFF000000u | c.byte << 16 | 0x8000u);
+        EXPECT_EQ(colorToARGB({0, 0, 0, c.value}), c.byte << 24);
+        EXPECT_EQ(colorToRGBA({0, 0, c.value, 1}), c.byte << 8 | 0xFFu);
+        EXPECT_EQ(colorToRGBA({c.value, 0, 0, 0}), c.byte << 24);
+    }
+}
+
 TEST(MathPlane, AreasAndHitTests) {
     const float a[3] = {0, 0, 0}, b[3] = {4, 0, 0}, c[3] = {0, 3, 0};
     EXPECT_FLOAT_EQ(triangleArea(a, b, c), 6.0f);

@@ -129,6 +129,31 @@ TEST_F(Fonts, BrokenDescriptionsAreSkippedWithAnError) {
     EXPECT_TRUE(fonts.createFont("fresh"));
 }
 
+// Glyph numbers are bounded when read, so no measured text can overflow: a glyph with a number
+// beyond the largest texture side is skipped with an ERROR, and a very long text measures at most
+// INT32_MAX.
+TEST_F(Fonts, GlyphMetricsAreBoundedWhenRead) {
+    const std::string max = std::to_string(Font::kMaxGlyphMetric), over = std::to_string(Font::kMaxGlyphMetric + 1);
+    Font* six = load(fontXml("Six", textureSize("64|64"),
+                             glyph('a', "0|0|2147483647|8|0|0") + glyph('b', "0|0|8|8|0|-2147483648") +
+                                 glyph('c', "0|0|8|8|" + over + "|0") + glyph('d', "-" + over + "|0|8|8|0|0") +
+                                 glyph('w', "0|0|" + max + "|8|" + max + "|" + max) + glyph('_', "0|0|1|1|0|0")));
+    Font* seven = load(fontXml("Seven", textureSize("64|64") + "<string name=\"TexFormat\" value=\"\"/>",
+                               glyph('a', "0|0|8|8|0|0|2147483647") + glyph('b', "0|0|8|8|0|" + over + "|9") +
+                                   glyph('w', "0|0|8|8|-" + max + "|0|" + max)));
+    ASSERT_TRUE(six && seven);
+    for (char16_t skipped : {u'a', u'b', u'c', u'd'}) EXPECT_EQ(six->findGlyph(skipped), nullptr) << char(skipped);
+    for (char16_t skipped : {u'a', u'b'}) EXPECT_EQ(seven->findGlyph(skipped), nullptr) << char(skipped);
+    EXPECT_EQ(six->getTextWidth(u"aw"), 1 + 3 * Font::kMaxGlyphMetric);  // 'a' measured as '_'
+    EXPECT_EQ(seven->getTextWidth(u"ww"), 2 * Font::kMaxGlyphMetric);
+    // 50,000 glyphs of 3 x 16384 pixels each: far beyond 2^31, measured as INT32_MAX.
+    EXPECT_EQ(six->getTextWidth(std::u16string(50000, u'w')), INT32_MAX);
+    const std::vector<std::string> e = errors();
+    ASSERT_EQ(e.size(), 6u);
+    EXPECT_EQ(e[0], "Font::readDescription: glyph 97 of font six has a number beyond " + max + " pixels");
+    EXPECT_EQ(e[5], "Font::readDescription: glyph 98 of font seven has a number beyond " + max + " pixels");
+}
+
 TEST_F(Fonts, FilesAreListedByExtensionAndFoundInAnyCase) {
     EXPECT_EQ(getFontByName("arial"), nullptr);  // no file system: nothing loaded
     auto vfs = std::make_unique<VFS::VFSManager>();

@@ -159,6 +159,10 @@ TEST_F(Textures, BadInputGivesTheEmptyPointerAndTheLogLines) {
     addFile("header.dds", good.substr(0, 60));
     addFile("cut.png", picture.substr(0, picture.size() / 2));
     addFile("junk.png", "not a picture at all");
+    addFile("header.tga", tgaHeader(2, 2048, 2048, 32));  // no pixels at all
+    const std::string targa = tga(16, 16, 4, quadrants(16, 16, 4)), bitmap = bmp(16, 16, 3, quadrants(16, 16, 3));
+    addFile("cut.tga", targa.substr(0, targa.size() - 64));
+    addFile("cut.bmp", bitmap.substr(0, bitmap.size() - 48));
     addFile("empty.png", "");
     addFile("noext", good);
     const std::string invalid = "Load texture error = D3DXERR_INVALIDDATA";
@@ -172,6 +176,9 @@ TEST_F(Textures, BadInputGivesTheEmptyPointerAndTheLogLines) {
         {"header.dds", {invalid, cannot + "header.dds"}},
         {"cut.png", {invalid, cannot + "cut.png"}},
         {"junk.png", {invalid, cannot + "junk.png"}},
+        {"header.tga", {invalid, cannot + "header.tga"}},
+        {"cut.tga", {invalid, cannot + "cut.tga"}},
+        {"cut.bmp", {invalid, cannot + "cut.bmp"}},
         {"empty.png", {"Load texture error = D3DERR_INVALIDCALL", cannot + "empty.png"}},
         {"missing.dds", {}},
         {"noext", {}},

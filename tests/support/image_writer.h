@@ -80,12 +80,28 @@ inline std::string bmp(int w, int h, int channels, const std::vector<uint8_t>& b
     stbi_write_bmp_to_func(appendTo, &out, w, h, channels, bytes.data());
     return out;
 }
-inline std::string tga(int w, int h, int channels, const std::vector<uint8_t>& bytes) {
+inline std::string tga(int w, int h, int channels, const std::vector<uint8_t>& bytes, bool rle = false) {
     std::string out;
-    stbi_write_tga_with_rle = 0;
+    stbi_write_tga_with_rle = rle ? 1 : 0;
     stbi_write_tga_to_func(appendTo, &out, w, h, channels, bytes.data());
     return out;
 }
+// A TGA header written by hand: image type, width, height and bits per pixel; no image id and no colour map
+// unless given.
+inline std::string tgaHeader(uint8_t type, uint16_t w, uint16_t h, uint8_t bits, uint8_t idLength = 0,
+                             uint16_t mapLength = 0, uint8_t mapBits = 0) {
+    std::string s(18, '\0');
+    s[0] = static_cast<char>(idLength);
+    s[1] = mapLength ? 1 : 0;
+    s[2] = static_cast<char>(type);
+    s[5] = static_cast<char>(mapLength), s[6] = static_cast<char>(mapLength >> 8);
+    s[7] = static_cast<char>(mapBits);
+    s[12] = static_cast<char>(w), s[13] = static_cast<char>(w >> 8);
+    s[14] = static_cast<char>(h), s[15] = static_cast<char>(h >> 8);
+    s[16] = static_cast<char>(bits);
+    return s;
+}
+
 inline std::string jpg(int w, int h, int channels, const std::vector<uint8_t>& bytes) {
     std::string out;
     stbi_write_jpg_to_func(appendTo, &out, w, h, channels, bytes.data(), 100);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fuzz_target.h"
 #include "vfs/archive_sma1.h"
 #include "vfs/archive_sma2.h"
 
@@ -65,9 +66,4 @@ int readArchiveBytes(const uint8_t* data, size_t size) {
 
 }  // namespace vfstest
 
-#ifdef TOV_FUZZ_MAIN
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vfstest::readArchiveBytes(data, size);
-    return 0;
-}
-#endif
+TOV_FUZZ_TARGET(vfstest::readArchiveBytes(data, size))

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "core/log_stream.h"
+#include "tests/support/largest_allocation.h"
 #include "tests/support/temp_dir.h"
 #include "tests/vfs/archive_fuzz.h"
 #include "tests/vfs/memory_file.h"
@@ -111,6 +112,85 @@ TEST_F(CorruptArchive, PackedDataThatDoesNotInflateMapsToNull) {
         EXPECT_EQ(file->map(0, 0), nullptr);  // no partial buffer is kept
     }
     EXPECT_NE(log().find("\tERROR\tVFS::FileSMA2::map: t: packed data does not inflate"), std::string::npos);
+}
+
+// An empty entry has no bytes to lie anywhere: its unused offset and packed size are not checked.
+// SMA1 {"a.txt" = "hello", "e" = ""}: e's size at 27, its offset at 31.
+// SMA2 {"e" = "", "t" = 4000 'a'}: e's packed size at 19, its offset at 23.
+TEST_F(CorruptArchive, EmptyEntriesWithStrayFieldsStillMount) {
+    ASSERT_TRUE(VFS::ArchiveSMA1::build("one.sma", {{"a.txt", memoryFile("hello")}, {"e", memoryFile("")}}));
+    ASSERT_TRUE(VFS::ArchiveSMA2::build(
+        "two.sma", {{"e", memoryFile("")}, {"t", memoryFile(std::string(4000, 'a'))}}, nullptr));
+    std::string one = readFile("one.sma"), two = readFile("two.sma");
+    ASSERT_EQ(one.substr(26, 1), "e");
+    ASSERT_EQ(two.substr(14, 1), "e");
+    putU32(one, 31, 0xFFFFFFF0u);
+    putU32(two, 19, 0x10000);
+    putU32(two, 23, 0xFFFFFFF0u);
+    const struct {
+        const char* kind;
+        const char* file;
+        std::string bytes;
+        const char* full;
+        size_t fullSize;
+    } cases[] = {{"sma1", "one.sma", one, "a.txt", 5}, {"sma2", "two.sma", two, "t", 4000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        writeFile(c.file, c.bytes);
+        VFS::VFSManager vfs;
+        ASSERT_TRUE(vfs.mount(c.kind, c.file));
+        VFS::FilePtr empty = vfs.findFile("e", 1);
+        ASSERT_TRUE(empty);
+        EXPECT_EQ(empty->size(), 0u);
+        EXPECT_EQ(empty->map(0, 0), nullptr);
+        VFS::FilePtr full = vfs.findFile(c.full, 1);
+        ASSERT_TRUE(full);
+        ASSERT_EQ(full->size(), c.fullSize);
+        EXPECT_NE(full->map(0, 0), nullptr);
+        full->release();
+    }
+    EXPECT_EQ(log().find("ERROR"), std::string::npos);
+}
+
+// zlib inflates at most 1032 bytes from one packed byte: a larger claim is refused before its
+// buffer is allocated. SMA2 {"t" = 4000 'a'}: size at 15, packed size at 19.
+TEST_F(CorruptArchive, PackedClaimsBeyondWhatZlibCanGiveAreRefused) {
+    ASSERT_TRUE(VFS::ArchiveSMA2::build("good.sma", {{"t", memoryFile(std::string(4000, 'a'))}}, nullptr));
+    const std::string good = readFile("good.sma");
+    const uint32_t packed = static_cast<uint32_t>(good[19] & 0xFF) | static_cast<uint32_t>(good[20] & 0xFF) << 8;
+    const struct {
+        const char* what;
+        uint32_t claim;
+        bool refused;  // before inflating; otherwise inflating finds the size wrong
+    } cases[] = {
+        {"2 GiB", 0x7FFFFFFFu, true},
+        {"4 GiB", 0xFFFFFFFFu, true},
+        {"one byte over the ratio", packed * 1032 + 1, true},
+        {"at the ratio", packed * 1032, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bad = good;
+        putU32(bad, 15, c.claim);
+        writeFile("bad.sma", bad);
+        const size_t logged = log().size();
+        VFS::VFSManager vfs;
+        ASSERT_TRUE(vfs.mount("sma2", "bad.sma"));
+        VFS::FilePtr file = vfs.findFile("t", 1);
+        ASSERT_TRUE(file);
+        {
+            testsupport::LargestAllocation largest;
+            EXPECT_EQ(file->map(0, 0), nullptr);
+            if (c.refused && testsupport::LargestAllocation::available()) {
+                EXPECT_LT(largest.bytes(), 1u << 20);
+            }
+        }
+        const std::string refusal = "\tERROR\tVFS::FileSMA2::map: t: " + std::to_string(c.claim) +
+                                    " bytes cannot inflate from " + std::to_string(packed) + " packed bytes";
+        const std::string lines = log().substr(logged);
+        EXPECT_EQ(lines.find(refusal) != std::string::npos, c.refused) << lines;
+        EXPECT_EQ(lines.find("does not inflate") != std::string::npos, !c.refused) << lines;
+    }
 }
 
 // The fuzz target's entry over a corpus made here: valid archives, each cut short at every
