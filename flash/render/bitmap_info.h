@@ -27,6 +27,12 @@ public:
     // From decoded images; the caller keeps and deletes the image.
     virtual bitmap_info* create_bitmap_info_rgb(image::rgb* img, const bx_string& owner_name) = 0;
     virtual bitmap_info* create_bitmap_info_rgba(image::rgba* img, const bx_string& owner_name) = 0;
+
+    // Masks: draws between begin and end write the mask; later draws are clipped to it until
+    // disable_mask. Handlers without mask support draw everything unclipped.
+    virtual void begin_submit_mask() {}
+    virtual void end_submit_mask() {}
+    virtual void disable_mask() {}
 };
 
 // The process-wide handler: null until the host installs one; null uninstalls.
