@@ -21,8 +21,8 @@ public:
     int get_height() const { return m_bitmap ? m_bitmap->get_height() : 0; }
 
     // Inside 0..width * 20 by 0..height * 20, both ends included; NaN is outside.
-    bool point_test_local(float x, float y) const;
-    rect get_bound() const;
+    bool point_test_local(float x, float y) const override;
+    rect get_bound() const override;
 
 private:
     smart_ptr<bitmap_info> m_bitmap;

@@ -1,9 +1,14 @@
 #pragma once
-// The shared, immutable definition that a movie's dictionary holds under a character id. (The
-// display side of definitions joins with the characters.)
+// The shared, immutable definition that a movie's dictionary holds under a character id. Placing
+// it makes a character; shapes, morphs and bitmaps draw, bound and hit-test themselves here for
+// the instance that shows them.
 #include "flash/base/ref_counted.h"
+#include "flash/shape/geometry.h"
 
 namespace flash {
+
+class character;
+class engine_instance;
 
 class character_def : public ref_counted {
 public:
@@ -19,6 +24,16 @@ public:
 
     int get_id() const { return m_id; }
     void set_id(int id) { m_id = id; }
+
+    // A new instance under parent (null for a top-level one) owned by player; by default a
+    // generic character that shows this definition. Null when memory runs out.
+    virtual character* create_character_instance(engine_instance* player, character* parent,
+                                                 int id);
+
+    // Drawing and hit testing for one instance; coordinates are the definition's own twips.
+    virtual void display(character* /*instance*/) {}
+    virtual rect get_bound() const { return rect(); }
+    virtual bool point_test_local(float /*x*/, float /*y*/) const { return false; }
 
 private:
     int m_id = -1;

@@ -44,6 +44,12 @@ public:
     virtual void draw_mesh_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
     virtual void draw_triangle_list(const int32_t* /*coords*/, int /*vertex_count*/) {}
     virtual void draw_line_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
+
+    // Masks: draws between begin and end write the mask; later draws are clipped to it until
+    // disable_mask. Handlers without mask support draw everything unclipped.
+    virtual void begin_submit_mask() {}
+    virtual void end_submit_mask() {}
+    virtual void disable_mask() {}
 };
 
 // The process-wide handler: null until the host installs one; null uninstalls.

@@ -88,7 +88,7 @@ TEST_F(AsEnvironmentTest, VariablePaths) {
     EXPECT_EQ(env.get_variable("_global").to_object(), p->get_global());
     EXPECT_EQ(env.get_variable("this").to_object(), clip.get_ptr());
     EXPECT_TRUE(env.get_variable("parseInt").is_function());
-    EXPECT_TRUE(env.get_variable("_this").is_undefined());
+    EXPECT_EQ(env.get_variable("_this").to_object(), clip.get_ptr());
     // A target that is not a character gives a null "this".
     smart_ptr<as_object> plain(new as_object(p));
     env.set_target(plain);

@@ -102,24 +102,26 @@ TEST(InterpreterNesting, CallsNest256DeepOnAGameThread) {
     EXPECT_EQ(errors, "");
 }
 
+// a = []; a[0] = a;
+assembler self_holding_array() {
+    return a()
+        .push({str("a"), i32(0)})
+        .op(INIT_ARRAY)
+        .op(SET_VARIABLE)
+        .push_str("a")
+        .op(GET_VARIABLE)
+        .push_str("0")
+        .push_str("a")
+        .op(GET_VARIABLE)
+        .op(SET_MEMBER);
+}
+
 TEST(InterpreterNesting, AnArrayHoldingItselfConvertsWithALogLine) {
     // a = []; a[0] = a; a[1] = 2; trace(a); trace(a.toString());
     interptest::machine m;
-    const assembler self_holding = a()
-                                       .push({str("a"), i32(0)})
-                                       .op(INIT_ARRAY)
-                                       .op(SET_VARIABLE)
-                                       .push_str("a")
-                                       .op(GET_VARIABLE)
-                                       .push_str("0")
-                                       .push_str("a")
-                                       .op(GET_VARIABLE)
-                                       .op(SET_MEMBER)
-                                       .push_str("a")
-                                       .op(GET_VARIABLE)
-                                       .push({str("1"), i32(2)})
-                                       .op(SET_MEMBER);
-    // Array literals stay outside the heap's garbage pass: each program cuts its own cycle.
+    const assembler self_holding =
+        self_holding_array().push_str("a").op(GET_VARIABLE).push({str("1"), i32(2)}).op(SET_MEMBER);
+    // Each program cuts its own cycle, so the next starts from a plain array.
     const bytes cut = a().push_str("a").op(GET_VARIABLE).push({str("0"), null()}).op(SET_MEMBER).take();
     EXPECT_EQ(m.run(assembler(self_holding).push_str("a").op(GET_VARIABLE).op(TRACE).raw(cut)), ",2\n");
     EXPECT_TRUE(m.error_has("holds itself"));
@@ -136,23 +138,15 @@ TEST(InterpreterNesting, AnArrayHoldingItselfConvertsWithALogLine) {
 TEST(InterpreterNesting, LiteralCyclesNothingReachesAreCutByTheGarbagePass) {
     // a = []; a[0] = a; o = {}; o extends o (its new prototype names o as constructor).
     interptest::machine m;
-    const bytes program = a().push({str("a"), i32(0)})
-              .op(INIT_ARRAY)
-              .op(SET_VARIABLE)
-              .push_str("a")
-              .op(GET_VARIABLE)
-              .push_str("0")
-              .push_str("a")
-              .op(GET_VARIABLE)
-              .op(SET_MEMBER)
-              .push({str("o"), i32(0)})
-              .op(INIT_OBJECT)
-              .op(SET_VARIABLE)
-              .push_str("o")
-              .op(GET_VARIABLE)
-              .op(PUSH_DUPLICATE)
-              .op(EXTENDS)
-              .take();
+    const bytes program = self_holding_array()
+                              .push({str("o"), i32(0)})
+                              .op(INIT_OBJECT)
+                              .op(SET_VARIABLE)
+                              .push_str("o")
+                              .op(GET_VARIABLE)
+                              .op(PUSH_DUPLICATE)
+                              .op(EXTENDS)
+                              .take();
     m.run(program);
     // A frame step: everything is a candidate until the timeline (here the root) reaches it.
     flash::player* p = m.get_player();
