@@ -6,6 +6,7 @@
 #include "flash/base/log.h"
 #include "flash/movie/asset_loaders.h"
 #include "flash/movie/bitmap_loaders.h"
+#include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/sprite_definition.h"
@@ -137,6 +138,10 @@ void fill_registry() {
         {TAG_REMOVE_OBJECT, remove_object_loader},
         {TAG_REMOVE_OBJECT2, remove_object_loader},
         {TAG_SET_BACKGROUND_COLOR, set_background_color_loader},
+        {TAG_DEFINE_SHAPE, shape_loader},
+        {TAG_DEFINE_SHAPE2, shape_loader},
+        {TAG_DEFINE_SHAPE3, shape_loader},
+        {TAG_DEFINE_SHAPE4, shape_loader},
         {TAG_DEFINE_BITS, define_bits_jpeg_loader},
         {TAG_JPEG_TABLES, jpeg_tables_loader},
         {TAG_DEFINE_BITS_LOSSLESS, define_bits_lossless_loader},

@@ -24,7 +24,9 @@ double max_scale(const matrix& m) {
 }  // namespace
 
 void shape_character_def::tesselate(float error_tolerance, tesselate::trapezoid_accepter* accepter) const {
-    tesselate::tesselate_paths(&m_paths[0], m_paths.size(), m_fill_styles.size(), m_line_styles.size(), error_tolerance,
+    // A shape cut before its first record has no paths, and no first element to point at.
+    const path* first = m_paths.size() > 0 ? &m_paths[0] : nullptr;
+    tesselate::tesselate_paths(first, m_paths.size(), m_fill_styles.size(), m_line_styles.size(), error_tolerance,
                                accepter);
 }
 

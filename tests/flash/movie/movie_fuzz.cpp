@@ -1,5 +1,6 @@
 // The fuzz entry: arbitrary bytes read as a movie through create_movie, from memory, by a fresh
-// player. The gtest below runs it over writer movies, their cuts and byte flips.
+// player; the first characters are placed, drawn, bounded and hit-tested. The gtest below runs
+// it over writer movies, their cuts and byte flips.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +8,8 @@
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/player.h"
+#include "flash/movie/movie_definition.h"
+#include "flash/runtime/character.h"
 
 namespace {
 
@@ -34,7 +37,19 @@ extern "C" int movie_fuzz_one_input(const uint8_t* data, size_t size) {
     flash::register_file_opener_callback(open_input);
     {
         flash::smart_ptr<flash::player> owner(new flash::player);
-        owner->create_movie("fuzz.swf");
+        flash::movie_definition_sub* movie = owner->create_movie("fuzz.swf");
+        constexpr int drawn_ids = 16;
+        for (int id = 0; movie && id < drawn_ids; ++id) {
+            flash::character_def* def = movie->get_character_def(id);
+            if (!def || def->is(flash::character_def::SPRITE_DEFINITION)) continue;
+            flash::smart_ptr<flash::character> ch(def->create_character_instance(owner.get_ptr(), nullptr, id));
+            if (!ch) continue;
+            ch->display();
+            flash::rect bound;
+            ch->get_bound(&bound);
+            ch->get_topmost_mouse_entity(bound.m_x_min, bound.m_y_min);
+            ch->get_topmost_mouse_entity(0.5f * (bound.m_x_min + bound.m_x_max), 0.5f * (bound.m_y_min + bound.m_y_max));
+        }
     }
     flash::register_file_opener_callback(nullptr);
     flash::register_log_callback(previous);

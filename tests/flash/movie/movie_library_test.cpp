@@ -113,7 +113,9 @@ TEST(MovieLibrary, TheRegistryIsFilledOnceAndClearedWithTheLastPlayer) {
         ASSERT_NE(f.load("a.swf", small_movie()), nullptr);
         EXPECT_TRUE(flash::get_tag_loader(26, nullptr));
         EXPECT_FALSE(flash::get_tag_loader(1, nullptr));  // ShowFrame belongs to the loop
-        EXPECT_FALSE(flash::get_tag_loader(2, nullptr));  // shapes are not loaded yet
+        EXPECT_TRUE(flash::get_tag_loader(2, nullptr));    // DefineShape
+        EXPECT_TRUE(flash::get_tag_loader(83, nullptr));   // DefineShape4
+        EXPECT_FALSE(flash::get_tag_loader(46, nullptr));  // morph shapes are not loaded yet
     }
     EXPECT_FALSE(flash::get_tag_loader(26, nullptr));
 }

@@ -76,8 +76,30 @@ std::vector<bytes> fuzz_seeds() {
     b.end();
     const bytes bitmaps = b.finish_fws();
 
+    // Every shape tag version with solid, gradient and bitmap fills, lines, curves and a second
+    // style group, the bitmap first so that its fill resolves.
+    swf::MovieWriter sh(8);
+    const uint16_t bitmap_id = sh.define_bits_lossless2(swf::Image::filled(4, 4, {9, 8, 7, 255}));
+    const uint16_t shape_tags[] = {swf::tag_define_shape, swf::tag_define_shape2, swf::tag_define_shape3,
+                                   swf::tag_define_shape4};
+    for (uint16_t tag : shape_tags) {
+        swf::Shape s;
+        s.fills = {swf::FillStyle::solid({200, 0, 0, 100}),
+                   swf::FillStyle::linear(swf::Matrix::scaling(0.1, 0.1), {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 0}}}),
+                   swf::FillStyle::bitmap(bitmap_id, swf::Matrix::scaling(20, 20))};
+        s.lines = {swf::LineStyle::solid(40, {0, 0, 255, 255})};
+        s.path.fill1(1).line(1).rect(0, 0, 400, 300);
+        s.path.fill1(2).circle(600, 600, 200);
+        s.path.new_styles({swf::FillStyle::bitmap(bitmap_id, swf::Matrix::scaling(20, 20))}, {});
+        s.path.fill1(1).polygon({{0, 0}, {300, 50}, {100, 400}});
+        sh.define_shape(s, tag);
+    }
+    sh.show_frame();
+    sh.end();
+    const bytes shapes = sh.finish_fws();
+
     return {full,    swf::to_cws(full),   small.finish_fws(), swf::to_cws(small.finish_fws()),
-            bitmaps, swf::to_cws(bitmaps)};
+            bitmaps, swf::to_cws(bitmaps), shapes};
 }
 
 }  // namespace movietest

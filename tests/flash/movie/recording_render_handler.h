@@ -1,12 +1,25 @@
 #pragma once
 // A render handler that installs itself while it lives and records every bitmap it is asked to
-// make: its kind, size, owner name and pixels (as r, g, b, a).
+// make (its kind, size, owner name and pixels as r, g, b, a) and every style and draw call.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "flash/render/bitmap_info.h"
 
 namespace movietest {
+
+// One style or draw call: its name ("fill_color", "fill_bitmap", "fill_disable", "line_color",
+// "line_width", "line_disable", "mesh_strip", "triangle_list", "line_strip", "matrix", "cxform"),
+// the fill side, colour, bitmap and vertex count where the call has them.
+struct recorded_call {
+    std::string name;
+    int side = -1;
+    flash::rgba color;
+    flash::bitmap_info* bitmap = nullptr;
+    int vertices = 0;
+    std::vector<int32_t> coords;
+};
 
 struct recorded_bitmap {
     std::string kind;  // "empty", "alpha", "rgb" or "rgba"
@@ -51,9 +64,54 @@ public:
         return record_image("rgba", img, 4, owner);
     }
 
+    void set_matrix(const flash::matrix& m) override {
+        calls.push_back({"matrix"});
+        last_matrix = m;
+    }
+    void set_cxform(const flash::cxform& cx) override {
+        calls.push_back({"cxform"});
+        last_cxform = cx;
+    }
+    void fill_style_disable(int side) override { calls.push_back({"fill_disable", side}); }
+    void fill_style_color(int side, const flash::rgba& c) override { calls.push_back({"fill_color", side, c}); }
+    void fill_style_bitmap(int side, flash::bitmap_info* bi, const flash::matrix&, int) override {
+        calls.push_back({"fill_bitmap", side, {}, bi});
+    }
+    void line_style_disable() override { calls.push_back({"line_disable"}); }
+    void line_style_color(flash::rgba c) override { calls.push_back({"line_color", -1, c}); }
+    void line_style_width(float) override { calls.push_back({"line_width"}); }
+    void draw_mesh_strip(const int32_t* coords, int count) override { draw("mesh_strip", coords, count); }
+    void draw_triangle_list(const int32_t* coords, int count) override { draw("triangle_list", coords, count); }
+    void draw_line_strip(const int32_t* coords, int count) override { draw("line_strip", coords, count); }
+
+    // The calls' names, one a line, with the colour of colour calls as r,g,b,a.
+    std::string call_names() const {
+        std::string out;
+        for (const recorded_call& c : calls) {
+            out += c.name;
+            if (c.name == "fill_color" || c.name == "line_color") {
+                char text[32];
+                std::snprintf(text, sizeof text, " %d,%d,%d,%d", c.color.m_r, c.color.m_g, c.color.m_b,
+                              c.color.m_a);
+                out += text;
+            }
+            out += "\n";
+        }
+        return out;
+    }
+
     std::vector<recorded_bitmap> made;
+    std::vector<recorded_call> calls;
+    flash::matrix last_matrix;
+    flash::cxform last_cxform;
 
 private:
+    void draw(const char* name, const int32_t* coords, int count) {
+        recorded_call c{name};
+        c.vertices = count;
+        if (coords && count > 0) c.coords.assign(coords, coords + 2 * count);
+        calls.push_back(c);
+    }
     flash::bitmap_info* record(const char* kind, int width, int height, const flash::bx_string& owner) {
         made.push_back({kind, width, height, owner.c_str(), {}});
         return new recording_bitmap(width, height);
