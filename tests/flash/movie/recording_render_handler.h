@@ -65,21 +65,21 @@ public:
     }
 
     void set_matrix(const flash::matrix& m) override {
-        calls.push_back({"matrix"});
+        call("matrix");
         last_matrix = m;
     }
     void set_cxform(const flash::cxform& cx) override {
-        calls.push_back({"cxform"});
+        call("cxform");
         last_cxform = cx;
     }
-    void fill_style_disable(int side) override { calls.push_back({"fill_disable", side}); }
-    void fill_style_color(int side, const flash::rgba& c) override { calls.push_back({"fill_color", side, c}); }
+    void fill_style_disable(int side) override { call("fill_disable", side); }
+    void fill_style_color(int side, const flash::rgba& c) override { call("fill_color", side, c); }
     void fill_style_bitmap(int side, flash::bitmap_info* bi, const flash::matrix&, int) override {
-        calls.push_back({"fill_bitmap", side, {}, bi});
+        call("fill_bitmap", side, {}, bi);
     }
-    void line_style_disable() override { calls.push_back({"line_disable"}); }
-    void line_style_color(flash::rgba c) override { calls.push_back({"line_color", -1, c}); }
-    void line_style_width(float) override { calls.push_back({"line_width"}); }
+    void line_style_disable() override { call("line_disable"); }
+    void line_style_color(flash::rgba c) override { call("line_color", -1, c); }
+    void line_style_width(float) override { call("line_width"); }
     void draw_mesh_strip(const int32_t* coords, int count) override { draw("mesh_strip", coords, count); }
     void draw_triangle_list(const int32_t* coords, int count) override { draw("triangle_list", coords, count); }
     void draw_line_strip(const int32_t* coords, int count) override { draw("line_strip", coords, count); }
@@ -106,11 +106,19 @@ public:
     flash::cxform last_cxform;
 
 private:
+    recorded_call& call(const char* name, int side = -1, flash::rgba color = {}, flash::bitmap_info* bi = nullptr) {
+        recorded_call c;
+        c.name = name;
+        c.side = side;
+        c.color = color;
+        c.bitmap = bi;
+        calls.push_back(c);
+        return calls.back();
+    }
     void draw(const char* name, const int32_t* coords, int count) {
-        recorded_call c{name};
+        recorded_call& c = call(name);
         c.vertices = count;
         if (coords && count > 0) c.coords.assign(coords, coords + 2 * count);
-        calls.push_back(c);
     }
     flash::bitmap_info* record(const char* kind, int width, int height, const flash::bx_string& owner) {
         made.push_back({kind, width, height, owner.c_str(), {}});

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "flash/movie/bitmap_character.h"
 #include "flash/movie/generic_character.h"
@@ -55,24 +56,31 @@ swf::Shape box_shape(const swf::Rect& r, swf::Rgba color) {
     return swf::filled_rect(r.xmin, r.ymin, r.xmax - r.xmin, r.ymax - r.ymin, color);
 }
 
+// Loads one shape of each version and checks each with its case.
+template <class check_type>
+void check_versions(movie_fixture& f, check_type check) {
+    swf::MovieWriter m(8);
+    std::vector<uint16_t> ids;
+    for (const version_case& c : version_cases) ids.push_back(m.define_shape(box_shape(c.box, c.color), c.tag));
+    flash::movie_def_impl* def = f.load("shapes.swf", finish(m));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        SCOPED_TRACE(version_cases[i].tag);
+        flash::shape_def* shape = shape_of(def, ids[i]);
+        ASSERT_NE(shape, nullptr);
+        check(version_cases[i], shape, ids[i]);
+    }
+}
+
 TEST(ShapeDef, EachTagVersionLoadsWithItsBounds) {
     movie_fixture f;
-    swf::MovieWriter m(8);
-    for (const version_case& c : version_cases) m.define_shape(box_shape(c.box, c.color), c.tag);
-    flash::movie_def_impl* def = f.load("shapes.swf", finish(m));
-    ASSERT_NE(def, nullptr);
-    int id = 1;
-    for (const version_case& c : version_cases) {
-        SCOPED_TRACE(c.tag);
-        flash::shape_def* shape = shape_of(def, id++);
-        ASSERT_NE(shape, nullptr);
+    check_versions(f, [](const version_case& c, flash::shape_def* shape, int id) {
         const flash::rect b = shape->get_bound();
         EXPECT_EQ(b.m_x_min, c.box.xmin);
         EXPECT_EQ(b.m_x_max, c.box.xmax);
         EXPECT_EQ(b.m_y_min, c.box.ymin);
         EXPECT_EQ(b.m_y_max, c.box.ymax);
-        EXPECT_EQ(shape->get_id(), id - 1);
-    }
+        EXPECT_EQ(shape->get_id(), id);
+    });
     EXPECT_EQ(f.log.errors(), "");
 }
 
@@ -94,15 +102,7 @@ int count_calls(const std::vector<recorded_call>& calls, const std::string& name
 TEST(ShapeDef, ADisplayedShapeDrawsItsMeshesInItsColour) {
     recording_render_handler handler;
     movie_fixture f;
-    swf::MovieWriter m(8);
-    for (const version_case& c : version_cases) m.define_shape(box_shape(c.box, c.color), c.tag);
-    flash::movie_def_impl* def = f.load("shapes.swf", finish(m));
-    ASSERT_NE(def, nullptr);
-    int id = 1;
-    for (const version_case& c : version_cases) {
-        SCOPED_TRACE(c.tag);
-        flash::shape_def* shape = shape_of(def, id++);
-        ASSERT_NE(shape, nullptr);
+    check_versions(f, [&](const version_case& c, flash::shape_def* shape, int) {
         const std::vector<recorded_call> calls = draw_once(f.owner.get_ptr(), shape, handler);
         ASSERT_GE(calls.size(), 4u) << handler.call_names();
         EXPECT_EQ(calls[0].name, "matrix");
@@ -132,7 +132,7 @@ TEST(ShapeDef, ADisplayedShapeDrawsItsMeshesInItsColour) {
         EXPECT_EQ(y_min, c.box.ymin);
         EXPECT_EQ(y_max, c.box.ymax);
         EXPECT_EQ(count_calls(calls, "fill_bitmap"), 0);
-    }
+    });
 }
 
 TEST(ShapeDef, BitmapFillsDrawTheMoviesBitmapAndAMissingOneNothing) {
