@@ -212,6 +212,32 @@ TEST(ShapeDef, PointTestGoesThroughTheCharacterAndItsMatrix) {
     EXPECT_EQ(b.m_x_max, 3000.0f);
 }
 
+TEST(ShapeDef, DrawsUnderTheInstancesWorldMatrixAndColourTransform) {
+    recording_render_handler handler;
+    movie_fixture f;
+    swf::MovieWriter m(8);
+    const uint16_t id = m.define_shape(swf::filled_rect(0, 0, 400, 400, {1, 2, 3, 255}), swf::tag_define_shape3);
+    flash::shape_def* shape = shape_of(f.load("world.swf", finish(m)), id);
+    ASSERT_NE(shape, nullptr);
+    flash::smart_ptr<flash::character> parent(new flash::character(f.owner.get_ptr()));
+    flash::matrix moved;
+    moved.m_[0][2] = 1000.0f;
+    parent->set_matrix(moved);
+    flash::cxform half;
+    half.m_[0][0] = 0.5f;
+    parent->set_cxform(half);
+    flash::smart_ptr<flash::character> ch(shape->create_character_instance(f.owner.get_ptr(), parent.get_ptr(), 1));
+    ASSERT_NE(ch.get_ptr(), nullptr);
+    flash::matrix doubled;
+    doubled.m_[0][0] = 2.0f;
+    ch->set_matrix(doubled);
+    ch->display();
+    ASSERT_GT(count_calls(handler.calls, "mesh_strip") + count_calls(handler.calls, "triangle_list"), 0);
+    EXPECT_EQ(handler.last_matrix.m_[0][0], 2.0f);
+    EXPECT_EQ(handler.last_matrix.m_[0][2], 1000.0f);
+    EXPECT_EQ(handler.last_cxform.m_[0][0], 0.5f);
+}
+
 TEST(ShapeDef, CutShapeTagsLogAndTheNextTagIsRead) {
     const swf::Shape s = swf::filled_rect(0, 0, 400, 400, {9, 9, 9, 255});
     const bytes whole = swf::define_shape_body(1, s, swf::tag_define_shape4);
