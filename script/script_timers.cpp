@@ -15,7 +15,7 @@ ScriptTimerManager::ScriptTimerManager() : m_cursor(m_timers.end()) {
     m_deletionQueue.reserve(kInitialQueueCapacity);
 }
 
-ScriptTimerManager::~ScriptTimerManager() { m_timers.clear(); }
+ScriptTimerManager::~ScriptTimerManager() = default;
 
 void ScriptTimerManager::addTimer(const std::string& script, float period, int count, bool runsWhenPaused) {
     int64_t runs = std::llabs(static_cast<int64_t>(count));
