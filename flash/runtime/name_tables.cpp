@@ -98,42 +98,38 @@ void set_property(as_object* target, int property_number, const as_value& value)
     if (target) target->set_member(property_names[property_number], value);
 }
 
-const bx_string& get_function_name(int id) {
+namespace {
+
+// Each table is converted to engine strings once, on first use; an index outside it yields an
+// empty name rather than reading past the end. The source table itself is the template argument so
+// two tables of the same length never share one converted copy.
+template <typename String, int Count, const char* const (&Source)[Count]>
+const String& table_entry(int index) {
     static const struct table {
-        bx_string names[event_id::EVENT_COUNT];
-        bx_string empty;
+        String names[Count];
+        String empty;
         table() {
-            for (int i = 0; i < event_id::EVENT_COUNT; ++i) names[i] = event_handler_names[i];
+            for (int i = 0; i < Count; ++i) names[i] = Source[i];
         }
     } t;
-    if (id < 0 || id >= event_id::EVENT_COUNT) return t.empty;
-    return t.names[id];
+    if (index < 0 || index >= Count) return t.empty;
+    return t.names[index];
+}
+
+}  // namespace
+
+const bx_string& get_function_name(int id) {
+    return table_entry<bx_string, event_id::EVENT_COUNT, event_handler_names>(id);
 }
 
 const bx_string& get_function_name(const event_id& event) { return get_function_name(event.m_id); }
 
 const bx_stringi& get_button_like_name(int index) {
-    static const struct table {
-        bx_stringi names[BUTTON_LIKE_NAME_COUNT];
-        bx_stringi empty;
-        table() {
-            for (int i = 0; i < BUTTON_LIKE_NAME_COUNT; ++i) names[i] = button_like_names[i];
-        }
-    } t;
-    if (index < 0 || index >= BUTTON_LIKE_NAME_COUNT) return t.empty;
-    return t.names[index];
+    return table_entry<bx_stringi, BUTTON_LIKE_NAME_COUNT, button_like_names>(index);
 }
 
 const bx_stringi& get_text_format_key(int index) {
-    static const struct table {
-        bx_stringi names[TEXT_FORMAT_KEY_COUNT];
-        bx_stringi empty;
-        table() {
-            for (int i = 0; i < TEXT_FORMAT_KEY_COUNT; ++i) names[i] = text_format_keys[i];
-        }
-    } t;
-    if (index < 0 || index >= TEXT_FORMAT_KEY_COUNT) return t.empty;
-    return t.names[index];
+    return table_entry<bx_stringi, TEXT_FORMAT_KEY_COUNT, text_format_keys>(index);
 }
 
 const bx_stringi& get_constructor_name() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "action_assembler.h"
+#include "tests/support/engine_log.h"
 #include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/movie/player.h"
@@ -24,10 +25,6 @@ using recording_character = testsupport::test_character;
 class machine {
 public:
     machine() : m_player(new flash::player), env(m_player.get_ptr()) {
-        m_previous = flash::get_log_callback();
-        messages().clear();
-        errors().clear();
-        flash::register_log_callback(&machine::collect);
         root = new recording_character(m_player.get_ptr(), true, &journal);
         m_root_ref = root;
         clip = new recording_character(m_player.get_ptr(), true, &journal);
@@ -41,7 +38,6 @@ public:
     ~machine() {
         env.set_stack_size(0);
         env.set_target(nullptr);
-        flash::register_log_callback(m_previous);
     }
 
     // Runs the bytes as frame actions; returns the trace output.
@@ -55,14 +51,8 @@ public:
     }
 
     flash::player* get_player() { return m_player.get_ptr(); }
-    static std::string& messages() {
-        static std::string text;
-        return text;
-    }
-    static std::string& errors() {
-        static std::string text;
-        return text;
-    }
+    static std::string& messages() { return testsupport::engine_log::messages(); }
+    static std::string& errors() { return testsupport::engine_log::errors(); }
     bool error_has(const std::string& part) const {
         return errors().find(part) != std::string::npos;
     }
@@ -73,17 +63,13 @@ public:
     flash::action_buffer buffer;
 
 private:
-    static void collect(bool is_error, const char* text) {
-        (is_error ? errors() : messages()) += text;
-    }
+    // First member, so the engine's log is collected from the player's construction on.
+    testsupport::engine_log m_log;
     flash::smart_ptr<flash::player> m_player;
     flash::smart_ptr<flash::as_object> m_root_ref;
 
 public:
     flash::as_environment env;
-
-private:
-    flash::log_callback m_previous = nullptr;
 };
 
 }  // namespace interptest
