@@ -207,7 +207,14 @@ void player::set_root_link(root* r, weak_proxy* proxy) {
     m_root = proxy ? r : nullptr;
 }
 
-as_object* player::get_root_movie() const { return m_root_movie.get_ptr(); }
+as_object* player::get_root_movie() const {
+    if (m_root_proxy && m_root_proxy->is_alive() && m_root->get_root_movie()) return m_root->get_root_movie();
+    return m_root_movie.get_ptr();
+}
+
+void player::notify_key_event(int key_code, bool down) {
+    if (root* r = get_root()) r->notify_key_event(this, key_code, down);
+}
 
 void player::set_root_movie(as_object* movie) { m_root_movie = movie; }
 

@@ -63,8 +63,11 @@ public:
     void set_root(R* r) {
         set_root_link(r, r ? r->get_weak_proxy() : nullptr);
     }
-    // The top-level movie of the current root (what "/" paths and "_root" give).
+    // The top-level movie of the current root (what "/" paths and "_root" give); without a
+    // current root, the movie set_root_movie named.
     as_object* get_root_movie() const override;
+    // Forwards a key to the current root (nothing without one).
+    void notify_key_event(int key_code, bool down);
     void set_root_movie(as_object* movie);
 
     // Verbose flags (engine-wide).

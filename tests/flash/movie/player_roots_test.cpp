@@ -194,6 +194,26 @@ TEST(PlayerRoots, OnlyTheReferencesThatCloseACycleAreCut) {
     EXPECT_EQ(bound_link.get_ptr(), nullptr);
 }
 
+TEST(PlayerRoots, TheCurrentRootTakesKeysAndNamesTheRootMovie) {
+    root_fixture f;
+    flash::smart_ptr<probe> listener(new probe(f.owner.get_ptr(), "listener", &f.journal));
+    f.r->get_keypress_listeners().add(listener.get_ptr());
+    f.owner->notify_key_event(32, true);  // no current root: nobody hears it
+    EXPECT_TRUE(f.journal.empty());
+    EXPECT_EQ(f.owner->get_root_movie(), nullptr);
+
+    f.owner->set_root(f.r.get_ptr());
+    EXPECT_EQ(f.owner->get_root(), f.r.get_ptr());
+    EXPECT_EQ(f.owner->get_root_movie(), f.movie.get_ptr());
+    f.owner->notify_key_event(32, true);
+    EXPECT_EQ(f.journal, (std::vector<std::string>{"listener 9:32"}));
+
+    f.r = nullptr;  // the player's link is weak
+    EXPECT_EQ(f.owner->get_root(), nullptr);
+    EXPECT_EQ(f.owner->get_root_movie(), nullptr);
+    EXPECT_EQ(f.owner->get_live_root_count(), 0);
+}
+
 TEST(PlayerRoots, DefinitionsHeldByRootsOutliveThePlayer) {
     root_fixture f;
     smart_ptr<flash::root> r = f.r;
