@@ -123,7 +123,8 @@ void root::advance(float dt) {
         return;
     }
     advance_scope scope(owner);
-    smart_ptr<root> keep(this);
+    // A handler may drop the host's last reference; one not yet counted is left to its maker.
+    smart_ptr<root> keep(get_ref_count() > 0 ? this : nullptr);
     dt = usable_dt(dt);
 
     if (m_movie) {
