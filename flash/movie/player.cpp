@@ -111,7 +111,14 @@ smart_ptr<root> player::load_file(const char* path) {
 }
 
 void player::mark_alive(as_object* obj) {
-    if (obj) m_heap.set(smart_ptr<as_object>(obj), m_pass);
+    if (!obj) return;
+    smart_ptr<as_object> key(obj);
+    auto it = m_heap.find(key);
+    if (it == m_heap.end()) {
+        m_heap.add(key, heap_mark{m_pass, m_walk - 1});  // not visited by the current walk
+        return;
+    }
+    it.get_value().alive = m_pass;
 }
 
 bool player::mark_reached(as_object* obj) {
@@ -119,19 +126,20 @@ bool player::mark_reached(as_object* obj) {
     smart_ptr<as_object> key(obj);
     auto it = m_heap.find(key);
     if (it == m_heap.end()) {
-        m_heap.add(key, m_pass);
+        m_heap.add(key, heap_mark{m_pass, m_walk});
         return true;
     }
-    uint32_t& mark = it.get_value();
-    if (mark == m_pass) return false;
-    mark = m_pass;
+    heap_mark& mark = it.get_value();
+    mark.alive = m_pass;
+    if (mark.walk == m_walk) return false;
+    mark.walk = m_walk;
     return true;
 }
 
 bool player::is_garbage(as_object* obj) const {
-    uint32_t mark = m_pass;
+    heap_mark mark{m_pass, 0};
     m_heap.get(smart_ptr<as_object>(obj), &mark);
-    return mark != m_pass;
+    return mark.alive != m_pass;
 }
 
 bool player::is_in_heap(as_object* obj) const {
@@ -140,14 +148,23 @@ bool player::is_in_heap(as_object* obj) const {
 
 void player::set_as_garbage() {
     ++m_pass;
+    start_walk();
     if (m_pass == 0) {
         // The counter wrapped: old marks could read as current, so age every entry explicitly.
-        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value() = UINT32_MAX;
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value().alive = UINT32_MAX;
+    }
+}
+
+void player::start_walk() {
+    ++m_walk;
+    if (m_walk == 0) {
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value().walk = UINT32_MAX;
     }
 }
 
 void player::clear_garbage() {
     ++m_garbage_passes;
+    start_walk();
     if (m_global) m_global->this_alive();
     prune_dead_roots();
     // Every live root is a source of reachability: a pass run for one root's frame step must not
@@ -159,7 +176,7 @@ void player::clear_garbage() {
     for (int i = 0; i < roots.size(); ++i) roots[i]->mark_reachable();
     array<as_object*> garbage;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) {
-        if (it.get_value() != m_pass) garbage.push_back(it.get_key().get_ptr());
+        if (it.get_value().alive != m_pass) garbage.push_back(it.get_key().get_ptr());
     }
     // Cut the cycles first, while the heap still holds every candidate.
     cut_garbage_cycles(this, garbage);

@@ -103,9 +103,19 @@ private:
     void set_root_link(root* r, weak_proxy* proxy);
 
     void prune_dead_roots();
+    // A new marking walk: every object may be visited once more.
+    void start_walk();
 
-    hash<smart_ptr<as_object>, uint32_t> m_heap;  // object -> the pass that last marked it
+    // The pass that last marked an object alive, and the marking walk that last visited it: an
+    // object that marked itself alive (a new or advancing one) is still walked, so that what it
+    // reaches is marked too.
+    struct heap_mark {
+        uint32_t alive = 0;
+        uint32_t walk = 0;
+    };
+    hash<smart_ptr<as_object>, heap_mark> m_heap;
     uint32_t m_pass = 0;
+    uint32_t m_walk = 0;
     array<weak_ptr<root>> m_roots;
     int m_advance_depth = 0;
     int m_steps_since_pass = 0;
