@@ -201,4 +201,31 @@ TEST(SwfrunFrames, StandardMembersReadAndWritten) {
               "2\n");
 }
 
+TEST(SwfrunFrames, SpritesPlacingThemselvesOrEachOtherStopWithAnError) {
+    swf::MovieWriter m(8);
+    const uint16_t first = m.next_id();
+    const uint16_t second = m.next_id();
+    swf::SpriteWriter self = m.sprite();
+    self.place_object2(swf::PlaceObject::place(1, first));
+    self.place_object2(swf::PlaceObject::place(2, second));
+    self.do_action(code(assembler().trace_str("inside")));
+    self.show_frame();
+    m.define_sprite(self, first);
+    swf::SpriteWriter other = m.sprite();
+    other.place_object2(swf::PlaceObject::place(1, first));
+    other.place_object2(swf::PlaceObject::place(2, second));
+    other.show_frame();
+    m.define_sprite(other, second);
+    m.place_object2(swf::PlaceObject::place(1, first));
+    m.do_action(code(assembler().trace_str("top")));
+    m.show_frame();
+    m.end();
+    testsupport::TempDir dir;
+    write_file("loop.swf", m.finish_fws());
+    const run_result r = run("loop.swf --frames 3");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "top\ninside\n");
+    EXPECT_NE(r.err.find("nesting stopped"), std::string::npos) << r.err;
+}
+
 }  // namespace
