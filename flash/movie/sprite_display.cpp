@@ -88,7 +88,7 @@ bool sprite_instance::on_event(const event_id& event) {
     if (!get_member(name, &method)) return false;
     const int nargs = event.m_args ? event.m_args->size() : 0;
     for (int i = nargs - 1; i >= 0; --i) m_env.push((*event.m_args)[i]);
-    call_method(method, &m_env, as_value(this), nargs, m_env.get_top_index());
+    ::flash::call_method(method, &m_env, as_value(this), nargs, m_env.get_top_index());
     m_env.drop(nargs);
     return true;
 }
@@ -113,6 +113,12 @@ void sprite_instance::mark_references() {
     character::mark_references();
     m_env.mark_values();
     for (int i = 0; i < m_display_list.size(); ++i) m_display_list.get_character(i)->this_alive();
+    if (m_frame_scripts) {
+        for (auto it = m_frame_scripts->begin(); it != m_frame_scripts->end(); ++it) {
+            it.get_value()->this_alive();
+        }
+    }
+    if (m_pending_frame_script) m_pending_frame_script->this_alive();
 }
 
 void sprite_instance::dump() {
