@@ -46,6 +46,43 @@ void action_buffer::execute(as_environment* env) {
     execute(env, 0, get_length(), nullptr, empty, false);
 }
 
+const bx_string* action_buffer::prepare_push_texts(int pc, int payload_length, int* count) {
+    *count = 0;
+    counted_buffer& store = *m_buffer;
+    const uint8_t* bytes = get_bytes();
+    const int length = get_length();
+    if (!bytes || pc < 0 || payload_length < 0 || pc + 3 + payload_length > length) return nullptr;
+    if (pc >= store.push_index.size() && !store.push_index.resize(length)) return nullptr;
+    push_texts texts;
+    texts.first = store.push_names.size();
+    // The record's items as the interpreter reads them: a type byte, then its bytes.
+    const int end = pc + 3 + payload_length;
+    for (int pos = pc + 3; pos < end;) {
+        const int type = bytes[pos++];
+        if (type == 0) {
+            int stop = pos;
+            while (stop < end && bytes[stop] != 0) ++stop;
+            if (stop >= end) break;  // cut short: read the slow way, which logs it
+            bx_string name(reinterpret_cast<const char*>(bytes + pos), stop - pos);
+            name.prepare_name();
+            const int before = store.push_names.size();
+            store.push_names.push_back(static_cast<bx_string&&>(name));
+            if (store.push_names.size() == before) break;  // refused and logged by the array
+            ++texts.count;
+            pos = stop + 1;
+            continue;
+        }
+        constexpr int item_size[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
+        if (type < static_cast<int>(sizeof item_size / sizeof item_size[0])) pos += item_size[type];
+    }
+    const int before = store.push_records.size();
+    store.push_records.push_back(texts);
+    if (store.push_records.size() == before) return nullptr;
+    store.push_index[pc] = store.push_records.size();
+    *count = texts.count;
+    return texts.count > 0 ? &store.push_names[texts.first] : nullptr;
+}
+
 void action_buffer::process_decl_dict(int start_pc, int stop_pc) {
     if (m_decl_dict_processed_at == start_pc) return;
     if (m_decl_dict_processed_at != -1) {
@@ -73,6 +110,8 @@ void action_buffer::process_decl_dict(int start_pc, int stop_pc) {
             return;
         }
         m_dictionary[i] = bx_string(reinterpret_cast<const char*>(bytes + pos), end - pos);
+        // Pool entries are the names of the code: pushes copy them with their hash.
+        m_dictionary[i].prepare_name();
         pos = end + 1;
     }
 }

@@ -17,8 +17,24 @@ namespace flash {
 
 class as_value;
 
-// A byte buffer shared by counted references.
-class counted_buffer : public membuf, public ref_counted {};
+// The texts of one Push record, prepared as names: count texts from push_names[first], the
+// record's texts in order up to the first one cut short.
+struct push_texts {
+    int first = 0;
+    int count = 0;
+};
+
+// A byte buffer shared by counted references, with the texts of its Push records prepared the
+// first time each record runs: every later run copies them with their name hash instead of
+// reading and hashing the bytes again. The bytes are only ever appended to, so a record's texts
+// stay valid.
+class counted_buffer : public membuf, public ref_counted {
+public:
+    // Per byte offset: 1 + the index in push_records of the Push record there (0: not yet run).
+    array<int32_t> push_index;
+    array<push_texts> push_records;
+    array<bx_string> push_names;
+};
 
 class action_buffer {
 public:
@@ -60,9 +76,25 @@ public:
     }
     const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
     const array<bx_string>& get_dictionary() const { return m_dictionary; }
+    // The prepared texts of the Push record at pc whose payload (payload_length bytes after the
+    // record header) lies inside the buffer; *count of them (0 and null when none could be kept).
+    const bx_string* get_push_texts(int pc, int payload_length, int* count) {
+        counted_buffer& store = *m_buffer;
+        if (pc >= 0 && pc < store.push_index.size()) {
+            const int record = store.push_index[pc];
+            if (record > 0) {
+                const push_texts& texts = store.push_records[record - 1];
+                *count = texts.count;
+                return texts.count > 0 ? &store.push_names[texts.first] : nullptr;
+            }
+        }
+        return prepare_push_texts(pc, payload_length, count);
+    }
     int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
 
 private:
+    const bx_string* prepare_push_texts(int pc, int payload_length, int* count);
+
     smart_ptr<counted_buffer> m_buffer;
     array<bx_string> m_dictionary;
     int m_decl_dict_processed_at = -1;

@@ -359,16 +359,6 @@ void as_value::set_null() { set_as_object(nullptr); }
 
 void as_value::set_nan() { set_double(std::numeric_limits<double>::quiet_NaN()); }
 
-void as_value::set_bx_string(const bx_string& text) {
-    if (&text == &m_string) {
-        drop_refs();
-        m_type = STRING;
-        return;
-    }
-    drop_refs();
-    m_type = STRING;
-    m_string = text;
-}
 
 void as_value::set_as_object(as_object* object) {
     if (m_type == OBJECT && m_object == object) return;

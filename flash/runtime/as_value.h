@@ -142,7 +142,12 @@ public:
         m_type = STRING;
         m_string = text ? text : "";
     }
-    void set_bx_string(const bx_string& text);
+    // Inline: names pushed by action code come through here, with their hash.
+    void set_bx_string(const bx_string& text) {
+        drop_refs();
+        m_type = STRING;
+        if (&text != &m_string) m_string = text;
+    }
     // A STRING of count bytes that hold no NUL.
     void set_string(const char* text, int count) {
         drop_refs();

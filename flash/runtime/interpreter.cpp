@@ -164,10 +164,21 @@ as_value* interpreter::local_register(int n) {
 void interpreter::do_push() {
     payload_reader in = payload();
     const bool verbose = get_verbose_action();
+    int text_count = 0;
+    int text_index = 0;
+    const bx_string* texts = m_buffer.get_push_texts(m_pc, m_payload_length, &text_count);
     while (!in.at_end()) {
         const int type = in.u8();
         switch (type) {
             case 0: {
+                if (text_index < text_count) {
+                    // The record's text, prepared as a name on its first run.
+                    const bx_string& text = texts[text_index++];
+                    in.pos += text.size() + 1;
+                    m_env->push(text);
+                    if (verbose) log_msg("-------------- pushed '%s'\n", text.c_str());
+                    break;
+                }
                 int length = 0;
                 const char* text = in.text(&length);
                 if (payload_failed(in)) return;
