@@ -17,23 +17,35 @@ namespace flash {
 
 class as_value;
 
-// The texts of one Push record, prepared as names: count texts from push_names[first], the
-// record's texts in order up to the first one cut short.
-struct push_texts {
-    int first = 0;
-    int count = 0;
+// One Push record as prepared on its first run: its texts as names (text_count of them from
+// push_names[text_first], in order up to the first one cut short), and, when every item is a
+// constant and nothing is cut short, all its values (value_count from push_values[value_first]).
+struct push_record {
+    int text_first = 0;
+    int text_count = 0;
+    int value_first = 0;
+    int value_count = 0;
+    bool constant = false;
 };
 
-// A byte buffer shared by counted references, with the texts of its Push records prepared the
-// first time each record runs: every later run copies them with their name hash instead of
-// reading and hashing the bytes again. The bytes are only ever appended to, so a record's texts
-// stay valid.
+// What the interpreter reads of a prepared Push record.
+struct push_view {
+    const bx_string* texts = nullptr;
+    int text_count = 0;
+    const as_value* values = nullptr;  // null unless every item is a constant
+    int value_count = 0;
+};
+
+// A byte buffer shared by counted references, with its Push records prepared the first time each
+// runs: every later run copies their values, texts with their name hash, instead of reading and
+// hashing the bytes again. The bytes are only ever appended to, so a record stays valid.
 class counted_buffer : public membuf, public ref_counted {
 public:
     // Per byte offset: 1 + the index in push_records of the Push record there (0: not yet run).
     array<int32_t> push_index;
-    array<push_texts> push_records;
+    array<push_record> push_records;
     array<bx_string> push_names;
+    array<as_value> push_values;
 };
 
 class action_buffer {
@@ -76,28 +88,38 @@ public:
     }
     const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
     const array<bx_string>& get_dictionary() const { return m_dictionary; }
-    // The prepared texts of the Push record at pc whose payload (payload_length bytes after the
-    // record header) lies inside the buffer; *count of them (0 and null when none could be kept).
-    const bx_string* get_push_texts(int pc, int payload_length, int* count) {
+    // The prepared Push record at pc whose payload (payload_length bytes after the record
+    // header) lies inside the buffer; empty when it could not be prepared.
+    push_view get_push_record(int pc, int payload_length) {
         counted_buffer& store = *m_buffer;
         if (pc >= 0 && pc < store.push_index.size()) {
             const int record = store.push_index[pc];
-            if (record > 0) {
-                const push_texts& texts = store.push_records[record - 1];
-                *count = texts.count;
-                return texts.count > 0 ? &store.push_names[texts.first] : nullptr;
-            }
+            if (record > 0) return view_of(store.push_records[record - 1]);
         }
-        return prepare_push_texts(pc, payload_length, count);
+        return prepare_push_record(pc, payload_length);
     }
     int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
 
 private:
-    const bx_string* prepare_push_texts(int pc, int payload_length, int* count);
+    push_view prepare_push_record(int pc, int payload_length);
+    push_view view_of(const push_record& record) const {
+        const counted_buffer& store = *m_buffer;
+        push_view view;
+        view.text_count = record.text_count;
+        if (record.text_count > 0) view.texts = &store.push_names[record.text_first];
+        if (record.constant) {
+            view.value_count = record.value_count;
+            // A record of no values still takes the constant path: a valid pointer marks it.
+            view.values =
+                record.value_count > 0 ? &store.push_values[record.value_first] : &m_no_value;
+        }
+        return view;
+    }
 
     smart_ptr<counted_buffer> m_buffer;
     array<bx_string> m_dictionary;
     int m_decl_dict_processed_at = -1;
+    as_value m_no_value;
 };
 
 template <class stream>

@@ -97,6 +97,12 @@ public:
             m_flags = other.m_flags;
             return *this;
         }
+        if (other.m_type == STRING && !holds_refs() && this != &other) {
+            m_type = STRING;
+            m_string = other.m_string;
+            m_flags = other.m_flags;
+            return *this;
+        }
         return copy_assign(other);
     }
     as_value& operator=(as_value&& other) noexcept {

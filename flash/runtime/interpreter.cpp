@@ -162,11 +162,17 @@ as_value* interpreter::local_register(int n) {
 }
 
 void interpreter::do_push() {
-    payload_reader in = payload();
     const bool verbose = get_verbose_action();
-    int text_count = 0;
+    const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
+    if (record.values && !verbose) {
+        // Constants only: the values as prepared on the record's first run.
+        for (int i = 0; i < record.value_count; ++i) m_env->push(record.values[i]);
+        return;
+    }
+    const bx_string* texts = record.texts;
+    const int text_count = record.text_count;
     int text_index = 0;
-    const bx_string* texts = m_buffer.get_push_texts(m_pc, m_payload_length, &text_count);
+    payload_reader in = payload();
     while (!in.at_end()) {
         const int type = in.u8();
         switch (type) {
@@ -317,6 +323,115 @@ void interpreter::do_with() {
     drop(1);
 }
 
+// The cases that hold values or read a payload live in their own functions, so that the switch
+// itself needs no stack frame: it runs for every action.
+void interpreter::do_push_duplicate() {
+    const as_value copy(top(0));
+    m_env->push(copy);
+}
+
+void interpreter::do_stack_swap() {
+    need(2);
+    const as_value y(top(0));
+    top(0) = top(1);
+    top(1) = y;
+}
+
+void interpreter::do_goto_frame() {
+    payload_reader in = payload();
+    const int frame = in.u16();
+    if (payload_failed(in)) return;
+    if (character* ch = target_character()) ch->goto_frame(frame);
+}
+
+void interpreter::do_goto_label() {
+    payload_reader in = payload();
+    const char* label = in.text();
+    if (payload_failed(in)) return;
+    if (character* ch = target_character()) ch->goto_labeled_frame(label);
+}
+
+void interpreter::do_call_frame() {
+    const as_value frame(top(0));
+    drop(1);
+    if (character* ch = target_character()) ch->call_frame_actions(frame);
+}
+
+void interpreter::do_set_target_action() {
+    payload_reader in = payload();
+    const char* path = in.text();
+    if (payload_failed(in)) return;
+    do_set_target(path);
+}
+
+void interpreter::do_set_target2() {
+    const bx_string path(top(0).to_bx_string());
+    drop(1);
+    do_set_target(path.c_str());
+}
+
+void interpreter::do_get_url_action() {
+    payload_reader in = payload();
+    const char* url = in.text();
+    const char* target = in.text();
+    if (payload_failed(in)) return;
+    do_get_url(url, target);
+}
+
+void interpreter::do_get_url2() {
+    const bx_string url(top(1).to_bx_string());
+    const bx_string target(top(0).to_bx_string());
+    drop(2);
+    do_get_url(url.c_str(), target.c_str());
+}
+
+void interpreter::do_trace() {
+    as_value result;
+    fn_call fn(&result, nullptr, m_env, 1, m_env->get_top_index());
+    as_global_trace(fn);
+    drop(1);
+}
+
+void interpreter::do_define_local() {
+    const bx_string name(top(1).to_bx_string());
+    const as_value value(top(0));
+    drop(2);
+    m_env->set_local(name, value);
+}
+
+void interpreter::do_define_local2() {
+    const bx_string name(top(0).to_bx_string());
+    drop(1);
+    m_env->declare_local(name);
+}
+
+void interpreter::do_jump_action() {
+    payload_reader in = payload();
+    const int offset = in.s16();
+    if (payload_failed(in)) return;
+    do_jump(offset);
+}
+
+void interpreter::do_if() {
+    payload_reader in = payload();
+    const int offset = in.s16();
+    if (payload_failed(in)) return;
+    const bool condition = top(0).to_bool();
+    drop(1);
+    if (condition) {
+        if (get_verbose_action()) log_msg("-------------- branch is done\n");
+        do_jump(offset);
+    } else if (get_verbose_action()) {
+        log_msg("-------------- no branch\n");
+    }
+}
+
+void interpreter::do_return() {
+    if (m_retval) *m_retval = top(0);
+    drop(1);
+    finish(STOP_REACHED);
+}
+
 void interpreter::dispatch(int code) {
     switch (code) {
         case action::END:
@@ -327,18 +442,12 @@ void interpreter::dispatch(int code) {
         case action::POP:
             drop(1);
             break;
-        case action::PUSH_DUPLICATE: {
-            const as_value copy(top(0));
-            m_env->push(copy);
+        case action::PUSH_DUPLICATE:
+            do_push_duplicate();
             break;
-        }
-        case action::STACK_SWAP: {
-            need(2);
-            const as_value y(top(0));
-            top(0) = top(1);
-            top(1) = y;
+        case action::STACK_SWAP:
+            do_stack_swap();
             break;
-        }
         case action::TO_INTEGER:
         case action::TO_NUMBER:
         case action::TO_STRING:
@@ -426,42 +535,24 @@ void interpreter::dispatch(int code) {
         case action::STOP_SOUNDS:
             do_stop_sounds();
             break;
-        case action::GOTO_FRAME: {
-            payload_reader in = payload();
-            const int frame = in.u16();
-            if (payload_failed(in)) break;
-            if (character* ch = target_character()) ch->goto_frame(frame);
+        case action::GOTO_FRAME:
+            do_goto_frame();
             break;
-        }
-        case action::GOTO_LABEL: {
-            payload_reader in = payload();
-            const char* label = in.text();
-            if (payload_failed(in)) break;
-            if (character* ch = target_character()) ch->goto_labeled_frame(label);
+        case action::GOTO_LABEL:
+            do_goto_label();
             break;
-        }
         case action::GOTO_FRAME2:
             do_goto_frame2();
             break;
-        case action::CALL: {
-            const as_value frame(top(0));
-            drop(1);
-            if (character* ch = target_character()) ch->call_frame_actions(frame);
+        case action::CALL:
+            do_call_frame();
             break;
-        }
-        case action::SET_TARGET: {
-            payload_reader in = payload();
-            const char* path = in.text();
-            if (payload_failed(in)) break;
-            do_set_target(path);
+        case action::SET_TARGET:
+            do_set_target_action();
             break;
-        }
-        case action::SET_TARGET2: {
-            const bx_string path(top(0).to_bx_string());
-            drop(1);
-            do_set_target(path.c_str());
+        case action::SET_TARGET2:
+            do_set_target2();
             break;
-        }
         case action::WAIT_FOR_FRAME2:
             drop(1);
             break;
@@ -483,28 +574,15 @@ void interpreter::dispatch(int code) {
         case action::END_DRAG:
             do_end_drag();
             break;
-        case action::GET_URL: {
-            payload_reader in = payload();
-            const char* url = in.text();
-            const char* target = in.text();
-            if (payload_failed(in)) break;
-            do_get_url(url, target);
+        case action::GET_URL:
+            do_get_url_action();
             break;
-        }
-        case action::GET_URL2: {
-            const bx_string url(top(1).to_bx_string());
-            const bx_string target(top(0).to_bx_string());
-            drop(2);
-            do_get_url(url.c_str(), target.c_str());
+        case action::GET_URL2:
+            do_get_url2();
             break;
-        }
-        case action::TRACE: {
-            as_value result;
-            fn_call fn(&result, nullptr, m_env, 1, m_env->get_top_index());
-            as_global_trace(fn);
-            drop(1);
+        case action::TRACE:
+            do_trace();
             break;
-        }
         case action::GET_TIME:
             do_get_time();
             break;
@@ -521,19 +599,12 @@ void interpreter::dispatch(int code) {
         case action::SET_VARIABLE:
             do_set_variable();
             break;
-        case action::DEFINE_LOCAL: {
-            const bx_string name(top(1).to_bx_string());
-            const as_value value(top(0));
-            drop(2);
-            m_env->set_local(name, value);
+        case action::DEFINE_LOCAL:
+            do_define_local();
             break;
-        }
-        case action::DEFINE_LOCAL2: {
-            const bx_string name(top(0).to_bx_string());
-            drop(1);
-            m_env->declare_local(name);
+        case action::DEFINE_LOCAL2:
+            do_define_local2();
             break;
-        }
         case action::DELETE:
             need(2);
             do_delete();
@@ -580,27 +651,12 @@ void interpreter::dispatch(int code) {
             break;
 
         // Functions and control flow.
-        case action::JUMP: {
-            payload_reader in = payload();
-            const int offset = in.s16();
-            if (payload_failed(in)) break;
-            do_jump(offset);
+        case action::JUMP:
+            do_jump_action();
             break;
-        }
-        case action::IF: {
-            payload_reader in = payload();
-            const int offset = in.s16();
-            if (payload_failed(in)) break;
-            const bool condition = top(0).to_bool();
-            drop(1);
-            if (condition) {
-                if (get_verbose_action()) log_msg("-------------- branch is done\n");
-                do_jump(offset);
-            } else if (get_verbose_action()) {
-                log_msg("-------------- no branch\n");
-            }
+        case action::IF:
+            do_if();
             break;
-        }
         case action::CALL_FUNCTION:
             do_call_function();
             break;
@@ -608,9 +664,7 @@ void interpreter::dispatch(int code) {
             do_call_method();
             break;
         case action::RETURN:
-            if (m_retval) *m_retval = top(0);
-            drop(1);
-            finish(STOP_REACHED);
+            do_return();
             break;
         case action::DEFINE_FUNCTION:
             do_define_function(false);

@@ -65,6 +65,9 @@ struct payload_reader {
     }
 };
 
+// Kept out of the dispatch switch, which then needs no stack frame of its own.
+#define TOV_OUT_OF_LINE [[gnu::noinline]]
+
 class interpreter {
 public:
     interpreter(action_buffer& buffer, as_environment* env, int start_pc, int exec_bytes,
@@ -79,7 +82,7 @@ private:
     void finish(end_kind how) { m_end = how; }
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
-    bool end_on_cut_payload();
+    TOV_OUT_OF_LINE bool end_on_cut_payload();
     payload_reader payload() const {
         payload_reader in;
         in.data = m_code + m_pc + 3;
@@ -95,17 +98,34 @@ private:
     void need(int n) {
         if (depth() < n) fill_missing(n);
     }
-    void fill_missing(int n);
+    TOV_OUT_OF_LINE void fill_missing(int n);
     // int(top(n)) clamped to [0, the values below top(n)].
     int count_at(int n);
     int depth() const { return m_env->get_stack_size(); }
+
+    // The actions whose cases would give the dispatch switch a stack frame; out of line.
+    TOV_OUT_OF_LINE void do_push_duplicate();
+    TOV_OUT_OF_LINE void do_stack_swap();
+    TOV_OUT_OF_LINE void do_goto_frame();
+    TOV_OUT_OF_LINE void do_goto_label();
+    TOV_OUT_OF_LINE void do_call_frame();
+    TOV_OUT_OF_LINE void do_set_target_action();
+    TOV_OUT_OF_LINE void do_set_target2();
+    TOV_OUT_OF_LINE void do_get_url_action();
+    TOV_OUT_OF_LINE void do_get_url2();
+    TOV_OUT_OF_LINE void do_trace();
+    TOV_OUT_OF_LINE void do_define_local();
+    TOV_OUT_OF_LINE void do_define_local2();
+    TOV_OUT_OF_LINE void do_jump_action();
+    TOV_OUT_OF_LINE void do_if();
+    TOV_OUT_OF_LINE void do_return();
 
     // Stack, arithmetic, comparison and string actions.
     void do_binary_number(int code);
     void do_compare(int code);
     void do_string_op(int code);
-    void do_push();
-    void do_store_register();
+    TOV_OUT_OF_LINE void do_push();
+    TOV_OUT_OF_LINE void do_store_register();
     as_value* local_register(int n);
 
     // Movie control.
@@ -119,7 +139,7 @@ private:
     void do_start_drag();
     void do_end_drag();
     void do_get_url(const char* url, const char* target);
-    void do_stop_sounds();
+    TOV_OUT_OF_LINE void do_stop_sounds();
     void do_get_time();
     void do_random();
 
@@ -141,7 +161,7 @@ private:
     void do_call_function();
     void do_call_method();
     void do_define_function(bool function2);
-    void do_with();
+    TOV_OUT_OF_LINE void do_with();
     void do_jump(int offset);
     // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
     as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
@@ -161,6 +181,7 @@ private:
     weak_ptr<as_object> m_start_target;
     end_kind m_end = RUNNING;
 };
+#undef TOV_OUT_OF_LINE
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the
 // members of the constructor's "prototype" and following its chain.
