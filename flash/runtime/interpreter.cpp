@@ -134,7 +134,7 @@ void interpreter::run() {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        dispatch(code);
+        (this->*s_handlers[code])(code);
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
@@ -432,6 +432,75 @@ void interpreter::do_return() {
     finish(STOP_REACHED);
 }
 
+// The actions of every loop, each reached straight from the table; the rest through the switch.
+constexpr interpreter::handler_table interpreter::make_handlers() {
+    handler_table table{};
+    for (action_handler& h : table) h = &interpreter::dispatch;
+    table[action::PUSH] = &interpreter::on_push;
+    table[action::POP] = &interpreter::on_pop;
+    table[action::PUSH_DUPLICATE] = &interpreter::on_push_duplicate;
+    table[action::STORE_REGISTER] = &interpreter::on_store_register;
+    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
+                     action::NOT, action::INCREMENT, action::DECREMENT}) {
+        table[code] = &interpreter::on_unary;
+    }
+    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
+                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
+                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
+                     action::BIT_URSHIFT}) {
+        table[code] = &interpreter::on_binary;
+    }
+    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
+                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
+                     action::STRING_GREATER}) {
+        table[code] = &interpreter::on_compare;
+    }
+    table[action::GET_VARIABLE] = &interpreter::on_get_variable;
+    table[action::SET_VARIABLE] = &interpreter::on_set_variable;
+    table[action::GET_MEMBER] = &interpreter::on_get_member;
+    table[action::SET_MEMBER] = &interpreter::on_set_member;
+    table[action::JUMP] = &interpreter::on_jump;
+    table[action::IF] = &interpreter::on_if;
+    table[action::CALL_FUNCTION] = &interpreter::on_call_function;
+    table[action::CALL_METHOD] = &interpreter::on_call_method;
+    table[action::RETURN] = &interpreter::on_return;
+    return table;
+}
+
+constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
+
+void interpreter::on_push(int) { do_push(); }
+void interpreter::on_pop(int) { drop(1); }
+void interpreter::on_push_duplicate(int) { do_push_duplicate(); }
+void interpreter::on_store_register(int) { do_store_register(); }
+void interpreter::on_unary(int code) {
+    need(1);
+    do_binary_number(code);
+}
+void interpreter::on_binary(int code) {
+    need(2);
+    do_binary_number(code);
+}
+void interpreter::on_compare(int code) {
+    need(2);
+    do_compare(code);
+}
+void interpreter::on_get_variable(int) {
+    need(1);
+    do_get_variable();
+}
+void interpreter::on_set_variable(int) { do_set_variable(); }
+void interpreter::on_get_member(int) {
+    need(2);
+    do_get_member();
+}
+void interpreter::on_set_member(int) { do_set_member(); }
+void interpreter::on_jump(int) { do_jump_action(); }
+void interpreter::on_if(int) { do_if(); }
+void interpreter::on_call_function(int) { do_call_function(); }
+void interpreter::on_call_method(int) { do_call_method(); }
+void interpreter::on_return(int) { do_return(); }
+
 void interpreter::dispatch(int code) {
     switch (code) {
         case action::END:
@@ -439,65 +508,14 @@ void interpreter::dispatch(int code) {
             break;
 
         // Stack and conversions.
-        case action::POP:
-            drop(1);
-            break;
-        case action::PUSH_DUPLICATE:
-            do_push_duplicate();
-            break;
         case action::STACK_SWAP:
             do_stack_swap();
-            break;
-        case action::TO_INTEGER:
-        case action::TO_NUMBER:
-        case action::TO_STRING:
-        case action::TYPE_OF:
-        case action::NOT:
-        case action::INCREMENT:
-        case action::DECREMENT:
-            need(1);
-            do_binary_number(code);
-            break;
-        case action::PUSH:
-            do_push();
-            break;
-        case action::STORE_REGISTER:
-            do_store_register();
             break;
         case action::CONSTANT_POOL:
             m_buffer.process_decl_dict(m_pc, m_next_pc);
             break;
 
         // Arithmetic, logic and comparison.
-        case action::ADD:
-        case action::SUBTRACT:
-        case action::MULTIPLY:
-        case action::DIVIDE:
-        case action::MODULO:
-        case action::ADD2:
-        case action::AND:
-        case action::OR:
-        case action::BIT_AND:
-        case action::BIT_OR:
-        case action::BIT_XOR:
-        case action::BIT_LSHIFT:
-        case action::BIT_RSHIFT:
-        case action::BIT_URSHIFT:
-            need(2);
-            do_binary_number(code);
-            break;
-        case action::EQUALS:
-        case action::EQUALS2:
-        case action::STRICT_EQUALS:
-        case action::LESS:
-        case action::LESS2:
-        case action::GREATER:
-        case action::STRING_EQUALS:
-        case action::STRING_LESS:
-        case action::STRING_GREATER:
-            need(2);
-            do_compare(code);
-            break;
 
         // Strings.
         case action::STRING_LENGTH:
@@ -592,13 +610,6 @@ void interpreter::dispatch(int code) {
             break;
 
         // Variables, members and objects.
-        case action::GET_VARIABLE:
-            need(1);
-            do_get_variable();
-            break;
-        case action::SET_VARIABLE:
-            do_set_variable();
-            break;
         case action::DEFINE_LOCAL:
             do_define_local();
             break;
@@ -612,13 +623,6 @@ void interpreter::dispatch(int code) {
         case action::DELETE2:
             need(1);
             do_delete2();
-            break;
-        case action::GET_MEMBER:
-            need(2);
-            do_get_member();
-            break;
-        case action::SET_MEMBER:
-            do_set_member();
             break;
         case action::ENUMERATE:
             do_enumerate(false);
@@ -651,21 +655,6 @@ void interpreter::dispatch(int code) {
             break;
 
         // Functions and control flow.
-        case action::JUMP:
-            do_jump_action();
-            break;
-        case action::IF:
-            do_if();
-            break;
-        case action::CALL_FUNCTION:
-            do_call_function();
-            break;
-        case action::CALL_METHOD:
-            do_call_method();
-            break;
-        case action::RETURN:
-            do_return();
-            break;
         case action::DEFINE_FUNCTION:
             do_define_function(false);
             break;

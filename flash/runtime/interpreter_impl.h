@@ -1,5 +1,6 @@
 #pragma once
 // The interpreter's one execution over a section of an action buffer (internal to the runtime).
+#include <array>
 #include <cstdint>
 
 #include "flash/base/array.h"
@@ -78,7 +79,29 @@ private:
     // How the loop ends.
     enum end_kind { RUNNING, END_ACTION, STOP_REACHED };
 
+    // One action: each code has its handler, the switch of dispatch for the rarer ones.
+    using action_handler = void (interpreter::*)(int code);
+    static constexpr int action_code_count = 256;
+    using handler_table = std::array<action_handler, action_code_count>;
+    static constexpr handler_table make_handlers();
+    static const handler_table s_handlers;
     void dispatch(int code);
+    void on_push(int code);
+    void on_pop(int code);
+    void on_push_duplicate(int code);
+    void on_store_register(int code);
+    void on_unary(int code);
+    void on_binary(int code);
+    void on_compare(int code);
+    void on_get_variable(int code);
+    void on_set_variable(int code);
+    void on_get_member(int code);
+    void on_set_member(int code);
+    void on_jump(int code);
+    void on_if(int code);
+    void on_call_function(int code);
+    void on_call_method(int code);
+    void on_return(int code);
     void finish(end_kind how) { m_end = how; }
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
@@ -104,7 +127,7 @@ private:
     int depth() const { return m_env->get_stack_size(); }
 
     // The actions whose cases would give the dispatch switch a stack frame; out of line.
-    TOV_OUT_OF_LINE void do_push_duplicate();
+    void do_push_duplicate();
     TOV_OUT_OF_LINE void do_stack_swap();
     TOV_OUT_OF_LINE void do_goto_frame();
     TOV_OUT_OF_LINE void do_goto_label();
@@ -116,16 +139,16 @@ private:
     TOV_OUT_OF_LINE void do_trace();
     TOV_OUT_OF_LINE void do_define_local();
     TOV_OUT_OF_LINE void do_define_local2();
-    TOV_OUT_OF_LINE void do_jump_action();
-    TOV_OUT_OF_LINE void do_if();
-    TOV_OUT_OF_LINE void do_return();
+    void do_jump_action();
+    void do_if();
+    void do_return();
 
     // Stack, arithmetic, comparison and string actions.
     void do_binary_number(int code);
     void do_compare(int code);
     void do_string_op(int code);
-    TOV_OUT_OF_LINE void do_push();
-    TOV_OUT_OF_LINE void do_store_register();
+    void do_push();
+    void do_store_register();
     as_value* local_register(int n);
 
     // Movie control.
