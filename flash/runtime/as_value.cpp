@@ -21,9 +21,6 @@ namespace flash {
 
 namespace {
 
-// Releases that happen while another release runs wait here, so that freeing a long chain of
-// objects runs in a loop instead of one nested destructor per link.
-thread_local array<const ref_counted*>* t_release_queue = nullptr;
 
 bool is_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -77,13 +74,9 @@ char g_address_buffer[32];
 
 }  // namespace
 
-void as_release(const ref_counted* object) {
-    if (!object) return;
-    // Outside a running release, a count that stays above 0 frees nothing: no queue is needed.
-    if (!t_release_queue && object->get_ref_count() > 1) {
-        object->drop_ref();
-        return;
-    }
+constinit thread_local array<const ref_counted*>* t_release_queue = nullptr;
+
+void as_release_queued(const ref_counted* object) {
     if (t_release_queue) {
         const int before = t_release_queue->size();
         t_release_queue->push_back(object);

@@ -293,7 +293,21 @@ bx_string address_text(const void* p);
 inline void as_add_ref(const ref_counted* object) {
     if (object) object->add_ref();
 }
-void as_release(const ref_counted* object);
+// Releases that happen while another release runs wait here, so that freeing a long chain of
+// objects runs in a loop instead of one nested destructor per link.
+template <class T>
+class array;
+extern constinit thread_local array<const ref_counted*>* t_release_queue;
+void as_release_queued(const ref_counted* object);
+// Inline: outside a running release, a count that stays above 0 frees nothing and needs no queue.
+inline void as_release(const ref_counted* object) {
+    if (!object) return;
+    if (!t_release_queue && object->get_ref_count() > 1) {
+        object->drop_ref();
+        return;
+    }
+    as_release_queued(object);
+}
 
 // Holds a counted reference for the length of a call. An object with a count of 0 is held by a
 // plain pointer of its owner: it is left alone, since releasing it again would delete it.
