@@ -161,14 +161,8 @@ as_value* interpreter::local_register(int n) {
     return &m_env->get_register(n);
 }
 
-void interpreter::do_push() {
+void interpreter::do_push(const push_view& record) {
     const bool verbose = get_verbose_action();
-    const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
-    if (record.values && !verbose) {
-        // Constants only: the values as prepared on the record's first run.
-        for (int i = 0; i < record.value_count; ++i) m_env->push(record.values[i]);
-        return;
-    }
     const bx_string* texts = record.texts;
     const int text_count = record.text_count;
     int text_index = 0;
@@ -469,36 +463,20 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
 
 constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
 
-void interpreter::on_push(int) { do_push(); }
+void interpreter::on_push(int) {
+    const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
+    if (record.values && !get_verbose_action()) {
+        // Constants only: the values as prepared on the record's first run.
+        for (int i = 0; i < record.value_count; ++i) m_env->push(record.values[i]);
+        return;
+    }
+    do_push(record);
+}
 void interpreter::on_pop(int) { drop(1); }
 void interpreter::on_push_duplicate(int) { do_push_duplicate(); }
 void interpreter::on_store_register(int) { do_store_register(); }
-void interpreter::on_unary(int code) {
-    need(1);
-    do_binary_number(code);
-}
-void interpreter::on_binary(int code) {
-    need(2);
-    do_binary_number(code);
-}
-void interpreter::on_compare(int code) {
-    need(2);
-    do_compare(code);
-}
-void interpreter::on_get_variable(int) {
-    need(1);
-    do_get_variable();
-}
-void interpreter::on_set_variable(int) { do_set_variable(); }
-void interpreter::on_get_member(int) {
-    need(2);
-    do_get_member();
-}
-void interpreter::on_set_member(int) { do_set_member(); }
 void interpreter::on_jump(int) { do_jump_action(); }
 void interpreter::on_if(int) { do_if(); }
-void interpreter::on_call_function(int) { do_call_function(); }
-void interpreter::on_call_method(int) { do_call_method(); }
 void interpreter::on_return(int) { do_return(); }
 
 void interpreter::dispatch(int code) {

@@ -147,7 +147,9 @@ private:
     void do_binary_number(int code);
     void do_compare(int code);
     void do_string_op(int code);
-    void do_push();
+    // Records with registers, pool entries or a cut text, and every record while the action log
+    // is on; on_push copies the constant ones itself.
+    TOV_OUT_OF_LINE void do_push(const push_view& record);
     void do_store_register();
     as_value* local_register(int n);
 
