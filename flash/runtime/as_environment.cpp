@@ -236,7 +236,7 @@ as_value as_environment::get_variable_raw(const bx_string& name,
     as_object* target = get_target();
     if (target && target->get_member(key, &result)) return result;
     engine_instance* owner = get_player();
-    switch (get_standard_member(name)) {
+    switch (get_standard_member(key)) {
         case MTHIS:
             result.set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);
             return result;

@@ -95,11 +95,6 @@ void as_release_queued(const ref_counted* object) {
     t_release_queue = nullptr;
 }
 
-int double_to_int(double d) {
-    // The x86 conversion: NaN and values outside the range give INT32_MIN.
-    if (d > -2147483649.0 && d < 2147483648.0) return static_cast<int>(d);
-    return std::numeric_limits<int>::min();
-}
 
 bx_string number_to_string(double d) {
     if (std::isnan(d)) return bx_string("NaN");
@@ -431,7 +426,6 @@ double as_value::convert_to_number() const {
     return 0.0;
 }
 
-int as_value::to_int() const { return double_to_int(to_number()); }
 
 float as_value::to_float() const { return static_cast<float>(to_number()); }
 

@@ -187,7 +187,7 @@ public:
     // Numbers, booleans and texts answer the conversions the operators ask for most inline.
     double to_number() const { return m_type == NUMBER ? m_number : convert_to_number(); }
     // Truncated toward zero; NaN and values outside the 32-bit range give INT32_MIN.
-    int to_int() const;
+    int to_int() const;  // inline below, after double_to_int
     float to_float() const;
     bool to_bool() const {
         if (m_type == BOOLEAN) return bool_payload();
@@ -282,7 +282,14 @@ bool string_to_number(int* out, const char* text, int base);
 
 // The engine's conversions, exposed for the builtins: double to int32 (INT32_MIN for NaN and out
 // of range), and a number's text ("NaN", "Infinity", "-Infinity", else "%.14g").
-int double_to_int(double d);
+inline int double_to_int(double d) {
+    // The x86 conversion: NaN and values outside the range give INT32_MIN.
+    constexpr double below_range = -2147483649.0;
+    constexpr double above_range = 2147483648.0;
+    if (d > below_range && d < above_range) return static_cast<int>(d);
+    return INT32_MIN;
+}
+inline int as_value::to_int() const { return double_to_int(to_number()); }
 bx_string number_to_string(double d);
 
 // An address as 16 upper-case hexadecimal digits: one width on every build, unlike "%p".

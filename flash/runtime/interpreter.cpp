@@ -98,7 +98,8 @@ int interpreter::count_at(int n) {
 
 void interpreter::run() {
     const bool verbose = get_verbose_action();
-    while (m_pc < m_stop && m_end == RUNNING) {
+    // m_end is tested after every action: the loop starts running.
+    while (m_pc < m_stop) {
         while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
             m_with_stack.pop_back();
         }
