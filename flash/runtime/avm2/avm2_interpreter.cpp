@@ -27,6 +27,9 @@ int32_t to_int32(double d) {
     return static_cast<int32_t>(static_cast<uint32_t>(m));
 }
 
+// A u30 operand as a pool index; values no pool can reach become -1, which every lookup refuses.
+int pool_index(uint32_t v) { return v > 0x7FFFFFFFu ? -1 : static_cast<int>(v); }
+
 const char* taken_text(bool taken) { return taken ? "taken" : "not taken"; }
 const char* bool_text(bool b) { return b ? "true" : "false"; }
 
@@ -99,7 +102,7 @@ bool avm2_machine::read_index(int limit, const char* what, int* out) {
 bool avm2_machine::read_multiname(int* index, bx_string* name) {
     uint32_t v;
     if (!read_u30(&v)) return false;
-    const bx_string* text = v > 0x7FFFFFFFu ? nullptr : m_abc->get_multiname_name(static_cast<int>(v));
+    const bx_string* text = m_abc->get_multiname_name(pool_index(v));
     if (!text) return stop("multiname index out of range");
     *index = static_cast<int>(v);
     *name = *text;
@@ -187,26 +190,28 @@ bool avm2_machine::step() {
             return true;
         }
         case OP_PUSHSTRING: {
-            int index;
-            if (!read_index(m_abc->get_string_count(), "string index out of range", &index)) return false;
-            push(as_value(*m_abc->get_string(index)));
-            if (m_verbose) log_msg("EX: pushstring\t '%s'\n", m_abc->get_string(index)->c_str());
+            uint32_t index;
+            if (!read_u30(&index)) return false;
+            const bx_string* text = pool_index(index) < 0 ? nullptr : m_abc->get_string(pool_index(index));
+            if (!text) return stop("string index out of range");
+            push(as_value(*text));
+            if (m_verbose) log_msg("EX: pushstring\t '%s'\n", text->c_str());
             return true;
         }
         case OP_PUSHINT: {
-            int index;
+            uint32_t index;
             int32_t v;
-            if (!read_index(m_abc->get_int_count(), "int index out of range", &index)) return false;
-            if (!m_abc->get_int(index, &v)) return stop("int index out of range");
+            if (!read_u30(&index)) return false;
+            if (!m_abc->get_int(pool_index(index), &v)) return stop("int index out of range");
             push(as_value(static_cast<int>(v)));
             if (m_verbose) log_msg("EX: pushint\t %d\n", v);
             return true;
         }
         case OP_PUSHDOUBLE: {
-            int index;
+            uint32_t index;
             double v;
-            if (!read_index(m_abc->get_double_count(), "double index out of range", &index)) return false;
-            if (!m_abc->get_double(index, &v)) return stop("double index out of range");
+            if (!read_u30(&index)) return false;
+            if (!m_abc->get_double(pool_index(index), &v)) return stop("double index out of range");
             push(as_value(v));
             if (m_verbose) log_msg("EX: pushdouble\t %f\n", v);
             return true;
