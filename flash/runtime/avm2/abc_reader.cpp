@@ -130,128 +130,134 @@ private:
                read_namespace_pool() && read_namespace_sets() && read_multinames();
     }
 
-    bool read_int_pool() {
+    // A pool: its count, then entries 1 to count - 1, each read by read_entry (false on a fault it
+    // has reported) and logged by log_entry while verbose; an empty pool logs its own line.
+    template <class T, class read_entry, class log_entry>
+    bool read_pool(array<T>& pool, int min_bytes, const char* empty_line, read_entry read_one, log_entry log_one) {
         int n;
-        if (!pool_count(&n, min_varint_bytes) || !size_array(m_abc.m_ints, n)) return false;
+        if (!pool_count(&n, min_bytes) || !size_array(pool, n)) return false;
         for (int i = 1; i < n; ++i) {
-            uint32_t v;
-            if (!m_in.read_u30(&v)) return fail("data past the end of the block");
-            m_abc.m_ints[i] = static_cast<int32_t>(v);
-            if (m_verbose) log_msg("cpool_info: integer[%d]=%d\n", i, m_abc.m_ints[i]);
+            if (!read_one(pool[i])) return false;
+            if (m_verbose) log_one(i, pool[i]);
         }
-        if (m_verbose && n == 0) log_msg("cpool_info: no integer pool\n");
+        if (m_verbose && n == 0) log_msg("%s", empty_line);
         return true;
+    }
+
+    bool varint(uint32_t* out) { return m_in.read_u30(out) || fail("data past the end of the block"); }
+
+    bool read_int_pool() {
+        return read_pool(
+            m_abc.m_ints, min_varint_bytes, "cpool_info: no integer pool\n",
+            [this](int32_t& v) {
+                uint32_t bits;
+                if (!varint(&bits)) return false;
+                v = static_cast<int32_t>(bits);  // no sign extension: the 32 bits as they are
+                return true;
+            },
+            [](int i, int32_t v) { log_msg("cpool_info: integer[%d]=%d\n", i, v); });
     }
 
     bool read_uint_pool() {
-        int n;
-        if (!pool_count(&n, min_varint_bytes) || !size_array(m_abc.m_uints, n)) return false;
-        for (int i = 1; i < n; ++i) {
-            if (!m_in.read_u30(&m_abc.m_uints[i])) return fail("data past the end of the block");
-            if (m_verbose) log_msg("cpool_info: uinteger[%d]=%d\n", i, static_cast<int>(m_abc.m_uints[i]));
-        }
-        if (m_verbose && n == 0) log_msg("cpool_info: no uinteger pool\n");
-        return true;
+        return read_pool(
+            m_abc.m_uints, min_varint_bytes, "cpool_info: no uinteger pool\n", [this](uint32_t& v) { return varint(&v); },
+            [](int i, uint32_t v) { log_msg("cpool_info: uinteger[%d]=%d\n", i, static_cast<int>(v)); });
     }
 
     bool read_double_pool() {
-        int n;
-        if (!pool_count(&n, min_double_bytes) || !size_array(m_abc.m_doubles, n)) return false;
-        for (int i = 1; i < n; ++i) {
-            if (!m_in.read_double(&m_abc.m_doubles[i])) return fail("data past the end of the block");
-            if (m_verbose) log_msg("cpool_info: double[%d]=%f\n", i, m_abc.m_doubles[i]);
-        }
-        if (m_verbose && n == 0) log_msg("cpool_info: no double pool\n");
-        return true;
+        return read_pool(
+            m_abc.m_doubles, min_double_bytes, "cpool_info: no double pool\n",
+            [this](double& v) { return m_in.read_double(&v) || fail("data past the end of the block"); },
+            [](int i, double v) { log_msg("cpool_info: double[%d]=%f\n", i, v); });
     }
 
     bool read_string_pool() {
-        int n;
-        if (!pool_count(&n, min_varint_bytes) || !size_array(m_abc.m_strings, n)) return false;
-        for (int i = 1; i < n; ++i) {
-            if (!m_in.read_string(&m_abc.m_strings[i])) return fail("string past the end of the block");
-            if (m_verbose) log_msg("cpool_info: string[%d]='%s'\n", i, m_abc.m_strings[i].c_str());
-        }
-        if (m_verbose && n == 0) log_msg("cpool_info: no string pool\n");
-        return true;
+        return read_pool(
+            m_abc.m_strings, min_varint_bytes, "cpool_info: no string pool\n",
+            [this](bx_string& v) { return m_in.read_string(&v) || fail("string past the end of the block"); },
+            [](int i, const bx_string& v) { log_msg("cpool_info: string[%d]='%s'\n", i, v.c_str()); });
     }
 
     bool read_namespace_pool() {
-        int n;
-        if (!pool_count(&n, min_namespace_bytes) || !size_array(m_abc.m_namespaces, n)) return false;
-        for (int i = 1; i < n; ++i) {
-            abc_namespace& ns = m_abc.m_namespaces[i];
-            uint8_t kind;
-            if (!byte(&kind) || !string_index(&ns.name)) return false;
-            ns.kind = kind;
-            if (m_verbose) {
-                log_msg("cpool_info: namespace[%d]='%s', kind=0x%02X\n", i, or_empty(m_abc.get_string(ns.name)),
-                        ns.kind);
-            }
-        }
-        if (m_verbose && n == 0) log_msg("cpool_info: no namespace pool\n");
-        return true;
+        return read_pool(
+            m_abc.m_namespaces, min_namespace_bytes, "cpool_info: no namespace pool\n",
+            [this](abc_namespace& ns) {
+                uint8_t kind;
+                if (!byte(&kind) || !string_index(&ns.name)) return false;
+                ns.kind = kind;
+                return true;
+            },
+            [this](int i, const abc_namespace& ns) {
+                log_msg("cpool_info: namespace[%d]='%s', kind=0x%02X\n", i, or_empty(m_abc.get_string(ns.name)), ns.kind);
+            });
     }
 
     bool read_namespace_sets() {
-        int n;
-        if (!pool_count(&n, min_varint_bytes) || !size_array(m_abc.m_namespace_sets, n)) return false;
-        for (int i = 1; i < n; ++i) {
-            int entries;
-            if (!count(&entries, min_varint_bytes) || !size_array(m_abc.m_namespace_sets[i], entries)) return false;
-            for (int j = 0; j < entries; ++j) {
-                if (!namespace_index(&m_abc.m_namespace_sets[i][j])) return false;
-            }
+        return read_pool(
+            m_abc.m_namespace_sets, min_varint_bytes, "cpool_info: no namespace sets\n",
+            [this](array<int>& set) {
+                int entries;
+                if (!count(&entries, min_varint_bytes) || !size_array(set, entries)) return false;
+                for (int& ns : set) {
+                    if (!namespace_index(&ns)) return false;
+                }
+                return true;
+            },
+            [](int, const array<int>&) {});
+    }
+
+    // The operands of one multiname, as its kind says.
+    bool read_multiname(abc_multiname& mn) {
+        uint8_t kind;
+        if (!byte(&kind)) return false;
+        mn.kind = kind;
+        const int set_count = m_abc.m_namespace_sets.size();
+        switch (kind) {
+            case abc_multiname::QNAME:
+            case abc_multiname::QNAME_A:
+                return namespace_index(&mn.ns) && string_index(&mn.name);
+            case abc_multiname::RTQNAME:
+            case abc_multiname::RTQNAME_A:
+                return string_index(&mn.name);
+            case abc_multiname::MULTINAME:
+            case abc_multiname::MULTINAME_A:
+                return string_index(&mn.name) &&
+                       pool_index(&mn.ns_set, set_count, "namespace set index out of range");
+            case abc_multiname::MULTINAME_L:
+            case abc_multiname::MULTINAME_LA:
+                mn.name = abc_multiname::runtime_name;
+                return pool_index(&mn.ns_set, set_count, "namespace set index out of range");
+            default:
+                return true;
         }
-        if (m_verbose && n == 0) log_msg("cpool_info: no namespace sets\n");
-        return true;
+    }
+
+    void log_multiname(int i, const abc_multiname& mn) const {
+        switch (mn.kind) {
+            case abc_multiname::QNAME:
+            case abc_multiname::QNAME_A:
+                log_msg("cpool_info: multiname[%d]='%s', ns='%s'\n", i, or_empty(m_abc.get_string(mn.name)),
+                        or_empty(m_abc.get_namespace_name(mn.ns)));
+                break;
+            case abc_multiname::MULTINAME:
+            case abc_multiname::MULTINAME_A:
+                log_msg("cpool_info: multiname[%d]='%s', ns_set='%s'\n", i, or_empty(m_abc.get_string(mn.name)),
+                        "todo");
+                break;
+            case abc_multiname::MULTINAME_L:
+            case abc_multiname::MULTINAME_LA:
+                log_msg("cpool_info: multiname[%d]=MultinameL, ns_set='%s'\n", i, "todo");
+                break;
+            default:
+                break;
+        }
     }
 
     bool read_multinames() {
-        int n;
-        if (!pool_count(&n, min_varint_bytes) || !size_array(m_abc.m_multinames, n)) return false;
-        const int set_count = m_abc.m_namespace_sets.size();
-        for (int i = 1; i < n; ++i) {
-            abc_multiname& mn = m_abc.m_multinames[i];
-            uint8_t kind;
-            if (!byte(&kind)) return false;
-            mn.kind = kind;
-            switch (kind) {
-                case abc_multiname::QNAME:
-                case abc_multiname::QNAME_A:
-                    if (!namespace_index(&mn.ns) || !string_index(&mn.name)) return false;
-                    if (m_verbose) {
-                        log_msg("cpool_info: multiname[%d]='%s', ns='%s'\n", i, or_empty(m_abc.get_string(mn.name)),
-                                or_empty(m_abc.get_namespace_name(mn.ns)));
-                    }
-                    break;
-                case abc_multiname::RTQNAME:
-                case abc_multiname::RTQNAME_A:
-                    if (!string_index(&mn.name)) return false;
-                    break;
-                case abc_multiname::MULTINAME:
-                case abc_multiname::MULTINAME_A:
-                    if (!string_index(&mn.name) ||
-                        !pool_index(&mn.ns_set, set_count, "namespace set index out of range")) {
-                        return false;
-                    }
-                    if (m_verbose) {
-                        log_msg("cpool_info: multiname[%d]='%s', ns_set='%s'\n", i,
-                                or_empty(m_abc.get_string(mn.name)), "todo");
-                    }
-                    break;
-                case abc_multiname::MULTINAME_L:
-                case abc_multiname::MULTINAME_LA:
-                    if (!pool_index(&mn.ns_set, set_count, "namespace set index out of range")) return false;
-                    mn.name = abc_multiname::runtime_name;
-                    if (m_verbose) log_msg("cpool_info: multiname[%d]=MultinameL, ns_set='%s'\n", i, "todo");
-                    break;
-                default:
-                    break;
-            }
-        }
-        if (m_verbose && n == 0) log_msg("cpool_info: no multiname pool\n");
-        return true;
+        return read_pool(
+            m_abc.m_multinames, min_varint_bytes, "cpool_info: no multiname pool\n",
+            [this](abc_multiname& mn) { return read_multiname(mn); },
+            [this](int i, const abc_multiname& mn) { log_multiname(i, mn); });
     }
 
     // An optional parameter's value index names the pool its kind says.

@@ -176,6 +176,16 @@ const char* text_or(const bx_string* text, const char* fallback) { return text ?
 
 constexpr const char* out_of_range = "<out of range>";
 
+// A pool entry's value line, or the line of an index outside the pool.
+template <class T>
+void log_pool_value(bool found, const char* format, T value) {
+    if (found) {
+        log_msg(format, value);
+    } else {
+        log_msg("\t\tvalue: %s\n", out_of_range);
+    }
+}
+
 // Lists one operand; false when it runs past the code.
 bool log_operand(avm2_operand type, abc_cursor& in, const abc_def* abc) {
     if (type == OPERAND_BYTE) {
@@ -222,30 +232,21 @@ bool log_operand(avm2_operand type, abc_cursor& in, const abc_def* abc) {
             log_msg("\t\tnamespace: %s\n", text_or(abc->get_namespace_name(index), out_of_range));
             break;
         case OPERAND_INT_INDEX: {
-            int32_t v;
-            if (abc->get_int(index, &v)) {
-                log_msg("\t\tvalue: %i\n", v);
-            } else {
-                log_msg("\t\tvalue: %s\n", out_of_range);
-            }
+            int32_t v = 0;
+            const bool found = abc->get_int(index, &v);
+            log_pool_value(found, "\t\tvalue: %i\n", v);
             break;
         }
         case OPERAND_UINT_INDEX: {
-            uint32_t v;
-            if (abc->get_uint(index, &v)) {
-                log_msg("\t\tvalue: %ui\n", v);
-            } else {
-                log_msg("\t\tvalue: %s\n", out_of_range);
-            }
+            uint32_t v = 0;
+            const bool found = abc->get_uint(index, &v);
+            log_pool_value(found, "\t\tvalue: %ui\n", v);
             break;
         }
         case OPERAND_DOUBLE_INDEX: {
-            double v;
-            if (abc->get_double(index, &v)) {
-                log_msg("\t\tvalue: %f\n", v);
-            } else {
-                log_msg("\t\tvalue: %s\n", out_of_range);
-            }
+            double v = 0;
+            const bool found = abc->get_double(index, &v);
+            log_pool_value(found, "\t\tvalue: %f\n", v);
             break;
         }
         case OPERAND_STRING_INDEX:
