@@ -266,3 +266,64 @@ TEST(Avm2Interpreter, EndlessLoopsStopAtTheInstructionBudget) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Avm2Interpreter, ScopesAreTheMethodsOwn) {
+    // The method pushes two scopes and pops three: the caller's scope survives, and what the
+    // method left is gone when it returns.
+    program p;
+    p.code.op(swf::op::pushnull).op(swf::op::pushscope).op(swf::op::pushnull).op(swf::op::pushscope);
+    p.code.op(swf::op::popscope).op(swf::op::popscope).op(swf::op::popscope).op(swf::op::popscope);
+    p.code.op(swf::op::pushnull).op(swf::op::pushscope);
+    machine m;
+    ASSERT_TRUE(m.read(p.finish()));
+    flash::as_environment env(m.owner.get_ptr());
+    env.push_scope(as_value("caller's"));
+    m.run_entry(nullptr, &env);
+    ASSERT_EQ(env.get_scope_size(), 1);
+    EXPECT_STREQ(env.get_scope(0).to_string(), "caller's");
+}
+
+// Script 0 declares the class K; its initialiser traces and stores K in the global object.
+swf::Bytes class_declared_elsewhere(program& p) {
+    swf::Abc& a = p.abc;
+    const uint32_t k = a.qname("K");
+    swf::Code init;
+    init.op(swf::op::getlocal_0).op(swf::op::pushscope);
+    init.op_u30(swf::op::findpropstrict, a.qname("trace")).op_u30(swf::op::pushstring, a.string("init K"));
+    init.op_u30_u30(swf::op::callpropvoid, a.qname("trace"), 1);
+    init.op(swf::op::getlocal_0).op_u30(swf::op::pushstring, a.string("class K")).op_u30(swf::op::initproperty, k);
+    init.op(swf::op::returnvoid);
+    a.script(a.method_with_body(init), {swf::Trait::make_class(k, 0)});
+    swf::Instance inst;
+    inst.name = k;
+    inst.iinit = a.method_with_body(swf::Code().op(swf::op::returnvoid));
+    a.add_class(inst, {inst.iinit, {}});
+    return p.finish();
+}
+
+TEST(Avm2Interpreter, ScopeLookupsRunADeclaringScriptOnce) {
+    program p;
+    const uint32_t k = p.name("K");
+    p.code.op_u30(swf::op::findpropstrict, k).op(swf::op::pop);
+    p.begin_trace().code.op_u30(swf::op::findpropstrict, k).op_u30(swf::op::getproperty, k);
+    p.end_trace();
+    p.begin_trace().code.op_u30(swf::op::getlex, k);
+    p.end_trace();
+    // Names nothing declares: findproperty gives the global object, findpropstrict null.
+    p.begin_trace().code.op_u30(swf::op::findproperty, p.name("nowhere")).op_u30(swf::op::getproperty, p.name("trace"));
+    p.code.op(swf::op::pushnull).op(swf::op::equals).op(swf::op::not_);
+    p.end_trace();
+    p.begin_trace().code.op_u30(swf::op::findpropstrict, p.name("nowhere"));
+    p.end_trace();
+    machine m;
+    ASSERT_TRUE(m.read(class_declared_elsewhere(p))) << m.log.errors();
+    // The entry runs with its own this (not the global object), so K is found only in the global.
+    flash::smart_ptr<flash::as_object> self(new flash::as_object(m.owner.get_ptr()));
+    m.run_entry(self.get_ptr());
+    EXPECT_EQ(m.log.messages(), "init K\nclass K\nclass K\ntrue\nnull\n");
+    m.owner->get_global()->set_member("K", as_value());
+}
+
+}  // namespace
