@@ -327,3 +327,37 @@ TEST(Avm2Interpreter, ScopeLookupsRunADeclaringScriptOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Avm2Interpreter, VerboseLinesOfLookupsCallsAndArithmetic) {
+    program p;
+    const uint32_t x = p.name("x");
+    p.code.op_u30(swf::op::newobject, 0).op(swf::op::dup).op(swf::op::pushbyte).u8(4).op_u30(swf::op::setproperty, x);
+    p.code.op(swf::op::dup).op(swf::op::pushtrue).op_u30(swf::op::initproperty, p.name("y"));
+    p.code.op_u30(swf::op::getproperty, x).op(swf::op::convert_i).op(swf::op::coerce_s).op_u30(swf::op::coerce, x);
+    p.code.op(swf::op::pushshort).u30(3).op(swf::op::multiply).op(swf::op::pushfalse).op(swf::op::equals).op(swf::op::not_);
+    p.integer(2).code.op_u30(swf::op::pushdouble, p.abc.number(0.5)).op(swf::op::lessthan).op(swf::op::pop).op(swf::op::pop);
+    p.code.op_u30(swf::op::findproperty, p.name("zz")).op(swf::op::pop);
+    p.code.op_u30(swf::op::getlex, p.name("zz")).op(swf::op::pop);
+    p.code.op_u30(swf::op::findpropstrict, p.name("zz")).op(swf::op::pop);
+    p.byte(1).code.op(swf::op::setlocal_1).op_u30(swf::op::inclocal_i, 1);
+    p.str("ab").code.op_u30_u30(swf::op::callproperty, p.name("toUpperCase"), 0).op(swf::op::pop);
+    p.byte(1).code.op_u30(swf::op::newarray, 1).op(swf::op::pop);
+    machine m;
+    flash::set_verbose_action(true);
+    const std::string log = run(p, m);
+    flash::set_verbose_action(false);
+    for (const char* part :
+         {"EX: newobject\t arg_count:0\n", "EX: setproperty\t ", ".x, value=4\n", "EX: initproperty\t 0x",
+          ".y=true\n", "EX: getproperty\t x, value=4\n", "EX: convert_i : 4 \n", "EX: coerce_s : 4\n",
+          "EX: coerce : x todo\n", "EX: pushshort\t 3\n", "EX: multiply\n", "EX: pushfalse\n",
+          "EX: equals 12 & false : false\n", "EX: not\n", "EX: pushint\t 2\n", "EX: pushdouble\t 0.500000\n",
+          "EX: lessthan 2 & 0.5 : false\n", "EX: findproperty\t 'zz', obj=global\n", "EX: getlex\t zz, value=undefined\n",
+          "EX: inclocal_i 1\n", "EX: callproperty\t 0x", ".toUpperCase(args:0), result AB\n",
+          "EX: newarray\t arg_count:1\n", "EX: pushscope\t ", "EX: findpropstrict\t zz, obj=0x"}) {
+        EXPECT_NE(log.find(part), std::string::npos) << part;
+    }
+}
+
+}  // namespace
