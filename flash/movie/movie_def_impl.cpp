@@ -4,9 +4,11 @@
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
+#include "flash/movie/player.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
+#include "flash/runtime/as_environment.h"
 #include "flash/runtime/avm2/as_3_function.h"
 #include "flash/runtime/character.h"
 #include "flash/swf/swf_stream.h"
@@ -201,6 +203,13 @@ void movie_def_impl::add_scene(int offset, const bx_string& name) { m_scenes.add
 void movie_def_impl::set_abc(const bx_string& name, abc_def* abc) {
     m_abc_name = name;
     m_abc = abc;
+}
+
+void movie_def_impl::run_as3_entry(character* root_movie) const {
+    as_3_function* entry = m_abc ? m_abc->get_class_constructor("") : nullptr;
+    if (!entry) return;
+    as_environment env(m_player);
+    call_method(as_value(entry), &env, as_value(root_movie), 0, env.get_top_index());
 }
 
 as_3_function* movie_def_impl::get_class_constructor(character* instance) const {

@@ -76,6 +76,10 @@ public:
     // (-1 counts as 0, the movie itself). The instance is linked to the class and given a member
     // per instance trait. Null when the id has no class or the class is not in the ABC block.
     as_3_function* get_class_constructor(character* instance) const;
+    // The ActionScript 3 entry of the first frame (the document class): the initialiser of the
+    // ABC block's last script, called with a fresh environment, root_movie as this and no
+    // arguments. Nothing without a block.
+    void run_as3_entry(character* root_movie) const;
 
     void set_jpeg_loader(jpeg::input* reader) override;
     jpeg::input* get_jpeg_loader() const override { return m_jpeg_in; }

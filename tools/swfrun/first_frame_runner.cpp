@@ -7,7 +7,6 @@
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_environment.h"
-#include "flash/runtime/avm2/as_3_function.h"
 #include "flash/runtime/character.h"
 
 namespace swfrun {
@@ -22,16 +21,6 @@ public:
     std::vector<flash::action_buffer*> m_queue;
 };
 
-// The ActionScript 3 entry: the last script's initialiser, with the root movie as this.
-void run_document_class(flash::player* owner, flash::movie_definition_sub* def, root_clip* clip) {
-    if (!def->is(flash::character_def::MOVIE_DEF_IMPL)) return;
-    flash::abc_def* abc = static_cast<flash::movie_def_impl*>(def)->get_abc();
-    flash::as_3_function* entry = abc ? abc->get_class_constructor("") : nullptr;
-    if (!entry) return;
-    flash::as_environment env(owner);
-    flash::call_method(flash::as_value(entry), &env, flash::as_value(clip), 0, env.get_top_index());
-}
-
 void queue_tags(const flash::array<flash::execute_tag*>* tags, root_clip* clip) {
     if (!tags) return;
     for (flash::execute_tag* tag : *tags) tag->execute(clip);
@@ -45,7 +34,9 @@ void run_first_frame(flash::player* owner, flash::movie_definition_sub* def, boo
     {
         flash::as_environment env(owner);
         env.set_target(clip.get_ptr());
-        run_document_class(owner, def, clip.get_ptr());
+        if (def->is(flash::character_def::MOVIE_DEF_IMPL)) {
+            static_cast<flash::movie_def_impl*>(def)->run_as3_entry(clip.get_ptr());
+        }
         queue_tags(def->get_init_actions(0), clip.get_ptr());
         queue_tags(def->get_playlist(0), clip.get_ptr());
         for (flash::action_buffer* buffer : clip->m_queue) {

@@ -126,3 +126,42 @@ TEST(MovieAbc, SymbolClassesGiveAnInstanceItsClass) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MovieAbc, TheEntryScriptRunsWithTheRootMovieAsThis) {
+    // trace(this.tag) from the last script; the first script would trace "wrong".
+    swf::Abc a;
+    auto tracing = [&a](const swf::Code& value) {
+        swf::Code c;
+        c.op(swf::op::getlocal_0).op(swf::op::pushscope).op_u30(swf::op::findpropstrict, a.qname("trace"));
+        const swf::Bytes v = value.bytes();
+        for (uint8_t b : v) c.u8(b);
+        c.op_u30_u30(swf::op::callpropvoid, a.qname("trace"), 1).op(swf::op::returnvoid);
+        return a.method_with_body(c);
+    };
+    a.script(tracing(swf::Code().op_u30(swf::op::pushstring, a.string("wrong"))));
+    a.script(tracing(swf::Code().op(swf::op::getlocal_0).op_u30(swf::op::getproperty, a.qname("tag"))));
+    movie_fixture f;
+    swf::MovieWriter m(9);
+    m.do_abc(1, "main", a.finish());
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("entry.swf", m.finish_fws());
+    ASSERT_NE(def, nullptr);
+    flash::smart_ptr<flash::character> root_movie(new flash::character(f.owner.get_ptr(), nullptr, -1));
+    root_movie->set_member("tag", flash::as_value("the root"));
+    def->run_as3_entry(root_movie.get_ptr());
+    EXPECT_EQ(f.log.messages(), "the root\n");
+
+    movie_fixture g;
+    swf::MovieWriter plain(9);
+    plain.show_frame();
+    plain.end();
+    flash::movie_def_impl* none = g.load("plain.swf", plain.finish_fws());
+    ASSERT_NE(none, nullptr);
+    none->run_as3_entry(root_movie.get_ptr());
+    EXPECT_EQ(g.log.messages(), "");
+}
+
+}  // namespace
