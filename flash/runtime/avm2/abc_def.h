@@ -89,7 +89,7 @@ public:
     static constexpr uint8_t flag_protected_ns = 0x08;
 
     instance_info() : as_object(nullptr) {}
-    const array<as3_trait>* get_traits() const override { return &m_trait_view; }
+    const array<as3_trait>* get_traits() const override { return &trait_view; }
 
     int name = 0;        // multiname index
     int super_name = 0;  // multiname index
@@ -100,7 +100,7 @@ public:
     array<smart_ptr<traits_info>> traits;
     weak_ptr<abc_def> abc;
     // The traits by name text, made once the block's pools are known.
-    array<as3_trait> m_trait_view;
+    array<as3_trait> trait_view;
 };
 
 class class_info : public ref_counted {

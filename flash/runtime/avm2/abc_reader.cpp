@@ -498,11 +498,11 @@ private:
     // Instance traits seen by the objects of the class: name texts, slots marked as properties.
     bool make_trait_views() {
         for (const smart_ptr<instance_info>& info : m_abc.m_instances) {
-            if (!size_array(info->m_trait_view, info->traits.size())) return false;
+            if (!size_array(info->trait_view, info->traits.size())) return false;
             for (int i = 0; i < info->traits.size(); ++i) {
                 const traits_info& t = *info->traits[i];
-                info->m_trait_view[i].name = or_empty(m_abc.get_multiname_name(t.name));
-                info->m_trait_view[i].flags = t.kind == traits_info::SLOT ? 0 : 1;
+                info->trait_view[i].name = or_empty(m_abc.get_multiname_name(t.name));
+                info->trait_view[i].flags = t.kind == traits_info::SLOT ? 0 : 1;
             }
         }
         return true;
