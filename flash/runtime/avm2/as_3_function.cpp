@@ -43,12 +43,12 @@ void as_3_function::operator()(const fn_call& fn) {
 
     // Register 0 is this, then the parameters; a parameter the caller did not pass is undefined.
     const int params = m_param_types.size();
-    int register_count = (m_local_count > params ? m_local_count : params) + 1;
-    if (register_count > max_registers || register_count < 1) register_count = max_registers;
+    const int64_t wanted = static_cast<int64_t>(m_local_count > params ? m_local_count : params) + 1;
+    const int register_count = wanted > max_registers ? max_registers : static_cast<int>(wanted);
     array<as_value> registers;
     if (!registers.resize(register_count)) return;
     registers[0].set_as_object(this_object);
-    for (int i = 0; i < params && i < fn.arg_count; ++i) registers[i + 1] = fn.arg(i);
+    for (int i = 0; i < params && i < fn.arg_count && i + 1 < register_count; ++i) registers[i + 1] = fn.arg(i);
 
     if (get_verbose_action()) log_msg("\nEX: call method #%d\n", m_method_index);
     const int depth = env->get_stack_size();

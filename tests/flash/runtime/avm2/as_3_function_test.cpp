@@ -163,6 +163,28 @@ TEST(As3Call, RegistersHoldThisThenTheArgumentsAndUndefinedForTheMissing) {
     }
 }
 
+TEST(As3Call, RegisterCountsPastTheCapAreCut) {
+    // A local count of 0x7FFFFFFF, and more parameters (and arguments) than registers.
+    constexpr int many = flash::as_3_function::max_registers + 10;
+    swf::Abc a;
+    swf::Method f;
+    f.param_types.assign(many, 0);
+    swf::Body b;
+    b.method = a.method(f);
+    b.local_count = 0x7FFFFFFF;
+    b.code = swf::Code().op(swf::op::getlocal_1).op(swf::op::returnvalue).bytes();
+    a.body(b);
+    a.script(b.method);
+    machine m;
+    ASSERT_TRUE(m.read(a.finish())) << m.log.errors();
+    flash::as_environment env(m.owner.get_ptr());
+    for (int i = 0; i < many; ++i) env.push(as_value(many - i));
+    const as_value result =
+        flash::call_method(as_value(m.abc->get_method(0)), &env, as_value(), many, env.get_top_index());
+    EXPECT_EQ(result.to_number(), 1);
+    env.set_stack_size(0);
+}
+
 TEST(As3Call, WithoutThisTheTargetCharacterOrNull) {
     machine m;
     ASSERT_TRUE(m.read(one_method(swf::Code().op(swf::op::getlocal_0).op(swf::op::returnvalue), 0)));
