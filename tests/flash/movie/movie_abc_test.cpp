@@ -5,6 +5,7 @@
 
 #include "flash/base/log.h"
 #include "flash/runtime/avm2/as_3_function.h"
+#include "flash/movie/movie_root.h"
 #include "flash/runtime/character.h"
 #include "movie_fixture.h"
 #include "tools/swfwriter/abc.h"
@@ -162,6 +163,34 @@ TEST(MovieAbc, TheEntryScriptRunsWithTheRootMovieAsThis) {
     ASSERT_NE(none, nullptr);
     none->run_as3_entry(root_movie.get_ptr());
     EXPECT_EQ(g.log.messages(), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MovieAbc, ARootRunsTheEntryScriptOnceAfterTheFlashVars) {
+    // trace("entry " + this.tag), the flash vars having set tag on the root movie.
+    swf::Abc a;
+    swf::Code c;
+    c.op(swf::op::getlocal_0).op(swf::op::pushscope).op_u30(swf::op::findpropstrict, a.qname("trace"));
+    c.op_u30(swf::op::pushstring, a.string("entry ")).op(swf::op::getlocal_0).op_u30(swf::op::getproperty, a.qname("tag"));
+    c.op(swf::op::add).op_u30_u30(swf::op::callpropvoid, a.qname("trace"), 1).op(swf::op::returnvoid);
+    a.script(a.method_with_body(c));
+    movie_fixture f;
+    swf::MovieWriter m(9);
+    m.file_attributes(0x08);
+    m.do_abc(1, "main", a.finish());
+    m.show_frame();
+    m.show_frame();
+    m.end();
+    f.files.add("doc.swf", m.finish_fws());
+    f.owner->set_flash_vars("tag=from vars");
+    flash::smart_ptr<flash::root> r = f.owner->load_file("doc.swf");
+    ASSERT_NE(r.get_ptr(), nullptr);
+    for (int i = 0; i < 3; ++i) r->advance(r->get_frame_time());
+    EXPECT_EQ(f.log.messages(), "entry from vars\n");
+    r = nullptr;
 }
 
 }  // namespace
