@@ -7,6 +7,8 @@
 
 namespace flash {
 
+class bx_file;
+class cache_reader;
 class character;
 class engine_instance;
 
@@ -34,6 +36,11 @@ public:
     virtual void display(character* /*instance*/) {}
     virtual rect get_bound() const { return rect(); }
     virtual bool point_test_local(float /*x*/, float /*y*/) const { return false; }
+
+    // The definition's record in a cache file: shapes write and read their meshes, every other
+    // kind nothing. Reading answers false when the record is cut or malformed.
+    virtual void output_cached_data(bx_file* /*out*/) {}
+    [[nodiscard]] virtual bool input_cached_data(cache_reader* /*in*/) { return true; }
 
 private:
     int m_id = -1;

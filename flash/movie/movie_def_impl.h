@@ -76,6 +76,12 @@ public:
     void add_bitmap_info(bitmap_info* bi) override;
     int get_bitmap_info_count() const { return m_bitmap_list.size(); }
 
+    // Cache files: the header, one record per entry of the characters table, the end marker.
+    // Reading stops at the first bad record with an ERROR; records before it stay applied and a
+    // bad one changes nothing.
+    void output_cached_data(bx_file* out);
+    void input_cached_data(bx_file* in);
+
     bool in_import_table(int id) const;
     const array<import_info>& get_imports() const { return m_imports; }
     const stringi_hash<smart_ptr<character_def>>& get_exports() const { return m_exports; }

@@ -1,7 +1,6 @@
 #include "flash/movie/shape_def.h"
 
 #include "flash/base/log.h"
-#include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/render/shape_drawing.h"
 #include "flash/runtime/character.h"
@@ -22,23 +21,11 @@ shape_character_def* shape_def::get_shape() const { return m_shape.get_ptr(); }
 
 void shape_def::read(swf_stream* in, int tag_type, movie_definition_sub* m) {
     m_shape->read(in, tag_type, true);
-    m_fill_bitmaps.clear();
-    if (!m) return;
-    const array<fill_style>& fills = m_shape->get_fill_styles();
-    for (int i = 0; i < fills.size(); ++i) {
-        const fill_style& f = fills[i];
-        if (!f.is_bitmap() || get_fill_bitmap(f.m_bitmap_id)) continue;
-        bitmap_character* bc = m->get_bitmap_character_def(f.m_bitmap_id);
-        if (bc && bc->get_bitmap_info()) m_fill_bitmaps.emplace_back(f.m_bitmap_id, bc->get_bitmap_info());
-    }
+    m_fill_bitmaps = fill_bitmaps();
+    m_fill_bitmaps.collect(m_shape->get_fill_styles(), m);
 }
 
-bitmap_info* shape_def::get_fill_bitmap(int bitmap_id) const {
-    for (const auto& entry : m_fill_bitmaps) {
-        if (entry.first == bitmap_id) return entry.second.get_ptr();
-    }
-    return nullptr;
-}
+bitmap_info* shape_def::get_fill_bitmap(int bitmap_id) const { return m_fill_bitmaps.find(bitmap_id); }
 
 void shape_def::display(character* instance) {
     if (!instance) return;
@@ -46,12 +33,16 @@ void shape_def::display(character* instance) {
     const mesh_set* set = m_shape->get_mesh_set(world, 1.0f);
     if (!set) return;
     display_mesh_set(*set, world, instance->get_world_cxform(), m_shape->fills(), m_shape->get_line_styles(),
-                     [this](int id) { return get_fill_bitmap(id); });
+                     m_fill_bitmaps.lookup());
 }
 
 rect shape_def::get_bound() const { return m_shape->get_bound(); }
 
 bool shape_def::point_test_local(float x, float y) const { return m_shape->point_test_local(x, y); }
+
+void shape_def::output_cached_data(bx_file* out) { m_shape->output_cached_data(out); }
+
+bool shape_def::input_cached_data(cache_reader* in) { return m_shape->input_cached_data(in); }
 
 void shape_loader(swf_stream* in, int tag_type, movie_definition_sub* m) {
     const int id = in->read_u16();

@@ -2,11 +2,9 @@
 // A vector shape in a movie's dictionary: the shape reader's definition, drawn for an instance
 // under its world matrix and colour transform, with its bitmap fills resolved to the movie's
 // bitmap characters when the tag is read (a fill whose bitmap is missing paints nothing).
-#include <utility>
-#include <vector>
-
 #include "flash/base/smart_ptr.h"
 #include "flash/movie/character_def.h"
+#include "flash/movie/fill_bitmaps.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/shape/shape_character_def.h"
 
@@ -27,6 +25,8 @@ public:
     void display(character* instance) override;
     rect get_bound() const override;
     bool point_test_local(float x, float y) const override;
+    void output_cached_data(bx_file* out) override;
+    [[nodiscard]] bool input_cached_data(cache_reader* in) override;
 
     // The texture of a bitmap fill's character id; null when the movie had none.
     bitmap_info* get_fill_bitmap(int bitmap_id) const;
@@ -35,7 +35,7 @@ public:
 private:
     struct drawn_shape;
     smart_ptr<drawn_shape> m_shape;
-    std::vector<std::pair<int, smart_ptr<bitmap_info>>> m_fill_bitmaps;
+    fill_bitmaps m_fill_bitmaps;
 };
 
 // DefineShape, DefineShape2, DefineShape3 and DefineShape4: a shape_def under the tag's id.

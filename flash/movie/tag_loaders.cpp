@@ -6,6 +6,7 @@
 #include "flash/base/log.h"
 #include "flash/movie/asset_loaders.h"
 #include "flash/movie/bitmap_loaders.h"
+#include "flash/movie/morph_def.h"
 #include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
@@ -142,6 +143,8 @@ void fill_registry() {
         {TAG_DEFINE_SHAPE2, shape_loader},
         {TAG_DEFINE_SHAPE3, shape_loader},
         {TAG_DEFINE_SHAPE4, shape_loader},
+        {TAG_DEFINE_MORPH_SHAPE, morph_loader},
+        {TAG_DEFINE_MORPH_SHAPE2, morph_loader},
         {TAG_DEFINE_BITS, define_bits_jpeg_loader},
         {TAG_JPEG_TABLES, jpeg_tables_loader},
         {TAG_DEFINE_BITS_LOSSLESS, define_bits_lossless_loader},

@@ -14,7 +14,12 @@
 namespace flash {
 
 class bx_file;
+class cache_reader;
 class swf_stream;
+
+// The matrix's largest scale, in doubles: a scale near the float range must not square into an
+// infinity and so draw nothing.
+double max_display_scale(const matrix& m);
 
 class shape_character_def : public ref_counted, public tesselate::tesselating_shape {
 public:
@@ -50,8 +55,9 @@ public:
     const std::vector<std::unique_ptr<mesh_set>>& get_cached_meshes() const { return m_cached_meshes; }
     void invalidate_cache() { m_cached_meshes.clear(); }
     void output_cached_data(bx_file* out) const;
-    // False (logged) on a malformed record; the cache then holds the sets read before it.
-    bool input_cached_data(bx_file* in);
+    // False on a cut or malformed record (the reader says which); the cache then keeps what it
+    // held, never part of the record.
+    [[nodiscard]] bool input_cached_data(cache_reader* in);
 
     void tesselate(float error_tolerance, tesselate::trapezoid_accepter* accepter) const override;
 

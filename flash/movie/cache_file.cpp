@@ -1,0 +1,71 @@
+// Writing and reading a movie's cache file.
+#include "flash/movie/cache_file.h"
+
+#include <atomic>
+
+#include "flash/base/bx_file.h"
+#include "flash/base/log.h"
+#include "flash/movie/movie_def_impl.h"
+#include "flash/shape/cache_reader.h"
+
+namespace flash {
+
+namespace {
+
+constexpr uint8_t cache_signature[] = {'g', 's', 'c'};
+constexpr int cache_header_size = 4;
+
+std::atomic<bool> g_use_cache_files{false};
+
+}  // namespace
+
+void set_use_cache_files(bool on) { g_use_cache_files.store(on); }
+
+bool get_use_cache_files() { return g_use_cache_files.load(); }
+
+void movie_def_impl::output_cached_data(bx_file* out) {
+    const uint8_t header[cache_header_size] = {cache_signature[0], cache_signature[1], cache_signature[2],
+                                               static_cast<uint8_t>(cache_file_version)};
+    out->write_bytes(header, cache_header_size);
+    for (auto it = m_characters.begin(); it != m_characters.end(); ++it) {
+        out->write_le16(static_cast<uint16_t>(it.get_key()));
+        if (character_def* def = it.get_value().get_ptr()) def->output_cached_data(out);
+    }
+    out->write_le16(static_cast<uint16_t>(cache_end_marker));
+}
+
+void movie_def_impl::input_cached_data(bx_file* in) {
+    uint8_t header[cache_header_size] = {};
+    in->read_bytes(header, cache_header_size);
+    if (header[0] != cache_signature[0] || header[1] != cache_signature[1] || header[2] != cache_signature[2]) {
+        log_error("cache file does not have the correct format; skipping\n");
+        return;
+    }
+    if (header[3] != cache_file_version) {
+        log_error("cached data is version %d, but we require version %d; skipping\n", header[3], cache_file_version);
+        return;
+    }
+    cache_reader reader(in);
+    for (;;) {
+        if (in->get_error() != bx_file::NO_ERROR || reader.get_status() == cache_reader::MALFORMED) {
+            log_error("error reading cache file (characters); skipping\n");
+            return;
+        }
+        if (reader.bytes_left() == 0 || !reader.good()) {
+            log_error("unexpected eof reading cache file (characters); skipping\n");
+            return;
+        }
+        uint16_t id = 0;
+        if (!reader.read_u16(&id)) continue;
+        if (id == cache_end_marker) return;
+        smart_ptr<character_def> def;
+        if (!m_characters.get(id, &def)) {
+            log_error("sync error in cache file (reading characters)!  Skipping rest of cache data.\n");
+            return;
+        }
+        // A record that fails without the reader knowing why is taken as malformed.
+        if (def && !def->input_cached_data(&reader) && reader.good()) reader.fail(cache_reader::MALFORMED);
+    }
+}
+
+}  // namespace flash
