@@ -29,7 +29,7 @@ void movie_def_impl::output_cached_data(bx_file* out) {
     out->write_bytes(header, cache_header_size);
     for (auto it = m_characters.begin(); it != m_characters.end(); ++it) {
         out->write_le16(static_cast<uint16_t>(it.get_key()));
-        if (character_def* def = it.get_value().get_ptr()) def->output_cached_data(out);
+        if (character_def* def = it.get_value().get_ptr()) def->write_cache_record(out);
     }
     out->write_le16(static_cast<uint16_t>(cache_end_marker));
 }
@@ -64,7 +64,7 @@ void movie_def_impl::input_cached_data(bx_file* in) {
             return;
         }
         // A record that fails without the reader knowing why is taken as malformed.
-        if (def && !def->input_cached_data(&reader) && reader.good()) reader.fail(cache_reader::MALFORMED);
+        if (def && !def->read_cache_record(&reader) && reader.good()) reader.fail(cache_reader::MALFORMED);
     }
 }
 

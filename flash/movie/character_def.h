@@ -39,8 +39,8 @@ public:
 
     // The definition's record in a cache file: shapes write and read their meshes, every other
     // kind nothing. Reading answers false when the record is cut or malformed.
-    virtual void output_cached_data(bx_file* /*out*/) {}
-    [[nodiscard]] virtual bool input_cached_data(cache_reader* /*in*/) { return true; }
+    virtual void write_cache_record(bx_file* /*out*/) {}
+    [[nodiscard]] virtual bool read_cache_record(cache_reader* /*in*/) { return true; }
 
 private:
     int m_id = -1;

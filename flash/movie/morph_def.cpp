@@ -4,6 +4,7 @@
 
 #include "flash/base/log.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/tag_loaders.h"
 #include "flash/render/shape_drawing.h"
 #include "flash/runtime/character.h"
 #include "flash/swf/swf_stream.h"
@@ -46,17 +47,13 @@ rect morph_def::get_bound() const { return m_morph->get_bound(); }
 
 bool morph_def::point_test_local(float x, float y) const { return m_morph->point_test_local(x, y); }
 
-void morph_def::output_cached_data(bx_file* out) { m_morph->output_cached_data(out); }
+void morph_def::write_cache_record(bx_file* out) { m_morph->output_cached_data(out); }
 
-bool morph_def::input_cached_data(cache_reader* in) { return m_morph->input_cached_data(in); }
+bool morph_def::read_cache_record(cache_reader* in) { return m_morph->input_cached_data(in); }
 
 void morph_loader(swf_stream* in, int tag_type, movie_definition_sub* m) {
-    const int id = in->read_u16();
-    if (in->has_overrun()) {
-        log_error("error: morph_loader: tag %d ends before its character id\n", tag_type);
-        return;
-    }
-    if (get_verbose_parse()) log_msg("  shape_morph_loader: id = %d\n", id);
+    int id = 0;
+    if (!read_defined_id(in, tag_type, "morph_loader", &id)) return;
     smart_ptr<morph_def> ch(new morph_def);
     ch->read(in, tag_type, m);
     m->add_character(id, ch.get_ptr());

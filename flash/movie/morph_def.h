@@ -22,8 +22,8 @@ public:
     // The in-between shape of the ratio last displayed (the start shape before any).
     rect get_bound() const override;
     bool point_test_local(float x, float y) const override;
-    void output_cached_data(bx_file* out) override;
-    [[nodiscard]] bool input_cached_data(cache_reader* in) override;
+    void write_cache_record(bx_file* out) override;
+    [[nodiscard]] bool read_cache_record(cache_reader* in) override;
 
     morph2_character_def* get_morph() const { return m_morph.get_ptr(); }
 

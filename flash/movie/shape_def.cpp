@@ -2,6 +2,7 @@
 
 #include "flash/base/log.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/tag_loaders.h"
 #include "flash/render/shape_drawing.h"
 #include "flash/runtime/character.h"
 #include "flash/swf/swf_stream.h"
@@ -40,17 +41,13 @@ rect shape_def::get_bound() const { return m_shape->get_bound(); }
 
 bool shape_def::point_test_local(float x, float y) const { return m_shape->point_test_local(x, y); }
 
-void shape_def::output_cached_data(bx_file* out) { m_shape->output_cached_data(out); }
+void shape_def::write_cache_record(bx_file* out) { m_shape->output_cached_data(out); }
 
-bool shape_def::input_cached_data(cache_reader* in) { return m_shape->input_cached_data(in); }
+bool shape_def::read_cache_record(cache_reader* in) { return m_shape->input_cached_data(in); }
 
 void shape_loader(swf_stream* in, int tag_type, movie_definition_sub* m) {
-    const int id = in->read_u16();
-    if (in->has_overrun()) {
-        log_error("error: shape_loader: tag %d ends before its character id\n", tag_type);
-        return;
-    }
-    if (get_verbose_parse()) log_msg("  shape_loader: id = %d\n", id);
+    int id = 0;
+    if (!read_defined_id(in, tag_type, "shape_loader", &id)) return;
     smart_ptr<shape_def> ch(new shape_def);
     ch->read(in, tag_type, m);
     if (get_verbose_parse()) {

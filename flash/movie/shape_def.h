@@ -25,8 +25,8 @@ public:
     void display(character* instance) override;
     rect get_bound() const override;
     bool point_test_local(float x, float y) const override;
-    void output_cached_data(bx_file* out) override;
-    [[nodiscard]] bool input_cached_data(cache_reader* in) override;
+    void write_cache_record(bx_file* out) override;
+    [[nodiscard]] bool read_cache_record(cache_reader* in) override;
 
     // The texture of a bitmap fill's character id; null when the movie had none.
     bitmap_info* get_fill_bitmap(int bitmap_id) const;

@@ -176,6 +176,16 @@ void fill_registry() {
 
 }  // namespace
 
+bool read_defined_id(swf_stream* in, int tag_type, const char* loader_name, int* id) {
+    *id = in->read_u16();
+    if (in->has_overrun()) {
+        log_error("error: %s: tag %d ends before its character id\n", loader_name, tag_type);
+        return false;
+    }
+    if (get_verbose_parse()) log_msg("  %s: id = %d\n", loader_name, *id);
+    return true;
+}
+
 void register_tag_loaders() {
     std::lock_guard<std::mutex> lock(g_registry_lock);
     if (g_registered) return;

@@ -55,6 +55,10 @@ enum swf_tag_code {
 
 typedef void (*tag_loader)(swf_stream* in, int tag_type, movie_definition_sub* m);
 
+// The character id that starts a definition tag, logged with the loader's name under verbose
+// parsing; false (with an ERROR) when the tag ends before it.
+bool read_defined_id(swf_stream* in, int tag_type, const char* loader_name, int* id);
+
 // Fills the registry on the first call only; safe from several loader threads.
 void register_tag_loaders();
 void register_tag_loader(int type, tag_loader loader);
