@@ -19,17 +19,20 @@ public:
                       const flash::rect& box, const std::string& name)
         : flash::character(owner, parent, id), m_log(log), m_box(box), m_label(name) {}
 
-    void display() override { m_log->push_back("display " + m_label); }
-    void advance(float) override { m_log->push_back("advance " + m_label); }
-    void goto_frame(int frame) override { m_log->push_back("goto " + m_label + " " + std::to_string(frame)); }
-    void set_play_state(int state) override { m_log->push_back("play_state " + m_label + " " + std::to_string(state)); }
+    void display() override { note("display " + m_label); }
+    void advance(float) override { note("advance " + m_label); }
+    void goto_frame(int frame) override { note("goto " + m_label + " " + std::to_string(frame)); }
+    void set_play_state(int state) override { note("play_state " + m_label + " " + std::to_string(state)); }
     void get_bound(flash::rect* bound) override {
         *bound = m_box;
         get_matrix().transform(bound);
     }
 
 private:
-    journal* m_log;
+    void note(const std::string& line) {
+        if (m_log) m_log->push_back(line);
+    }
+    journal* m_log;  // may be null: nothing is written
     flash::rect m_box;
     std::string m_label;
 };
