@@ -20,6 +20,10 @@ public:
         MOVIE_DEFINITION_SUB = 8,
         CHARACTER_DEF = 9,
         SPRITE_DEFINITION = 10,
+        BUTTON_CHARACTER_DEFINITION = 11,
+        SOUND_SAMPLE = 12,
+        TEXT_CHARACTER_DEF = 13,
+        EDIT_TEXT_CHARACTER_DEF = 14,
     };
 
     virtual bool is(int class_id) const { return class_id == CHARACTER_DEF; }

@@ -6,6 +6,7 @@
 #include "flash/base/smart_ptr.h"
 #include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {
@@ -75,6 +76,8 @@ public:
     bitmap_character* get_bitmap_character_def(int id) const override;
     void add_bitmap_info(bitmap_info* bi) override;
     int get_bitmap_info_count() const { return m_bitmap_list.size(); }
+    void add_sound_sample(int id, sound_sample* sample) override;
+    sound_sample* get_sound_sample(int id) const override;
 
     // Cache files: the header, one record per entry of the characters table, the end marker.
     // Reading stops at the first bad record with an ERROR; records before it stay applied and a
@@ -127,6 +130,7 @@ private:
     hash<int, smart_ptr<bitmap_character>> m_bitmap_characters;
     array<smart_ptr<bitmap_info>> m_bitmap_list;
     jpeg::input* m_jpeg_in = nullptr;
+    hash<int, smart_ptr<sound_sample>> m_sound_samples;
     hash<int, bx_string> m_scenes;
     hash<int, bx_string> m_scene_frame_labels;
 };

@@ -6,11 +6,14 @@
 #include "flash/base/log.h"
 #include "flash/movie/asset_loaders.h"
 #include "flash/movie/bitmap_loaders.h"
+#include "flash/movie/button.h"
 #include "flash/movie/morph_def.h"
 #include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_definition.h"
+#include "flash/movie/text.h"
 #include "flash/swf/swf_stream.h"
 
 namespace flash {
@@ -169,6 +172,15 @@ void fill_registry() {
         {TAG_METADATA, metadata_loader},
         {TAG_DEFINE_SCENE_AND_FRAME_LABEL_DATA, define_scene_loader},
         {TAG_DEFINE_FONT_NAME, define_font_name_loader},
+        {TAG_DEFINE_BUTTON, button_character_loader},
+        {TAG_DEFINE_BUTTON2, button_character_loader},
+        {TAG_DEFINE_BUTTON_SOUND, button_character_loader},
+        {TAG_DEFINE_SOUND, define_sound_loader},
+        {TAG_START_SOUND, start_sound_loader},
+        {TAG_DEFINE_TEXT, define_text_loader},
+        {TAG_DEFINE_TEXT2, define_text_loader},
+        {TAG_DEFINE_EDIT_TEXT, define_edit_text_loader},
+        {TAG_CSM_TEXT_SETTINGS, csm_text_settings_loader},
     };
     for (const registration& r : table) g_loaders.set(r.type, r.loader);
     for (int type : font_tags) g_loaders.set(type, null_loader);
