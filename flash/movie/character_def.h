@@ -24,6 +24,7 @@ public:
         SOUND_SAMPLE = 12,
         TEXT_CHARACTER_DEF = 13,
         EDIT_TEXT_CHARACTER_DEF = 14,
+        CANVAS = 19,
     };
 
     virtual bool is(int class_id) const { return class_id == CHARACTER_DEF; }

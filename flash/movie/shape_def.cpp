@@ -9,12 +9,9 @@
 
 namespace flash {
 
-// The drawing routine needs the fill styles writable (a gradient keeps its texture there).
-struct shape_def::drawn_shape : shape_character_def {
-    array<fill_style>& fills() { return m_fill_styles; }
-};
+shape_def::shape_def() : m_shape(new shape_character_def) {}
 
-shape_def::shape_def() : m_shape(new drawn_shape) {}
+shape_def::shape_def(shape_character_def* shape) : m_shape(shape) {}
 
 shape_def::~shape_def() = default;
 
@@ -33,7 +30,7 @@ void shape_def::display(character* instance) {
     const matrix world = instance->get_world_matrix();
     const mesh_set* set = m_shape->get_mesh_set(world, 1.0f);
     if (!set) return;
-    display_mesh_set(*set, world, instance->get_world_cxform(), m_shape->fills(), m_shape->get_line_styles(),
+    display_mesh_set(*set, world, instance->get_world_cxform(), m_shape->get_draw_fill_styles(), m_shape->get_line_styles(),
                      m_fill_bitmaps.lookup());
 }
 

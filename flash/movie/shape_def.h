@@ -16,6 +16,8 @@ class swf_stream;
 class shape_def : public character_def {
 public:
     shape_def();
+    // Over a shape built elsewhere (a run-time drawing).
+    explicit shape_def(shape_character_def* shape);
     ~shape_def() override;
 
     // SHAPEWITHSTYLE of the given DefineShape version; bitmap fills are looked up in m (none
@@ -33,8 +35,7 @@ public:
     shape_character_def* get_shape() const;
 
 private:
-    struct drawn_shape;
-    smart_ptr<drawn_shape> m_shape;
+    smart_ptr<shape_character_def> m_shape;
     fill_bitmaps m_fill_bitmaps;
 };
 

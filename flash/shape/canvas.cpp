@@ -51,6 +51,11 @@ void canvas::set_line_style(uint16_t width, const rgba& color) {
     start_path(false);
 }
 
+void canvas::clear_line_style() {
+    m_current_line = 0;
+    start_path(false);
+}
+
 void canvas::move_to(float x, float y) {
     if (x == m_pen_x && y == m_pen_y) return;
     m_pen_x = x;

@@ -14,6 +14,8 @@ public:
     void begin_fill(const rgba& color);
     void end_fill();
     void set_line_style(uint16_t width, const rgba& color);
+    // Edges from here on are not stroked.
+    void clear_line_style();
     void move_to(float x, float y);
     void line_to(float x, float y);
     void curve_to(float cx, float cy, float ax, float ay);

@@ -38,8 +38,6 @@ public:
     // and finite.
     const mesh_set* get_ratio_mesh_set(float t, float error_tolerance);
 
-    // The in-between fills, writable for the drawing side (a gradient keeps its texture there).
-    array<fill_style>& get_draw_fill_styles() { return m_fill_styles; }
     const shape_character_def& get_start() const { return *m_start; }
     const shape_character_def& get_end() const { return *m_end; }
     uint32_t get_end_edges_offset() const { return m_end_edges_offset; }

@@ -43,6 +43,8 @@ public:
     const rect& get_bound() const { return m_bound; }
 
     const array<fill_style>& get_fill_styles() const { return m_fill_styles; }
+    // For drawing, which keeps a gradient's texture in its style.
+    array<fill_style>& get_draw_fill_styles() { return m_fill_styles; }
     const array<line_style>& get_line_styles() const { return m_line_styles; }
     const array<path>& get_paths() const { return m_paths; }
 
