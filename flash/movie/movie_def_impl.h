@@ -52,6 +52,8 @@ public:
     float get_width_pixels() const;
     float get_height_pixels() const;
     int get_loaded_length() const { return m_loaded_length; }
+    // Where the movie's data ends, as its header gives it (bounded by the file).
+    int get_file_end() const { return m_file_end; }
     int get_create_bitmaps() const override { return m_no_bitmaps; }
     int get_loader_extra() const { return 0; }
 
@@ -60,7 +62,7 @@ public:
     character_def* get_character_def(int id) const override;
     character_def* get_exported_resource(const bx_string& symbol) const override;
     bool get_labeled_frame(const char* label, int* frame) const override;
-    bool get_frame_label(int, bx_string*) const override { return false; }
+    bool get_frame_label(int frame, bx_string* label) const override;
 
     void add_character(int id, character_def* def) override;
     void add_execute_tag(execute_tag* tag) override;

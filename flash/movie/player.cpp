@@ -8,6 +8,7 @@
 #include "flash/runtime/name_tables.h"
 #include "flash/movie/garbage_pass.h"
 #include "flash/movie/movie_root.h"
+#include "flash/movie/sprite_methods.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
@@ -59,6 +60,7 @@ void build_builtin_tables() {
         {BUILTIN_STRING_METHOD, "length", string_length},
     };
     for (const entry& e : entries) player::set_builtin(e.id, e.name, native(e.func));
+    sprite_methods_init();
 }
 
 }  // namespace
