@@ -9,8 +9,8 @@
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
-#include "flash/base/smart_ptr.h"
 #include "flash/base/hash.h"
+#include "flash/base/smart_ptr.h"
 #include "flash/movie/canvas_def.h"
 #include "flash/movie/display_list.h"
 #include "flash/movie/movie_definition.h"
@@ -112,6 +112,11 @@ public:
 
     void add_action_buffer(action_buffer* buffer) override { m_action_list.push_back(buffer); }
     void execute_actions(const array<action_buffer*>& buffers);
+    // addFrameScript: the function runs after the frame's actions each time the frame executes;
+    // given for the current frame it is pending at once. False for a frame outside the clip.
+    bool set_frame_script(int frame, as_object* function);
+    // Calls the clip's script method (paths allowed) without arguments; the result as text.
+    bx_string call_method(const char* method_name);
 
     // Drawing, bounds and the mouse.
     void display() override;
@@ -129,17 +134,13 @@ public:
     void set_canvas(canvas_def* drawing);
     // The root's frame rate, from 1 to 240 frames a second; anything else changes nothing.
     void set_frame_rate(float fps);
-    // The function runs after the actions of the frame each time the frame is executed, the
-    // current frame included.
-    void add_frame_script(int frame, as_object* function);
+
 
     // Script paths evaluated with the clip's environment.
     as_value get_variable(const char* path) const;
     void set_variable(const char* path, const as_value* value);
 
 private:
-    // The function of the frame just executed, called once with the clip as `this`.
-    void run_pending_frame_script();
     // The actions queued so far run; the list is emptied first, so the scripts may queue again.
     void run_queued(array<action_buffer*>* queue);
     void step_frame();
@@ -171,7 +172,7 @@ private:
     bool m_displaying = false;
     smart_ptr<canvas_def> m_canvas;
     smart_ptr<character> m_canvas_character;
-    std::unique_ptr<hash<int, smart_ptr<as_object>>> m_frame_scripts;
+    hash<int, smart_ptr<as_object>>* m_frame_scripts = nullptr;  // made by the first addFrameScript
     smart_ptr<as_object> m_pending_frame_script;
 };
 

@@ -378,7 +378,8 @@ void sprite_add_frame_script(const fn_call& fn) {
     if (!clip || fn.arg_count != 2 || !fn.arg(1).is_function()) return;
     const double frame = fn.arg(0).to_number();
     if (!(frame >= 0 && frame < clip->get_frame_count())) return;
-    clip->add_frame_script(static_cast<int>(frame), fn.arg(1).to_object());
+    // The frame was checked just above.
+    (void)clip->set_frame_script(static_cast<int>(frame), fn.arg(1).to_object());
 }
 
 }  // namespace

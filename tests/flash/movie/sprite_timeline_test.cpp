@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "flash/movie/sprite_instance.h"
+#include "flash/runtime/as_function.h"
 #include "tests/flash/movie/sprite_fixture.h"
 #include "tools/swfwriter/movie_writer.h"
 
@@ -288,6 +289,31 @@ TEST(SpriteTimelineTest, CallFrameRunsAFramesActionsWithoutMoving) {
     EXPECT_EQ(p.top->get_current_frame(), 0);
     p.top->call_frame_actions(flash::as_value(4.0));
     EXPECT_TRUE(testsupport::engine_log::has_error("call_frame('4') -- unknown frame"));
+}
+
+void journal_script(const flash::fn_call& fn) {
+    character* ch = flash::as_character(fn.this_object);
+    spritetest::journal::add(std::string("script ") + (ch ? ch->get_name().c_str() : "?"));
+    fn.result->set_string("done");
+}
+
+TEST(SpriteTimelineTest, FrameScriptsRunAfterTheFramesActions) {
+    playing_movie p(traced_frames(3));
+    ASSERT_TRUE(p.top);
+    p.top->set_name("top");
+    flash::player* owner = p.fixture.owner.get_ptr();
+    EXPECT_TRUE(p.top->set_frame_script(1, new flash::as_c_function(owner, journal_script)));
+    EXPECT_TRUE(p.top->set_frame_script(0, new flash::as_c_function(owner, journal_script)));
+    flash::smart_ptr<flash::as_object> unused(new flash::as_c_function(owner, journal_script));
+    EXPECT_FALSE(p.top->set_frame_script(3, unused.get_ptr()));
+    EXPECT_FALSE(p.top->set_frame_script(-1, unused.get_ptr()));
+    p.advance(4);  // frame 0's script is pending at once: the clip is on frame 0
+    EXPECT_EQ(p.events.take(),
+              "trace f1, script top, trace f2, script top, trace f3, trace f1, script top");
+
+    p.top->set_member("greet", flash::as_value(new flash::as_c_function(owner, journal_script)));
+    EXPECT_EQ(p.top->call_method("greet"), "done");
+    EXPECT_EQ(p.events.take(), "script top");
 }
 
 }  // namespace
