@@ -142,6 +142,10 @@ void sprite_swap_depths(const fn_call& fn) {
         log_error("MovieClips should have the same parent\n");
         return;
     }
+    // Exchanging both depths and both slots keeps the list in depth order.
+    const int depth = clip->get_depth();
+    clip->set_depth(partner->get_depth());
+    partner->set_depth(depth);
     parent->get_display_list()->swap_characters(clip, partner);
 }
 

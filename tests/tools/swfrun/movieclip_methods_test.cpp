@@ -227,11 +227,14 @@ TEST(MovieClipMethods, CoordinatesBoundsAndHitTests) {
              trace_member(a, "p", "y");
          },
          "110\n55\n10\n5\n", {}},
-        {"getBounds in the stage's, its own and an empty clip's coordinates",
+        {"getBounds in the stage's and its own coordinates, and an empty clip's origin",
          [](assembler& a) {
+             // The stage's coordinates: the root clip as the target.
              a.push_str("r");
-             call(a, "a", "getBounds", {str("_root")});
-             a.op(testasm::SET_VARIABLE);
+             value(a, "_root");
+             a.push({i32(1)});
+             value(a, "a");
+             a.push_str("getBounds").op(testasm::CALL_METHOD).op(testasm::SET_VARIABLE);
              for (const char* m : {"xMin", "xMax", "yMin", "yMax"}) trace_member(a, "r", m);
              a.push_str("r");
              call(a, "a", "getBounds");
@@ -241,8 +244,10 @@ TEST(MovieClipMethods, CoordinatesBoundsAndHitTests) {
              set_member(a, "e", "_x", 30);
              set_member(a, "e", "_y", 40);
              a.push_str("r");
-             call(a, "e", "getBounds", {str("_root")});
-             a.op(testasm::SET_VARIABLE);
+             value(a, "_root");
+             a.push({i32(1)});
+             value(a, "e");
+             a.push_str("getBounds").op(testasm::CALL_METHOD).op(testasm::SET_VARIABLE);
              for (const char* m : {"xMin", "xMax", "yMin", "yMax"}) trace_member(a, "r", m);
          },
          "100\n140\n50\n70\n0\n40\n0\n20\n30\n30\n40\n40\n", {}},
