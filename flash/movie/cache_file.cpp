@@ -6,6 +6,11 @@
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/movie_def_impl.h"
+#include "flash/movie/movie_root.h"
+#include "flash/movie/player.h"
+#include "flash/movie/sound_handler.h"
+#include "flash/movie/sprite_instance.h"
+#include "flash/render/bitmap_info.h"
 #include "flash/shape/cache_reader.h"
 
 namespace flash {
@@ -16,6 +21,33 @@ constexpr uint8_t cache_signature[] = {'g', 's', 'c'};
 constexpr int cache_header_size = 4;
 
 std::atomic<bool> g_use_cache_files{false};
+
+// The play-through advances by this much a step, and pushes a stopped movie on at most this often
+// in a row.
+constexpr float precompute_step = 0.010f;
+constexpr int max_kicks = 10;
+// However its frames come, a play-through ends after this many steps.
+constexpr int max_precompute_steps = 1 << 20;
+
+// Takes the render and sound handlers away while it lives, so a play-through draws and plays
+// nothing, and puts back exactly what was installed.
+class quiet_handlers {
+public:
+    quiet_handlers() : m_render(get_render_handler()), m_sound(get_installed_sound_handler()) {
+        set_render_handler(nullptr);
+        set_sound_handler(nullptr);
+    }
+    ~quiet_handlers() {
+        set_render_handler(m_render);
+        set_sound_handler(m_sound);
+    }
+    quiet_handlers(const quiet_handlers&) = delete;
+    quiet_handlers& operator=(const quiet_handlers&) = delete;
+
+private:
+    render_handler* m_render;
+    sound_handler* m_sound;
+};
 
 }  // namespace
 
@@ -66,6 +98,39 @@ void movie_def_impl::input_cached_data(bx_file* in) {
         // A record that fails without the reader knowing why is taken as malformed.
         if (def && !def->read_cache_record(&reader) && reader.good()) reader.fail(cache_reader::MALFORMED);
     }
+}
+
+void precompute_cached_data(movie_def_impl* m) {
+    if (!m) return;
+    quiet_handlers quiet;
+    player* owner = m->get_player();
+    smart_ptr<root> r(owner ? new root(owner, m) : nullptr);
+    smart_ptr<sprite_instance> top(r ? sprite_instance::create_top_level(owner, m, r.get_ptr()) : nullptr);
+    if (!top) {
+        log_error("error: precompute_cached_data can't create instance of movie\n");
+        return;
+    }
+    r->set_root_movie(top.get_ptr());
+    const int last = m->get_frame_count() - 1;
+    int kicks = 0;
+    for (int step = 0; step < max_precompute_steps; ++step) {
+        const int last_frame = top->get_current_frame();
+        r->advance(precompute_step);
+        // Drawing with no handler installed builds the meshes and shows nothing.
+        if (top->get_visible()) top->display();
+        if (top->get_current_frame() == last) break;
+        if (top->get_play_state() == character::STOP) {
+            top->goto_frame(last_frame + 1);
+            top->set_play_state(character::PLAY, false);
+            if (++kicks > max_kicks) break;
+        } else if (top->get_current_frame() < last_frame) {
+            log_error("loop back; jumping to frame %d\n", last_frame);
+            top->goto_frame(last_frame + 1);
+        } else {
+            kicks = 0;
+        }
+    }
+    r->set_root_movie(nullptr);
 }
 
 }  // namespace flash

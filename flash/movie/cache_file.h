@@ -3,6 +3,8 @@
 // movie when the engine's use-cache-files switch is on, so a later run need not tesselate again.
 namespace flash {
 
+class movie_def_impl;
+
 // The cache file of a movie path is this path followed by the suffix.
 constexpr char cache_file_suffix[] = ".gsc";
 // The format version the reader accepts and the writer writes.
@@ -14,5 +16,10 @@ constexpr int cache_end_marker = 0xFFFF;
 // bitmaps' pixels.
 void set_use_cache_files(bool on);
 bool get_use_cache_files();
+
+// Plays the movie through once, with nothing drawn or played, so that its shapes build their
+// meshes before a cache file is written: a movie that stops is pushed on to its next frame, one
+// that loops back jumps forward, until its last frame.
+void precompute_cached_data(movie_def_impl* m);
 
 }  // namespace flash

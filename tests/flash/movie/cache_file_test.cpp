@@ -13,6 +13,10 @@
 #include "cache_fixture.h"
 #include "flash/base/bx_file.h"
 #include "flash/movie/shape_def.h"
+#include "recording_render_handler.h"
+#include "tests/flash/runtime/action_assembler.h"
+#include "tools/swfwriter/movie_writer.h"
+#include "tools/swfwriter/shape.h"
 #include "tests/support/largest_allocation.h"
 
 namespace {
@@ -212,6 +216,53 @@ TEST(CacheFile, FuzzEntryOverDamagedCopies) {
         changed[at] ^= 0xA5;
         EXPECT_LE(movietest::read_cache_bytes(changed.data(), changed.size()), whole) << at;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Frame 0 stops the movie; the shape shows only on frame 2 of 3.
+movietest::bytes stopping_movie(uint16_t* shape_id) {
+    swf::MovieWriter m(8);
+    *shape_id = m.define_shape(swf::filled_rect(0, 0, 2000, 2000, {0, 90, 0, 255}));
+    testasm::assembler first;
+    first.trace_str("frame 0").op(testasm::STOP).end();
+    m.do_action(first.take());
+    m.show_frame();
+    m.do_action(movietest::trace_actions({"frame 1"}));
+    m.show_frame();
+    m.place_object2(swf::PlaceObject::place(1, *shape_id));
+    m.do_action(movietest::trace_actions({"frame 2"}));
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+TEST(CacheFile, PrecomputePushesAStoppedMovieOnToItsLastFrame) {
+    movietest::recording_render_handler handler;
+    movie_fixture f;
+    uint16_t shape_id = 0;
+    flash::movie_def_impl* def = f.load("stops.swf", stopping_movie(&shape_id));
+    ASSERT_NE(def, nullptr);
+    flash::precompute_cached_data(def);
+    EXPECT_NE(f.log.messages().find("frame 0\nframe 1\nframe 2\n"), std::string::npos) << f.log.messages();
+    // Nothing was drawn, the handler is back, and the shape of the last frame has its meshes.
+    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_EQ(flash::get_render_handler(), &handler);
+    auto* shape = dynamic_cast<flash::shape_def*>(def->get_character_def(shape_id));
+    ASSERT_NE(shape, nullptr);
+    EXPECT_FALSE(shape->get_shape()->get_cached_meshes().empty());
+    EXPECT_EQ(f.log.errors(), "");
+    // Written and read into a fresh copy, the copy draws from the meshes the play-through built.
+    const bytes cache = cache_movie::write(def);
+    movie_fixture g;
+    flash::movie_def_impl* copy = g.load("stops.swf", stopping_movie(&shape_id));
+    flash::bx_file in(flash::memory_buffer, static_cast<int>(cache.size()), const_cast<uint8_t*>(cache.data()));
+    copy->input_cached_data(&in);
+    auto* copied = dynamic_cast<flash::shape_def*>(copy->get_character_def(shape_id));
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->get_shape()->get_cached_meshes().size(), shape->get_shape()->get_cached_meshes().size());
 }
 
 }  // namespace
