@@ -72,11 +72,7 @@ TEST(CacheFile, WrittenMeshesReadBackEqual) {
 }
 
 TEST(CacheFile, HeaderAndRecordChecksWithTheirMessages) {
-    movie_fixture scratch;
-    flash::movie_def_impl* source = scratch.load("scene.swf", cache_movie::movie());
-    ASSERT_NE(source, nullptr);
-    cache_movie::build_meshes(source);
-    const bytes good = cache_movie::write(source);
+    const bytes good = cache_movie::good_cache();
     const size_t first_record_end = cache_movie::record_end(good, 0);
     ASSERT_LT(first_record_end, good.size() - 2);
 
@@ -115,9 +111,6 @@ TEST(CacheFile, HeaderAndRecordChecksWithTheirMessages) {
 // A count that claims more than the file holds, or more than any shape has, is refused before
 // anything of its size is allocated, with the reading messages, and the shape keeps its meshes.
 TEST(CacheFile, DamagedRecordsAreRefusedWholeAndCheaply) {
-    movie_fixture scratch;
-    flash::movie_def_impl* source = scratch.load("scene.swf", cache_movie::movie());
-    ASSERT_NE(source, nullptr);
     const uint16_t id = cache_movie::shape_ids()[0];
     struct Case {
         const char* what;
@@ -156,14 +149,7 @@ TEST(CacheFile, DamagedRecordsAreRefusedWholeAndCheaply) {
 }
 
 TEST(CacheFile, TheEngineReadsTheCacheBesideTheMovieWhenSwitchedOn) {
-    bytes cache;
-    {
-        movie_fixture scratch;
-        flash::movie_def_impl* source = scratch.load("scene.swf", cache_movie::movie());
-        ASSERT_NE(source, nullptr);
-        cache_movie::build_meshes(source);
-        cache = cache_movie::write(source);
-    }
+    const bytes cache = cache_movie::good_cache();
     for (bool on : {false, true}) {
         SCOPED_TRACE(on);
         movie_fixture f;
@@ -195,12 +181,9 @@ namespace {
 // never reads more mesh sets than the file holds; with CACHE_FUZZ_SEED_DIR set the good file is
 // written there as the fuzzer's seed.
 TEST(CacheFile, FuzzEntryOverDamagedCopies) {
-    movie_fixture scratch;
-    flash::movie_def_impl* source = scratch.load("scene.swf", cache_movie::movie());
-    ASSERT_NE(source, nullptr);
-    cache_movie::build_meshes(source);
-    const bytes good = cache_movie::write(source);
-    const int whole = static_cast<int>(all_meshes(source).size());
+    const bytes good = cache_movie::good_cache();
+    // Two mesh sets for each shape.
+    const int whole = static_cast<int>(2 * cache_movie::shape_ids().size());
     if (const char* dir = std::getenv("CACHE_FUZZ_SEED_DIR")) {
         const std::string path = std::string(dir) + "/scene.gsc";
         if (FILE* out = std::fopen(path.c_str(), "wb")) {

@@ -73,6 +73,23 @@ bytes write(flash::movie_def_impl* def) {
     return data;
 }
 
+flash::smart_ptr<flash::movie_def_impl> load_alone() {
+    flash::register_tag_loaders();
+    flash::smart_ptr<flash::movie_def_impl> def(new flash::movie_def_impl(nullptr, true));
+    auto* file = new flash::bx_file(flash::memory_buffer);
+    file->write_bytes(movie().data(), static_cast<int>(movie().size()));
+    file->set_position(0);
+    if (!def->read(file)) return nullptr;
+    return def;
+}
+
+bytes good_cache() {
+    flash::smart_ptr<flash::movie_def_impl> def = load_alone();
+    if (!def) return {};
+    build_meshes(def.get_ptr());
+    return write(def.get_ptr());
+}
+
 size_t record_end(const bytes& cache, int index) {
     bytes copy = cache;
     flash::bx_file in(flash::memory_buffer, static_cast<int>(copy.size()), copy.data());
@@ -99,13 +116,8 @@ size_t shapes_with_meshes(flash::movie_def_impl* def) {
 }  // namespace cache_movie
 
 int read_cache_bytes(const uint8_t* data, size_t size) {
-    flash::register_tag_loaders();
-    flash::smart_ptr<flash::movie_def_impl> def(new flash::movie_def_impl(nullptr, true));
-    const bytes& movie = cache_movie::movie();
-    auto* file = new flash::bx_file(flash::memory_buffer);
-    file->write_bytes(movie.data(), static_cast<int>(movie.size()));
-    file->set_position(0);
-    if (!def->read(file)) return 0;
+    flash::smart_ptr<flash::movie_def_impl> def = cache_movie::load_alone();
+    if (!def) return 0;
     bytes copy(data, data + size);
     flash::bx_file in(flash::memory_buffer, static_cast<int>(copy.size()), copy.data());
     def->input_cached_data(&in);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "flash/base/smart_ptr.h"
+#include "flash/movie/movie_def_impl.h"
 #include "movie_fixture.h"
 
 namespace movietest {
@@ -19,6 +21,10 @@ const std::vector<uint16_t>& shape_ids();
 void build_meshes(flash::movie_def_impl* def);
 // The definition's cache file.
 bytes write(flash::movie_def_impl* def);
+// The movie read without a player, as a fresh definition (null when it cannot be read).
+flash::smart_ptr<flash::movie_def_impl> load_alone();
+// The cache file of the movie with every shape's meshes built.
+bytes good_cache();
 // The offset just after record `index` of a cache file of this movie (records in file order).
 size_t record_end(const bytes& cache, int index);
 // The number of its shapes that hold meshes.

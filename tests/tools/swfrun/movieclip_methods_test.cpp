@@ -3,59 +3,48 @@
 // for wrong calls go to standard error.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/flash/runtime/action_assembler.h"
+#include "swfrun_support.h"
 #include "tests/support/temp_dir.h"
 #include "tools/swfwriter/movie_writer.h"
 #include "tools/swfwriter/shape.h"
 
 namespace {
 
+using swfruntest::run;
+using swfruntest::run_result;
+using swfruntest::write_file;
 using testasm::assembler;
 using testasm::item;
 
 // Pixels to twips for the writer.
 constexpr int32_t tw(int pixels) { return pixels * 20; }
 
-void write_file(const std::string& name, const swf::Bytes& data) {
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                static_cast<std::streamsize>(data.size()));
-}
-
-std::string read_file(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct run_result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-run_result run(const std::string& args) {
-    const std::string command = std::string(SWFRUN) + " " + args + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file("out.txt"), read_file("err.txt")};
-}
-
 // Pushes a value found by a path ("a", "_root.a", "p").
 assembler& value(assembler& a, const std::string& path) { return a.push_str(path).op(testasm::GET_VARIABLE); }
+
+// Pushes path.method(...) over `count` arguments already pushed, the last first.
+assembler& call_pushed(assembler& a, const std::string& path, const std::string& method, size_t count) {
+    a.push({testasm::i32(static_cast<int32_t>(count))});
+    value(a, path);
+    return a.push_str(method).op(testasm::CALL_METHOD);
+}
 
 // Pushes path.method(args).
 assembler& call(assembler& a, const std::string& path, const std::string& method, std::vector<item> args = {}) {
     for (auto it = args.rbegin(); it != args.rend(); ++it) a.push({*it});
-    a.push({testasm::i32(static_cast<int32_t>(args.size()))});
-    value(a, path);
-    return a.push_str(method).op(testasm::CALL_METHOD);
+    return call_pushed(a, path, method, args.size());
+}
+
+// Pushes path.method(arguments), each argument the value found by its own path.
+assembler& call_with(assembler& a, const std::string& path, const std::string& method,
+                     const std::vector<std::string>& argument_paths) {
+    for (auto it = argument_paths.rbegin(); it != argument_paths.rend(); ++it) value(a, *it);
+    return call_pushed(a, path, method, argument_paths.size());
 }
 
 // path.method(args), its result traced or dropped.
@@ -164,10 +153,7 @@ TEST(MovieClipMethods, DepthsFramesAndPlayState) {
              do_call(a, "a", "swapDepths", {i32(2 - 16384)});
              trace_call(a, "a", "getDepth");
              trace_call(a, "b", "getDepth");
-             value(a, "b");
-             a.push({i32(1)});
-             value(a, "a");
-             a.push_str("swapDepths").op(testasm::CALL_METHOD).op(testasm::POP);
+             call_with(a, "a", "swapDepths", {"b"}).op(testasm::POP);
              trace_call(a, "a", "getDepth");
              do_call(a, "a", "swapDepths");
              do_call(a, "a", "swapDepths", {boolean(true)});
@@ -213,16 +199,10 @@ TEST(MovieClipMethods, CoordinatesBoundsAndHitTests) {
         {"localToGlobal and globalToLocal round trip",
          [](assembler& a) {
              a.push({str("p"), str("x"), i32(10), str("y"), i32(5), i32(2)}).op(testasm::INIT_OBJECT).op(testasm::SET_VARIABLE);
-             value(a, "p");
-             a.push({i32(1)});
-             value(a, "a");
-             a.push_str("localToGlobal").op(testasm::CALL_METHOD).op(testasm::POP);
+             call_with(a, "a", "localToGlobal", {"p"}).op(testasm::POP);
              trace_member(a, "p", "x");
              trace_member(a, "p", "y");
-             value(a, "p");
-             a.push({i32(1)});
-             value(a, "a");
-             a.push_str("globalToLocal").op(testasm::CALL_METHOD).op(testasm::POP);
+             call_with(a, "a", "globalToLocal", {"p"}).op(testasm::POP);
              trace_member(a, "p", "x");
              trace_member(a, "p", "y");
          },
@@ -231,10 +211,7 @@ TEST(MovieClipMethods, CoordinatesBoundsAndHitTests) {
          [](assembler& a) {
              // The stage's coordinates: the root clip as the target.
              a.push_str("r");
-             value(a, "_root");
-             a.push({i32(1)});
-             value(a, "a");
-             a.push_str("getBounds").op(testasm::CALL_METHOD).op(testasm::SET_VARIABLE);
+             call_with(a, "a", "getBounds", {"_root"}).op(testasm::SET_VARIABLE);
              for (const char* m : {"xMin", "xMax", "yMin", "yMax"}) trace_member(a, "r", m);
              a.push_str("r");
              call(a, "a", "getBounds");
@@ -244,10 +221,7 @@ TEST(MovieClipMethods, CoordinatesBoundsAndHitTests) {
              set_member(a, "e", "_x", 30);
              set_member(a, "e", "_y", 40);
              a.push_str("r");
-             value(a, "_root");
-             a.push({i32(1)});
-             value(a, "e");
-             a.push_str("getBounds").op(testasm::CALL_METHOD).op(testasm::SET_VARIABLE);
+             call_with(a, "e", "getBounds", {"_root"}).op(testasm::SET_VARIABLE);
              for (const char* m : {"xMin", "xMax", "yMin", "yMax"}) trace_member(a, "r", m);
          },
          "100\n140\n50\n70\n0\n40\n0\n20\n30\n30\n40\n40\n", {}},
@@ -255,10 +229,7 @@ TEST(MovieClipMethods, CoordinatesBoundsAndHitTests) {
          [](assembler& a) {
              trace_call(a, "a", "hitTest", {str("c")});
              trace_call(a, "a", "hitTest", {str("_root.b")});
-             value(a, "c");
-             a.push({i32(1)});
-             value(a, "a");
-             a.push_str("hitTest").op(testasm::CALL_METHOD).op(testasm::TRACE);
+             call_with(a, "a", "hitTest", {"c"}).op(testasm::TRACE);
              trace_call(a, "a", "hitTest", {i32(110), i32(55), boolean(true)});
              trace_call(a, "a", "hitTest", {str("nothing")});
          },
@@ -272,14 +243,8 @@ TEST(MovieClipMethods, MaskCyclesAndLoadingEnd) {
             {"clips masking themselves and each other are drawn without end",
              [](assembler& a) {
                  do_call(a, "a", "setMask", {str("b")});
-                 value(a, "a");
-                 a.push({i32(1)});
-                 value(a, "b");
-                 a.push_str("setMask").op(testasm::CALL_METHOD).op(testasm::POP);
-                 value(a, "c");
-                 a.push({i32(1)});
-                 value(a, "c");
-                 a.push_str("setMask").op(testasm::CALL_METHOD).op(testasm::POP);
+                 call_with(a, "b", "setMask", {"a"}).op(testasm::POP);
+                 call_with(a, "c", "setMask", {"c"}).op(testasm::POP);
                  // Shown again, each draws its mask, whose own mask leads back to it.
                  set_member(a, "a", "_visible", 1);
                  set_member(a, "c", "_visible", 1);
