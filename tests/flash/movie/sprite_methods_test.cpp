@@ -75,6 +75,25 @@ struct clip_scene {
     }
 };
 
+TEST(SpriteMethods, TheTableHoldsEveryMethod) {
+    clip_scene s;
+    for (const char* name :
+         {"play", "stop", "gotoAndStop", "gotoAndPlay", "nextFrame", "prevFrame", "getBytesLoaded", "getBytesTotal",
+          "swapDepths", "duplicateMovieClip", "getDepth", "createEmptyMovieClip", "removeMovieClip", "hitTest",
+          "startDrag", "stopDrag", "loadMovie", "unloadMovie", "getNextHighestDepth", "createTextField",
+          "attachMovie", "localToGlobal", "globalToLocal", "getRect", "getBounds", "setMask", "beginFill", "endFill",
+          "lineTo", "moveTo", "curveTo", "clear", "lineStyle", "setFPS", "getPlayState", "addFrameScript"}) {
+        as_value method;
+        EXPECT_TRUE(flash::engine_instance::get_builtin(flash::BUILTIN_SPRITE_METHOD, name, &method)) << name;
+        EXPECT_TRUE(method.is_function()) << name;
+    }
+    // The whole movie's byte counts; a clip of a sprite definition has none.
+    const as_value loaded = s.call(s.top.get_ptr(), "getBytesLoaded");
+    EXPECT_GT(loaded.to_number(), 0.0);
+    EXPECT_EQ(loaded.to_number(), s.call(s.top.get_ptr(), "getBytesTotal").to_number());
+    EXPECT_EQ(s.call(s.clip("a"), "getBytesTotal").to_number(), 0.0);
+}
+
 TEST(SpriteMethods, SetFpsTakesOneRateFromOneTo240) {
     struct Case {
         std::vector<as_value> args;
@@ -164,6 +183,24 @@ TEST(SpriteMethods, DrawingMethodsBuildTheClipsCanvas) {
     // A later drawing call makes a new canvas; lineStyle without arguments strokes nothing.
     s.call(a, "lineStyle");
     EXPECT_EQ(a->get_canvas()->get_canvas()->get_current_line(), 0);
+}
+
+int g_frame_script_calls = 0;
+void count_frame_script(const flash::fn_call&) { ++g_frame_script_calls; }
+
+TEST(SpriteMethods, AddFrameScriptTakesAFunctionForAFrameOfTheClip) {
+    clip_scene s;
+    g_frame_script_calls = 0;
+    const as_value script(count_frame_script);
+    s.call(s.top.get_ptr(), "addFrameScript", {as_value(1), script});        // no frame 1
+    s.call(s.top.get_ptr(), "addFrameScript", {as_value(0), as_value(3)});   // no function
+    s.call(s.top.get_ptr(), "addFrameScript", {as_value(0)});                // one argument
+    s.top->advance(1.0f / 12.0f);
+    EXPECT_EQ(g_frame_script_calls, 0);
+    // The current frame's script is pending at once and runs after the next frame's actions.
+    s.call(s.top.get_ptr(), "addFrameScript", {as_value(0), script});
+    s.top->advance(1.0f / 12.0f);
+    EXPECT_EQ(g_frame_script_calls, 1);
 }
 
 TEST(SpriteMethods, EveryClipCarriesAConstructorOfEmptyClips) {
