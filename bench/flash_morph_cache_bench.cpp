@@ -62,7 +62,7 @@ void BM_MorphTween(benchmark::State& state) {
         }
     }
     state.counters["frames"] = tween_frames;
-    state.counters["ms_per_frame"] = benchmark::Counter(static_cast<double>(tween_frames) * state.iterations(),
+    state.counters["time_per_frame"] = benchmark::Counter(static_cast<double>(tween_frames) * state.iterations(),
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MorphTween)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
