@@ -34,9 +34,11 @@ assembler& set_member(assembler& a, const std::string& obj, const std::string& m
     return a.push_str(obj).op(testasm::GET_VARIABLE).push_str(member).push({value}).op(testasm::SET_MEMBER);
 }
 
-std::string play(const swf::Bytes& movie, int frames) {
+// Ends the movie and plays it for frames; its standard output.
+std::string play(swf::MovieWriter& m, int frames) {
+    m.end();
     testsupport::TempDir dir;
-    write_file("movie.swf", movie);
+    write_file("movie.swf", m.finish_fws());
     const run_result r = run("movie.swf --frames " + std::to_string(frames));
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
@@ -56,8 +58,7 @@ TEST(SwfrunFrames, StopPlayAndGotosAcrossFrames) {
     m.frame_label("five");
     m.do_action(code(assembler().trace_str("five")));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 8), "one\ntwo\nfour\n");
+    EXPECT_EQ(play(m, 8), "one\ntwo\nfour\n");
 
     // Label gotos that stop: by GotoLabel, then by GotoFrame2 with a text. Each target's actions
     // run at the start of the next frame.
@@ -70,8 +71,7 @@ TEST(SwfrunFrames, StopPlayAndGotosAcrossFrames) {
     l.frame_label("end");
     l.do_action(code(assembler().trace_str("end").push_str("back").goto_frame2(0)));
     l.show_frame();
-    l.end();
-    EXPECT_EQ(play(l.finish_fws(), 6), "start\nend\nsecond\n");
+    EXPECT_EQ(play(l, 6), "start\nend\nsecond\n");
 }
 
 TEST(SwfrunFrames, ClipActionsInitActionsAndPaths) {
@@ -89,11 +89,11 @@ TEST(SwfrunFrames, ClipActionsInitActionsAndPaths) {
     const uint16_t kid_id = m.define_sprite(kid);
     swf::PlaceObject place = swf::PlaceObject::place(1, kid_id);
     place.name = "kid";
-    place.clip_actions = swf::ClipActions{{
+    place.clip_actions = swf::clip_actions({
         swf::clip_action(swf::event_load, code(assembler().trace_str("load"))),
         swf::clip_action(swf::event_enter_frame, code(assembler().trace_str("enter"))),
         swf::clip_action(swf::event_unload, code(assembler().trace_str("unload"))),
-    }};
+    });
     m.place_object2(place);
     m.do_action(code(assembler().trace_str("frame 1")));
     m.do_init_action(kid_id, code(assembler().trace_str("init")));
@@ -103,8 +103,7 @@ TEST(SwfrunFrames, ClipActionsInitActionsAndPaths) {
     m.remove_object2(1);
     m.do_action(code(assembler().trace_str("frame 3").op(testasm::STOP)));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 4),
+    EXPECT_EQ(play(m, 4),
               "init\nframe 1\nload\nkid\n/\nkid\n"  // the child's frame runs after its parent's
               "5\nenter\n"
               "unload\nframe 3\n");
@@ -130,8 +129,7 @@ TEST(SwfrunFrames, DuplicateAndRemoveMovieClip) {
     a.op(testasm::STOP);
     m.do_action(code(a));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 2), "30\n/b\nundefined\nundefined\n");
+    EXPECT_EQ(play(m, 2), "30\n/b\nundefined\nundefined\n");
 }
 
 TEST(SwfrunFrames, StandardMembersReadAndWritten) {
@@ -192,8 +190,7 @@ TEST(SwfrunFrames, StandardMembersReadAndWritten) {
     m.do_action(code(assembler().push_str("_currentframe").op(testasm::GET_VARIABLE).op(testasm::TRACE)
                          .op(testasm::STOP)));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 3),
+    EXPECT_EQ(play(m, 3),
               "100\n12.5\n10\n10\n10\n20\n200\n"
               "200\n100\n90\n"
               "50\nfalse\n0\n0\n/clip\nrenamed\n1\n2\n"
