@@ -45,6 +45,8 @@ public:
     int get_version() const override { return m_version; }
     int get_frame_count() const override { return m_frame_count; }
     float get_frame_rate() const override { return m_frame_rate; }
+    // The root's set_frame_rate, after checking the range.
+    void set_frame_rate(float fps) { m_frame_rate = fps; }
     const rect& get_frame_rect() const { return m_frame_rect; }
     float get_width_pixels() const;
     float get_height_pixels() const;
@@ -57,7 +59,7 @@ public:
     character_def* get_character_def(int id) const override;
     character_def* get_exported_resource(const bx_string& symbol) const override;
     bool get_labeled_frame(const char* label, int* frame) const override;
-    bool get_frame_label(int, bx_string*) const override { return false; }
+    bool get_frame_label(int frame, bx_string* label) const override;
 
     void add_character(int id, character_def* def) override;
     void add_execute_tag(execute_tag* tag) override;
