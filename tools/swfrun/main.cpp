@@ -1,7 +1,9 @@
-// swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FRAME OUT.bmp] [--input SCRIPT]
+// swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FILE] [--input SCRIPT]
 // Loads a movie through the engine, runs it headless and prints every trace line to standard
-// output exactly as traced; engine log lines go to standard error. Exits 0 after N frames or at
-// an fscommand "quit", 1 when the movie cannot be loaded, 2 on a bad command line.
+// output exactly as traced; engine log lines go to standard error. --shot draws the last frame run
+// headless and writes its picture (PNG, or a bitmap for a ".bmp" name). Exits 0 after N frames or
+// at an fscommand "quit", 1 when the movie cannot be loaded, 2 on a bad command line, 3 when the
+// picture cannot be taken.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,15 +11,19 @@
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
+#include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_library.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
 #include "flash/runtime/interpreter.h"
+#include "frame_camera.h"
 #include "movie_runner.h"
 
 namespace {
 
 constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
+constexpr int exit_shot_failed = 3;
 constexpr double max_frames = 1e9;
 
 // Trace output is the only plain message logged while actions run; everything else is log. After
@@ -40,7 +46,7 @@ flash::bx_file* open_from_disk(const char* path) { return new flash::bx_file(pat
 int usage(const char* problem) {
     std::fprintf(stderr, "swfrun: %s\n", problem);
     std::fprintf(stderr,
-                 "usage: swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FRAME OUT.bmp] [--input SCRIPT]\n");
+                 "usage: swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FILE] [--input SCRIPT]\n");
     return exit_usage;
 }
 
@@ -55,6 +61,7 @@ bool parse_number(const char* text, double* out) {
 int main(int argc, char** argv) {
     const char* movie = nullptr;
     double frames = 1;
+    const char* shot = nullptr;
     double step = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -63,6 +70,8 @@ int main(int argc, char** argv) {
             if (frames > max_frames) return usage("--frames wants a count of at most 1000000000");
         } else if (arg == "--step" && i + 1 < argc) {
             if (!parse_number(argv[++i], &step) || step <= 0) return usage("--step wants a positive number of seconds");
+        } else if (arg == "--shot" && i + 1 < argc) {
+            shot = argv[++i];
         } else if (arg == "--shot" || arg == "--input") {
             return usage((arg + " is not available yet: frames run without drawing or input").c_str());
         } else if (!arg.empty() && arg[0] == '-') {
@@ -81,15 +90,34 @@ int main(int argc, char** argv) {
     flash::register_fscommand_callback(on_fscommand);
     int result = 0;
     {
+        // The handler must be there before the movie loads: its bitmaps become textures then.
+        swfrun::frame_camera camera;
+        if (shot && !camera.open()) return exit_shot_failed;
         flash::smart_ptr<flash::player> owner(new flash::player);
         flash::movie_definition_sub* def = owner->create_movie(movie);
+        auto* movie_def = dynamic_cast<flash::movie_def_impl*>(def);
         if (!def) {
             std::fprintf(stderr, "swfrun: can't load the movie '%s'\n", movie);
             result = exit_load_failed;
+        } else if (shot && (!movie_def || !camera.resize(static_cast<int>(movie_def->get_width_pixels()),
+                                                         static_cast<int>(movie_def->get_height_pixels())))) {
+            result = exit_shot_failed;
         } else {
+            bool saved = true;
+            const swfrun::after_frames draw = [&](flash::character* top) {
+                flash::smart_ptr<flash::root> r(new flash::root(owner.get_ptr(), movie_def));
+                r->set_root_movie(top);
+                r->begin_display();
+                r->display();
+                r->end_display();
+                saved = camera.save(shot);
+                r->set_root_movie(nullptr);
+            };
             g_running_actions = true;
-            swfrun::run_frames(owner.get_ptr(), def, static_cast<int>(frames), step, quit_asked);
+            swfrun::run_frames(owner.get_ptr(), def, static_cast<int>(frames), step, quit_asked,
+                               shot ? draw : swfrun::after_frames());
             g_running_actions = false;
+            if (!saved) result = exit_shot_failed;
         }
     }
     std::fflush(stdout);

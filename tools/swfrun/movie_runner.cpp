@@ -13,7 +13,7 @@ constexpr double fallback_frame_rate = 30.0;
 }  // namespace
 
 void run_frames(flash::player* owner, flash::movie_definition_sub* def, int frames, double step,
-                bool (*stop)()) {
+                bool (*stop)(), const after_frames& after) {
     if (step <= 0) {
         const double rate = def->get_frame_rate();
         step = 1.0 / (rate > 0 ? rate : fallback_frame_rate);
@@ -22,6 +22,7 @@ void run_frames(flash::player* owner, flash::movie_definition_sub* def, int fram
         flash::sprite_instance::create_top_level(owner, def, nullptr));
     owner->set_root_movie(top.get_ptr());
     for (int frame = 0; frame < frames && !stop(); ++frame) top->advance(static_cast<float>(step));
+    if (after) after(top.get_ptr());
     owner->set_root_movie(nullptr);
     top = nullptr;
     owner->clear_heap();
