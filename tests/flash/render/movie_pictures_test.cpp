@@ -2,17 +2,17 @@
 // solid and translucent fills over the background at overlapping depths, a circle at scale 1 and
 // 4, linear and radial gradients, bitmap fills repeated and clamped under colour transforms
 // (multiplying, and adding: the second pass), 1-pixel lines, and a clip-depth mask. Each movie's
-// first frame places its shapes with PlaceObject2; the frame is put together from those
-// placements on a display list, drawn as a root draws it.
+// first frame places its shapes with PlaceObject2; its top-level clip is drawn by a movie root.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "d3d_handler_fixture.h"
-#include "flash/movie/display_list.h"
 #include "flash/movie/movie_def_impl.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
+#include "flash/movie/sprite_instance.h"
 #include "tests/flash/movie/movie_fixture.h"
 #include "tools/swfwriter/bitmaps.h"
 #include "tools/swfwriter/movie_writer.h"
@@ -24,28 +24,6 @@ using gfxtest::near;
 
 constexpr int kStageWidth = 96;
 constexpr int kStageHeight = 64;
-
-flash::matrix to_matrix(const swf::Matrix& m) {
-    flash::matrix out;
-    constexpr float fixed_one = 65536.0f;
-    out.m_[0][0] = static_cast<float>(m.scale_x) / fixed_one;
-    out.m_[1][1] = static_cast<float>(m.scale_y) / fixed_one;
-    out.m_[1][0] = static_cast<float>(m.rotate_skew0) / fixed_one;
-    out.m_[0][1] = static_cast<float>(m.rotate_skew1) / fixed_one;
-    out.m_[0][2] = static_cast<float>(m.translate_x);
-    out.m_[1][2] = static_cast<float>(m.translate_y);
-    return out;
-}
-
-flash::cxform to_cxform(const swf::CxForm& c) {
-    flash::cxform out;
-    constexpr float fixed_one = 256.0f;
-    for (int k = 0; k < 4; ++k) {
-        out.m_[k][0] = static_cast<float>(c.mult[k]) / fixed_one;
-        out.m_[k][1] = static_cast<float>(c.add[k]);
-    }
-    return out;
-}
 
 swf::CxForm multiply(int r, int g, int b, int a = 256) {
     swf::CxForm c;
@@ -61,8 +39,7 @@ swf::CxForm adding(int r, int g, int b, int a = 0) {
     return c;
 }
 
-// A writer movie of the stage's size with a background colour, and the placements of its first
-// frame as written.
+// A writer movie of the stage's size whose first frame places shapes, drawn over a background.
 class scene {
 public:
     explicit scene(swf::Rgba background) : m_background(background) {
@@ -77,48 +54,42 @@ public:
         p.cxform = cx;
         if (clip_depth) p.clip_depth = clip_depth;
         m_movie.place_object2(p);
-        m_placed.push_back(p);
     }
     movietest::bytes finish() {
         m_movie.show_frame();
         m_movie.end();
         return m_movie.finish_fws();
     }
-    const std::vector<swf::PlaceObject>& placed() const { return m_placed; }
     flash::rgba background() const { return flash::rgba(m_background.r, m_background.g, m_background.b, 255); }
 
 private:
     swf::MovieWriter m_movie{8};
     swf::Rgba m_background;
-    std::vector<swf::PlaceObject> m_placed;
 };
 
 class MoviePictures : public d3dtest::D3dHandler {
 protected:
     void SetUp() override { open_handler(kStageWidth, kStageHeight); }
 
-    // Loads the scene's movie (its bitmaps become textures), places its first frame on a display
-    // list and draws the frame.
+    // Loads the scene's movie (its bitmaps become textures), makes its top-level clip (frame 0
+    // placed) and draws it through a root over the scene's background.
     platform::gfx::Image draw(scene& s, const std::string& name) {
         movietest::movie_fixture f;
         flash::movie_def_impl* def = f.load(name + ".swf", s.finish());
         EXPECT_NE(def, nullptr);
         if (!def) return {};
-        flash::display_list list;
-        for (const swf::PlaceObject& p : s.placed()) {
-            flash::character_def* cd = def->get_character_def(*p.character_id);
-            EXPECT_NE(cd, nullptr) << *p.character_id;
-            if (!cd) continue;
-            flash::smart_ptr<flash::character> ch(cd->create_character_instance(f.owner.get_ptr(), nullptr,
-                                                                                *p.character_id));
-            list.add_display_object(ch.get_ptr(), p.depth, false, p.cxform ? to_cxform(*p.cxform) : flash::cxform(),
-                                    to_matrix(*p.matrix), 0.0f, p.clip_depth.value_or(0));
+        {
+            flash::smart_ptr<flash::root> r(new flash::root(f.owner.get_ptr(), def));
+            flash::smart_ptr<flash::sprite_instance> top(
+                flash::sprite_instance::create_top_level(f.owner.get_ptr(), def, r.get_ptr()));
+            r->set_root_movie(top.get_ptr());
+            r->set_background_color(s.background());
+            r->begin_display();
+            r->display();
+            r->end_display();
+            r->set_root_movie(nullptr);
         }
-        handler->begin_display(s.background(), 0, 0, kStageWidth, kStageHeight, 0.0f, kStageWidth * twips, 0.0f,
-                               kStageHeight * twips);
-        list.display();
-        handler->end_display();
-        list.clear();
+        f.owner->clear_heap();
         EXPECT_EQ(f.log.errors(), "");
         handler->clear_textures((name + ".swf").c_str());
         return read();
