@@ -1,5 +1,6 @@
 #include "flash/movie/player.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "flash/base/bx_loadlib.h"
@@ -7,6 +8,7 @@
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
 #include "flash/movie/garbage_pass.h"
+#include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
@@ -91,6 +93,22 @@ player::~player() {
 }
 
 int player::get_instance_count() { return g_instance_count; }
+
+smart_ptr<root> player::load_file(const char* path) {
+    movie_definition_sub* def = create_movie(path);
+    if (!def) {
+        std::fprintf(stderr, "error: can't create a movie from '%s'\n", path ? path : "");
+        return nullptr;
+    }
+    smart_ptr<root> r;
+    if (def->is(character_def::MOVIE_DEF_IMPL)) r = static_cast<movie_def_impl*>(def)->create_instance();
+    if (!r) {
+        std::fprintf(stderr, "error: can't create movie instance\n");
+        return nullptr;
+    }
+    if (get_verbose_parse()) log_msg("Playing %s, swf version %d\n", path, r->get_movie_version());
+    return r;
+}
 
 void player::mark_alive(as_object* obj) {
     if (obj) m_heap.set(smart_ptr<as_object>(obj), m_pass);

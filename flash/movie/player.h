@@ -30,6 +30,9 @@ public:
     // The movie of a path: from the library, or read through the file opener (movie_library).
     movie_definition_sub* create_movie(const char* path) { return m_library.create_movie(this, path); }
     movie_library& get_movie_library() { return m_library; }
+    // A new root of the movie at path; empty (with a line on standard error) when the movie
+    // cannot be read or instanced. The player's current root stays as it was.
+    smart_ptr<root> load_file(const char* path);
 
     static int get_instance_count();
 
