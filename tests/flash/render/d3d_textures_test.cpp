@@ -152,35 +152,41 @@ TEST_F(D3dHandler, TexturesAreSavedWhenAsked) {
 }
 
 // Loader threads make and clear textures while the drawing thread draws with the ones already
-// made; every texture shows once made.
+// made; every texture shows once made. The pictures are big enough that the loader is still
+// working while frames are drawn.
 TEST_F(D3dHandler, TexturesMadeOnALoaderThreadWhileDrawingShowAfterUpload) {
-    constexpr int kMade = 40;
+    constexpr int kMade = 48;
+    constexpr int kSide = 96;
+    constexpr int kCell = 8;
+    constexpr int kColumns = 8;
     std::vector<smart_ptr<flash::bitmap_info>> made(kMade);
     std::atomic<int> ready{0};
     std::thread loader([&] {
         for (int i = 0; i < kMade; ++i) {
-            made[i] = make(*handler, 8, 8, 0x00FF00, "loaded.swf");
-            smart_ptr<flash::bitmap_info> scrap = make(*handler, 8, 8, 0xFF0000, "scrap.swf");
-            handler->clear_textures("scrap.swf");
+            smart_ptr<flash::bitmap_info> scrap = make(*handler, kSide, kSide, 0xFF0000, "scrap.swf");
+            made[i] = make(*handler, kSide, kSide, 0x00FF00, "loaded.swf");
             ready.store(i + 1);
+            handler->clear_textures("scrap.swf");
         }
     });
+    auto draw_made = [&](int n) {
+        begin(rgba(0, 0, 0, 255));
+        for (int i = 0; i < n; ++i) {
+            const float x = float(i % kColumns * kCell), y = float(i / kColumns * kCell);
+            bitmap_rect(x, y, x + kCell, y + kCell, made[i].get_ptr(), 0, float(kCell) / kSide);
+        }
+    };
     int frames = 0;
     while (ready.load() < kMade || frames < 3) {
-        const int n = ready.load();
-        begin(rgba(0, 0, 0, 255));
-        for (int i = 0; i < n; ++i) bitmap_rect(float(i % 8) * 8, float(i / 8) * 8, float(i % 8) * 8 + 8,
-                                               float(i / 8) * 8 + 8, made[i].get_ptr(), 0);
+        draw_made(ready.load());
         handler->end_display();
         ++frames;
     }
     loader.join();
-    begin(rgba(0, 0, 0, 255));
-    for (int i = 0; i < kMade; ++i)
-        bitmap_rect(float(i % 8) * 8, float(i / 8) * 8, float(i % 8) * 8 + 8, float(i / 8) * 8 + 8, made[i].get_ptr(), 0);
+    draw_made(kMade);
     const platform::gfx::Image img = end();
     for (int i = 0; i < kMade; ++i)
-        EXPECT_TRUE(near(img.argb((i % 8) * 8 + 4, (i / 8) * 8 + 4), 0x00FF00)) << i;
+        EXPECT_TRUE(near(img.argb(i % kColumns * kCell + kCell / 2, i / kColumns * kCell + kCell / 2), 0x00FF00)) << i;
 }
 
 TEST_F(D3dHandler, LostDeviceIsReleasedResetAndDrawsAgainWithItsTextures) {
