@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "flash/base/numeric.h"
+#include "flash/movie/movie_root.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
@@ -190,10 +191,17 @@ bool edit_text_character::can_handle_mouse_event() {
 }
 
 void edit_text_character::set_focus(bool on) {
+    // Held: the focus handlers may drop the root.
+    smart_ptr<root> owner_root(get_root());
     if (on == m_has_focus) return;
     call_focus_handler(this, on ? set_focus_handler : kill_focus_handler);
     m_has_focus = on;
-    if (on) m_cursor = m_text.length();
+    if (on) {
+        m_cursor = m_text.length();
+        if (owner_root) owner_root->get_keypress_listeners().add(this);
+    } else if (owner_root) {
+        owner_root->get_keypress_listeners().remove(this);
+    }
 }
 
 bool edit_text_character::key_press(int key_code) {
