@@ -8,7 +8,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/event_id.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "flash/runtime/name_tables.h"
 
 namespace flash {

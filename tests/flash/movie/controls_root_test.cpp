@@ -6,7 +6,7 @@
 #include "control_test_support.h"
 #include "flash/movie/button.h"
 #include "flash/movie/edit_text_character.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "root_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/event_id.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "movie_fixture.h"
 #include "recording_render_handler.h"
 #include "tools/swfwriter/movie_writer.h"
