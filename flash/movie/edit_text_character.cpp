@@ -191,8 +191,9 @@ bool edit_text_character::can_handle_mouse_event() {
 }
 
 void edit_text_character::set_focus(bool on) {
-    // Held: the focus handlers may drop the root.
-    smart_ptr<root> owner_root(get_root());
+    // The root that shows the field, held: the focus handlers may drop it.
+    character* parent = get_parent();
+    smart_ptr<root> owner_root(parent ? parent->get_root() : get_root());
     if (on == m_has_focus) return;
     call_focus_handler(this, on ? set_focus_handler : kill_focus_handler);
     m_has_focus = on;

@@ -6,6 +6,7 @@
 #include "flash/movie/button.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/host_callbacks.h"
+#include "flash/movie/movie_root.h"
 #include "flash/runtime/event_id.h"
 #include "recording_sound_handler.h"
 #include "sprite_fixture.h"
@@ -119,6 +120,47 @@ TEST(PlayingControls, FieldsShowTimelineVariablesAndAreDrawnOncePerDisplay) {
     movie.top->display();
     EXPECT_EQ(g_drawn, std::vector<flash::edit_text_character*>{field});
     flash::register_drawtext_callback(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
+    swf::MovieWriter m(8);
+    const uint16_t face = spritetest::square(m, 0, 0, 50);
+    swf::ButtonRecord record;
+    record.character_id = face;
+    swf::Button2 b;
+    b.records = {record};
+    b.actions = {{swf::cond_key_press(13), assembler().trace_str("enter").end().take()},
+                 {swf::cond_key_press(19), assembler().trace_str("never").end().take()}};
+    const uint16_t button = m.define_button2(b);
+    swf::PlaceObject place = swf::PlaceObject::place(1, button);
+    place.name = "btn";
+    m.place_object2(place);
+    m.show_frame();
+    m.remove_object2(1);
+    m.show_frame();
+    m.end();
+    movietest::movie_fixture f;
+    spritetest::journal events;
+    flash::movie_def_impl* def = f.load("keys.swf", m.finish_fws());
+    flash::smart_ptr<flash::root> r(new flash::root(f.owner.get_ptr(), def));
+    f.owner->set_root(r.get_ptr());
+    flash::smart_ptr<flash::sprite_instance> top(flash::sprite_instance::create_top_level(f.owner.get_ptr(), def, r.get_ptr()));
+    r->set_root_movie(top.get_ptr());
+    events.take();
+    for (int key : {13, 19, 65}) r->notify_key_event(f.owner.get_ptr(), key, true);
+    top->advance(spritetest::frame_time);
+    EXPECT_EQ(events.take(), "trace enter");
+    // Once the button leaves the display list it hears no more keys.
+    top->advance(spritetest::frame_time);
+    events.take();
+    r->notify_key_event(f.owner.get_ptr(), 13, true);
+    top->advance(spritetest::frame_time);
+    EXPECT_EQ(events.take(), "");
+    r = nullptr;
 }
 
 }  // namespace
