@@ -1,6 +1,7 @@
 #include "flash/movie/edit_text_character.h"
 
 #include <cstdint>
+#include <new>
 
 #include "flash/base/numeric.h"
 #include "flash/movie/movie_root.h"
@@ -314,6 +315,13 @@ void edit_text_set_text_format(const fn_call& fn) {
         else if (align == "right") field->m_alignment = ALIGN_RIGHT;
         else if (align == "justify") field->m_alignment = ALIGN_JUSTIFY;
     }
+}
+
+void edit_text_ctor(const fn_call& fn) {
+    smart_ptr<edit_text_character_def> def(new (std::nothrow) edit_text_character_def(0, 0));
+    if (!def || !fn.result) return;
+    smart_ptr<edit_text_character> field(new (std::nothrow) edit_text_character(fn.get_player(), nullptr, def.get_ptr(), 0));
+    if (field) fn.result->set_as_object(field.get_ptr());
 }
 
 }  // namespace flash

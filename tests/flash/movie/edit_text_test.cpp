@@ -485,3 +485,23 @@ TEST(TextFieldDisplay, TheHitTestTakesTheBoundsWithTheirEdges) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextFieldScript, TheGlobalTextFieldMakesAnEmptyFieldWithoutAParent) {
+    movie_fixture f;
+    flash::as_value ctor;
+    ASSERT_TRUE(f.owner->get_global()->get_member(flash::bx_stringi("TextField"), &ctor));
+    flash::as_environment env(f.owner.get_ptr());
+    const flash::as_value made = flash::call_method(ctor, &env, flash::as_value(), 0, env.get_top_index());
+    auto* field = flash::cast_to<edit_text_character>(made.to_object());
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->get_parent(), nullptr);
+    EXPECT_EQ(field->get_id(), 0);
+    EXPECT_FLOAT_EQ(field->get_definition()->m_rect.m_x_max, 0.0f);
+    EXPECT_STREQ(field->m_text.c_str(), "");
+    field->set_member(flash::bx_stringi("text"), flash::as_value("made"));
+    EXPECT_STREQ(field->m_text.c_str(), "made");
+}
+
+}  // namespace
