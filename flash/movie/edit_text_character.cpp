@@ -207,6 +207,8 @@ void edit_text_character::set_focus(bool on) {
 }
 
 bool edit_text_character::key_press(int key_code) {
+    // The host may have set any cursor: bring it into the text and onto a character boundary.
+    if (m_cursor < 0) m_cursor = 0;
     if (m_cursor > m_text.length()) m_cursor = m_text.length();
     m_cursor = boundary_before(m_text, m_cursor);
     bx_string text = m_text;

@@ -244,7 +244,8 @@ TEST(TextFieldTyping, KeysEditAsTheTableSays) {
         {"aé", 3, 37, "aé", 1},       {"ab", 0, 37, "ab", 0},        {"ab", 2, 39, "ab", 2},
         {"abc", 1, 35, "abc", 3},     {"abc", 1, 33, "abc", 3},      {"abc", 1, 40, "abc", 3},
         {"abc", 2, 36, "abc", 0},     {"abc", 2, 34, "abc", 0},      {"abc", 2, 38, "abc", 0},
-        {"abc", 9, 8, "ab", 2},       {"aé", 2, 'x', "axé", 2},
+        {"abc", 9, 8, "ab", 2},       {"aé", 2, 'x', "axé", 2},      {"ab", -3, 46, "b", 0},
+        {"ab", -1, 'x', "xab", 1},
     };
     for (const row& r : rows) {
         field_rig rig;
