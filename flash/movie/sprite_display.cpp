@@ -88,7 +88,7 @@ bool sprite_instance::on_event(const event_id& event) {
     if (!get_member(name, &method)) return false;
     const int nargs = event.m_args ? event.m_args->size() : 0;
     for (int i = nargs - 1; i >= 0; --i) m_env.push((*event.m_args)[i]);
-    call_method(method, &m_env, as_value(this), nargs, m_env.get_top_index());
+    ::flash::call_method(method, &m_env, as_value(this), nargs, m_env.get_top_index());
     m_env.drop(nargs);
     return true;
 }
@@ -114,6 +114,12 @@ void sprite_instance::this_alive() {
     if (!owner || (owner->is_in_heap(this) && !owner->is_garbage(this))) return;
     character::this_alive();
     for (int i = 0; i < m_display_list.size(); ++i) m_display_list.get_character(i)->this_alive();
+    if (m_frame_scripts) {
+        for (auto it = m_frame_scripts->begin(); it != m_frame_scripts->end(); ++it) {
+            it.get_value()->this_alive();
+        }
+    }
+    if (m_pending_frame_script) m_pending_frame_script->this_alive();
 }
 
 void sprite_instance::dump() {

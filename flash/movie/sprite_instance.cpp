@@ -12,6 +12,7 @@
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/engine_instance.h"
 #include "flash/runtime/event_id.h"
+#include "flash/runtime/method_call.h"
 
 namespace flash {
 
@@ -35,7 +36,7 @@ sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* d
     if (owner) owner->mark_alive(this);
 }
 
-sprite_instance::~sprite_instance() = default;
+sprite_instance::~sprite_instance() { delete m_frame_scripts; }
 
 sprite_instance* sprite_instance::create_top_level(engine_instance* owner,
                                                    movie_definition_sub* def, root* r) {
@@ -80,6 +81,11 @@ void sprite_instance::advance(float dt) {
     if (m_play_state == PLAY) step_frame();
     if (m_first_advance_done) on_event(event_id(event_id::ENTER_FRAME));
     run_queued(&m_action_list);
+    if (m_pending_frame_script) {
+        const as_value script(m_pending_frame_script.get_ptr());
+        m_pending_frame_script = nullptr;
+        ::flash::call_method(script, &m_env, as_value(this), 0, m_env.get_top_index());
+    }
     m_display_list.advance(dt);
     m_first_advance_done = true;
     alive();
@@ -158,12 +164,28 @@ void sprite_instance::execute_frame_tags(int frame, bool state_only) {
             m_init_actions_done[frame] = 1;
         }
     }
-    const array<execute_tag*>* tags = m_def->get_playlist(frame);
-    if (!tags) return;
-    for (execute_tag* tag : *tags) {
-        if (state_only) tag->apply_state(this);
-        else tag->execute(this);
+    if (const array<execute_tag*>* tags = m_def->get_playlist(frame)) {
+        for (execute_tag* tag : *tags) {
+            if (state_only) tag->apply_state(this);
+            else tag->execute(this);
+        }
     }
+    m_pending_frame_script = nullptr;
+    if (m_frame_scripts) m_frame_scripts->get(frame, &m_pending_frame_script);
+}
+
+bool sprite_instance::set_frame_script(int frame, as_object* function) {
+    if (!function || frame < 0 || frame >= get_frame_count()) return false;
+    if (!m_frame_scripts) m_frame_scripts = new hash<int, smart_ptr<as_object>>;
+    m_frame_scripts->set(frame, smart_ptr<as_object>(function));
+    if (frame == m_current_frame) m_pending_frame_script = function;
+    return true;
+}
+
+bx_string sprite_instance::call_method(const char* method_name) {
+    if (!method_name) return bx_string();
+    smart_ptr<sprite_instance> hold(this);
+    return ::flash::call_method(&m_env, this, method_name, nullptr, 0);
 }
 
 void sprite_instance::goto_frame(int target) {

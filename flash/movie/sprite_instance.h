@@ -8,6 +8,7 @@
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
+#include "flash/base/hash.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/movie/display_list.h"
 #include "flash/movie/movie_definition.h"
@@ -108,6 +109,11 @@ public:
 
     void add_action_buffer(action_buffer* buffer) override { m_action_list.push_back(buffer); }
     void execute_actions(const array<action_buffer*>& buffers);
+    // addFrameScript: the function runs after the frame's actions each time the frame executes;
+    // given for the current frame it is pending at once. False for a frame outside the clip.
+    bool set_frame_script(int frame, as_object* function);
+    // Calls the clip's script method (paths allowed) without arguments; the result as text.
+    bx_string call_method(const char* method_name);
 
     // Drawing, bounds and the mouse.
     void display() override;
@@ -151,6 +157,8 @@ private:
     int m_start_frame = 0;
     int m_end_frame = -1;
     weak_ptr<sprite_instance> m_mask;
+    hash<int, smart_ptr<as_object>>* m_frame_scripts = nullptr;  // made by the first addFrameScript
+    smart_ptr<as_object> m_pending_frame_script;
 };
 
 // The empty definition of clips made by script: one frame holding one tag that does nothing.

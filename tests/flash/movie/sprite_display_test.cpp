@@ -42,11 +42,31 @@ int nesting_depth(character* ch) {
     return 1 + deepest;
 }
 
+// Sprites that place one another: sprite i places `placements` copies of sprite i + 1, the last
+// one (in a ring) the first again; the movie places the first.
+spritetest::bytes sprite_chain(int sprites, int placements, bool ring) {
+    swf::MovieWriter m(8);
+    const uint16_t first = static_cast<uint16_t>(m.next_id());
+    // Ids are handed out in order, so the sprites' ids are first .. first + sprites - 1.
+    for (int i = 0; i < sprites; ++i) {
+        swf::SpriteWriter s = m.sprite();
+        if (ring || i + 1 < sprites) {
+            const uint16_t next = static_cast<uint16_t>(first + (i + 1) % sprites);
+            for (int k = 0; k < placements; ++k) s.place_object2(swf::PlaceObject::place(static_cast<uint16_t>(k + 1), next));
+        }
+        s.show_frame();
+        m.define_sprite(s, static_cast<uint16_t>(first + i));
+    }
+    m.place_object2(swf::PlaceObject::place(1, first));
+    m.show_frame();
+    return spritetest::finish(m);
+}
+
 TEST(SpriteDisplayTest, SpritesThatPlaceThemselvesStopWithAnError) {
     struct row {
         const char* what;
-        int sprites;       // in a ring: each places the next, the last the first
-        int placements;    // of the next one, per sprite
+        int sprites;
+        int placements;
     };
     const row rows[] = {
         {"a sprite placing itself", 1, 1},
@@ -55,20 +75,7 @@ TEST(SpriteDisplayTest, SpritesThatPlaceThemselvesStopWithAnError) {
         {"three sprites, twice each", 3, 2},
     };
     for (const row& r : rows) {
-        swf::MovieWriter m(8);
-        const uint16_t first = static_cast<uint16_t>(m.next_id());
-        // Ids are handed out in order, so the ring's ids are first .. first + sprites - 1.
-        for (int i = 0; i < r.sprites; ++i) {
-            swf::SpriteWriter s = m.sprite();
-            const uint16_t next = static_cast<uint16_t>(first + (i + 1) % r.sprites);
-            for (int k = 0; k < r.placements; ++k) s.place_object2(swf::PlaceObject::place(static_cast<uint16_t>(k + 1), next));
-            s.show_frame();
-            m.define_sprite(s, static_cast<uint16_t>(first + i));
-        }
-        m.place_object2(swf::PlaceObject::place(1, first));
-        m.show_frame();
-        m.end();
-        playing_movie p(m.finish_fws());
+        playing_movie p(sprite_chain(r.sprites, r.placements, true));
         ASSERT_TRUE(p.top) << r.what;
         EXPECT_TRUE(testsupport::engine_log::has_error("nesting stopped")) << r.what;
         // Each definition appears once on any chain: top, then the ring's sprites.
@@ -79,19 +86,7 @@ TEST(SpriteDisplayTest, SpritesThatPlaceThemselvesStopWithAnError) {
 }
 
 TEST(SpriteDisplayTest, DistinctSpritesNestOnlyToTheLimit) {
-    swf::MovieWriter m(8);
-    constexpr int chain = flash::max_sprite_nesting + 10;
-    const uint16_t first = static_cast<uint16_t>(m.next_id());
-    for (int i = 0; i < chain; ++i) {
-        swf::SpriteWriter s = m.sprite();
-        if (i + 1 < chain) s.place_object2(swf::PlaceObject::place(1, static_cast<uint16_t>(first + i + 1)));
-        s.show_frame();
-        m.define_sprite(s, static_cast<uint16_t>(first + i));
-    }
-    m.place_object2(swf::PlaceObject::place(1, first));
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    playing_movie p(sprite_chain(flash::max_sprite_nesting + 10, 1, false));
     ASSERT_TRUE(p.top);
     EXPECT_EQ(nesting_depth(p.top.get_ptr()), flash::max_sprite_nesting);
     EXPECT_TRUE(testsupport::engine_log::has_error("nested more than 64 deep"));
@@ -100,9 +95,7 @@ TEST(SpriteDisplayTest, DistinctSpritesNestOnlyToTheLimit) {
 TEST(SpriteDisplayTest, BoundsOfEmptyAndFilledClips) {
     playing_movie p([] {
         swf::MovieWriter m(8);
-        swf::SpriteWriter empty = m.sprite();
-        empty.show_frame();
-        const uint16_t empty_id = m.define_sprite(empty);
+        const uint16_t empty_id = spritetest::empty_sprite(m);
         swf::SpriteWriter filled = m.sprite();
         filled.place_object2(swf::PlaceObject::place(1, spritetest::square(m, 0, 0, 10)));
         swf::PlaceObject second = swf::PlaceObject::place(2, spritetest::square(m, 0, 0, 10));
@@ -110,17 +103,14 @@ TEST(SpriteDisplayTest, BoundsOfEmptyAndFilledClips) {
         filled.place_object2(second);
         filled.show_frame();
         const uint16_t filled_id = m.define_sprite(filled);
-        swf::PlaceObject e = swf::PlaceObject::place(1, empty_id);
-        e.name = "empty";
+        swf::PlaceObject e = spritetest::named(1, empty_id, "empty");
         e.matrix = swf::Matrix::translation(7 * twips, 9 * twips);
         m.place_object2(e);
-        swf::PlaceObject f = swf::PlaceObject::place(2, filled_id);
-        f.name = "filled";
+        swf::PlaceObject f = spritetest::named(2, filled_id, "filled");
         f.matrix = swf::Matrix::translation(100 * twips, 0);
         m.place_object2(f);
         m.show_frame();
-        m.end();
-        return m.finish_fws();
+        return spritetest::finish(m);
     }());
     ASSERT_TRUE(p.top);
     flash::rect r;
@@ -238,14 +228,12 @@ TEST(SpriteDisplayTest, MembersOfTheClip) {
         s.show_frame();
         s.show_frame();
         const uint16_t id = m.define_sprite(s);
-        swf::PlaceObject c = swf::PlaceObject::place(1, id);
-        c.name = "child";
+        swf::PlaceObject c = spritetest::named(1, id, "child");
         m.place_object2(c);
         m.show_frame();
         m.show_frame();
         m.show_frame();
-        m.end();
-        return m.finish_fws();
+        return spritetest::finish(m);
     }());
     ASSERT_TRUE(p.top);
     auto member = [&](const char* name) {
@@ -293,34 +281,22 @@ TEST(SpriteDisplayTest, ColourTransformsClampAndNaNBecomesZero) {
     EXPECT_EQ(out2.m_g, 255);  // out of range clamps
 }
 
-TEST(SpriteDisplayTest, DuplicateAndRemoveThroughTheInterpreter) {
-    swf::MovieWriter m(8);
-    swf::SpriteWriter s = m.sprite();
-    s.show_frame();
-    const uint16_t id = m.define_sprite(s);
-    swf::PlaceObject c = swf::PlaceObject::place(1, id);
-    c.name = "a";
-    c.matrix = swf::Matrix::translation(40, 60);
-    m.place_object2(c);
-    // duplicateMovieClip("a", "b", 16385); trace(b._x); removeMovieClip("a"); trace(typeof(a))
-    m.do_action(assembler()
-                    .push_str("a").push_str("b").push_num(16385).op(testasm::CLONE_SPRITE)
-                    .push_str("b").op(testasm::GET_VARIABLE).push_str("_x").op(testasm::GET_MEMBER).op(testasm::TRACE)
-                    .push_str("a").op(testasm::REMOVE_SPRITE)
-                    .push_str("a").op(testasm::GET_VARIABLE).op(testasm::TYPE_OF).op(testasm::TRACE)
-                    .end()
-                    .take());
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
-    ASSERT_TRUE(p.top);
-    p.advance();
-    EXPECT_EQ(p.events.take(), "trace 2, trace undefined");
-    ASSERT_NE(p.find("b"), nullptr);
-    EXPECT_EQ(p.find("b")->get_depth(), 16385);
-    EXPECT_EQ(p.find("a"), nullptr);
-    EXPECT_EQ(p.top->clone_display_object("copy", 3), nullptr);
+TEST(SpriteDisplayTest, TheTopLevelClipCannotBeCloned) {
+    clip_tree t;
+    flash::smart_ptr<sprite_instance> top(t.clip(nullptr, "", 0));
+    EXPECT_EQ(top->clone_display_object("copy", 3), nullptr);
     EXPECT_TRUE(testsupport::engine_log::has_error("can't clone _root"));
+    // A child clones into its parent, over the same definition, with its transform.
+    sprite_instance* child = t.clip(top.get_ptr(), "child", 1);
+    flash::matrix m;
+    m.m_[0][2] = 40;
+    child->set_matrix(m);
+    character* copy = child->clone_display_object("copy", 7);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(top->get_character_by_name("copy"), copy);
+    EXPECT_EQ(copy->get_depth(), 7);
+    EXPECT_EQ(copy->get_matrix().m_[0][2], 40);
+    EXPECT_EQ(flash::cast_to<sprite_instance>(copy)->get_definition(), t.empty.get_ptr());
 }
 
 }  // namespace

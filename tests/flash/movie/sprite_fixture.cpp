@@ -83,6 +83,28 @@ flash::character* playing_movie::find(const std::string& path) const {
 
 bytes trace(const std::string& line) { return assembler().trace_str(line).end().take(); }
 
+void traced_frame(swf::TagWriter& w, const std::string& line) {
+    w.do_action(trace(line));
+    w.show_frame();
+}
+
+uint16_t empty_sprite(swf::TagWriter& w, int frames) {
+    swf::SpriteWriter s = w.sprite();
+    for (int i = 0; i < frames; ++i) s.show_frame();
+    return w.define_sprite(s);
+}
+
+swf::PlaceObject named(uint16_t depth, uint16_t id, const std::string& name) {
+    swf::PlaceObject p = swf::PlaceObject::place(depth, id);
+    p.name = name;
+    return p;
+}
+
+bytes finish(swf::MovieWriter& m) {
+    m.end();
+    return m.finish_fws();
+}
+
 uint16_t square(swf::TagWriter& w, int x, int y, int side) {
     return w.define_shape(swf::filled_rect(x * twips, y * twips, side * twips, side * twips, {255, 0, 0, 255}));
 }

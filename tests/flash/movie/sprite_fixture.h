@@ -9,6 +9,7 @@
 #include "flash/movie/sprite_instance.h"
 #include "tests/flash/movie/movie_fixture.h"
 #include "tests/flash/runtime/action_assembler.h"
+#include "tools/swfwriter/movie_writer.h"
 #include "tools/swfwriter/tag_writer.h"
 
 namespace spritetest {
@@ -56,6 +57,14 @@ struct playing_movie {
 
 // DoAction bytes that trace one line.
 bytes trace(const std::string& line);
+// One frame: a DoAction tracing line, then ShowFrame.
+void traced_frame(swf::TagWriter& w, const std::string& line);
+// A sprite definition with frames empty frames; its id.
+uint16_t empty_sprite(swf::TagWriter& w, int frames = 1);
+// A placement of id at depth under an instance name.
+swf::PlaceObject named(uint16_t depth, uint16_t id, const std::string& name);
+// The End tag and the file.
+bytes finish(swf::MovieWriter& m);
 // A shape: a square of side pixels at (x, y) pixels.
 uint16_t square(swf::TagWriter& w, int x, int y, int side);
 

@@ -32,19 +32,14 @@ TEST(SpriteLifecycleTest, ASiblingRemovedDuringTheChildrenPassStillFinishesItsSt
     a.do_action(assembler().push_str("_parent.b").op(testasm::REMOVE_SPRITE).op(testasm::STOP).end().take());
     a.show_frame();
     const uint16_t a_id = m.define_sprite(a);
-    swf::SpriteWriter b = m.sprite();
-    b.show_frame();
-    const uint16_t b_id = m.define_sprite(b);
-    swf::PlaceObject pa = swf::PlaceObject::place(1, a_id);
-    pa.name = "a";
+    const uint16_t b_id = spritetest::empty_sprite(m);
+    swf::PlaceObject pa = spritetest::named(1, a_id, "a");
     m.place_object2(pa);
-    swf::PlaceObject pb = swf::PlaceObject::place(2, b_id);
-    pb.name = "b";
+    swf::PlaceObject pb = spritetest::named(2, b_id, "b");
     pb.clip_actions = traced_events("b");
     m.place_object2(pb);
     m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     p.advance();
     EXPECT_EQ(p.events.take(), "");
@@ -58,15 +53,13 @@ TEST(SpriteLifecycleTest, ASiblingRemovedDuringTheChildrenPassStillFinishesItsSt
 spritetest::bytes one_child_movie(const std::string& name) {
     swf::MovieWriter m(8);
     swf::SpriteWriter s = m.sprite();
-    s.do_action(trace(name + " frame"));
-    s.show_frame();
+    spritetest::traced_frame(s, name + " frame");
     const uint16_t id = m.define_sprite(s);
     swf::PlaceObject place = swf::PlaceObject::place(1, id);
     place.name = name;
     m.place_object2(place);
     m.show_frame();
-    m.end();
-    return m.finish_fws();
+    return spritetest::finish(m);
 }
 
 TEST(SpriteLifecycleTest, ACharacterMovedToAnotherMovieSurvivesItsOldParent) {
@@ -137,12 +130,9 @@ TEST(SpriteLifecycleTest, TheGarbagePassKeepsWhatALiveClipShows) {
 TEST(SpriteLifecycleTest, DrawingBeforeTheFirstAdvanceAdvancesOnce) {
     swf::MovieWriter m(8);
     m.place_object2(swf::PlaceObject::place(1, spritetest::square(m, 0, 0, 10)));
-    m.do_action(trace("f1"));
-    m.show_frame();
-    m.do_action(trace("f2"));
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    spritetest::traced_frame(m, "f1");
+    spritetest::traced_frame(m, "f2");
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     movietest::recording_render_handler handler;
     p.top->display();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "flash/movie/sprite_instance.h"
+#include "flash/runtime/as_function.h"
 #include "tests/flash/movie/sprite_fixture.h"
 #include "tools/swfwriter/movie_writer.h"
 
@@ -20,23 +21,18 @@ spritetest::bytes traced_frames(int count, const std::vector<std::string>& label
     swf::MovieWriter m(8);
     for (int f = 0; f < count; ++f) {
         if (f < static_cast<int>(labels.size()) && !labels[f].empty()) m.frame_label(labels[f]);
-        m.do_action(trace("f" + std::to_string(f + 1)));
-        m.show_frame();
+        spritetest::traced_frame(m, "f" + std::to_string(f + 1));
     }
-    m.end();
-    return m.finish_fws();
+    return spritetest::finish(m);
 }
 
 TEST(SpriteTimelineTest, TopLevelClipShowsFrameZeroBeforeItsFirstAdvance) {
     swf::MovieWriter m(8);
     const uint16_t shape = spritetest::square(m, 0, 0, 10);
     m.place_object2(swf::PlaceObject::place(1, shape));
-    m.do_action(trace("f1"));
-    m.show_frame();
-    m.do_action(trace("f2"));
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    spritetest::traced_frame(m, "f1");
+    spritetest::traced_frame(m, "f2");
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     EXPECT_EQ(p.top->get_id_at_depth(1), shape);
     flash::as_value version;
@@ -164,16 +160,13 @@ TEST(SpriteTimelineTest, AWrapKeepsTheChildrenFrameZeroPlaces) {
     swf::MovieWriter m(8);
     const uint16_t a = spritetest::square(m, 0, 0, 10);
     const uint16_t b = spritetest::square(m, 20, 0, 10);
-    swf::PlaceObject place_a = swf::PlaceObject::place(1, a);
-    place_a.name = "a";
+    swf::PlaceObject place_a = spritetest::named(1, a, "a");
     m.place_object2(place_a);
     m.show_frame();
-    swf::PlaceObject place_b = swf::PlaceObject::place(2, b);
-    place_b.name = "b";
+    swf::PlaceObject place_b = spritetest::named(2, b, "b");
     m.place_object2(place_b);
     m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     character* first_a = p.find("a");
     ASSERT_NE(first_a, nullptr);
@@ -193,17 +186,13 @@ TEST(SpriteTimelineTest, ABackwardGotoUndoesRemovesAndReplacesAndDefersActions) 
     const uint16_t c = spritetest::square(m, 40, 0, 10);
     m.place_object2(swf::PlaceObject::place(1, a));
     m.place_object2(swf::PlaceObject::place(2, b));
-    m.do_action(trace("f1"));
-    m.show_frame();
+    spritetest::traced_frame(m, "f1");
     m.remove_object2(1);
     m.place_object2(swf::PlaceObject::replace(2, c));
     m.place_object2(swf::PlaceObject::place(3, a));
-    m.do_action(trace("f2"));
-    m.show_frame();
-    m.do_action(trace("f3"));
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    spritetest::traced_frame(m, "f2");
+    spritetest::traced_frame(m, "f3");
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     p.advance(3);
     EXPECT_EQ(p.events.take(), "trace f1, trace f2, trace f3");
@@ -225,20 +214,46 @@ TEST(SpriteTimelineTest, ABackwardGotoUndoesRemovesAndReplacesAndDefersActions) 
     EXPECT_EQ(p.top->get_id_at_depth(2), c);
     p.advance();
     EXPECT_EQ(p.events.take(), "trace f3");
+
+    // Back to frame 1, which places nothing at depths 1 and 2 itself: only the undo of frame 2
+    // and of the frames before restores them.
+    p.top->goto_frame(1);
+    EXPECT_EQ(p.top->get_id_at_depth(1), -1);
+    EXPECT_EQ(p.top->get_id_at_depth(2), c);
+    EXPECT_EQ(p.top->get_id_at_depth(3), a);
+    EXPECT_FALSE(testsupport::engine_log::has_error("can't find previous"));
+}
+
+TEST(SpriteTimelineTest, GoingBackOverAFrameThatRemovedRestoresTheObject) {
+    swf::MovieWriter m(8);
+    const uint16_t a = spritetest::square(m, 0, 0, 10);
+    const uint16_t b = spritetest::square(m, 20, 0, 10);
+    m.place_object(swf::PlaceObject1{a, 1, {}, {}});  // tag 4: removed by id
+    m.place_object2(swf::PlaceObject::place(2, b));
+    m.show_frame();
+    m.show_frame();
+    m.remove_object(a, 1);
+    m.remove_object2(2);
+    m.show_frame();
+    playing_movie p(spritetest::finish(m));
+    ASSERT_TRUE(p.top);
+    p.advance(3);
+    EXPECT_EQ(p.top->get_id_at_depth(1), -1);
+    EXPECT_EQ(p.top->get_id_at_depth(2), -1);
+    p.top->goto_frame(1);
+    EXPECT_EQ(p.top->get_id_at_depth(1), a);
+    EXPECT_EQ(p.top->get_id_at_depth(2), b);
+    EXPECT_FALSE(testsupport::engine_log::has_error("can't find previous"));
 }
 
 TEST(SpriteTimelineTest, InitActionsRunBeforeTheFramesActionsOnce) {
     swf::MovieWriter m(8);
-    swf::SpriteWriter s = m.sprite();
-    s.show_frame();
-    const uint16_t sprite = m.define_sprite(s);
+    const uint16_t sprite = spritetest::empty_sprite(m);
     m.do_action(trace("f1"));
     m.do_init_action(sprite, trace("init"));
     m.show_frame();
-    m.do_action(trace("f2"));
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    spritetest::traced_frame(m, "f2");
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     p.advance(3);
     EXPECT_EQ(p.events.take(), "trace init, trace f1, trace f2, trace f1");
@@ -246,25 +261,18 @@ TEST(SpriteTimelineTest, InitActionsRunBeforeTheFramesActionsOnce) {
 
 TEST(SpriteTimelineTest, ClipActionsLoadEnterFrameAndUnload) {
     swf::MovieWriter m(8);
-    swf::SpriteWriter s = m.sprite();
-    s.show_frame();
-    const uint16_t sprite = m.define_sprite(s);
-    swf::PlaceObject place = swf::PlaceObject::place(1, sprite);
-    place.name = "clip";
+    const uint16_t sprite = spritetest::empty_sprite(m);
+    swf::PlaceObject place = spritetest::named(1, sprite, "clip");
     place.clip_actions = swf::ClipActions{{swf::clip_action(swf::event_load, trace("load")),
                                            swf::clip_action(swf::event_enter_frame, trace("enter")),
                                            swf::clip_action(swf::event_unload, trace("unload")),
                                            swf::clip_action(swf::event_construct, trace("construct"))}};
     m.place_object2(place);
-    m.do_action(trace("f1"));
-    m.show_frame();
-    m.do_action(trace("f2"));
-    m.show_frame();
+    spritetest::traced_frame(m, "f1");
+    spritetest::traced_frame(m, "f2");
     m.remove_object2(1);
-    m.do_action(trace("f3"));
-    m.show_frame();
-    m.end();
-    playing_movie p(m.finish_fws());
+    spritetest::traced_frame(m, "f3");
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
     EXPECT_EQ(p.events.take(), "trace construct");
     p.top->set_loop(0, false, 0.0f);
@@ -288,6 +296,31 @@ TEST(SpriteTimelineTest, CallFrameRunsAFramesActionsWithoutMoving) {
     EXPECT_EQ(p.top->get_current_frame(), 0);
     p.top->call_frame_actions(flash::as_value(4.0));
     EXPECT_TRUE(testsupport::engine_log::has_error("call_frame('4') -- unknown frame"));
+}
+
+void journal_script(const flash::fn_call& fn) {
+    character* ch = flash::as_character(fn.this_object);
+    spritetest::journal::add(std::string("script ") + (ch ? ch->get_name().c_str() : "?"));
+    fn.result->set_string("done");
+}
+
+TEST(SpriteTimelineTest, FrameScriptsRunAfterTheFramesActions) {
+    playing_movie p(traced_frames(3));
+    ASSERT_TRUE(p.top);
+    p.top->set_name("top");
+    flash::player* owner = p.fixture.owner.get_ptr();
+    EXPECT_TRUE(p.top->set_frame_script(1, new flash::as_c_function(owner, journal_script)));
+    EXPECT_TRUE(p.top->set_frame_script(0, new flash::as_c_function(owner, journal_script)));
+    flash::smart_ptr<flash::as_object> unused(new flash::as_c_function(owner, journal_script));
+    EXPECT_FALSE(p.top->set_frame_script(3, unused.get_ptr()));
+    EXPECT_FALSE(p.top->set_frame_script(-1, unused.get_ptr()));
+    p.advance(4);  // frame 0's script is pending at once: the clip is on frame 0
+    EXPECT_EQ(p.events.take(),
+              "trace f1, script top, trace f2, script top, trace f3, trace f1, script top");
+
+    p.top->set_member("greet", flash::as_value(new flash::as_c_function(owner, journal_script)));
+    EXPECT_EQ(p.top->call_method("greet"), "done");
+    EXPECT_EQ(p.events.take(), "script top");
 }
 
 }  // namespace

@@ -34,9 +34,11 @@ assembler& set_member(assembler& a, const std::string& obj, const std::string& m
     return a.push_str(obj).op(testasm::GET_VARIABLE).push_str(member).push({value}).op(testasm::SET_MEMBER);
 }
 
-std::string play(const swf::Bytes& movie, int frames) {
+// Ends the movie and plays it for frames; its standard output.
+std::string play(swf::MovieWriter& m, int frames) {
+    m.end();
     testsupport::TempDir dir;
-    write_file("movie.swf", movie);
+    write_file("movie.swf", m.finish_fws());
     const run_result r = run("movie.swf --frames " + std::to_string(frames));
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
@@ -56,8 +58,7 @@ TEST(SwfrunFrames, StopPlayAndGotosAcrossFrames) {
     m.frame_label("five");
     m.do_action(code(assembler().trace_str("five")));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 8), "one\ntwo\nfour\n");
+    EXPECT_EQ(play(m, 8), "one\ntwo\nfour\n");
 
     // Label gotos that stop: by GotoLabel, then by GotoFrame2 with a text. Each target's actions
     // run at the start of the next frame.
@@ -70,8 +71,7 @@ TEST(SwfrunFrames, StopPlayAndGotosAcrossFrames) {
     l.frame_label("end");
     l.do_action(code(assembler().trace_str("end").push_str("back").goto_frame2(0)));
     l.show_frame();
-    l.end();
-    EXPECT_EQ(play(l.finish_fws(), 6), "start\nend\nsecond\n");
+    EXPECT_EQ(play(l, 6), "start\nend\nsecond\n");
 }
 
 TEST(SwfrunFrames, ClipActionsInitActionsAndPaths) {
@@ -103,8 +103,7 @@ TEST(SwfrunFrames, ClipActionsInitActionsAndPaths) {
     m.remove_object2(1);
     m.do_action(code(assembler().trace_str("frame 3").op(testasm::STOP)));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 4),
+    EXPECT_EQ(play(m, 4),
               "init\nframe 1\nload\nkid\n/\nkid\n"  // the child's frame runs after its parent's
               "5\nenter\n"
               "unload\nframe 3\n");
@@ -130,8 +129,7 @@ TEST(SwfrunFrames, DuplicateAndRemoveMovieClip) {
     a.op(testasm::STOP);
     m.do_action(code(a));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 2), "30\n/b\nundefined\nundefined\n");
+    EXPECT_EQ(play(m, 2), "30\n/b\nundefined\nundefined\n");
 }
 
 TEST(SwfrunFrames, StandardMembersReadAndWritten) {
@@ -192,13 +190,39 @@ TEST(SwfrunFrames, StandardMembersReadAndWritten) {
     m.do_action(code(assembler().push_str("_currentframe").op(testasm::GET_VARIABLE).op(testasm::TRACE)
                          .op(testasm::STOP)));
     m.show_frame();
-    m.end();
-    EXPECT_EQ(play(m.finish_fws(), 3),
+    EXPECT_EQ(play(m, 3),
               "100\n12.5\n10\n10\n10\n20\n200\n"
               "200\n100\n90\n"
               "50\nfalse\n0\n0\n/clip\nrenamed\n1\n2\n"
               "/noname\n"  // the unnamed child's own frame
               "2\n");
+}
+
+TEST(SwfrunFrames, SpritesPlacingThemselvesOrEachOtherStopWithAnError) {
+    swf::MovieWriter m(8);
+    const uint16_t first = m.next_id();
+    const uint16_t second = m.next_id();
+    swf::SpriteWriter self = m.sprite();
+    self.place_object2(swf::PlaceObject::place(1, first));
+    self.place_object2(swf::PlaceObject::place(2, second));
+    self.do_action(code(assembler().trace_str("inside")));
+    self.show_frame();
+    m.define_sprite(self, first);
+    swf::SpriteWriter other = m.sprite();
+    other.place_object2(swf::PlaceObject::place(1, first));
+    other.place_object2(swf::PlaceObject::place(2, second));
+    other.show_frame();
+    m.define_sprite(other, second);
+    m.place_object2(swf::PlaceObject::place(1, first));
+    m.do_action(code(assembler().trace_str("top")));
+    m.show_frame();
+    m.end();
+    testsupport::TempDir dir;
+    write_file("loop.swf", m.finish_fws());
+    const run_result r = run("loop.swf --frames 3");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "top\ninside\n");
+    EXPECT_NE(r.err.find("nesting stopped"), std::string::npos) << r.err;
 }
 
 }  // namespace
