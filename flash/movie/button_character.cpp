@@ -1,7 +1,8 @@
 #include "flash/base/log.h"
 #include "flash/movie/button.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/runtime/event_id.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 
 namespace flash {
 
@@ -217,7 +218,12 @@ void button_character_instance::restart_children() {
     for (const smart_ptr<character>& child : m_record_character) {
         if (!child) continue;
         child->goto_frame(0);
-        child->set_play_state(PLAY);
+        // A clip restarts with everything it shows.
+        if (sprite_instance* clip = cast_to<sprite_instance>(child.get_ptr())) {
+            clip->set_play_state(PLAY, true);
+        } else {
+            child->set_play_state(PLAY);
+        }
     }
 }
 

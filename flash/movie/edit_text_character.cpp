@@ -1,13 +1,15 @@
 #include "flash/movie/edit_text_character.h"
 
 #include <cstdint>
+#include <new>
 
 #include "flash/base/numeric.h"
+#include "flash/movie/movie_root.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/event_id.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "flash/runtime/name_tables.h"
 
 namespace flash {
@@ -190,13 +192,23 @@ bool edit_text_character::can_handle_mouse_event() {
 }
 
 void edit_text_character::set_focus(bool on) {
+    // The root that shows the field, held: the focus handlers may drop it.
+    character* parent = get_parent();
+    smart_ptr<root> owner_root(parent ? parent->get_root() : get_root());
     if (on == m_has_focus) return;
     call_focus_handler(this, on ? set_focus_handler : kill_focus_handler);
     m_has_focus = on;
-    if (on) m_cursor = m_text.length();
+    if (on) {
+        m_cursor = m_text.length();
+        if (owner_root) owner_root->get_keypress_listeners().add(this);
+    } else if (owner_root) {
+        owner_root->get_keypress_listeners().remove(this);
+    }
 }
 
 bool edit_text_character::key_press(int key_code) {
+    // The host may have set any cursor: bring it into the text and onto a character boundary.
+    if (m_cursor < 0) m_cursor = 0;
     if (m_cursor > m_text.length()) m_cursor = m_text.length();
     m_cursor = boundary_before(m_text, m_cursor);
     bx_string text = m_text;
@@ -305,6 +317,13 @@ void edit_text_set_text_format(const fn_call& fn) {
         else if (align == "right") field->m_alignment = ALIGN_RIGHT;
         else if (align == "justify") field->m_alignment = ALIGN_JUSTIFY;
     }
+}
+
+void edit_text_ctor(const fn_call& fn) {
+    smart_ptr<edit_text_character_def> def(new (std::nothrow) edit_text_character_def(0, 0));
+    if (!def || !fn.result) return;
+    smart_ptr<edit_text_character> field(new (std::nothrow) edit_text_character(fn.get_player(), nullptr, def.get_ptr(), 0));
+    if (field) fn.result->set_as_object(field.get_ptr());
 }
 
 }  // namespace flash

@@ -82,4 +82,7 @@ private:
 // alignment into the field (not the definition).
 void edit_text_set_text_format(const fn_call& fn);
 
+// The global "TextField": a new field of a 0 by 0 pixel definition, with no parent and id 0.
+void edit_text_ctor(const fn_call& fn);
+
 }  // namespace flash

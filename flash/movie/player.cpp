@@ -7,6 +7,7 @@
 #include "flash/base/bx_random.h"
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
+#include "flash/movie/edit_text_character.h"
 #include "flash/movie/garbage_pass.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
@@ -268,6 +269,7 @@ void player::action_init() {
     g.set("parseFloat", function(as_global_parse_float));
     g.set("parseInt", function(as_global_parse_int));
     g.set("isNaN", function(as_global_isnan));
+    g.set("TextField", function(edit_text_ctor));
     // "$version" comes last: a getter-only property that enumeration does not list.
     g.set("$version", as_value(get_version, as_value()));
     m_global->set_member_flags("$version", 1);

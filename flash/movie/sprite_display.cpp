@@ -4,7 +4,7 @@
 
 #include "flash/base/log.h"
 #include "flash/movie/frame_tags.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/as_function.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "flash/base/log.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_definition.h"
 #include "flash/movie/sprite_methods.h"

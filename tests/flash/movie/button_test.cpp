@@ -6,7 +6,7 @@
 #include "control_test_support.h"
 #include "flash/movie/button.h"
 #include "flash/runtime/event_id.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "movie_fixture.h"
 #include "recording_sound_handler.h"
 #include "tools/swfwriter/movie_writer.h"

@@ -7,7 +7,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/event_id.h"
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "movie_fixture.h"
 #include "recording_render_handler.h"
 #include "tools/swfwriter/movie_writer.h"
@@ -244,7 +244,8 @@ TEST(TextFieldTyping, KeysEditAsTheTableSays) {
         {"aé", 3, 37, "aé", 1},       {"ab", 0, 37, "ab", 0},        {"ab", 2, 39, "ab", 2},
         {"abc", 1, 35, "abc", 3},     {"abc", 1, 33, "abc", 3},      {"abc", 1, 40, "abc", 3},
         {"abc", 2, 36, "abc", 0},     {"abc", 2, 34, "abc", 0},      {"abc", 2, 38, "abc", 0},
-        {"abc", 9, 8, "ab", 2},       {"aé", 2, 'x', "axé", 2},
+        {"abc", 9, 8, "ab", 2},       {"aé", 2, 'x', "axé", 2},      {"ab", -3, 46, "b", 0},
+        {"ab", -1, 'x', "xab", 1},
     };
     for (const row& r : rows) {
         field_rig rig;
@@ -482,6 +483,26 @@ TEST(TextFieldDisplay, TheHitTestTakesTheBoundsWithTheirEdges) {
     EXPECT_EQ(field->get_topmost_mouse_entity(1110, 220.5f), field.get_ptr());
     EXPECT_EQ(field->get_topmost_mouse_entity(1111, 220), nullptr);
     EXPECT_EQ(field->get_topmost_mouse_entity(110, 20), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextFieldScript, TheGlobalTextFieldMakesAnEmptyFieldWithoutAParent) {
+    movie_fixture f;
+    flash::as_value ctor;
+    ASSERT_TRUE(f.owner->get_global()->get_member(flash::bx_stringi("TextField"), &ctor));
+    flash::as_environment env(f.owner.get_ptr());
+    const flash::as_value made = flash::call_method(ctor, &env, flash::as_value(), 0, env.get_top_index());
+    auto* field = flash::cast_to<edit_text_character>(made.to_object());
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->get_parent(), nullptr);
+    EXPECT_EQ(field->get_id(), 0);
+    EXPECT_FLOAT_EQ(field->get_definition()->m_rect.m_x_max, 0.0f);
+    EXPECT_STREQ(field->m_text.c_str(), "");
+    field->set_member(flash::bx_stringi("text"), flash::as_value("made"));
+    EXPECT_STREQ(field->m_text.c_str(), "made");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/as_function.h"

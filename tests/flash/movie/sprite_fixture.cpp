@@ -1,6 +1,6 @@
 #include "tests/flash/movie/sprite_fixture.h"
 
-#include "flash/runtime/host_callbacks.h"
+#include "flash/movie/host_callbacks.h"
 #include "tools/swfwriter/shape.h"
 
 namespace spritetest {
