@@ -7,7 +7,6 @@
 #include "flash/base/log.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
-#include "flash/movie/player.h"
 #include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/render/bitmap_info.h"
@@ -103,14 +102,12 @@ void movie_def_impl::input_cached_data(bx_file* in) {
 void precompute_cached_data(movie_def_impl* m) {
     if (!m) return;
     quiet_handlers quiet;
-    player* owner = m->get_player();
-    smart_ptr<root> r(owner ? new root(owner, m) : nullptr);
-    smart_ptr<sprite_instance> top(r ? sprite_instance::create_top_level(owner, m, r.get_ptr()) : nullptr);
+    smart_ptr<root> r(m->get_player() ? m->create_instance() : nullptr);
+    smart_ptr<sprite_instance> top(r ? cast_to<sprite_instance>(r->get_root_movie()) : nullptr);
     if (!top) {
         log_error("error: precompute_cached_data can't create instance of movie\n");
         return;
     }
-    r->set_root_movie(top.get_ptr());
     const int last = m->get_frame_count() - 1;
     int kicks = 0;
     for (int step = 0; step < max_precompute_steps; ++step) {

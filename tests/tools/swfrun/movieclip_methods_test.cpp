@@ -259,7 +259,8 @@ TEST(MovieClipMethods, MaskCyclesAndLoadingEnd) {
              },
              "loaded\n", {"can't load 'other.swf'"}},
         },
-        "--frames 3");
+        // Drawn, so the masks are drawn too.
+        "--frames 3 --shot masks.png");
 }
 
 }  // namespace
