@@ -61,21 +61,18 @@ void sprite_stop(const fn_call& fn) {
     if (sprite_instance* clip = sprite_method_target(fn)) clip->set_play_state(character::STOP, false);
 }
 
-void sprite_goto_and_stop(const fn_call& fn) {
+// gotoAndStop and gotoAndPlay: the goto, then the play state, both only for a usable frame.
+void goto_and_set_state(const fn_call& fn, const char* who, int state) {
     sprite_instance* clip = sprite_method_target(fn);
     bx_string frame;
-    if (!clip || !goto_argument(fn, "sprite_goto_and_stop", &frame)) return;
+    if (!clip || !goto_argument(fn, who, &frame)) return;
     clip->goto_frame(frame);
-    clip->set_play_state(character::STOP, false);
+    clip->set_play_state(state, false);
 }
 
-void sprite_goto_and_play(const fn_call& fn) {
-    sprite_instance* clip = sprite_method_target(fn);
-    bx_string frame;
-    if (!clip || !goto_argument(fn, "sprite_goto_and_play", &frame)) return;
-    clip->goto_frame(frame);
-    clip->set_play_state(character::PLAY, false);
-}
+void sprite_goto_and_stop(const fn_call& fn) { goto_and_set_state(fn, "sprite_goto_and_stop", character::STOP); }
+
+void sprite_goto_and_play(const fn_call& fn) { goto_and_set_state(fn, "sprite_goto_and_play", character::PLAY); }
 
 void sprite_next_frame(const fn_call& fn) {
     sprite_instance* clip = sprite_method_target(fn);
