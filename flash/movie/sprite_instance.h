@@ -45,7 +45,7 @@ public:
     bool on_event(const event_id& event) override;
     void enumerate(as_environment* env) override;
     void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr) override;
-    void this_alive() override;
+    void mark_references() override;
     void dump() override;
     using character::dump;
     root* get_root() override;
