@@ -3,6 +3,7 @@
 // 4, linear and radial gradients, bitmap fills repeated and clamped under colour transforms
 // (multiplying, and adding: the second pass), 1-pixel lines, and a clip-depth mask. Each movie's
 // first frame places its shapes with PlaceObject2; its top-level clip is drawn by a movie root.
+// Last, one movie in three viewports with the root's background alpha 0, 0.5 and 1.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -218,6 +219,44 @@ TEST_F(MoviePictures, ClipDepthMasksTheDepthsUpToIt) {
     EXPECT_TRUE(near(img.argb(48, 36), 0x000000));  // the blackened bar inside the circle
     EXPECT_TRUE(near(img.argb(4, 52), 0x0080C8));   // unmasked
     EXPECT_TRUE(gfxtest::matchesGolden(img, golden("movie_mask")));
+}
+
+TEST_F(MoviePictures, BackgroundAlphaZeroHalfAndOneInThreeViewports) {
+    // Stripes already on the target; a bar crosses all three viewports.
+    for (int y = 0; y < kStageHeight; y += 8) {
+        const D3DRECT stripe{0, y, kStageWidth, y + 4};
+        device->Clear(1, &stripe, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    }
+    scene s({200, 0, 0, 255});
+    s.place(s.movie().define_shape(rect_shape(0, 0, kStageWidth, 12, swf::FillStyle::solid({255, 200, 0, 255}))), 1,
+            swf::Matrix::translation(0, 26 * 20));
+    movietest::movie_fixture f;
+    flash::movie_def_impl* def = f.load("alpha.swf", s.finish());
+    ASSERT_NE(def, nullptr);
+    constexpr int kThird = kStageWidth / 3;
+    const float alphas[3] = {0.0f, 0.5f, 1.0f};
+    for (int i = 0; i < 3; ++i) {
+        flash::smart_ptr<flash::root> r(new flash::root(f.owner.get_ptr(), def));
+        flash::smart_ptr<flash::sprite_instance> top(
+            flash::sprite_instance::create_top_level(f.owner.get_ptr(), def, r.get_ptr()));
+        r->set_root_movie(top.get_ptr());
+        r->set_display_viewport(i * kThird, 0, kThird, kStageHeight);
+        r->set_background_color(s.background());
+        r->set_background_alpha(alphas[i]);
+        r->begin_display();
+        r->display();
+        r->end_display();
+        r->set_root_movie(nullptr);
+    }
+    f.owner->clear_heap();
+    const platform::gfx::Image img = read();
+    EXPECT_TRUE(near(img.argb(10, 2), 0xFFFFFF));           // alpha 0: the stripes stay
+    EXPECT_TRUE(near(img.argb(10, 6), 0x000000));
+    EXPECT_TRUE(near(img.argb(kThird + 10, 2), 0xE38080, 2));  // half red over white
+    EXPECT_TRUE(near(img.argb(kThird + 10, 6), 0x640000, 2));  // half red over black
+    EXPECT_TRUE(near(img.argb(2 * kThird + 10, 6), 0xC80000));  // replaced
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(near(img.argb(i * kThird + 10, 32), 0xFFC800)) << i;
+    EXPECT_TRUE(gfxtest::matchesGolden(img, golden("movie_background_alpha")));
 }
 
 }  // namespace
