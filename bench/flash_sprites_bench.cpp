@@ -58,7 +58,7 @@ swf::Bytes scene() {
         swf::PlaceObject p = swf::PlaceObject::place(static_cast<uint16_t>(c + 1), clip_id);
         p.name = "button" + std::to_string(c);
         p.matrix = swf::Matrix::translation((c % 10) * 50 * twips, (c / 10) * 40 * twips);
-        p.clip_actions = swf::ClipActions{{swf::clip_action(swf::event_enter_frame, count_up())}};
+        p.clip_actions = swf::clip_actions({swf::clip_action(swf::event_enter_frame, count_up())});
         m.place_object2(p);
     }
     m.show_frame();

@@ -263,10 +263,10 @@ TEST(SpriteTimelineTest, ClipActionsLoadEnterFrameAndUnload) {
     swf::MovieWriter m(8);
     const uint16_t sprite = spritetest::empty_sprite(m);
     swf::PlaceObject place = spritetest::named(1, sprite, "clip");
-    place.clip_actions = swf::ClipActions{{swf::clip_action(swf::event_load, trace("load")),
+    place.clip_actions = swf::clip_actions({swf::clip_action(swf::event_load, trace("load")),
                                            swf::clip_action(swf::event_enter_frame, trace("enter")),
                                            swf::clip_action(swf::event_unload, trace("unload")),
-                                           swf::clip_action(swf::event_construct, trace("construct"))}};
+                                           swf::clip_action(swf::event_construct, trace("construct"))});
     m.place_object2(place);
     spritetest::traced_frame(m, "f1");
     spritetest::traced_frame(m, "f2");
