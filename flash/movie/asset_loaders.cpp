@@ -24,8 +24,8 @@ void export_loader(swf_stream* in, int, movie_definition_sub* m) {
         in->read_string(name);
         if (in->has_overrun()) break;
         if (get_verbose_parse()) log_msg("  export: id = %d, name = %s\n", id, name.c_str());
-        // Sound samples would be the other exportable kind; until they exist only characters.
         character_def* resource = m->get_character_def(id);
+        if (!resource) resource = m->get_sound_sample(id);
         if (!resource) {
             log_msg("export error: don't know how to export resource '%s'\n", name.c_str());
             continue;

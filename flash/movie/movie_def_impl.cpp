@@ -259,6 +259,17 @@ void movie_def_impl::add_bitmap_info(bitmap_info* bi) {
     if (bi) m_bitmap_list.push_back(bi);
 }
 
+void movie_def_impl::add_sound_sample(int id, sound_sample* sample) {
+    if (!sample) return;
+    if (sample->get_id() < 0) sample->set_id(id);
+    m_sound_samples.add(id, sample);
+}
+
+sound_sample* movie_def_impl::get_sound_sample(int id) const {
+    const auto it = m_sound_samples.find(id);
+    return it.is_end() ? nullptr : it.get_value().get_ptr();
+}
+
 smart_ptr<root> movie_def_impl::create_instance() {
     smart_ptr<root> r(new root(m_player, this));
     smart_ptr<sprite_instance> clip(sprite_instance::create_top_level(m_player, this, r.get_ptr()));

@@ -7,6 +7,7 @@
 #include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/runtime/avm2/abc_def.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {
@@ -55,6 +56,8 @@ public:
     float get_width_pixels() const;
     float get_height_pixels() const;
     int get_loaded_length() const { return m_loaded_length; }
+    // Where the movie's data ends, as its header gives it (bounded by the file).
+    int get_file_end() const { return m_file_end; }
     int get_create_bitmaps() const override { return m_no_bitmaps; }
     int get_loader_extra() const { return 0; }
 
@@ -92,6 +95,14 @@ public:
     bitmap_character* get_bitmap_character_def(int id) const override;
     void add_bitmap_info(bitmap_info* bi) override;
     int get_bitmap_info_count() const { return m_bitmap_list.size(); }
+    void add_sound_sample(int id, sound_sample* sample) override;
+    sound_sample* get_sound_sample(int id) const override;
+
+    // Cache files: the header, one record per entry of the characters table, the end marker.
+    // Reading stops at the first bad record with an ERROR; records before it stay applied and a
+    // bad one changes nothing.
+    void output_cached_data(bx_file* out);
+    void input_cached_data(bx_file* in);
 
     bool in_import_table(int id) const;
     const array<import_info>& get_imports() const { return m_imports; }
@@ -138,6 +149,7 @@ private:
     hash<int, smart_ptr<bitmap_character>> m_bitmap_characters;
     array<smart_ptr<bitmap_info>> m_bitmap_list;
     jpeg::input* m_jpeg_in = nullptr;
+    hash<int, smart_ptr<sound_sample>> m_sound_samples;
     hash<int, bx_string> m_scenes;
     hash<int, bx_string> m_scene_frame_labels;
     bx_string m_abc_name;

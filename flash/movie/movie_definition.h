@@ -14,6 +14,7 @@ class bitmap_character;
 class bitmap_info;
 class execute_tag;
 class player;
+class sound_sample;
 
 namespace jpeg {
 class input;
@@ -58,6 +59,10 @@ public:
     virtual void add_bitmap_character_def(int id, bitmap_character* ch) = 0;
     virtual bitmap_character* get_bitmap_character_def(int id) const = 0;
     virtual void add_bitmap_info(bitmap_info* bi) = 0;
+    // Event sounds, in a table of their own beside the characters; the definition keeps each
+    // sample handed to add_sound_sample alive.
+    virtual void add_sound_sample(int id, sound_sample* sample) = 0;
+    virtual sound_sample* get_sound_sample(int id) const = 0;
     // Not 0 when the movie is loaded without image data: bitmap loaders then decode nothing.
     virtual int get_create_bitmaps() const = 0;
 

@@ -8,9 +8,11 @@
 #include "flash/base/bx_random.h"
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
+#include "flash/movie/edit_text_character.h"
 #include "flash/movie/garbage_pass.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
+#include "flash/movie/sprite_methods.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
@@ -70,6 +72,7 @@ void build_builtin_tables() {
         {BUILTIN_STRING_METHOD, "length", string_length},
     };
     for (const entry& e : entries) player::set_builtin(e.id, e.name, native(e.func));
+    sprite_methods_init();
 }
 
 }  // namespace
@@ -298,6 +301,7 @@ void player::action_init() {
     g.set("parseFloat", function(as_global_parse_float));
     g.set("parseInt", function(as_global_parse_int));
     g.set("isNaN", function(as_global_isnan));
+    g.set("TextField", function(edit_text_ctor));
     // "$version" comes last: a getter-only property that enumeration does not list.
     g.set("$version", as_value(get_version, as_value()));
     m_global->set_member_flags("$version", 1);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "flash/base/log.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/render/jpeg_input.h"
@@ -142,6 +143,16 @@ jpeg::input* sprite_definition::get_jpeg_loader() const { return m_owner ? m_own
 
 void sprite_definition::add_bitmap_character_def(int id, bitmap_character* ch) {
     if (m_owner) m_owner->add_bitmap_character_def(id, ch);
+}
+
+void sprite_definition::add_sound_sample(int, sound_sample* sample) {
+    log_msg("add sam appears in sprite tags!\n");
+    // The sample arrived uncounted; taking and dropping a reference frees it.
+    smart_ptr<sound_sample> drop(sample);
+}
+
+sound_sample* sprite_definition::get_sound_sample(int id) const {
+    return m_owner ? m_owner->get_sound_sample(id) : nullptr;
 }
 
 bitmap_character* sprite_definition::get_bitmap_character_def(int id) const {

@@ -56,6 +56,9 @@ public:
     bitmap_character* get_bitmap_character_def(int id) const override;
     void add_bitmap_info(bitmap_info* bi) override;
     int get_create_bitmaps() const override;
+    // Sounds belong to the whole movie; a sprite may not define one.
+    void add_sound_sample(int id, sound_sample* sample) override;
+    sound_sample* get_sound_sample(int id) const override;
 
 private:
     movie_definition_sub* m_owner;  // not counted: the owner holds this definition

@@ -6,12 +6,16 @@
 #include "flash/base/log.h"
 #include "flash/movie/asset_loaders.h"
 #include "flash/movie/bitmap_loaders.h"
+#include "flash/movie/button.h"
+#include "flash/movie/morph_def.h"
 #include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/player.h"
 #include "flash/movie/sprite_definition.h"
 #include "flash/runtime/avm2/abc_def.h"
+#include "flash/movie/sound_handler.h"
+#include "flash/movie/text.h"
 #include "flash/swf/swf_stream.h"
 
 namespace flash {
@@ -159,6 +163,8 @@ void fill_registry() {
         {TAG_DEFINE_SHAPE2, shape_loader},
         {TAG_DEFINE_SHAPE3, shape_loader},
         {TAG_DEFINE_SHAPE4, shape_loader},
+        {TAG_DEFINE_MORPH_SHAPE, morph_loader},
+        {TAG_DEFINE_MORPH_SHAPE2, morph_loader},
         {TAG_DEFINE_BITS, define_bits_jpeg_loader},
         {TAG_JPEG_TABLES, jpeg_tables_loader},
         {TAG_DEFINE_BITS_LOSSLESS, define_bits_lossless_loader},
@@ -184,12 +190,31 @@ void fill_registry() {
         {TAG_METADATA, metadata_loader},
         {TAG_DEFINE_SCENE_AND_FRAME_LABEL_DATA, define_scene_loader},
         {TAG_DEFINE_FONT_NAME, define_font_name_loader},
+        {TAG_DEFINE_BUTTON, button_character_loader},
+        {TAG_DEFINE_BUTTON2, button_character_loader},
+        {TAG_DEFINE_BUTTON_SOUND, button_character_loader},
+        {TAG_DEFINE_SOUND, define_sound_loader},
+        {TAG_START_SOUND, start_sound_loader},
+        {TAG_DEFINE_TEXT, define_text_loader},
+        {TAG_DEFINE_TEXT2, define_text_loader},
+        {TAG_DEFINE_EDIT_TEXT, define_edit_text_loader},
+        {TAG_CSM_TEXT_SETTINGS, csm_text_settings_loader},
     };
     for (const registration& r : table) g_loaders.set(r.type, r.loader);
     for (int type : font_tags) g_loaders.set(type, null_loader);
 }
 
 }  // namespace
+
+bool read_defined_id(swf_stream* in, int tag_type, const char* loader_name, int* id) {
+    *id = in->read_u16();
+    if (in->has_overrun()) {
+        log_error("error: %s: tag %d ends before its character id\n", loader_name, tag_type);
+        return false;
+    }
+    if (get_verbose_parse()) log_msg("  %s: id = %d\n", loader_name, *id);
+    return true;
+}
 
 void register_tag_loaders() {
     std::lock_guard<std::mutex> lock(g_registry_lock);

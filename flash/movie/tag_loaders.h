@@ -20,8 +20,13 @@ enum swf_tag_code {
     TAG_REMOVE_OBJECT = 5,
     TAG_DEFINE_BITS = 6,
     TAG_JPEG_TABLES = 8,
+    TAG_DEFINE_BUTTON = 7,
     TAG_SET_BACKGROUND_COLOR = 9,
+    TAG_DEFINE_TEXT = 11,
     TAG_DO_ACTION = 12,
+    TAG_DEFINE_SOUND = 14,
+    TAG_START_SOUND = 15,
+    TAG_DEFINE_BUTTON_SOUND = 17,
     TAG_SOUND_STREAM_HEAD = 18,
     TAG_SOUND_STREAM_BLOCK = 19,
     TAG_DEFINE_BITS_LOSSLESS = 20,
@@ -30,12 +35,16 @@ enum swf_tag_code {
     TAG_PROTECT = 24,
     TAG_PLACE_OBJECT2 = 26,
     TAG_DEFINE_SHAPE3 = 32,
+    TAG_DEFINE_TEXT2 = 33,
+    TAG_DEFINE_BUTTON2 = 34,
     TAG_REMOVE_OBJECT2 = 28,
     TAG_DEFINE_BITS_JPEG3 = 35,
     TAG_DEFINE_BITS_LOSSLESS2 = 36,
+    TAG_DEFINE_EDIT_TEXT = 37,
     TAG_DEFINE_SPRITE = 39,
     TAG_FRAME_LABEL = 43,
     TAG_SOUND_STREAM_HEAD2 = 45,
+    TAG_DEFINE_MORPH_SHAPE = 46,
     TAG_EXPORT_ASSETS = 56,
     TAG_IMPORT_ASSETS = 57,
     TAG_ENABLE_DEBUGGER = 58,
@@ -44,15 +53,21 @@ enum swf_tag_code {
     TAG_SET_TAB_INDEX = 66,
     TAG_FILE_ATTRIBUTES = 69,
     TAG_PLACE_OBJECT3 = 70,
+    TAG_CSM_TEXT_SETTINGS = 74,
     TAG_SYMBOL_CLASS = 76,
     TAG_METADATA = 77,
     TAG_DO_ABC = 82,
     TAG_DEFINE_SHAPE4 = 83,
+    TAG_DEFINE_MORPH_SHAPE2 = 84,
     TAG_DEFINE_SCENE_AND_FRAME_LABEL_DATA = 86,
     TAG_DEFINE_FONT_NAME = 88,
 };
 
 typedef void (*tag_loader)(swf_stream* in, int tag_type, movie_definition_sub* m);
+
+// The character id that starts a definition tag, logged with the loader's name under verbose
+// parsing; false (with an ERROR) when the tag ends before it.
+bool read_defined_id(swf_stream* in, int tag_type, const char* loader_name, int* id);
 
 // Fills the registry on the first call only; safe from several loader threads.
 void register_tag_loaders();

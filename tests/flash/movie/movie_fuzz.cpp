@@ -10,8 +10,10 @@
 #include "flash/base/log.h"
 #include "flash/movie/player.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/character.h"
+#include "flash/runtime/event_id.h"
 #include "flash/runtime/interpreter.h"
 
 namespace {
@@ -20,6 +22,19 @@ const uint8_t* g_data = nullptr;
 size_t g_size = 0;
 
 void quiet_log(bool, const char*) {}
+
+// Takes every sound and plays nothing, so that the sound tags are read in full.
+class quiet_sound_handler : public flash::sound_handler {
+public:
+    int create_sound(const void*, int, int, int, int, bool) override { return ++m_last; }
+    void play_sound(flash::as_object*, int, int) override {}
+    void stop_sound(int) override {}
+    void delete_sound(int) override {}
+    bool is_enabled() override { return true; }
+
+private:
+    int m_last = 0;
+};
 
 // Plays the movie's top-level clip: scripts share one action budget, so none runs for ever.
 void play(flash::player* owner, flash::movie_definition_sub* movie) {
@@ -57,16 +72,25 @@ extern "C" int movie_fuzz_one_input(const uint8_t* data, size_t size) {
     const flash::log_callback previous = flash::get_log_callback();
     flash::register_log_callback(quiet_log);
     flash::register_file_opener_callback(open_input);
+    quiet_sound_handler sounds;
+    flash::set_sound_handler(&sounds);
     {
         flash::smart_ptr<flash::player> owner(new flash::player);
+        // Buttons and fields act only under a live parent.
+        flash::smart_ptr<flash::character> parent(new flash::character(owner.get_ptr()));
         flash::movie_definition_sub* movie = owner->create_movie("fuzz.swf");
         constexpr int drawn_ids = 16;
         for (int id = 0; movie && id < drawn_ids; ++id) {
             flash::character_def* def = movie->get_character_def(id);
             if (!def || def->is(flash::character_def::SPRITE_DEFINITION)) continue;
-            flash::smart_ptr<flash::character> ch(def->create_character_instance(owner.get_ptr(), nullptr, id));
+            flash::smart_ptr<flash::character> ch(def->create_character_instance(owner.get_ptr(), parent.get_ptr(), id));
             if (!ch) continue;
+            ch->advance(0.0f);
             ch->display();
+            for (uint8_t event : {flash::event_id::ROLL_OVER, flash::event_id::PRESS, flash::event_id::RELEASE,
+                                  flash::event_id::SETFOCUS, flash::event_id::KEY_PRESS}) {
+                ch->on_event(flash::event_id(event, uint8_t{'a'}));
+            }
             flash::rect bound;
             ch->get_bound(&bound);
             ch->get_topmost_mouse_entity(bound.m_x_min, bound.m_y_min);
@@ -74,6 +98,7 @@ extern "C" int movie_fuzz_one_input(const uint8_t* data, size_t size) {
         }
         if (movie) play(owner.get_ptr(), movie);
     }
+    flash::set_sound_handler(nullptr);
     flash::register_file_opener_callback(nullptr);
     flash::register_log_callback(previous);
     return 0;

@@ -1,5 +1,6 @@
 #include "movie_seeds.h"
 
+#include "tools/swfwriter/adpcm.h"
 #include "tools/swfwriter/bitmaps.h"
 #include "tools/swfwriter/movie_writer.h"
 
@@ -113,8 +114,94 @@ std::vector<bytes> fuzz_seeds() {
     loop.show_frame();
     loop.end();
 
+    // Buttons over a shape with every condition and a sound for each transition, text fields with
+    // every optional field and static text, and event sounds: raw, ADPCM mono and stereo, started
+    // and stopped.
+    swf::MovieWriter cm(8);
+    swf::Shape square;
+    square.fills = {swf::FillStyle::solid({0, 200, 0, 255})};
+    square.path.fill1(1).rect(0, 0, 200, 200);
+    const uint16_t square_id = cm.define_shape(square);
+    swf::Sound raw;
+    raw.sample_count = 8;
+    raw.data.assign(16, 3);
+    const uint16_t raw_id = cm.define_sound(raw);
+    std::vector<int16_t> wave;
+    for (int i = 0; i < 40; ++i) wave.push_back(static_cast<int16_t>((i % 10) * 1000 - 5000));
+    swf::Sound adpcm;
+    adpcm.format = swf::sound_adpcm;
+    adpcm.sample_count = 40;
+    adpcm.data = swf::encode_adpcm(wave, false, 3).data;
+    const uint16_t adpcm_id = cm.define_sound(adpcm);
+    adpcm.stereo = true;
+    adpcm.sample_count = 20;
+    adpcm.data = swf::encode_adpcm(wave, true, 5).data;
+    cm.define_sound(adpcm);
+    swf::SoundInfo looped;
+    looped.loops = 2;
+    looped.envelope = std::vector<swf::EnvelopePoint>{{0, 100, 200}};
+    looped.in_point = 1;
+    looped.out_point = 5;
+    cm.start_sound(raw_id, looped);
+    swf::SoundInfo stop;
+    stop.stop = true;
+    cm.start_sound(adpcm_id, stop);
+    swf::ButtonRecord shown;
+    shown.character_id = square_id;
+    swf::ButtonRecord hit = shown;
+    hit.states = swf::button_hit_test;
+    hit.filters = std::vector<swf::Filter>{swf::blur_filter(1, 1, 1)};
+    hit.blend_mode = 2;
+    const uint16_t b1 = cm.define_button({shown}, trace_actions({"click"}));
+    swf::Button2 b2;
+    b2.track_as_menu = true;
+    b2.records = {shown, hit};
+    b2.actions = {{swf::cond_press, trace_actions({"p"})},
+                  {swf::cond_key_press(13) | swf::cond_release, trace_actions({"r"})}};
+    const uint16_t b2_id = cm.define_button2(b2);
+    std::array<swf::ButtonSound, 4> sounds{};
+    sounds[1] = {raw_id, looped};
+    sounds[2] = {adpcm_id, stop};
+    cm.define_button_sound(b2_id, sounds);
+    cm.define_button_sound(b1, sounds);
+    swf::EditText field;
+    field.bounds = {0, 2000, 0, 400};
+    field.border = field.multiline = true;
+    field.font_id = 1;
+    field.color = swf::Rgba{1, 2, 3, 4};
+    field.max_length = 6;
+    field.layout = swf::TextLayout{swf::align_center, 1, 2, 3, 4};
+    field.variable_name = "v";
+    field.initial_text = "héllo";
+    const uint16_t field_id = cm.define_edit_text(field);
+    swf::EditText bare;
+    cm.define_edit_text(bare);
+    swf::BitWriter settings;
+    settings.u16(field_id);
+    settings.u8(0x48);
+    settings.u32(0x10000);
+    settings.u32(0x20000);
+    settings.u8(0);
+    cm.tag(swf::tag_csm_text_settings, settings.take());
+    swf::BitWriter text;
+    text.u16(cm.next_id());
+    swf::write_rect(text, {0, 100, 0, 100});
+    swf::write_matrix(text, {});
+    text.u8(4);
+    text.u8(4);
+    for (uint8_t b : {0x8F, 1, 0, 1, 2, 3, 4, 0, 5, 0, 240, 0, 0x01, 0x55, 0}) text.u8(b);
+    cm.tag(swf::tag_define_text2, text.take());
+    swf::PlaceObject placed = swf::PlaceObject::place(1, b2_id);
+    placed.name = "btn";
+    cm.place_object2(placed);
+    cm.place_object2(swf::PlaceObject::place(2, field_id));
+    cm.show_frame();
+    cm.end();
+    const bytes controls = cm.finish_fws();
+
+    // The controls movie stays last: its test picks it from the end.
     return {full,    swf::to_cws(full),   small.finish_fws(), swf::to_cws(small.finish_fws()),
-            bitmaps, swf::to_cws(bitmaps), shapes,            loop.finish_fws()};
+            bitmaps, swf::to_cws(bitmaps), shapes,            loop.finish_fws(), controls};
 }
 
 }  // namespace movietest

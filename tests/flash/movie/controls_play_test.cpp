@@ -1,0 +1,166 @@
+// Buttons, text fields and sounds in playing movies: start-sound tags run with their frames, a
+// pressed button's action runs in its clip's next action pass, a field shows a timeline variable,
+// and the host draws each shown field once per display.
+#include <gtest/gtest.h>
+
+#include "flash/movie/button.h"
+#include "flash/movie/edit_text_character.h"
+#include "flash/movie/host_callbacks.h"
+#include "flash/movie/movie_root.h"
+#include "flash/runtime/event_id.h"
+#include "recording_sound_handler.h"
+#include "sprite_fixture.h"
+#include "tools/swfwriter/movie_writer.h"
+
+namespace {
+
+using spritetest::assembler;
+using spritetest::playing_movie;
+using testasm::dbl;
+
+TEST(PlayingControls, StartSoundTagsPlayAndStopWithTheirFrames) {
+    movietest::recording_sound_handler handler;
+    swf::MovieWriter m(8);
+    swf::Sound s;
+    s.sample_count = 2;
+    s.data = {1, 0, 2, 0};
+    const uint16_t id = m.define_sound(s);
+    swf::SoundInfo looped;
+    looped.loops = 2;
+    m.start_sound(id, looped);
+    m.show_frame();
+    m.show_frame();
+    swf::SoundInfo stop;
+    stop.stop = true;
+    m.start_sound(id, stop);
+    m.show_frame();
+    m.end();
+    playing_movie movie(m.finish_fws());
+    ASSERT_NE(movie.top.get_ptr(), nullptr);
+    EXPECT_EQ(handler.calls, std::vector<std::string>{"play 100 loops 2"});
+    // The first advance stays on frame 0; each further one steps a frame.
+    movie.advance(2);
+    EXPECT_EQ(handler.calls.size(), 1u);
+    movie.advance();
+    EXPECT_EQ(handler.calls, (std::vector<std::string>{"play 100 loops 2", "stop 100"}));
+}
+
+TEST(PlayingControls, APressedButtonsActionRunsInItsClipsNextActionPass) {
+    swf::MovieWriter m(8);
+    const uint16_t face = spritetest::square(m, 0, 0, 50);
+    swf::ButtonRecord record;
+    record.character_id = face;
+    swf::Button2 b;
+    b.records = {record};
+    b.actions = {{swf::cond_press, assembler().trace_str("pressed").end().take()},
+                 {swf::cond_release, assembler().trace_str("released").end().take()}};
+    const uint16_t button = m.define_button2(b);
+    swf::PlaceObject place = swf::PlaceObject::place(1, button);
+    place.name = "btn";
+    m.place_object2(place);
+    m.show_frame();
+    m.end();
+    playing_movie movie(m.finish_fws());
+    flash::character* btn = movie.find("btn");
+    ASSERT_NE(btn, nullptr);
+    btn->m_event_callback = spritetest::journal::on_event;
+    // The press is over the face: the top clip finds the button under the mouse.
+    EXPECT_EQ(movie.top->get_topmost_mouse_entity(500, 500), btn);
+    movie.events.take();
+    btn->on_event(flash::event_id(flash::event_id::PRESS));
+    EXPECT_EQ(movie.events.take(), "sound default_btn_click, event 1 btn");
+    movie.advance();
+    EXPECT_EQ(movie.events.take(), "trace pressed");
+    btn->on_event(flash::event_id(flash::event_id::RELEASE));
+    movie.advance();
+    EXPECT_EQ(movie.events.take(), "event 4 btn, trace released");
+}
+
+std::vector<flash::edit_text_character*> g_drawn;
+void on_draw(flash::edit_text_character* field) { g_drawn.push_back(field); }
+
+TEST(PlayingControls, FieldsShowTimelineVariablesAndAreDrawnOncePerDisplay) {
+    swf::MovieWriter m(8);
+    swf::EditText t;
+    t.bounds = {0, 2000, 0, 400};
+    t.variable_name = "score";
+    const uint16_t bound = m.define_edit_text(t);
+    t.variable_name = "";
+    t.initial_text = "label";
+    const uint16_t label = m.define_edit_text(t);
+    m.do_action(assembler().set_var("score", dbl(3)).end().take());
+    swf::PlaceObject a = swf::PlaceObject::place(1, bound);
+    a.name = "a";
+    m.place_object2(a);
+    swf::PlaceObject b = swf::PlaceObject::place(2, label);
+    b.name = "b";
+    m.place_object2(b);
+    m.show_frame();
+    m.do_action(assembler().set_var("score", testasm::str("ten")).end().take());
+    m.show_frame();
+    m.end();
+    playing_movie movie(m.finish_fws());
+    auto* field = flash::cast_to<flash::edit_text_character>(movie.find("a"));
+    auto* other = flash::cast_to<flash::edit_text_character>(movie.find("b"));
+    ASSERT_NE(field, nullptr);
+    ASSERT_NE(other, nullptr);
+    movie.advance();
+    EXPECT_STREQ(field->m_text.c_str(), "3");
+    // The second frame's action changes the variable; the field shows it in the same advance.
+    movie.advance();
+    EXPECT_STREQ(field->m_text.c_str(), "ten");
+    EXPECT_STREQ(other->m_text.c_str(), "label");
+
+    flash::register_drawtext_callback(on_draw);
+    g_drawn.clear();
+    movie.top->display();
+    EXPECT_EQ(g_drawn, (std::vector<flash::edit_text_character*>{field, other}));
+    g_drawn.clear();
+    other->set_visible(false);
+    movie.top->display();
+    EXPECT_EQ(g_drawn, std::vector<flash::edit_text_character*>{field});
+    flash::register_drawtext_callback(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
+    swf::MovieWriter m(8);
+    const uint16_t face = spritetest::square(m, 0, 0, 50);
+    swf::ButtonRecord record;
+    record.character_id = face;
+    swf::Button2 b;
+    b.records = {record};
+    b.actions = {{swf::cond_key_press(13), assembler().trace_str("enter").end().take()},
+                 {swf::cond_key_press(19), assembler().trace_str("never").end().take()}};
+    const uint16_t button = m.define_button2(b);
+    swf::PlaceObject place = swf::PlaceObject::place(1, button);
+    place.name = "btn";
+    m.place_object2(place);
+    m.show_frame();
+    m.remove_object2(1);
+    m.show_frame();
+    m.end();
+    movietest::movie_fixture f;
+    spritetest::journal events;
+    flash::movie_def_impl* def = f.load("keys.swf", m.finish_fws());
+    flash::smart_ptr<flash::root> r(new flash::root(f.owner.get_ptr(), def));
+    f.owner->set_root(r.get_ptr());
+    flash::smart_ptr<flash::sprite_instance> top(flash::sprite_instance::create_top_level(f.owner.get_ptr(), def, r.get_ptr()));
+    r->set_root_movie(top.get_ptr());
+    events.take();
+    for (int key : {13, 19, 65}) r->notify_key_event(f.owner.get_ptr(), key, true);
+    top->advance(spritetest::frame_time);
+    EXPECT_EQ(events.take(), "trace enter");
+    // Once the button leaves the display list it hears no more keys.
+    top->advance(spritetest::frame_time);
+    events.take();
+    r->notify_key_event(f.owner.get_ptr(), 13, true);
+    top->advance(spritetest::frame_time);
+    EXPECT_EQ(events.take(), "");
+    r = nullptr;
+}
+
+}  // namespace
