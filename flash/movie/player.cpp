@@ -10,8 +10,11 @@
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
+#include "flash/runtime/as_key.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_string.h"
+#include "flash/runtime/as_textformat.h"
+#include "flash/runtime/as_timer.h"
 #include "flash/runtime/global_functions.h"
 #include "platform/clock.h"
 
@@ -180,6 +183,7 @@ void player::action_init() {
     g.set("trace", function(as_global_trace));
     g.set("Object", function(as_object_ctor));
     g.set("Array", function(as_global_array_ctor));
+    g.set("TextFormat", function(as_global_textformat_ctor));
     g.set("String", as_value(string_class_init(this)));
     g.set("Number", function(as_global_number_ctor));
     g.set("Boolean", function(as_global_boolean_ctor));
@@ -187,6 +191,12 @@ void player::action_init() {
     g.set("Capabilities", as_value(capabilities));
     capabilities->get_members().set("version", as_value("WIN 9,0,45,0"));
     g.set("ASSetPropFlags", function(as_global_assetpropflags));
+    g.set("Key", as_value(new as_key(this)));
+    g.set("setInterval", function(as_global_setinterval));
+    const as_value clear_interval = function(as_global_clearinterval);
+    g.set("clearInterval", clear_interval);
+    g.set("setTimeout", function(as_global_settimeout));
+    g.set("clearTimeout", clear_interval);
     const as_value get_version = function(as_global_get_version);
     g.set("getVersion", get_version);
     g.set("parseFloat", function(as_global_parse_float));

@@ -13,6 +13,8 @@ namespace flash {
 
 class as_object;
 class as_value;
+class character;
+class listener;
 class root;
 
 // Builtin class ids of the shared method tables.
@@ -41,6 +43,12 @@ public:
 
     // Milliseconds of the engine clock when the global object was built.
     virtual uint64_t get_start_time() const = 0;
+
+    // The current root's advance listeners, where interval timers and movie loaders step; null
+    // without a root.
+    virtual listener* get_advance_listeners() { return nullptr; }
+    // The SWF version of the current root's movie; 0 without a root.
+    virtual int get_movie_version() const { return 0; }
 
     // Looks name up in the shared table of a builtin class and copies it to out (when given).
     static bool get_builtin(int class_id, const bx_stringi& name, as_value* out);
