@@ -49,6 +49,8 @@ public:
     float get_width_pixels() const;
     float get_height_pixels() const;
     int get_loaded_length() const { return m_loaded_length; }
+    // Where the movie's data ends, in the same measure as the loaded length.
+    int get_file_end() const { return m_file_end; }
     int get_create_bitmaps() const override { return m_no_bitmaps; }
     int get_loader_extra() const { return 0; }
 
