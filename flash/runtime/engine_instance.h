@@ -54,6 +54,8 @@ public:
     // url takes away what was loaded there. The movie side does the work; without it nothing
     // is loaded.
     virtual void load_into_target(const char* /*url*/, int /*file_type*/, as_object* /*target*/) {}
+    // StopSounds: every playing sound stops (through the sound handler, when one is installed).
+    virtual void stop_all_sounds() {}
     // registerClass: whether the movie of target exports a resource under symbol; when it does
     // and ctor is given, ctor becomes the class of that resource's instances.
     virtual bool register_exported_class(as_object* /*target*/, const bx_string& /*symbol*/,
