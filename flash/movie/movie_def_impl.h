@@ -45,6 +45,8 @@ public:
     int get_version() const override { return m_version; }
     int get_frame_count() const override { return m_frame_count; }
     float get_frame_rate() const override { return m_frame_rate; }
+    // The root's set_frame_rate, after checking the range.
+    void set_frame_rate(float fps) { m_frame_rate = fps; }
     const rect& get_frame_rect() const { return m_frame_rect; }
     float get_width_pixels() const;
     float get_height_pixels() const;

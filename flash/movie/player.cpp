@@ -6,6 +6,8 @@
 #include "flash/base/bx_random.h"
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
+#include "flash/movie/garbage_pass.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
@@ -94,13 +96,27 @@ player::~player() {
 int player::get_instance_count() { return g_instance_count; }
 
 void player::mark_alive(as_object* obj) {
-    if (obj) m_heap.set(smart_ptr<as_object>(obj), false);
+    if (obj) m_heap.set(smart_ptr<as_object>(obj), m_pass);
+}
+
+bool player::mark_reached(as_object* obj) {
+    if (!obj) return false;
+    smart_ptr<as_object> key(obj);
+    auto it = m_heap.find(key);
+    if (it == m_heap.end()) {
+        m_heap.add(key, m_pass);
+        return true;
+    }
+    uint32_t& mark = it.get_value();
+    if (mark == m_pass) return false;
+    mark = m_pass;
+    return true;
 }
 
 bool player::is_garbage(as_object* obj) const {
-    bool flag = false;
-    m_heap.get(smart_ptr<as_object>(obj), &flag);
-    return flag;
+    uint32_t mark = m_pass;
+    m_heap.get(smart_ptr<as_object>(obj), &mark);
+    return mark != m_pass;
 }
 
 bool player::is_in_heap(as_object* obj) const {
@@ -108,26 +124,59 @@ bool player::is_in_heap(as_object* obj) const {
 }
 
 void player::set_as_garbage() {
-    for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value() = true;
+    ++m_pass;
+    if (m_pass == 0) {
+        // The counter wrapped: old marks could read as current, so age every entry explicitly.
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value() = UINT32_MAX;
+    }
 }
 
 void player::clear_garbage() {
+    ++m_garbage_passes;
     if (m_global) m_global->this_alive();
+    prune_dead_roots();
+    // Every live root is a source of reachability: a pass run for one root's frame step must not
+    // take what another root shows or holds.
+    array<smart_ptr<root>> roots;
+    for (int i = 0; i < m_roots.size(); ++i) {
+        if (root* r = m_roots[i].get_ptr()) roots.push_back(smart_ptr<root>(r));
+    }
+    for (int i = 0; i < roots.size(); ++i) roots[i]->mark_reachable();
     array<as_object*> garbage;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) {
-        if (it.get_value()) garbage.push_back(it.get_key().get_ptr());
+        if (it.get_value() != m_pass) garbage.push_back(it.get_key().get_ptr());
     }
     // Cut the cycles first, while the heap still holds every candidate.
-    for (int i = 0; i < garbage.size(); ++i) {
-        as_object* obj = garbage[i];
-        if (obj->get_ref_count() > 1) {
-            hash<as_object*, bool> visited;
-            obj->clear_refs(&visited, obj);
-        }
-    }
+    cut_garbage_cycles(this, garbage);
     for (int i = 0; i < garbage.size(); ++i) {
         m_heap.erase(smart_ptr<as_object>(garbage[i]));
     }
+}
+
+void player::add_root(root* r) {
+    if (!r) return;
+    prune_dead_roots();
+    m_roots.push_back(weak_ptr<root>(r));
+}
+
+int player::get_live_root_count() {
+    prune_dead_roots();
+    return m_roots.size();
+}
+
+void player::prune_dead_roots() {
+    int kept = 0;
+    for (int i = 0; i < m_roots.size(); ++i) {
+        if (m_roots[i].get_ptr()) m_roots[kept++] = m_roots[i];
+    }
+    m_roots.resize(kept);
+}
+
+void player::collect_after_frame_step() {
+    if (m_advance_depth > 1) return;
+    if (++m_steps_since_pass < get_live_root_count()) return;
+    m_steps_since_pass = 0;
+    clear_garbage();
 }
 
 void player::clear_heap() {
@@ -161,7 +210,14 @@ void player::set_root_link(root* r, weak_proxy* proxy) {
     m_root = proxy ? r : nullptr;
 }
 
-as_object* player::get_root_movie() const { return m_root_movie.get_ptr(); }
+as_object* player::get_root_movie() const {
+    if (m_root_proxy && m_root_proxy->is_alive() && m_root->get_root_movie()) return m_root->get_root_movie();
+    return m_root_movie.get_ptr();
+}
+
+void player::notify_key_event(int key_code, bool down) {
+    if (root* r = get_root()) r->notify_key_event(this, key_code, down);
+}
 
 void player::set_root_movie(as_object* movie) { m_root_movie = movie; }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "flash/base/array.h"
 #include "flash/base/bx_string.h"
 #include "flash/base/hash.h"
 #include "flash/base/ref_counted.h"
@@ -32,14 +33,29 @@ public:
 
     static int get_instance_count();
 
-    // Heap and garbage pass.
+    // Heap and garbage pass. An entry is garbage while its mark is older than the current pass:
+    // set_as_garbage starts a new pass, so it flags every entry at once.
     void mark_alive(as_object* obj) override;
+    bool mark_reached(as_object* obj) override;
     bool is_garbage(as_object* obj) const override;
     bool is_in_heap(as_object* obj) const override;
     void set_as_garbage();
+    // Marks from the global object and from every live root, then drops what stayed flagged,
+    // cutting the cycles of those still counted elsewhere.
     void clear_garbage();
     void clear_heap();
     int get_heap_size() const { return m_heap.size(); }
+
+    // The roots made for this player, held weakly: each one's movie is marked by the garbage pass.
+    void add_root(root* r);
+    int get_live_root_count();
+    // Called by a root at the end of each frame step. The pass marks from every root, so one pass
+    // serves a round of frame steps of all live roots; none runs inside a nested advance (a host
+    // callback advancing another root), whose caller may still hold objects on its stack.
+    void collect_after_frame_step();
+    void enter_advance() { ++m_advance_depth; }
+    void leave_advance() { --m_advance_depth; }
+    int get_garbage_pass_count() const { return m_garbage_passes; }
 
     // The current root: a weak link, dropped once the root has died.
     root* get_root() override;
@@ -47,8 +63,11 @@ public:
     void set_root(R* r) {
         set_root_link(r, r ? r->get_weak_proxy() : nullptr);
     }
-    // The top-level movie of the current root (what "/" paths and "_root" give).
+    // The top-level movie of the current root (what "/" paths and "_root" give); without a
+    // current root, the movie set_root_movie named.
     as_object* get_root_movie() const override;
+    // Forwards a key to the current root (nothing without one).
+    void notify_key_event(int key_code, bool down);
     void set_root_movie(as_object* movie);
 
     // Verbose flags (engine-wide).
@@ -80,7 +99,14 @@ public:
 private:
     void set_root_link(root* r, weak_proxy* proxy);
 
-    hash<smart_ptr<as_object>, bool> m_heap;
+    void prune_dead_roots();
+
+    hash<smart_ptr<as_object>, uint32_t> m_heap;  // object -> the pass that last marked it
+    uint32_t m_pass = 0;
+    array<weak_ptr<root>> m_roots;
+    int m_advance_depth = 0;
+    int m_steps_since_pass = 0;
+    int m_garbage_passes = 0;
     smart_ptr<as_object> m_global;
     uint64_t m_start_time = 0;
     root* m_root = nullptr;               // weak: valid while m_root_proxy is alive

@@ -29,6 +29,12 @@ public:
     virtual bitmap_info* create_bitmap_info_rgb(image::rgb* img, const bx_string& owner_name) = 0;
     virtual bitmap_info* create_bitmap_info_rgba(image::rgba* img, const bx_string& owner_name) = 0;
 
+    // One movie's frame: the viewport in pixels, the movie's frame rectangle in twips and its
+    // background (alpha 0 draws none); end_display presents it.
+    virtual void begin_display(rgba /*background*/, int /*viewport_x0*/, int /*viewport_y0*/, int /*viewport_width*/,
+                               int /*viewport_height*/, float /*x0*/, float /*x1*/, float /*y0*/, float /*y1*/) {}
+    virtual void end_display() {}
+
     // Drawing one object: its transform and colour transform, the style calls, then the strips.
     // Coordinates are twips, x and y alternating, untransformed. The defaults draw nothing, so a
     // handler that only makes bitmaps needs none of them.
@@ -50,6 +56,9 @@ public:
     virtual void begin_submit_mask() {}
     virtual void end_submit_mask() {}
     virtual void disable_mask() {}
+
+    // 1 while the mouse is over an active button, else 0.
+    virtual void set_cursor(int /*cursor*/) {}
 };
 
 // The process-wide handler: null until the host installs one; null uninstalls.

@@ -272,8 +272,7 @@ void as_object::this_alive() {
     engine_instance* owner = get_player();
     if (!owner) return;
     // Objects the heap does not know yet are entered, so whatever they reach is kept too.
-    if (owner->is_in_heap(this) && !owner->is_garbage(this)) return;
-    owner->mark_alive(this);
+    if (!owner->mark_reached(this)) return;
     if (t_alive_pending) {
         t_alive_pending->push_back(this);
         return;

@@ -36,6 +36,9 @@ public:
     virtual void mark_alive(as_object* obj) = 0;
     virtual bool is_garbage(as_object* obj) const = 0;
     virtual bool is_in_heap(as_object* obj) const = 0;
+    // Marks obj alive (entering it when the heap lacks it); false when it already was, so that a
+    // marking walk visits each object once with one lookup.
+    virtual bool mark_reached(as_object* obj) = 0;
 
     // The current root, null once it has died.
     virtual root* get_root() = 0;
