@@ -215,6 +215,16 @@ as_object* player::get_root_movie() const {
     return m_root_movie.get_ptr();
 }
 
+listener* player::get_advance_listeners() {
+    root* r = get_root();
+    return r ? &r->get_advance_listeners() : nullptr;
+}
+
+int player::get_movie_version() const {
+    const bool live = m_root_proxy && m_root_proxy->is_alive();
+    return live ? m_root->get_movie_version() : 0;
+}
+
 void player::notify_key_event(int key_code, bool down) {
     if (root* r = get_root()) r->notify_key_event(this, key_code, down);
 }
