@@ -3,6 +3,7 @@
 #include "flash/base/log.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/player.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_s_function.h"
 #include "flash/shape/filters.h"
@@ -158,6 +159,64 @@ uint32_t place_object_2::get_depth_id_key() const {
     if (m_place_type == MOVE) return static_cast<uint32_t>(-1);
     const uint32_t id = m_tag_type == TAG_PLACE_OBJECT ? m_character_id : any_character_key;
     return (static_cast<uint32_t>(m_depth) << depth_key_shift) | (id & any_character_key);
+}
+
+void place_object_2::execute(character* sprite) {
+    sprite_instance* clip = cast_to<sprite_instance>(sprite);
+    if (!clip) return;
+    switch (m_place_type) {
+    case PLACE:
+        clip->add_display_object(m_character_id, m_name, m_event_handlers, m_depth,
+                                 m_tag_type != TAG_PLACE_OBJECT, m_color_transform, m_matrix,
+                                 m_ratio, m_clip_depth);
+        break;
+    case MOVE:
+        clip->move_display_object(m_depth, m_has_cxform, m_color_transform, m_has_matrix, m_matrix,
+                                  m_ratio, m_clip_depth);
+        break;
+    case REPLACE:
+        clip->replace_display_object(m_character_id, m_name, m_depth, m_has_cxform,
+                                     m_color_transform, m_has_matrix, m_matrix, m_ratio,
+                                     m_clip_depth);
+        break;
+    default: break;
+    }
+}
+
+void place_object_2::reverse_state(character* sprite, int frame) {
+    sprite_instance* clip = cast_to<sprite_instance>(sprite);
+    if (!clip) return;
+    switch (m_place_type) {
+    case PLACE:
+        clip->remove_display_object(m_depth, m_tag_type == TAG_PLACE_OBJECT ? m_character_id : -1);
+        break;
+    case MOVE: execute(sprite); break;
+    case REPLACE:
+        if (execute_tag* earlier = clip->find_previous_place_tag(frame, m_depth, -1)) {
+            earlier->apply_state(sprite);
+        } else {
+            log_error("reverse REPLACE can't find previous replace or add tag(%d, %d)\n", m_depth,
+                      m_character_id);
+        }
+        break;
+    default: break;
+    }
+}
+
+void remove_object_2::execute(character* sprite) {
+    if (sprite_instance* clip = cast_to<sprite_instance>(sprite)) {
+        clip->remove_display_object(m_depth, m_id);
+    }
+}
+
+void remove_object_2::reverse_state(character* sprite, int frame) {
+    sprite_instance* clip = cast_to<sprite_instance>(sprite);
+    if (!clip) return;
+    if (execute_tag* earlier = clip->find_previous_place_tag(frame, m_depth, m_id)) {
+        earlier->apply_state(sprite);
+    } else {
+        log_error("reverse REMOVE can't find previous replace or add tag(%d, %d)\n", m_depth, m_id);
+    }
 }
 
 void remove_object_2::read(swf_stream* in, int tag_type) {

@@ -1,6 +1,6 @@
 #pragma once
-// The display-list frame tags as read from a movie: PlaceObject 1/2/3 with their clip actions and
-// RemoveObject 1/2. (Running them on a sprite comes with the sprites.)
+// The display-list frame tags: PlaceObject 1/2/3 with their clip actions and RemoveObject 1/2,
+// as read from a movie, run on a sprite, and undone when the sprite goes back over their frame.
 #include <cstdint>
 
 #include "flash/base/array.h"
@@ -30,7 +30,9 @@ public:
 
     // Reads tag 4, 26 or 70; the definition gives the version and the player of the handlers.
     void read(swf_stream* in, int tag_type, movie_definition_sub* m);
+    void execute(character* sprite) override;
     void apply_state(character* sprite) override { execute(sprite); }
+    void reverse_state(character* sprite, int frame) override;
     uint32_t get_depth_id_key() const override;
 
     int m_tag_type = 0;
@@ -56,7 +58,9 @@ private:
 class remove_object_2 : public execute_tag {
 public:
     void read(swf_stream* in, int tag_type);
+    void execute(character* sprite) override;
     void apply_state(character* sprite) override { execute(sprite); }
+    void reverse_state(character* sprite, int frame) override;
     bool is_remove_tag() const override { return true; }
 
     int m_depth = -1;

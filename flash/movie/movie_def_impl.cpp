@@ -142,6 +142,16 @@ character_def* movie_def_impl::get_exported_resource(const bx_string& symbol) co
     return it.is_end() ? nullptr : it.get_value().get_ptr();
 }
 
+bool movie_def_impl::get_frame_label(int frame, bx_string* label) const {
+    // Labels are few: a walk of the label table serves the frame-to-label direction.
+    for (auto it = m_named_frames.begin(); it != m_named_frames.end(); ++it) {
+        if (it.get_value() != frame) continue;
+        if (label) *label = it.get_key().to_bx_string();
+        return true;
+    }
+    return false;
+}
+
 bool movie_def_impl::get_labeled_frame(const char* label, int* frame) const {
     int found = 0;
     if (!m_named_frames.get(bx_stringi(label), &found)) return false;

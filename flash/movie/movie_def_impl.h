@@ -61,7 +61,7 @@ public:
     character_def* get_character_def(int id) const override;
     character_def* get_exported_resource(const bx_string& symbol) const override;
     bool get_labeled_frame(const char* label, int* frame) const override;
-    bool get_frame_label(int, bx_string*) const override { return false; }
+    bool get_frame_label(int frame, bx_string* label) const override;
 
     void add_character(int id, character_def* def) override;
     void add_execute_tag(execute_tag* tag) override;

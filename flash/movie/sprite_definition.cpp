@@ -1,6 +1,9 @@
 #include "flash/movie/sprite_definition.h"
 
+#include <new>
+
 #include "flash/base/log.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
@@ -36,6 +39,12 @@ void sprite_definition::read(swf_stream* in) {
     }
     read_tag_loop(in, this, end, true);
     if (get_verbose_parse()) log_msg("  -- sprite END --\n");
+}
+
+character* sprite_definition::create_character_instance(engine_instance* player,
+                                                       character* parent, int id) {
+    root* r = parent ? parent->get_root() : nullptr;
+    return new (std::nothrow) sprite_instance(player, this, r, parent, id);
 }
 
 player* sprite_definition::get_player() const { return m_owner ? m_owner->get_player() : nullptr; }

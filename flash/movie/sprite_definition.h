@@ -23,6 +23,9 @@ public:
     // Reads the sprite's frames from in, positioned after its id, up to the DefineSprite's end.
     void read(swf_stream* in);
 
+    // Every instance is a sprite_instance.
+    character* create_character_instance(engine_instance* player, character* parent,
+                                         int id) override;
     player* get_player() const override;
     int get_version() const override;
     int get_frame_count() const override { return m_frame_count; }

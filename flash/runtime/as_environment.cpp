@@ -83,7 +83,15 @@ void as_environment::set_stack_size(int size) {
     m_stack_top = size;
 }
 
-void as_environment::set_target(as_object* target) { m_target = target; }
+void as_environment::set_target(as_object* target) {
+    m_target_is_owner = target && target == m_owner.get_ptr();
+    m_target = m_target_is_owner ? nullptr : target;
+}
+
+void as_environment::set_owner(as_object* owner) {
+    m_owner = owner;
+    set_target(owner);
+}
 
 as_value& as_environment::global_register(int n) {
     if (n < 0 || n > 3) return scratch();

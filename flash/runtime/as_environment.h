@@ -117,7 +117,13 @@ public:
 
     // Target.
     void set_target(as_object* target);
-    as_object* get_target() const { return m_target.get_ptr(); }
+    as_object* get_target() const {
+        return m_target_is_owner ? m_owner.get_ptr() : m_target.get_ptr();
+    }
+    // The object that owns this environment (a clip owns its own): held weakly, so the owner and
+    // its environment form no cycle; it becomes the target, and setting it as target again later
+    // takes the weak link too.
+    void set_owner(as_object* owner);
 
     // Registers: global registers 0 to 3, and the local registers of the running functions
     // (register n of the current one is the entry n places below the end).
@@ -207,6 +213,8 @@ private:
     array<as_value> m_local_register;
     int m_local_register_count = 0;
     smart_ptr<as_object> m_target;
+    weak_ptr<as_object> m_owner;
+    bool m_target_is_owner = false;
     array<frame_slot> m_local_frames;
     int m_local_frame_count = 0;
     weak_ptr<engine_instance> m_player;

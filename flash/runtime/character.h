@@ -131,7 +131,7 @@ public:
     int m_event_index = 0;
     character_stop_callback m_stop_callback = nullptr;
     void* m_owner = nullptr;          // the host object this character belongs to
-    int m_loop_count = 0;             // play-range repeats left; 0 plays once
+    int m_loop_count = -1;            // play-range repeats left; -1 loops for ever, 0 stops at the end
     float m_loop_delay = 0.0f;        // seconds between repeats
     bx_string m_play_name;            // the name the host played the range under
     bool m_named_clips = false;       // the host looks clips up by name in this one

@@ -7,24 +7,26 @@
 #include <cstring>
 #include <string>
 
-#include "first_frame_runner.h"
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/movie_library.h"
 #include "flash/movie/player.h"
 #include "flash/runtime/interpreter.h"
+#include "movie_runner.h"
 
 namespace {
 
 constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
+constexpr double max_frames = 1e9;
 
-// Trace output is the only plain message logged while actions run; everything else is log.
+// Trace output is the only plain message logged while actions run; everything else is log. After
+// a quit command the rest of the frame still runs, but prints nothing more.
 bool g_running_actions = false;
 bool g_quit = false;
 
 void route_log(bool is_error, const char* text) {
-    std::fputs(text, !is_error && g_running_actions ? stdout : stderr);
+    std::fputs(text, !is_error && g_running_actions && !g_quit ? stdout : stderr);
 }
 
 void on_fscommand(flash::as_object*, const char* command, const char*) {
@@ -58,10 +60,11 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--frames" && i + 1 < argc) {
             if (!parse_number(argv[++i], &frames) || frames < 1) return usage("--frames wants a count of 1 or more");
+            if (frames > max_frames) return usage("--frames wants a count of at most 1000000000");
         } else if (arg == "--step" && i + 1 < argc) {
             if (!parse_number(argv[++i], &step) || step <= 0) return usage("--step wants a positive number of seconds");
         } else if (arg == "--shot" || arg == "--input") {
-            return usage((arg + " is not available yet: only the first frame's actions run").c_str());
+            return usage((arg + " is not available yet: frames run without drawing or input").c_str());
         } else if (!arg.empty() && arg[0] == '-') {
             return usage(("unknown option " + arg).c_str());
         } else if (!movie) {
@@ -85,7 +88,7 @@ int main(int argc, char** argv) {
             result = exit_load_failed;
         } else {
             g_running_actions = true;
-            swfrun::run_first_frame(owner.get_ptr(), def, quit_asked);
+            swfrun::run_frames(owner.get_ptr(), def, static_cast<int>(frames), step, quit_asked);
             g_running_actions = false;
         }
     }

@@ -64,7 +64,7 @@ TEST(MovieDefinition, PlainAndCompressedFilesReadToTheSameDefinition) {
     ASSERT_NE(cws, nullptr);
     const std::string expected =
         "v8 rect(0,11000,-20,8000) rate 12 frames 2\n"
-        "frames: [0 bg(1,2,3) place26(0,1,1,clip,0) action(12)] [1 remove(1,-1)]\n"
+        "frames: [0 bg(1,2,3) place26(0,1,1,clip,0) action(12)] [1 'Intro' remove(1,-1)]\n"
         "init: 0 0\n"
         "characters: 1{ [0 place26(0,1,5,,0)] [1 'spin' remove(1,-1)] } 40{ [0] }\n"
         "exports: Spinner=1\n"

@@ -2,15 +2,17 @@
 // quit fscommand, and a clear failure for files that are no movie.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/tools/swfrun/swfrun_support.h"
 #include "tools/swfwriter/movie_writer.h"
 
 namespace {
+
+using swfruntest::run;
+using swfruntest::run_result;
+using swfruntest::write_file;
 
 constexpr uint8_t action_push = 0x96;
 constexpr uint8_t action_trace = 0x26;
@@ -39,30 +41,6 @@ swf::Bytes quit() {
     out.insert(out.end(), url.begin(), url.end());
     out.insert(out.end(), {0, 0});
     return out;
-}
-
-void write_file(const std::string& name, const swf::Bytes& data) {
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                static_cast<std::streamsize>(data.size()));
-}
-
-std::string read_file(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct run_result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-run_result run(const std::string& args) {
-    const std::string command = std::string(SWFRUN) + " " + args + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file("out.txt"), read_file("err.txt")};
 }
 
 swf::Bytes movie(const swf::Bytes& actions, bool compressed = false) {

@@ -1,0 +1,167 @@
+#pragma once
+// The playing instance of a movie clip: the top-level clip of a root and every nested clip placed
+// by a frame tag, duplicated or made by script. It owns its display list, frame counter, play
+// state, play range and loops, its ActionScript environment and the queues of frame actions.
+// Each advance steps the frame, runs the frame's tags and actions, raises the clip's events and
+// advances the children.
+#include <cstdint>
+
+#include "flash/base/array.h"
+#include "flash/base/bx_string.h"
+#include "flash/base/hash.h"
+#include "flash/base/smart_ptr.h"
+#include "flash/movie/display_list.h"
+#include "flash/movie/movie_definition.h"
+#include "flash/runtime/as_environment.h"
+#include "flash/runtime/character.h"
+
+namespace flash {
+
+class action_buffer;
+class as_function;
+class execute_tag;
+struct swf_event;
+
+// Sprites nest at most this deep; a movie whose sprites place themselves stops here.
+constexpr int max_sprite_nesting = 64;
+
+class sprite_instance : public character {
+public:
+    static constexpr int cast_class_id = SPRITE;
+
+    sprite_instance(engine_instance* owner, movie_definition_sub* def, root* r, character* parent,
+                    int id);
+    ~sprite_instance() override;
+
+    // The top-level clip of a movie: "$version" set and frame 0's tags executed, before its first
+    // advance. The caller makes it the top-level movie of r.
+    static sprite_instance* create_top_level(engine_instance* owner, movie_definition_sub* def,
+                                             root* r);
+
+    bool is(int class_id) const override { return class_id == SPRITE || character::is(class_id); }
+    const char* type_of() override { return "movieclip"; }
+    bool get_member(const bx_stringi& name, as_value* value) override;
+    bool set_member(const bx_stringi& name, const as_value& value) override;
+    bool on_event(const event_id& event) override;
+    void enumerate(as_environment* env) override;
+    void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr) override;
+    void this_alive() override;
+    void dump() override;
+    using character::dump;
+    root* get_root() override;
+    as_environment* get_environment() override { return &m_env; }
+    movie_definition_sub* get_definition() const { return m_def.get_ptr(); }
+
+    // One frame step (see the class comment).
+    void advance(float dt) override;
+
+    // Frames: 0-based indexes; a goto outside the range only stops the clip.
+    int get_current_frame() const override { return m_current_frame; }
+    int get_frame_count() const;
+    void goto_frame(int target) override;
+    // A whole decimal number n goes to index n - 1; any other text is a label.
+    void goto_frame(const bx_string& target);
+    bool goto_labeled_frame(const char* label) override;
+    int getLabeledFrame(const char* label) const;
+    bool getFrameLabel(int frame, bx_string* label) const;
+    void set_play_state(int state) override { set_play_state(state, false); }
+    void set_play_state(int state, bool recursive);
+    int get_play_state() const { return m_play_state; }
+    // The play range; end -1 is the last frame. Children get the same range.
+    void setFramesForPlay(int start, int end);
+    int get_start_frame() const { return m_start_frame; }
+    int get_end_frame() const { return m_end_frame; }
+    // With recursive, every child sprite gets (count, true, -1: its delay kept).
+    void set_loop(int count, bool recursive, float delay);
+    // Runs the actions of the frame a value names (label text, or a 1-based number).
+    void call_frame_actions(const as_value& frame) override;
+    void execute_frame_tags(int frame, bool state_only);
+    void execute_frame_tags_first(int frame, bool state_only) override {
+        execute_frame_tags(frame, state_only);
+    }
+
+    // Display list operations of the frame tags and scripts.
+    display_list* get_display_list() override { return &m_display_list; }
+    character* get_character(int index) const { return m_display_list.get_character(index); }
+    character* get_character_by_name(const bx_string& name, bool recursive = false,
+                                     array<character*>* found = nullptr) const;
+    character* add_display_object(uint16_t character_id, const bx_string& name,
+                                  const array<swf_event*>& event_handlers, int depth,
+                                  bool replace_if_depth_is_occupied, const cxform& cx,
+                                  const matrix& m, float ratio, uint16_t clip_depth);
+    void move_display_object(int depth, bool use_cxform, const cxform& cx, bool use_matrix,
+                             const matrix& m, float ratio, uint16_t clip_depth);
+    void replace_display_object(uint16_t character_id, const bx_string& name, int depth,
+                                bool use_cxform, const cxform& cx, bool use_matrix,
+                                const matrix& m, float ratio, uint16_t clip_depth);
+    void replace_display_object(character* ch, const bx_string& name, int depth,
+                                bool use_cxform, const cxform& cx, bool use_matrix,
+                                const matrix& m, float ratio, uint16_t clip_depth);
+    void remove_display_object(int depth, int id);
+    void remove_display_object(character* child) override;
+    void clear_display_list() { m_display_list.clear(); }
+    // The id of the character at depth; -1 when there is none.
+    int get_id_at_depth(int depth) const;
+    // The tag of an earlier frame than frame that placed or replaced (depth, id); null when none.
+    execute_tag* find_previous_place_tag(int frame, int depth, int id) const;
+    // duplicateMovieClip: a copy of this clip in its parent at depth, replacing an occupant.
+    character* clone_display_object(const bx_string& name, int depth) override;
+
+    void add_action_buffer(action_buffer* buffer) override { m_action_list.push_back(buffer); }
+    void execute_actions(const array<action_buffer*>& buffers);
+    // addFrameScript: the function runs after the frame's actions each time the frame executes;
+    // given for the current frame it is pending at once. False for a frame outside the clip.
+    bool set_frame_script(int frame, as_object* function);
+    // Calls the clip's script method (paths allowed) without arguments; the result as text.
+    bx_string call_method(const char* method_name);
+
+    // Drawing, bounds and the mouse.
+    void display() override;
+    void get_bound(rect* bound) override;
+    character* get_topmost_mouse_entity(float x, float y) override;
+    bool can_handle_mouse_event() override;
+    // False when this clip or an ancestor sprite is disabled.
+    bool get_enabled() const;
+    bool wants_key_events() override;
+    void set_mask(sprite_instance* mask) { m_mask = mask; }
+
+    // Script paths evaluated with the clip's environment.
+    as_value get_variable(const char* path) const;
+    void set_variable(const char* path, const as_value* value);
+
+private:
+    // The actions queued so far run; the list is emptied first, so the scripts may queue again.
+    void run_queued(array<action_buffer*>* queue);
+    void step_frame();
+    // The end of the play range was passed: loop, wait or stop.
+    void end_of_range();
+    void report_label(int frame);
+    void report_name(const bx_string& name);
+    void call_stop_callback();
+    // False (with an ERROR) when an instance of def placed here would nest without end.
+    bool may_nest(const character_def* def) const;
+    character* instantiate(uint16_t character_id, const char* who);
+
+    smart_ptr<movie_definition_sub> m_def;
+    root* m_root;  // not counted: the root outlives its clips
+    float m_loop_timer = -1.0f;
+    display_list m_display_list;
+    array<action_buffer*> m_action_list;
+    array<action_buffer*> m_goto_action_list;
+    int m_play_state = PLAY;
+    int m_current_frame = 0;
+    array<uint8_t> m_init_actions_done;
+    as_environment m_env;
+    bool m_enabled = true;
+    bool m_first_advance_done = false;
+    int m_start_frame = 0;
+    int m_end_frame = -1;
+    weak_ptr<sprite_instance> m_mask;
+    hash<int, smart_ptr<as_object>>* m_frame_scripts = nullptr;  // made by the first addFrameScript
+    smart_ptr<as_object> m_pending_frame_script;
+};
+
+// The empty definition of clips made by script: one frame holding one tag that does nothing.
+movie_definition_sub* create_empty_sprite_definition();
+
+}  // namespace flash
