@@ -83,14 +83,10 @@ void as_mcloader::advance(float) {
         const smart_ptr<movie_definition_sub> def = m_pending[i].def;
         as_value instance_value;
         instance_value.set_as_object(m_pending[i].instance.get_ptr());
-        const int total = get_movie_bytes_total(def.get_ptr());
-        const int loaded = get_movie_bytes_loaded(def.get_ptr());
-        const bool complete = movie_fully_read(def.get_ptr());
-        notify(event_id::LOAD_PROGRESS, {instance_value, as_value(loaded), as_value(total)});
-        if (!complete) {
-            ++i;
-            continue;
-        }
+        // A movie is read whole when it is created, so its load completes at its first step; a
+        // movie cut short completes too, with fewer bytes loaded than its header promised.
+        notify(event_id::LOAD_PROGRESS, {instance_value, as_value(get_movie_bytes_loaded(def.get_ptr())),
+                                         as_value(get_movie_bytes_total(def.get_ptr()))});
         notify(event_id::LOAD_COMPLETE, {instance_value});
         if (i < m_pending.size()) m_pending.remove(i);
     }

@@ -7,7 +7,10 @@
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
 #include "flash/movie/garbage_pass.h"
+#include "flash/movie/as_mcloader.h"
+#include "flash/movie/movie_definition.h"
 #include "flash/movie/movie_root.h"
+#include "flash/movie/target_loader.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
@@ -17,6 +20,7 @@
 #include "flash/runtime/as_string.h"
 #include "flash/runtime/as_textformat.h"
 #include "flash/runtime/as_timer.h"
+#include "flash/runtime/character.h"
 #include "flash/runtime/global_functions.h"
 #include "platform/clock.h"
 
@@ -225,6 +229,18 @@ int player::get_movie_version() const {
     return live ? m_root->get_movie_version() : 0;
 }
 
+void player::load_into_target(const char* url, int file_type, as_object* target) {
+    flash::load_into_target(this, url, file_type, target);
+}
+
+bool player::register_exported_class(as_object* target, const bx_string& symbol, as_function* ctor) {
+    movie_definition_sub* movie = get_clip_movie(as_character(target));
+    character_def* resource = movie ? movie->get_exported_resource(symbol) : nullptr;
+    if (!resource) return false;
+    if (ctor) resource->set_registered_class(ctor);
+    return true;
+}
+
 void player::notify_key_event(int key_code, bool down) {
     if (root* r = get_root()) r->notify_key_event(this, key_code, down);
 }
@@ -250,6 +266,7 @@ void player::action_init() {
     g.set("Object", function(as_object_ctor));
     g.set("Array", function(as_global_array_ctor));
     g.set("TextFormat", function(as_global_textformat_ctor));
+    g.set("MovieClipLoader", function(as_global_mcloader_ctor));
     g.set("String", as_value(string_class_init(this)));
     g.set("Number", function(as_global_number_ctor));
     g.set("Boolean", function(as_global_boolean_ctor));

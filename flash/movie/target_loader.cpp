@@ -49,9 +49,18 @@ smart_ptr<sprite_instance> make_image_clip(player* owner, root* r, character* pa
     return clip;
 }
 
-// Puts clip where target stands.
+// Whether ch still stands in the list (a removed clip keeps its parent link while it lives).
+bool stands_in(display_list* list, const character* ch) {
+    for (int i = 0; list && i < list->size(); ++i) {
+        if (list->get_character(i) == ch) return true;
+    }
+    return false;
+}
+
+// Puts clip where target stands; false when the target stands nowhere any more.
 bool put_in_place(player* owner, character* target, character* clip) {
-    if (sprite_instance* parent = cast_to<sprite_instance>(target->get_parent())) {
+    sprite_instance* parent = cast_to<sprite_instance>(target->get_parent());
+    if (parent && stands_in(parent->get_display_list(), target)) {
         parent->replace_display_object(clip, target->get_name(), target->get_depth(), true,
                                        target->get_cxform(), true, target->get_matrix(),
                                        target->get_ratio(), target->get_clip_depth());
@@ -62,8 +71,11 @@ bool put_in_place(player* owner, character* target, character* clip) {
         r->set_root_movie(clip);
         return true;
     }
-    log_error("error: load_file: '%s' has no place for a loaded movie\n", target->get_name().c_str());
     return false;
+}
+
+void log_no_place(character* target) {
+    log_error("error: load_file: '%s' stands in no clip or root to load into\n", target->get_name().c_str());
 }
 
 void load_image(player* owner, const char* url, character* target) {
@@ -83,7 +95,7 @@ void load_image(player* owner, const char* url, character* target) {
     character* parent = target->get_parent();
     root* r = parent ? parent->get_root() : root_showing(owner, target);
     smart_ptr<sprite_instance> clip = make_image_clip(owner, r, parent, img.release(), path.c_str());
-    if (clip) put_in_place(owner, target, clip.get_ptr());
+    if (!clip || !put_in_place(owner, target, clip.get_ptr())) log_no_place(target);
 }
 
 }  // namespace
@@ -107,9 +119,14 @@ character* replace_with_movie(character* target, movie_definition_sub* def) {
     if (!target || !def) return nullptr;
     player* owner = player::from(target->get_player());
     character* parent = target->get_parent();
-    root* r = parent ? parent->get_root() : root_showing(owner, target);
-    smart_ptr<sprite_instance> clip(new sprite_instance(owner, def, r, parent, -1));
-    if (!put_in_place(owner, target, clip.get_ptr())) return nullptr;
+    smart_ptr<sprite_instance> clip;
+    if (parent) {
+        clip = new sprite_instance(owner, def, parent->get_root(), parent, -1);
+    } else if (root* r = root_showing(owner, target)) {
+        // A new top-level movie starts as a root's movie does: frame 0 executed at once.
+        clip = sprite_instance::create_top_level(owner, def, r);
+    }
+    if (!clip || !put_in_place(owner, target, clip.get_ptr())) return nullptr;
     return clip.get_ptr();
 }
 
@@ -123,8 +140,7 @@ void load_into_target(player* owner, const char* url, int file_type, as_object* 
             bx_string path;
             if (!make_load_path(owner->get_workdir(), url, &path)) return;
             movie_definition_sub* def = owner->create_movie(path.c_str());
-            if (!def) return;
-            replace_with_movie(target, def);
+            if (def && !replace_with_movie(target, def)) log_no_place(target);
             break;
         }
         case as_environment::FILE_JPG:
@@ -133,7 +149,7 @@ void load_into_target(player* owner, const char* url, int file_type, as_object* 
         default: {
             // Unloading leaves an empty clip where the target stood.
             smart_ptr<movie_definition_sub> empty(create_empty_sprite_definition());
-            replace_with_movie(target, empty.get_ptr());
+            if (!replace_with_movie(target, empty.get_ptr())) log_no_place(target);
             break;
         }
     }
