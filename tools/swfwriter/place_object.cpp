@@ -91,6 +91,12 @@ ClipAction clip_action(uint32_t events, Bytes actions, uint8_t key_code) {
     return a;
 }
 
+ClipActions clip_actions(std::vector<ClipAction> records) {
+    ClipActions out;
+    out.records = std::move(records);
+    return out;
+}
+
 PlaceObject PlaceObject::place(uint16_t depth, uint16_t character_id) {
     PlaceObject p;
     p.depth = depth;

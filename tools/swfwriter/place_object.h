@@ -51,6 +51,9 @@ struct ClipActions {
     int flags_bytes = 0;
 };
 
+// The records with the default all-events union and flag widths.
+ClipActions clip_actions(std::vector<ClipAction> records);
+
 // PlaceObject (tag 4); the colour transform, without alpha, is optional at the tag's end.
 struct PlaceObject1 {
     uint16_t character_id = 0;

@@ -1,5 +1,6 @@
 // The fuzz entry: arbitrary bytes read as a movie through create_movie, from memory, by a fresh
-// player; the first characters are placed, drawn, bounded and hit-tested. The gtest below runs
+// player; the first characters are placed, drawn, bounded and hit-tested, then the movie plays a
+// few frames (scripts on an action budget) and goes back to its first frame. The gtest below runs
 // it over writer movies, their cuts and byte flips.
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include "flash/base/log.h"
 #include "flash/movie/player.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/runtime/character.h"
+#include "flash/runtime/interpreter.h"
 
 namespace {
 
@@ -17,6 +20,25 @@ const uint8_t* g_data = nullptr;
 size_t g_size = 0;
 
 void quiet_log(bool, const char*) {}
+
+// Plays the movie's top-level clip: scripts share one action budget, so none runs for ever.
+void play(flash::player* owner, flash::movie_definition_sub* movie) {
+    constexpr int64_t action_budget = 20000;
+    constexpr int played_frames = 3;
+    constexpr float frame_time = 1.0f / 12.0f;
+    flash::set_action_budget(action_budget);
+    flash::smart_ptr<flash::sprite_instance> top(flash::sprite_instance::create_top_level(owner, movie, nullptr));
+    owner->set_root_movie(top.get_ptr());
+    for (int i = 0; i < played_frames; ++i) top->advance(frame_time);
+    top->display();
+    flash::rect bound;
+    top->get_bound(&bound);
+    top->get_topmost_mouse_entity(0.5f * (bound.m_x_min + bound.m_x_max), 0.5f * (bound.m_y_min + bound.m_y_max));
+    top->goto_frame(0);
+    top->advance(frame_time);
+    owner->set_root_movie(nullptr);
+    flash::set_action_budget(-1);
+}
 
 // Serves the input under every path, so imports read it again.
 flash::bx_file* open_input(const char*) {
@@ -50,6 +72,7 @@ extern "C" int movie_fuzz_one_input(const uint8_t* data, size_t size) {
             ch->get_topmost_mouse_entity(bound.m_x_min, bound.m_y_min);
             ch->get_topmost_mouse_entity(0.5f * (bound.m_x_min + bound.m_x_max), 0.5f * (bound.m_y_min + bound.m_y_max));
         }
+        if (movie) play(owner.get_ptr(), movie);
     }
     flash::register_file_opener_callback(nullptr);
     flash::register_log_callback(previous);

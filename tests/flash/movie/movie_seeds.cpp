@@ -98,8 +98,23 @@ std::vector<bytes> fuzz_seeds() {
     sh.end();
     const bytes shapes = sh.finish_fws();
 
+    // A sprite that places itself twice, with frame actions that loop for ever (a Jump to
+    // itself): played, it must stop at the nesting limit and at the action budget.
+    swf::MovieWriter loop(8);
+    const uint16_t self_id = loop.next_id();
+    swf::SpriteWriter self = loop.sprite();
+    self.place_object2(swf::PlaceObject::place(1, self_id));
+    self.place_object2(swf::PlaceObject::place(2, self_id));
+    self.do_action({0x99, 2, 0, 0xFB, 0xFF, 0});
+    self.show_frame();
+    self.show_frame();
+    loop.define_sprite(self, self_id);
+    loop.place_object2(swf::PlaceObject::place(1, self_id));
+    loop.show_frame();
+    loop.end();
+
     return {full,    swf::to_cws(full),   small.finish_fws(), swf::to_cws(small.finish_fws()),
-            bitmaps, swf::to_cws(bitmaps), shapes};
+            bitmaps, swf::to_cws(bitmaps), shapes,            loop.finish_fws()};
 }
 
 }  // namespace movietest

@@ -281,6 +281,47 @@ TEST(SpriteDisplayTest, ColourTransformsClampAndNaNBecomesZero) {
     EXPECT_EQ(out2.m_g, 255);  // out of range clamps
 }
 
+TEST(SpriteDisplayTest, HostControlsReachTheChildSprites) {
+    clip_tree t;
+    flash::smart_ptr<sprite_instance> top(t.clip(nullptr, "", 0));
+    sprite_instance* child = t.clip(top.get_ptr(), "child", 1);
+    sprite_instance* grandchild = t.clip(child, "grandchild", 1);
+    t.square(child, 2, 0, 0);  // not a sprite: skipped
+    child->m_loop_delay = 4.0f;
+    top->set_loop(3, true, 2.0f);
+    EXPECT_EQ(top->m_loop_count, 3);
+    EXPECT_EQ(top->m_loop_delay, 2.0f);
+    EXPECT_EQ(grandchild->m_loop_count, 3);
+    EXPECT_EQ(child->m_loop_delay, 4.0f);  // children keep their delay
+    top->setFramesForPlay(2, 5);
+    EXPECT_EQ(grandchild->get_start_frame(), 2);
+    EXPECT_EQ(grandchild->get_end_frame(), 5);
+    top->set_play_state(character::STOP, true);
+    EXPECT_EQ(grandchild->get_play_state(), character::STOP);
+    top->set_play_state(character::PLAY, false);
+    EXPECT_EQ(top->get_play_state(), character::PLAY);
+    EXPECT_EQ(child->get_play_state(), character::STOP);
+
+    EXPECT_EQ(top->get_character_by_name("grandchild", true), grandchild);
+    EXPECT_EQ(top->get_character_by_name("GrandChild", true), nullptr);  // exact case
+    flash::array<character*> all;
+    top->get_character_by_name("", true, &all);
+    EXPECT_EQ(all.size(), 3);
+
+    const as_value five(5.0);
+    top->set_variable("child.grandchild.v", &five);
+    EXPECT_EQ(grandchild->get_variable("v").to_number(), 5.0);
+    EXPECT_EQ(top->get_variable("child.grandchild.v").to_number(), 5.0);
+    top->set_variable(nullptr, &five);
+    EXPECT_TRUE(testsupport::engine_log::has_error("NULL path_to_var passed to set_variable()"));
+    top->set_variable("v", nullptr);
+    EXPECT_TRUE(testsupport::engine_log::has_error("NULL passed to set_variable('v', NULL)"));
+
+    EXPECT_FALSE(child->wants_key_events());
+    child->set_member("onKeyDown", as_value(top.get_ptr()));
+    EXPECT_TRUE(child->wants_key_events());
+}
+
 TEST(SpriteDisplayTest, TheTopLevelClipCannotBeCloned) {
     clip_tree t;
     flash::smart_ptr<sprite_instance> top(t.clip(nullptr, "", 0));

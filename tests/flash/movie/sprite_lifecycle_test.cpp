@@ -18,10 +18,10 @@ using spritetest::trace;
 namespace {
 
 swf::ClipActions traced_events(const std::string& who) {
-    return swf::ClipActions{{
+    return swf::clip_actions({
         swf::clip_action(swf::event_enter_frame, trace(who + " enter")),
         swf::clip_action(swf::event_unload, trace(who + " unload")),
-    }};
+    });
 }
 
 TEST(SpriteLifecycleTest, ASiblingRemovedDuringTheChildrenPassStillFinishesItsStep) {

@@ -214,6 +214,36 @@ TEST(SpriteTimelineTest, ABackwardGotoUndoesRemovesAndReplacesAndDefersActions) 
     EXPECT_EQ(p.top->get_id_at_depth(2), c);
     p.advance();
     EXPECT_EQ(p.events.take(), "trace f3");
+
+    // Back to frame 1, which places nothing at depths 1 and 2 itself: only the undo of frame 2
+    // and of the frames before restores them.
+    p.top->goto_frame(1);
+    EXPECT_EQ(p.top->get_id_at_depth(1), -1);
+    EXPECT_EQ(p.top->get_id_at_depth(2), c);
+    EXPECT_EQ(p.top->get_id_at_depth(3), a);
+    EXPECT_FALSE(testsupport::engine_log::has_error("can't find previous"));
+}
+
+TEST(SpriteTimelineTest, GoingBackOverAFrameThatRemovedRestoresTheObject) {
+    swf::MovieWriter m(8);
+    const uint16_t a = spritetest::square(m, 0, 0, 10);
+    const uint16_t b = spritetest::square(m, 20, 0, 10);
+    m.place_object(swf::PlaceObject1{a, 1, {}, {}});  // tag 4: removed by id
+    m.place_object2(swf::PlaceObject::place(2, b));
+    m.show_frame();
+    m.show_frame();
+    m.remove_object(a, 1);
+    m.remove_object2(2);
+    m.show_frame();
+    playing_movie p(spritetest::finish(m));
+    ASSERT_TRUE(p.top);
+    p.advance(3);
+    EXPECT_EQ(p.top->get_id_at_depth(1), -1);
+    EXPECT_EQ(p.top->get_id_at_depth(2), -1);
+    p.top->goto_frame(1);
+    EXPECT_EQ(p.top->get_id_at_depth(1), a);
+    EXPECT_EQ(p.top->get_id_at_depth(2), b);
+    EXPECT_FALSE(testsupport::engine_log::has_error("can't find previous"));
 }
 
 TEST(SpriteTimelineTest, InitActionsRunBeforeTheFramesActionsOnce) {
@@ -233,10 +263,10 @@ TEST(SpriteTimelineTest, ClipActionsLoadEnterFrameAndUnload) {
     swf::MovieWriter m(8);
     const uint16_t sprite = spritetest::empty_sprite(m);
     swf::PlaceObject place = spritetest::named(1, sprite, "clip");
-    place.clip_actions = swf::ClipActions{{swf::clip_action(swf::event_load, trace("load")),
+    place.clip_actions = swf::clip_actions({swf::clip_action(swf::event_load, trace("load")),
                                            swf::clip_action(swf::event_enter_frame, trace("enter")),
                                            swf::clip_action(swf::event_unload, trace("unload")),
-                                           swf::clip_action(swf::event_construct, trace("construct"))}};
+                                           swf::clip_action(swf::event_construct, trace("construct"))});
     m.place_object2(place);
     spritetest::traced_frame(m, "f1");
     spritetest::traced_frame(m, "f2");

@@ -89,11 +89,11 @@ TEST(SwfrunFrames, ClipActionsInitActionsAndPaths) {
     const uint16_t kid_id = m.define_sprite(kid);
     swf::PlaceObject place = swf::PlaceObject::place(1, kid_id);
     place.name = "kid";
-    place.clip_actions = swf::ClipActions{{
+    place.clip_actions = swf::clip_actions({
         swf::clip_action(swf::event_load, code(assembler().trace_str("load"))),
         swf::clip_action(swf::event_enter_frame, code(assembler().trace_str("enter"))),
         swf::clip_action(swf::event_unload, code(assembler().trace_str("unload"))),
-    }};
+    });
     m.place_object2(place);
     m.do_action(code(assembler().trace_str("frame 1")));
     m.do_init_action(kid_id, code(assembler().trace_str("init")));
