@@ -1,6 +1,7 @@
 #include "flash/movie/display_list.h"
 
 #include "flash/base/log.h"
+#include "flash/movie/movie_root.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/event_id.h"
 
@@ -47,6 +48,9 @@ void display_list::add_display_object(character* ch, int depth, bool replace_if_
     ch->set_clip_depth(clip_depth);
     insert_at(index, ch);
     ch->execute_frame_tags_first(0, false);
+    if (ch->wants_key_events()) {
+        if (root* r = ch->get_root()) r->get_keypress_listeners().add(ch);
+    }
 }
 
 void display_list::move_display_object(int depth, bool use_cxform, const cxform& cx,
@@ -116,6 +120,7 @@ void display_list::remove_display_object_at(int index) {
     ch->on_event(event_id(event_id::KILLFOCUS));
     ch->on_event(event_id(event_id::UNLOAD));
     ch->set_depth(0);
+    if (root* r = ch->get_root()) r->get_keypress_listeners().remove(ch.get_ptr());
     // The handlers may have changed the list: drop the entry wherever it is now.
     if (index < m_list.size() && m_list[index].get_ptr() == ch.get_ptr()) {
         m_list.remove(index);

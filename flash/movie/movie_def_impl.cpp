@@ -4,6 +4,9 @@
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
+#include "flash/movie/movie_root.h"
+#include "flash/movie/player.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
@@ -227,6 +230,13 @@ bitmap_character* movie_def_impl::get_bitmap_character_def(int id) const {
 
 void movie_def_impl::add_bitmap_info(bitmap_info* bi) {
     if (bi) m_bitmap_list.push_back(bi);
+}
+
+smart_ptr<root> movie_def_impl::create_instance() {
+    smart_ptr<root> r(new root(m_player, this));
+    smart_ptr<sprite_instance> clip(sprite_instance::create_top_level(m_player, this, r.get_ptr()));
+    r->set_root_movie(clip.get_ptr());
+    return r;
 }
 
 }  // namespace flash

@@ -1,5 +1,6 @@
 #include "flash/movie/player.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "flash/base/bx_loadlib.h"
@@ -9,6 +10,7 @@
 #include "flash/movie/garbage_pass.h"
 #include "flash/movie/as_mcloader.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/target_loader.h"
 #include "flash/movie/tag_loaders.h"
@@ -99,8 +101,31 @@ player::~player() {
 
 int player::get_instance_count() { return g_instance_count; }
 
+smart_ptr<root> player::load_file(const char* path) {
+    movie_definition_sub* def = create_movie(path);
+    if (!def) {
+        std::fprintf(stderr, "error: can't create a movie from '%s'\n", path ? path : "");
+        return nullptr;
+    }
+    smart_ptr<root> r;
+    if (def->is(character_def::MOVIE_DEF_IMPL)) r = static_cast<movie_def_impl*>(def)->create_instance();
+    if (!r) {
+        std::fprintf(stderr, "error: can't create movie instance\n");
+        return nullptr;
+    }
+    if (get_verbose_parse()) log_msg("Playing %s, swf version %d\n", path, r->get_movie_version());
+    return r;
+}
+
 void player::mark_alive(as_object* obj) {
-    if (obj) m_heap.set(smart_ptr<as_object>(obj), m_pass);
+    if (!obj) return;
+    smart_ptr<as_object> key(obj);
+    auto it = m_heap.find(key);
+    if (it == m_heap.end()) {
+        m_heap.add(key, heap_mark{m_pass, m_walk - 1});  // not visited by the current walk
+        return;
+    }
+    it.get_value().alive = m_pass;
 }
 
 bool player::mark_reached(as_object* obj) {
@@ -108,19 +133,20 @@ bool player::mark_reached(as_object* obj) {
     smart_ptr<as_object> key(obj);
     auto it = m_heap.find(key);
     if (it == m_heap.end()) {
-        m_heap.add(key, m_pass);
+        m_heap.add(key, heap_mark{m_pass, m_walk});
         return true;
     }
-    uint32_t& mark = it.get_value();
-    if (mark == m_pass) return false;
-    mark = m_pass;
+    heap_mark& mark = it.get_value();
+    mark.alive = m_pass;
+    if (mark.walk == m_walk) return false;
+    mark.walk = m_walk;
     return true;
 }
 
 bool player::is_garbage(as_object* obj) const {
-    uint32_t mark = m_pass;
+    heap_mark mark{m_pass, 0};
     m_heap.get(smart_ptr<as_object>(obj), &mark);
-    return mark != m_pass;
+    return mark.alive != m_pass;
 }
 
 bool player::is_in_heap(as_object* obj) const {
@@ -129,14 +155,23 @@ bool player::is_in_heap(as_object* obj) const {
 
 void player::set_as_garbage() {
     ++m_pass;
+    start_walk();
     if (m_pass == 0) {
         // The counter wrapped: old marks could read as current, so age every entry explicitly.
-        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value() = UINT32_MAX;
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value().alive = UINT32_MAX;
+    }
+}
+
+void player::start_walk() {
+    ++m_walk;
+    if (m_walk == 0) {
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value().walk = UINT32_MAX;
     }
 }
 
 void player::clear_garbage() {
     ++m_garbage_passes;
+    start_walk();
     if (m_global) m_global->this_alive();
     prune_dead_roots();
     // Every live root is a source of reachability: a pass run for one root's frame step must not
@@ -148,7 +183,7 @@ void player::clear_garbage() {
     for (int i = 0; i < roots.size(); ++i) roots[i]->mark_reachable();
     array<as_object*> garbage;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) {
-        if (it.get_value() != m_pass) garbage.push_back(it.get_key().get_ptr());
+        if (it.get_value().alive != m_pass) garbage.push_back(it.get_key().get_ptr());
     }
     // Cut the cycles first, while the heap still holds every candidate.
     cut_garbage_cycles(this, garbage);

@@ -99,6 +99,33 @@ TEST(PlayerRoots, TwoRootsWithCyclesBothKeepWorking) {
     EXPECT_TRUE(intact(mine));
 }
 
+TEST(PlayerRoots, AnObjectThatMarkedItselfAliveIsStillWalked) {
+    root_fixture f;
+    flash::player* owner = f.owner.get_ptr();
+    f.r->advance(0.0f);
+    // Registered, and reached by nothing yet.
+    as_object* older = new as_object(owner);
+    owner->mark_alive(older);
+    weak_ptr<as_object> older_link(older);
+    const cycle kept = make_cycle(owner, older, "kept");
+    // During the next step a new object registers itself and takes the only reference to it.
+    owner->set_as_garbage();
+    as_object* fresh = new as_object(owner);
+    owner->mark_alive(fresh);
+    fresh->set_member("older", as_value(older));
+    f.movie->set_member("fresh", as_value(fresh));
+    owner->clear_garbage();
+    EXPECT_TRUE(owner->is_in_heap(older));
+    EXPECT_TRUE(intact(kept));
+    // And a clip that marked itself while advancing still has its members walked.
+    owner->set_as_garbage();
+    owner->mark_alive(f.movie.get_ptr());
+    owner->clear_garbage();
+    EXPECT_TRUE(owner->is_in_heap(older));
+    EXPECT_TRUE(intact(kept));
+    EXPECT_NE(older_link.get_ptr(), nullptr);
+}
+
 TEST(PlayerRoots, OnePassServesARoundOfFrameSteps) {
     root_fixture f;
     second_root b(f, "b");
