@@ -204,7 +204,7 @@ character* display_list::get_character_by_name(const bx_string& name, bool recur
 
 character* display_list::get_character_by_name_i(const bx_stringi& name) const {
     for (const smart_ptr<character>& ch : m_list) {
-        if (bx_stringi(ch->get_name().c_str()) == name) return ch.get_ptr();
+        if (bx_equal_ignoring_case(ch->get_name().c_str(), name.c_str())) return ch.get_ptr();
     }
     return nullptr;
 }

@@ -280,15 +280,8 @@ void root::goto_frame(int frame_index) {
 int root::get_current_frame() const { return m_movie ? m_movie->get_current_frame() : 0; }
 
 bool root::goto_labeled_frame(const char* label) {
-    int frame = -1;
-    if (m_def && label && m_def->get_labeled_frame(label, &frame)) {
-        goto_frame(frame);
-        return true;
-    }
-    if (get_verbose_action()) {
-        log_error("error: movie_impl::goto_labeled_frame('%s') unknown label\n", label ? label : "");
-    }
-    return false;
+    // The top-level movie plays the root's own definition: its labels are the root's.
+    return m_movie && m_movie->goto_labeled_frame(label);
 }
 
 void root::set_play_state(int state) {

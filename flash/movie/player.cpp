@@ -1,5 +1,6 @@
 #include "flash/movie/player.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -31,6 +32,14 @@ namespace flash {
 namespace {
 
 int g_instance_count = 0;
+
+// When a round of frame steps ends in a garbage pass: once the heap grew by a quarter of what
+// survived the last pass (at least 64 objects), and at the latest after 30 rounds (a second at
+// 30 frames a second). Marking the whole heap every frame step of every root would cost more
+// than the frame itself.
+constexpr int max_rounds_between_passes = 30;
+constexpr int min_heap_growth_for_pass = 64;
+constexpr int heap_growth_share_for_pass = 4;
 bool g_separate_thread = true;
 
 as_value native(as_c_function_ptr func) { return as_value(new as_c_function(nullptr, func)); }
@@ -190,6 +199,8 @@ void player::clear_garbage() {
     for (int i = 0; i < garbage.size(); ++i) {
         m_heap.erase(smart_ptr<as_object>(garbage[i]));
     }
+    m_survivors = m_heap.size();
+    m_rounds_since_pass = 0;
 }
 
 void player::add_root(root* r) {
@@ -215,6 +226,10 @@ void player::collect_after_frame_step() {
     if (m_advance_depth > 1) return;
     if (++m_steps_since_pass < get_live_root_count()) return;
     m_steps_since_pass = 0;
+    ++m_rounds_since_pass;
+    const int survivors = m_survivors;
+    const int growth = std::max(min_heap_growth_for_pass, survivors / heap_growth_share_for_pass);
+    if (m_rounds_since_pass < max_rounds_between_passes && m_heap.size() < survivors + growth) return;
     clear_garbage();
 }
 

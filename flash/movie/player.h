@@ -53,8 +53,10 @@ public:
     void add_root(root* r);
     int get_live_root_count();
     // Called by a root at the end of each frame step. The pass marks from every root, so one pass
-    // serves a round of frame steps of all live roots; none runs inside a nested advance (a host
-    // callback advancing another root), whose caller may still hold objects on its stack.
+    // serves a round of frame steps of all live roots, and it runs after a round only when the
+    // heap grew enough since the last pass or enough rounds went by; none runs inside a nested
+    // advance (a host callback advancing another root), whose caller may still hold objects on
+    // its stack.
     void collect_after_frame_step();
     void enter_advance() { ++m_advance_depth; }
     void leave_advance() { --m_advance_depth; }
@@ -128,6 +130,8 @@ private:
     array<weak_ptr<root>> m_roots;
     int m_advance_depth = 0;
     int m_steps_since_pass = 0;
+    int m_rounds_since_pass = 0;
+    int m_survivors = 0;  // the heap's size after the last pass
     int m_garbage_passes = 0;
     smart_ptr<as_object> m_global;
     uint64_t m_start_time = 0;

@@ -39,13 +39,11 @@ sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* d
 
 sprite_instance::~sprite_instance() { delete m_frame_scripts; }
 
-sprite_instance* sprite_instance::create_top_level(engine_instance* owner,
-                                                   movie_definition_sub* def, root* r) {
-    sprite_instance* clip = new sprite_instance(owner, def, r, nullptr, -1);
-    smart_ptr<sprite_instance> hold(clip);
+smart_ptr<sprite_instance> sprite_instance::create_top_level(engine_instance* owner,
+                                                             movie_definition_sub* def, root* r) {
+    smart_ptr<sprite_instance> clip(new sprite_instance(owner, def, r, nullptr, -1));
     clip->set_member(version_member, as_value(version_text));
     clip->execute_frame_tags(0, false);
-    // The caller takes its own reference; the heap keeps the clip meanwhile.
     return clip;
 }
 

@@ -35,8 +35,8 @@ public:
 
     // The top-level clip of a movie: "$version" set and frame 0's tags executed, before its first
     // advance. The caller makes it the top-level movie of r.
-    static sprite_instance* create_top_level(engine_instance* owner, movie_definition_sub* def,
-                                             root* r);
+    static smart_ptr<sprite_instance> create_top_level(engine_instance* owner,
+                                                       movie_definition_sub* def, root* r);
 
     bool is(int class_id) const override { return class_id == SPRITE || character::is(class_id); }
     const char* type_of() override { return "movieclip"; }
