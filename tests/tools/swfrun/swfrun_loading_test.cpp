@@ -6,9 +6,12 @@
 #include <string>
 
 #include "tests/flash/runtime/action_assembler.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/golden_picture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/swfrun/swfrun_support.h"
 #include "tools/swfwriter/movie_writer.h"
+#include "tools/swfwriter/bitmaps.h"
 #include "tools/swfwriter/shape.h"
 
 namespace {
@@ -150,6 +153,82 @@ TEST(SwfrunLoading, GetUrlLoadsAndUnloadsAMovie) {
     m.do_action(code(assembler().get_url("", "holder").trace_str("unloaded").op(testasm::STOP)));
     m.show_frame();
     EXPECT_EQ(play(m, 4), "asked\nchild frame\nunloaded\n");
+}
+
+// The pictures' frame size in pixels, and the side of what is loaded.
+constexpr int shot_width = 80, shot_height = 40, loaded_side = 24;
+constexpr int twips = 20;
+
+// A movie of one square of colour, loaded_side pixels, at its origin.
+swf::Bytes square_movie(swf::Rgba color) {
+    swf::MovieWriter m(8);
+    m.frame_rect({0, loaded_side * twips, 0, loaded_side * twips});
+    m.place_object2(swf::PlaceObject::place(1, m.define_shape(swf::filled_rect(0, 0, loaded_side * twips,
+                                                                                loaded_side * twips, color))));
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+// A picture with a light left half and a dark right half.
+swf::Bytes two_tone_jpeg() {
+    swf::Image image = swf::Image::filled(loaded_side, loaded_side, {230, 230, 60, 255});
+    for (int y = 0; y < loaded_side; ++y)
+        for (int x = loaded_side / 2; x < loaded_side; ++x) image.at(x, y) = {20, 40, 160, 255};
+    return swf::encode_jpeg(image, 95);
+}
+
+// Two empty clips, "left" at (8, 8) and "right" at (48, 8), and frame 0's actions.
+swf::Bytes holders_movie(const swf::Bytes& actions) {
+    swf::MovieWriter m(8);
+    m.frame_rect({0, shot_width * twips, 0, shot_height * twips});
+    swf::SpriteWriter s = m.sprite();
+    s.show_frame();
+    const uint16_t id = m.define_sprite(s);
+    const struct {
+        const char* name;
+        int x;
+    } holders[] = {{"left", 8}, {"right", 48}};
+    for (int i = 0; i < 2; ++i) {
+        swf::PlaceObject place = swf::PlaceObject::place(static_cast<uint16_t>(i + 1), id);
+        place.name = holders[i].name;
+        place.matrix = swf::Matrix::translation(holders[i].x * twips, 8 * twips);
+        m.place_object2(place);
+    }
+    m.do_action(actions);
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+platform::gfx::Image shot_of(const std::string& args) {
+    platform::gfx::Image shot;
+    const run_result r = run(args + " --shot shot.png");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(gfxtest::readPng("shot.png", shot));
+    return shot;
+}
+
+std::string golden(const char* name) {
+    return std::string(TOV_TEST_SOURCE_DIR) + "/tests/tools/swfrun/golden/" + name;
+}
+
+TEST(SwfrunLoading, LoadedMoviesAndImagesAreDrawnInTheirTargetsAndLevels) {
+    testsupport::TempDir dir;
+    write_file("red.swf", square_movie({220, 30, 30, 255}));
+    write_file("green.swf", square_movie({30, 200, 60, 255}));
+    write_file("pic.jpg", two_tone_jpeg());
+    write_file("targets.swf",
+               holders_movie(code(assembler().get_url("red.swf", "left").get_url("pic.jpg", "right"))));
+    const platform::gfx::Image targets = shot_of("targets.swf --frames 2");
+    EXPECT_TRUE(gfxtest::near(targets.argb(8 + 4, 8 + 4), 0xDC1E1E));
+    EXPECT_TRUE(gfxtest::matchesGolden(targets, golden("loaded_targets.png"), 8));
+    // Into level 0 the loaded movie replaces the whole movie.
+    write_file("level.swf", holders_movie(code(assembler().get_url("red.swf", "left").get_url("green.swf", "_level0"))));
+    const platform::gfx::Image level = shot_of("level.swf --frames 2");
+    EXPECT_TRUE(gfxtest::near(level.argb(4, 4), 0x1EC83C));
+    EXPECT_FALSE(gfxtest::near(level.argb(8 + 4, 8 + 4), 0xDC1E1E));
+    EXPECT_TRUE(gfxtest::matchesGolden(level, golden("loaded_level.png"), 8));
 }
 
 }  // namespace
