@@ -21,6 +21,7 @@ namespace {
 
 constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
+constexpr double max_frames = 1e9;
 constexpr int exit_shot_failed = 3;
 
 // Trace output is the only plain message logged while frames run; everything else is log. Once
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--frames" && i + 1 < argc) {
             if (!parse_number(argv[++i], &frames) || frames < 1) return usage("--frames wants a count of 1 or more");
+            if (frames > max_frames) return usage("--frames wants a count of at most 1000000000");
         } else if (arg == "--step" && i + 1 < argc) {
             if (!parse_number(argv[++i], &step) || step <= 0) return usage("--step wants a positive number of seconds");
         } else if (arg == "--shot" && i + 1 < argc) {
