@@ -3,6 +3,8 @@
 #include "flash/base/log.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/player.h"
+#include "flash/render/render_dispatch.h"
+#include "flash/runtime/character.h"
 
 namespace flash {
 
@@ -49,6 +51,16 @@ rect bitmap_character::get_bound() const {
     r.m_x_max = get_width() * twips_per_pixel;
     r.m_y_max = get_height() * twips_per_pixel;
     return r;
+}
+
+void bitmap_character::display(character* instance) {
+    if (!instance || !m_bitmap) return;
+    const rgba white(255, 255, 255, 255);
+    rect whole_texture;
+    whole_texture.m_x_max = 1.0f;
+    whole_texture.m_y_max = 1.0f;
+    render::draw_bitmap(instance->get_world_matrix(), m_bitmap.get_ptr(), get_bound(), whole_texture,
+                        instance->get_world_cxform().transform(white));
 }
 
 }  // namespace flash

@@ -23,6 +23,9 @@ public:
     // Inside 0..width * 20 by 0..height * 20, both ends included; NaN is outside.
     bool point_test_local(float x, float y) const override;
     rect get_bound() const override;
+    // The bitmap over its whole rectangle, under the instance's world matrix, in white through
+    // its world colour transform.
+    void display(character* instance) override;
 
 private:
     smart_ptr<bitmap_info> m_bitmap;

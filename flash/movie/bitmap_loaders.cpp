@@ -44,6 +44,12 @@ bitmap_info* make_bitmap(image_type* img, const bx_string& owner) {
     }
 }
 
+}  // namespace
+
+bitmap_info* make_bitmap_info(image::rgb* img, const bx_string& owner) { return make_bitmap(img, owner); }
+
+namespace {
+
 void store_bitmap(movie_definition_sub* m, int id, bitmap_info* bi) {
     smart_ptr<bitmap_info> held(bi);
     smart_ptr<bitmap_character> ch(new bitmap_character(m, bi));

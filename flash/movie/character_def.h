@@ -3,12 +3,14 @@
 // it makes a character; shapes, morphs and bitmaps draw, bound and hit-test themselves here for
 // the instance that shows them.
 #include "flash/base/ref_counted.h"
+#include "flash/base/smart_ptr.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {
 
 class bx_file;
 class cache_reader;
+class as_function;
 class character;
 class engine_instance;
 
@@ -47,8 +49,18 @@ public:
     virtual void write_cache_record(bx_file* /*out*/) {}
     [[nodiscard]] virtual bool read_cache_record(cache_reader* /*in*/) { return true; }
 
+    // The script class that registerClass bound to this definition; held weakly, so a class that
+    // scripts dropped binds nothing any more.
+    as_function* get_registered_class() const;
+    void set_registered_class(as_function* ctor);
+
 private:
     int m_id = -1;
+    weak_ptr<ref_counted> m_registered_class;  // an as_function
 };
+
+// Makes a new instance of def an instance of the class registered for def, when there is one:
+// the class's prototype and constructor, as "new" gives them.
+void apply_registered_class(character* instance, const character_def* def);
 
 }  // namespace flash

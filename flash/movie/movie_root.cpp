@@ -10,6 +10,7 @@
 #include "flash/movie/player.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/render/bitmap_info.h"
+#include "flash/runtime/as_key.h"
 #include "flash/runtime/event_id.h"
 
 namespace flash {
@@ -329,14 +330,19 @@ float root::get_movie_fps() const { return get_frame_rate(); }
 
 void root::notify_key_event(player* owner, int key_code, bool down) {
     std::lock_guard<std::recursive_mutex> lock(flash_engine_mutex());
-    // The Key object keeps the key's state from the key-down and key-up events it is sent.
+    // The Key object keeps the key's state and tells its own listeners; it takes the whole code,
+    // so a code past its range is ignored there rather than wrapped into a byte.
     as_object* global = owner ? owner->get_global() : nullptr;
     as_value key;
-    as_object* key_object = nullptr;
-    if (global && global->get_member("Key", &key)) key_object = key.to_object();
-    if (key_object && key_object->is(as_object::KEY)) {
-        smart_ptr<as_object> keep(key_object);
-        key_object->on_event(event_id(down ? event_id::KEY_DOWN : event_id::KEY_UP, static_cast<uint8_t>(key_code)));
+    as_key* key_object = nullptr;
+    if (global && global->get_member("Key", &key)) key_object = cast_to<as_key>(key.to_object());
+    if (key_object) {
+        smart_ptr<as_key> keep(key_object);
+        if (down) {
+            key_object->set_key_down(key_code);
+        } else {
+            key_object->set_key_up(key_code);
+        }
     } else {
         log_error("flash::notify_key_event(): no Key built-in\n");
     }

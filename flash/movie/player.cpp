@@ -10,15 +10,22 @@
 #include "flash/runtime/name_tables.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/garbage_pass.h"
+#include "flash/movie/as_mcloader.h"
+#include "flash/movie/movie_definition.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_methods.h"
+#include "flash/movie/target_loader.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_global.h"
+#include "flash/runtime/as_key.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_string.h"
+#include "flash/runtime/as_textformat.h"
+#include "flash/runtime/as_timer.h"
+#include "flash/runtime/character.h"
 #include "flash/runtime/global_functions.h"
 #include "platform/clock.h"
 
@@ -265,6 +272,28 @@ as_object* player::get_root_movie() const {
     return m_root_movie.get_ptr();
 }
 
+listener* player::get_advance_listeners() {
+    root* r = get_root();
+    return r ? &r->get_advance_listeners() : nullptr;
+}
+
+int player::get_movie_version() const {
+    const bool live = m_root_proxy && m_root_proxy->is_alive();
+    return live ? m_root->get_movie_version() : 0;
+}
+
+void player::load_into_target(const char* url, int file_type, as_object* target) {
+    flash::load_into_target(this, url, file_type, target);
+}
+
+bool player::register_exported_class(as_object* target, const bx_string& symbol, as_function* ctor) {
+    movie_definition_sub* movie = get_clip_movie(as_character(target));
+    character_def* resource = movie ? movie->get_exported_resource(symbol) : nullptr;
+    if (!resource) return false;
+    if (ctor) resource->set_registered_class(ctor);
+    return true;
+}
+
 void player::notify_key_event(int key_code, bool down) {
     if (root* r = get_root()) r->notify_key_event(this, key_code, down);
 }
@@ -289,6 +318,8 @@ void player::action_init() {
     g.set("trace", function(as_global_trace));
     g.set("Object", function(as_object_ctor));
     g.set("Array", function(as_global_array_ctor));
+    g.set("TextFormat", function(as_global_textformat_ctor));
+    g.set("MovieClipLoader", function(as_global_mcloader_ctor));
     g.set("String", as_value(string_class_init(this)));
     g.set("Number", function(as_global_number_ctor));
     g.set("Boolean", function(as_global_boolean_ctor));
@@ -296,6 +327,12 @@ void player::action_init() {
     g.set("Capabilities", as_value(capabilities));
     capabilities->get_members().set("version", as_value("WIN 9,0,45,0"));
     g.set("ASSetPropFlags", function(as_global_assetpropflags));
+    g.set("Key", as_value(new as_key(this)));
+    g.set("setInterval", function(as_global_setinterval));
+    const as_value clear_interval = function(as_global_clearinterval);
+    g.set("clearInterval", clear_interval);
+    g.set("setTimeout", function(as_global_settimeout));
+    g.set("clearTimeout", clear_interval);
     const as_value get_version = function(as_global_get_version);
     g.set("getVersion", get_version);
     g.set("parseFloat", function(as_global_parse_float));

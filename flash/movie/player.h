@@ -73,6 +73,15 @@ public:
     as_object* get_root_movie() const override;
     // Forwards a key to the current root (nothing without one).
     void notify_key_event(int key_code, bool down);
+    // The current root's advance listeners and movie version (timers and ASSetPropFlags).
+    listener* get_advance_listeners() override;
+    int get_movie_version() const override;
+    // Movies and images loaded into targets by scripts, and unloading (target_loader).
+    void load_into_target(const char* url, int file_type, as_object* target) override;
+    // registerClass on the movie of a clip.
+    bool register_exported_class(as_object* target, const bx_string& symbol, as_function* ctor) override;
+    // The player behind an engine instance: it is the only kind there is.
+    static player* from(engine_instance* owner) { return static_cast<player*>(owner); }
     void set_root_movie(as_object* movie);
 
     // Verbose flags (engine-wide).

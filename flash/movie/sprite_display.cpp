@@ -182,6 +182,8 @@ character* sprite_instance::add_display_object(uint16_t character_id, const bx_s
     }
     m_display_list.add_display_object(ch.get_ptr(), depth, replace_if_depth_is_occupied, cx, m,
                                       ratio, clip_depth);
+    // Placed and named: a class that registerClass bound to the symbol takes it over now.
+    apply_registered_class(ch.get_ptr(), m_def->get_character_def(character_id));
     ch->on_event(event_id(event_id::CONSTRUCT));
     return ch.get_ptr();
 }

@@ -176,9 +176,11 @@ public:
     // Resolves a path from the target, then from the global object.
     as_object* find_target(const as_value& path) const;
 
+    // File types of load urls.
+    enum file_type { FILE_NONE = 0, FILE_SWF = 1, FILE_JPG = 2, FILE_3DS = 3 };
     // The file type of a url: 1 ".swf", 2 ".jpg", 3 ".3ds", else 0.
     static int get_file_type(const char* url);
-    // Loads a movie or image into the target named by target_path.
+    // Loads a movie or image into the target named by target_path; an empty url unloads it.
     void load_file(const char* url, const as_value& target_path);
 
     // Scope stack of the ActionScript 3 interpreter.

@@ -62,6 +62,10 @@ private:
     as_c_function_ptr m_func;
 };
 
+// Makes obj an instance of the class ctor, as "new" does: its prototype copied from the
+// constructor's, "__constructor__" set, and the constructor called on it without arguments.
+void construct_instance(as_object* obj, as_function* ctor);
+
 // Calls a function value with arguments the caller has already pushed; the caller owns the
 // stack. A value that is not a function gives undefined.
 as_value call_method(const as_value& method, as_environment* env, const as_value& this_value,

@@ -492,9 +492,16 @@ void as_object_registerclass(const fn_call& fn) {
     if (fn.arg_count != 2) return;
     as_object* target = fn.env ? fn.env->get_target() : nullptr;
     if (!target || !target->is(as_object::CHARACTER)) return;
-    // Exported resources live in movie definitions, which this runtime cannot reach yet: every
-    // lookup misses.
-    log_error("can't find exported resource '%s'\n", fn.arg(0).to_string());
+    engine_instance* owner = fn.get_player();
+    const bx_string symbol = fn.arg(0).to_bx_string();
+    as_function* ctor = fn.arg(1).to_function();
+    if (!owner || !owner->register_exported_class(target, symbol, ctor)) {
+        log_error("can't find exported resource '%s'\n", symbol.c_str());
+        return;
+    }
+    if (!ctor) return;
+    if (get_verbose_action()) log_msg("registerClass '%s'\n", symbol.c_str());
+    fn.result->set_bool(true);
 }
 
 void as_object_hasownproperty(const fn_call& fn) {

@@ -11,8 +11,11 @@
 
 namespace flash {
 
+class as_function;
 class as_object;
 class as_value;
+class character;
+class listener;
 class root;
 
 // Builtin class ids of the shared method tables.
@@ -44,6 +47,24 @@ public:
 
     // Milliseconds of the engine clock when the global object was built.
     virtual uint64_t get_start_time() const = 0;
+
+    // The current root's advance listeners, where interval timers and movie loaders step; null
+    // without a root.
+    virtual listener* get_advance_listeners() { return nullptr; }
+    // The SWF version of the current root's movie; 0 without a root.
+    virtual int get_movie_version() const { return 0; }
+    // Loads a movie (file type 1) or an image (file type 2) file into a target clip; an empty
+    // url takes away what was loaded there. The movie side does the work; without it nothing
+    // is loaded.
+    virtual void load_into_target(const char* /*url*/, int /*file_type*/, as_object* /*target*/) {}
+    // StopSounds: every playing sound stops (through the sound handler, when one is installed).
+    virtual void stop_all_sounds() {}
+    // registerClass: whether the movie of target exports a resource under symbol; when it does
+    // and ctor is given, ctor becomes the class of that resource's instances.
+    virtual bool register_exported_class(as_object* /*target*/, const bx_string& /*symbol*/,
+                                         as_function* /*ctor*/) {
+        return false;
+    }
 
     // Looks name up in the shared table of a builtin class and copies it to out (when given).
     static bool get_builtin(int class_id, const bx_stringi& name, as_value* out);

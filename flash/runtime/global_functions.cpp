@@ -3,10 +3,18 @@
 #include "flash/base/log.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_object.h"
+#include "flash/runtime/engine_instance.h"
 
 namespace flash {
 
 namespace {
+
+// Every member flag: dont-enum, dont-delete and read-only.
+constexpr int all_member_flags = AS_DONT_ENUM | AS_DONT_DELETE | AS_READ_ONLY;
+// Movies of this version clear every flag when no clear flags are given.
+constexpr int clear_all_version = 5;
+// (object, names, set flags); the clear flags are optional.
+constexpr int min_arguments = 3;
 
 void change_flags(as_value& member, int set, int clear) {
     member.set_flags((member.get_flags() & ~clear) | set);
@@ -20,16 +28,25 @@ void as_global_assetpropflags(const fn_call& fn) {
         log_error("error: assetpropflags for NULL object\n");
         return;
     }
-    int set = fn.arg_count > 2 ? fn.arg(2).to_int() & 7 : 0;
-    // Three arguments clear nothing: only version 5 movies clear every flag, and no movie here
-    // runs under version 5 rules.
-    const int clear = fn.arg_count > 3 ? fn.arg(3).to_int() & 7 : 0;
+    // Without set flags the call would hide every member: nothing is changed.
+    if (fn.arg_count < min_arguments) {
+        log_error("error: assetpropflags needs three or four arguments\n");
+        return;
+    }
+    int set = fn.arg(2).to_int() & all_member_flags;
+    int clear = 0;
+    if (fn.arg_count > min_arguments) {
+        clear = fn.arg(3).to_int() & all_member_flags;
+    } else {
+        engine_instance* owner = fn.get_player();
+        if (owner && owner->get_movie_version() == clear_all_version) clear = all_member_flags;
+    }
     stringi_hash<as_value>& members = obj->get_members();
     bool all = false;
     if (set == 0 && clear == 0) {
         set = 1;
         all = true;
-    } else if (fn.arg_count < 2 || !fn.arg(1).is_object() || !fn.arg(1).to_object()) {
+    } else if (!fn.arg(1).is_object() || !fn.arg(1).to_object()) {
         all = true;
     }
     if (all) {

@@ -144,8 +144,7 @@ void interpreter::do_get_url(const char* url, const char* target) {
 }
 
 void interpreter::do_stop_sounds() {
-    // The sound handler comes with the movie side's sounds; until one is registered there is
-    // nothing to stop.
+    if (m_player) m_player->stop_all_sounds();
 }
 
 }  // namespace flash

@@ -41,6 +41,16 @@ void setup_prototype(as_object* obj, const as_value& ctor) {
     proto->set_proto(source->get_proto());
 }
 
+void construct_instance(as_object* obj, as_function* ctor) {
+    if (!obj || !ctor) return;
+    as_keep_alive keep(obj);
+    const as_value ctor_value(ctor);
+    setup_prototype(obj, ctor_value);
+    as_environment env(obj->get_player());
+    call_method(ctor_value, &env, as_value(obj), 0, env.get_top_index());
+    obj->add_fixed_builtin(get_constructor_name(), ctor_value);
+}
+
 // The handlers of the table, beside the actions they run, which are inlined into them.
 void interpreter::on_get_variable(int) {
     need(1);

@@ -21,6 +21,7 @@ namespace {
 
 constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
+constexpr double max_frames = 1e9;
 constexpr int exit_shot_failed = 3;
 constexpr double max_frames = 1e9;
 

@@ -9,6 +9,8 @@
 
 #include "flash/movie/player.h"
 #include "recording_render_handler.h"
+#include "flash/runtime/as_key.h"
+#include "flash/runtime/as_function.h"
 #include "root_fixture.h"
 
 namespace {
@@ -186,34 +188,49 @@ TEST(RootFlashVars, PairsBecomeMembersOfTheMovieOnTheFirstStep) {
     }
 }
 
-// Stands in for the Key built-in: records the key events it is sent.
-class key_stub : public flash::as_object {
-public:
-    explicit key_stub(flash::player* owner) : flash::as_object(owner) {}
-    bool is(int class_id) const override { return class_id == KEY || flash::as_object::is(class_id); }
-    bool on_event(const flash::event_id& event) override {
-        events.push_back(std::to_string(event.m_id) + ":" + std::to_string(event.m_key_code));
-        return true;
-    }
-    std::vector<std::string> events;
-};
+// Key listener objects journal their handler calls.
+std::vector<std::string> g_key_calls;
+
+void key_down_handler(const flash::fn_call&) { g_key_calls.push_back("onKeyDown"); }
+void key_up_handler(const flash::fn_call&) { g_key_calls.push_back("onKeyUp"); }
 
 TEST(RootKeys, KeyObjectAndListeners) {
     root_fixture f;
     flash::smart_ptr<probe> field(new probe(f.owner.get_ptr(), "field", &f.journal));
     f.r->get_keypress_listeners().add(field.get_ptr());
+    flash::as_object* global = f.owner->get_global();
+    flash::as_value key_value;
+    ASSERT_TRUE(global->get_member("Key", &key_value));
+    flash::as_key* key = flash::cast_to<flash::as_key>(key_value.to_object());
+    ASSERT_NE(key, nullptr);
 
+    // Without a Key object the press still reaches the key listeners.
+    global->set_member("Key", flash::as_value(5));
     f.r->notify_key_event(f.owner.get_ptr(), 65, true);
     EXPECT_TRUE(f.log.has_error("flash::notify_key_event(): no Key built-in\n"));
     EXPECT_EQ(f.journal, (std::vector<std::string>{"field 9:65"}));
+    EXPECT_FALSE(key->is_key_down(65));
 
-    flash::smart_ptr<key_stub> key(new key_stub(f.owner.get_ptr()));
-    f.owner->get_global()->set_member("Key", flash::as_value(key.get_ptr()));
+    global->set_member("Key", key_value);
+    flash::smart_ptr<flash::as_object> listener(new flash::as_object(f.owner.get_ptr()));
+    listener->set_member("onKeyDown", flash::as_value(key_down_handler));
+    listener->set_member("onKeyUp", flash::as_value(key_up_handler));
+    key->get_listeners().add(listener.get_ptr());
+    g_key_calls.clear();
     f.journal.clear();
     f.r->notify_key_event(f.owner.get_ptr(), 66, true);
+    EXPECT_TRUE(key->is_key_down(66));
+    EXPECT_EQ(key->get_last_key_code(), 66);
     f.r->notify_key_event(f.owner.get_ptr(), 66, false);
-    EXPECT_EQ(key->events, (std::vector<std::string>{"17:66", "18:66"}));
+    EXPECT_FALSE(key->is_key_down(66));
+    EXPECT_EQ(g_key_calls, (std::vector<std::string>{"onKeyDown", "onKeyUp"}));
     EXPECT_EQ(f.journal, (std::vector<std::string>{"field 9:66"}));  // releases reach no listener
+    // A code past the Key's range is ignored there, never taken for its low byte (300 is not 44).
+    g_key_calls.clear();
+    f.r->notify_key_event(f.owner.get_ptr(), 300, true);
+    EXPECT_FALSE(key->is_key_down(44));
+    EXPECT_EQ(key->get_last_key_code(), 66);
+    EXPECT_TRUE(g_key_calls.empty());
 }
 
 TEST(RootForwards, FramesLabelsAndUserData) {
