@@ -23,7 +23,6 @@ constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
 constexpr double max_frames = 1e9;
 constexpr int exit_shot_failed = 3;
-constexpr double max_frames = 1e9;
 
 // Trace output is the only plain message logged while frames run; everything else is log. Once
 // the movie asked to quit, the rest of that frame's traces are not its output any more.
