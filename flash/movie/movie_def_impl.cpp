@@ -4,6 +4,9 @@
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
+#include "flash/movie/movie_root.h"
+#include "flash/movie/player.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
@@ -238,6 +241,13 @@ void movie_def_impl::add_sound_sample(int id, sound_sample* sample) {
 sound_sample* movie_def_impl::get_sound_sample(int id) const {
     const auto it = m_sound_samples.find(id);
     return it.is_end() ? nullptr : it.get_value().get_ptr();
+}
+
+smart_ptr<root> movie_def_impl::create_instance() {
+    smart_ptr<root> r(new root(m_player, this));
+    smart_ptr<sprite_instance> clip(sprite_instance::create_top_level(m_player, this, r.get_ptr()));
+    r->set_root_movie(clip.get_ptr());
+    return r;
 }
 
 }  // namespace flash

@@ -12,6 +12,7 @@
 namespace flash {
 
 class bx_file;
+class root;
 class swf_stream;
 
 struct import_info {
@@ -43,6 +44,8 @@ public:
     [[nodiscard]] bool read(bx_file* in);
 
     player* get_player() const override { return m_player; }
+    // A new root of this movie whose top-level clip already shows frame 0.
+    smart_ptr<root> create_instance();
     int get_version() const override { return m_version; }
     int get_frame_count() const override { return m_frame_count; }
     float get_frame_rate() const override { return m_frame_rate; }

@@ -8,6 +8,7 @@
 #include "flash/movie/display_list.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/player.h"
+#include "flash/movie/sprite_instance.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/event_id.h"
 
@@ -123,7 +124,8 @@ void root::advance(float dt) {
         return;
     }
     advance_scope scope(owner);
-    smart_ptr<root> keep(this);
+    // A handler may drop the host's last reference; one not yet counted is left to its maker.
+    smart_ptr<root> keep(get_ref_count() > 0 ? this : nullptr);
     dt = usable_dt(dt);
 
     if (m_movie) {
@@ -277,19 +279,26 @@ void root::goto_frame(int frame_index) {
 int root::get_current_frame() const { return m_movie ? m_movie->get_current_frame() : 0; }
 
 bool root::goto_labeled_frame(const char* label) {
-    int frame = -1;
-    if (m_def && label && m_def->get_labeled_frame(label, &frame)) {
-        goto_frame(frame);
-        return true;
-    }
-    if (get_verbose_action()) {
-        log_error("error: movie_impl::goto_labeled_frame('%s') unknown label\n", label ? label : "");
-    }
-    return false;
+    // The top-level movie plays the root's own definition: its labels are the root's.
+    return m_movie && m_movie->goto_labeled_frame(label);
 }
 
 void root::set_play_state(int state) {
-    if (m_movie) m_movie->set_play_state(state);
+    if (sprite_instance* clip = cast_to<sprite_instance>(m_movie.get_ptr())) {
+        clip->set_play_state(state, true);
+    } else if (m_movie) {
+        m_movie->set_play_state(state);
+    }
+}
+
+void root::set_loop(int count) {
+    constexpr float keep_delay = -1.0f;
+    if (sprite_instance* clip = cast_to<sprite_instance>(m_movie.get_ptr())) clip->set_loop(count, true, keep_delay);
+}
+
+int root::get_frame_count() const {
+    const sprite_instance* clip = cast_to<sprite_instance>(m_movie.get_ptr());
+    return clip ? clip->get_frame_count() : 0;
 }
 
 void root::set_visible(bool visible) {

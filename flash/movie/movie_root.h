@@ -65,7 +65,11 @@ public:
     void goto_frame(int frame_index);
     int get_current_frame() const;
     virtual bool goto_labeled_frame(const char* label);
+    // The top-level movie's play state (0 plays, 1 stops), to every clip below it too.
     virtual void set_play_state(int state);
+    // Loops of the top-level movie and every clip below it: -1 for ever, 0 once.
+    void set_loop(int count);
+    int get_frame_count() const;
     virtual void set_visible(bool visible);
     virtual bool get_visible() const;
 

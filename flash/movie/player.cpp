@@ -1,5 +1,7 @@
 #include "flash/movie/player.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <ctime>
 
 #include "flash/base/bx_loadlib.h"
@@ -8,6 +10,7 @@
 #include "flash/runtime/name_tables.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/garbage_pass.h"
+#include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
@@ -23,6 +26,14 @@ namespace flash {
 namespace {
 
 int g_instance_count = 0;
+
+// When a round of frame steps ends in a garbage pass: once the heap grew by a quarter of what
+// survived the last pass (at least 64 objects), and at the latest after 30 rounds (a second at
+// 30 frames a second). Marking the whole heap every frame step of every root would cost more
+// than the frame itself.
+constexpr int max_rounds_between_passes = 30;
+constexpr int min_heap_growth_for_pass = 64;
+constexpr int heap_growth_share_for_pass = 4;
 bool g_separate_thread = true;
 
 as_value native(as_c_function_ptr func) { return as_value(new as_c_function(nullptr, func)); }
@@ -93,8 +104,31 @@ player::~player() {
 
 int player::get_instance_count() { return g_instance_count; }
 
+smart_ptr<root> player::load_file(const char* path) {
+    movie_definition_sub* def = create_movie(path);
+    if (!def) {
+        std::fprintf(stderr, "error: can't create a movie from '%s'\n", path ? path : "");
+        return nullptr;
+    }
+    smart_ptr<root> r;
+    if (def->is(character_def::MOVIE_DEF_IMPL)) r = static_cast<movie_def_impl*>(def)->create_instance();
+    if (!r) {
+        std::fprintf(stderr, "error: can't create movie instance\n");
+        return nullptr;
+    }
+    if (get_verbose_parse()) log_msg("Playing %s, swf version %d\n", path, r->get_movie_version());
+    return r;
+}
+
 void player::mark_alive(as_object* obj) {
-    if (obj) m_heap.set(smart_ptr<as_object>(obj), m_pass);
+    if (!obj) return;
+    smart_ptr<as_object> key(obj);
+    auto it = m_heap.find(key);
+    if (it == m_heap.end()) {
+        m_heap.add(key, heap_mark{m_pass, m_walk - 1});  // not visited by the current walk
+        return;
+    }
+    it.get_value().alive = m_pass;
 }
 
 bool player::mark_reached(as_object* obj) {
@@ -102,19 +136,20 @@ bool player::mark_reached(as_object* obj) {
     smart_ptr<as_object> key(obj);
     auto it = m_heap.find(key);
     if (it == m_heap.end()) {
-        m_heap.add(key, m_pass);
+        m_heap.add(key, heap_mark{m_pass, m_walk});
         return true;
     }
-    uint32_t& mark = it.get_value();
-    if (mark == m_pass) return false;
-    mark = m_pass;
+    heap_mark& mark = it.get_value();
+    mark.alive = m_pass;
+    if (mark.walk == m_walk) return false;
+    mark.walk = m_walk;
     return true;
 }
 
 bool player::is_garbage(as_object* obj) const {
-    uint32_t mark = m_pass;
+    heap_mark mark{m_pass, 0};
     m_heap.get(smart_ptr<as_object>(obj), &mark);
-    return mark != m_pass;
+    return mark.alive != m_pass;
 }
 
 bool player::is_in_heap(as_object* obj) const {
@@ -123,14 +158,23 @@ bool player::is_in_heap(as_object* obj) const {
 
 void player::set_as_garbage() {
     ++m_pass;
+    start_walk();
     if (m_pass == 0) {
         // The counter wrapped: old marks could read as current, so age every entry explicitly.
-        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value() = UINT32_MAX;
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value().alive = UINT32_MAX;
+    }
+}
+
+void player::start_walk() {
+    ++m_walk;
+    if (m_walk == 0) {
+        for (auto it = m_heap.begin(); it != m_heap.end(); ++it) it.get_value().walk = UINT32_MAX;
     }
 }
 
 void player::clear_garbage() {
     ++m_garbage_passes;
+    start_walk();
     if (m_global) m_global->this_alive();
     prune_dead_roots();
     // Every live root is a source of reachability: a pass run for one root's frame step must not
@@ -142,13 +186,15 @@ void player::clear_garbage() {
     for (int i = 0; i < roots.size(); ++i) roots[i]->mark_reachable();
     array<as_object*> garbage;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) {
-        if (it.get_value() != m_pass) garbage.push_back(it.get_key().get_ptr());
+        if (it.get_value().alive != m_pass) garbage.push_back(it.get_key().get_ptr());
     }
     // Cut the cycles first, while the heap still holds every candidate.
     cut_garbage_cycles(this, garbage);
     for (int i = 0; i < garbage.size(); ++i) {
         m_heap.erase(smart_ptr<as_object>(garbage[i]));
     }
+    m_survivors = m_heap.size();
+    m_rounds_since_pass = 0;
 }
 
 void player::add_root(root* r) {
@@ -174,6 +220,10 @@ void player::collect_after_frame_step() {
     if (m_advance_depth > 1) return;
     if (++m_steps_since_pass < get_live_root_count()) return;
     m_steps_since_pass = 0;
+    ++m_rounds_since_pass;
+    const int survivors = m_survivors;
+    const int growth = std::max(min_heap_growth_for_pass, survivors / heap_growth_share_for_pass);
+    if (m_rounds_since_pass < max_rounds_between_passes && m_heap.size() < survivors + growth) return;
     clear_garbage();
 }
 

@@ -30,6 +30,9 @@ public:
     // The movie of a path: from the library, or read through the file opener (movie_library).
     movie_definition_sub* create_movie(const char* path) { return m_library.create_movie(this, path); }
     movie_library& get_movie_library() { return m_library; }
+    // A new root of the movie at path; empty (with a line on standard error) when the movie
+    // cannot be read or instanced. The player's current root stays as it was.
+    smart_ptr<root> load_file(const char* path);
 
     static int get_instance_count();
 
@@ -50,8 +53,10 @@ public:
     void add_root(root* r);
     int get_live_root_count();
     // Called by a root at the end of each frame step. The pass marks from every root, so one pass
-    // serves a round of frame steps of all live roots; none runs inside a nested advance (a host
-    // callback advancing another root), whose caller may still hold objects on its stack.
+    // serves a round of frame steps of all live roots, and it runs after a round only when the
+    // heap grew enough since the last pass or enough rounds went by; none runs inside a nested
+    // advance (a host callback advancing another root), whose caller may still hold objects on
+    // its stack.
     void collect_after_frame_step();
     void enter_advance() { ++m_advance_depth; }
     void leave_advance() { --m_advance_depth; }
@@ -100,12 +105,24 @@ private:
     void set_root_link(root* r, weak_proxy* proxy);
 
     void prune_dead_roots();
+    // A new marking walk: every object may be visited once more.
+    void start_walk();
 
-    hash<smart_ptr<as_object>, uint32_t> m_heap;  // object -> the pass that last marked it
+    // The pass that last marked an object alive, and the marking walk that last visited it: an
+    // object that marked itself alive (a new or advancing one) is still walked, so that what it
+    // reaches is marked too.
+    struct heap_mark {
+        uint32_t alive = 0;
+        uint32_t walk = 0;
+    };
+    hash<smart_ptr<as_object>, heap_mark> m_heap;
     uint32_t m_pass = 0;
+    uint32_t m_walk = 0;
     array<weak_ptr<root>> m_roots;
     int m_advance_depth = 0;
     int m_steps_since_pass = 0;
+    int m_rounds_since_pass = 0;
+    int m_survivors = 0;  // the heap's size after the last pass
     int m_garbage_passes = 0;
     smart_ptr<as_object> m_global;
     uint64_t m_start_time = 0;

@@ -109,10 +109,9 @@ void sprite_instance::clear_refs(hash<as_object*, bool>* visited, as_object* thi
     m_display_list.clear_refs(visited);
 }
 
-void sprite_instance::this_alive() {
-    engine_instance* owner = get_player();
-    if (!owner || (owner->is_in_heap(this) && !owner->is_garbage(this))) return;
-    character::this_alive();
+void sprite_instance::mark_references() {
+    character::mark_references();
+    m_env.mark_values();
     for (int i = 0; i < m_display_list.size(); ++i) m_display_list.get_character(i)->this_alive();
     if (m_frame_scripts) {
         for (auto it = m_frame_scripts->begin(); it != m_frame_scripts->end(); ++it) {

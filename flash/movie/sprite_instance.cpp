@@ -6,6 +6,7 @@
 
 #include "flash/base/log.h"
 #include "flash/movie/host_callbacks.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_definition.h"
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/action_tags.h"
@@ -46,7 +47,31 @@ smart_ptr<sprite_instance> sprite_instance::create_top_level(engine_instance* ow
     return clip;
 }
 
-root* sprite_instance::get_root() { return m_root ? m_root : character::get_root(); }
+root* sprite_instance::get_root() {
+    if (root* r = m_root.get_ptr()) return r;
+    return character::get_root();
+}
+
+void sprite_instance::get_mouse_state(int* x, int* y, int* buttons) {
+    if (root* r = m_root.get_ptr()) {
+        r->get_mouse_state(x, y, buttons);
+        return;
+    }
+    character::get_mouse_state(x, y, buttons);
+}
+
+as_object* sprite_instance::get_root_movie() {
+    if (root* r = m_root.get_ptr()) return r->get_root_movie();
+    return character::get_root_movie();
+}
+
+void sprite_instance::set_drag_state(const drag_state& state) {
+    if (root* r = m_root.get_ptr()) r->set_drag_state(state);
+}
+
+void sprite_instance::stop_drag() {
+    if (root* r = m_root.get_ptr()) r->stop_drag();
+}
 
 int sprite_instance::get_frame_count() const { return m_def ? m_def->get_frame_count() : 0; }
 

@@ -45,10 +45,15 @@ public:
     bool on_event(const event_id& event) override;
     void enumerate(as_environment* env) override;
     void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr) override;
-    void this_alive() override;
+    void mark_references() override;
     void dump() override;
     using character::dump;
     root* get_root() override;
+    // The root's mouse state and top-level movie, drag state and key listeners.
+    void get_mouse_state(int* x, int* y, int* buttons) override;
+    as_object* get_root_movie() override;
+    void set_drag_state(const drag_state& state) override;
+    void stop_drag() override;
     as_environment* get_environment() override { return &m_env; }
     movie_definition_sub* get_definition() const { return m_def.get_ptr(); }
 
@@ -143,7 +148,7 @@ private:
     character* instantiate(uint16_t character_id, const char* who);
 
     smart_ptr<movie_definition_sub> m_def;
-    root* m_root;  // not counted: the root outlives its clips
+    weak_ptr<root> m_root;  // a clip the host carries elsewhere may outlive its root
     float m_loop_timer = -1.0f;
     display_list m_display_list;
     array<action_buffer*> m_action_list;

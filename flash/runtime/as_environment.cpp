@@ -400,4 +400,14 @@ void as_environment::clear_refs(hash<as_object*, bool>* visited, as_object* this
     if (m_target.get_ptr() == this_ptr) m_target = nullptr;
 }
 
+void as_environment::mark_values() {
+    auto mark = [](const as_value& v) {
+        if (as_object* object = v.to_object()) object->this_alive();
+    };
+    for (int i = 0; i < m_stack.size(); ++i) mark(m_stack[i]);
+    for (const as_value& r : m_global_register) mark(r);
+    for (int i = 0; i < m_local_register_count; ++i) mark(m_local_register[i]);
+    for (int i = 0; i < m_local_frame_count; ++i) mark(m_local_frames[i].value);
+}
+
 }  // namespace flash

@@ -194,6 +194,8 @@ public:
 
     // Drops the environment's references to this_ptr (part of cutting a garbage cycle).
     void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr);
+    // Marks the objects its stack, registers and local variables hold (the garbage pass).
+    void mark_values();
 
 private:
     as_value& scratch() const;

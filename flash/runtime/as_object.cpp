@@ -283,18 +283,22 @@ void as_object::this_alive() {
     while (pending.size() > 0) {
         as_object* object = pending.back();
         pending.pop_back();
-        if (as_object* proto = object->get_proto()) proto->this_alive();
-        for (auto it = object->m_members.begin(); it != object->m_members.end(); ++it) {
-            const as_value& member = it.get_value();
-            if (as_object* child = member.to_object()) {
-                child->this_alive();
-            } else if (as_property* property = member.to_property()) {
-                if (property->get_getter()) property->get_getter()->this_alive();
-                if (property->get_setter()) property->get_setter()->this_alive();
-            }
-        }
+        object->mark_references();
     }
     t_alive_pending = nullptr;
+}
+
+void as_object::mark_references() {
+    if (as_object* proto = get_proto()) proto->this_alive();
+    for (auto it = m_members.begin(); it != m_members.end(); ++it) {
+        const as_value& member = it.get_value();
+        if (as_object* child = member.to_object()) {
+            child->this_alive();
+        } else if (as_property* property = member.to_property()) {
+            if (property->get_getter()) property->get_getter()->this_alive();
+            if (property->get_setter()) property->get_setter()->this_alive();
+        }
+    }
 }
 
 void as_object::alive() {

@@ -74,7 +74,11 @@ public:
     virtual bool watch(const bx_string& name, as_function* func, const as_value& user_data);
     virtual bool unwatch(const bx_string& name);
     virtual void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr);
+    // Marks this object and everything it reaches in the player's heap, each object once a pass.
     virtual void this_alive();
+    // What this_alive follows from one object: its prototype and members; objects that hold
+    // references elsewhere (children, environments) add those.
+    virtual void mark_references();
     virtual void alive();
     virtual void copy_to(as_object* target);
     virtual void dump();

@@ -10,9 +10,9 @@
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/movie_library.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
 #include "flash/runtime/interpreter.h"
-#include "movie_runner.h"
 
 namespace {
 
@@ -20,20 +20,20 @@ constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
 constexpr double max_frames = 1e9;
 
-// Trace output is the only plain message logged while actions run; everything else is log. After
-// a quit command the rest of the frame still runs, but prints nothing more.
-bool g_running_actions = false;
+// Trace output is the only plain message logged while frames run; everything else is log. Once
+// the movie asked to quit, the rest of that frame's traces are not its output any more.
+bool g_running_frames = false;
 bool g_quit = false;
 
 void route_log(bool is_error, const char* text) {
-    std::fputs(text, !is_error && g_running_actions && !g_quit ? stdout : stderr);
+    const bool trace = !is_error && g_running_frames;
+    if (trace && g_quit) return;
+    std::fputs(text, trace ? stdout : stderr);
 }
 
 void on_fscommand(flash::as_object*, const char* command, const char*) {
     if (command && std::strcmp(command, "quit") == 0) g_quit = true;
 }
-
-bool quit_asked() { return g_quit; }
 
 flash::bx_file* open_from_disk(const char* path) { return new flash::bx_file(path, "rb"); }
 
@@ -82,14 +82,17 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         flash::smart_ptr<flash::player> owner(new flash::player);
-        flash::movie_definition_sub* def = owner->create_movie(movie);
-        if (!def) {
+        flash::smart_ptr<flash::root> root = owner->load_file(movie);
+        if (!root) {
             std::fprintf(stderr, "swfrun: can't load the movie '%s'\n", movie);
             result = exit_load_failed;
         } else {
-            g_running_actions = true;
-            swfrun::run_frames(owner.get_ptr(), def, static_cast<int>(frames), step, quit_asked);
-            g_running_actions = false;
+            owner->set_root(root.get_ptr());
+            // Without --step every advance is one frame time: one frame a call.
+            const float dt = step > 0 ? static_cast<float>(step) : root->get_frame_time();
+            g_running_frames = true;
+            for (int i = 0; i < static_cast<int>(frames) && !g_quit; ++i) root->advance(dt);
+            g_running_frames = false;
         }
     }
     std::fflush(stdout);

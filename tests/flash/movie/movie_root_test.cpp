@@ -218,12 +218,27 @@ TEST(RootKeys, KeyObjectAndListeners) {
 
 TEST(RootForwards, FramesLabelsAndUserData) {
     root_fixture f;
-    EXPECT_FALSE(f.r->goto_labeled_frame("nowhere"));
-    EXPECT_TRUE(f.log.errors().empty());  // only with verbose action
-    flash::set_verbose_action(true);
-    EXPECT_FALSE(f.r->goto_labeled_frame("nowhere"));
-    flash::set_verbose_action(false);
-    EXPECT_TRUE(f.log.has_error("error: movie_impl::goto_labeled_frame('nowhere') unknown label\n"));
+    {
+        swf::MovieWriter m(8);
+        m.show_frame();
+        m.frame_label("here");
+        m.show_frame();
+        m.end();
+        f.files.add("labels.swf", m.finish_fws());
+        flash::smart_ptr<flash::root> labelled = f.owner->load_file("labels.swf");
+        ASSERT_TRUE(labelled);
+        EXPECT_EQ(labelled->get_frame_count(), 2);
+        EXPECT_TRUE(labelled->goto_labeled_frame("here"));
+        EXPECT_EQ(labelled->get_current_frame(), 1);
+        EXPECT_FALSE(labelled->goto_labeled_frame("nowhere"));
+        EXPECT_TRUE(f.log.errors().empty());  // only with verbose action
+        flash::set_verbose_action(true);
+        EXPECT_FALSE(labelled->goto_labeled_frame("nowhere"));
+        flash::set_verbose_action(false);
+        EXPECT_TRUE(f.log.has_error("error: movie_impl::goto_labeled_frame('nowhere') unknown label\n"));
+        labelled->goto_frame(0);
+        EXPECT_EQ(labelled->get_current_frame(), 0);
+    }
     int data = 0;
     f.r->set_userdata(&data);
     EXPECT_EQ(f.r->get_userdata(), &data);

@@ -66,6 +66,38 @@ TEST(Swfrun, PrintsExactlyTheFirstFramesTraceLines) {
     }
 }
 
+// One DoAction a frame; the movie loops at its end unless a frame stops it.
+TEST(Swfrun, PlaysFramesThroughTheRoot) {
+    testsupport::TempDir dir;
+    constexpr uint8_t action_stop = 0x07;
+    struct row {
+        const char* args;
+        bool stop_on_second;
+        const char* out;
+    };
+    const row rows[] = {
+        {"frames.swf --frames 5", false, "f1\nf2\nf3\nf1\nf2\n"},
+        {"frames.swf --frames 2", false, "f1\nf2\n"},
+        {"frames.swf --frames 5 --step 1", false, "f1\nf2\nf3\nf1\nf2\n"},
+        {"frames.swf --frames 5", true, "f1\nf2\n"},
+    };
+    for (const row& r : rows) {
+        swf::MovieWriter m(8);
+        for (const char* line : {"f1", "f2", "f3"}) {
+            swf::Bytes code = traces({line});
+            if (r.stop_on_second && std::string(line) == "f2") code.push_back(action_stop);
+            code.push_back(0);
+            m.do_action(code);
+            m.show_frame();
+        }
+        m.end();
+        write_file("frames.swf", m.finish_fws());
+        const run_result got = run(r.args);
+        EXPECT_EQ(got.status, 0) << r.args << got.err;
+        EXPECT_EQ(got.out, r.out) << r.args;
+    }
+}
+
 TEST(Swfrun, StopsAtAQuitCommand) {
     testsupport::TempDir dir;
     swf::Bytes code = traces({"before"});
