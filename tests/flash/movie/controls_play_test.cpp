@@ -164,3 +164,64 @@ TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
 }
 
 }  // namespace
+
+namespace {
+
+// A button and a field in a movie loaded by load_file, driven only through the root's mouse and
+// key input, as the game drives its menus.
+TEST(PlayingControls, LoadFileRootDrivesAButtonAndAFieldFromTheMouseAndKeys) {
+    swf::MovieWriter m(8);
+    const uint16_t face = spritetest::square(m, 0, 0, 50);
+    swf::ButtonRecord record;
+    record.character_id = face;
+    swf::Button2 b;
+    b.records = {record};
+    b.actions = {{swf::cond_press, assembler().trace_str("pressed").end().take()},
+                 {swf::cond_release, assembler().trace_str("released").end().take()}};
+    const uint16_t button = m.define_button2(b);
+    swf::EditText t;
+    t.bounds = {0, 2000, 0, 400};
+    const uint16_t text = m.define_edit_text(t);
+    swf::PlaceObject bp = swf::PlaceObject::place(1, button);
+    bp.name = "btn";
+    m.place_object2(bp);
+    swf::PlaceObject tp = swf::PlaceObject::place(2, text);
+    tp.name = "name";
+    tp.matrix = swf::Matrix::translation(200 * 20, 0);
+    m.place_object2(tp);
+    m.show_frame();
+    m.end();
+    movietest::movie_fixture f;
+    spritetest::journal events;
+    f.files.add("menu.swf", m.finish_fws());
+    flash::smart_ptr<flash::root> r = f.owner->load_file("menu.swf");
+    ASSERT_TRUE(r);
+    f.owner->set_root(r.get_ptr());
+    r->advance(0.0f);
+    flash::display_list* list = r->get_root_movie()->get_display_list();
+    flash::character* btn = list->get_character_by_name("btn", false);
+    auto* field = flash::cast_to<flash::edit_text_character>(list->get_character_by_name("name", false));
+    ASSERT_NE(btn, nullptr);
+    ASSERT_NE(field, nullptr);
+    btn->m_event_callback = spritetest::journal::on_event;
+    events.take();
+    auto step = [&](int x, int y, int buttons) {
+        r->notify_mouse_state(x, y, buttons);
+        r->advance(spritetest::frame_time);
+        return events.take();
+    };
+    EXPECT_EQ(step(25, 25, 0), "event 4 btn");
+    EXPECT_EQ(step(25, 25, 1), "sound default_btn_click, event 1 btn, trace pressed");
+    EXPECT_EQ(step(25, 25, 0), "event 4 btn, trace released");
+    EXPECT_EQ(step(120, 25, 0), "event 5 btn");
+    EXPECT_EQ(static_cast<flash::button_character_instance*>(btn)->get_mouse_state(), flash::MOUSE_UP_STATE);
+
+    step(210, 10, 1);
+    step(210, 10, 0);
+    EXPECT_TRUE(field->m_has_focus);
+    for (int key : {'o', 'k', ';'}) r->notify_key_event(f.owner.get_ptr(), key, true);
+    EXPECT_STREQ(field->m_text.c_str(), "ok");
+    r = nullptr;
+}
+
+}  // namespace
