@@ -18,6 +18,19 @@ using spritetest::assembler;
 using spritetest::playing_movie;
 using testasm::dbl;
 
+// A button over a 50-pixel square face with one traced line per condition, placed as "btn" at
+// depth 1.
+void place_traced_button(swf::MovieWriter& m, const std::vector<std::pair<uint16_t, std::string>>& traces) {
+    swf::ButtonRecord record;
+    record.character_id = spritetest::square(m, 0, 0, 50);
+    swf::Button2 b;
+    b.records = {record};
+    for (const auto& [condition, line] : traces) b.actions.push_back({condition, assembler().trace_str(line).end().take()});
+    swf::PlaceObject place = swf::PlaceObject::place(1, m.define_button2(b));
+    place.name = "btn";
+    m.place_object2(place);
+}
+
 TEST(PlayingControls, StartSoundTagsPlayAndStopWithTheirFrames) {
     movietest::recording_sound_handler handler;
     swf::MovieWriter m(8);
@@ -47,17 +60,7 @@ TEST(PlayingControls, StartSoundTagsPlayAndStopWithTheirFrames) {
 
 TEST(PlayingControls, APressedButtonsActionRunsInItsClipsNextActionPass) {
     swf::MovieWriter m(8);
-    const uint16_t face = spritetest::square(m, 0, 0, 50);
-    swf::ButtonRecord record;
-    record.character_id = face;
-    swf::Button2 b;
-    b.records = {record};
-    b.actions = {{swf::cond_press, assembler().trace_str("pressed").end().take()},
-                 {swf::cond_release, assembler().trace_str("released").end().take()}};
-    const uint16_t button = m.define_button2(b);
-    swf::PlaceObject place = swf::PlaceObject::place(1, button);
-    place.name = "btn";
-    m.place_object2(place);
+    place_traced_button(m, {{swf::cond_press, "pressed"}, {swf::cond_release, "released"}});
     m.show_frame();
     m.end();
     playing_movie movie(m.finish_fws());
@@ -122,23 +125,10 @@ TEST(PlayingControls, FieldsShowTimelineVariablesAndAreDrawnOncePerDisplay) {
     flash::register_drawtext_callback(nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
     swf::MovieWriter m(8);
-    const uint16_t face = spritetest::square(m, 0, 0, 50);
-    swf::ButtonRecord record;
-    record.character_id = face;
-    swf::Button2 b;
-    b.records = {record};
-    b.actions = {{swf::cond_key_press(13), assembler().trace_str("enter").end().take()},
-                 {swf::cond_key_press(19), assembler().trace_str("never").end().take()}};
-    const uint16_t button = m.define_button2(b);
-    swf::PlaceObject place = swf::PlaceObject::place(1, button);
-    place.name = "btn";
-    m.place_object2(place);
+    place_traced_button(m, {{swf::cond_key_press(13), "enter"}, {swf::cond_key_press(19), "never"}});
     m.show_frame();
     m.remove_object2(1);
     m.show_frame();
@@ -163,28 +153,15 @@ TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
     r = nullptr;
 }
 
-}  // namespace
-
-namespace {
 
 // A button and a field in a movie loaded by load_file, driven only through the root's mouse and
 // key input, as the game drives its menus.
 TEST(PlayingControls, LoadFileRootDrivesAButtonAndAFieldFromTheMouseAndKeys) {
     swf::MovieWriter m(8);
-    const uint16_t face = spritetest::square(m, 0, 0, 50);
-    swf::ButtonRecord record;
-    record.character_id = face;
-    swf::Button2 b;
-    b.records = {record};
-    b.actions = {{swf::cond_press, assembler().trace_str("pressed").end().take()},
-                 {swf::cond_release, assembler().trace_str("released").end().take()}};
-    const uint16_t button = m.define_button2(b);
+    place_traced_button(m, {{swf::cond_press, "pressed"}, {swf::cond_release, "released"}});
     swf::EditText t;
     t.bounds = {0, 2000, 0, 400};
     const uint16_t text = m.define_edit_text(t);
-    swf::PlaceObject bp = swf::PlaceObject::place(1, button);
-    bp.name = "btn";
-    m.place_object2(bp);
     swf::PlaceObject tp = swf::PlaceObject::place(2, text);
     tp.name = "name";
     tp.matrix = swf::Matrix::translation(200 * 20, 0);
