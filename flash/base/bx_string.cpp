@@ -26,21 +26,25 @@ bx_string::bx_string(const char* data, int count) : bx_string() {
 
 void bx_string::copy_heap_text(const bx_string& other) {
     m_mode = 1;
+    m_name_flags = 0;
     std::memset(m_local, 0, sizeof m_local);
     assign(other.c_str(), other.size());
 }
 
-bx_string::bx_string(bx_string&& other) noexcept : m_mode(other.m_mode) {
+bx_string::bx_string(bx_string&& other) noexcept
+    : m_mode(other.m_mode), m_name_flags(other.m_name_flags), m_name_hash(other.m_name_hash) {
     std::memcpy(m_local, other.m_local, sizeof m_local);
     if (!is_local()) m_heap = other.m_heap;
     // The moved-from string is left empty and inline; it no longer owns the buffer.
     other.m_mode = 1;
+    other.m_name_flags = 0;
     std::memset(other.m_local, 0, sizeof other.m_local);
 }
 
 void bx_string::free_heap() { bx_free(m_heap.buffer); }
 
 void bx_string::assign(const char* text, int count) {
+    m_name_flags = 0;
     if (count < 0) count = 0;
     if (count <= max_local_length && is_local()) {
         // A short text into an inline string: memmove also serves a source inside this string.
@@ -68,6 +72,7 @@ bool bx_string::resize(int new_length) {
     }
     const int old_length = size();
     if (new_length == old_length) return true;
+    m_name_flags = 0;
 
     if (is_local()) {
         if (new_length <= max_local_length) {
@@ -116,6 +121,7 @@ bool bx_string::resize(int new_length) {
 }
 
 void bx_string::clear_heap_text() {
+    m_name_flags = 0;
     if (size() == 0) return;
     char* buffer = m_heap.buffer;
     std::memcpy(m_local, buffer, sizeof m_local);
@@ -130,7 +136,11 @@ bx_string& bx_string::assign_text(const char* text) {
 }
 
 bx_string& bx_string::assign_from(const bx_string& other) {
-    if (this != &other) assign(other.c_str(), other.size());
+    if (this != &other) {
+        assign(other.c_str(), other.size());
+        // A refused growth leaves the old text: its cache, cleared by assign, stays cleared.
+        if (size() == other.size()) take_name_cache(other);
+    }
     return *this;
 }
 

@@ -34,6 +34,23 @@ inline bool bx_equal_ignoring_case(const char* a, const char* b) {
     }
 }
 
+// The case-insensitive hash of member names: h = 5381; for each byte from the last to the first:
+// h = (h * 33) xor its ASCII lower case.
+inline uint32_t bx_folded_hash(const char* text, int size) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    uint32_t h = 5381;
+    while (size-- > 0) h = (h * 33) ^ bx_fold_ascii(p[size]);
+    return h;
+}
+
+// Whether a variable name is a path to split (holds ':' or '.').
+inline bool bx_has_path_separator(const char* name) {
+    for (; *name; ++name) {
+        if (*name == ':' || *name == '.') return true;
+    }
+    return false;
+}
+
 class bx_string {
 public:
     // Longest text kept inline; one byte more goes to the heap.
@@ -42,16 +59,22 @@ public:
     static constexpr int max_length = 0x3FFFFFF0;
 
     // Inline, like the destructor's test for a heap text: every script value holds a string.
-    bx_string() : m_mode(1) { std::memset(m_local, 0, sizeof m_local); }
+    bx_string() : m_mode(1), m_name_flags(0), m_name_hash(0) {
+        std::memset(m_local, 0, sizeof m_local);
+    }
     bx_string(const char* text);  // null gives ""
     bx_string(const char* data, int count);
     // An inline text is copied whole, inline; only a heap text needs its own buffer.
-    bx_string(const bx_string& other) : m_mode(other.m_mode) {
+    bx_string(const bx_string& other)
+        : m_mode(other.m_mode), m_name_flags(0), m_name_hash(0) {
         if (other.is_local()) {
             std::memcpy(m_local, other.m_local, sizeof m_local);
+            take_name_cache(other);
             return;
         }
         copy_heap_text(other);
+        // Out of memory leaves the copy empty, and without the cache.
+        if (size() == other.size()) take_name_cache(other);
     }
     bx_string(bx_string&& other) noexcept;
     ~bx_string() {
@@ -76,6 +99,7 @@ public:
     // is negative, past max_length, or memory is exhausted.
     bool resize(int new_length);
     void clear() {
+        m_name_flags = 0;
         if (is_local()) {
             m_mode = 1;
             m_local[0] = 0;
@@ -87,6 +111,7 @@ public:
     // Null leaves the string unchanged. A short text into an inline string is inline: names
     // pushed by action code are mostly short.
     bx_string& operator=(const char* text) {
+        if (text) m_name_flags = 0;
         if (text && is_local()) {
             int n = 0;
             while (n <= max_local_length && text[n] != 0) ++n;
@@ -104,6 +129,7 @@ public:
         if (is_local() && other.is_local() && this != &other) {
             m_mode = other.m_mode;
             std::memcpy(m_local, other.m_local, sizeof m_local);
+            take_name_cache(other);
             return *this;
         }
         return assign_from(other);
@@ -114,8 +140,10 @@ public:
         m_mode = other.m_mode;
         std::memcpy(m_local, other.m_local, sizeof m_local);
         if (!is_local()) m_heap = other.m_heap;
+        take_name_cache(other);
         // The moved-from string is left empty and inline; it no longer owns the buffer.
         other.m_mode = 1;
+        other.m_name_flags = 0;
         std::memset(other.m_local, 0, sizeof other.m_local);
         return *this;
     }
@@ -127,6 +155,7 @@ public:
     // Replaces the text by count bytes that hold no NUL; inline for a short text into an inline
     // string. The bytes may lie inside this string.
     void set_bytes(const char* text, int count) {
+        m_name_flags = 0;
         if (count >= 0 && count <= max_local_length && is_local()) {
             // Front to back is safe for a source inside this string: it never lies before it.
             for (int i = 0; i < count; ++i) m_local[i] = text[i];
@@ -179,12 +208,39 @@ public:
 
     const bx_stringi& to_bx_stringi() const;
 
+    // A text used as a member or variable name many times (a name of the action code) is
+    // prepared once: it keeps its case-insensitive hash and whether it is a path, until the text
+    // changes. Copies keep them.
+    void prepare_name() {
+        m_name_hash = bx_folded_hash(c_str(), size());
+        m_name_flags = name_prepared | (bx_has_path_separator(c_str()) ? name_is_path : 0);
+    }
+    bool is_prepared_name() const { return (m_name_flags & name_prepared) != 0; }
+    // bx_folded_hash of the text.
+    uint32_t folded_hash() const {
+        return is_prepared_name() ? m_name_hash : bx_folded_hash(c_str(), size());
+    }
+    bool has_path_separator() const {
+        return is_prepared_name() ? (m_name_flags & name_is_path) != 0
+                                  : bx_has_path_separator(c_str());
+    }
+
     // printf-style formatting through a 500-byte buffer (longer output is cut to 499 bytes).
     static bx_string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 private:
     static constexpr uint8_t heap_mode = 255;
-    char* data() { return is_local() ? m_local : m_heap.buffer; }
+    static constexpr uint8_t name_prepared = 1;
+    static constexpr uint8_t name_is_path = 2;
+    // Every write to the text goes through here or through resize: the name cache goes with it.
+    char* data() {
+        m_name_flags = 0;
+        return is_local() ? m_local : m_heap.buffer;
+    }
+    void take_name_cache(const bx_string& other) {
+        m_name_flags = other.m_name_flags;
+        m_name_hash = other.m_name_hash;
+    }
     void assign(const char* text, int count);
     bx_string& assign_from(const bx_string& other);
     bx_string& assign_text(const char* text);
@@ -193,6 +249,9 @@ private:
     void free_heap();
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap
+    // The prepared name's flags and hash, in the bytes the alignment of the text leaves free.
+    uint8_t m_name_flags;
+    uint32_t m_name_hash;
     union {
         char m_local[15];
         struct {
@@ -242,6 +301,7 @@ private:
 };
 
 static_assert(sizeof(bx_stringi) == sizeof(bx_string));
+static_assert(sizeof(bx_string) == 24, "the name cache lives in the alignment gap");
 
 // Inline: every member lookup by a plain string name goes through it.
 inline const bx_stringi& bx_string::to_bx_stringi() const {

@@ -28,14 +28,9 @@ struct bx_string_hash {
 };
 
 // The same over the ASCII lower case of every byte, independent of the locale.
+// A prepared name brings it along.
 struct bx_stringi_hash {
-    uint32_t operator()(const bx_stringi& s) const {
-        const unsigned char* p = reinterpret_cast<const unsigned char*>(s.c_str());
-        int size = s.size();
-        uint32_t h = 5381;
-        while (size-- > 0) h = (h * 33) ^ bx_fold_ascii(p[size]);
-        return h;
-    }
+    uint32_t operator()(const bx_stringi& s) const { return s.to_bx_string().folded_hash(); }
 };
 
 // For keys hashed by their bytes (ints, pointers, counted pointers): h = 5381; for each byte of

@@ -1,5 +1,7 @@
 #include "flash/runtime/action_buffer.h"
 
+#include <cstring>
+
 #include "flash/base/log.h"
 #include "flash/runtime/action_disassembler.h"
 
@@ -46,6 +48,109 @@ void action_buffer::execute(as_environment* env) {
     execute(env, 0, get_length(), nullptr, empty, false);
 }
 
+push_view action_buffer::prepare_push_record(int pc, int payload_length) {
+    counted_buffer& store = *m_buffer;
+    const uint8_t* bytes = get_bytes();
+    const int length = get_length();
+    if (!bytes || pc < 0 || payload_length < 0 || pc + 3 + payload_length > length) return {};
+    if (pc >= store.push_index.size() && !store.push_index.resize(length)) return {};
+    push_record record;
+    record.text_first = store.push_names.size();
+    record.value_first = store.push_values.size();
+    bool constant = true;
+    // The record's items as the interpreter reads them: a type byte, then its bytes.
+    const int end = pc + 3 + payload_length;
+    auto take_value = [&](const as_value& value) {
+        if (!constant) return;
+        const int before = store.push_values.size();
+        store.push_values.push_back(value);
+        if (store.push_values.size() == before) {
+            constant = false;  // refused and logged by the array
+            return;
+        }
+        ++record.value_count;
+    };
+    auto read_u32 = [&](int at) {
+        return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
+               (static_cast<uint32_t>(bytes[at + 2]) << 16) |
+               (static_cast<uint32_t>(bytes[at + 3]) << 24);
+    };
+    constexpr int item_size[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
+    constexpr int type_count = static_cast<int>(sizeof item_size / sizeof item_size[0]);
+    for (int pos = pc + 3; pos < end;) {
+        const int type = bytes[pos++];
+        if (type == 0) {
+            int stop = pos;
+            while (stop < end && bytes[stop] != 0) ++stop;
+            if (stop >= end) {
+                // Cut short: read the slow way, which logs it.
+                constant = false;
+                break;
+            }
+            bx_string name(reinterpret_cast<const char*>(bytes + pos), stop - pos);
+            name.prepare_name();
+            const int before = store.push_names.size();
+            store.push_names.push_back(name);
+            if (store.push_names.size() == before) {
+                constant = false;  // refused and logged by the array
+                break;
+            }
+            ++record.text_count;
+            take_value(as_value(name));
+            pos = stop + 1;
+            continue;
+        }
+        // An unknown type byte stands alone and pushes nothing.
+        if (type >= type_count) continue;
+        if (end - pos < item_size[type]) {
+            constant = false;
+            break;
+        }
+        switch (type) {
+            case 1: {
+                const uint32_t bits = read_u32(pos);
+                float f;
+                std::memcpy(&f, &bits, sizeof f);
+                take_value(as_value(static_cast<double>(f)));
+                break;
+            }
+            case 2: {
+                as_value null_value;
+                null_value.set_null();
+                take_value(null_value);
+                break;
+            }
+            case 3:
+                take_value(as_value());
+                break;
+            case 5:
+                take_value(as_value(bytes[pos] != 0));
+                break;
+            case 6: {
+                const uint64_t bits = (static_cast<uint64_t>(read_u32(pos)) << 32) | read_u32(pos + 4);
+                double d;
+                std::memcpy(&d, &bits, sizeof d);
+                take_value(as_value(d));
+                break;
+            }
+            case 7:
+                take_value(as_value(static_cast<double>(static_cast<int32_t>(read_u32(pos)))));
+                break;
+            default:
+                // Registers and pool entries are read when pushed.
+                constant = false;
+                break;
+        }
+        pos += item_size[type];
+    }
+    record.constant = constant;
+    const int before = store.push_records.size();
+    store.push_records.push_back(record);
+    if (store.push_records.size() == before) return {};
+    store.push_index[pc] = store.push_records.size();
+    return view_of(record);
+}
+
 void action_buffer::process_decl_dict(int start_pc, int stop_pc) {
     if (m_decl_dict_processed_at == start_pc) return;
     if (m_decl_dict_processed_at != -1) {
@@ -73,6 +178,8 @@ void action_buffer::process_decl_dict(int start_pc, int stop_pc) {
             return;
         }
         m_dictionary[i] = bx_string(reinterpret_cast<const char*>(bytes + pos), end - pos);
+        // Pool entries are the names of the code: pushes copy them with their hash.
+        m_dictionary[i].prepare_name();
         pos = end + 1;
     }
 }

@@ -17,8 +17,36 @@ namespace flash {
 
 class as_value;
 
-// A byte buffer shared by counted references.
-class counted_buffer : public membuf, public ref_counted {};
+// One Push record as prepared on its first run: its texts as names (text_count of them from
+// push_names[text_first], in order up to the first one cut short), and, when every item is a
+// constant and nothing is cut short, all its values (value_count from push_values[value_first]).
+struct push_record {
+    int text_first = 0;
+    int text_count = 0;
+    int value_first = 0;
+    int value_count = 0;
+    bool constant = false;
+};
+
+// What the interpreter reads of a prepared Push record.
+struct push_view {
+    const bx_string* texts = nullptr;
+    int text_count = 0;
+    const as_value* values = nullptr;  // null unless every item is a constant
+    int value_count = 0;
+};
+
+// A byte buffer shared by counted references, with its Push records prepared the first time each
+// runs: every later run copies their values, texts with their name hash, instead of reading and
+// hashing the bytes again. The bytes are only ever appended to, so a record stays valid.
+class counted_buffer : public membuf, public ref_counted {
+public:
+    // Per byte offset: 1 + the index in push_records of the Push record there (0: not yet run).
+    array<int32_t> push_index;
+    array<push_record> push_records;
+    array<bx_string> push_names;
+    array<as_value> push_values;
+};
 
 class action_buffer {
 public:
@@ -60,12 +88,38 @@ public:
     }
     const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
     const array<bx_string>& get_dictionary() const { return m_dictionary; }
+    // The prepared Push record at pc whose payload (payload_length bytes after the record
+    // header) lies inside the buffer; empty when it could not be prepared.
+    push_view get_push_record(int pc, int payload_length) {
+        counted_buffer& store = *m_buffer;
+        if (pc >= 0 && pc < store.push_index.size()) {
+            const int record = store.push_index[pc];
+            if (record > 0) return view_of(store.push_records[record - 1]);
+        }
+        return prepare_push_record(pc, payload_length);
+    }
     int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
 
 private:
+    push_view prepare_push_record(int pc, int payload_length);
+    push_view view_of(const push_record& record) const {
+        const counted_buffer& store = *m_buffer;
+        push_view view;
+        view.text_count = record.text_count;
+        if (record.text_count > 0) view.texts = &store.push_names[record.text_first];
+        if (record.constant) {
+            view.value_count = record.value_count;
+            // A record of no values still takes the constant path: a valid pointer marks it.
+            view.values =
+                record.value_count > 0 ? &store.push_values[record.value_first] : &m_no_value;
+        }
+        return view;
+    }
+
     smart_ptr<counted_buffer> m_buffer;
     array<bx_string> m_dictionary;
     int m_decl_dict_processed_at = -1;
+    as_value m_no_value;
 };
 
 template <class stream>

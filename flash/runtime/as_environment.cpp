@@ -59,13 +59,6 @@ void as_environment::push(const uint16_t* text) {
     push(as_value(utf8));
 }
 
-void as_environment::push(const bx_string& text) {
-    if (m_stack_top < m_stack.size()) {
-        m_stack[m_stack_top++].set_bx_string(text);
-        return;
-    }
-    push(as_value(text));
-}
 void as_environment::push(as_object* object) { push(as_value(object)); }
 
 as_value as_environment::pop() {
@@ -251,7 +244,7 @@ as_value as_environment::get_variable_raw(const bx_string& name,
     as_object* target = get_target();
     if (target && target->get_member(key, &result)) return result;
     engine_instance* owner = get_player();
-    switch (get_standard_member(name)) {
+    switch (get_standard_member(key)) {
         case MTHIS:
             result.set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);
             return result;
@@ -283,7 +276,7 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
         log_msg("-------------- %s = %s\n", var_path.c_str(), value.to_string());
     }
     // Most names are plain: no path to split, and no path texts to make.
-    if (has_path_separator(var_path.c_str())) {
+    if (var_path.has_path_separator()) {
         bx_string path, var;
         if (parse_path(var_path, &path, &var)) {
             as_object* target = get_target();

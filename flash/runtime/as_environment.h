@@ -89,7 +89,13 @@ public:
     }
     void push(const wchar_t* text);
     void push(const uint16_t* text);
-    void push(const bx_string& text);
+    void push(const bx_string& text) {
+        if (m_stack_top < m_stack.size()) {
+            m_stack[m_stack_top++].set_bx_string(text);
+            return;
+        }
+        push_grown(as_value(text));
+    }
     void push(as_object* object);
     // The top value, which leaves the stack; an empty stack gives undefined.
     as_value pop();
@@ -155,7 +161,7 @@ public:
     // Variables.
     // Most names are plain, with no path to split: those go straight to the raw lookup.
     as_value get_variable(const bx_string& var_path, const array<with_scope>& with_stack) const {
-        if (!has_path_separator(var_path.c_str())) return get_variable_raw(var_path, with_stack);
+        if (!var_path.has_path_separator()) return get_variable_raw(var_path, with_stack);
         return get_variable_by_path(var_path, with_stack);
     }
     as_value get_variable(const bx_string& var_path) const;
@@ -165,13 +171,6 @@ public:
     void set_variable(const bx_string& var_path, const as_value& value);
     void set_variable_raw(const bx_string& name, const as_value& value,
                           const array<with_scope>& with_stack);
-    // Whether a variable name has a path to split (strpbrk(name, ":.") without the library call).
-    static bool has_path_separator(const char* name) {
-        for (; *name; ++name) {
-            if (*name == ':' || *name == '.') return true;
-        }
-        return false;
-    }
     // Splits "path:var" or "path.var"; false when there is neither.
     static bool parse_path(const bx_string& var_path, bx_string* path, bx_string* var);
     // Resolves a path from the target, then from the global object.

@@ -13,6 +13,7 @@
 
 namespace flash {
 
+class character;
 class engine_instance;
 class root;
 class as_environment;
@@ -88,6 +89,9 @@ public:
     virtual void advance(float dt);
     // The traits of an ActionScript 3 class object (null for every other object).
     virtual const array<as3_trait>* get_traits() const;
+    // This object as a character (null for every other object): a cast without the run-time
+    // type search, which every script call made.
+    virtual character* character_object() { return nullptr; }
 
     // Stores value with the dont-enum flag straight into the member table.
     void builtin_member(const bx_stringi& name, const as_value& value);

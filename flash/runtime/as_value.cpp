@@ -21,9 +21,6 @@ namespace flash {
 
 namespace {
 
-// Releases that happen while another release runs wait here, so that freeing a long chain of
-// objects runs in a loop instead of one nested destructor per link.
-thread_local array<const ref_counted*>* t_release_queue = nullptr;
 
 bool is_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -77,13 +74,9 @@ char g_address_buffer[32];
 
 }  // namespace
 
-void as_release(const ref_counted* object) {
-    if (!object) return;
-    // Outside a running release, a count that stays above 0 frees nothing: no queue is needed.
-    if (!t_release_queue && object->get_ref_count() > 1) {
-        object->drop_ref();
-        return;
-    }
+constinit thread_local array<const ref_counted*>* t_release_queue = nullptr;
+
+void as_release_queued(const ref_counted* object) {
     if (t_release_queue) {
         const int before = t_release_queue->size();
         t_release_queue->push_back(object);
@@ -102,11 +95,6 @@ void as_release(const ref_counted* object) {
     t_release_queue = nullptr;
 }
 
-int double_to_int(double d) {
-    // The x86 conversion: NaN and values outside the range give INT32_MIN.
-    if (d > -2147483649.0 && d < 2147483648.0) return static_cast<int>(d);
-    return std::numeric_limits<int>::min();
-}
 
 bx_string number_to_string(double d) {
     if (std::isnan(d)) return bx_string("NaN");
@@ -359,16 +347,6 @@ void as_value::set_null() { set_as_object(nullptr); }
 
 void as_value::set_nan() { set_double(std::numeric_limits<double>::quiet_NaN()); }
 
-void as_value::set_bx_string(const bx_string& text) {
-    if (&text == &m_string) {
-        drop_refs();
-        m_type = STRING;
-        return;
-    }
-    drop_refs();
-    m_type = STRING;
-    m_string = text;
-}
 
 void as_value::set_as_object(as_object* object) {
     if (m_type == OBJECT && m_object == object) return;
@@ -448,7 +426,6 @@ double as_value::convert_to_number() const {
     return 0.0;
 }
 
-int as_value::to_int() const { return double_to_int(to_number()); }
 
 float as_value::to_float() const { return static_cast<float>(to_number()); }
 

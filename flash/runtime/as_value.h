@@ -97,6 +97,12 @@ public:
             m_flags = other.m_flags;
             return *this;
         }
+        if (other.m_type == STRING && !holds_refs() && this != &other) {
+            m_type = STRING;
+            m_string = other.m_string;
+            m_flags = other.m_flags;
+            return *this;
+        }
         return copy_assign(other);
     }
     as_value& operator=(as_value&& other) noexcept {
@@ -142,7 +148,12 @@ public:
         m_type = STRING;
         m_string = text ? text : "";
     }
-    void set_bx_string(const bx_string& text);
+    // Inline: names pushed by action code come through here, with their hash.
+    void set_bx_string(const bx_string& text) {
+        drop_refs();
+        m_type = STRING;
+        if (&text != &m_string) m_string = text;
+    }
     // A STRING of count bytes that hold no NUL.
     void set_string(const char* text, int count) {
         drop_refs();
@@ -176,7 +187,7 @@ public:
     // Numbers, booleans and texts answer the conversions the operators ask for most inline.
     double to_number() const { return m_type == NUMBER ? m_number : convert_to_number(); }
     // Truncated toward zero; NaN and values outside the 32-bit range give INT32_MIN.
-    int to_int() const;
+    int to_int() const;  // inline below, after double_to_int
     float to_float() const;
     bool to_bool() const {
         if (m_type == BOOLEAN) return bool_payload();
@@ -271,7 +282,14 @@ bool string_to_number(int* out, const char* text, int base);
 
 // The engine's conversions, exposed for the builtins: double to int32 (INT32_MIN for NaN and out
 // of range), and a number's text ("NaN", "Infinity", "-Infinity", else "%.14g").
-int double_to_int(double d);
+inline int double_to_int(double d) {
+    // The x86 conversion: NaN and values outside the range give INT32_MIN.
+    constexpr double below_range = -2147483649.0;
+    constexpr double above_range = 2147483648.0;
+    if (d > below_range && d < above_range) return static_cast<int>(d);
+    return INT32_MIN;
+}
+inline int as_value::to_int() const { return double_to_int(to_number()); }
 bx_string number_to_string(double d);
 
 // An address as 16 upper-case hexadecimal digits: one width on every build, unlike "%p".
@@ -282,7 +300,21 @@ bx_string address_text(const void* p);
 inline void as_add_ref(const ref_counted* object) {
     if (object) object->add_ref();
 }
-void as_release(const ref_counted* object);
+// Releases that happen while another release runs wait here, so that freeing a long chain of
+// objects runs in a loop instead of one nested destructor per link.
+template <class T>
+class array;
+extern constinit thread_local array<const ref_counted*>* t_release_queue;
+void as_release_queued(const ref_counted* object);
+// Inline: outside a running release, a count that stays above 0 frees nothing and needs no queue.
+inline void as_release(const ref_counted* object) {
+    if (!object) return;
+    if (!t_release_queue && object->get_ref_count() > 1) {
+        object->drop_ref();
+        return;
+    }
+    as_release_queued(object);
+}
 
 // Holds a counted reference for the length of a call. An object with a count of 0 is held by a
 // plain pointer of its owner: it is left alone, since releasing it again would delete it.

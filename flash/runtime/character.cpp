@@ -246,7 +246,7 @@ void character::set_property(int property_number, const as_value& value) {
 
 character* as_character(as_object* object) {
     if (!object || !object->is(as_object::CHARACTER)) return nullptr;
-    return dynamic_cast<character*>(object);
+    return object->character_object();
 }
 
 }  // namespace flash

@@ -98,7 +98,8 @@ int interpreter::count_at(int n) {
 
 void interpreter::run() {
     const bool verbose = get_verbose_action();
-    while (m_pc < m_stop && m_end == RUNNING) {
+    // m_end is tested after every action: the loop starts running.
+    while (m_pc < m_stop) {
         while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
             m_with_stack.pop_back();
         }
@@ -134,7 +135,7 @@ void interpreter::run() {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        dispatch(code);
+        (this->*s_handlers[code])(code);
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
@@ -161,13 +162,24 @@ as_value* interpreter::local_register(int n) {
     return &m_env->get_register(n);
 }
 
-void interpreter::do_push() {
-    payload_reader in = payload();
+void interpreter::do_push(const push_view& record) {
     const bool verbose = get_verbose_action();
+    const bx_string* texts = record.texts;
+    const int text_count = record.text_count;
+    int text_index = 0;
+    payload_reader in = payload();
     while (!in.at_end()) {
         const int type = in.u8();
         switch (type) {
             case 0: {
+                if (text_index < text_count) {
+                    // The record's text, prepared as a name on its first run.
+                    const bx_string& text = texts[text_index++];
+                    in.pos += text.size() + 1;
+                    m_env->push(text);
+                    if (verbose) log_msg("-------------- pushed '%s'\n", text.c_str());
+                    break;
+                }
                 int length = 0;
                 const char* text = in.text(&length);
                 if (payload_failed(in)) return;
@@ -306,6 +318,168 @@ void interpreter::do_with() {
     drop(1);
 }
 
+// The cases that hold values or read a payload live in their own functions, so that the switch
+// itself needs no stack frame: it runs for every action.
+void interpreter::do_push_duplicate() {
+    const as_value copy(top(0));
+    m_env->push(copy);
+}
+
+void interpreter::do_stack_swap() {
+    need(2);
+    const as_value y(top(0));
+    top(0) = top(1);
+    top(1) = y;
+}
+
+void interpreter::do_goto_frame() {
+    payload_reader in = payload();
+    const int frame = in.u16();
+    if (payload_failed(in)) return;
+    if (character* ch = target_character()) ch->goto_frame(frame);
+}
+
+void interpreter::do_goto_label() {
+    payload_reader in = payload();
+    const char* label = in.text();
+    if (payload_failed(in)) return;
+    if (character* ch = target_character()) ch->goto_labeled_frame(label);
+}
+
+void interpreter::do_call_frame() {
+    const as_value frame(top(0));
+    drop(1);
+    if (character* ch = target_character()) ch->call_frame_actions(frame);
+}
+
+void interpreter::do_set_target_action() {
+    payload_reader in = payload();
+    const char* path = in.text();
+    if (payload_failed(in)) return;
+    do_set_target(path);
+}
+
+void interpreter::do_set_target2() {
+    const bx_string path(top(0).to_bx_string());
+    drop(1);
+    do_set_target(path.c_str());
+}
+
+void interpreter::do_get_url_action() {
+    payload_reader in = payload();
+    const char* url = in.text();
+    const char* target = in.text();
+    if (payload_failed(in)) return;
+    do_get_url(url, target);
+}
+
+void interpreter::do_get_url2() {
+    const bx_string url(top(1).to_bx_string());
+    const bx_string target(top(0).to_bx_string());
+    drop(2);
+    do_get_url(url.c_str(), target.c_str());
+}
+
+void interpreter::do_trace() {
+    as_value result;
+    fn_call fn(&result, nullptr, m_env, 1, m_env->get_top_index());
+    as_global_trace(fn);
+    drop(1);
+}
+
+void interpreter::do_define_local() {
+    const bx_string name(top(1).to_bx_string());
+    const as_value value(top(0));
+    drop(2);
+    m_env->set_local(name, value);
+}
+
+void interpreter::do_define_local2() {
+    const bx_string name(top(0).to_bx_string());
+    drop(1);
+    m_env->declare_local(name);
+}
+
+void interpreter::do_jump_action() {
+    payload_reader in = payload();
+    const int offset = in.s16();
+    if (payload_failed(in)) return;
+    do_jump(offset);
+}
+
+void interpreter::do_if() {
+    payload_reader in = payload();
+    const int offset = in.s16();
+    if (payload_failed(in)) return;
+    const bool condition = top(0).to_bool();
+    drop(1);
+    if (condition) {
+        if (get_verbose_action()) log_msg("-------------- branch is done\n");
+        do_jump(offset);
+    } else if (get_verbose_action()) {
+        log_msg("-------------- no branch\n");
+    }
+}
+
+void interpreter::do_return() {
+    if (m_retval) *m_retval = top(0);
+    drop(1);
+    finish(STOP_REACHED);
+}
+
+// The actions of every loop, each reached straight from the table; the rest through the switch.
+constexpr interpreter::handler_table interpreter::make_handlers() {
+    handler_table table{};
+    for (action_handler& h : table) h = &interpreter::dispatch;
+    table[action::PUSH] = &interpreter::on_push;
+    table[action::POP] = &interpreter::on_pop;
+    table[action::PUSH_DUPLICATE] = &interpreter::on_push_duplicate;
+    table[action::STORE_REGISTER] = &interpreter::on_store_register;
+    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
+                     action::NOT, action::INCREMENT, action::DECREMENT}) {
+        table[code] = &interpreter::on_unary;
+    }
+    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
+                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
+                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
+                     action::BIT_URSHIFT}) {
+        table[code] = &interpreter::on_binary;
+    }
+    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
+                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
+                     action::STRING_GREATER}) {
+        table[code] = &interpreter::on_compare;
+    }
+    table[action::GET_VARIABLE] = &interpreter::on_get_variable;
+    table[action::SET_VARIABLE] = &interpreter::on_set_variable;
+    table[action::GET_MEMBER] = &interpreter::on_get_member;
+    table[action::SET_MEMBER] = &interpreter::on_set_member;
+    table[action::JUMP] = &interpreter::on_jump;
+    table[action::IF] = &interpreter::on_if;
+    table[action::CALL_FUNCTION] = &interpreter::on_call_function;
+    table[action::CALL_METHOD] = &interpreter::on_call_method;
+    table[action::RETURN] = &interpreter::on_return;
+    return table;
+}
+
+constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
+
+void interpreter::on_push(int) {
+    const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
+    if (record.values && !get_verbose_action()) {
+        // Constants only: the values as prepared on the record's first run.
+        for (int i = 0; i < record.value_count; ++i) m_env->push(record.values[i]);
+        return;
+    }
+    do_push(record);
+}
+void interpreter::on_pop(int) { drop(1); }
+void interpreter::on_push_duplicate(int) { do_push_duplicate(); }
+void interpreter::on_store_register(int) { do_store_register(); }
+void interpreter::on_jump(int) { do_jump_action(); }
+void interpreter::on_if(int) { do_if(); }
+void interpreter::on_return(int) { do_return(); }
+
 void interpreter::dispatch(int code) {
     switch (code) {
         case action::END:
@@ -313,71 +487,14 @@ void interpreter::dispatch(int code) {
             break;
 
         // Stack and conversions.
-        case action::POP:
-            drop(1);
-            break;
-        case action::PUSH_DUPLICATE: {
-            const as_value copy(top(0));
-            m_env->push(copy);
-            break;
-        }
-        case action::STACK_SWAP: {
-            need(2);
-            const as_value y(top(0));
-            top(0) = top(1);
-            top(1) = y;
-            break;
-        }
-        case action::TO_INTEGER:
-        case action::TO_NUMBER:
-        case action::TO_STRING:
-        case action::TYPE_OF:
-        case action::NOT:
-        case action::INCREMENT:
-        case action::DECREMENT:
-            need(1);
-            do_binary_number(code);
-            break;
-        case action::PUSH:
-            do_push();
-            break;
-        case action::STORE_REGISTER:
-            do_store_register();
+        case action::STACK_SWAP:
+            do_stack_swap();
             break;
         case action::CONSTANT_POOL:
             m_buffer.process_decl_dict(m_pc, m_next_pc);
             break;
 
         // Arithmetic, logic and comparison.
-        case action::ADD:
-        case action::SUBTRACT:
-        case action::MULTIPLY:
-        case action::DIVIDE:
-        case action::MODULO:
-        case action::ADD2:
-        case action::AND:
-        case action::OR:
-        case action::BIT_AND:
-        case action::BIT_OR:
-        case action::BIT_XOR:
-        case action::BIT_LSHIFT:
-        case action::BIT_RSHIFT:
-        case action::BIT_URSHIFT:
-            need(2);
-            do_binary_number(code);
-            break;
-        case action::EQUALS:
-        case action::EQUALS2:
-        case action::STRICT_EQUALS:
-        case action::LESS:
-        case action::LESS2:
-        case action::GREATER:
-        case action::STRING_EQUALS:
-        case action::STRING_LESS:
-        case action::STRING_GREATER:
-            need(2);
-            do_compare(code);
-            break;
 
         // Strings.
         case action::STRING_LENGTH:
@@ -415,42 +532,24 @@ void interpreter::dispatch(int code) {
         case action::STOP_SOUNDS:
             do_stop_sounds();
             break;
-        case action::GOTO_FRAME: {
-            payload_reader in = payload();
-            const int frame = in.u16();
-            if (payload_failed(in)) break;
-            if (character* ch = target_character()) ch->goto_frame(frame);
+        case action::GOTO_FRAME:
+            do_goto_frame();
             break;
-        }
-        case action::GOTO_LABEL: {
-            payload_reader in = payload();
-            const char* label = in.text();
-            if (payload_failed(in)) break;
-            if (character* ch = target_character()) ch->goto_labeled_frame(label);
+        case action::GOTO_LABEL:
+            do_goto_label();
             break;
-        }
         case action::GOTO_FRAME2:
             do_goto_frame2();
             break;
-        case action::CALL: {
-            const as_value frame(top(0));
-            drop(1);
-            if (character* ch = target_character()) ch->call_frame_actions(frame);
+        case action::CALL:
+            do_call_frame();
             break;
-        }
-        case action::SET_TARGET: {
-            payload_reader in = payload();
-            const char* path = in.text();
-            if (payload_failed(in)) break;
-            do_set_target(path);
+        case action::SET_TARGET:
+            do_set_target_action();
             break;
-        }
-        case action::SET_TARGET2: {
-            const bx_string path(top(0).to_bx_string());
-            drop(1);
-            do_set_target(path.c_str());
+        case action::SET_TARGET2:
+            do_set_target2();
             break;
-        }
         case action::WAIT_FOR_FRAME2:
             drop(1);
             break;
@@ -472,28 +571,15 @@ void interpreter::dispatch(int code) {
         case action::END_DRAG:
             do_end_drag();
             break;
-        case action::GET_URL: {
-            payload_reader in = payload();
-            const char* url = in.text();
-            const char* target = in.text();
-            if (payload_failed(in)) break;
-            do_get_url(url, target);
+        case action::GET_URL:
+            do_get_url_action();
             break;
-        }
-        case action::GET_URL2: {
-            const bx_string url(top(1).to_bx_string());
-            const bx_string target(top(0).to_bx_string());
-            drop(2);
-            do_get_url(url.c_str(), target.c_str());
+        case action::GET_URL2:
+            do_get_url2();
             break;
-        }
-        case action::TRACE: {
-            as_value result;
-            fn_call fn(&result, nullptr, m_env, 1, m_env->get_top_index());
-            as_global_trace(fn);
-            drop(1);
+        case action::TRACE:
+            do_trace();
             break;
-        }
         case action::GET_TIME:
             do_get_time();
             break;
@@ -503,26 +589,12 @@ void interpreter::dispatch(int code) {
             break;
 
         // Variables, members and objects.
-        case action::GET_VARIABLE:
-            need(1);
-            do_get_variable();
+        case action::DEFINE_LOCAL:
+            do_define_local();
             break;
-        case action::SET_VARIABLE:
-            do_set_variable();
+        case action::DEFINE_LOCAL2:
+            do_define_local2();
             break;
-        case action::DEFINE_LOCAL: {
-            const bx_string name(top(1).to_bx_string());
-            const as_value value(top(0));
-            drop(2);
-            m_env->set_local(name, value);
-            break;
-        }
-        case action::DEFINE_LOCAL2: {
-            const bx_string name(top(0).to_bx_string());
-            drop(1);
-            m_env->declare_local(name);
-            break;
-        }
         case action::DELETE:
             need(2);
             do_delete();
@@ -530,13 +602,6 @@ void interpreter::dispatch(int code) {
         case action::DELETE2:
             need(1);
             do_delete2();
-            break;
-        case action::GET_MEMBER:
-            need(2);
-            do_get_member();
-            break;
-        case action::SET_MEMBER:
-            do_set_member();
             break;
         case action::ENUMERATE:
             do_enumerate(false);
@@ -569,38 +634,6 @@ void interpreter::dispatch(int code) {
             break;
 
         // Functions and control flow.
-        case action::JUMP: {
-            payload_reader in = payload();
-            const int offset = in.s16();
-            if (payload_failed(in)) break;
-            do_jump(offset);
-            break;
-        }
-        case action::IF: {
-            payload_reader in = payload();
-            const int offset = in.s16();
-            if (payload_failed(in)) break;
-            const bool condition = top(0).to_bool();
-            drop(1);
-            if (condition) {
-                if (get_verbose_action()) log_msg("-------------- branch is done\n");
-                do_jump(offset);
-            } else if (get_verbose_action()) {
-                log_msg("-------------- no branch\n");
-            }
-            break;
-        }
-        case action::CALL_FUNCTION:
-            do_call_function();
-            break;
-        case action::CALL_METHOD:
-            do_call_method();
-            break;
-        case action::RETURN:
-            if (m_retval) *m_retval = top(0);
-            drop(1);
-            finish(STOP_REACHED);
-            break;
         case action::DEFINE_FUNCTION:
             do_define_function(false);
             break;

@@ -1,5 +1,6 @@
 #pragma once
 // The interpreter's one execution over a section of an action buffer (internal to the runtime).
+#include <array>
 #include <cstdint>
 
 #include "flash/base/array.h"
@@ -65,6 +66,9 @@ struct payload_reader {
     }
 };
 
+// Kept out of the dispatch switch, which then needs no stack frame of its own.
+#define TOV_OUT_OF_LINE [[gnu::noinline]]
+
 class interpreter {
 public:
     interpreter(action_buffer& buffer, as_environment* env, int start_pc, int exec_bytes,
@@ -75,11 +79,33 @@ private:
     // How the loop ends.
     enum end_kind { RUNNING, END_ACTION, STOP_REACHED };
 
+    // One action: each code has its handler, the switch of dispatch for the rarer ones.
+    using action_handler = void (interpreter::*)(int code);
+    static constexpr int action_code_count = 256;
+    using handler_table = std::array<action_handler, action_code_count>;
+    static constexpr handler_table make_handlers();
+    static const handler_table s_handlers;
     void dispatch(int code);
+    void on_push(int code);
+    void on_pop(int code);
+    void on_push_duplicate(int code);
+    void on_store_register(int code);
+    void on_unary(int code);
+    void on_binary(int code);
+    void on_compare(int code);
+    void on_get_variable(int code);
+    void on_set_variable(int code);
+    void on_get_member(int code);
+    void on_set_member(int code);
+    void on_jump(int code);
+    void on_if(int code);
+    void on_call_function(int code);
+    void on_call_method(int code);
+    void on_return(int code);
     void finish(end_kind how) { m_end = how; }
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
-    bool end_on_cut_payload();
+    TOV_OUT_OF_LINE bool end_on_cut_payload();
     payload_reader payload() const {
         payload_reader in;
         in.data = m_code + m_pc + 3;
@@ -95,16 +121,35 @@ private:
     void need(int n) {
         if (depth() < n) fill_missing(n);
     }
-    void fill_missing(int n);
+    TOV_OUT_OF_LINE void fill_missing(int n);
     // int(top(n)) clamped to [0, the values below top(n)].
     int count_at(int n);
     int depth() const { return m_env->get_stack_size(); }
+
+    // The actions whose cases would give the dispatch switch a stack frame; out of line.
+    void do_push_duplicate();
+    TOV_OUT_OF_LINE void do_stack_swap();
+    TOV_OUT_OF_LINE void do_goto_frame();
+    TOV_OUT_OF_LINE void do_goto_label();
+    TOV_OUT_OF_LINE void do_call_frame();
+    TOV_OUT_OF_LINE void do_set_target_action();
+    TOV_OUT_OF_LINE void do_set_target2();
+    TOV_OUT_OF_LINE void do_get_url_action();
+    TOV_OUT_OF_LINE void do_get_url2();
+    TOV_OUT_OF_LINE void do_trace();
+    TOV_OUT_OF_LINE void do_define_local();
+    TOV_OUT_OF_LINE void do_define_local2();
+    void do_jump_action();
+    void do_if();
+    void do_return();
 
     // Stack, arithmetic, comparison and string actions.
     void do_binary_number(int code);
     void do_compare(int code);
     void do_string_op(int code);
-    void do_push();
+    // Records with registers, pool entries or a cut text, and every record while the action log
+    // is on; on_push copies the constant ones itself.
+    TOV_OUT_OF_LINE void do_push(const push_view& record);
     void do_store_register();
     as_value* local_register(int n);
 
@@ -119,7 +164,7 @@ private:
     void do_start_drag();
     void do_end_drag();
     void do_get_url(const char* url, const char* target);
-    void do_stop_sounds();
+    TOV_OUT_OF_LINE void do_stop_sounds();
     void do_get_time();
     void do_random();
 
@@ -141,7 +186,7 @@ private:
     void do_call_function();
     void do_call_method();
     void do_define_function(bool function2);
-    void do_with();
+    TOV_OUT_OF_LINE void do_with();
     void do_jump(int offset);
     // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
     as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
@@ -161,6 +206,7 @@ private:
     weak_ptr<as_object> m_start_target;
     end_kind m_end = RUNNING;
 };
+#undef TOV_OUT_OF_LINE
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the
 // members of the constructor's "prototype" and following its chain.

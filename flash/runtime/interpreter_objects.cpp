@@ -41,6 +41,20 @@ void setup_prototype(as_object* obj, const as_value& ctor) {
     proto->set_proto(source->get_proto());
 }
 
+// The handlers of the table, beside the actions they run, which are inlined into them.
+void interpreter::on_get_variable(int) {
+    need(1);
+    do_get_variable();
+}
+void interpreter::on_set_variable(int) { do_set_variable(); }
+void interpreter::on_get_member(int) {
+    need(2);
+    do_get_member();
+}
+void interpreter::on_set_member(int) { do_set_member(); }
+void interpreter::on_call_function(int) { do_call_function(); }
+void interpreter::on_call_method(int) { do_call_method(); }
+
 void interpreter::do_get_variable() {
     const bx_string name(top(0).to_bx_string());
     top(0) = m_env->get_variable(name, m_with_stack);

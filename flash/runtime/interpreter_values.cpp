@@ -9,6 +9,22 @@
 
 namespace flash {
 
+// The handlers of the table, beside the actions they run, which are inlined into them.
+void interpreter::on_unary(int code) {
+    need(1);
+    do_binary_number(code);
+}
+
+void interpreter::on_binary(int code) {
+    need(2);
+    do_binary_number(code);
+}
+
+void interpreter::on_compare(int code) {
+    need(2);
+    do_compare(code);
+}
+
 void interpreter::do_binary_number(int code) {
     as_value& x = top(1);
     as_value& y = top(0);

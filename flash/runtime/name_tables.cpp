@@ -51,17 +51,39 @@ stringi_hash<int>* g_standard_members = nullptr;
 
 }  // namespace
 
-int get_standard_member(const bx_stringi& name) {
+uint64_t g_standard_member_name_bits[standard_member_bit_words] = {
+    ~uint64_t{0}, ~uint64_t{0}, ~uint64_t{0}, ~uint64_t{0}};
+
+namespace {
+
+void set_standard_member_bits(uint64_t value) {
+    for (uint64_t& word : g_standard_member_name_bits) word = value;
+}
+
+void add_standard_member_bit(uint32_t part) {
+    constexpr uint32_t word_shift = 6;
+    constexpr uint32_t bit_mask = 63;
+    part &= standard_member_bit_words * 64 - 1;
+    g_standard_member_name_bits[part >> word_shift] |= uint64_t{1} << (part & bit_mask);
+}
+
+}  // namespace
+
+int find_standard_member(const bx_stringi& name, uint32_t name_hash) {
     if (!g_standard_members) {
         g_standard_members = new stringi_hash<int>();
         g_standard_members->resize(AS_STANDARD_MEMBER_COUNT);
+        set_standard_member_bits(0);
         for (int i = 0; i < AS_STANDARD_MEMBER_COUNT; ++i) {
-            g_standard_members->add(standard_member_names[i], i);
+            const bx_stringi key(standard_member_names[i]);
+            g_standard_members->add(key, i);
+            const uint32_t spread = stringi_hash<int>::key_hash(key) * standard_member_spread;
+            add_standard_member_bit(spread >> standard_member_first_shift);
+            add_standard_member_bit(spread >> standard_member_second_shift);
         }
     }
-    int id = M_INVALID_MEMBER;
-    g_standard_members->get(name, &id);
-    return id;
+    const int index = g_standard_members->find_index(name, name_hash);
+    return index >= 0 ? g_standard_members->entry_at(index).value() : M_INVALID_MEMBER;
 }
 
 const char* get_standard_member_name(int id) {
@@ -71,6 +93,7 @@ const char* get_standard_member_name(int id) {
 void clear_standard_member_map() {
     delete g_standard_members;
     g_standard_members = nullptr;
+    set_standard_member_bits(~uint64_t{0});
 }
 
 const char* get_property_name(int property_number) {

@@ -2,7 +2,10 @@
 // The engine's fixed name tables: standard members of characters, the property numbers of the
 // interpreter's property actions, event handler names, the button-like handler names, the
 // text-format keys and the constructor member name. Shared by every engine instance.
+#include <cstdint>
+
 #include "flash/base/bx_string.h"
+#include "flash/base/hash.h"
 #include "flash/runtime/event_id.h"
 #include "flash/runtime/as_value.h"
 
@@ -54,8 +57,35 @@ enum standard_member {
     AS_STANDARD_MEMBER_COUNT
 };
 
+// Two bits per standard member name in 256, picked by two parts of the name's key hash; all set
+// before the table is built. Most names asked for are not standard members: a clear bit answers
+// them unprobed.
+constexpr int standard_member_bit_words = 4;
+// The hash is spread by a multiplication first: short names differ only in its low bits.
+constexpr uint32_t standard_member_spread = 2654435761u;
+constexpr int standard_member_first_shift = 24;
+constexpr int standard_member_second_shift = 16;
+extern uint64_t g_standard_member_name_bits[standard_member_bit_words];
+inline bool standard_member_bit_set(uint32_t part) {
+    constexpr uint32_t word_shift = 6;
+    constexpr uint32_t bit_mask = 63;
+    constexpr uint32_t part_mask = standard_member_bit_words * 64 - 1;
+    part &= part_mask;
+    return (g_standard_member_name_bits[part >> word_shift] >> (part & bit_mask)) & 1;
+}
+inline bool may_be_standard_member(uint32_t name_hash) {
+    const uint32_t spread = name_hash * standard_member_spread;
+    return standard_member_bit_set(spread >> standard_member_first_shift) &&
+           standard_member_bit_set(spread >> standard_member_second_shift);
+}
+int find_standard_member(const bx_stringi& name, uint32_t name_hash);
+
 // The standard member id of a name (case-insensitive), or -1.
-int get_standard_member(const bx_stringi& name);
+inline int get_standard_member(const bx_stringi& name) {
+    const uint32_t name_hash = stringi_hash<int>::key_hash(name);
+    if (!may_be_standard_member(name_hash)) return M_INVALID_MEMBER;
+    return find_standard_member(name, name_hash);
+}
 // The text of a standard member id; null outside the table.
 const char* get_standard_member_name(int id);
 // Empties the standard member table (the last engine instance does this at its end).

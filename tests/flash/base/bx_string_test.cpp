@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 
 #include <string>
 
+#include "flash/base/hash.h"
 #include "flash/base/log.h"
 
 using flash::bx_string;
@@ -204,3 +206,83 @@ TEST(BxString, FormatCutsAt499Bytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The hash and path flag a string reports must always be those of its current text.
+void expect_name_cache_matches_text(const bx_string& s, const std::string& why) {
+    EXPECT_EQ(s.folded_hash(), flash::bx_folded_hash(s.c_str(), s.size())) << why;
+    EXPECT_EQ(s.has_path_separator(), flash::bx_has_path_separator(s.c_str())) << why;
+}
+
+}  // namespace
+
+TEST(BxString, PreparedNameKeepsItsHashAndPathFlagThroughCopiesAndMoves) {
+    for (const char* text : {"s", "Score", "_root.clip", "a:b", "a_name_longer_than_inline"}) {
+        bx_string name(text);
+        EXPECT_FALSE(name.is_prepared_name());
+        name.prepare_name();
+        ASSERT_TRUE(name.is_prepared_name()) << text;
+        expect_name_cache_matches_text(name, text);
+        // Case does not change the hash.
+        bx_string upper(text);
+        for (int i = 0; i < upper.size(); ++i) upper[i] = static_cast<char>(std::toupper(upper[i]));
+        EXPECT_EQ(name.folded_hash(), upper.folded_hash()) << text;
+
+        const bx_string copied(name);
+        EXPECT_TRUE(copied.is_prepared_name()) << text;
+        bx_string assigned("other");
+        assigned = name;
+        EXPECT_TRUE(assigned.is_prepared_name()) << text;
+        bx_string moved_from(name);
+        const bx_string moved(static_cast<bx_string&&>(moved_from));
+        EXPECT_TRUE(moved.is_prepared_name()) << text;
+        EXPECT_FALSE(moved_from.is_prepared_name()) << text;
+        bx_string move_assigned("other");
+        move_assigned = static_cast<bx_string&&>(assigned);
+        EXPECT_TRUE(move_assigned.is_prepared_name()) << text;
+        for (const bx_string* s : {&copied, &moved, static_cast<const bx_string*>(&move_assigned)}) {
+            EXPECT_EQ(bytes(*s), text);
+            expect_name_cache_matches_text(*s, text);
+        }
+    }
+}
+
+TEST(BxString, EveryChangeOfAPreparedNameDropsItsCache) {
+    struct change {
+        const char* what;
+        void (*apply)(bx_string& s);
+    };
+    const change changes[] = {
+        {"append text", [](bx_string& s) { s += ".x"; }},
+        {"append char", [](bx_string& s) { s += ':'; }},
+        {"append string", [](bx_string& s) { s += bx_string("Tail"); }},
+        {"write a byte", [](bx_string& s) { s[0] = '.'; }},
+        {"set bytes", [](bx_string& s) { s.set_bytes("a.b", 3); }},
+        {"assign text", [](bx_string& s) { s = "q:r"; }},
+        {"assign unprepared", [](bx_string& s) { s = bx_string("plain"); }},
+        {"clear", [](bx_string& s) { s.clear(); }},
+        {"resize", [](bx_string& s) { s.resize(1); }},
+        {"grow to the heap", [](bx_string& s) { s += "0123456789abcdef.g"; }},
+        {"erase", [](bx_string& s) { s.erase(0, 1); }},
+        {"insert", [](bx_string& s) { s.insert(0, '.'); }},
+        {"append a wide char", [](bx_string& s) { s.append_wide_char(uint32_t{0xE9}); }},
+    };
+    for (const char* text : {"name", "a_name_longer_than_inline"}) {
+        for (const change& c : changes) {
+            bx_string s(text);
+            s.prepare_name();
+            c.apply(s);
+            expect_name_cache_matches_text(s, std::string(text) + ": " + c.what);
+        }
+    }
+}
+
+TEST(BxString, CaseInsensitiveHashIsTheSameForPreparedAndPlainNames) {
+    const flash::bx_stringi_hash h;
+    for (const char* text : {"", "x", "onEnterFrame", "_ROOT"}) {
+        bx_string prepared(text);
+        prepared.prepare_name();
+        EXPECT_EQ(h(prepared.to_bx_stringi()), h(bx_stringi(text))) << text;
+    }
+}

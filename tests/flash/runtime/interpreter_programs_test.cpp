@@ -224,6 +224,73 @@ TEST(InterpreterPrograms, ConstantPoolAndPushTypes) {
     });
 }
 
+// body three times, in a loop on the variable n: its Push records run again and again.
+assembler three_times(const assembler& body) {
+    assembler x;
+    const int top = x.new_label();
+    const int out = x.new_label();
+    x.push({str("n"), i32(0)}).op(SET_VARIABLE).label(top)
+        .push({str("n")}).op(GET_VARIABLE).push({i32(3)}).op(LESS2).op(NOT).if_true(out)
+        .raw(assembler(body).take())
+        .push({str("n"), str("n")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)
+        .jump(top).label(out);
+    return x;
+}
+
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+TEST(InterpreterPrograms, PushRecordsGiveTheSameValuesOnEveryRun) {
+    // The first run of a record prepares it; the later ones copy what it prepared.
+    assembler constants;
+    constants.push({str("Text.x"), flt(1.5f), null(), undef(), boolean(false), dbl(-0.25),
+                    i32(-3), str("")});
+    for (int i = 0; i < 8; ++i) constants.op(TYPE_OF).op(TRACE);
+    assembler values;
+    values.push({str("s:t"), flt(1.5f), null(), undef(), boolean(false), dbl(-0.25), i32(-3)});
+    for (int i = 0; i < 7; ++i) values.op(TRACE);
+    assembler mixed;
+    mixed.push({i32(5)}).store_register(1).op(POP)
+        .push({str("a"), reg(1), str("b"), dict(0), str("c")});
+    for (int i = 0; i < 5; ++i) mixed.op(TRACE);
+    // A pushed text that becomes a variable, is changed and read back leaves the record as it was.
+    const assembler changed = a().push({str("v"), str("ab")}).op(SET_VARIABLE)
+                                  .push({str("v"), str("v")}).op(GET_VARIABLE)
+                                  .push({str("c")}).op(STRING_ADD).op(SET_VARIABLE)
+                                  .trace_var("v");
+    run_table({
+        {"constants", three_times(constants),
+         repeated("string\nnumber\nnumber\nboolean\nundefined\nnull\nnumber\nstring\n", 3).c_str()},
+        {"constant values", three_times(values),
+         repeated("-3\n-0.25\nfalse\nundefined\nnull\n1.5\ns:t\n", 3).c_str()},
+        {"texts beside registers and pool entries",
+         a().constant_pool({"pool"}).raw(three_times(mixed).take()),
+         repeated("c\npool\nb\n5\na\n", 3).c_str()},
+        {"a text changed after its push", three_times(changed), "abc\nabc\nabc\n"},
+    });
+}
+
+TEST(InterpreterPrograms, APushRecordCutShortFailsTheSameWayOnEveryRun) {
+    interptest::machine m;
+    m.run(a().trace_str("before").record(PUSH, {0, 'o', 'k', 0, 0, 'c', 'u', 't'}).trace_str("after"));
+    EXPECT_EQ(interptest::machine::messages(), "before\n");
+    EXPECT_TRUE(m.error_has("cut short"));
+    for (int run = 0; run < 2; ++run) {
+        interptest::machine::errors().clear();
+        interptest::machine::messages().clear();
+        m.env.set_stack_size(0);
+        m.buffer.execute(&m.env);
+        EXPECT_EQ(interptest::machine::messages(), "before\n") << run;
+        EXPECT_TRUE(m.error_has("cut short")) << run;
+        // The text before the cut was pushed, as on the first run.
+        EXPECT_EQ(m.env.get_stack_size(), 1) << run;
+        EXPECT_STREQ(m.env.top(0).to_string(), "ok") << run;
+    }
+}
+
 TEST(InterpreterPrograms, Functions) {
     // function add(a, b) { return a + b }
     assembler add_fn = a().push({str("a")}).op(GET_VARIABLE).push({str("b")}).op(GET_VARIABLE).op(ADD2).op(RETURN);

@@ -35,6 +35,24 @@ TEST(NameTables, StandardMembers) {
     EXPECT_EQ(flash::get_standard_member(""), -1);
 }
 
+TEST(NameTables, StandardMembersFoundAfterTheTableIsEmptiedAndByPreparedNames) {
+    // Emptying the table resets the quick name filter with it: nothing may be answered as absent
+    // before the table is built again.
+    flash::clear_standard_member_map();
+    EXPECT_EQ(flash::get_standard_member("."), flash::MDOT);
+    flash::clear_standard_member_map();
+    for (int i = 0; i < flash::AS_STANDARD_MEMBER_COUNT; ++i) {
+        flash::bx_string name(flash::get_standard_member_name(i));
+        name.prepare_name();
+        EXPECT_EQ(flash::get_standard_member(name), i) << name.c_str();
+    }
+    // Short names whose hashes differ only in their low bits, beside the one-letter member ".".
+    for (char c = ' '; c < 127; ++c) {
+        const char text[2] = {c, 0};
+        EXPECT_EQ(flash::get_standard_member(text), c == '.' ? flash::MDOT : -1) << text;
+    }
+}
+
 TEST(NameTables, PropertyNumbers) {
     struct anchor {
         int number;
