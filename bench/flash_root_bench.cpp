@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/counting_render_handler.h"
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/display_list.h"
@@ -33,24 +34,7 @@ constexpr double frame_rate = 30.0;
 constexpr int clip_spacing = 60 * 20;  // twips
 constexpr int clips_per_row = 10;
 
-// Counts the calls instead of recording them, so the figure is the engine's own work.
-class counting_handler : public flash::render_handler {
-public:
-    flash::bitmap_info* create_bitmap_info_empty(const flash::bx_string&) override { return nullptr; }
-    flash::bitmap_info* create_bitmap_info_alpha(int, int, const uint8_t*, const flash::bx_string&) override {
-        return nullptr;
-    }
-    flash::bitmap_info* create_bitmap_info_rgb(flash::image::rgb*, const flash::bx_string&) override {
-        return nullptr;
-    }
-    flash::bitmap_info* create_bitmap_info_rgba(flash::image::rgba*, const flash::bx_string&) override {
-        return nullptr;
-    }
-    void draw_mesh_strip(const int32_t*, int count) override { vertices += count; }
-    void draw_triangle_list(const int32_t*, int count) override { vertices += count; }
-    void draw_line_strip(const int32_t*, int count) override { vertices += count; }
-    long long vertices = 0;
-};
+using counting_handler = benchsupport::counting_render_handler;
 
 // A shape of a few circles and a many-sided outline, filled and outlined.
 swf::Shape detailed_shape(int variant) {

@@ -4,6 +4,7 @@
 // engine's budget is 2 ms a frame for all the game's roots together.
 #include <benchmark/benchmark.h>
 
+#include "bench/counting_render_handler.h"
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/movie_library.h"
@@ -24,18 +25,7 @@ constexpr uint8_t action_get_variable = 0x1C;
 constexpr uint8_t action_set_variable = 0x1D;
 constexpr uint8_t action_add2 = 0x47;
 
-class counting_handler : public flash::render_handler {
-public:
-    flash::bitmap_info* create_bitmap_info_empty(const flash::bx_string&) override { return nullptr; }
-    flash::bitmap_info* create_bitmap_info_alpha(int, int, const uint8_t*, const flash::bx_string&) override {
-        return nullptr;
-    }
-    flash::bitmap_info* create_bitmap_info_rgb(flash::image::rgb*, const flash::bx_string&) override { return nullptr; }
-    flash::bitmap_info* create_bitmap_info_rgba(flash::image::rgba*, const flash::bx_string&) override { return nullptr; }
-    void draw_mesh_strip(const int32_t*, int count) override { vertices += count; }
-    void draw_triangle_list(const int32_t*, int count) override { vertices += count; }
-    long vertices = 0;
-};
+using counting_handler = benchsupport::counting_render_handler;
 
 // counter = counter + 1, with "counter" as a push of a string.
 swf::Bytes count_up() {
