@@ -10,6 +10,9 @@
 #include "flash/movie/tag_loaders.h"
 #include "flash/render/jpeg_input.h"
 #include "flash/runtime/action_tags.h"
+#include "flash/runtime/as_environment.h"
+#include "flash/runtime/avm2/as_3_function.h"
+#include "flash/runtime/character.h"
 #include "flash/swf/swf_stream.h"
 #include "flash/swf/zlib_inflater.h"
 
@@ -208,6 +211,30 @@ bool movie_def_impl::in_import_table(int id) const {
 void movie_def_impl::set_symbol_class(int id, const bx_string& class_name) { m_symbol_classes.add(id, class_name); }
 
 void movie_def_impl::add_scene(int offset, const bx_string& name) { m_scenes.add(offset, name); }
+
+void movie_def_impl::set_abc(const bx_string& name, abc_def* abc) {
+    m_abc_name = name;
+    m_abc = abc;
+}
+
+void movie_def_impl::run_as3_entry(character* root_movie) const {
+    as_3_function* entry = m_abc ? m_abc->get_class_constructor("") : nullptr;
+    if (!entry) return;
+    as_environment env(m_player);
+    call_method(as_value(entry), &env, as_value(root_movie), 0, env.get_top_index());
+}
+
+as_3_function* movie_def_impl::get_class_constructor(character* instance) const {
+    if (!instance || !m_abc) return nullptr;
+    const int id = instance->get_id() == -1 ? 0 : instance->get_id();
+    bx_string class_name;
+    if (!m_symbol_classes.get(id, &class_name)) return nullptr;
+    instance_info* info = m_abc->resolve_qualified_name(class_name);
+    instance->set_class(info);
+    if (!info) return nullptr;
+    m_abc->bind_instance_traits(instance, info);
+    return m_abc->get_method(info->iinit);
+}
 
 void movie_def_impl::add_frame_label(int frame, const bx_string& label) { m_scene_frame_labels.add(frame, label); }
 

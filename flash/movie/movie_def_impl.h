@@ -7,6 +7,7 @@
 #include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/sound_handler.h"
+#include "flash/runtime/avm2/abc_def.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {
@@ -74,6 +75,17 @@ public:
     void set_symbol_class(int id, const bx_string& class_name) override;
     void add_scene(int offset, const bx_string& name) override;
     void add_frame_label(int frame, const bx_string& label) override;
+    void set_abc(const bx_string& name, abc_def* abc) override;
+    abc_def* get_abc() const { return m_abc.get_ptr(); }
+    const bx_string& get_abc_name() const { return m_abc_name; }
+    // The instance initialiser of the class the symbol classes give the instance's character id
+    // (-1 counts as 0, the movie itself). The instance is linked to the class and given a member
+    // per instance trait. Null when the id has no class or the class is not in the ABC block.
+    as_3_function* get_class_constructor(character* instance) const;
+    // The ActionScript 3 entry of the first frame (the document class): the initialiser of the
+    // ABC block's last script, called with a fresh environment, root_movie as this and no
+    // arguments. Nothing without a block.
+    void run_as3_entry(character* root_movie) const;
 
     void set_jpeg_loader(jpeg::input* reader) override;
     jpeg::input* get_jpeg_loader() const override { return m_jpeg_in; }
@@ -132,6 +144,8 @@ private:
     hash<int, smart_ptr<sound_sample>> m_sound_samples;
     hash<int, bx_string> m_scenes;
     hash<int, bx_string> m_scene_frame_labels;
+    bx_string m_abc_name;
+    smart_ptr<abc_def> m_abc;
 };
 
 }  // namespace flash

@@ -9,6 +9,7 @@
 
 namespace flash {
 
+class abc_def;
 class bitmap_character;
 class bitmap_info;
 class execute_tag;
@@ -47,6 +48,8 @@ public:
     virtual void set_symbol_class(int id, const bx_string& class_name) = 0;
     virtual void add_scene(int offset, const bx_string& name) = 0;
     virtual void add_frame_label(int frame, const bx_string& label) = 0;
+    // The movie's ActionScript 3 block and its name; a later DoABC replaces an earlier one.
+    virtual void set_abc(const bx_string& name, abc_def* abc) = 0;
 
     // Bitmaps. The JPEGTables reader is owned from here on (null drops it) and serves the
     // DefineBits tags that follow; bitmap characters have their own table; every bitmap_info

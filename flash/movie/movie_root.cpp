@@ -153,7 +153,11 @@ void root::frame_step(player* owner) {
     owner->set_as_garbage();
     bx_random::next_random();
     smart_ptr<character> movie = m_movie;
-    if (!m_first_frame_done) set_flash_vars(owner->get_flash_vars());
+    if (!m_first_frame_done) {
+        set_flash_vars(owner->get_flash_vars());
+        // The ActionScript 3 entry script (the document class) runs before the first frame.
+        if (m_def) m_def->run_as3_entry(movie.get_ptr());
+    }
     if (owner->get_force_realtime_framerate()) {
         int steps = 0;
         while (m_time_remainder >= m_frame_time && steps < max_catch_up_frames) {

@@ -119,6 +119,10 @@ void sprite_definition::set_symbol_class(int id, const bx_string& class_name) {
     if (m_owner) m_owner->set_symbol_class(id, class_name);
 }
 
+void sprite_definition::set_abc(const bx_string& name, abc_def* abc) {
+    if (m_owner) m_owner->set_abc(name, abc);
+}
+
 void sprite_definition::add_scene(int offset, const bx_string& name) {
     if (m_owner) m_owner->add_scene(offset, name);
 }

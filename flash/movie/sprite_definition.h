@@ -47,6 +47,7 @@ public:
     void add_import(const bx_string& source_url, int id, const bx_string& symbol) override;
     void set_symbol_class(int id, const bx_string& class_name) override;
     void add_scene(int offset, const bx_string& name) override;
+    void set_abc(const bx_string& name, abc_def* abc) override;
     void add_frame_label(int frame, const bx_string& label) override;
     // Bitmaps belong to the whole movie.
     void set_jpeg_loader(jpeg::input* reader) override;

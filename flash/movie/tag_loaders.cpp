@@ -10,9 +10,11 @@
 #include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/player.h"
 #include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_definition.h"
 #include "flash/movie/text.h"
+#include "flash/runtime/avm2/abc_def.h"
 #include "flash/swf/swf_stream.h"
 
 namespace flash {
@@ -70,6 +72,21 @@ void symbol_class_loader(swf_stream* in, int, movie_definition_sub* m) {
         if (get_verbose_parse()) log_msg("  symbol_class_loader: charid = %d class = '%s'\n", id, name.c_str());
         m->set_symbol_class(id, name);
     }
+}
+
+// The ActionScript 3 block of the movie; a block the reader refuses (logged there) is not kept.
+void do_abc_loader(swf_stream* in, int, movie_definition_sub* m) {
+    in->read_u32();  // flags, not used
+    bx_string name;
+    in->read_string(name);
+    if (get_verbose_parse()) log_msg("\n doABC tag loader, abc_name = '%s'\n", name.c_str());
+    smart_ptr<abc_def> abc(new abc_def);
+    if (in->has_overrun()) {
+        log_error("error: do_abc_loader(): the tag ends before its ABC block\n");
+        return;
+    }
+    if (!abc->read(in, m->get_player())) return;
+    m->set_abc(name, abc.get_ptr());
 }
 
 // A count, then that many pairs of a number and a string, each pair handed to take.
@@ -166,6 +183,7 @@ void fill_registry() {
         {TAG_SET_TAB_INDEX, set_tab_index_loader},
         {TAG_FILE_ATTRIBUTES, file_attributes_loader},
         {TAG_SYMBOL_CLASS, symbol_class_loader},
+        {TAG_DO_ABC, do_abc_loader},
         {TAG_METADATA, metadata_loader},
         {TAG_DEFINE_SCENE_AND_FRAME_LABEL_DATA, define_scene_loader},
         {TAG_DEFINE_FONT_NAME, define_font_name_loader},

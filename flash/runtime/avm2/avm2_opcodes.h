@@ -1,0 +1,56 @@
+#pragma once
+// The AVM2 opcodes the interpreter implements, by their published names.
+#include <cstdint>
+
+namespace flash {
+
+enum avm2_opcode : uint8_t {
+    OP_IFTRUE = 0x11,
+    OP_IFFALSE = 0x12,
+    OP_IFNE = 0x14,
+    OP_POPSCOPE = 0x1D,
+    OP_PUSHNULL = 0x20,
+    OP_PUSHBYTE = 0x24,
+    OP_PUSHSHORT = 0x25,
+    OP_PUSHTRUE = 0x26,
+    OP_PUSHFALSE = 0x27,
+    OP_POP = 0x29,
+    OP_DUP = 0x2A,
+    OP_PUSHSTRING = 0x2C,
+    OP_PUSHINT = 0x2D,
+    OP_PUSHDOUBLE = 0x2F,
+    OP_PUSHSCOPE = 0x30,
+    OP_CALLPROPERTY = 0x46,
+    OP_RETURNVOID = 0x47,
+    OP_RETURNVALUE = 0x48,
+    OP_CONSTRUCTSUPER = 0x49,
+    OP_CONSTRUCTPROP = 0x4A,
+    OP_CALLPROPVOID = 0x4F,
+    OP_NEWOBJECT = 0x55,
+    OP_NEWARRAY = 0x56,
+    OP_NEWCLASS = 0x58,
+    OP_FINDPROPSTRICT = 0x5D,
+    OP_FINDPROPERTY = 0x5E,
+    OP_GETLEX = 0x60,
+    OP_SETPROPERTY = 0x61,
+    OP_GETLOCAL = 0x62,
+    OP_SETLOCAL = 0x63,
+    OP_GETSCOPEOBJECT = 0x65,
+    OP_GETPROPERTY = 0x66,
+    OP_INITPROPERTY = 0x68,
+    OP_CONVERT_I = 0x73,
+    OP_COERCE = 0x80,
+    OP_COERCE_S = 0x85,
+    OP_NOT = 0x96,
+    OP_ADD = 0xA0,
+    OP_MULTIPLY = 0xA2,
+    OP_EQUALS = 0xAB,
+    OP_LESSTHAN = 0xAD,
+    OP_INCLOCAL_I = 0xC2,
+    OP_GETLOCAL_0 = 0xD0,
+    OP_GETLOCAL_3 = 0xD3,
+    OP_SETLOCAL_0 = 0xD4,
+    OP_SETLOCAL_3 = 0xD7,
+};
+
+}  // namespace flash
