@@ -7,6 +7,8 @@
 
 namespace flash {
 
+class bx_file;
+class cache_reader;
 class character;
 class engine_instance;
 
@@ -22,6 +24,7 @@ public:
         SOUND_SAMPLE = 12,
         TEXT_CHARACTER_DEF = 13,
         EDIT_TEXT_CHARACTER_DEF = 14,
+        CANVAS = 19,
     };
 
     virtual bool is(int class_id) const { return class_id == CHARACTER_DEF; }
@@ -38,6 +41,11 @@ public:
     virtual void display(character* /*instance*/) {}
     virtual rect get_bound() const { return rect(); }
     virtual bool point_test_local(float /*x*/, float /*y*/) const { return false; }
+
+    // The definition's record in a cache file: shapes write and read their meshes, every other
+    // kind nothing. Reading answers false when the record is cut or malformed.
+    virtual void write_cache_record(bx_file* /*out*/) {}
+    [[nodiscard]] virtual bool read_cache_record(cache_reader* /*in*/) { return true; }
 
 private:
     int m_id = -1;

@@ -56,6 +56,8 @@ public:
     float get_width_pixels() const;
     float get_height_pixels() const;
     int get_loaded_length() const { return m_loaded_length; }
+    // Where the movie's data ends, as its header gives it (bounded by the file).
+    int get_file_end() const { return m_file_end; }
     int get_create_bitmaps() const override { return m_no_bitmaps; }
     int get_loader_extra() const { return 0; }
 
@@ -95,6 +97,12 @@ public:
     int get_bitmap_info_count() const { return m_bitmap_list.size(); }
     void add_sound_sample(int id, sound_sample* sample) override;
     sound_sample* get_sound_sample(int id) const override;
+
+    // Cache files: the header, one record per entry of the characters table, the end marker.
+    // Reading stops at the first bad record with an ERROR; records before it stay applied and a
+    // bad one changes nothing.
+    void output_cached_data(bx_file* out);
+    void input_cached_data(bx_file* in);
 
     bool in_import_table(int id) const;
     const array<import_info>& get_imports() const { return m_imports; }

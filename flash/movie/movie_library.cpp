@@ -5,6 +5,7 @@
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
+#include "flash/movie/cache_file.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/tag_loaders.h"
 
@@ -13,6 +14,17 @@ namespace flash {
 namespace {
 
 std::atomic<file_opener_callback> g_file_opener{nullptr};
+
+void read_cache_file(file_opener_callback opener, movie_def_impl* def, const char* movie_path) {
+    const bx_string path = bx_string(movie_path) + cache_file_suffix;
+    bx_file* cache = opener(path.c_str());
+    if (cache && cache->get_error() == bx_file::NO_ERROR) {
+        def->input_cached_data(cache);
+    } else if (get_verbose_parse()) {
+        log_msg("note: couldn't open cache file '%s'\n", path.c_str());
+    }
+    delete cache;
+}
 
 }  // namespace
 
@@ -53,7 +65,8 @@ movie_definition_sub* movie_library::create_movie(player* owner, const char* pat
     }
     // Entered before opening, so that other threads wait for this read instead of opening too.
     entry placeholder;
-    placeholder.m_def = new movie_def_impl(owner, false);
+    const bool use_cache_files = get_use_cache_files();
+    placeholder.m_def = new movie_def_impl(owner, use_cache_files);
     placeholder.m_loading = true;
     placeholder.m_loader = std::this_thread::get_id();
     movie_def_impl* def = placeholder.m_def.get_ptr();
@@ -71,6 +84,7 @@ movie_definition_sub* movie_library::create_movie(player* owner, const char* pat
     } else {
         register_tag_loaders();
         good = def->read(file);
+        if (good && use_cache_files) read_cache_file(opener, def, path);
     }
 
     lock.lock();

@@ -12,6 +12,7 @@
 #include "flash/movie/garbage_pass.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
+#include "flash/movie/sprite_methods.h"
 #include "flash/movie/tag_loaders.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/as_function.h"
@@ -71,6 +72,7 @@ void build_builtin_tables() {
         {BUILTIN_STRING_METHOD, "length", string_length},
     };
     for (const entry& e : entries) player::set_builtin(e.id, e.name, native(e.func));
+    sprite_methods_init();
 }
 
 }  // namespace

@@ -1,20 +1,17 @@
 #include "flash/movie/shape_def.h"
 
 #include "flash/base/log.h"
-#include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/tag_loaders.h"
 #include "flash/render/shape_drawing.h"
 #include "flash/runtime/character.h"
 #include "flash/swf/swf_stream.h"
 
 namespace flash {
 
-// The drawing routine needs the fill styles writable (a gradient keeps its texture there).
-struct shape_def::drawn_shape : shape_character_def {
-    array<fill_style>& fills() { return m_fill_styles; }
-};
+shape_def::shape_def() : m_shape(new shape_character_def) {}
 
-shape_def::shape_def() : m_shape(new drawn_shape) {}
+shape_def::shape_def(shape_character_def* shape) : m_shape(shape) {}
 
 shape_def::~shape_def() = default;
 
@@ -22,44 +19,32 @@ shape_character_def* shape_def::get_shape() const { return m_shape.get_ptr(); }
 
 void shape_def::read(swf_stream* in, int tag_type, movie_definition_sub* m) {
     m_shape->read(in, tag_type, true);
-    m_fill_bitmaps.clear();
-    if (!m) return;
-    const array<fill_style>& fills = m_shape->get_fill_styles();
-    for (int i = 0; i < fills.size(); ++i) {
-        const fill_style& f = fills[i];
-        if (!f.is_bitmap() || get_fill_bitmap(f.m_bitmap_id)) continue;
-        bitmap_character* bc = m->get_bitmap_character_def(f.m_bitmap_id);
-        if (bc && bc->get_bitmap_info()) m_fill_bitmaps.emplace_back(f.m_bitmap_id, bc->get_bitmap_info());
-    }
+    m_fill_bitmaps = fill_bitmaps();
+    m_fill_bitmaps.collect(m_shape->get_fill_styles(), m);
 }
 
-bitmap_info* shape_def::get_fill_bitmap(int bitmap_id) const {
-    for (const auto& entry : m_fill_bitmaps) {
-        if (entry.first == bitmap_id) return entry.second.get_ptr();
-    }
-    return nullptr;
-}
+bitmap_info* shape_def::get_fill_bitmap(int bitmap_id) const { return m_fill_bitmaps.find(bitmap_id); }
 
 void shape_def::display(character* instance) {
     if (!instance) return;
     const matrix world = instance->get_world_matrix();
     const mesh_set* set = m_shape->get_mesh_set(world, 1.0f);
     if (!set) return;
-    display_mesh_set(*set, world, instance->get_world_cxform(), m_shape->fills(), m_shape->get_line_styles(),
-                     [this](int id) { return get_fill_bitmap(id); });
+    display_mesh_set(*set, world, instance->get_world_cxform(), m_shape->get_draw_fill_styles(), m_shape->get_line_styles(),
+                     m_fill_bitmaps.lookup());
 }
 
 rect shape_def::get_bound() const { return m_shape->get_bound(); }
 
 bool shape_def::point_test_local(float x, float y) const { return m_shape->point_test_local(x, y); }
 
+void shape_def::write_cache_record(bx_file* out) { m_shape->output_cached_data(out); }
+
+bool shape_def::read_cache_record(cache_reader* in) { return m_shape->input_cached_data(in); }
+
 void shape_loader(swf_stream* in, int tag_type, movie_definition_sub* m) {
-    const int id = in->read_u16();
-    if (in->has_overrun()) {
-        log_error("error: shape_loader: tag %d ends before its character id\n", tag_type);
-        return;
-    }
-    if (get_verbose_parse()) log_msg("  shape_loader: id = %d\n", id);
+    int id = 0;
+    if (!read_defined_id(in, tag_type, "shape_loader", &id)) return;
     smart_ptr<shape_def> ch(new shape_def);
     ch->read(in, tag_type, m);
     if (get_verbose_parse()) {

@@ -254,7 +254,10 @@ character* sprite_instance::clone_display_object(const bx_string& name, int dept
 }
 
 void sprite_instance::display() {
-    if (!get_visible()) return;
+    // A clip met again while it draws is masking itself, directly or through other masks.
+    if (!get_visible() || m_displaying) return;
+    smart_ptr<sprite_instance> hold(this);
+    m_displaying = true;
     if (!m_first_advance_done) advance(first_display_advance);
     sprite_instance* mask = m_mask.get_ptr();
     render_handler* handler = get_render_handler();
@@ -269,6 +272,7 @@ void sprite_instance::display() {
     } else {
         m_display_list.display();
     }
+    m_displaying = false;
     do_display_callback();
 }
 

@@ -8,6 +8,7 @@
 #include "flash/movie/host_callbacks.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_definition.h"
+#include "flash/movie/sprite_methods.h"
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_function.h"
@@ -23,6 +24,9 @@ constexpr float loop_timer_idle = -1.0f;
 constexpr int depth_key_shift = 16;
 const char* const version_member = "$version";
 const char* const version_text = "WIN Sep 25 2009 15:14:56";
+const char* const constructor_member = "__constructor__";
+// The run-time drawing lies below everything the timeline places (from depth 1 up).
+constexpr int canvas_depth = 0;
 
 }  // namespace
 
@@ -35,6 +39,7 @@ sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* d
     }
     m_env.set_owner(this);
     if (owner) owner->mark_alive(this);
+    add_fixed_builtin(constructor_member, as_value(sprite_constructor));
 }
 
 sprite_instance::~sprite_instance() { delete m_frame_scripts; }
@@ -356,5 +361,19 @@ void sprite_instance::set_variable(const char* path, const as_value* value) {
 }
 
 movie_definition_sub* create_empty_sprite_definition() { return new sprite_definition(nullptr); }
+
+void sprite_instance::set_canvas(canvas_def* drawing) {
+    if (m_canvas_character) m_display_list.remove_character(m_canvas_character.get_ptr());
+    m_canvas_character = nullptr;
+    m_canvas = drawing;
+    if (!drawing) return;
+    m_canvas_character = drawing->create_character_instance(get_player(), this, -1);
+    if (m_canvas_character)
+        m_display_list.add_display_object(m_canvas_character.get_ptr(), canvas_depth, false, cxform(), matrix(), 0.0f, 0);
+}
+
+void sprite_instance::set_frame_rate(float fps) {
+    if (root* r = get_root()) r->set_frame_rate(fps);
+}
 
 }  // namespace flash

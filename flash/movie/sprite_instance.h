@@ -5,11 +5,13 @@
 // Each advance steps the frame, runs the frame's tags and actions, raises the clip's events and
 // advances the children.
 #include <cstdint>
+#include <memory>
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
 #include "flash/base/hash.h"
 #include "flash/base/smart_ptr.h"
+#include "flash/movie/canvas_def.h"
 #include "flash/movie/display_list.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/runtime/as_environment.h"
@@ -18,6 +20,7 @@
 namespace flash {
 
 class action_buffer;
+class canvas_def;
 class as_function;
 class execute_tag;
 struct swf_event;
@@ -129,6 +132,14 @@ public:
     bool get_enabled() const;
     bool wants_key_events() override;
     void set_mask(sprite_instance* mask) { m_mask = mask; }
+    sprite_instance* get_mask() const { return m_mask.get_ptr(); }
+
+    // The clip's run-time drawing, shown as its lowest child; null takes it away.
+    canvas_def* get_canvas() const { return m_canvas.get_ptr(); }
+    void set_canvas(canvas_def* drawing);
+    // The root's frame rate, from 1 to 240 frames a second; anything else changes nothing.
+    void set_frame_rate(float fps);
+
 
     // Script paths evaluated with the clip's environment.
     as_value get_variable(const char* path) const;
@@ -162,6 +173,10 @@ private:
     int m_start_frame = 0;
     int m_end_frame = -1;
     weak_ptr<sprite_instance> m_mask;
+    // Set while the clip draws: a mask that leads back to a clip being drawn is not drawn again.
+    bool m_displaying = false;
+    smart_ptr<canvas_def> m_canvas;
+    smart_ptr<character> m_canvas_character;
     hash<int, smart_ptr<as_object>>* m_frame_scripts = nullptr;  // made by the first addFrameScript
     smart_ptr<as_object> m_pending_frame_script;
 };

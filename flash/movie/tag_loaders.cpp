@@ -7,6 +7,7 @@
 #include "flash/movie/asset_loaders.h"
 #include "flash/movie/bitmap_loaders.h"
 #include "flash/movie/button.h"
+#include "flash/movie/morph_def.h"
 #include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
@@ -162,6 +163,8 @@ void fill_registry() {
         {TAG_DEFINE_SHAPE2, shape_loader},
         {TAG_DEFINE_SHAPE3, shape_loader},
         {TAG_DEFINE_SHAPE4, shape_loader},
+        {TAG_DEFINE_MORPH_SHAPE, morph_loader},
+        {TAG_DEFINE_MORPH_SHAPE2, morph_loader},
         {TAG_DEFINE_BITS, define_bits_jpeg_loader},
         {TAG_JPEG_TABLES, jpeg_tables_loader},
         {TAG_DEFINE_BITS_LOSSLESS, define_bits_lossless_loader},
@@ -202,6 +205,16 @@ void fill_registry() {
 }
 
 }  // namespace
+
+bool read_defined_id(swf_stream* in, int tag_type, const char* loader_name, int* id) {
+    *id = in->read_u16();
+    if (in->has_overrun()) {
+        log_error("error: %s: tag %d ends before its character id\n", loader_name, tag_type);
+        return false;
+    }
+    if (get_verbose_parse()) log_msg("  %s: id = %d\n", loader_name, *id);
+    return true;
+}
 
 void register_tag_loaders() {
     std::lock_guard<std::mutex> lock(g_registry_lock);

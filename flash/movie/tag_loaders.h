@@ -44,6 +44,7 @@ enum swf_tag_code {
     TAG_DEFINE_SPRITE = 39,
     TAG_FRAME_LABEL = 43,
     TAG_SOUND_STREAM_HEAD2 = 45,
+    TAG_DEFINE_MORPH_SHAPE = 46,
     TAG_EXPORT_ASSETS = 56,
     TAG_IMPORT_ASSETS = 57,
     TAG_ENABLE_DEBUGGER = 58,
@@ -57,11 +58,16 @@ enum swf_tag_code {
     TAG_METADATA = 77,
     TAG_DO_ABC = 82,
     TAG_DEFINE_SHAPE4 = 83,
+    TAG_DEFINE_MORPH_SHAPE2 = 84,
     TAG_DEFINE_SCENE_AND_FRAME_LABEL_DATA = 86,
     TAG_DEFINE_FONT_NAME = 88,
 };
 
 typedef void (*tag_loader)(swf_stream* in, int tag_type, movie_definition_sub* m);
+
+// The character id that starts a definition tag, logged with the loader's name under verbose
+// parsing; false (with an ERROR) when the tag ends before it.
+bool read_defined_id(swf_stream* in, int tag_type, const char* loader_name, int* id);
 
 // Fills the registry on the first call only; safe from several loader threads.
 void register_tag_loaders();

@@ -8,6 +8,9 @@
 #include "flash/render/image.h"
 #include "flash/shape/geometry.h"
 
+// The device texture type of the Direct3D handler, opaque to the engine.
+class IDirect3DTexture9;
+
 namespace flash {
 
 class bitmap_info : public ref_counted {
@@ -40,6 +43,9 @@ public:
     // handler that only makes bitmaps needs none of them.
     virtual void set_matrix(const matrix&) {}
     virtual void set_cxform(const cxform&) {}
+    virtual void draw_mesh_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
+    virtual void draw_triangle_list(const int32_t* /*coords*/, int /*vertex_count*/) {}
+    virtual void draw_line_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
     virtual void fill_style_disable(int /*fill_side*/) {}
     virtual void fill_style_color(int /*fill_side*/, const rgba&) {}
     // m maps shape twips to bitmap pixels; wrap mode 0 repeats, 1 clamps.
@@ -47,9 +53,12 @@ public:
     virtual void line_style_disable() {}
     virtual void line_style_color(rgba) {}
     virtual void line_style_width(float /*twips*/) {}
-    virtual void draw_mesh_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
-    virtual void draw_triangle_list(const int32_t* /*coords*/, int /*vertex_count*/) {}
-    virtual void draw_line_strip(const int32_t* /*coords*/, int /*vertex_count*/) {}
+    // One textured quad: coords in twips placed by m, uv_coords in 0..1 texture space.
+    virtual void draw_bitmap(const matrix& /*m*/, bitmap_info*, const rect& /*coords*/, const rect& /*uv_coords*/,
+                             rgba /*color*/) {}
+    // Kept for their slots; nothing calls them.
+    virtual void reserved_set(uint32_t) {}
+    virtual bool reserved_query(uint32_t, uint32_t) { return false; }
 
     // Masks: draws between begin and end write the mask; later draws are clipped to it until
     // disable_mask. Handlers without mask support draw everything unclipped.
@@ -59,6 +68,19 @@ public:
 
     // 1 while the mouse is over an active button, else 0.
     virtual void set_cursor(int /*cursor*/) {}
+    // Whether bounds (twips) touch the drawing area.
+    virtual bool is_visible(const rect& /*bounds*/) { return true; }
+    virtual void reserved_notify() {}
+
+    // Texture bookkeeping of handlers that keep a texture table.
+    virtual void set_resize_textures(bool /*enable*/) {}
+    // The device texture of an id; null outside 0 .. get_texture_count() - 1.
+    virtual IDirect3DTexture9* get_texture(int /*texture_id*/) { return nullptr; }
+    virtual int get_texture_count() { return 0; }
+    // Releases every texture made under owner_name (the movie file's name) and forgets the name.
+    virtual void clear_textures(const bx_string& /*owner_name*/) {}
+    virtual void set_device_lost(bool /*lost*/) {}
+    virtual bool is_device_lost() { return false; }
 };
 
 // The process-wide handler: null until the host installs one; null uninstalls.

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "flash/base/bx_file.h"
-#include "flash/base/log.h"
+#include "flash/shape/cache_reader.h"
 #include "flash/shape/tri_stripper.h"
 
 namespace flash {
@@ -18,6 +18,13 @@ namespace {
 constexpr int32_t max_cached_layers = 1 << 16;
 constexpr int32_t max_cached_slots = 1 << 16;
 constexpr int32_t max_cached_ints = 1 << 26;
+// The fewest bytes each counted item takes in the file: a layer's two counts, a mesh slot's
+// presence byte, a line strip's style and count.
+constexpr int min_layer_bytes = 8;
+constexpr int min_slot_bytes = 1;
+constexpr int min_line_strip_bytes = 8;
+constexpr int ints_per_vertex = 2;
+constexpr int ints_per_triangle = 6;
 
 // The trapezoid accepter that builds one mesh set: trapezoids are gathered per fill style, line
 // strips go straight into the last layer.
@@ -53,44 +60,6 @@ private:
     bool m_new_layer_pending = true;
     std::map<int, tri_stripper> m_strips;
 };
-
-// Reads fail on a short read rather than giving zeros, so a cut record is reported.
-bool read_u32(bx_file* in, uint32_t* value) {
-    uint8_t b[4];
-    if (in->read_bytes(b, 4) != 4) return false;
-    *value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    return true;
-}
-
-bool read_count(bx_file* in, int32_t limit, int32_t* count, const char* what) {
-    uint32_t raw = 0;
-    if (!read_u32(in, &raw)) {
-        log_error("error: mesh_set::input_cached_data(): record cut short\n");
-        return false;
-    }
-    *count = static_cast<int32_t>(raw);
-    if (*count < 0 || *count > limit) {
-        log_error("error: mesh_set::input_cached_data(): bad %s count %d\n", what, *count);
-        return false;
-    }
-    return true;
-}
-
-bool read_int_array(bx_file* in, std::vector<int32_t>* out) {
-    int32_t count = 0;
-    if (!read_count(in, max_cached_ints, &count, "integer")) return false;
-    // Grown as the data arrives: a count is no promise that the file holds that much.
-    out->clear();
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t v = 0;
-        if (!read_u32(in, &v)) {
-            log_error("error: mesh_set::input_cached_data(): record cut short\n");
-            return false;
-        }
-        out->push_back(static_cast<int32_t>(v));
-    }
-    return true;
-}
 
 void write_int_array(bx_file* out, const std::vector<int32_t>& values) {
     out->write_le32(static_cast<uint32_t>(values.size()));
@@ -181,47 +150,37 @@ void mesh_set::output_cached_data(bx_file* out) const {
     }
 }
 
-bool mesh_set::input_cached_data(bx_file* in) {
+bool mesh_set::input_cached_data(cache_reader* in) {
     m_layers.clear();
-    uint32_t tolerance_bits = 0;
-    if (!read_u32(in, &tolerance_bits)) {
-        log_error("error: mesh_set::input_cached_data(): record cut short\n");
-        return false;
-    }
     float tolerance = 0.0f;
-    std::memcpy(&tolerance, &tolerance_bits, sizeof tolerance);
+    if (!in->read_float(&tolerance)) return false;
     m_error_tolerance = finite_or_zero(tolerance);
     int32_t layer_count = 0;
-    if (!read_count(in, max_cached_layers, &layer_count, "layer")) return false;
+    if (!in->read_count(max_cached_layers, min_layer_bytes, &layer_count)) return false;
     for (int32_t li = 0; li < layer_count; ++li) {
         add_layer();
         layer& l = m_layers.back();
         int32_t slots = 0;
-        if (!read_count(in, max_cached_slots, &slots, "mesh")) return false;
+        if (!in->read_count(max_cached_slots, min_slot_bytes, &slots)) return false;
+        l.m_meshes.resize(static_cast<size_t>(slots));
         for (int32_t i = 0; i < slots; ++i) {
             uint8_t present = 0;
-            if (in->read_bytes(&present, 1) != 1) {
-                log_error("error: mesh_set::input_cached_data(): record cut short\n");
-                return false;
-            }
-            l.m_meshes.emplace_back();
+            if (!in->read_u8(&present)) return false;
             if (!present) continue;
-            l.m_meshes.back() = std::make_unique<mesh>();
-            if (!read_int_array(in, &l.m_meshes.back()->m_triangle_strip) ||
-                !read_int_array(in, &l.m_meshes.back()->m_triangle_list))
+            l.m_meshes[i] = std::make_unique<mesh>();
+            if (!in->read_int_array(max_cached_ints, ints_per_vertex, &l.m_meshes[i]->m_triangle_strip) ||
+                !in->read_int_array(max_cached_ints, ints_per_triangle, &l.m_meshes[i]->m_triangle_list))
                 return false;
         }
         int32_t strips = 0;
-        if (!read_count(in, max_cached_slots, &strips, "line strip")) return false;
+        if (!in->read_count(max_cached_slots, min_line_strip_bytes, &strips)) return false;
+        l.m_line_strips.reserve(static_cast<size_t>(strips));
         for (int32_t i = 0; i < strips; ++i) {
             auto s = std::make_unique<line_strip>();
             uint32_t style = 0;
-            if (!read_u32(in, &style)) {
-                log_error("error: mesh_set::input_cached_data(): record cut short\n");
-                return false;
-            }
+            if (!in->read_u32(&style)) return false;
             s->m_style = static_cast<int32_t>(style);
-            if (!read_int_array(in, &s->m_coords)) return false;
+            if (!in->read_int_array(max_cached_ints, ints_per_vertex, &s->m_coords)) return false;
             l.m_line_strips.push_back(std::move(s));
         }
     }

@@ -11,6 +11,7 @@
 namespace flash {
 
 class bx_file;
+class cache_reader;
 
 struct mesh {
     // Coordinates truncated toward zero and saturated to the 32-bit range.
@@ -54,8 +55,9 @@ public:
     bool get_vertices(std::vector<point>* out) const;
 
     void output_cached_data(bx_file* out) const;
-    // False (logged) when the record is cut or its counts are beyond what the file can hold.
-    bool input_cached_data(bx_file* in);
+    // False when the record is cut or malformed (the reader says which); the set is then not
+    // to be used.
+    [[nodiscard]] bool input_cached_data(cache_reader* in);
 
 private:
     float m_error_tolerance = 0.0f;

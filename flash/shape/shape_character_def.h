@@ -14,7 +14,12 @@
 namespace flash {
 
 class bx_file;
+class cache_reader;
 class swf_stream;
+
+// The matrix's largest scale, in doubles: a scale near the float range must not square into an
+// infinity and so draw nothing.
+double max_display_scale(const matrix& m);
 
 class shape_character_def : public ref_counted, public tesselate::tesselating_shape {
 public:
@@ -38,6 +43,8 @@ public:
     const rect& get_bound() const { return m_bound; }
 
     const array<fill_style>& get_fill_styles() const { return m_fill_styles; }
+    // For drawing, which keeps a gradient's texture in its style.
+    array<fill_style>& get_draw_fill_styles() { return m_fill_styles; }
     const array<line_style>& get_line_styles() const { return m_line_styles; }
     const array<path>& get_paths() const { return m_paths; }
 
@@ -50,8 +57,9 @@ public:
     const std::vector<std::unique_ptr<mesh_set>>& get_cached_meshes() const { return m_cached_meshes; }
     void invalidate_cache() { m_cached_meshes.clear(); }
     void output_cached_data(bx_file* out) const;
-    // False (logged) on a malformed record; the cache then holds the sets read before it.
-    bool input_cached_data(bx_file* in);
+    // False on a cut or malformed record (the reader says which); the cache then keeps what it
+    // held, never part of the record.
+    [[nodiscard]] bool input_cached_data(cache_reader* in);
 
     void tesselate(float error_tolerance, tesselate::trapezoid_accepter* accepter) const override;
 

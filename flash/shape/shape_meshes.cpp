@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "flash/base/bx_file.h"
-#include "flash/base/log.h"
+#include "flash/shape/cache_reader.h"
 #include "flash/shape/shape_character_def.h"
 
 namespace flash {
@@ -11,17 +11,21 @@ namespace flash {
 namespace {
 
 // A cache file's mesh-set count is refused beyond this before anything is allocated.
-constexpr uint32_t max_cached_mesh_sets = 1024;
+constexpr int32_t max_cached_mesh_sets = 1024;
+// A mesh set's tolerance and layer count.
+constexpr int min_mesh_set_bytes = 8;
 
-// The matrix's largest scale in doubles: a scale near the float range must not square into an
-// infinity and so draw nothing.
-double max_scale(const matrix& m) {
+bool coarser_first(const std::unique_ptr<mesh_set>& a, const std::unique_ptr<mesh_set>& b) {
+    return a->get_tolerance() > b->get_tolerance();
+}
+
+}  // namespace
+
+double max_display_scale(const matrix& m) {
     const double row0 = static_cast<double>(m.m_[0][0]) * m.m_[0][0] + static_cast<double>(m.m_[0][1]) * m.m_[0][1];
     const double row1 = static_cast<double>(m.m_[1][0]) * m.m_[1][0] + static_cast<double>(m.m_[1][1]) * m.m_[1][1];
     return std::sqrt(std::max(row0, row1));
 }
-
-}  // namespace
 
 void shape_character_def::tesselate(float error_tolerance, tesselate::trapezoid_accepter* accepter) const {
     // A shape cut before its first record has no paths, and no first element to point at.
@@ -31,7 +35,7 @@ void shape_character_def::tesselate(float error_tolerance, tesselate::trapezoid_
 }
 
 const mesh_set* shape_character_def::get_mesh_set(const matrix& m, float pixel_scale) {
-    const double scale = max_scale(m);
+    const double scale = max_display_scale(m);
     if (!(scale >= min_display_scale)) return nullptr;
     const float wanted = static_cast<float>((twips_per_pixel / scale) / pixel_scale * get_curve_max_pixel_error());
     // A zero or NaN pixel scale, or a tolerance past the float range, has nothing sensible to build.
@@ -43,10 +47,7 @@ const mesh_set* shape_character_def::get_mesh_set(const matrix& m, float pixel_s
     }
     m_cached_meshes.push_back(std::make_unique<mesh_set>(this, wanted * cache_build_factor));
     const mesh_set* built = m_cached_meshes.back().get();
-    std::stable_sort(m_cached_meshes.begin(), m_cached_meshes.end(),
-                     [](const std::unique_ptr<mesh_set>& a, const std::unique_ptr<mesh_set>& b) {
-                         return a->get_tolerance() > b->get_tolerance();
-                     });
+    std::stable_sort(m_cached_meshes.begin(), m_cached_meshes.end(), coarser_first);
     return built;
 }
 
@@ -65,23 +66,20 @@ void shape_character_def::output_cached_data(bx_file* out) const {
     for (const std::unique_ptr<mesh_set>& cached : m_cached_meshes) cached->output_cached_data(out);
 }
 
-bool shape_character_def::input_cached_data(bx_file* in) {
-    m_cached_meshes.clear();
-    uint8_t b[4];
-    if (in->read_bytes(b, 4) != 4) {
-        log_error("error: shape_character_def::input_cached_data(): record cut short\n");
-        return false;
-    }
-    const uint32_t count = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    if (count > max_cached_mesh_sets) {
-        log_error("error: shape_character_def::input_cached_data(): bad mesh set count %u\n", count);
-        return false;
-    }
-    for (uint32_t i = 0; i < count; ++i) {
+bool shape_character_def::input_cached_data(cache_reader* in) {
+    int32_t count = 0;
+    if (!in->read_count(max_cached_mesh_sets, min_mesh_set_bytes, &count)) return false;
+    // Read aside: a damaged record leaves the meshes the shape had.
+    std::vector<std::unique_ptr<mesh_set>> sets;
+    sets.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
         auto set = std::make_unique<mesh_set>();
         if (!set->input_cached_data(in)) return false;
-        m_cached_meshes.push_back(std::move(set));
+        sets.push_back(std::move(set));
     }
+    // The display's search stops early only over a cache ordered coarsest first.
+    std::stable_sort(sets.begin(), sets.end(), coarser_first);
+    m_cached_meshes = std::move(sets);
     return true;
 }
 

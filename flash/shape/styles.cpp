@@ -58,17 +58,7 @@ void fill_style::read(swf_stream* in, int tag_type) {
         matrix file_matrix;
         file_matrix.read(in);
         in->align();
-        m_gradient_matrix.set_identity();
-        if (m_type == fill_linear_gradient) {
-            m_gradient_matrix.concatenate_translation(linear_gradient_offset, 0.0f);
-            m_gradient_matrix.concatenate_scale(linear_gradient_scale);
-        } else {
-            m_gradient_matrix.concatenate_translation(radial_gradient_offset, radial_gradient_offset);
-            m_gradient_matrix.concatenate_scale(radial_gradient_scale);
-        }
-        matrix inverse;
-        inverse.set_inverse(file_matrix);
-        m_gradient_matrix.concatenate(inverse);
+        set_gradient_matrix(file_matrix);
 
         const int count = in->read_u8() & gradient_count_mask;
         if (!m_gradients.resize(count)) return;
@@ -101,6 +91,20 @@ void fill_style::read(swf_stream* in, int tag_type) {
         if (get_verbose_parse()) m_bitmap_matrix.print();
     }
     // Any other type byte carries nothing more and paints nothing.
+}
+
+void fill_style::set_gradient_matrix(const matrix& file_matrix) {
+    m_gradient_matrix.set_identity();
+    if (m_type == fill_linear_gradient) {
+        m_gradient_matrix.concatenate_translation(linear_gradient_offset, 0.0f);
+        m_gradient_matrix.concatenate_scale(linear_gradient_scale);
+    } else {
+        m_gradient_matrix.concatenate_translation(radial_gradient_offset, radial_gradient_offset);
+        m_gradient_matrix.concatenate_scale(radial_gradient_scale);
+    }
+    matrix inverse;
+    inverse.set_inverse(file_matrix);
+    m_gradient_matrix.concatenate(inverse);
 }
 
 bool fill_style::is_drawable() const {
@@ -207,6 +211,12 @@ void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type) {
         style.read(in, tag_type);
         styles->push_back(style);
     }
+}
+
+int read_style_count(swf_stream* in) {
+    in->align();
+    const int count = in->read_u8();
+    return count == extended_count_escape ? in->read_u16() : count;
 }
 
 void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type) {

@@ -48,6 +48,8 @@ public:
 
     // One FILLSTYLE; every read is byte-aligned.
     void read(swf_stream* in, int tag_type);
+    // The gradient square of the file's MATRIX mapped onto this style's texture (by its type).
+    void set_gradient_matrix(const matrix& file_matrix);
     // The in-between style of a morph; this style's gradient array must be sized first.
     void set_lerp(const fill_style& a, const fill_style& b, float t);
 
@@ -97,6 +99,8 @@ public:
     uint16_t m_miter_limit_factor = 0;
 };
 
+// A morph style array's count: one byte, or 0xFF and a 16-bit count after it.
+int read_style_count(swf_stream* in);
 // Append a FILLSTYLEARRAY / LINESTYLEARRAY to styles.
 void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type);
 void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type);

@@ -170,8 +170,9 @@ void tesselate_paths(const path* paths, int count, int fill_style_count, int lin
             // Style groups never share one sweep.
             t.end_shape();
             t.begin_shape(accepter, error_tolerance);
-            continue;
         }
+        // A read shape's group separator has no edges; a run-time drawing's first path of a
+        // fill carries the fill's edges and must be drawn.
         t.add_path(paths[i], fill_style_count, line_style_count);
     }
     t.end_shape();

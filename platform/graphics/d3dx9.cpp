@@ -151,8 +151,8 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* dest, const PALETTEENTRY*, 
 HRESULT D3DXSaveSurfaceToFileA(const char* path, D3DXIMAGE_FILEFORMAT format, IDirect3DSurface9* surface,
                                const PALETTEENTRY*, const RECT* sourceRect) {
     if (!path || !surface) return D3DERR_INVALIDCALL;
-    if (format != D3DXIFF_BMP) {
-        platform::log("ERROR", std::string("D3DXSaveSurfaceToFileA: only bitmaps are written: ") + path);
+    if (format != D3DXIFF_BMP && format != D3DXIFF_DDS) {
+        platform::log("ERROR", std::string("D3DXSaveSurfaceToFileA: only bitmaps and DDS files are written: ") + path);
         return D3DERR_INVALIDCALL;
     }
     platform::gfx::Image image;
@@ -188,7 +188,8 @@ HRESULT D3DXSaveSurfaceToFileA(const char* path, D3DXIMAGE_FILEFORMAT format, ID
         }
         image = std::move(cut);
     }
-    if (!platform::gfx::saveBmp24(path, image)) {
+    const bool saved = format == D3DXIFF_DDS ? platform::gfx::saveDds32(path, image) : platform::gfx::saveBmp24(path, image);
+    if (!saved) {
         platform::log("ERROR", std::string("D3DXSaveSurfaceToFileA: cannot write ") + path);
         return E_FAIL;
     }

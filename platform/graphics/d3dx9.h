@@ -26,7 +26,8 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* dest, const PALETTEENTRY* d
                                   const void* source, D3DFORMAT sourceFormat, UINT sourcePitch,
                                   const PALETTEENTRY* sourcePalette, const RECT* sourceRect, DWORD filter,
                                   D3DCOLOR colorKey);
-// Writes a surface as a 24-bit Windows bitmap (the only file format written); render targets are
-// read back from the device, so this must run on the drawing thread for them.
+// Writes a surface as a 24-bit Windows bitmap or an uncompressed 32-bit DDS file (the only file
+// formats written); render targets are read back from the device, so this must run on the drawing
+// thread for them.
 HRESULT D3DXSaveSurfaceToFileA(const char* path, D3DXIMAGE_FILEFORMAT format, IDirect3DSurface9* surface,
                                const PALETTEENTRY* palette, const RECT* sourceRect);

@@ -74,5 +74,9 @@ struct Image {
 [[nodiscard]] bool readRenderTarget(IDirect3DDevice9* device, IDirect3DSurface9* surface, Image& out);
 // Writes a 24-bit bottom-up Windows bitmap, atomically.
 bool saveBmp24(const std::string& path, const Image& image);
+// Writes an uncompressed 32-bit A8R8G8B8 DDS file, atomically.
+bool saveDds32(const std::string& path, const Image& image);
+// Writes a PNG (RGB, or RGBA with withAlpha), atomically.
+bool savePng(const std::string& path, const Image& image, bool withAlpha);
 
 }  // namespace platform::gfx

@@ -1,7 +1,9 @@
-// swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FRAME OUT.bmp] [--input SCRIPT]
+// swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FILE] [--input SCRIPT]
 // Loads a movie through the engine, runs it headless and prints every trace line to standard
-// output exactly as traced; engine log lines go to standard error. Exits 0 after N frames or at
-// an fscommand "quit", 1 when the movie cannot be loaded, 2 on a bad command line.
+// output exactly as traced; engine log lines go to standard error. --shot draws the last frame run
+// headless and writes its picture (PNG, or a bitmap for a ".bmp" name). Exits 0 after N frames or
+// at an fscommand "quit", 1 when the movie cannot be loaded, 2 on a bad command line, 3 when the
+// picture cannot be taken.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,12 +15,13 @@
 #include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
 #include "flash/runtime/interpreter.h"
+#include "frame_camera.h"
 
 namespace {
 
 constexpr int exit_load_failed = 1;
 constexpr int exit_usage = 2;
-constexpr double max_frames = 1e9;
+constexpr int exit_shot_failed = 3;
 
 // Trace output is the only plain message logged while frames run; everything else is log. Once
 // the movie asked to quit, the rest of that frame's traces are not its output any more.
@@ -40,7 +43,7 @@ flash::bx_file* open_from_disk(const char* path) { return new flash::bx_file(pat
 int usage(const char* problem) {
     std::fprintf(stderr, "swfrun: %s\n", problem);
     std::fprintf(stderr,
-                 "usage: swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FRAME OUT.bmp] [--input SCRIPT]\n");
+                 "usage: swfrun MOVIE.swf [--frames N] [--step SECONDS] [--shot FILE] [--input SCRIPT]\n");
     return exit_usage;
 }
 
@@ -55,16 +58,18 @@ bool parse_number(const char* text, double* out) {
 int main(int argc, char** argv) {
     const char* movie = nullptr;
     double frames = 1;
+    const char* shot = nullptr;
     double step = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--frames" && i + 1 < argc) {
             if (!parse_number(argv[++i], &frames) || frames < 1) return usage("--frames wants a count of 1 or more");
-            if (frames > max_frames) return usage("--frames wants a count of at most 1000000000");
         } else if (arg == "--step" && i + 1 < argc) {
             if (!parse_number(argv[++i], &step) || step <= 0) return usage("--step wants a positive number of seconds");
+        } else if (arg == "--shot" && i + 1 < argc) {
+            shot = argv[++i];
         } else if (arg == "--shot" || arg == "--input") {
-            return usage((arg + " is not available yet: frames run without drawing or input").c_str());
+            return usage((arg + " is not available yet").c_str());
         } else if (!arg.empty() && arg[0] == '-') {
             return usage(("unknown option " + arg).c_str());
         } else if (!movie) {
@@ -81,11 +86,16 @@ int main(int argc, char** argv) {
     flash::register_fscommand_callback(on_fscommand);
     int result = 0;
     {
+        // The handler must be there before the movie loads: its bitmaps become textures then.
+        swfrun::frame_camera camera;
+        if (shot && !camera.open()) return exit_shot_failed;
         flash::smart_ptr<flash::player> owner(new flash::player);
         flash::smart_ptr<flash::root> root = owner->load_file(movie);
         if (!root) {
             std::fprintf(stderr, "swfrun: can't load the movie '%s'\n", movie);
             result = exit_load_failed;
+        } else if (shot && !camera.resize(root->get_viewport_width(), root->get_viewport_height())) {
+            result = exit_shot_failed;
         } else {
             owner->set_root(root.get_ptr());
             // Without --step every advance is one frame time: one frame a call.
@@ -93,6 +103,12 @@ int main(int argc, char** argv) {
             g_running_frames = true;
             for (int i = 0; i < static_cast<int>(frames) && !g_quit; ++i) root->advance(dt);
             g_running_frames = false;
+            if (shot) {
+                root->begin_display();
+                root->display();
+                root->end_display();
+                if (!camera.save(shot)) result = exit_shot_failed;
+            }
         }
     }
     std::fflush(stdout);

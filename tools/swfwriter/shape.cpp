@@ -25,6 +25,7 @@ void write_morph_fill_style(BitWriter& w, const MorphFillStyle& f) {
             break;
         case fill_linear_gradient:
         case fill_radial_gradient:
+        case fill_focal_gradient:
             write_matrix(w, f.start.matrix);
             write_matrix(w, f.end.matrix);
             // The whole byte is the count here: morph gradients have no mode bits.
@@ -33,6 +34,11 @@ void write_morph_fill_style(BitWriter& w, const MorphFillStyle& f) {
                 write_gradient_record(w, f.start.gradient[i], true);
                 write_gradient_record(w, i < f.end.gradient.size() ? f.end.gradient[i] : f.start.gradient[i],
                                       true);
+            }
+            // A focal gradient ends with the start and end focal points.
+            if (f.start.type == fill_focal_gradient) {
+                w.fixed8(f.start.focal_point);
+                w.fixed8(f.end.focal_point);
             }
             break;
         case fill_repeating_bitmap:

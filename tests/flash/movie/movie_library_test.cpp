@@ -115,7 +115,8 @@ TEST(MovieLibrary, TheRegistryIsFilledOnceAndClearedWithTheLastPlayer) {
         EXPECT_FALSE(flash::get_tag_loader(1, nullptr));  // ShowFrame belongs to the loop
         EXPECT_TRUE(flash::get_tag_loader(2, nullptr));    // DefineShape
         EXPECT_TRUE(flash::get_tag_loader(83, nullptr));   // DefineShape4
-        EXPECT_FALSE(flash::get_tag_loader(46, nullptr));  // morph shapes are not loaded yet
+        EXPECT_TRUE(flash::get_tag_loader(46, nullptr));   // DefineMorphShape
+        EXPECT_TRUE(flash::get_tag_loader(84, nullptr));   // DefineMorphShape2
     }
     EXPECT_FALSE(flash::get_tag_loader(26, nullptr));
 }

@@ -114,7 +114,6 @@ std::vector<bytes> fuzz_seeds() {
     loop.show_frame();
     loop.end();
 
-
     // Buttons over a shape with every condition and a sound for each transition, text fields with
     // every optional field and static text, and event sounds: raw, ADPCM mono and stereo, started
     // and stopped.

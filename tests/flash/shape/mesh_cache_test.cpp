@@ -4,8 +4,9 @@
 #include <cmath>
 
 #include "flash/base/bx_file.h"
+#include "flash/shape/cache_reader.h"
 #include "shape_fixture.h"
-#include "tests/support/engine_log.h"
+#include "tests/support/largest_allocation.h"
 
 namespace {
 
@@ -91,8 +92,10 @@ TEST(MeshCache, CacheRecordRoundTrip) {
     ASSERT_EQ(out.read_bytes(bytes.data(), size), size);
 
     flash::bx_file in(flash::memory_buffer, size, bytes.data());
+    flash::cache_reader reader(&in);
     flash::smart_ptr<flash::shape_character_def> copy(new flash::shape_character_def);
-    ASSERT_TRUE(copy->input_cached_data(&in));
+    ASSERT_TRUE(copy->input_cached_data(&reader));
+    EXPECT_EQ(reader.bytes_left(), 0);
     ASSERT_EQ(tolerances(*copy), tolerances(*def));
     for (size_t k = 0; k < def->get_cached_meshes().size(); ++k) {
         const auto& a = def->get_cached_meshes()[k]->get_layers();
@@ -104,23 +107,49 @@ TEST(MeshCache, CacheRecordRoundTrip) {
         EXPECT_EQ(a[0].m_line_strips[0]->m_coords, b[0].m_line_strips[0]->m_coords);
     }
 
-    // Every cut of the record fails with an ERROR and never crashes.
-    testsupport::engine_log log;
-    for (int cut = 0; cut < size; cut += 7) {
+    // Every cut of the record is reported as cut short and leaves the meshes the shape had.
+    for (int cut = 0; cut < size; ++cut) {
         flash::bx_file part(flash::memory_buffer, cut, bytes.data());
-        flash::smart_ptr<flash::shape_character_def> broken(new flash::shape_character_def);
-        EXPECT_FALSE(broken->input_cached_data(&part)) << cut;
+        flash::cache_reader part_reader(&part);
+        EXPECT_FALSE(copy->input_cached_data(&part_reader)) << cut;
+        EXPECT_EQ(part_reader.get_status(), flash::cache_reader::CUT_SHORT) << cut;
+        EXPECT_EQ(tolerances(*copy), tolerances(*def)) << cut;
     }
-    EXPECT_TRUE(log.has_error("record cut short"));
 }
 
-TEST(MeshCache, HugeCountsAreRefusedBeforeAllocating) {
-    testsupport::engine_log log;
-    const uint8_t record[] = {1, 0, 0, 0, 0, 0, 0x70, 0x41, 0xFF, 0xFF, 0xFF, 0x7F};
-    flash::bx_file in(flash::memory_buffer, sizeof record, const_cast<uint8_t*>(record));
-    flash::smart_ptr<flash::shape_character_def> def(new flash::shape_character_def);
-    EXPECT_FALSE(def->input_cached_data(&in));
-    EXPECT_TRUE(log.has_error("bad layer count"));
+// A record whose counts claim more than the file holds, or more than any shape has, is refused
+// before anything of that size is allocated, and the shape keeps no part of it.
+TEST(MeshCache, ImpossibleCountsAreRefusedBeforeAllocating) {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> record;
+        flash::cache_reader::status expected;
+    };
+    const Case cases[] = {
+        {"mesh set count past the limit", {0x01, 0x10, 0, 0}, flash::cache_reader::MALFORMED},
+        {"negative mesh set count", {0xFF, 0xFF, 0xFF, 0xFF}, flash::cache_reader::MALFORMED},
+        {"more mesh sets than bytes", {0x10, 0, 0, 0, 0, 0, 0x70, 0x41}, flash::cache_reader::CUT_SHORT},
+        {"huge layer count", {1, 0, 0, 0, 0, 0, 0x70, 0x41, 0xFF, 0xFF, 0, 0}, flash::cache_reader::CUT_SHORT},
+        {"integer count past the file",
+         {1, 0, 0, 0, 0, 0, 0x70, 0x41, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0xFE, 0xFF, 0xFF, 0x03},
+         flash::cache_reader::CUT_SHORT},
+        {"odd coordinate count",
+         {1, 0, 0, 0, 0, 0, 0x70, 0x41, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 0, 7, 0, 0, 0},
+         flash::cache_reader::MALFORMED},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = c.record;
+        flash::bx_file in(flash::memory_buffer, static_cast<int>(bytes.size()), bytes.data());
+        flash::cache_reader reader(&in);
+        flash::smart_ptr<flash::shape_character_def> def(new flash::shape_character_def);
+        testsupport::LargestAllocation largest;
+        EXPECT_FALSE(def->input_cached_data(&reader)) << c.what;
+        if (testsupport::LargestAllocation::available()) {
+            EXPECT_LT(largest.bytes(), 4096u) << c.what;
+        }
+        EXPECT_EQ(reader.get_status(), c.expected) << c.what;
+        EXPECT_TRUE(def->get_cached_meshes().empty()) << c.what;
+    }
 }
 
 }  // namespace

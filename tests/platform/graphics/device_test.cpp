@@ -235,6 +235,64 @@ TEST_F(Drawing, VertexBufferAndIndexedDrawsMatchTheirSources) {
     EXPECT_TRUE(near(img.argb(15, 5), 0));
 }
 
+// The render handler's way of drawing: one dynamic buffer refilled with DISCARD for every draw
+// (each draw keeps the vertices it was given), a line strip one pixel wide, and a texture that
+// repeats under WRAP and stretches its edge texels under CLAMP.
+TEST_F(Drawing, DiscardedBufferLinesAndAddressModes) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    const uint32_t texels[2] = {0xFFFF0000, 0xFF00FF00};
+    std::memcpy(lr.pBits, texels, sizeof texels);
+    tex->UnlockRect(0);
+    device->SetTexture(0, tex);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(4 * 24, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0x104, D3DPOOL_DEFAULT, &vb,
+                                         nullptr),
+              D3D_OK);
+    device->SetFVF(0x104);
+    device->SetStreamSource(0, vb, 0, 24);
+    // A quad of 8 x 4 pixels at (x, 0) whose u runs from 0 to 4: two texels, so four repeats.
+    auto drawQuad = [&](float x, D3DTEXTUREADDRESS address) {
+        float* p = nullptr;
+        ASSERT_EQ(vb->Lock(0, 0, reinterpret_cast<void**>(&p), D3DLOCK_DISCARD), D3D_OK);
+        const float corners[4][4] = {{x, 0, 0, 0}, {x + 8, 0, 4, 0}, {x, 4, 0, 1}, {x + 8, 4, 4, 1}};
+        for (int i = 0; i < 4; ++i) {
+            float v[6] = {corners[i][0] - 0.5f, corners[i][1] - 0.5f, 0, 1, corners[i][2], corners[i][3]};
+            std::memcpy(p + i * 6, v, sizeof v);
+        }
+        vb->Unlock();
+        device->SetSamplerState(0, D3DSAMP_ADDRESSU, address);
+        ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    };
+    drawQuad(0, D3DTADDRESS_WRAP);
+    drawQuad(16, D3DTADDRESS_CLAMP);
+    // Two line segments along row 10 and column 40, from a user array.
+    device->SetTexture(0, nullptr);
+    diffuseOnly();
+    const Vertex line[3] = {{2, 10, 0, 1, 0xFFFFFFFF, 0, 0}, {30, 10, 0, 1, 0xFFFFFFFF, 0, 0},
+                            {30, 20, 0, 1, 0xFFFFFFFF, 0, 0}};
+    device->SetFVF(gfxtest::kFvf);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_LINESTRIP, 2, line, sizeof(Vertex)), D3D_OK);
+    auto img = read();
+    // WRAP: red, green, red, green ... one pixel each.
+    for (int x = 0; x < 8; ++x) EXPECT_TRUE(near(img.argb(x, 2), x % 2 ? 0x00FF00 : 0xFF0000)) << x;
+    // CLAMP: the first texel, then the last stretched to the end.
+    EXPECT_TRUE(near(img.argb(16, 2), 0xFF0000));
+    for (int x = 18; x < 24; ++x) EXPECT_TRUE(near(img.argb(x, 2), 0x00FF00)) << x;
+    EXPECT_TRUE(near(img.argb(15, 10), 0xFFFFFF));
+    EXPECT_TRUE(near(img.argb(15, 11), 0x000000));
+    EXPECT_TRUE(near(img.argb(30, 15), 0xFFFFFF));
+    EXPECT_TRUE(near(img.argb(31, 15), 0x000000));
+    device->SetStreamSource(0, nullptr, 0, 0);
+    EXPECT_EQ(vb->Release(), 0u);
+    EXPECT_EQ(tex->Release(), 0u);
+}
+
 TEST_F(Drawing, EqualStateNeverReachesGl) {
     diffuseOnly();
     quad(0, 0, 4, 4, 0xFFFFFFFF);

@@ -1,9 +1,12 @@
 // Render targets, device loss and reset, textures from loader threads, read-back and message boxes.
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
 #include "platform/graphics/d3dx9.h"
+#include "platform/image/image.h"
 #include "tests/support/gl_fixture.h"
 
 using gfxtest::near;
@@ -238,7 +241,7 @@ TEST_F(FullSize, BackBufferIsSavedAsABottomUpBitmap) {
     ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
     std::string path = testing::TempDir() + "tov_gfx_shot.bmp";
     ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, back, nullptr, nullptr), D3D_OK);
-    EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_DDS, back, nullptr, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_JPG, back, nullptr, nullptr), D3DERR_INVALIDCALL);
     back->Release();
     testing::internal::GetCapturedStderr();
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -254,6 +257,38 @@ TEST_F(FullSize, BackBufferIsSavedAsABottomUpBitmap) {
     EXPECT_EQ(bytes[last + 0], 0x30);
     EXPECT_EQ(bytes[last + 1], 0x20);
     EXPECT_EQ(bytes[last + 2], 0x10);
+}
+
+// Texture dumps: a texture level written as an uncompressed 32-bit DDS file reads back texel for
+// texel through our own DDS reader.
+TEST_F(FullSize, TextureLevelIsSavedAsA32BitDds) {
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device->CreateTexture(3, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+    const uint32_t texels[6] = {0xFF102030, 0x80405060, 0x00708090, 0xFFFFFFFF, 0x12345678, 0xFF000000};
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(tex->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 2; ++y)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, texels + y * 3, 12);
+    tex->UnlockRect(0);
+    IDirect3DSurface9* level = nullptr;
+    ASSERT_EQ(tex->GetSurfaceLevel(0, &level), D3D_OK);
+    const std::string path = testing::TempDir() + "tov_gfx_texture_" + std::to_string(testsupport::processId()) + ".dds";
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_DDS, level, nullptr, nullptr), D3D_OK);
+    level->Release();
+    tex->Release();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> bytes(4096);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    std::remove(path.c_str());
+    platform::image::Image decoded;
+    ASSERT_EQ(platform::image::decode(bytes.data(), bytes.size(), decoded), platform::image::Result::Ok);
+    EXPECT_EQ(decoded.info.width, 3u);
+    EXPECT_EQ(decoded.info.height, 2u);
+    ASSERT_EQ(decoded.pixelFormat, platform::image::FMT_A8R8G8B8);
+    ASSERT_EQ(decoded.surfaces[0].bytes.size(), sizeof texels);
+    EXPECT_EQ(std::memcmp(decoded.surfaces[0].bytes.data(), texels, sizeof texels), 0);
 }
 
 TEST_F(FullSize, LoadingFromMemoryConvertsAndScalesIntoTheTexture) {

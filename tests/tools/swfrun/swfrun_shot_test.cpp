@@ -1,0 +1,83 @@
+// swfrun --shot: the frame's picture drawn headless by the Direct3D handler, compared with a
+// golden picture; a bitmap for ".bmp" names, and a clear failure when the file cannot be written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "swfrun_support.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/golden_picture.h"
+#include "tests/support/temp_dir.h"
+#include "tools/swfwriter/bitmaps.h"
+#include "tools/swfwriter/movie_writer.h"
+
+namespace {
+
+using swfruntest::run;
+using swfruntest::write_file;
+
+constexpr int kWidth = 80, kHeight = 60;
+
+swf::Shape box(int w, int h, swf::FillStyle fill) {
+    swf::Shape s;
+    s.fills = {fill};
+    s.lines = {swf::LineStyle::solid(20, {255, 255, 255, 255})};
+    s.path.fill1(1).line(1).rect(0, 0, w * 20, h * 20);
+    return s;
+}
+
+// Overlapping boxes (one translucent), a bitmap fill and a circle under a scale.
+swf::Bytes picture_movie() {
+    swf::MovieWriter m(8);
+    m.frame_rect({0, kWidth * 20, 0, kHeight * 20});
+    swf::Image checker = swf::Image::filled(4, 4, {255, 255, 0, 255});
+    for (int i = 0; i < 4; ++i) checker.at(i, i) = {0, 0, 0, 255};
+    const uint16_t bitmap = m.define_bits_lossless2(checker);
+    const uint16_t red = m.define_shape(box(30, 24, swf::FillStyle::solid({220, 30, 30, 255})));
+    const uint16_t blue = m.define_shape(box(30, 24, swf::FillStyle::solid({40, 80, 255, 140})));
+    const uint16_t tiles = m.define_shape(box(28, 20, swf::FillStyle::bitmap(bitmap, swf::Matrix::scaling(40, 40))));
+    swf::Shape circle;
+    circle.fills = {swf::FillStyle::solid({0, 200, 120, 255})};
+    circle.path.fill1(1).circle(0, 0, 5 * 20);
+    const uint16_t round = m.define_shape(circle);
+    auto place = [&](uint16_t id, uint16_t depth, swf::Matrix matrix) {
+        swf::PlaceObject p = swf::PlaceObject::place(depth, id);
+        p.matrix = matrix;
+        m.place_object2(p);
+    };
+    place(red, 1, swf::Matrix::translation(4 * 20, 4 * 20));
+    place(blue, 2, swf::Matrix::translation(20 * 20, 16 * 20));
+    place(tiles, 3, swf::Matrix::translation(48 * 20, 4 * 20));
+    place(round, 4, swf::Matrix::scaling(2, 2, 62 * 20, 44 * 20));
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+TEST(SwfrunShot, WritesTheFramesPicture) {
+    testsupport::TempDir dir;
+    write_file("picture.swf", picture_movie());
+    const swfruntest::run_result r = run("picture.swf --shot picture.png");
+    ASSERT_EQ(r.status, 0) << r.err;
+    platform::gfx::Image shot;
+    ASSERT_TRUE(gfxtest::readPng("picture.png", shot));
+    EXPECT_EQ(shot.width, kWidth);
+    EXPECT_EQ(shot.height, kHeight);
+    EXPECT_TRUE(gfxtest::near(shot.argb(10, 10), 0xDC1E1E));
+    EXPECT_TRUE(gfxtest::matchesGolden(shot, std::string(TOV_TEST_SOURCE_DIR) + "/tests/tools/swfrun/golden/shot.png"));
+}
+
+TEST(SwfrunShot, BitmapNamesGetABitmapAndUnwritableNamesFail) {
+    testsupport::TempDir dir;
+    write_file("picture.swf", picture_movie());
+    const swfruntest::run_result bmp = run("picture.swf --shot picture.bmp");
+    ASSERT_EQ(bmp.status, 0) << bmp.err;
+    EXPECT_EQ(swfruntest::read_file("picture.bmp").substr(0, 2), "BM");
+    const swfruntest::run_result bad = run("picture.swf --shot no_such_folder/picture.png");
+    EXPECT_EQ(bad.status, 3);
+    EXPECT_NE(bad.err.find("swfrun: cannot write 'no_such_folder/picture.png'"), std::string::npos) << bad.err;
+    const swfruntest::run_result missing = run("picture.swf --shot");
+    EXPECT_EQ(missing.status, 2);
+}
+
+}  // namespace
