@@ -121,7 +121,7 @@ void display_list::remove_display_object_at(int index) {
     ch->on_event(event_id(event_id::KILLFOCUS));
     ch->on_event(event_id(event_id::UNLOAD));
     ch->set_depth(0);
-    if (root* r = ch->get_root()) r->get_keypress_listeners().remove(ch);
+    if (root* r = ch->get_root()) r->get_keypress_listeners().remove(ch.get_ptr());
     // The handlers may have changed the list: drop the entry wherever it is now.
     if (index < m_list.size() && m_list[index].get_ptr() == ch.get_ptr()) {
         m_list.remove(index);

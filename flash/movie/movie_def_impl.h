@@ -6,8 +6,8 @@
 #include "flash/base/smart_ptr.h"
 #include "flash/movie/bitmap_character.h"
 #include "flash/movie/movie_definition.h"
-#include "flash/runtime/avm2/abc_def.h"
 #include "flash/movie/sound_handler.h"
+#include "flash/runtime/avm2/abc_def.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {

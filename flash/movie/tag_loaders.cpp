@@ -12,10 +12,10 @@
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/player.h"
-#include "flash/movie/sprite_definition.h"
-#include "flash/runtime/avm2/abc_def.h"
 #include "flash/movie/sound_handler.h"
+#include "flash/movie/sprite_definition.h"
 #include "flash/movie/text.h"
+#include "flash/runtime/avm2/abc_def.h"
 #include "flash/swf/swf_stream.h"
 
 namespace flash {

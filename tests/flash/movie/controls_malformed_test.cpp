@@ -147,9 +147,6 @@ TEST(MalformedControls, EditTextStringsStopAtTheTagEnd) {
     EXPECT_STREQ(t->m_default_text.c_str(), "");
 }
 
-}  // namespace
-
-namespace {
 
 // The fuzz corpus's control movie is whole: it reads without an ERROR and holds what it names.
 TEST(ControlSeed, ReadsCleanlyWithButtonsFieldsAndSounds) {

@@ -18,6 +18,19 @@ using spritetest::assembler;
 using spritetest::playing_movie;
 using testasm::dbl;
 
+// A button over a 50-pixel square face with one traced line per condition, placed as "btn" at
+// depth 1.
+void place_traced_button(swf::MovieWriter& m, const std::vector<std::pair<uint16_t, std::string>>& traces) {
+    swf::ButtonRecord record;
+    record.character_id = spritetest::square(m, 0, 0, 50);
+    swf::Button2 b;
+    b.records = {record};
+    for (const auto& [condition, line] : traces) b.actions.push_back({condition, assembler().trace_str(line).end().take()});
+    swf::PlaceObject place = swf::PlaceObject::place(1, m.define_button2(b));
+    place.name = "btn";
+    m.place_object2(place);
+}
+
 TEST(PlayingControls, StartSoundTagsPlayAndStopWithTheirFrames) {
     movietest::recording_sound_handler handler;
     swf::MovieWriter m(8);
@@ -47,17 +60,7 @@ TEST(PlayingControls, StartSoundTagsPlayAndStopWithTheirFrames) {
 
 TEST(PlayingControls, APressedButtonsActionRunsInItsClipsNextActionPass) {
     swf::MovieWriter m(8);
-    const uint16_t face = spritetest::square(m, 0, 0, 50);
-    swf::ButtonRecord record;
-    record.character_id = face;
-    swf::Button2 b;
-    b.records = {record};
-    b.actions = {{swf::cond_press, assembler().trace_str("pressed").end().take()},
-                 {swf::cond_release, assembler().trace_str("released").end().take()}};
-    const uint16_t button = m.define_button2(b);
-    swf::PlaceObject place = swf::PlaceObject::place(1, button);
-    place.name = "btn";
-    m.place_object2(place);
+    place_traced_button(m, {{swf::cond_press, "pressed"}, {swf::cond_release, "released"}});
     m.show_frame();
     m.end();
     playing_movie movie(m.finish_fws());
@@ -122,23 +125,10 @@ TEST(PlayingControls, FieldsShowTimelineVariablesAndAreDrawnOncePerDisplay) {
     flash::register_drawtext_callback(nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
     swf::MovieWriter m(8);
-    const uint16_t face = spritetest::square(m, 0, 0, 50);
-    swf::ButtonRecord record;
-    record.character_id = face;
-    swf::Button2 b;
-    b.records = {record};
-    b.actions = {{swf::cond_key_press(13), assembler().trace_str("enter").end().take()},
-                 {swf::cond_key_press(19), assembler().trace_str("never").end().take()}};
-    const uint16_t button = m.define_button2(b);
-    swf::PlaceObject place = swf::PlaceObject::place(1, button);
-    place.name = "btn";
-    m.place_object2(place);
+    place_traced_button(m, {{swf::cond_key_press(13), "enter"}, {swf::cond_key_press(19), "never"}});
     m.show_frame();
     m.remove_object2(1);
     m.show_frame();
@@ -160,6 +150,54 @@ TEST(PlayingControls, AButtonsKeyConditionFiresThroughItsRootsKeyEvents) {
     r->notify_key_event(f.owner.get_ptr(), 13, true);
     top->advance(spritetest::frame_time);
     EXPECT_EQ(events.take(), "");
+    r = nullptr;
+}
+
+
+// A button and a field in a movie loaded by load_file, driven only through the root's mouse and
+// key input, as the game drives its menus.
+TEST(PlayingControls, LoadFileRootDrivesAButtonAndAFieldFromTheMouseAndKeys) {
+    swf::MovieWriter m(8);
+    place_traced_button(m, {{swf::cond_press, "pressed"}, {swf::cond_release, "released"}});
+    swf::EditText t;
+    t.bounds = {0, 2000, 0, 400};
+    const uint16_t text = m.define_edit_text(t);
+    swf::PlaceObject tp = swf::PlaceObject::place(2, text);
+    tp.name = "name";
+    tp.matrix = swf::Matrix::translation(200 * 20, 0);
+    m.place_object2(tp);
+    m.show_frame();
+    m.end();
+    movietest::movie_fixture f;
+    spritetest::journal events;
+    f.files.add("menu.swf", m.finish_fws());
+    flash::smart_ptr<flash::root> r = f.owner->load_file("menu.swf");
+    ASSERT_TRUE(r);
+    f.owner->set_root(r.get_ptr());
+    r->advance(0.0f);
+    flash::display_list* list = r->get_root_movie()->get_display_list();
+    flash::character* btn = list->get_character_by_name("btn", false);
+    auto* field = flash::cast_to<flash::edit_text_character>(list->get_character_by_name("name", false));
+    ASSERT_NE(btn, nullptr);
+    ASSERT_NE(field, nullptr);
+    btn->m_event_callback = spritetest::journal::on_event;
+    events.take();
+    auto step = [&](int x, int y, int buttons) {
+        r->notify_mouse_state(x, y, buttons);
+        r->advance(spritetest::frame_time);
+        return events.take();
+    };
+    EXPECT_EQ(step(25, 25, 0), "event 4 btn");
+    EXPECT_EQ(step(25, 25, 1), "sound default_btn_click, event 1 btn, trace pressed");
+    EXPECT_EQ(step(25, 25, 0), "event 4 btn, trace released");
+    EXPECT_EQ(step(120, 25, 0), "event 5 btn");
+    EXPECT_EQ(static_cast<flash::button_character_instance*>(btn)->get_mouse_state(), flash::MOUSE_UP_STATE);
+
+    step(210, 10, 1);
+    step(210, 10, 0);
+    EXPECT_TRUE(field->m_has_focus);
+    for (int key : {'o', 'k', ';'}) r->notify_key_event(f.owner.get_ptr(), key, true);
+    EXPECT_STREQ(field->m_text.c_str(), "ok");
     r = nullptr;
 }
 

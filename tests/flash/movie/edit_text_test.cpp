@@ -485,9 +485,6 @@ TEST(TextFieldDisplay, TheHitTestTakesTheBoundsWithTheirEdges) {
     EXPECT_EQ(field->get_topmost_mouse_entity(110, 20), nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 TEST(TextFieldScript, TheGlobalTextFieldMakesAnEmptyFieldWithoutAParent) {
     movie_fixture f;
