@@ -40,7 +40,10 @@ using counting_handler = benchsupport::counting_render_handler;
 swf::Shape detailed_shape(int variant) {
     swf::Shape s;
     s.fills.push_back(swf::FillStyle::solid({static_cast<uint8_t>(40 * variant), 120, 200, 255}));
-    s.lines.push_back(swf::LineStyle{20, {0, 0, 0, 255}});
+    swf::LineStyle outline_style;
+    outline_style.width = 20;
+    outline_style.color = {0, 0, 0, 255};
+    s.lines.push_back(outline_style);
     s.path.fill0(1).line(1);
     s.path.circle(400, 400, 300 + 20 * variant);
     s.path.circle(400, 400, 150);

@@ -338,7 +338,11 @@ void render_handler_d3d::draw_bitmap(const matrix& m, bitmap_info* bitmap, const
     m.transform(&c, point(coords.m_x_min, coords.m_y_max));
     const point d(b.m_x + c.m_x - a.m_x, b.m_y + c.m_y - a.m_y);
     if (!bind_texture(d3d->ticket())) return;
-    m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    // The colour modulates the texture: taking the colour alone would draw every picture (a
+    // loaded ".jpg" among them) as a flat square of its tint.
+    m_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    m_device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

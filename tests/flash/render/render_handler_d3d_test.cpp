@@ -205,7 +205,7 @@ TEST_F(D3dHandler, MaskClipsUntilDisabledGolden) {
     EXPECT_TRUE(gfxtest::matchesGolden(img, golden("mask")));
 }
 
-TEST_F(D3dHandler, DrawBitmapPlacesATexturedQuadTintedByItsColour) {
+TEST_F(D3dHandler, DrawBitmapPlacesATexturedQuadModulatedByItsColour) {
     std::unique_ptr<flash::image::rgb> img8 = d3dtest::checker(4);
     flash::smart_ptr<flash::bitmap_info> bi(handler->create_bitmap_info_rgb(img8.get(), "quad.swf"));
     begin(rgba(0, 0, 0, 255));
@@ -217,8 +217,12 @@ TEST_F(D3dHandler, DrawBitmapPlacesATexturedQuadTintedByItsColour) {
     uv.m_x_max = 1.0f, uv.m_y_max = 1.0f;
     handler->draw_bitmap(m, bi.get_ptr(), coords, uv, rgba(255, 128, 0, 255));
     const platform::gfx::Image img = end();
-    // The colour comes from the tint and the alpha from the texture.
-    EXPECT_TRUE(near(img.argb(12, 12), 0xFF8000));
+    // The tint modulates the texture's colours (red, green, blue and white quarters, 8 pixels
+    // each on screen); the alpha comes from the texture.
+    EXPECT_TRUE(near(img.argb(12, 12), 0xFF0000));
+    EXPECT_TRUE(near(img.argb(21, 13), 0x008000));
+    EXPECT_TRUE(near(img.argb(13, 21), 0x000000));
+    EXPECT_TRUE(near(img.argb(21, 21), 0xFF8000));
     EXPECT_TRUE(near(img.argb(8, 8), 0x000000));
     // Bitmaps are placed without the meshes' half pixel: pixels 10 to 25.
     EXPECT_TRUE(near(img.argb(25, 25), 0xFF8000));

@@ -79,18 +79,23 @@ TEST(TextureSizing, FittingHoldsTheMaximumAndTheAspectRatio) {
                 SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " into " + std::to_string(m[0]) + "x" +
                              std::to_string(m[1]));
                 const flash::texture_size s = fit_texture_size(w, h, fitting(float(m[0]), float(m[1]), -1));
-                if (m[0] > 0) EXPECT_LE(s.width, m[0]);
-                if (m[1] > 0) EXPECT_LE(s.height, m[1]);
+                if (m[0] > 0) {
+                    EXPECT_LE(s.width, m[0]);
+                }
+                if (m[1] > 0) {
+                    EXPECT_LE(s.height, m[1]);
+                }
                 EXPECT_GE(s.width, 1);
                 EXPECT_GE(s.height, 1);
                 const bool fitted = (m[0] > 0 && w > m[0]) || (m[1] > 0 && h > m[1]);
                 // The side following from the other by the image's ratio is within a tenth of a
                 // pixel of a whole number (unless it would be under one pixel: sides stay positive).
                 const double ratio = double(w) / h;
-                if (fitted && s.width > 1 && s.height > 1)
+                if (fitted && s.width > 1 && s.height > 1) {
                     EXPECT_LE(std::min(std::fabs(s.width / ratio - s.height), std::fabs(s.height * ratio - s.width)),
                               0.1 + 1e-9)
                         << s.width << "x" << s.height;
+                }
             }
 }
 

@@ -257,7 +257,7 @@ TEST(MovieClipMethods, MaskCyclesAndLoadingEnd) {
                  do_call(a, "a", "unloadMovie");
                  a.trace_str("loaded");
              },
-             "loaded\n", {"can't load 'other.swf'"}},
+             "loaded\n", {"can't open 'other.swf'"}},
         },
         // Drawn, so the masks are drawn too.
         "--frames 3 --shot masks.png");

@@ -222,6 +222,10 @@ TEST(SwfrunLoading, LoadedMoviesAndImagesAreDrawnInTheirTargetsAndLevels) {
                holders_movie(code(assembler().get_url("red.swf", "left").get_url("pic.jpg", "right"))));
     const platform::gfx::Image targets = shot_of("targets.swf --frames 2");
     EXPECT_TRUE(gfxtest::near(targets.argb(8 + 4, 8 + 4), 0xDC1E1E));
+    // The picture shows its own two halves, not a flat square.
+    constexpr int jpeg_tolerance = 12;
+    EXPECT_TRUE(gfxtest::near(targets.argb(48 + 4, 8 + 12), 0xE6E63C, jpeg_tolerance));
+    EXPECT_TRUE(gfxtest::near(targets.argb(48 + loaded_side - 4, 8 + 12), 0x1428A0, jpeg_tolerance));
     EXPECT_TRUE(gfxtest::matchesGolden(targets, golden("loaded_targets.png"), 8));
     // Into level 0 the loaded movie replaces the whole movie.
     write_file("level.swf", holders_movie(code(assembler().get_url("red.swf", "left").get_url("green.swf", "_level0"))));
