@@ -308,6 +308,9 @@ void sprite_attach_movie(const fn_call& fn) {
     if (fn.arg_count == 4 && fn.arg(3).is_object()) {
         if (as_object* init = fn.arg(3).to_object()) init->copy_to(made.get_ptr());
     }
+    // Attached by its export name: a class that registerClass bound to the symbol takes it over,
+    // as it does for clips the timeline places.
+    apply_registered_class(made.get_ptr(), found);
     fn.result->set_as_object(made.get_ptr());
 }
 

@@ -55,7 +55,7 @@ std::string play(swf::MovieWriter& m, int frames) {
     return r.out;
 }
 
-TEST(SwfrunLoading, RegisterClassGivesPlacedClipsTheClass) {
+TEST(SwfrunLoading, RegisterClassGivesPlacedAndAttachedClipsTheClass) {
     testsupport::TempDir dir;
     swf::MovieWriter m(8);
     swf::SpriteWriter s = m.sprite();
@@ -83,10 +83,16 @@ TEST(SwfrunLoading, RegisterClassGivesPlacedClipsTheClass) {
     call_method(b, "a", "hello", {}).op(testasm::TRACE);
     b.push_str("a").op(testasm::GET_VARIABLE).push_str("__constructor__").op(testasm::GET_MEMBER);
     b.push_str("C").op(testasm::GET_VARIABLE).op(testasm::EQUALS2).op(testasm::TRACE);
+    // A clip attached by its export name takes the class too.
+    call_method(b, "_root", "attachMovie", {str("sym"), str("b"), i32(5)}).op(testasm::POP);
+    b.push_str("b").op(testasm::GET_VARIABLE).push_str("made").op(testasm::GET_MEMBER).op(testasm::TRACE);
+    call_method(b, "b", "hello", {}).op(testasm::TRACE);
+    b.push_str("b").op(testasm::GET_VARIABLE).push_str("__constructor__").op(testasm::GET_MEMBER);
+    b.push_str("C").op(testasm::GET_VARIABLE).op(testasm::EQUALS2).op(testasm::TRACE);
     b.op(testasm::STOP);
     m.do_action(code(b));
     m.show_frame();
-    EXPECT_EQ(play(m, 3), "true\nfalse\nyes\nhi\ntrue\n");
+    EXPECT_EQ(play(m, 3), "true\nfalse\nyes\nhi\ntrue\nyes\nhi\ntrue\n");
     EXPECT_NE(swfruntest::read_file("err.txt").find("can't find exported resource 'nothere'"), std::string::npos);
 }
 
