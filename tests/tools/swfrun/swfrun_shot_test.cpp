@@ -9,6 +9,7 @@
 #include "tests/support/golden_picture.h"
 #include "tests/support/temp_dir.h"
 #include "tools/swfwriter/bitmaps.h"
+#include "tools/swfwriter/edit_text.h"
 #include "tools/swfwriter/movie_writer.h"
 
 namespace {
@@ -78,6 +79,41 @@ TEST(SwfrunShot, BitmapNamesGetABitmapAndUnwritableNamesFail) {
     EXPECT_NE(bad.err.find("swfrun: cannot write 'no_such_folder/picture.png'"), std::string::npos) << bad.err;
     const swfruntest::run_result missing = run("picture.swf --shot");
     EXPECT_EQ(missing.status, 2);
+}
+
+// A bordered text field over a red box: the border box is the field's background colour (white by
+// default) inside a black one-pixel outline; the text itself is the game's to draw.
+swf::Bytes bordered_field_movie() {
+    swf::MovieWriter m(8);
+    m.frame_rect({0, kWidth * 20, 0, kHeight * 20});
+    const uint16_t red = m.define_shape(box(70, 50, swf::FillStyle::solid({220, 30, 30, 255})));
+    swf::EditText field;
+    field.bounds = {15 * 20, 65 * 20, 15 * 20, 45 * 20};
+    field.border = true;
+    field.initial_text = "text";
+    const uint16_t text = m.define_edit_text(field);
+    swf::PlaceObject under = swf::PlaceObject::place(1, red);
+    under.matrix = swf::Matrix::translation(5 * 20, 5 * 20);
+    m.place_object2(under);
+    m.place_object2(swf::PlaceObject::place(2, text));
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+TEST(SwfrunShot, ATextFieldsBorderBoxIsDrawn) {
+    testsupport::TempDir dir;
+    write_file("field.swf", bordered_field_movie());
+    const swfruntest::run_result r = run("field.swf --shot field.png");
+    ASSERT_EQ(r.status, 0) << r.err;
+    platform::gfx::Image shot;
+    ASSERT_TRUE(gfxtest::readPng("field.png", shot));
+    EXPECT_TRUE(gfxtest::near(shot.argb(40, 30), 0xFFFFFF));  // inside the box
+    EXPECT_TRUE(gfxtest::near(shot.argb(10, 30), 0xDC1E1E));  // the red box around it
+    bool outlined = false;
+    for (int x = 14; x <= 17; ++x) outlined = outlined || gfxtest::near(shot.argb(x, 30), 0x000000);
+    EXPECT_TRUE(outlined) << "no black outline at the field's left edge";
+    EXPECT_TRUE(gfxtest::matchesGolden(shot, std::string(TOV_TEST_SOURCE_DIR) + "/tests/tools/swfrun/golden/field_border.png"));
 }
 
 }  // namespace
