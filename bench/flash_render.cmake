@@ -3,5 +3,5 @@
 if(TARGET flash_render_d3d AND TARGET flash_movie AND TARGET swfwriter)
   tov_bench(flash_render_bench
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/flash_render_bench.cpp
-    DEPS flash_render_d3d flash_movie flash_runtime swfwriter platform_graphics)
+    DEPS flash_render_d3d flash_movie flash_runtime swfwriter platform_graphics test_support)
 endif()

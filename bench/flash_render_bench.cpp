@@ -22,6 +22,7 @@
 #include "platform/graphics/window.h"
 #include "tools/swfwriter/bitmaps.h"
 #include "tools/swfwriter/movie_writer.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -125,8 +126,7 @@ void BM_FrameEngineAlone(benchmark::State& state) {
 }
 
 void BM_FrameDirect3DHandler(benchmark::State& state) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    testsupport::useHeadlessDrivers();
     HWND window = CreateWindowExA(0, "bench", "bench", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr,
                                   nullptr);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);

@@ -10,6 +10,7 @@
 #include "platform/graphics/d3d9.h"
 #include "platform/graphics/gfx_control.h"
 #include "platform/graphics/window.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -27,8 +28,7 @@ struct Scene {
     bool ok = false;
 
     Scene() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        testsupport::useHeadlessDrivers();
         window = CreateWindowExA(0, "bench", "bench", WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr, nullptr, nullptr);
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         if (!window || !d3d) return;

@@ -2,5 +2,5 @@
 if(TARGET graphics)
   tov_bench(textures_bench
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/textures_bench.cpp
-    DEPS graphics vfs platform_image PkgConfig::STB)
+    DEPS graphics vfs platform_image PkgConfig::STB test_support)
 endif()

@@ -18,13 +18,13 @@
 #include "tests/support/image_writer.h"
 #include "tests/support/temp_dir.h"
 #include "vfs/vfs_manager.h"
+#include "tests/support/environment.h"
 
 namespace {
 
 struct Scene {
     Scene() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        testsupport::useHeadlessDrivers();
         platform::gfx::setMessageBoxesHeadless(true);
         std::string symbols;
         std::vector<uint8_t> px(256 * 64 * 4, 255);
