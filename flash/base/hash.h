@@ -179,6 +179,14 @@ public:
         }
     }
 
+    // Whether the live entry at index holds key (stored under hash h): a lookup remembered as an
+    // index is checked with this instead of probing again.
+    bool holds_key_at(int index, const K& key, uint32_t h) const {
+        if (index < 0 || index > slot_mask()) return false;
+        const entry& e = entry_at(index);
+        return e.is_live() && e.hash_value == h && e.key() == key;
+    }
+
     iterator find(const K& key) {
         const int index = find_index(key);
         return index < 0 ? end() : iterator(this, index);

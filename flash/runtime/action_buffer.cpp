@@ -53,7 +53,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     const uint8_t* bytes = get_bytes();
     const int length = get_length();
     if (!bytes || pc < 0 || payload_length < 0 || pc + 3 + payload_length > length) return {};
-    if (pc >= store.push_index.size() && !store.push_index.resize(length)) return {};
+    if (pc >= store.record_index.size() && !store.record_index.resize(length)) return {};
     push_record record;
     record.text_first = store.push_names.size();
     record.value_first = store.push_values.size();
@@ -154,8 +154,21 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     const int before = store.push_records.size();
     store.push_records.push_back(record);
     if (store.push_records.size() == before) return {};
-    store.push_index[pc] = store.push_records.size();
+    store.record_index[pc] = store.push_records.size();
     return view_of(record);
+}
+
+variable_cache* action_buffer::make_variable_cache(int pc) {
+    if (variable_cache* found = find_variable_cache(pc)) return found;
+    counted_buffer& store = *m_buffer;
+    const int length = get_length();
+    if (pc < 0 || pc >= length) return nullptr;
+    if (pc >= store.record_index.size() && !store.record_index.resize(length)) return nullptr;
+    const int before = store.variable_caches.size();
+    store.variable_caches.push_back(variable_cache());
+    if (store.variable_caches.size() == before) return nullptr;
+    store.record_index[pc] = store.variable_caches.size();
+    return &store.variable_caches.back();
 }
 
 void action_buffer::process_decl_dict(int start_pc, int stop_pc) {

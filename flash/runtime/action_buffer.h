@@ -42,16 +42,30 @@ struct push_view {
     int then_reads_name = 0;
 };
 
+// What the last plain variable read or write at one action found: the target and the index of
+// the variable in its member table. A later run on the same target takes the member from that
+// index once the entry there still holds the name, as long as nothing that comes before own
+// members in a lookup changed (member_lookup_version). Failed attempts are counted so that a
+// variable that is never an own member stops being looked for.
+struct variable_cache {
+    weak_ptr<as_object> object;
+    int index = -1;
+    uint32_t lookup_version = 0;
+    int misses = 0;
+};
+
 // A byte buffer shared by counted references, with its Push records prepared the first time each
 // runs: every later run copies their values, texts with their name hash, instead of reading and
 // hashing the bytes again. The bytes are only ever appended to, so a record stays valid.
 class counted_buffer : public membuf, public ref_counted {
 public:
-    // Per byte offset: 1 + the index in push_records of the Push record there (0: not yet run).
-    array<int32_t> push_index;
+    // Per byte offset: 1 + the index of what was prepared for the action there (0: nothing yet):
+    // in push_records for a Push, in variable_caches for a GetVariable or SetVariable.
+    array<int32_t> record_index;
     array<push_record> push_records;
     array<bx_string> push_names;
     array<as_value> push_values;
+    array<variable_cache> variable_caches;
 };
 
 class action_buffer {
@@ -98,13 +112,24 @@ public:
     // header) lies inside the buffer; empty when it could not be prepared.
     push_view get_push_record(int pc, int payload_length) {
         counted_buffer& store = *m_buffer;
-        if (pc >= 0 && pc < store.push_index.size()) {
-            const int record = store.push_index[pc];
+        if (pc >= 0 && pc < store.record_index.size()) {
+            const int record = store.record_index[pc];
             if (record > 0) return view_of(store.push_records[record - 1]);
         }
         return prepare_push_record(pc, payload_length);
     }
     int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
+
+    // The variable cache of the GetVariable or SetVariable at pc; null when there is none yet.
+    variable_cache* find_variable_cache(int pc) {
+        counted_buffer& store = *m_buffer;
+        if (pc < 0 || pc >= store.record_index.size()) return nullptr;
+        const int index = store.record_index[pc];
+        return index > 0 ? &store.variable_caches[index - 1] : nullptr;
+    }
+    // The same, made when missing (null when memory is refused). The pointer lasts until the next
+    // cache is made: scripts that run in between may make one.
+    variable_cache* make_variable_cache(int pc);
 
 private:
     push_view prepare_push_record(int pc, int payload_length);

@@ -1,5 +1,7 @@
 #include "flash/runtime/as_object.h"
 
+#include <atomic>
+
 #include <cstring>
 
 #include "flash/base/log.h"
@@ -38,7 +40,23 @@ as_object::~as_object() {
     as_release(proto);
 }
 
+namespace {
+
+// Display lists and names change on the threads that build clips too.
+std::atomic<uint32_t> g_member_lookup_version{0};
+
+}  // namespace
+
+uint32_t member_lookup_version() { return g_member_lookup_version.load(std::memory_order_relaxed); }
+void member_lookup_changed() { g_member_lookup_version.fetch_add(1, std::memory_order_relaxed); }
+
 bool as_object::is(int class_id) const { return class_id == OBJECT; }
+
+bool as_object::reads_own_member(const bx_stringi& name) {
+    return !engine_instance::get_builtin(BUILTIN_OBJECT_METHOD, name, nullptr);
+}
+
+bool as_object::writes_own_member(const bx_stringi&) { return true; }
 
 const char* as_object::to_string() { return "[object Object]"; }
 

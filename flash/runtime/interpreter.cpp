@@ -470,8 +470,10 @@ bool interpreter::push_and_read_member(const push_view& record) {
     if (depth() + count - 1 < 1) return false;
     for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
     const as_value object_value(top(0));
+    // A getter run by the read may prepare more records: the name is copied out of them.
+    const bx_string name(record.texts[record.text_count - 1]);
     as_value value;
-    read_member(object_value, record.texts[record.text_count - 1], &value);
+    read_member(object_value, name, &value);
     top(0) = static_cast<as_value&&>(value);
     return true;
 }
@@ -488,9 +490,7 @@ void interpreter::on_push(int) {
             t_budget < 0) {
             if (record.then_reads_name == action::GET_VARIABLE) {
                 for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
-                as_value value;
-                m_env->get_variable(record.texts[record.text_count - 1], m_with_stack, &value);
-                m_env->push(static_cast<as_value&&>(value));
+                push_variable(m_next_pc, record.texts[record.text_count - 1]);
                 ++m_next_pc;
                 return;
             }

@@ -175,6 +175,21 @@ private:
     // Variables, members, objects and functions.
     void do_get_variable();
     void do_set_variable();
+    // No with block and no local variables: a plain name is the target's, then the global's.
+    bool variables_are_plain() const {
+        return m_with_stack.size() == 0 && m_env->get_local_frame_top() == 0;
+    }
+    // Pushes the value of variable name, read at the action at pc (through its cache when it
+    // has one that holds).
+    void push_variable(int pc, const bx_string& name);
+    // The target's member that the cache of the action at pc remembers for name, when it still
+    // holds it as a plain value; null otherwise.
+    const as_value* cached_variable(int pc, const bx_string& name, bool for_write);
+    // Remembers where name lies in the target's members for the action at pc; true when it is a
+    // plain own member the cache can answer for.
+    bool remember_variable(int pc, const bx_string& name, bool for_write);
+    // SetVariable through the cache: true when it wrote (and dropped name and value).
+    bool set_cached_variable();
     void do_delete();
     void do_delete2();
     void do_get_member();
