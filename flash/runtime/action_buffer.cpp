@@ -158,17 +158,24 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     return view_of(record);
 }
 
-variable_cache* action_buffer::make_variable_cache(int pc) {
-    if (variable_cache* found = find_variable_cache(pc)) return found;
+member_cache* action_buffer::make_member_cache(int key) {
+    if (member_cache* found = find_member_cache(key)) return found;
     counted_buffer& store = *m_buffer;
     const int length = get_length();
-    if (pc < 0 || pc >= length) return nullptr;
-    if (pc >= store.record_index.size() && !store.record_index.resize(length)) return nullptr;
-    const int before = store.variable_caches.size();
-    store.variable_caches.push_back(variable_cache());
-    if (store.variable_caches.size() == before) return nullptr;
-    store.record_index[pc] = store.variable_caches.size();
-    return &store.variable_caches.back();
+    if (key >= length) return nullptr;
+    if (key >= 0 && key >= store.record_index.size() && !store.record_index.resize(length)) {
+        return nullptr;
+    }
+    if (key < 0 && -1 - key >= store.push_records.size()) return nullptr;
+    const int before = store.member_caches.size();
+    store.member_caches.push_back(member_cache());
+    if (store.member_caches.size() == before) return nullptr;
+    if (key >= 0) {
+        store.record_index[key] = store.member_caches.size();
+    } else {
+        store.push_records[-1 - key].cache_index = store.member_caches.size();
+    }
+    return &store.member_caches.back();
 }
 
 void action_buffer::process_decl_dict(int start_pc, int stop_pc) {

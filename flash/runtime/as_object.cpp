@@ -1,7 +1,5 @@
 #include "flash/runtime/as_object.h"
 
-#include <atomic>
-
 #include <cstring>
 
 #include "flash/base/log.h"
@@ -40,15 +38,8 @@ as_object::~as_object() {
     as_release(proto);
 }
 
-namespace {
-
 // Display lists and names change on the threads that build clips too.
-std::atomic<uint32_t> g_member_lookup_version{0};
-
-}  // namespace
-
-uint32_t member_lookup_version() { return g_member_lookup_version.load(std::memory_order_relaxed); }
-void member_lookup_changed() { g_member_lookup_version.fetch_add(1, std::memory_order_relaxed); }
+constinit std::atomic<uint32_t> g_member_lookup_version{0};
 
 bool as_object::is(int class_id) const { return class_id == OBJECT; }
 

@@ -2,6 +2,7 @@
 // The base of every script object: a case-insensitive table of named members (each value carrying
 // its member flags), optional watches, a prototype link, a weak link to the owning player and a
 // weak link to an ActionScript 3 class whose traits answer property lookups.
+#include <atomic>
 #include <cstdint>
 
 #include "flash/base/array.h"
@@ -150,8 +151,13 @@ private:
 
 // Changes whenever something that comes before own members in a lookup changes: a builtin
 // table, a display list, a character's name. Remembered lookups are valid while it stays.
-uint32_t member_lookup_version();
-void member_lookup_changed();
+extern std::atomic<uint32_t> g_member_lookup_version;
+inline uint32_t member_lookup_version() {
+    return g_member_lookup_version.load(std::memory_order_relaxed);
+}
+inline void member_lookup_changed() {
+    g_member_lookup_version.fetch_add(1, std::memory_order_relaxed);
+}
 
 // Checked casts: the object as a T when it answers is() for T's class id (`T::cast_class_id`),
 // otherwise null (also for null). Each class with a cast carries its id: functions (4 native,

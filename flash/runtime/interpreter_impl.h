@@ -179,17 +179,20 @@ private:
     bool variables_are_plain() const {
         return m_with_stack.size() == 0 && m_env->get_local_frame_top() == 0;
     }
-    // Pushes the value of variable name, read at the action at pc (through its cache when it
-    // has one that holds).
-    void push_variable(int pc, const bx_string& name);
-    // The target's member that the cache of the action at pc remembers for name, when it still
-    // holds it as a plain value; null otherwise.
-    const as_value* cached_variable(int pc, const bx_string& name, bool for_write);
-    // Remembers where name lies in the target's members for the action at pc; true when it is a
-    // plain own member the cache can answer for.
-    bool remember_variable(int pc, const bx_string& name, bool for_write);
+    // Pushes the value of variable name, read through the variable cache of key (see
+    // action_buffer::find_member_cache) when it has one that holds.
+    void push_variable(int key, const bx_string& name);
+    // The member of object that the cache of key remembers for name, when it still holds it as a
+    // plain value that a read (or write) of name would find there; null otherwise.
+    const as_value* cached_member(int key, as_object* object, const bx_string& name,
+                                  bool for_write);
+    // Remembers where name lies in object's members in the cache of key; true when it is a plain
+    // own member the cache can answer for.
+    bool remember_member(int key, as_object* object, const bx_string& name, bool for_write);
     // SetVariable through the cache: true when it wrote (and dropped name and value).
     bool set_cached_variable();
+    // SetMember through the cache: true when it wrote (and dropped object, name and value).
+    bool set_cached_member();
     void do_delete();
     void do_delete2();
     void do_get_member();

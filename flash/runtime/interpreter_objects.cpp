@@ -130,6 +130,7 @@ void interpreter::read_member(const as_value& object_value, const bx_string& nam
 }
 
 void interpreter::do_set_member() {
+    if (!get_verbose_action() && set_cached_member()) return;
     as_object* obj = top(2).to_object();
     const bx_string name(top(1).to_bx_string());
     const as_value value(top(0));

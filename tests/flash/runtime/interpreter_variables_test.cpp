@@ -111,6 +111,84 @@ TEST(InterpreterVariables, ReadsAndWritesRunAgainAnswerWhatTheLookupWould) {
     }
 }
 
+// o = {x: value}
+assembler object_with_x(const char* object, item value) {
+    return a().push({str(object), str("x"), value, i32(1)}).op(INIT_OBJECT).op(SET_VARIABLE);
+}
+
+// object.method(args...), its result dropped; args pushed last first.
+assembler call_on(const char* object, const char* method, const assembler& pushed_args, int count) {
+    assembler code = pushed_args;
+    code.push({i32(count), str(object)}).op(GET_VARIABLE).push({str(method)}).op(CALL_METHOD)
+        .op(POP);
+    return code;
+}
+
+TEST(InterpreterVariables, MembersReadAndWrittenAgainAnswerWhatTheLookupWould) {
+    const assembler read_x = a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(GET_MEMBER)
+                                 .op(TRACE);
+    assembler ten_new_members;
+    for (int i = 0; i < 10; ++i) {
+        ten_new_members.push({str("o")}).op(GET_VARIABLE).push({str("m"), str(turn)})
+            .op(GET_VARIABLE).push({i32(i)}).op(ADD2).op(ADD2).push({i32(i)}).op(SET_MEMBER);
+    }
+    const turns_case cases[] = {
+        // The third object has one member too, but not x.
+        {"the same read on other objects in turn",
+         three_turns(a().raw(object_with_x("one", str("first")).take())
+                         .raw(object_with_x("two", str("second")).take())
+                         .push({str("three"), str("y"), str("third"), i32(1)}).op(INIT_OBJECT)
+                         .op(SET_VARIABLE)
+                         .push({str("o"), str("one")}).op(GET_VARIABLE).op(SET_VARIABLE),
+                     read_x,
+                     a().raw(on_turn(0, a().push({str("o"), str("two")}).op(GET_VARIABLE)
+                                          .op(SET_VARIABLE)).take())
+                         .raw(on_turn(1, a().push({str("o"), str("three")}).op(GET_VARIABLE)
+                                             .op(SET_VARIABLE)).take())),
+         "first\nsecond\nundefined\n"},
+        {"a member deleted between reads",
+         three_turns(object_with_x("o", i32(1)), read_x,
+                     a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(DELETE).op(POP)),
+         "1\nundefined\nundefined\n"},
+        {"a getter put in the member's place",
+         three_turns(a().raw(object_with_x("o", i32(1)).take())
+                         .push({str("o")}).op(GET_VARIABLE).push({str("tag"), str("o's tag")})
+                         .op(SET_MEMBER),
+                     read_x,
+                     on_turn(0, call_on("o", "addProperty",
+                                        a().push({null()})
+                                            .raw(a().define_function("", {}, a().push({str("this")})
+                                                .op(GET_VARIABLE).push({str("tag")}).op(GET_MEMBER)
+                                                .op(RETURN)).take())
+                                            .push({str("x")}),
+                                        3))),
+         "1\no's tag\no's tag\n"},
+        {"the member table grown and rebuilt between reads",
+         three_turns(object_with_x("o", i32(1)), read_x, ten_new_members), "1\n1\n1\n"},
+        {"a member written every turn, read-only from the first",
+         three_turns(a().raw(object_with_x("o", i32(1)).take())
+                         .push({i32(4), str("x"), str("o")}).op(GET_VARIABLE).push({i32(3)})
+                         .push({str("ASSetPropFlags")}).op(CALL_FUNCTION).op(POP),
+                     a().push({str("o")}).op(GET_VARIABLE).push({str("x"), i32(5)}).op(SET_MEMBER)
+                         .raw(assembler(read_x).take()),
+                     a()),
+         "1\n1\n1\n"},
+        {"a watch set after the first write",
+         three_turns(a().raw(object_with_x("o", i32(0)).take()).push({str("w")})
+                         .raw(function_returning(str("watched")).take()).op(SET_VARIABLE),
+                     a().push({str("o")}).op(GET_VARIABLE).push({str("x"), str(turn)})
+                         .op(GET_VARIABLE).op(SET_MEMBER).raw(assembler(read_x).take()),
+                     on_turn(0, call_on("o", "watch",
+                                        a().push({str("w")}).op(GET_VARIABLE).push({str("x")}),
+                                        2))),
+         "0\nwatched\nwatched\n"},
+    };
+    for (const turns_case& c : cases) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(c.code), c.trace) << c.what;
+    }
+}
+
 TEST(InterpreterVariables, ABuiltinMethodAddedSinceTheLastRunIsFoundFirst) {
     interptest::machine m;
     const bytes code = a().push({str("v")}).op(GET_VARIABLE).op(TRACE).take();
