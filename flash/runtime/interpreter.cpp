@@ -96,7 +96,44 @@ int interpreter::count_at(int n) {
     return count > available ? available : count;
 }
 
+// The actions of every loop, each reached straight from the table; the rest through the switch.
+constexpr interpreter::handler_table interpreter::make_handlers() {
+    handler_table table{};
+    for (action_handler& h : table) h = &handle<&interpreter::dispatch>;
+    table[action::PUSH] = &handle<&interpreter::on_push>;
+    table[action::POP] = &handle<&interpreter::on_pop>;
+    table[action::PUSH_DUPLICATE] = &handle<&interpreter::on_push_duplicate>;
+    table[action::STORE_REGISTER] = &handle<&interpreter::on_store_register>;
+    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
+                     action::NOT, action::INCREMENT, action::DECREMENT}) {
+        table[code] = &handle<&interpreter::on_unary>;
+    }
+    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
+                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
+                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
+                     action::BIT_URSHIFT}) {
+        table[code] = &handle<&interpreter::on_binary>;
+    }
+    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
+                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
+                     action::STRING_GREATER}) {
+        table[code] = &handle<&interpreter::on_compare>;
+    }
+    table[action::GET_VARIABLE] = &handle<&interpreter::on_get_variable>;
+    table[action::SET_VARIABLE] = &handle<&interpreter::on_set_variable>;
+    table[action::GET_MEMBER] = &handle<&interpreter::on_get_member>;
+    table[action::SET_MEMBER] = &handle<&interpreter::on_set_member>;
+    table[action::JUMP] = &handle<&interpreter::on_jump>;
+    table[action::IF] = &handle<&interpreter::on_if>;
+    table[action::CALL_FUNCTION] = &handle<&interpreter::on_call_function>;
+    table[action::CALL_METHOD] = &handle<&interpreter::on_call_method>;
+    table[action::RETURN] = &handle<&interpreter::on_return>;
+    return table;
+}
+
 void interpreter::run() {
+    // Local to this file: reached without an indirection through the symbol table.
+    static constexpr handler_table handlers = make_handlers();
     const bool verbose = get_verbose_action();
     // The host sets a budget around a run, never inside one: one test per run without one.
     m_budgeted = t_budget >= 0;
@@ -137,7 +174,7 @@ void interpreter::run() {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        (this->*s_handlers[code])(code);
+        handlers[code](*this, code);
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
@@ -437,42 +474,6 @@ void interpreter::do_return() {
     finish(STOP_REACHED);
 }
 
-// The actions of every loop, each reached straight from the table; the rest through the switch.
-constexpr interpreter::handler_table interpreter::make_handlers() {
-    handler_table table{};
-    for (action_handler& h : table) h = &interpreter::dispatch;
-    table[action::PUSH] = &interpreter::on_push;
-    table[action::POP] = &interpreter::on_pop;
-    table[action::PUSH_DUPLICATE] = &interpreter::on_push_duplicate;
-    table[action::STORE_REGISTER] = &interpreter::on_store_register;
-    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
-                     action::NOT, action::INCREMENT, action::DECREMENT}) {
-        table[code] = &interpreter::on_unary;
-    }
-    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
-                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
-                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
-                     action::BIT_URSHIFT}) {
-        table[code] = &interpreter::on_binary;
-    }
-    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
-                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
-                     action::STRING_GREATER}) {
-        table[code] = &interpreter::on_compare;
-    }
-    table[action::GET_VARIABLE] = &interpreter::on_get_variable;
-    table[action::SET_VARIABLE] = &interpreter::on_set_variable;
-    table[action::GET_MEMBER] = &interpreter::on_get_member;
-    table[action::SET_MEMBER] = &interpreter::on_set_member;
-    table[action::JUMP] = &interpreter::on_jump;
-    table[action::IF] = &interpreter::on_if;
-    table[action::CALL_FUNCTION] = &interpreter::on_call_function;
-    table[action::CALL_METHOD] = &interpreter::on_call_method;
-    table[action::RETURN] = &interpreter::on_return;
-    return table;
-}
-
-constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
 
 void interpreter::on_push(int) {
     const push_record* record = m_buffer.find_push_record(m_pc);

@@ -47,40 +47,14 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     return usable;
 }
 
-[[gnu::always_inline]] inline const as_value* interpreter::cached_member(int key,
-                                                                        as_object* target,
-                                                                        const bx_string& name,
-                                                                        bool for_write) {
-    const member_cache* cache = m_buffer.find_member_cache(key);
-    if (!cache || cache->index < 0) return nullptr;
-    if (!target || cache->object.get_ptr() != target) return nullptr;
-    // A write does not ask builtins or children; a read does.
-    if (!for_write && cache->lookup_version != member_lookup_version()) return nullptr;
-    if (for_write && target->has_watches()) return nullptr;
-    const stringi_hash<as_value>& members = target->get_members();
-    // The same table layout keeps every key at its index; the name may still differ (the same
-    // action may read a name computed each time).
-    if (members.layout_version() != cache->layout_version) return nullptr;
-    if (!action_buffer::cache_key_has_fixed_name(key)) {
-        const bx_stringi& member_name = name.to_bx_stringi();
-        if (!members.holds_key_at(cache->index, member_name, member_key_hash(member_name))) {
-            return nullptr;
-        }
-    }
-    const as_value& member = members.entry_at(cache->index).value();
-    return member.is_property() ? nullptr : &member;
-}
-
-void interpreter::push_variable(int key, const bx_string& name) {
+void interpreter::push_variable_remembered(int key, const bx_string& name) {
     if (variables_are_plain() && !name.has_path_separator()) {
         as_object* target = m_env->get_target();
-        const as_value* member = cached_member(key, target, name, false);
-        if (!member && remember_member(key, target, name, false)) {
-            member = cached_member(key, target, name, false);
-        }
-        if (member) {
-            m_env->push(*member);
-            return;
+        if (remember_member(key, target, name, false)) {
+            if (const as_value* member = cached_member(key, target, name, false)) {
+                m_env->push(*member);
+                return;
+            }
         }
     }
     // The name may lie in the buffer's prepared records, which scripts run by the lookup (a
