@@ -132,24 +132,47 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
 }
 
 void interpreter::run() {
-    // Local to this file: reached without an indirection through the symbol table.
-    static constexpr handler_table handlers = make_handlers();
-    const bool verbose = get_verbose_action();
     // The host sets a budget around a run, never inside one: one test per run without one.
     m_budgeted = t_budget >= 0;
-    const bool budgeted = m_budgeted;
+    // Without a with block, a budget or the action log there is nothing to check between
+    // actions; a With action leaves that loop for the checking one.
+    if (!m_budgeted && !get_verbose_action() && m_with_stack.size() == 0) {
+        m_unchecked = true;
+        run_actions<false>();
+        m_unchecked = false;
+        if (m_end == LEAVE_UNCHECKED) {
+            m_end = RUNNING;
+            m_pc = m_next_pc;
+            run_actions<true>();
+        }
+    } else {
+        run_actions<true>();
+    }
+    if (m_end != END_ACTION) {
+        as_object* start_target = m_start_target.get_ptr();
+        if (m_env->get_target() != start_target) m_env->set_target(start_target);
+    }
+}
+
+template <bool checked>
+void interpreter::run_actions() {
+    // Local to this file: reached without an indirection through the symbol table.
+    static constexpr handler_table handlers = make_handlers();
+    const bool verbose = checked && get_verbose_action();
     // m_end is tested after every action: the loop starts running.
     while (m_pc < m_stop) {
-        while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
-            m_with_stack.pop_back();
-        }
-        if (budgeted) {
-            if (t_budget == 0) {
-                log_error("error: action budget used up at %d, execution ends\n", m_pc);
-                m_end = END_ACTION;
-                break;
+        if constexpr (checked) {
+            while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
+                m_with_stack.pop_back();
             }
-            --t_budget;
+            if (m_budgeted) {
+                if (t_budget == 0) {
+                    log_error("error: action budget used up at %d, execution ends\n", m_pc);
+                    m_end = END_ACTION;
+                    break;
+                }
+                --t_budget;
+            }
         }
         const int code = m_code[m_pc];
         if (code & action::HAS_PAYLOAD) {
@@ -177,10 +200,6 @@ void interpreter::run() {
         handlers[code](*this, code);
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
-    }
-    if (m_end != END_ACTION) {
-        as_object* start_target = m_start_target.get_ptr();
-        if (m_env->get_target() != start_target) m_env->set_target(start_target);
     }
 }
 
@@ -353,6 +372,8 @@ void interpreter::do_with() {
     }
     if (m_with_stack.size() < 8) {
         m_with_stack.push_back(with_scope(top(0).to_object(), m_next_pc + block));
+        // The loop without checks does not pop ended blocks.
+        if (m_unchecked) m_end = LEAVE_UNCHECKED;
     }
     drop(1);
 }

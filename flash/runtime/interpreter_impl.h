@@ -77,7 +77,11 @@ public:
 
 private:
     // How the loop ends.
-    enum end_kind { RUNNING, END_ACTION, STOP_REACHED };
+    // How the loop ends; LEAVE_UNCHECKED hands the run over to the loop with checks.
+    enum end_kind { RUNNING, END_ACTION, STOP_REACHED, LEAVE_UNCHECKED };
+    // The actions from m_pc on; checked: with blocks ended, the budget and the action log.
+    template <bool checked>
+    void run_actions();
 
     // One action: each code has its handler, the switch of dispatch for the rarer ones.
     // Plain functions, each calling its member: a table of them is one indirect call per action.
@@ -249,6 +253,8 @@ private:
     end_kind m_end = RUNNING;
     // Whether the run counts its records against the host's budget.
     bool m_budgeted = false;
+    // Whether the loop without checks runs.
+    bool m_unchecked = false;
 };
 #undef TOV_OUT_OF_LINE
 
