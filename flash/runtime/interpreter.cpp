@@ -512,15 +512,29 @@ void interpreter::on_push(int) {
     // pushing it: one record less to run. Inside a with block or under a budget the two run one
     // by one, since a block may end between them and the budget counts records.
     if (record->then_reads_name && m_next_pc < m_stop && m_with_stack.size() == 0 && !m_budgeted) {
+        const int key = action_buffer::cache_key_of_push(
+            static_cast<int>(record - store.push_records.data()));
+        const bx_string& name = store.push_names[record->text_first + record->text_count - 1];
         if (record->then_reads_name == action::GET_VARIABLE) {
             for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-            const int index = static_cast<int>(record - store.push_records.data());
-            push_variable(action_buffer::cache_key_of_push(index),
-                          store.push_names[record->text_first + record->text_count - 1]);
+            push_variable(key, name);
             ++m_next_pc;
             return;
         }
-        if (push_and_read_member(m_buffer.get_push_record(m_pc, m_payload_length))) {
+        // GetMember: the object is the value below the name; without one the GetMember runs
+        // on its own.
+        if (depth() + count - 1 >= 1) {
+            for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+            as_value& object_slot = top(0);
+            const as_value* member =
+                object_slot.is_object() ? cached_member(key, object_slot.to_object(), name, false)
+                                        : nullptr;
+            if (member) {
+                // The copy is taken before the slot lets the object go.
+                object_slot = *member;
+            } else {
+                read_member_remembered(key, name);
+            }
             ++m_next_pc;
             return;
         }

@@ -161,10 +161,9 @@ private:
     // Records with registers, pool entries or a cut text, and every record while the action log
     // is on; on_push copies the constant ones itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
-    // A constant record followed by the GetMember that reads its last text: the record's other
-    // values pushed and the member read at once. False (nothing done) when the GetMember must
-    // run as its own action.
-    TOV_OUT_OF_LINE bool push_and_read_member(const push_view& record);
+    // GetMember of fixed_name on the object at the top, which the value read replaces: the rest
+    // of the read after its member cache (key) did not answer.
+    TOV_OUT_OF_LINE void read_member_remembered(int key, const bx_string& fixed_name);
     void do_store_register();
     as_value* local_register(int n);
 

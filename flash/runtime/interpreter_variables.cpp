@@ -97,23 +97,16 @@ bool interpreter::set_cached_variable() {
     return true;
 }
 
-bool interpreter::push_and_read_member(const push_view& record) {
-    const int count = record.value_count;
-    // The object is the value below the name; without one GetMember runs on its own.
-    if (depth() + count - 1 < 1) return false;
-    for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
+void interpreter::read_member_remembered(int key, const bx_string& fixed_name) {
     as_value& object_slot = top(0);
-    const bx_string& fixed_name = record.texts[record.text_count - 1];
     if (object_slot.is_object() && !get_verbose_action()) {
         as_object* object = object_slot.to_object();
-        const as_value* member = cached_member(record.cache_key, object, fixed_name, false);
-        if (!member && object && remember_member(record.cache_key, object, fixed_name, false)) {
-            member = cached_member(record.cache_key, object, fixed_name, false);
-        }
-        if (member) {
-            // The copy is taken before the slot lets the object go.
-            object_slot = *member;
-            return true;
+        if (object && remember_member(key, object, fixed_name, false)) {
+            if (const as_value* member = cached_member(key, object, fixed_name, false)) {
+                // The copy is taken before the slot lets the object go.
+                object_slot = *member;
+                return;
+            }
         }
     }
     const as_value object_value(object_slot);
@@ -122,7 +115,6 @@ bool interpreter::push_and_read_member(const push_view& record) {
     as_value value;
     read_member(object_value, name, &value);
     top(0) = static_cast<as_value&&>(value);
-    return true;
 }
 
 bool interpreter::set_cached_member() {
