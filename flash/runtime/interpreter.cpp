@@ -525,16 +525,7 @@ void interpreter::on_push(int) {
         // on its own.
         if (depth() + count - 1 >= 1) {
             for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-            as_value& object_slot = top(0);
-            const as_value* member =
-                object_slot.is_object() ? cached_member(key, object_slot.to_object(), name, false)
-                                        : nullptr;
-            if (member) {
-                // The copy is taken before the slot lets the object go.
-                object_slot = *member;
-            } else {
-                read_member_remembered(key, name);
-            }
+            read_member_of_top(key, name);
             ++m_next_pc;
             return;
         }

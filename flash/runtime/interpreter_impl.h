@@ -167,8 +167,10 @@ private:
     // Records with registers, pool entries or a cut text, and every record while the action log
     // is on; on_push copies the constant ones itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
-    // GetMember of fixed_name on the object at the top, which the value read replaces: the rest
-    // of the read after its member cache (key) did not answer.
+    // GetMember of fixed_name on the object at the top, which the value read replaces, through
+    // the member cache of key.
+    TOV_OUT_OF_LINE void read_member_of_top(int key, const bx_string& fixed_name);
+    // The rest of that read when the cache did not answer.
     TOV_OUT_OF_LINE void read_member_remembered(int key, const bx_string& fixed_name);
     void do_store_register();
     as_value* local_register(int n);

@@ -102,6 +102,22 @@ bool interpreter::set_cached_variable() {
     return true;
 }
 
+void interpreter::read_member_of_top(int key, const bx_string& fixed_name) {
+    as_value& object_slot = top(0);
+    const as_value* member =
+        object_slot.is_object() ? cached_member(key, object_slot.to_object(), fixed_name, false)
+                                : nullptr;
+    if (!member) {
+        read_member_remembered(key, fixed_name);
+    } else if (member->get_type() == as_value::NUMBER) {
+        // The number is read before the slot lets the object go.
+        object_slot.set_double(member->to_number());
+    } else {
+        // The copy is taken before the slot lets the object go.
+        object_slot = *member;
+    }
+}
+
 void interpreter::read_member_remembered(int key, const bx_string& fixed_name) {
     as_value& object_slot = top(0);
     if (object_slot.is_object() && !get_verbose_action()) {
