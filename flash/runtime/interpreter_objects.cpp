@@ -13,13 +13,19 @@ namespace {
 
 // The own member "__constructor__" of an object, when it has one. Every function call asks, so
 // the name is hashed once.
-bool own_constructor(as_object* obj, as_value* out) {
-    if (!obj) return false;
+const as_value* own_constructor(as_object* obj) {
+    if (!obj) return nullptr;
     static const uint32_t name_hash = stringi_hash<as_value>::key_hash(get_constructor_name());
     const stringi_hash<as_value>& members = obj->get_members();
     const int index = members.find_index(get_constructor_name(), name_hash);
-    if (index < 0) return false;
-    if (out) *out = members.entry_at(index).value();
+    if (index < 0) return nullptr;
+    return &members.entry_at(index).value();
+}
+
+bool own_constructor(as_object* obj, as_value* out) {
+    const as_value* ctor = own_constructor(obj);
+    if (!ctor) return false;
+    if (out) *out = *ctor;
     return true;
 }
 
@@ -299,23 +305,24 @@ void interpreter::do_extends() {
 
 void interpreter::do_call_function() {
     as_value func;
+    as_function* callee;
     if (top(0).is_string()) {
         const bx_string name(top(0).to_bx_string());
         func = m_env->get_variable(name, m_with_stack);
-        as_value ctor;
-        if (own_constructor(func.to_object(), &ctor)) func = ctor;
-        if (!func.is_function()) {
+        if (const as_value* ctor = own_constructor(func.to_object())) func = *ctor;
+        callee = func.to_function();
+        if (!callee) {
             log_error("error in call_function: '%s' is not a function\n", name.c_str());
             func.set_undefined();
         }
     } else {
         func = top(0);
+        callee = func.to_function();
     }
     const int nargs = count_at(1);
-    as_value result;
-    if (func.is_function()) {
-        result = call_method(func, m_env, as_value(), nargs, m_env->get_top_index() - 2);
-    }
+    // func holds the function for the whole call.
+    const as_value result =
+        callee ? call_function(callee, m_env, nargs, m_env->get_top_index() - 2) : as_value();
     drop(nargs + 2);
     m_env->push(result);
 }
