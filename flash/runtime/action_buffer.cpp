@@ -58,6 +58,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     record.text_first = store.push_names.size();
     record.value_first = store.push_values.size();
     bool constant = true;
+    bool last_is_text = false;
     // The record's items as the interpreter reads them: a type byte, then its bytes.
     const int end = pc + 3 + payload_length;
     auto take_value = [&](const as_value& value) {
@@ -98,10 +99,12 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
             ++record.text_count;
             take_value(as_value(name));
             pos = stop + 1;
+            last_is_text = true;
             continue;
         }
         // An unknown type byte stands alone and pushes nothing.
         if (type >= type_count) continue;
+        last_is_text = false;
         if (end - pos < item_size[type]) {
             constant = false;
             break;
@@ -144,6 +147,10 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         pos += item_size[type];
     }
     record.constant = constant;
+    if (constant && last_is_text && end < length &&
+        (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER)) {
+        record.then_reads_name = bytes[end];
+    }
     const int before = store.push_records.size();
     store.push_records.push_back(record);
     if (store.push_records.size() == before) return {};

@@ -26,6 +26,9 @@ struct push_record {
     int value_first = 0;
     int value_count = 0;
     bool constant = false;
+    // A constant record whose last item is a text, followed by a GetVariable or GetMember: that
+    // action's code, else 0.
+    uint8_t then_reads_name = 0;
 };
 
 // What the interpreter reads of a prepared Push record.
@@ -34,6 +37,9 @@ struct push_view {
     int text_count = 0;
     const as_value* values = nullptr;  // null unless every item is a constant
     int value_count = 0;
+    // The record pushes a name that the next action reads at once: GetVariable or GetMember
+    // (its code), else 0. The last text is that name.
+    int then_reads_name = 0;
 };
 
 // A byte buffer shared by counted references, with its Push records prepared the first time each
@@ -109,6 +115,7 @@ private:
         if (record.text_count > 0) view.texts = &store.push_names[record.text_first];
         if (record.constant) {
             view.value_count = record.value_count;
+            view.then_reads_name = record.then_reads_name;
             // A record of no values still takes the constant path: a valid pointer marks it.
             view.values =
                 record.value_count > 0 ? &store.push_values[record.value_first] : &m_no_value;

@@ -220,38 +220,54 @@ as_value as_environment::get_variable_by_path(const bx_string& var_path,
 
 as_value as_environment::get_variable_raw(const bx_string& name,
                                           const array<with_scope>& with_stack) const {
+    as_value result;
+    get_variable_raw(name, with_stack, &result);
+    return result;
+}
+
+void as_environment::get_variable_raw(const bx_string& name, const array<with_scope>& with_stack,
+                                      as_value* out) const {
     // Members are looked up under the same text, without a case-insensitive copy of it.
     const bx_stringi& key = name.to_bx_stringi();
-    as_value result;
     for (int i = with_stack.size() - 1; i >= 0; --i) {
         as_object* object = with_stack[i].object.get_ptr();
-        if (object && object->get_member(key, &result)) return result;
+        if (object && object->get_member(key, out)) return;
     }
-    const int local = m_local_frame_count > 0 ? find_local(name, true) : -1;
-    if (local >= 0) return m_local_frames[local].value;
+    if (m_local_frame_count > 0) {
+        const int local = find_local(name, true);
+        if (local >= 0) {
+            *out = m_local_frames[local].value;
+            return;
+        }
+    }
     as_object* target = get_target();
-    if (target && target->get_member(key, &result)) return result;
+    if (target && target->get_member(key, out)) return;
+    get_standard_or_global(key, target, out);
+}
+
+void as_environment::get_standard_or_global(const bx_stringi& key, as_object* target,
+                                            as_value* out) const {
     engine_instance* owner = get_player();
     switch (get_standard_member(key)) {
         case MTHIS:
-            result.set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);
-            return result;
+            out->set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);
+            return;
         case M_ROOT:
         case M_LEVEL0:
-            result.set_as_object(owner ? owner->get_root_movie() : nullptr);
-            return result;
+            out->set_as_object(owner ? owner->get_root_movie() : nullptr);
+            return;
         case M_GLOBAL:
-            result.set_as_object(owner ? owner->get_global() : nullptr);
-            return result;
+            out->set_as_object(owner ? owner->get_global() : nullptr);
+            return;
         default:
             break;
     }
     as_object* global = owner ? owner->get_global() : nullptr;
-    if (global && global->get_member(key, &result)) return result;
+    if (global && global->get_member(key, out)) return;
     if (get_verbose_action()) {
-        log_msg("get_variable_raw(\"%s\") failed, returning UNDEFINED.\n", name.c_str());
+        log_msg("get_variable_raw(\"%s\") failed, returning UNDEFINED.\n", key.c_str());
     }
-    return as_value();
+    out->set_undefined();
 }
 
 void as_environment::set_variable(const bx_string& var_path, const as_value& value) {

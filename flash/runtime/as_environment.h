@@ -210,8 +210,18 @@ public:
         if (!var_path.has_path_separator()) return get_variable_raw(var_path, with_stack);
         return get_variable_by_path(var_path, with_stack);
     }
+    // The same into *out, as get_variable_raw below.
+    void get_variable(const bx_string& var_path, const array<with_scope>& with_stack,
+                      as_value* out) const {
+        if (!var_path.has_path_separator()) return get_variable_raw(var_path, with_stack, out);
+        *out = get_variable_by_path(var_path, with_stack);
+    }
     as_value get_variable(const bx_string& var_path) const;
     as_value get_variable_raw(const bx_string& name, const array<with_scope>& with_stack) const;
+    // The same into *out, which starts undefined and lies outside the stack (a getter may grow
+    // the stack): the result is written once instead of passed back by value.
+    void get_variable_raw(const bx_string& name, const array<with_scope>& with_stack,
+                          as_value* out) const;
     void set_variable(const bx_string& var_path, const as_value& value,
                       const array<with_scope>& with_stack);
     void set_variable(const bx_string& var_path, const as_value& value);
@@ -249,6 +259,9 @@ private:
     // add_local that needs a new slot at the end of the frames.
     void add_local_grown(const bx_string& name, const as_value& value);
     void add_local_grown(const bx_string& name, as_value&& value);
+    // The end of a plain name's lookup, after the with blocks, locals and target: "this",
+    // "_root", "_level0", "_global", then the global object.
+    void get_standard_or_global(const bx_stringi& key, as_object* target, as_value* out) const;
     as_value get_variable_by_path(const bx_string& var_path,
                                   const array<with_scope>& with_stack) const;
     // Pushes that need a new slot at the end of the stack.

@@ -55,12 +55,26 @@ bool as_object::to_bool() { return true; }
 const char* as_object::type_of() { return "object"; }
 
 bool as_object::set_member(const bx_stringi& name, const as_value& value) {
-    as_value new_value(value);
-    new_value.set_flags(0);
     const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
     // An own member is what the walk up the chain would find first: its slot, once found, also
     // takes the plain write below.
-    const int own_index = m_members.find_index(name, name_hash);
+    int own_index = m_members.find_index(name, name_hash);
+    // The usual write: a plain value into an own plain member of an unwatched object, with no
+    // getter to run and nothing else to ask; the member keeps its flags.
+    if (own_index >= 0 && !m_watches && !value.is_property()) {
+        as_value& member = m_members.entry_at(own_index).value();
+        if (!member.is_property()) {
+            const int flags = member.get_flags();
+            if (flags & AS_READ_ONLY) return true;
+            member = value;
+            member.set_flags(flags);
+            return true;
+        }
+    }
+    as_value new_value(value);
+    new_value.set_flags(0);
+    // Reading a bound getter for the copy runs script, which may change the member table.
+    if (value.is_property()) own_index = m_members.find_index(name, name_hash);
     const as_value* slot =
         own_index >= 0 ? &m_members.entry_at(own_index).value() : lookup_raw(name, name_hash);
     // A getter/setter member (own or inherited) takes the write through its setter.

@@ -467,11 +467,42 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
 
 constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
 
+bool interpreter::push_and_read_member(const push_view& record) {
+    const int count = record.value_count;
+    // The object is the value below the name; without one GetMember runs on its own.
+    if (depth() + count - 1 < 1) return false;
+    for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
+    const as_value object_value(top(0));
+    as_value value;
+    read_member(object_value, record.texts[record.text_count - 1], &value);
+    top(0) = static_cast<as_value&&>(value);
+    return true;
+}
+
 void interpreter::on_push(int) {
     const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
     if (record.values && !get_verbose_action()) {
         // Constants only: the values as prepared on the record's first run.
-        for (int i = 0; i < record.value_count; ++i) m_env->push(record.values[i]);
+        const int count = record.value_count;
+        // A name pushed only for the GetVariable or GetMember right after it is read at once,
+        // without pushing it: one record less to run. Inside a with block or under a budget the
+        // two run one by one, since a block may end between them and the budget counts records.
+        if (record.then_reads_name && m_next_pc < m_stop && m_with_stack.size() == 0 &&
+            t_budget < 0) {
+            if (record.then_reads_name == action::GET_VARIABLE) {
+                for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
+                as_value value;
+                m_env->get_variable(record.texts[record.text_count - 1], m_with_stack, &value);
+                m_env->push(static_cast<as_value&&>(value));
+                ++m_next_pc;
+                return;
+            }
+            if (push_and_read_member(record)) {
+                ++m_next_pc;
+                return;
+            }
+        }
+        for (int i = 0; i < count; ++i) m_env->push(record.values[i]);
         return;
     }
     do_push(record);

@@ -150,6 +150,10 @@ private:
     // Records with registers, pool entries or a cut text, and every record while the action log
     // is on; on_push copies the constant ones itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
+    // A constant record followed by the GetMember that reads its last text: the record's other
+    // values pushed and the member read at once. False (nothing done) when the GetMember must
+    // run as its own action.
+    TOV_OUT_OF_LINE bool push_and_read_member(const push_view& record);
     void do_store_register();
     as_value* local_register(int n);
 
@@ -174,6 +178,9 @@ private:
     void do_delete();
     void do_delete2();
     void do_get_member();
+    // Member name of object_value into *result (undefined when absent), asking "__resolve"
+    // when an object lacks it.
+    void read_member(const as_value& object_value, const bx_string& name, as_value* result);
     void do_set_member();
     void do_enumerate(bool by_value);
     void do_init_object();

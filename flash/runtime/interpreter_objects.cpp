@@ -73,7 +73,9 @@ void interpreter::on_call_method(int) { do_call_method(); }
 
 void interpreter::do_get_variable() {
     const bx_string name(top(0).to_bx_string());
-    top(0) = m_env->get_variable(name, m_with_stack);
+    as_value value;
+    m_env->get_variable(name, m_with_stack, &value);
+    top(0) = static_cast<as_value&&>(value);
     if (get_verbose_action()) {
         const as_value& v = top(0);
         if (v.is_object()) {
@@ -89,8 +91,15 @@ void interpreter::do_set_variable() {
     const bx_string name(top(1).to_bx_string());
     const as_value value(static_cast<as_value&&>(top(0)));
     drop(2);
-    m_env->set_variable(name, value, m_with_stack);
-    if (get_verbose_action()) log_msg("-------------- set var: %s \n", name.c_str());
+    if (get_verbose_action()) {
+        m_env->set_variable(name, value, m_with_stack);
+        log_msg("-------------- set var: %s \n", name.c_str());
+    } else if (!name.has_path_separator()) {
+        // A plain name, without the log: straight to the lookup.
+        m_env->set_variable_raw(name, value, m_with_stack);
+    } else {
+        m_env->set_variable(name, value, m_with_stack);
+    }
 }
 
 void interpreter::do_delete() {
@@ -127,29 +136,34 @@ void interpreter::do_get_member() {
     const as_value object_value(top(1));
     const bx_string name(top(0).to_bx_string());
     as_value result;
+    read_member(object_value, name, &result);
+    top(1) = result;
+    drop(1);
+}
+
+void interpreter::read_member(const as_value& object_value, const bx_string& name,
+                              as_value* result) {
     as_object* obj = object_value.to_object();
     if (obj) {
-        if (!obj->get_member(name, &result)) {
+        if (!obj->get_member(name, result)) {
             as_value resolve;
             if (obj->get_member("__resolve", &resolve) && resolve.is_function()) {
                 m_env->push(as_value(name));
-                result = call_method(resolve, m_env, object_value, 1, m_env->get_top_index());
+                *result = call_method(resolve, m_env, object_value, 1, m_env->get_top_index());
                 drop(1);
             }
         }
     } else {
-        object_value.get_member(name, &result);
+        object_value.get_member(name, result);
     }
     if (get_verbose_action()) {
-        if (result.is_object()) {
-            log_msg("-------------- get_member %s=%s at %p\n", name.c_str(), result.to_string(),
-                    static_cast<void*>(result.to_object()));
+        if (result->is_object()) {
+            log_msg("-------------- get_member %s=%s at %p\n", name.c_str(), result->to_string(),
+                    static_cast<void*>(result->to_object()));
         } else {
-            log_msg("-------------- get_member %s=%s\n", name.c_str(), result.to_string());
+            log_msg("-------------- get_member %s=%s\n", name.c_str(), result->to_string());
         }
     }
-    top(1) = result;
-    drop(1);
 }
 
 void interpreter::do_set_member() {

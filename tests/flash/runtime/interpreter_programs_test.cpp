@@ -273,6 +273,74 @@ TEST(InterpreterPrograms, PushRecordsGiveTheSameValuesOnEveryRun) {
     });
 }
 
+assembler twice(const assembler& code) {
+    assembler both = code;
+    return both.raw(assembler(code).take());
+}
+
+TEST(InterpreterPrograms, ANameReadRightAfterItsPushReadsAsTwoActionsWould) {
+    // A Push whose last text the next GetVariable or GetMember reads is run as one step; each
+    // program runs twice, the second time from the prepared records.
+    assembler jump_onto_read = a().set_var("v", str("ab")).set_var("w", str("cd"));
+    const int read = jump_onto_read.new_label();
+    jump_onto_read.push({str("v")}).jump(read).push({str("w")}).label(read).op(GET_VARIABLE)
+        .op(TRACE);
+    run_table({
+        {"variable below other values",
+         twice(a().set_var("v", str("ab")).push({i32(7), str("v")}).op(GET_VARIABLE).op(TRACE)
+                   .op(TRACE)),
+         "ab\n7\nab\n7\n"},
+        {"member of an object read before",
+         twice(a().push({str("o"), str("x"), i32(5), i32(1)}).op(INIT_OBJECT).op(SET_VARIABLE)
+                   .push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(GET_MEMBER).op(TRACE)),
+         "5\n5\n"},
+        {"member of a value of the same record",
+         twice(a().push({i32(9), str("abc"), str("length")}).op(GET_MEMBER).op(TRACE).op(TRACE)),
+         "3\n9\n3\n9\n"},
+        {"member with nothing below the name",
+         twice(a().push({str("x")}).op(GET_MEMBER).op(TYPE_OF).op(TRACE)),
+         "undefined\nundefined\n"},
+        {"jump onto the read skips the push before it", twice(jump_onto_read), "ab\nab\n"},
+        // The with block ends between the push and the read: the read is outside it.
+        {"with block ending between push and read",
+         twice(a().set_var("x", str("outer"))
+                   .push({str("o"), str("x"), str("inner"), i32(1)}).op(INIT_OBJECT)
+                   .op(SET_VARIABLE).push({str("o")}).op(GET_VARIABLE)
+                   .with(a().push({str("x")})).op(GET_VARIABLE).op(TRACE)),
+         "outer\nouter\n"},
+    });
+}
+
+TEST(InterpreterPrograms, ASectionEndingAfterAPushLeavesTheNameForTheReadOutsideIt) {
+    interptest::machine m;
+    const bytes code = a().set_var("v", str("value")).take();
+    const int set_length = static_cast<int>(code.size());
+    bytes program = code;
+    const bytes rest = a().push({str("v")}).op(GET_VARIABLE).take();
+    program.insert(program.end(), rest.begin(), rest.end());
+    m.buffer.read(program.data(), static_cast<int>(program.size()));
+    const flash::array<flash::with_scope> no_with;
+    const int push_length = static_cast<int>(rest.size()) - 1;
+    for (int run = 0; run < 2; ++run) {
+        m.env.set_stack_size(0);
+        m.buffer.execute(&m.env, 0, set_length + push_length, nullptr, no_with, false);
+        ASSERT_EQ(m.env.get_stack_size(), 1) << run;
+        EXPECT_STREQ(m.env.top(0).to_string(), "v") << run;
+    }
+}
+
+TEST(InterpreterPrograms, AMemberReadWithNothingBelowItsNameLeavesOneUndefined) {
+    interptest::machine m;
+    const bytes code = a().push({str("x")}).op(GET_MEMBER).take();
+    m.buffer.read(code.data(), static_cast<int>(code.size()));
+    for (int run = 0; run < 2; ++run) {
+        m.env.set_stack_size(0);
+        m.buffer.execute(&m.env);
+        ASSERT_EQ(m.env.get_stack_size(), 1) << run;
+        EXPECT_TRUE(m.env.top(0).is_undefined()) << run;
+    }
+}
+
 TEST(InterpreterPrograms, APushRecordCutShortFailsTheSameWayOnEveryRun) {
     interptest::machine m;
     m.run(a().trace_str("before").record(PUSH, {0, 'o', 'k', 0, 0, 'c', 'u', 't'}).trace_str("after"));
