@@ -57,8 +57,10 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
 
 // Declares a local the call sets itself (this, super, arguments) in the frame just opened: only
 // an argument of that name can already be there.
-void as_s_function::set_own_local(as_environment* env, const bx_string& name, int declares,
-                                  as_value&& value) const {
+[[gnu::always_inline]] inline void as_s_function::set_own_local(as_environment* env,
+                                                               const bx_string& name,
+                                                               int declares,
+                                                               as_value&& value) const {
     const int named = m_is_function2 ? m_local_args_named_like_locals : m_args_named_like_locals;
     if (named & declares) {
         env->set_local(name, value);

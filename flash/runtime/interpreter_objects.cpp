@@ -15,9 +15,10 @@ namespace {
 // the name is hashed once.
 const as_value* own_constructor(as_object* obj) {
     if (!obj) return nullptr;
-    static const uint32_t name_hash = stringi_hash<as_value>::key_hash(get_constructor_name());
+    static const bx_stringi& name = get_constructor_name();
+    static const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
     const stringi_hash<as_value>& members = obj->get_members();
-    const int index = members.find_index(get_constructor_name(), name_hash);
+    const int index = members.find_index(name, name_hash);
     if (index < 0) return nullptr;
     return &members.entry_at(index).value();
 }
@@ -322,7 +323,7 @@ void interpreter::do_call_function() {
     as_function* callee;
     if (top(0).is_string()) {
         const bx_string name(top(0).to_bx_string());
-        func = m_env->get_variable(name, m_with_stack);
+        m_env->get_variable(name, m_with_stack, &func);
         if (const as_value* ctor = own_constructor(func.to_object())) func = *ctor;
         callee = func.to_function();
         if (!callee) {
