@@ -239,6 +239,43 @@ TEST(InterpreterCalls, AFunctionThatDropsItsLastReferenceRunsToItsEnd) {
     }
 }
 
+TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
+    // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
+    assembler sum_body;
+    const int base = sum_body.new_label();
+    sum_body.push({str("n")})
+        .op(GET_VARIABLE)
+        .push({i32(1)})
+        .op(LESS2)
+        .if_true(base)
+        .push({str("n")})
+        .op(GET_VARIABLE)
+        .push({i32(1)})
+        .op(SUBTRACT)
+        .push({i32(1), str("f")})
+        .op(CALL_FUNCTION)
+        .push({str("n")})
+        .op(GET_VARIABLE)
+        .op(ADD2)
+        .op(RETURN)
+        .label(base)
+        .push({i32(0)})
+        .op(RETURN);
+    const assembler sum = a().define_function("f", {"n"}, sum_body).push({i32(4), i32(1), str("f")}).op(CALL_FUNCTION).op(TRACE);
+    // n = "timeline"; function g(n) { trace(n) }; g(5); trace(n)
+    const assembler shadow = a().set_var("n", str("timeline"))
+                                 .define_function("g", {"n"}, a().trace_var("n"))
+                                 .push({i32(5), i32(1), str("g")})
+                                 .op(CALL_FUNCTION)
+                                 .op(POP)
+                                 .trace_var("n");
+    interptest::machine m;
+    EXPECT_EQ(m.run(assembler(sum)), "10\n");
+    EXPECT_EQ(m.env.get_local_frame_top(), 0);
+    EXPECT_EQ(m.run(assembler(shadow)), "5\ntimeline\n");
+    EXPECT_EQ(m.env.get_local_frame_top(), 0);
+}
+
 // A movie definition and stream for the action tag loaders.
 struct loading_definition {
     std::vector<flash::execute_tag*> frame_tags;
