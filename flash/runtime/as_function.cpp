@@ -51,15 +51,15 @@ as_value call_method(const as_value& method, as_environment* env, const as_value
     }
     // method may be a member slot the call overwrites.
     smart_ptr<as_object> keep(func);
-    return call_function(func, env, this_value, nargs, first_arg_index);
+    // The this value may be a stack slot, which pushes of the callee can move.
+    const as_value this_copy(this_value);
+    return call_function(func, env, this_copy, nargs, first_arg_index);
 }
 
 as_value call_function(as_function* func, as_environment* env, const as_value& this_value,
                        int nargs, int first_arg_index) {
     as_value result;
-    // The this value may be a stack slot, which pushes of the callee can move.
-    const as_value this_copy(this_value);
-    fn_call fn(&result, this_copy.to_object(), env, nargs, first_arg_index, &this_copy);
+    fn_call fn(&result, this_value.to_object(), env, nargs, first_arg_index, &this_value);
     (*func)(fn);
     return result;
 }

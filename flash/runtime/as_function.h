@@ -72,7 +72,8 @@ void construct_instance(as_object* obj, as_function* ctor);
 // stack. A value that is not a function gives undefined.
 as_value call_method(const as_value& method, as_environment* env, const as_value& this_value,
                      int nargs, int first_arg_index);
-// The same for a function the caller already holds a reference to for the whole call.
+// The same for a function the caller already holds a reference to for the whole call, with a
+// this value of the caller's own that the call cannot move or change (never a stack slot).
 as_value call_function(as_function* func, as_environment* env, const as_value& this_value,
                        int nargs, int first_arg_index);
 // A plain call: no this object, the this value undefined.

@@ -350,7 +350,10 @@ void interpreter::do_call_method() {
     as_value result;
     as_value method;
     if (object_value.get_member(name, &method)) {
-        result = call_method(method, m_env, object_value, nargs, first_arg);
+        // method holds the function for the whole call; call_method logs a non-function.
+        as_function* func = method.to_function();
+        result = func ? call_function(func, m_env, object_value, nargs, first_arg)
+                      : call_method(method, m_env, object_value, nargs, first_arg);
     } else if (name.size() == 0 || name == "undefined") {
         as_object* obj = object_value.to_object();
         as_value ctor;
