@@ -113,7 +113,10 @@ public:
 
     hash() = default;
     hash(const hash& other) { *this = other; }
-    hash(hash&& other) noexcept : m_table(other.m_table) { other.m_table = nullptr; }
+    hash(hash&& other) noexcept : m_table(other.m_table) {
+        other.m_table = nullptr;
+        ++other.m_layout_version;
+    }
     ~hash() { clear(); }
 
     hash& operator=(const hash& other) {
@@ -132,6 +135,8 @@ public:
         if (this != &other) {
             clear();
             std::swap(m_table, other.m_table);
+            ++m_layout_version;
+            ++other.m_layout_version;
         }
         return *this;
     }
@@ -179,6 +184,17 @@ public:
         }
     }
 
+    // Changes with every insertion, removal and rebuild: while it stays, every key keeps its
+    // index, so a lookup remembered as an index needs no probe.
+    uint32_t layout_version() const { return m_layout_version; }
+    // Whether the live entry at index holds key (stored under hash h): a lookup remembered as an
+    // index is checked with this instead of probing again.
+    bool holds_key_at(int index, const K& key, uint32_t h) const {
+        if (index < 0 || index > slot_mask()) return false;
+        const entry& e = entry_at(index);
+        return e.is_live() && e.hash_value == h && e.key() == key;
+    }
+
     iterator find(const K& key) {
         const int index = find_index(key);
         return index < 0 ? end() : iterator(this, index);
@@ -201,6 +217,7 @@ public:
     // Releases every live entry and frees the table.
     void clear() {
         if (!m_table) return;
+        ++m_layout_version;
         for (int i = 0; i <= slot_mask(); ++i) {
             entry& e = entry_at(i);
             if (e.is_live()) destroy(e);
@@ -297,6 +314,7 @@ private:
     }
 
     bool rebuild(int slots) {
+        ++m_layout_version;
         table* fresh =
             static_cast<table*>(bx_alloc(header_size + static_cast<size_t>(slots) * sizeof(entry)));
         if (!fresh) {
@@ -328,6 +346,7 @@ private:
 
     template <class KK, class VV>
     void insert_hashed(uint32_t h, KK&& key, VV&& value) {
+        ++m_layout_version;
         const int mask = slot_mask();
         const int index = static_cast<int>(h & static_cast<uint32_t>(mask));
         entry* natural = &entry_at(index);
@@ -379,6 +398,7 @@ private:
     }
 
     void erase_at(int i) {
+        ++m_layout_version;
         entry& e = entry_at(i);
         const int home = static_cast<int>(e.hash_value & static_cast<uint32_t>(slot_mask()));
         if (home == i) {
@@ -399,6 +419,7 @@ private:
     }
 
     table* m_table = nullptr;
+    uint32_t m_layout_version = 0;
 };
 
 // A hash keyed by case-insensitive engine strings.

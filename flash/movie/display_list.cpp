@@ -28,6 +28,8 @@ void display_list::insert_at(int index, character* ch) {
     m_list.push_back(smart_ptr<character>(ch));
     if (m_list.size() != old_size + 1) return;  // refused: already logged by the array
     for (int i = old_size; i > index; --i) std::swap(m_list[i], m_list[i - 1]);
+    // Children are found by name before a clip's own members (a removal hides none).
+    member_lookup_changed();
 }
 
 void display_list::add_display_object(character* ch, int depth, bool replace_if_depth_is_occupied,

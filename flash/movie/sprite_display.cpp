@@ -65,6 +65,11 @@ bool sprite_instance::get_member(const bx_stringi& name, as_value* value) {
     return character::get_member(name, value);
 }
 
+bool sprite_instance::reads_own_member(const bx_stringi& name) {
+    return !engine_instance::get_builtin(BUILTIN_SPRITE_METHOD, name, nullptr) &&
+           !m_display_list.get_character_by_name_i(name) && character::reads_own_member(name);
+}
+
 bool sprite_instance::set_member(const bx_stringi& name, const as_value& value) {
     if (::flash::get_standard_member(name) == M_ENABLED) {
         m_enabled = value.to_bool();

@@ -45,6 +45,7 @@ public:
     const char* type_of() override { return "movieclip"; }
     bool get_member(const bx_stringi& name, as_value* value) override;
     bool set_member(const bx_stringi& name, const as_value& value) override;
+    bool reads_own_member(const bx_stringi& name) override;
     bool on_event(const event_id& event) override;
     void enumerate(as_environment* env) override;
     void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr) override;

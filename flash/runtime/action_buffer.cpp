@@ -53,7 +53,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     const uint8_t* bytes = get_bytes();
     const int length = get_length();
     if (!bytes || pc < 0 || payload_length < 0 || pc + 3 + payload_length > length) return {};
-    if (pc >= store.push_index.size() && !store.push_index.resize(length)) return {};
+    if (pc >= store.record_index.size() && !store.record_index.resize(length)) return {};
     push_record record;
     record.text_first = store.push_names.size();
     record.value_first = store.push_values.size();
@@ -154,8 +154,28 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     const int before = store.push_records.size();
     store.push_records.push_back(record);
     if (store.push_records.size() == before) return {};
-    store.push_index[pc] = store.push_records.size();
+    store.record_index[pc] = store.push_records.size();
     return view_of(record);
+}
+
+member_cache* action_buffer::make_member_cache(int key) {
+    if (member_cache* found = find_member_cache(key)) return found;
+    counted_buffer& store = *m_buffer;
+    const int length = get_length();
+    if (key >= length) return nullptr;
+    if (key >= 0 && key >= store.record_index.size() && !store.record_index.resize(length)) {
+        return nullptr;
+    }
+    if (key < 0 && -1 - key >= store.push_records.size()) return nullptr;
+    const int before = store.member_caches.size();
+    store.member_caches.push_back(member_cache());
+    if (store.member_caches.size() == before) return nullptr;
+    if (key >= 0) {
+        store.record_index[key] = store.member_caches.size();
+    } else {
+        store.push_records[-1 - key].cache_index = store.member_caches.size();
+    }
+    return &store.member_caches.back();
 }
 
 void action_buffer::process_decl_dict(int start_pc, int stop_pc) {

@@ -29,6 +29,8 @@ struct push_record {
     // A constant record whose last item is a text, followed by a GetVariable or GetMember: that
     // action's code, else 0.
     uint8_t then_reads_name = 0;
+    // 1 + the index in member_caches of the cache of the read after it (0: none yet).
+    int cache_index = 0;
 };
 
 // What the interpreter reads of a prepared Push record.
@@ -40,6 +42,23 @@ struct push_view {
     // The record pushes a name that the next action reads at once: GetVariable or GetMember
     // (its code), else 0. The last text is that name.
     int then_reads_name = 0;
+    // Where the member cache of that read is found (a cache key).
+    int cache_key = 0;
+};
+
+// What the last plain read or write of a variable or member at one action found: the object
+// (the target, for a variable) and the index of the name in its member table. A later run on the
+// same object takes the member from that index while the table kept its layout and the entry
+// there holds the name, as long as nothing that comes before own members in a lookup changed
+// (member_lookup_version). Failed attempts are counted so that a name that is never an own
+// member, or code run for many objects in turn, stops being looked for.
+struct member_cache {
+    weak_ptr<as_object> object;
+    int index = -1;
+    uint32_t lookup_version = 0;
+    // The member table's layout version when the index was taken.
+    uint32_t layout_version = 0;
+    int misses = 0;
 };
 
 // A byte buffer shared by counted references, with its Push records prepared the first time each
@@ -47,11 +66,13 @@ struct push_view {
 // hashing the bytes again. The bytes are only ever appended to, so a record stays valid.
 class counted_buffer : public membuf, public ref_counted {
 public:
-    // Per byte offset: 1 + the index in push_records of the Push record there (0: not yet run).
-    array<int32_t> push_index;
+    // Per byte offset: 1 + the index of what was prepared for the action there (0: nothing yet):
+    // in push_records for a Push, in member_caches for a GetVariable, SetVariable or SetMember.
+    array<int32_t> record_index;
     array<push_record> push_records;
     array<bx_string> push_names;
     array<as_value> push_values;
+    array<member_cache> member_caches;
 };
 
 class action_buffer {
@@ -98,13 +119,36 @@ public:
     // header) lies inside the buffer; empty when it could not be prepared.
     push_view get_push_record(int pc, int payload_length) {
         counted_buffer& store = *m_buffer;
-        if (pc >= 0 && pc < store.push_index.size()) {
-            const int record = store.push_index[pc];
+        if (pc >= 0 && pc < store.record_index.size()) {
+            const int record = store.record_index[pc];
             if (record > 0) return view_of(store.push_records[record - 1]);
         }
         return prepare_push_record(pc, payload_length);
     }
     int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
+
+    // Member caches are found by a key: the pc of a GetVariable, SetVariable or SetMember (0 or
+    // more), or the Push record whose name the GetVariable or GetMember after it reads (below 0):
+    // that name never changes.
+    static int cache_key_of_push(int push_record) { return -1 - push_record; }
+    static bool cache_key_has_fixed_name(int key) { return key < 0; }
+    // The member cache of a key; null when there is none yet.
+    member_cache* find_member_cache(int key) {
+        counted_buffer& store = *m_buffer;
+        int index = 0;
+        if (key >= 0) {
+            if (key >= store.record_index.size()) return nullptr;
+            index = store.record_index[key];
+        } else {
+            const int record = -1 - key;
+            if (record >= store.push_records.size()) return nullptr;
+            index = store.push_records[record].cache_index;
+        }
+        return index > 0 ? &store.member_caches[index - 1] : nullptr;
+    }
+    // The same, made when missing (null when memory is refused). The pointer lasts until the next
+    // cache is made: scripts that run in between may make one.
+    member_cache* make_member_cache(int key);
 
 private:
     push_view prepare_push_record(int pc, int payload_length);
@@ -114,6 +158,7 @@ private:
         view.text_count = record.text_count;
         if (record.text_count > 0) view.texts = &store.push_names[record.text_first];
         if (record.constant) {
+            view.cache_key = cache_key_of_push(static_cast<int>(&record - &store.push_records[0]));
             view.value_count = record.value_count;
             view.then_reads_name = record.then_reads_name;
             // A record of no values still takes the constant path: a valid pointer marks it.

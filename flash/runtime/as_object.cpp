@@ -38,7 +38,16 @@ as_object::~as_object() {
     as_release(proto);
 }
 
+// Display lists and names change on the threads that build clips too.
+constinit std::atomic<uint32_t> g_member_lookup_version{0};
+
 bool as_object::is(int class_id) const { return class_id == OBJECT; }
+
+bool as_object::reads_own_member(const bx_stringi& name) {
+    return !engine_instance::get_builtin(BUILTIN_OBJECT_METHOD, name, nullptr);
+}
+
+bool as_object::writes_own_member(const bx_stringi&) { return true; }
 
 const char* as_object::to_string() { return "[object Object]"; }
 

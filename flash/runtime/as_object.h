@@ -2,6 +2,7 @@
 // The base of every script object: a case-insensitive table of named members (each value carrying
 // its member flags), optional watches, a prototype link, a weak link to the owning player and a
 // weak link to an ActionScript 3 class whose traits answer property lookups.
+#include <atomic>
 #include <cstdint>
 
 #include "flash/base/array.h"
@@ -93,6 +94,15 @@ public:
     // type search, which every script call made.
     virtual character* character_object() { return nullptr; }
 
+    // Whether get_member(name) is answered by this object's own member table alone: no builtin
+    // method, standard member or child of that name comes first. It stays so while
+    // member_lookup_version() stays. Every override of get_member keeps this in step.
+    virtual bool reads_own_member(const bx_stringi& name);
+    // Whether set_member(name) writes the own member table (no standard member of that name).
+    // Every override of set_member keeps this in step.
+    virtual bool writes_own_member(const bx_stringi& name);
+    bool has_watches() const { return m_watches != nullptr; }
+
     // Stores value with the dont-enum flag straight into the member table.
     void builtin_member(const bx_stringi& name, const as_value& value);
     // The same, but only when the object has no member of that name.
@@ -138,6 +148,16 @@ private:
     weak_ptr<engine_instance> m_player;
     weak_ptr<as_object> m_class;
 };
+
+// Changes whenever something that comes before own members in a lookup changes: a builtin
+// table, a display list, a character's name. Remembered lookups are valid while it stays.
+extern std::atomic<uint32_t> g_member_lookup_version;
+inline uint32_t member_lookup_version() {
+    return g_member_lookup_version.load(std::memory_order_relaxed);
+}
+inline void member_lookup_changed() {
+    g_member_lookup_version.fetch_add(1, std::memory_order_relaxed);
+}
 
 // Checked casts: the object as a T when it answers is() for T's class id (`T::cast_class_id`),
 // otherwise null (also for null). Each class with a cast carries its id: functions (4 native,

@@ -133,6 +133,14 @@ bool character::set_member(const bx_stringi& name, const as_value& value) {
     return as_object::set_member(name, value);
 }
 
+bool character::reads_own_member(const bx_stringi& name) {
+    return ::flash::get_standard_member(name) == M_INVALID_MEMBER && as_object::reads_own_member(name);
+}
+
+bool character::writes_own_member(const bx_stringi& name) {
+    return ::flash::get_standard_member(name) == M_INVALID_MEMBER && as_object::writes_own_member(name);
+}
+
 bool character::get_standard_member(int member, as_value* value) {
     switch (member) {
     case M_X: value->set_double(m_matrix.m_[0][2] / twips_per_pixel); return true;
@@ -228,7 +236,7 @@ bool character::set_standard_member(int member, const as_value& value) {
         m_matrix = m;
         return true;
     }
-    case M_NAME: m_name = value.to_bx_string(); return true;
+    case M_NAME: set_name(value.to_bx_string()); return true;
     case M_HIGHQUALITY:
     case M_FOCUSRECT:
     case M_SOUNDBUFTIME: return true;

@@ -63,10 +63,16 @@ public:
     // Standard members ("_x", "_alpha", "_name", ...) read and write the fields below.
     bool get_member(const bx_stringi& name, as_value* value) override;
     bool set_member(const bx_stringi& name, const as_value& value) override;
+    bool reads_own_member(const bx_stringi& name) override;
+    bool writes_own_member(const bx_stringi& name) override;
 
     int get_id() const { return m_id; }
     const bx_string& get_name() const { return m_name; }
-    void set_name(const bx_string& name) { m_name = name; }
+    // A parent finds its children by name before its own members.
+    void set_name(const bx_string& name) {
+        m_name = name;
+        member_lookup_changed();
+    }
     // The names of the named ancestors and its own, joined with a backslash.
     const bx_string& get_path();
 

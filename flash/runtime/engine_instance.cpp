@@ -1,5 +1,7 @@
 #include "flash/runtime/engine_instance.h"
 
+#include "flash/runtime/as_object.h"
+
 #include "flash/base/hash.h"
 #include "flash/runtime/as_value.h"
 
@@ -33,6 +35,7 @@ void engine_instance::set_builtin(int class_id, const bx_stringi& name, const as
     if (!valid_class(class_id)) return;
     if (!g_builtins[class_id]) g_builtins[class_id] = new stringi_hash<as_value>();
     g_builtins[class_id]->set(name, value);
+    member_lookup_changed();
     s_builtin_name_bits[class_id] |= builtin_name_bit(stringi_hash<as_value>::key_hash(name));
 }
 
@@ -42,6 +45,7 @@ void engine_instance::clear_builtins() {
         table = nullptr;
     }
     for (uint64_t& bits : s_builtin_name_bits) bits = 0;
+    member_lookup_changed();
 }
 
 }  // namespace flash

@@ -101,13 +101,14 @@ int interpreter::count_at(int n) {
 
 void interpreter::run() {
     const bool verbose = get_verbose_action();
+    // The host sets a budget around a run, never inside one: one test per run without one.
+    const bool budgeted = t_budget >= 0;
     // m_end is tested after every action: the loop starts running.
     while (m_pc < m_stop) {
         while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
             m_with_stack.pop_back();
         }
-        // One test of the budget in the usual run without one.
-        if (t_budget >= 0) {
+        if (budgeted) {
             if (t_budget == 0) {
                 log_error("error: action budget used up at %d, execution ends\n", m_pc);
                 m_end = END_ACTION;
@@ -467,18 +468,6 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
 
 constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
 
-bool interpreter::push_and_read_member(const push_view& record) {
-    const int count = record.value_count;
-    // The object is the value below the name; without one GetMember runs on its own.
-    if (depth() + count - 1 < 1) return false;
-    for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
-    const as_value object_value(top(0));
-    as_value value;
-    read_member(object_value, record.texts[record.text_count - 1], &value);
-    top(0) = static_cast<as_value&&>(value);
-    return true;
-}
-
 void interpreter::on_push(int) {
     const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
     if (record.values && !get_verbose_action()) {
@@ -491,9 +480,7 @@ void interpreter::on_push(int) {
             t_budget < 0) {
             if (record.then_reads_name == action::GET_VARIABLE) {
                 for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
-                as_value value;
-                m_env->get_variable(record.texts[record.text_count - 1], m_with_stack, &value);
-                m_env->push(static_cast<as_value&&>(value));
+                push_variable(record.cache_key, record.texts[record.text_count - 1]);
                 ++m_next_pc;
                 return;
             }

@@ -175,6 +175,24 @@ private:
     // Variables, members, objects and functions.
     void do_get_variable();
     void do_set_variable();
+    // No with block and no local variables: a plain name is the target's, then the global's.
+    bool variables_are_plain() const {
+        return m_with_stack.size() == 0 && m_env->get_local_frame_top() == 0;
+    }
+    // Pushes the value of variable name, read through the variable cache of key (see
+    // action_buffer::find_member_cache) when it has one that holds.
+    void push_variable(int key, const bx_string& name);
+    // The member of object that the cache of key remembers for name, when it still holds it as a
+    // plain value that a read (or write) of name would find there; null otherwise.
+    const as_value* cached_member(int key, as_object* object, const bx_string& name,
+                                  bool for_write);
+    // Remembers where name lies in object's members in the cache of key; true when it is a plain
+    // own member the cache can answer for.
+    bool remember_member(int key, as_object* object, const bx_string& name, bool for_write);
+    // SetVariable through the cache: true when it wrote (and dropped name and value).
+    bool set_cached_variable();
+    // SetMember through the cache: true when it wrote (and dropped object, name and value).
+    bool set_cached_member();
     void do_delete();
     void do_delete2();
     void do_get_member();

@@ -72,37 +72,6 @@ void interpreter::on_set_member(int) { do_set_member(); }
 void interpreter::on_call_function(int) { do_call_function(); }
 void interpreter::on_call_method(int) { do_call_method(); }
 
-void interpreter::do_get_variable() {
-    const bx_string name(top(0).to_bx_string());
-    as_value value;
-    m_env->get_variable(name, m_with_stack, &value);
-    top(0) = static_cast<as_value&&>(value);
-    if (get_verbose_action()) {
-        const as_value& v = top(0);
-        if (v.is_object()) {
-            log_msg("-------------- get var: %s=%s at %p\n", name.c_str(), v.to_string(),
-                    static_cast<void*>(v.to_object()));
-        } else {
-            log_msg("-------------- get var: %s=%s\n", name.c_str(), v.to_string());
-        }
-    }
-}
-
-void interpreter::do_set_variable() {
-    const bx_string name(top(1).to_bx_string());
-    const as_value value(static_cast<as_value&&>(top(0)));
-    drop(2);
-    if (get_verbose_action()) {
-        m_env->set_variable(name, value, m_with_stack);
-        log_msg("-------------- set var: %s \n", name.c_str());
-    } else if (!name.has_path_separator()) {
-        // A plain name, without the log: straight to the lookup.
-        m_env->set_variable_raw(name, value, m_with_stack);
-    } else {
-        m_env->set_variable(name, value, m_with_stack);
-    }
-}
-
 void interpreter::do_delete() {
     const bx_string name(top(0).to_bx_string());
     as_object* obj = top(1).is_object() ? top(1).to_object() : nullptr;
@@ -168,6 +137,7 @@ void interpreter::read_member(const as_value& object_value, const bx_string& nam
 }
 
 void interpreter::do_set_member() {
+    if (!get_verbose_action() && set_cached_member()) return;
     as_object* obj = top(2).to_object();
     const bx_string name(top(1).to_bx_string());
     const as_value value(top(0));

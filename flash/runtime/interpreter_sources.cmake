@@ -13,4 +13,5 @@ set(FLASH_INTERPRETER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/interpreter_movie.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interpreter_objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interpreter_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/interpreter_variables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/method_call.cpp)

@@ -263,4 +263,66 @@ TEST(MovieClipMethods, MaskCyclesAndLoadingEnd) {
         "--frames 3 --shot masks.png");
 }
 
+// The turn counter of the reading programs below, on the root whatever the target.
+constexpr const char* turn = "/:turn";
+
+// Runs change only on turn n.
+void on_turn(assembler& a, int n, const std::function<void(assembler&)>& change) {
+    const int skip = a.new_label();
+    a.push({str(turn)}).op(testasm::GET_VARIABLE).push({i32(n)}).op(testasm::EQUALS2).op(testasm::NOT)
+        .if_true(skip);
+    change(a);
+    a.label(skip);
+}
+
+// turns times: body (the same actions every turn), then the turn counted.
+void repeat_turns(assembler& a, int turns, const std::function<void(assembler&)>& body) {
+    a.push({str(turn), i32(0)}).op(testasm::SET_VARIABLE);
+    const int top = a.new_label();
+    a.label(top);
+    body(a);
+    a.push({str(turn), str(turn)}).op(testasm::GET_VARIABLE).op(testasm::INCREMENT).op(testasm::SET_VARIABLE);
+    a.push({str(turn)}).op(testasm::GET_VARIABLE).push({i32(turns)}).op(testasm::LESS2).if_true(top);
+}
+
+TEST(MovieClipMethods, AVariableReadAgainFindsTheChildrenOfItsNameFirst) {
+    // typeof v: a clip answers "movieclip".
+    const auto trace_v = [](assembler& a) {
+        a.push_str("v").op(testasm::GET_VARIABLE).op(testasm::TYPE_OF).op(testasm::TRACE);
+    };
+    run_cases({
+        {"a child made and removed between reads of the same action",
+         [&](assembler& a) {
+             a.set_var("v", str("member"));
+             repeat_turns(a, 3, [&](assembler& b) {
+                 trace_v(b);
+                 on_turn(b, 0, [](assembler& c) { do_call(c, "_root", "createEmptyMovieClip", {str("v"), i32(5)}); });
+                 on_turn(b, 1, [](assembler& c) { do_call(c, "v", "removeMovieClip"); });
+             });
+         },
+         "string\nmovieclip\nstring\n", {}},
+        {"a child renamed to a variable's name between reads",
+         [&](assembler& a) {
+             a.set_var("v", str("member"));
+             do_call(a, "_root", "createEmptyMovieClip", {str("w"), i32(5)});
+             repeat_turns(a, 2, [&](assembler& b) {
+                 trace_v(b);
+                 on_turn(b, 0, [](assembler& c) { c.set_var("w._name", str("v")); });
+             });
+         },
+         "string\nmovieclip\n", {}},
+        {"the same read on a clip, then on the root that has a child of the name",
+         [&](assembler& a) {
+             a.set_var("a.v", str("a's")).set_var("v", str("member"));
+             do_call(a, "_root", "createEmptyMovieClip", {str("v"), i32(5)});
+             repeat_turns(a, 2, [&](assembler& b) {
+                 on_turn(b, 0, [](assembler& c) { c.push_str("a").op(testasm::SET_TARGET2); });
+                 on_turn(b, 1, [](assembler& c) { c.push_str("").op(testasm::SET_TARGET2); });
+                 trace_v(b);
+             });
+         },
+         "string\nmovieclip\n", {}},
+    });
+}
+
 }  // namespace

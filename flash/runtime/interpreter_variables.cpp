@@ -1,0 +1,214 @@
+// GetVariable, SetVariable and the member reads and writes of constant names. A plain read or
+// write remembers, per action, where the name lies in the object's member table (the target's,
+// for a variable), so that a loop over timeline variables or an object's members does not go
+// through every step of the lookup on each turn.
+#include "flash/base/log.h"
+#include "flash/runtime/interpreter_impl.h"
+
+namespace flash {
+
+namespace {
+
+// Failed attempts to remember a variable at one action before it stops trying (code run for
+// many targets in turn, or names that are not own members)...
+constexpr int remember_attempts = 8;
+// ... after which it tries again once in this many runs.
+constexpr int remember_retry_period = 256;
+
+uint32_t member_key_hash(const bx_stringi& key) { return stringi_hash<as_value>::key_hash(key); }
+
+}  // namespace
+
+bool interpreter::remember_member(int key, as_object* target, const bx_string& name,
+                                  bool for_write) {
+    if (!target) return false;
+    member_cache* cache = m_buffer.find_member_cache(key);
+    if (cache && cache->misses >= remember_attempts) {
+        if (++cache->misses < remember_attempts + remember_retry_period) return false;
+        cache->misses = remember_attempts;
+    }
+    // Nothing here runs script: the name stays valid, and so does the target.
+    const bx_stringi& member_name = name.to_bx_stringi();
+    const bool own = for_write ? target->writes_own_member(member_name)
+                               : target->reads_own_member(member_name);
+    const stringi_hash<as_value>& members = target->get_members();
+    const int index = own ? members.find_index(member_name, member_key_hash(member_name)) : -1;
+    const bool usable = index >= 0 && !members.entry_at(index).value().is_property();
+    if (!cache) cache = m_buffer.make_member_cache(key);
+    if (!cache) return false;
+    as_object* before = cache->object.get_ptr();
+    if ((!usable || (before && before != target)) && cache->misses < remember_attempts) {
+        ++cache->misses;
+    }
+    cache->object = target;
+    cache->lookup_version = member_lookup_version();
+    cache->index = usable ? index : -1;
+    cache->layout_version = members.layout_version();
+    return usable;
+}
+
+[[gnu::always_inline]] inline const as_value* interpreter::cached_member(int key,
+                                                                        as_object* target,
+                                                                        const bx_string& name,
+                                                                        bool for_write) {
+    const member_cache* cache = m_buffer.find_member_cache(key);
+    if (!cache || cache->index < 0) return nullptr;
+    if (!target || cache->object.get_ptr() != target) return nullptr;
+    // A write does not ask builtins or children; a read does.
+    if (!for_write && cache->lookup_version != member_lookup_version()) return nullptr;
+    if (for_write && target->has_watches()) return nullptr;
+    const stringi_hash<as_value>& members = target->get_members();
+    // The same table layout keeps every key at its index; the name may still differ (the same
+    // action may read a name computed each time).
+    if (members.layout_version() != cache->layout_version) return nullptr;
+    if (!action_buffer::cache_key_has_fixed_name(key)) {
+        const bx_stringi& member_name = name.to_bx_stringi();
+        if (!members.holds_key_at(cache->index, member_name, member_key_hash(member_name))) {
+            return nullptr;
+        }
+    }
+    const as_value& member = members.entry_at(cache->index).value();
+    return member.is_property() ? nullptr : &member;
+}
+
+void interpreter::push_variable(int key, const bx_string& name) {
+    if (variables_are_plain() && !name.has_path_separator()) {
+        as_object* target = m_env->get_target();
+        const as_value* member = cached_member(key, target, name, false);
+        if (!member && remember_member(key, target, name, false)) {
+            member = cached_member(key, target, name, false);
+        }
+        if (member) {
+            m_env->push(*member);
+            return;
+        }
+    }
+    // The name may lie in the buffer's prepared records, which scripts run by the lookup (a
+    // getter) may grow: the lookup keeps its own copy.
+    const bx_string held(name);
+    as_value value;
+    m_env->get_variable(held, m_with_stack, &value);
+    m_env->push(static_cast<as_value&&>(value));
+}
+
+bool interpreter::set_cached_variable() {
+    const as_value& name_value = top(1);
+    as_value& value = top(0);
+    if (!name_value.is_string() || value.is_property() || !variables_are_plain()) return false;
+    const bx_string& name = name_value.to_bx_string();
+    if (name.has_path_separator()) return false;
+    as_object* target = m_env->get_target();
+    const as_value* member = cached_member(m_pc, target, name, true);
+    if (!member && remember_member(m_pc, target, name, true)) {
+        member = cached_member(m_pc, target, name, true);
+    }
+    if (!member) return false;
+    as_value& slot = const_cast<as_value&>(*member);
+    const int flags = slot.get_flags();
+    // A read-only member keeps its value, as set_member leaves it.
+    if (flags & AS_READ_ONLY) {
+        drop(2);
+        return true;
+    }
+    if (slot.get_type() == as_value::OBJECT) {
+        // The stack is settled before the old value goes: releasing it may free objects.
+        as_value taken(static_cast<as_value&&>(value));
+        drop(2);
+        slot = static_cast<as_value&&>(taken);
+    } else {
+        slot = static_cast<as_value&&>(value);
+        drop(2);
+    }
+    slot.set_flags(flags);
+    return true;
+}
+
+bool interpreter::push_and_read_member(const push_view& record) {
+    const int count = record.value_count;
+    // The object is the value below the name; without one GetMember runs on its own.
+    if (depth() + count - 1 < 1) return false;
+    for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
+    as_value& object_slot = top(0);
+    const bx_string& fixed_name = record.texts[record.text_count - 1];
+    if (object_slot.is_object() && !get_verbose_action()) {
+        as_object* object = object_slot.to_object();
+        const as_value* member = cached_member(record.cache_key, object, fixed_name, false);
+        if (!member && object && remember_member(record.cache_key, object, fixed_name, false)) {
+            member = cached_member(record.cache_key, object, fixed_name, false);
+        }
+        if (member) {
+            // The copy is taken before the slot lets the object go.
+            object_slot = *member;
+            return true;
+        }
+    }
+    const as_value object_value(object_slot);
+    // A getter run by the read may prepare more records: the name is copied out of them.
+    const bx_string name(fixed_name);
+    as_value value;
+    read_member(object_value, name, &value);
+    top(0) = static_cast<as_value&&>(value);
+    return true;
+}
+
+bool interpreter::set_cached_member() {
+    if (depth() < 3) return false;
+    as_object* object = top(2).to_object();
+    const as_value& name_value = top(1);
+    if (!object || !name_value.is_string() || top(0).is_property()) return false;
+    const bx_string& name = name_value.to_bx_string();
+    const as_value* member = cached_member(m_pc, object, name, true);
+    if (!member && remember_member(m_pc, object, name, true)) {
+        member = cached_member(m_pc, object, name, true);
+    }
+    if (!member) return false;
+    as_value& slot = const_cast<as_value&>(*member);
+    const int flags = slot.get_flags();
+    // A read-only member keeps its value, as set_member leaves it. The object stays held by the
+    // stack until the value is in.
+    if (!(flags & AS_READ_ONLY)) {
+        slot = top(0);
+        slot.set_flags(flags);
+    }
+    drop(3);
+    return true;
+}
+
+void interpreter::do_get_variable() {
+    const bx_string name(top(0).to_bx_string());
+    if (!get_verbose_action()) {
+        // Read into a new slot above, then moved down over the name.
+        drop(1);
+        push_variable(m_pc, name);
+        return;
+    }
+    as_value value;
+    m_env->get_variable(name, m_with_stack, &value);
+    top(0) = static_cast<as_value&&>(value);
+    const as_value& v = top(0);
+    if (v.is_object()) {
+        log_msg("-------------- get var: %s=%s at %p\n", name.c_str(), v.to_string(),
+                static_cast<void*>(v.to_object()));
+    } else {
+        log_msg("-------------- get var: %s=%s\n", name.c_str(), v.to_string());
+    }
+}
+
+void interpreter::do_set_variable() {
+    const bool verbose = get_verbose_action();
+    if (!verbose && set_cached_variable()) return;
+    const bx_string name(top(1).to_bx_string());
+    const as_value value(static_cast<as_value&&>(top(0)));
+    drop(2);
+    if (verbose) {
+        m_env->set_variable(name, value, m_with_stack);
+        log_msg("-------------- set var: %s \n", name.c_str());
+    } else if (!name.has_path_separator()) {
+        // A plain name, without the log: straight to the lookup.
+        m_env->set_variable_raw(name, value, m_with_stack);
+    } else {
+        m_env->set_variable(name, value, m_with_stack);
+    }
+}
+
+}  // namespace flash

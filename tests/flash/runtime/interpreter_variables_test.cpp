@@ -1,0 +1,205 @@
+// Timeline variables read and written again by the same action: each later run answers what a
+// full lookup would, whatever changed in between.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "flash/runtime/engine_instance.h"
+#include "interp_test_support.h"
+
+using namespace testasm;
+
+namespace {
+
+assembler a() { return assembler(); }
+
+// The turn counter lives on the root whatever the target: a path is never remembered.
+constexpr const char* turn = "/:turn";
+
+// setup, then three turns of: body, change; body runs as the same actions every turn.
+assembler three_turns(assembler setup, const assembler& body, const assembler& change) {
+    assembler code = std::move(setup);
+    code.push({str(turn), i32(0)}).op(SET_VARIABLE);
+    const int top = code.new_label();
+    code.label(top).raw(assembler(body).take()).raw(assembler(change).take());
+    code.push({str(turn), str(turn)}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE);
+    code.push({str(turn)}).op(GET_VARIABLE).push({i32(3)}).op(LESS2).if_true(top);
+    return code;
+}
+
+// Runs change only on the given turn.
+assembler on_turn(int n, const assembler& change) {
+    assembler code;
+    const int skip = code.new_label();
+    code.push({str(turn)}).op(GET_VARIABLE).push({i32(n)}).op(EQUALS2).op(NOT).if_true(skip);
+    code.raw(assembler(change).take()).label(skip);
+    return code;
+}
+
+// this.method(args...), its result dropped; args pushed last first.
+assembler call_on_this(const char* method, const assembler& pushed_args, int count) {
+    assembler code = pushed_args;
+    code.push({i32(count), str("this")}).op(GET_VARIABLE).push({str(method)}).op(CALL_METHOD)
+        .op(POP);
+    return code;
+}
+
+assembler function_returning(item value) {
+    return a().define_function("", {}, a().push({value}).op(RETURN));
+}
+
+struct turns_case {
+    const char* what;
+    assembler code;
+    const char* trace;
+};
+
+TEST(InterpreterVariables, ReadsAndWritesRunAgainAnswerWhatTheLookupWould) {
+    const assembler read_v = a().push({str("v")}).op(GET_VARIABLE).op(TRACE);
+    assembler ten_new_members;
+    for (int i = 0; i < 10; ++i) {
+        ten_new_members.push({str("m"), str(turn)}).op(GET_VARIABLE).push({i32(i)}).op(ADD2)
+            .op(ADD2).push({i32(i)}).op(SET_VARIABLE);
+    }
+    const turns_case cases[] = {
+        {"a variable written between reads", three_turns(a().set_var("v", i32(1)), read_v,
+             a().push({str("v"), str("v")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)),
+         "1\n2\n3\n"},
+        {"a variable deleted between reads",
+         three_turns(a().set_var("v", i32(1)), read_v, a().push({str("v")}).op(DELETE2).op(POP)),
+         "1\nundefined\nundefined\n"},
+        {"a getter put in the variable's place",
+         // The getter runs on the object read: it answers that object's tag.
+         three_turns(a().set_var("v", i32(1)).set_var("tag", str("root tag")), read_v,
+                     on_turn(0, call_on_this("addProperty",
+                                             a().push({null()})
+                                                 .raw(a().define_function("", {}, a().push({str("this")})
+                                                     .op(GET_VARIABLE).push({str("tag")}).op(GET_MEMBER)
+                                                     .op(RETURN)).take())
+                                                 .push({str("v")}),
+                                             3))),
+         "1\nroot tag\nroot tag\n"},
+        {"the member table grown and rebuilt between reads",
+         three_turns(a().set_var("v", i32(1)), read_v, ten_new_members), "1\n1\n1\n"},
+        {"a read-only variable written every turn",
+         three_turns(a().set_var("v", i32(1))
+                         .push({i32(4), str("v"), str("this")}).op(GET_VARIABLE).push({i32(3)})
+                         .push({str("ASSetPropFlags")}).op(CALL_FUNCTION).op(POP),
+                     a().push({str("v"), i32(5)}).op(SET_VARIABLE).raw(assembler(read_v).take()),
+                     a()),
+         "1\n1\n1\n"},
+        {"a watch set after the first write",
+         // A watch holds its function weakly: a variable keeps it.
+         three_turns(a().set_var("v", i32(0)).push({str("w")})
+                         .raw(function_returning(str("watched")).take()).op(SET_VARIABLE),
+                     a().push({str("v"), str(turn)}).op(GET_VARIABLE).op(SET_VARIABLE)
+                         .raw(assembler(read_v).take()),
+                     on_turn(0, call_on_this("watch",
+                                             a().push({str("w")}).op(GET_VARIABLE)
+                                                 .push({str("v")}),
+                                             2))),
+         "0\nwatched\nwatched\n"},
+        {"the same read on another target",
+         three_turns(a().set_var("v", str("root")).set_var("clip.v", str("clip")), read_v,
+                     a().raw(on_turn(0, a().push({str("clip")}).op(SET_TARGET2)).take())
+                         .raw(on_turn(1, a().push({str("")}).op(SET_TARGET2)).take())),
+         "root\nclip\nroot\n"},
+    };
+    for (const turns_case& c : cases) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(c.code), c.trace) << c.what;
+    }
+}
+
+// o = {x: value}
+assembler object_with_x(const char* object, item value) {
+    return a().push({str(object), str("x"), value, i32(1)}).op(INIT_OBJECT).op(SET_VARIABLE);
+}
+
+// object.method(args...), its result dropped; args pushed last first.
+assembler call_on(const char* object, const char* method, const assembler& pushed_args, int count) {
+    assembler code = pushed_args;
+    code.push({i32(count), str(object)}).op(GET_VARIABLE).push({str(method)}).op(CALL_METHOD)
+        .op(POP);
+    return code;
+}
+
+TEST(InterpreterVariables, MembersReadAndWrittenAgainAnswerWhatTheLookupWould) {
+    const assembler read_x = a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(GET_MEMBER)
+                                 .op(TRACE);
+    assembler ten_new_members;
+    for (int i = 0; i < 10; ++i) {
+        ten_new_members.push({str("o")}).op(GET_VARIABLE).push({str("m"), str(turn)})
+            .op(GET_VARIABLE).push({i32(i)}).op(ADD2).op(ADD2).push({i32(i)}).op(SET_MEMBER);
+    }
+    const turns_case cases[] = {
+        // The third object has one member too, but not x.
+        {"the same read on other objects in turn",
+         three_turns(a().raw(object_with_x("one", str("first")).take())
+                         .raw(object_with_x("two", str("second")).take())
+                         .push({str("three"), str("y"), str("third"), i32(1)}).op(INIT_OBJECT)
+                         .op(SET_VARIABLE)
+                         .push({str("o"), str("one")}).op(GET_VARIABLE).op(SET_VARIABLE),
+                     read_x,
+                     a().raw(on_turn(0, a().push({str("o"), str("two")}).op(GET_VARIABLE)
+                                          .op(SET_VARIABLE)).take())
+                         .raw(on_turn(1, a().push({str("o"), str("three")}).op(GET_VARIABLE)
+                                             .op(SET_VARIABLE)).take())),
+         "first\nsecond\nundefined\n"},
+        {"a member deleted between reads",
+         three_turns(object_with_x("o", i32(1)), read_x,
+                     a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(DELETE).op(POP)),
+         "1\nundefined\nundefined\n"},
+        {"a getter put in the member's place",
+         three_turns(a().raw(object_with_x("o", i32(1)).take())
+                         .push({str("o")}).op(GET_VARIABLE).push({str("tag"), str("o's tag")})
+                         .op(SET_MEMBER),
+                     read_x,
+                     on_turn(0, call_on("o", "addProperty",
+                                        a().push({null()})
+                                            .raw(a().define_function("", {}, a().push({str("this")})
+                                                .op(GET_VARIABLE).push({str("tag")}).op(GET_MEMBER)
+                                                .op(RETURN)).take())
+                                            .push({str("x")}),
+                                        3))),
+         "1\no's tag\no's tag\n"},
+        {"the member table grown and rebuilt between reads",
+         three_turns(object_with_x("o", i32(1)), read_x, ten_new_members), "1\n1\n1\n"},
+        {"a member written every turn, read-only from the first",
+         three_turns(a().raw(object_with_x("o", i32(1)).take())
+                         .push({i32(4), str("x"), str("o")}).op(GET_VARIABLE).push({i32(3)})
+                         .push({str("ASSetPropFlags")}).op(CALL_FUNCTION).op(POP),
+                     a().push({str("o")}).op(GET_VARIABLE).push({str("x"), i32(5)}).op(SET_MEMBER)
+                         .raw(assembler(read_x).take()),
+                     a()),
+         "1\n1\n1\n"},
+        {"a watch set after the first write",
+         three_turns(a().raw(object_with_x("o", i32(0)).take()).push({str("w")})
+                         .raw(function_returning(str("watched")).take()).op(SET_VARIABLE),
+                     a().push({str("o")}).op(GET_VARIABLE).push({str("x"), str(turn)})
+                         .op(GET_VARIABLE).op(SET_MEMBER).raw(assembler(read_x).take()),
+                     on_turn(0, call_on("o", "watch",
+                                        a().push({str("w")}).op(GET_VARIABLE).push({str("x")}),
+                                        2))),
+         "0\nwatched\nwatched\n"},
+    };
+    for (const turns_case& c : cases) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(c.code), c.trace) << c.what;
+    }
+}
+
+TEST(InterpreterVariables, ABuiltinMethodAddedSinceTheLastRunIsFoundFirst) {
+    interptest::machine m;
+    const bytes code = a().push({str("v")}).op(GET_VARIABLE).op(TRACE).take();
+    m.run(a().set_var("v", str("member")));
+    m.buffer = flash::action_buffer();
+    m.buffer.read(code.data(), static_cast<int>(code.size()));
+    interptest::machine::messages().clear();
+    m.buffer.execute(&m.env);
+    flash::engine_instance::set_builtin(flash::BUILTIN_OBJECT_METHOD, "v", flash::as_value("builtin"));
+    m.buffer.execute(&m.env);
+    EXPECT_EQ(interptest::machine::messages(), "member\nbuiltin\n");
+}
+
+}  // namespace
