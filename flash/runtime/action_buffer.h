@@ -115,6 +115,13 @@ public:
     }
     const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
     const array<bx_string>& get_dictionary() const { return m_dictionary; }
+    // The Push record at pc as prepared by its first run; null before.
+    const push_record* find_push_record(int pc) const {
+        const counted_buffer& store = *m_buffer;
+        if (pc < 0 || pc >= store.record_index.size()) return nullptr;
+        const int record = store.record_index[pc];
+        return record > 0 ? &store.push_records[record - 1] : nullptr;
+    }
     // The prepared Push record at pc whose payload (payload_length bytes after the record
     // header) lies inside the buffer; empty when it could not be prepared.
     push_view get_push_record(int pc, int payload_length) {

@@ -117,6 +117,9 @@ public:
         for (int i = size; i < m_stack_top; ++i) m_stack[i].set_undefined();
         m_stack_top = size;
     }
+    void drop_one() {
+        if (m_stack_top > 0) m_stack[--m_stack_top].set_undefined();
+    }
     int get_top_index() const { return m_stack_top - 1; }
     int get_stack_size() const { return m_stack_top; }
     // Sets the number of values on the stack; slots above it are cleared.

@@ -120,13 +120,16 @@ public:
     // Releases object, property and property target, and clears the flags.
     void drop_refs() {
         m_flags = 0;
-        if (m_object || m_property || m_property_target) release_refs();
+        if (holds_refs()) release_refs();
     }
 
     void set_undefined() {
-        // The type is set first: releasing may free the object this value lives in.
+        // The value is changed before anything is released: releasing may free the object this
+        // value lives in.
+        const bool refs = holds_refs();
         m_type = UNDEFINED;
-        drop_refs();
+        m_flags = 0;
+        if (refs) release_refs();
     }
     void set_null();
     void set_bool(bool value) {
@@ -231,7 +234,10 @@ public:
     bool find_property(const bx_stringi& name, as_value* owner) const;
 
 private:
-    bool holds_refs() const { return m_object || m_property || m_property_target; }
+    // Only objects and properties hold references: every other type leaves the three pointers
+    // null (each change of type goes through drop_refs, or takes another value's pointers along
+    // with its type), so the type alone answers.
+    bool holds_refs() const { return m_type >= OBJECT; }
     double convert_to_number() const;
     bool convert_to_bool() const;
     const bx_string& convert_to_bx_string() const;

@@ -102,7 +102,8 @@ int interpreter::count_at(int n) {
 void interpreter::run() {
     const bool verbose = get_verbose_action();
     // The host sets a budget around a run, never inside one: one test per run without one.
-    const bool budgeted = t_budget >= 0;
+    m_budgeted = t_budget >= 0;
+    const bool budgeted = m_budgeted;
     // m_end is tested after every action: the loop starts running.
     while (m_pc < m_stop) {
         while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
@@ -404,19 +405,27 @@ void interpreter::do_define_local2() {
     m_env->declare_local(name);
 }
 
+int interpreter::branch_offset() const {
+    const uint8_t* payload = m_code + m_pc + 3;
+    return static_cast<int16_t>(payload[0] | (payload[1] << 8));
+}
+
 void interpreter::do_jump_action() {
-    payload_reader in = payload();
-    const int offset = in.s16();
-    if (payload_failed(in)) return;
-    do_jump(offset);
+    if (m_payload_length < 2) {
+        end_on_cut_payload();
+        return;
+    }
+    do_jump(branch_offset());
 }
 
 void interpreter::do_if() {
-    payload_reader in = payload();
-    const int offset = in.s16();
-    if (payload_failed(in)) return;
+    if (m_payload_length < 2) {
+        end_on_cut_payload();
+        return;
+    }
+    const int offset = branch_offset();
     const bool condition = top(0).to_bool();
-    drop(1);
+    drop_one();
     if (condition) {
         if (get_verbose_action()) log_msg("-------------- branch is done\n");
         do_jump(offset);
@@ -469,30 +478,35 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
 constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
 
 void interpreter::on_push(int) {
-    const push_view record = m_buffer.get_push_record(m_pc, m_payload_length);
-    if (record.values && !get_verbose_action()) {
-        // Constants only: the values as prepared on the record's first run.
-        const int count = record.value_count;
-        // A name pushed only for the GetVariable or GetMember right after it is read at once,
-        // without pushing it: one record less to run. Inside a with block or under a budget the
-        // two run one by one, since a block may end between them and the budget counts records.
-        if (record.then_reads_name && m_next_pc < m_stop && m_with_stack.size() == 0 &&
-            t_budget < 0) {
-            if (record.then_reads_name == action::GET_VARIABLE) {
-                for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
-                push_variable(record.cache_key, record.texts[record.text_count - 1]);
-                ++m_next_pc;
-                return;
-            }
-            if (push_and_read_member(record)) {
-                ++m_next_pc;
-                return;
-            }
-        }
-        for (int i = 0; i < count; ++i) m_env->push(record.values[i]);
+    const push_record* record = m_buffer.find_push_record(m_pc);
+    if (!record || !record->constant || get_verbose_action()) {
+        // Read from the bytes: the first run (which prepares the record), records with registers
+        // or pool entries, and every record while the action log is on.
+        do_push(m_buffer.get_push_record(m_pc, m_payload_length));
         return;
     }
-    do_push(record);
+    // Constants only: the values as prepared on the record's first run.
+    const counted_buffer& store = *m_buffer.get_store();
+    const as_value* values = store.push_values.data() + record->value_first;
+    const int count = record->value_count;
+    // A name pushed only for the GetVariable or GetMember right after it is read at once, without
+    // pushing it: one record less to run. Inside a with block or under a budget the two run one
+    // by one, since a block may end between them and the budget counts records.
+    if (record->then_reads_name && m_next_pc < m_stop && m_with_stack.size() == 0 && !m_budgeted) {
+        if (record->then_reads_name == action::GET_VARIABLE) {
+            for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+            const int index = static_cast<int>(record - store.push_records.data());
+            push_variable(action_buffer::cache_key_of_push(index),
+                          store.push_names[record->text_first + record->text_count - 1]);
+            ++m_next_pc;
+            return;
+        }
+        if (push_and_read_member(m_buffer.get_push_record(m_pc, m_payload_length))) {
+            ++m_next_pc;
+            return;
+        }
+    }
+    for (int i = 0; i < count; ++i) m_env->push(values[i]);
 }
 void interpreter::on_pop(int) { drop(1); }
 void interpreter::on_push_duplicate(int) { do_push_duplicate(); }

@@ -116,6 +116,7 @@ private:
     // Stack helpers.
     as_value& top(int n) { return m_env->top(n); }
     void drop(int n) { m_env->drop(n); }
+    void drop_one() { m_env->drop_one(); }
     // Gives the stack at least n values, filling the bottom with undefined, so that operators
     // with missing operands read undefined and leave one result.
     void need(int n) {
@@ -141,6 +142,8 @@ private:
     TOV_OUT_OF_LINE void do_define_local2();
     void do_jump_action();
     void do_if();
+    // The signed 16-bit offset of a Jump or If whose payload holds it.
+    int branch_offset() const;
     void do_return();
 
     // Stack, arithmetic, comparison and string actions.
@@ -230,6 +233,8 @@ private:
     bool m_is_function2;
     weak_ptr<as_object> m_start_target;
     end_kind m_end = RUNNING;
+    // Whether the run counts its records against the host's budget.
+    bool m_budgeted = false;
 };
 #undef TOV_OUT_OF_LINE
 

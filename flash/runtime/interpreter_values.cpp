@@ -10,17 +10,63 @@
 namespace flash {
 
 // The handlers of the table, beside the actions they run, which are inlined into them.
+// Numbers are the usual operands of loops: two of them take the arithmetic straight.
 void interpreter::on_unary(int code) {
+    if (depth() >= 1) {
+        as_value& y = top(0);
+        if (y.get_type() == as_value::NUMBER) {
+            const double n = y.to_number();
+            switch (code) {
+                case action::INCREMENT: y.set_double(n + 1.0); return;
+                case action::DECREMENT: y.set_double(n - 1.0); return;
+                case action::NOT: y.set_bool(n == 0.0); return;
+                default: break;
+            }
+        } else if (code == action::NOT && y.get_type() == as_value::BOOLEAN) {
+            y.set_bool(!y.to_bool());
+            return;
+        }
+    }
     need(1);
     do_binary_number(code);
 }
 
 void interpreter::on_binary(int code) {
+    if (depth() >= 2) {
+        as_value& x = top(1);
+        const as_value& y = top(0);
+        if (x.get_type() == as_value::NUMBER && y.get_type() == as_value::NUMBER) {
+            const double a = x.to_number();
+            const double b = y.to_number();
+            switch (code) {
+                case action::ADD:
+                case action::ADD2: x.set_double(a + b); drop_one(); return;
+                case action::SUBTRACT: x.set_double(a - b); drop_one(); return;
+                case action::MULTIPLY: x.set_double(a * b); drop_one(); return;
+                case action::DIVIDE: x.set_double(a / b); drop_one(); return;
+                default: break;
+            }
+        }
+    }
     need(2);
     do_binary_number(code);
 }
 
 void interpreter::on_compare(int code) {
+    if (depth() >= 2) {
+        as_value& x = top(1);
+        const as_value& y = top(0);
+        if (x.get_type() == as_value::NUMBER && y.get_type() == as_value::NUMBER) {
+            const double a = x.to_number();
+            const double b = y.to_number();
+            switch (code) {
+                case action::LESS:
+                case action::LESS2: x.set_bool(a < b); drop_one(); return;
+                case action::GREATER: x.set_bool(a > b); drop_one(); return;
+                default: break;
+            }
+        }
+    }
     need(2);
     do_compare(code);
 }
