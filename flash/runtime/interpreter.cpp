@@ -99,23 +99,83 @@ int interpreter::count_at(int n) {
     return count > available ? available : count;
 }
 
+// The actions of every loop, each reached straight from the table; the rest through the switch.
+constexpr interpreter::handler_table interpreter::make_handlers() {
+    handler_table table{};
+    for (action_handler& h : table) h = &handle<&interpreter::dispatch>;
+    table[action::PUSH] = &handle<&interpreter::on_push>;
+    table[action::POP] = &handle<&interpreter::on_pop>;
+    table[action::PUSH_DUPLICATE] = &handle<&interpreter::on_push_duplicate>;
+    table[action::STORE_REGISTER] = &handle<&interpreter::on_store_register>;
+    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
+                     action::NOT, action::INCREMENT, action::DECREMENT}) {
+        table[code] = &handle<&interpreter::on_unary>;
+    }
+    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
+                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
+                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
+                     action::BIT_URSHIFT}) {
+        table[code] = &handle<&interpreter::on_binary>;
+    }
+    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
+                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
+                     action::STRING_GREATER}) {
+        table[code] = &handle<&interpreter::on_compare>;
+    }
+    table[action::GET_VARIABLE] = &handle<&interpreter::on_get_variable>;
+    table[action::SET_VARIABLE] = &handle<&interpreter::on_set_variable>;
+    table[action::GET_MEMBER] = &handle<&interpreter::on_get_member>;
+    table[action::SET_MEMBER] = &handle<&interpreter::on_set_member>;
+    table[action::JUMP] = &handle<&interpreter::on_jump>;
+    table[action::IF] = &handle<&interpreter::on_if>;
+    table[action::CALL_FUNCTION] = &handle<&interpreter::on_call_function>;
+    table[action::CALL_METHOD] = &handle<&interpreter::on_call_method>;
+    table[action::RETURN] = &handle<&interpreter::on_return>;
+    return table;
+}
+
 void interpreter::run() {
-    const bool verbose = get_verbose_action();
     // The host sets a budget around a run, never inside one: one test per run without one.
     m_budgeted = t_budget >= 0;
-    const bool budgeted = m_budgeted;
+    // Without a with block, a budget or the action log there is nothing to check between
+    // actions; a With action leaves that loop for the checking one.
+    if (!m_budgeted && !get_verbose_action() && m_with_stack.size() == 0) {
+        m_unchecked = true;
+        run_actions<false>();
+        m_unchecked = false;
+        if (m_end == LEAVE_UNCHECKED) {
+            m_end = RUNNING;
+            m_pc = m_next_pc;
+            run_actions<true>();
+        }
+    } else {
+        run_actions<true>();
+    }
+    if (m_end != END_ACTION) {
+        as_object* start_target = m_start_target.get_ptr();
+        if (m_env->get_target() != start_target) m_env->set_target(start_target);
+    }
+}
+
+template <bool checked>
+void interpreter::run_actions() {
+    // Local to this file: reached without an indirection through the symbol table.
+    static constexpr handler_table handlers = make_handlers();
+    const bool verbose = checked && get_verbose_action();
     // m_end is tested after every action: the loop starts running.
     while (m_pc < m_stop) {
-        while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
-            m_with_stack.pop_back();
-        }
-        if (budgeted) {
-            if (t_budget == 0) {
-                log_error("error: action budget used up at %d, execution ends\n", m_pc);
-                m_end = END_ACTION;
-                break;
+        if constexpr (checked) {
+            while (m_with_stack.size() > 0 && m_with_stack.back().block_end <= m_pc) {
+                m_with_stack.pop_back();
             }
-            --t_budget;
+            if (m_budgeted) {
+                if (t_budget == 0) {
+                    log_error("error: action budget used up at %d, execution ends\n", m_pc);
+                    m_end = END_ACTION;
+                    break;
+                }
+                --t_budget;
+            }
         }
         const int code = m_code[m_pc];
         if (code & action::HAS_PAYLOAD) {
@@ -140,13 +200,9 @@ void interpreter::run() {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        (this->*s_handlers[code])(code);
+        handlers[code](*this, code);
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
-    }
-    if (m_end != END_ACTION) {
-        as_object* start_target = m_start_target.get_ptr();
-        if (m_env->get_target() != start_target) m_env->set_target(start_target);
     }
 }
 
@@ -319,6 +375,8 @@ void interpreter::do_with() {
     }
     if (m_with_stack.size() < 8) {
         m_with_stack.push_back(with_scope(top(0).to_object(), m_next_pc + block));
+        // The loop without checks does not pop ended blocks.
+        if (m_unchecked) m_end = LEAVE_UNCHECKED;
     }
     drop(1);
 }
@@ -440,42 +498,6 @@ void interpreter::do_return() {
     finish(STOP_REACHED);
 }
 
-// The actions of every loop, each reached straight from the table; the rest through the switch.
-constexpr interpreter::handler_table interpreter::make_handlers() {
-    handler_table table{};
-    for (action_handler& h : table) h = &interpreter::dispatch;
-    table[action::PUSH] = &interpreter::on_push;
-    table[action::POP] = &interpreter::on_pop;
-    table[action::PUSH_DUPLICATE] = &interpreter::on_push_duplicate;
-    table[action::STORE_REGISTER] = &interpreter::on_store_register;
-    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
-                     action::NOT, action::INCREMENT, action::DECREMENT}) {
-        table[code] = &interpreter::on_unary;
-    }
-    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
-                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
-                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
-                     action::BIT_URSHIFT}) {
-        table[code] = &interpreter::on_binary;
-    }
-    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
-                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
-                     action::STRING_GREATER}) {
-        table[code] = &interpreter::on_compare;
-    }
-    table[action::GET_VARIABLE] = &interpreter::on_get_variable;
-    table[action::SET_VARIABLE] = &interpreter::on_set_variable;
-    table[action::GET_MEMBER] = &interpreter::on_get_member;
-    table[action::SET_MEMBER] = &interpreter::on_set_member;
-    table[action::JUMP] = &interpreter::on_jump;
-    table[action::IF] = &interpreter::on_if;
-    table[action::CALL_FUNCTION] = &interpreter::on_call_function;
-    table[action::CALL_METHOD] = &interpreter::on_call_method;
-    table[action::RETURN] = &interpreter::on_return;
-    return table;
-}
-
-constinit const interpreter::handler_table interpreter::s_handlers = make_handlers();
 
 void interpreter::on_push(int) {
     const push_record* record = m_buffer.find_push_record(m_pc);
@@ -493,15 +515,29 @@ void interpreter::on_push(int) {
     // pushing it: one record less to run. Inside a with block or under a budget the two run one
     // by one, since a block may end between them and the budget counts records.
     if (record->then_reads_name && m_next_pc < m_stop && m_with_stack.size() == 0 && !m_budgeted) {
+        const int key = action_buffer::cache_key_of_push(
+            static_cast<int>(record - store.push_records.data()));
+        const bx_string& name = store.push_names[record->text_first + record->text_count - 1];
         if (record->then_reads_name == action::GET_VARIABLE) {
             for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-            const int index = static_cast<int>(record - store.push_records.data());
-            push_variable(action_buffer::cache_key_of_push(index),
-                          store.push_names[record->text_first + record->text_count - 1]);
+            push_variable(key, name);
             ++m_next_pc;
             return;
         }
-        if (push_and_read_member(m_buffer.get_push_record(m_pc, m_payload_length))) {
+        // GetMember: the object is the value below the name; without one the GetMember runs
+        // on its own.
+        if (depth() + count - 1 >= 1) {
+            for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+            as_value& object_slot = top(0);
+            const as_value* member =
+                object_slot.is_object() ? cached_member(key, object_slot.to_object(), name, false)
+                                        : nullptr;
+            if (member) {
+                // The copy is taken before the slot lets the object go.
+                object_slot = *member;
+            } else {
+                read_member_remembered(key, name);
+            }
             ++m_next_pc;
             return;
         }

@@ -77,14 +77,22 @@ public:
 
 private:
     // How the loop ends.
-    enum end_kind { RUNNING, END_ACTION, STOP_REACHED };
+    // How the loop ends; LEAVE_UNCHECKED hands the run over to the loop with checks.
+    enum end_kind { RUNNING, END_ACTION, STOP_REACHED, LEAVE_UNCHECKED };
+    // The actions from m_pc on; checked: with blocks ended, the budget and the action log.
+    template <bool checked>
+    void run_actions();
 
     // One action: each code has its handler, the switch of dispatch for the rarer ones.
-    using action_handler = void (interpreter::*)(int code);
+    // Plain functions, each calling its member: a table of them is one indirect call per action.
+    using action_handler = void (*)(interpreter& self, int code);
+    template <void (interpreter::*member)(int)>
+    static void handle(interpreter& self, int code) {
+        (self.*member)(code);
+    }
     static constexpr int action_code_count = 256;
     using handler_table = std::array<action_handler, action_code_count>;
     static constexpr handler_table make_handlers();
-    static const handler_table s_handlers;
     void dispatch(int code);
     void on_push(int code);
     void on_pop(int code);
@@ -153,10 +161,9 @@ private:
     // Records with registers, pool entries or a cut text, and every record while the action log
     // is on; on_push copies the constant ones itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
-    // A constant record followed by the GetMember that reads its last text: the record's other
-    // values pushed and the member read at once. False (nothing done) when the GetMember must
-    // run as its own action.
-    TOV_OUT_OF_LINE bool push_and_read_member(const push_view& record);
+    // GetMember of fixed_name on the object at the top, which the value read replaces: the rest
+    // of the read after its member cache (key) did not answer.
+    TOV_OUT_OF_LINE void read_member_remembered(int key, const bx_string& fixed_name);
     void do_store_register();
     as_value* local_register(int n);
 
@@ -182,9 +189,19 @@ private:
     bool variables_are_plain() const {
         return m_with_stack.size() == 0 && m_env->get_local_frame_top() == 0;
     }
-    // Pushes the value of variable name, read through the variable cache of key (see
+    // Pushes the value of variable name, read through the member cache of key (see
     // action_buffer::find_member_cache) when it has one that holds.
-    void push_variable(int key, const bx_string& name);
+    void push_variable(int key, const bx_string& name) {
+        if (variables_are_plain() && !name.has_path_separator()) {
+            if (const as_value* member = cached_member(key, m_env->get_target(), name, false)) {
+                m_env->push(*member);
+                return;
+            }
+        }
+        push_variable_remembered(key, name);
+    }
+    // The rest of push_variable: the cache filled, or the full lookup.
+    void push_variable_remembered(int key, const bx_string& name);
     // The member of object that the cache of key remembers for name, when it still holds it as a
     // plain value that a read (or write) of name would find there; null otherwise.
     const as_value* cached_member(int key, as_object* object, const bx_string& name,
@@ -235,8 +252,32 @@ private:
     end_kind m_end = RUNNING;
     // Whether the run counts its records against the host's budget.
     bool m_budgeted = false;
+    // Whether the loop without checks runs.
+    bool m_unchecked = false;
 };
 #undef TOV_OUT_OF_LINE
+
+inline const as_value* interpreter::cached_member(int key, as_object* target,
+                                                 const bx_string& name, bool for_write) {
+    const member_cache* cache = m_buffer.find_member_cache(key);
+    if (!cache || cache->index < 0) return nullptr;
+    if (!target || cache->object.get_ptr() != target) return nullptr;
+    // A write does not ask builtins or children; a read does.
+    if (!for_write && cache->lookup_version != member_lookup_version()) return nullptr;
+    if (for_write && target->has_watches()) return nullptr;
+    const stringi_hash<as_value>& members = target->get_members();
+    // The same table layout keeps every key at its index; the name may still differ (the same
+    // action may read a name computed each time).
+    if (members.layout_version() != cache->layout_version) return nullptr;
+    if (!action_buffer::cache_key_has_fixed_name(key)) {
+        const bx_stringi& member_name = name.to_bx_stringi();
+        if (!members.holds_key_at(cache->index, member_name, stringi_hash<as_value>::key_hash(member_name))) {
+            return nullptr;
+        }
+    }
+    const as_value& member = members.entry_at(cache->index).value();
+    return member.is_property() ? nullptr : &member;
+}
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the
 // members of the constructor's "prototype" and following its chain.

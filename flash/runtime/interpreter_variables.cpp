@@ -47,40 +47,14 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     return usable;
 }
 
-[[gnu::always_inline]] inline const as_value* interpreter::cached_member(int key,
-                                                                        as_object* target,
-                                                                        const bx_string& name,
-                                                                        bool for_write) {
-    const member_cache* cache = m_buffer.find_member_cache(key);
-    if (!cache || cache->index < 0) return nullptr;
-    if (!target || cache->object.get_ptr() != target) return nullptr;
-    // A write does not ask builtins or children; a read does.
-    if (!for_write && cache->lookup_version != member_lookup_version()) return nullptr;
-    if (for_write && target->has_watches()) return nullptr;
-    const stringi_hash<as_value>& members = target->get_members();
-    // The same table layout keeps every key at its index; the name may still differ (the same
-    // action may read a name computed each time).
-    if (members.layout_version() != cache->layout_version) return nullptr;
-    if (!action_buffer::cache_key_has_fixed_name(key)) {
-        const bx_stringi& member_name = name.to_bx_stringi();
-        if (!members.holds_key_at(cache->index, member_name, member_key_hash(member_name))) {
-            return nullptr;
-        }
-    }
-    const as_value& member = members.entry_at(cache->index).value();
-    return member.is_property() ? nullptr : &member;
-}
-
-void interpreter::push_variable(int key, const bx_string& name) {
+void interpreter::push_variable_remembered(int key, const bx_string& name) {
     if (variables_are_plain() && !name.has_path_separator()) {
         as_object* target = m_env->get_target();
-        const as_value* member = cached_member(key, target, name, false);
-        if (!member && remember_member(key, target, name, false)) {
-            member = cached_member(key, target, name, false);
-        }
-        if (member) {
-            m_env->push(*member);
-            return;
+        if (remember_member(key, target, name, false)) {
+            if (const as_value* member = cached_member(key, target, name, false)) {
+                m_env->push(*member);
+                return;
+            }
         }
     }
     // The name may lie in the buffer's prepared records, which scripts run by the lookup (a
@@ -123,23 +97,16 @@ bool interpreter::set_cached_variable() {
     return true;
 }
 
-bool interpreter::push_and_read_member(const push_view& record) {
-    const int count = record.value_count;
-    // The object is the value below the name; without one GetMember runs on its own.
-    if (depth() + count - 1 < 1) return false;
-    for (int i = 0; i < count - 1; ++i) m_env->push(record.values[i]);
+void interpreter::read_member_remembered(int key, const bx_string& fixed_name) {
     as_value& object_slot = top(0);
-    const bx_string& fixed_name = record.texts[record.text_count - 1];
     if (object_slot.is_object() && !get_verbose_action()) {
         as_object* object = object_slot.to_object();
-        const as_value* member = cached_member(record.cache_key, object, fixed_name, false);
-        if (!member && object && remember_member(record.cache_key, object, fixed_name, false)) {
-            member = cached_member(record.cache_key, object, fixed_name, false);
-        }
-        if (member) {
-            // The copy is taken before the slot lets the object go.
-            object_slot = *member;
-            return true;
+        if (object && remember_member(key, object, fixed_name, false)) {
+            if (const as_value* member = cached_member(key, object, fixed_name, false)) {
+                // The copy is taken before the slot lets the object go.
+                object_slot = *member;
+                return;
+            }
         }
     }
     const as_value object_value(object_slot);
@@ -148,7 +115,6 @@ bool interpreter::push_and_read_member(const push_view& record) {
     as_value value;
     read_member(object_value, name, &value);
     top(0) = static_cast<as_value&&>(value);
-    return true;
 }
 
 bool interpreter::set_cached_member() {
