@@ -89,6 +89,11 @@ bool interpreter::set_cached_variable() {
         as_value taken(static_cast<as_value&&>(value));
         drop(2);
         slot = static_cast<as_value&&>(taken);
+    } else if (value.get_type() == as_value::NUMBER) {
+        // A number is copied in three words; moving clears every field of the source.
+        slot = value;
+        drop_one();
+        drop_one();
     } else {
         slot = static_cast<as_value&&>(value);
         drop(2);
