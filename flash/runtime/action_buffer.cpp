@@ -151,6 +151,23 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER)) {
         record.then_reads_name = bytes[end];
     }
+    if (constant && record.value_count > 0 && end < length &&
+        store.push_values.back().get_type() == as_value::NUMBER) {
+        switch (bytes[end]) {
+            case action::ADD:
+            case action::ADD2:
+            case action::SUBTRACT:
+            case action::MULTIPLY:
+            case action::DIVIDE:
+            case action::LESS:
+            case action::LESS2:
+            case action::GREATER:
+                record.then_operates = bytes[end];
+                break;
+            default:
+                break;
+        }
+    }
     const int before = store.push_records.size();
     store.push_records.push_back(record);
     if (store.push_records.size() == before) return {};

@@ -29,6 +29,10 @@ struct push_record {
     // A constant record whose last item is a text, followed by a GetVariable or GetMember: that
     // action's code, else 0.
     uint8_t then_reads_name = 0;
+    // A constant record whose last value is a number, followed by an arithmetic or comparison
+    // action that two numbers take straight (see interpreter::on_binary): that action's code,
+    // else 0.
+    uint8_t then_operates = 0;
     // 1 + the index in member_caches of the cache of the read after it (0: none yet).
     int cache_index = 0;
 };

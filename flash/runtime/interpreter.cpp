@@ -542,6 +542,17 @@ void interpreter::on_push(int) {
             return;
         }
     }
+    // A number pushed for the arithmetic or comparison right after it, over a number: the two
+    // run as one step, without pushing it.
+    if (record->then_operates && m_unchecked && m_next_pc < m_stop && depth() + count - 1 >= 1) {
+        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+        if (operate_on_top(record->then_operates, values[count - 1].to_number())) {
+            ++m_next_pc;
+            return;
+        }
+        m_env->push(values[count - 1]);
+        return;
+    }
     for (int i = 0; i < count; ++i) m_env->push(values[i]);
 }
 void interpreter::on_pop(int) { drop(1); }

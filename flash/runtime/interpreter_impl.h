@@ -150,6 +150,12 @@ private:
     TOV_OUT_OF_LINE void do_define_local2();
     void do_jump_action();
     void do_if();
+    // Not at the top followed by an If that is whole: both run, true; false (nothing done)
+    // otherwise.
+    bool branch_if_not();
+    // The arithmetic or comparison action code on the number at the top and the number b, the
+    // result replacing the top; false (nothing done) when the top is no number.
+    bool operate_on_top(int code, double b);
     // The signed 16-bit offset of a Jump or If whose payload holds it.
     int branch_offset() const;
     void do_return();

@@ -12,6 +12,7 @@ namespace flash {
 // The handlers of the table, beside the actions they run, which are inlined into them.
 // Numbers are the usual operands of loops: two of them take the arithmetic straight.
 void interpreter::on_unary(int code) {
+    if (code == action::NOT && m_unchecked && depth() >= 1 && branch_if_not()) return;
     if (depth() >= 1) {
         as_value& y = top(0);
         if (y.get_type() == as_value::NUMBER) {
@@ -29,6 +30,38 @@ void interpreter::on_unary(int code) {
     }
     need(1);
     do_binary_number(code);
+}
+
+bool interpreter::branch_if_not() {
+    // Not followed by If, the test of every while loop: the If runs as part of this step.
+    const int if_pc = m_next_pc;
+    if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
+    const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
+    if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
+    const bool condition = !top(0).to_bool();
+    drop_one();
+    m_pc = if_pc;
+    m_payload_length = payload_length;
+    m_next_pc = if_pc + 3 + payload_length;
+    if (condition) do_jump(branch_offset());
+    return true;
+}
+
+bool interpreter::operate_on_top(int code, double b) {
+    as_value& x = top(0);
+    if (x.get_type() != as_value::NUMBER) return false;
+    const double a = x.to_number();
+    switch (code) {
+        case action::ADD:
+        case action::ADD2: x.set_double(a + b); return true;
+        case action::SUBTRACT: x.set_double(a - b); return true;
+        case action::MULTIPLY: x.set_double(a * b); return true;
+        case action::DIVIDE: x.set_double(a / b); return true;
+        case action::LESS:
+        case action::LESS2: x.set_bool(a < b); return true;
+        case action::GREATER: x.set_bool(a > b); return true;
+        default: return false;
+    }
 }
 
 void interpreter::on_binary(int code) {

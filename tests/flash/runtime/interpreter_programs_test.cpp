@@ -316,6 +316,27 @@ TEST(InterpreterPrograms, ANameReadRightAfterItsPushReadsAsTwoActionsWould) {
     });
 }
 
+TEST(InterpreterPrograms, ANumberPushedForTheOperationAfterItGivesWhatTwoActionsWould) {
+    // Each program runs twice, the second time from the prepared records, where a number pushed
+    // for the arithmetic, comparison or test right after it runs with it as one step.
+    assembler branches;
+    for (int value : {0, 3}) {
+        const int skip = branches.new_label();
+        branches.push({i32(value)}).op(NOT).if_true(skip).trace_str("taken").label(skip)
+            .trace_str("after");
+    }
+    run_table({
+        {"subtract", twice(a().push({i32(10)}).push({i32(4)}).op(SUBTRACT).op(TRACE)), "6\n6\n"},
+        {"divide", twice(a().push({i32(1)}).push({i32(4)}).op(DIVIDE).op(TRACE)), "0.25\n0.25\n"},
+        {"less", twice(a().push({i32(5)}).push({i32(3)}).op(LESS2).op(TRACE)), "false\nfalse\n"},
+        {"greater", twice(a().push({i32(5)}).push({i32(3)}).op(GREATER).op(TRACE)), "true\ntrue\n"},
+        {"add2 to a text", twice(a().push({str("5")}).push({i32(1)}).op(ADD2).op(TRACE)),
+         "51\n51\n"},
+        {"nothing below the number", twice(a().push({i32(1)}).op(ADD2).op(TRACE)), "NaN\nNaN\n"},
+        {"not then if", twice(branches), "after\ntaken\nafter\nafter\ntaken\nafter\n"},
+    });
+}
+
 TEST(InterpreterPrograms, ASectionEndingAfterAPushLeavesTheNameForTheReadOutsideIt) {
     interptest::machine m;
     const bytes code = a().set_var("v", str("value")).take();
