@@ -21,7 +21,10 @@ public:
         other.m_buffer = nullptr;
         other.m_size = other.m_capacity = 0;
     }
-    ~array() { clear(); }
+    // An array that never held a buffer has nothing to free: most arrays of a call stay empty.
+    ~array() {
+        if (m_buffer) destroy();
+    }
 
     array& operator=(const array& other) {
         if (this == &other) return *this;
@@ -78,6 +81,7 @@ public:
     void clear() { resize(0); }
 
 private:
+    [[gnu::noinline]] void destroy() { resize(0); }
     bool reallocate(int new_capacity, int keep);
 
     T* m_buffer = nullptr;

@@ -130,18 +130,6 @@ void as_environment::drop_local_registers(int count) {
     m_local_register_count = size;
 }
 
-int as_environment::find_local(const bx_string& name, bool ignore_barrier) const {
-    for (int i = m_local_frame_count - 1; i >= 0; --i) {
-        const frame_slot& slot = m_local_frames[i];
-        if (slot.name.size() == 0) {
-            if (!ignore_barrier) return -1;
-            continue;
-        }
-        if (slot.name == name) return i;
-    }
-    return -1;
-}
-
 void as_environment::set_local(const bx_string& name, const as_value& value) {
     const int index = find_local(name, false);
     if (index >= 0) {
@@ -155,19 +143,19 @@ void as_environment::declare_local(const bx_string& name) {
     if (find_local(name, false) < 0) add_local(name, as_value());
 }
 
-void as_environment::add_local(const bx_string& name, const as_value& value) {
-    if (m_local_frame_count < m_local_frames.size()) {
-        frame_slot& slot = m_local_frames[m_local_frame_count];
-        slot.name = name;
-        slot.value = value;
-    } else {
-        const int before = m_local_frames.size();
-        m_local_frames.push_back(frame_slot(name, value));
-        if (m_local_frames.size() == before) return;  // refused and logged by the array
-    }
+void as_environment::add_local_grown(const bx_string& name, const as_value& value) {
+    const int before = m_local_frames.size();
+    m_local_frames.push_back(frame_slot(name, value));
+    if (m_local_frames.size() == before) return;  // refused and logged by the array
     ++m_local_frame_count;
 }
 
+void as_environment::add_local_grown(const bx_string& name, as_value&& value) {
+    const int before = m_local_frames.size();
+    m_local_frames.push_back(frame_slot(name, static_cast<as_value&&>(value)));
+    if (m_local_frames.size() == before) return;  // refused and logged by the array
+    ++m_local_frame_count;
+}
 
 void as_environment::set_local_frame_top(int size) {
     if (size < 0) size = 0;

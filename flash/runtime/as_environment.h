@@ -35,6 +35,7 @@ public:
 
         frame_slot() = default;
         frame_slot(const bx_string& n, const as_value& v) : name(n), value(v) {}
+        frame_slot(const bx_string& n, as_value&& v) : name(n), value(static_cast<as_value&&>(v)) {}
     };
 
     explicit as_environment(engine_instance* owner);
@@ -145,10 +146,55 @@ public:
     int get_local_register_count() const { return m_local_register_count; }
 
     // Local variables.
-    int find_local(const bx_string& name, bool ignore_barrier) const;
+    // The newest local of that name, searched down to the current frame's barrier or, ignoring
+    // barriers, through every frame; -1 when there is none. Names compare as bx_string's ==
+    // does (same length, then the bytes up to the NUL), inline: every read of a name inside a
+    // function looks here first.
+    int find_local(const bx_string& name, bool ignore_barrier) const {
+        const int size = name.size();
+        const char* text = name.c_str();
+        for (int i = m_local_frame_count - 1; i >= 0; --i) {
+            const bx_string& slot_name = m_local_frames[i].name;
+            const int slot_size = slot_name.size();
+            if (slot_size == 0) {
+                if (!ignore_barrier) return -1;
+                continue;
+            }
+            if (slot_size != size) continue;
+            const char* a = slot_name.c_str();
+            const char* b = text;
+            while (*a == *b) {
+                if (*a == 0) return i;
+                ++a;
+                ++b;
+            }
+        }
+        return -1;
+    }
     void set_local(const bx_string& name, const as_value& value);
     void declare_local(const bx_string& name);
-    void add_local(const bx_string& name, const as_value& value);
+    // Inline into a slot the frames already have: every script call adds its arguments.
+    void add_local(const bx_string& name, const as_value& value) {
+        if (m_local_frame_count < m_local_frames.size()) {
+            frame_slot& slot = m_local_frames[m_local_frame_count];
+            slot.name = name;
+            slot.value = value;
+            ++m_local_frame_count;
+            return;
+        }
+        add_local_grown(name, value);
+    }
+    // The same, taking the value over: a call's own values (its this object) need no copy.
+    void add_local(const bx_string& name, as_value&& value) {
+        if (m_local_frame_count < m_local_frames.size()) {
+            frame_slot& slot = m_local_frames[m_local_frame_count];
+            slot.name = name;
+            slot.value = static_cast<as_value&&>(value);
+            ++m_local_frame_count;
+            return;
+        }
+        add_local_grown(name, static_cast<as_value&&>(value));
+    }
     void add_frame_barrier() {
         if (m_local_frame_count < m_local_frames.size()) {
             // A slot above the count is already cleared: an empty name and undefined.
@@ -213,6 +259,9 @@ public:
 
 private:
     as_value& scratch() const;
+    // add_local that needs a new slot at the end of the frames.
+    void add_local_grown(const bx_string& name, const as_value& value);
+    void add_local_grown(const bx_string& name, as_value&& value);
     // The end of a plain name's lookup, after the with blocks, locals and target: "this",
     // "_root", "_level0", "_global", then the global object.
     void get_standard_or_global(const bx_stringi& key, as_object* target, as_value* out) const;

@@ -44,16 +44,30 @@ void as_c_function::operator()(const fn_call& fn) {
 
 as_value call_method(const as_value& method, as_environment* env, const as_value& this_value,
                      int nargs, int first_arg_index) {
-    as_value result;
     as_function* func = method.to_function();
     if (!func) {
         if (get_verbose_action()) log_error("error in call_method(): method is not a function\n");
-        return result;
+        return as_value();
     }
+    // method may be a member slot the call overwrites.
     smart_ptr<as_object> keep(func);
     // The this value may be a stack slot, which pushes of the callee can move.
     const as_value this_copy(this_value);
-    fn_call fn(&result, this_copy.to_object(), env, nargs, first_arg_index, &this_copy);
+    return call_function(func, env, this_copy, nargs, first_arg_index);
+}
+
+as_value call_function(as_function* func, as_environment* env, const as_value& this_value,
+                       int nargs, int first_arg_index) {
+    as_value result;
+    fn_call fn(&result, this_value.to_object(), env, nargs, first_arg_index, &this_value);
+    (*func)(fn);
+    return result;
+}
+
+as_value call_function(as_function* func, as_environment* env, int nargs, int first_arg_index) {
+    as_value result;
+    const as_value no_this;
+    fn_call fn(&result, nullptr, env, nargs, first_arg_index, &no_this);
     (*func)(fn);
     return result;
 }

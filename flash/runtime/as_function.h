@@ -43,6 +43,8 @@ public:
     const char* type_of() override { return "function"; }
     const char* to_string() override;
 
+    // Runs the function. The caller holds a reference to it for the whole call: the body may
+    // drop every other one.
     virtual void operator()(const fn_call& fn) = 0;
 };
 
@@ -70,5 +72,11 @@ void construct_instance(as_object* obj, as_function* ctor);
 // stack. A value that is not a function gives undefined.
 as_value call_method(const as_value& method, as_environment* env, const as_value& this_value,
                      int nargs, int first_arg_index);
+// The same for a function the caller already holds a reference to for the whole call, with a
+// this value of the caller's own that the call cannot move or change (never a stack slot).
+as_value call_function(as_function* func, as_environment* env, const as_value& this_value,
+                       int nargs, int first_arg_index);
+// A plain call: no this object, the this value undefined.
+as_value call_function(as_function* func, as_environment* env, int nargs, int first_arg_index);
 
 }  // namespace flash

@@ -44,6 +44,29 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
     spec.m_register = reg;
     spec.m_name = name;
     m_args.push_back(spec);
+    // Whether an argument may be a local of the same name as one the call declares itself
+    // (a function2 argument with a register is none); with none, the call adds those locals to
+    // its fresh frame without searching it first.
+    const int named = name == this_name()        ? DECLARES_THIS
+                      : name == super_name()     ? DECLARES_SUPER
+                      : name == arguments_name() ? DECLARES_ARGUMENTS
+                                                 : 0;
+    m_args_named_like_locals |= named;
+    if (reg == 0) m_local_args_named_like_locals |= named;
+}
+
+// Declares a local the call sets itself (this, super, arguments) in the frame just opened: only
+// an argument of that name can already be there.
+[[gnu::always_inline]] inline void as_s_function::set_own_local(as_environment* env,
+                                                               const bx_string& name,
+                                                               int declares,
+                                                               as_value&& value) const {
+    const int named = m_is_function2 ? m_local_args_named_like_locals : m_args_named_like_locals;
+    if (named & declares) {
+        env->set_local(name, value);
+    } else {
+        env->add_local(name, static_cast<as_value&&>(value));
+    }
 }
 
 void as_s_function::operator()(const fn_call& fn) {
@@ -66,10 +89,9 @@ void as_s_function::operator()(const fn_call& fn) {
         as_object* target = env->get_target();
         this_ptr = target && target->is(CHARACTER) ? target : nullptr;
     }
-    // The body may drop every other reference to this function or its this object.
-    as_keep_alive keep_self(this);
+    // The body may drop every other reference to its this object (the caller holds the function).
     as_keep_alive keep_this(this_ptr);
-    const as_value this_value(this_ptr);
+    as_value this_value(this_ptr);
 
     const int stack_size = env->get_stack_size();
     const int frame_top = env->get_local_frame_top();
@@ -78,9 +100,13 @@ void as_s_function::operator()(const fn_call& fn) {
     const int nargs = fn.arg_count < m_args.size() ? (fn.arg_count > 0 ? fn.arg_count : 0)
                                                    : m_args.size();
     const int register_count = m_is_function2 ? m_local_register_count : 0;
+    // Argument i, from the caller's stack.
+    auto arg = [&fn](int i) -> const as_value& {
+        return fn.env ? fn.env->bottom(fn.first_arg_index - i) : fn.arg(i);
+    };
     if (!m_is_function2) {
-        for (int i = 0; i < nargs; ++i) env->add_local(m_args[i].m_name, fn.arg(i));
-        env->set_local(this_name(), this_value);
+        for (int i = 0; i < nargs; ++i) env->add_local(m_args[i].m_name, arg(i));
+        set_own_local(env, this_name(), DECLARES_THIS, static_cast<as_value&&>(this_value));
         if (fn.this_object) env->add_local(super_name(), as_value(fn.this_object->get_proto()));
     } else {
         env->add_local_registers(register_count);
@@ -93,9 +119,9 @@ void as_s_function::operator()(const fn_call& fn) {
         };
         for (int i = 0; i < nargs; ++i) {
             if (m_args[i].m_register == 0) {
-                env->add_local(m_args[i].m_name, fn.arg(i));
+                env->add_local(m_args[i].m_name, arg(i));
             } else {
-                store(m_args[i].m_register, fn.arg(i));
+                store(m_args[i].m_register, arg(i));
             }
         }
         const int flags = m_function2_flags;
@@ -108,7 +134,9 @@ void as_s_function::operator()(const fn_call& fn) {
             }
             store(reg++, this_value);
         }
-        if (!(flags & SUPPRESS_THIS)) env->set_local(this_name(), this_value);
+        if (!(flags & SUPPRESS_THIS)) {
+            set_own_local(env, this_name(), DECLARES_THIS, static_cast<as_value&&>(this_value));
+        }
         if ((flags & PRELOAD_ARGUMENTS) || !(flags & SUPPRESS_ARGUMENTS)) {
             engine_instance* owner = env->get_player();
             as_value arguments(new as_array(owner));
@@ -118,7 +146,10 @@ void as_s_function::operator()(const fn_call& fn) {
                 list->set_member(as_value(i).to_bx_string(), fn.arg(i));
             }
             if (flags & PRELOAD_ARGUMENTS) store(reg++, arguments);
-            if (!(flags & SUPPRESS_ARGUMENTS)) env->set_local(arguments_name(), arguments);
+            if (!(flags & SUPPRESS_ARGUMENTS)) {
+                set_own_local(env, arguments_name(), DECLARES_ARGUMENTS,
+                              static_cast<as_value&&>(arguments));
+            }
         }
         // Without a this object there is no super: it reads as undefined.
         as_value super_value;
@@ -130,7 +161,9 @@ void as_s_function::operator()(const fn_call& fn) {
             }
             store(reg++, super_value);
         }
-        if (!(flags & SUPPRESS_SUPER)) env->set_local(super_name(), super_value);
+        if (!(flags & SUPPRESS_SUPER)) {
+            set_own_local(env, super_name(), DECLARES_SUPER, static_cast<as_value&&>(super_value));
+        }
         if (flags & PRELOAD_ROOT) {
             engine_instance* owner = env->get_player();
             store(reg++, as_value(owner ? owner->get_root_movie() : nullptr));
@@ -159,7 +192,8 @@ void as_s_function::operator()(const fn_call& fn) {
         m_action_buffer.execute(env, m_start_pc, m_length, fn.result, m_with_stack, m_is_function2);
     }
 
-    env->set_stack_size(stack_size);
+    // A body that returns leaves the stack as it found it: nothing to clear then.
+    if (env->get_stack_size() != stack_size) env->set_stack_size(stack_size);
     env->set_local_frame_top(frame_top);
     if (m_is_function2) env->drop_local_registers(register_count);
 }

@@ -57,6 +57,11 @@ public:
     bool is_function2() const { return m_is_function2; }
 
 private:
+    // The locals a call declares itself, as bits of the argument names that match them.
+    enum own_local { DECLARES_THIS = 1, DECLARES_SUPER = 2, DECLARES_ARGUMENTS = 4 };
+    void set_own_local(as_environment* env, const bx_string& name, int declares,
+                       as_value&& value) const;
+
     action_buffer m_action_buffer;
     array<with_scope> m_with_stack;
     int m_start_pc;
@@ -65,6 +70,9 @@ private:
     bool m_is_function2 = false;
     uint8_t m_local_register_count = 0;
     uint16_t m_function2_flags = 0;
+    // own_local bits of every argument's name, and of those of arguments without a register.
+    uint8_t m_args_named_like_locals = 0;
+    uint8_t m_local_args_named_like_locals = 0;
     weak_ptr<as_object> m_target;
 };
 

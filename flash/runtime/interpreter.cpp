@@ -38,24 +38,12 @@ local_register_frame::local_register_frame(int count) : m_previous(t_local_regis
 local_register_frame::~local_register_frame() { t_local_registers = m_previous; }
 int local_register_frame::current() { return t_local_registers; }
 
-void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, as_value* retval,
-                            const array<with_scope>& initial_with_stack, bool is_function2) {
-    if (!env) return;
-    nesting_level level;
-    if (level.too_deep()) {
-        log_error("error: actions nested deeper than %d, the call gives undefined\n",
-                  max_action_nesting);
-        return;
-    }
-    // The byte store is shared with functions defined in it: it stays while it runs.
-    const smart_ptr<counted_buffer> keep(m_buffer);
-    interpreter run(*this, env, start_pc, exec_bytes, retval, initial_with_stack, is_function2);
-    run.run();
-}
-
-interpreter::interpreter(action_buffer& buffer, as_environment* env, int start_pc, int exec_bytes,
-                         as_value* retval, const array<with_scope>& initial_with_stack,
-                         bool is_function2)
+// Inline into execute, its only user: every script call constructs one.
+[[gnu::always_inline]] inline interpreter::interpreter(action_buffer& buffer, as_environment* env,
+                                                      int start_pc, int exec_bytes,
+                                                      as_value* retval,
+                                                      const array<with_scope>& initial_with_stack,
+                                                      bool is_function2)
     : m_buffer(buffer),
       m_code(buffer.get_bytes()),
       m_env(env),
@@ -71,6 +59,21 @@ interpreter::interpreter(action_buffer& buffer, as_environment* env, int start_p
     m_pc = m_start;
     as_object* target = env->get_target();
     if (target && target->is(as_object::CHARACTER)) m_start_target = target;
+}
+
+void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, as_value* retval,
+                            const array<with_scope>& initial_with_stack, bool is_function2) {
+    if (!env) return;
+    nesting_level level;
+    if (level.too_deep()) {
+        log_error("error: actions nested deeper than %d, the call gives undefined\n",
+                  max_action_nesting);
+        return;
+    }
+    // The byte store is shared with functions defined in it: it stays while it runs.
+    const smart_ptr<counted_buffer> keep(m_buffer);
+    interpreter run(*this, env, start_pc, exec_bytes, retval, initial_with_stack, is_function2);
+    run.run();
 }
 
 bool interpreter::end_on_cut_payload() {

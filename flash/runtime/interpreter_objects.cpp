@@ -13,13 +13,20 @@ namespace {
 
 // The own member "__constructor__" of an object, when it has one. Every function call asks, so
 // the name is hashed once.
-bool own_constructor(as_object* obj, as_value* out) {
-    if (!obj) return false;
-    static const uint32_t name_hash = stringi_hash<as_value>::key_hash(get_constructor_name());
+const as_value* own_constructor(as_object* obj) {
+    if (!obj) return nullptr;
+    static const bx_stringi& name = get_constructor_name();
+    static const uint32_t name_hash = stringi_hash<as_value>::key_hash(name);
     const stringi_hash<as_value>& members = obj->get_members();
-    const int index = members.find_index(get_constructor_name(), name_hash);
-    if (index < 0) return false;
-    if (out) *out = members.entry_at(index).value();
+    const int index = members.find_index(name, name_hash);
+    if (index < 0) return nullptr;
+    return &members.entry_at(index).value();
+}
+
+bool own_constructor(as_object* obj, as_value* out) {
+    const as_value* ctor = own_constructor(obj);
+    if (!ctor) return false;
+    if (out) *out = *ctor;
     return true;
 }
 
@@ -283,23 +290,24 @@ void interpreter::do_extends() {
 
 void interpreter::do_call_function() {
     as_value func;
+    as_function* callee;
     if (top(0).is_string()) {
         const bx_string name(top(0).to_bx_string());
-        func = m_env->get_variable(name, m_with_stack);
-        as_value ctor;
-        if (own_constructor(func.to_object(), &ctor)) func = ctor;
-        if (!func.is_function()) {
+        m_env->get_variable(name, m_with_stack, &func);
+        if (const as_value* ctor = own_constructor(func.to_object())) func = *ctor;
+        callee = func.to_function();
+        if (!callee) {
             log_error("error in call_function: '%s' is not a function\n", name.c_str());
             func.set_undefined();
         }
     } else {
         func = top(0);
+        callee = func.to_function();
     }
     const int nargs = count_at(1);
-    as_value result;
-    if (func.is_function()) {
-        result = call_method(func, m_env, as_value(), nargs, m_env->get_top_index() - 2);
-    }
+    // func holds the function for the whole call.
+    const as_value result =
+        callee ? call_function(callee, m_env, nargs, m_env->get_top_index() - 2) : as_value();
     drop(nargs + 2);
     m_env->push(result);
 }
@@ -312,7 +320,10 @@ void interpreter::do_call_method() {
     as_value result;
     as_value method;
     if (object_value.get_member(name, &method)) {
-        result = call_method(method, m_env, object_value, nargs, first_arg);
+        // method holds the function for the whole call; call_method logs a non-function.
+        as_function* func = method.to_function();
+        result = func ? call_function(func, m_env, object_value, nargs, first_arg)
+                      : call_method(method, m_env, object_value, nargs, first_arg);
     } else if (name.size() == 0 || name == "undefined") {
         as_object* obj = object_value.to_object();
         as_value ctor;

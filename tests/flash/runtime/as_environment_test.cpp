@@ -141,6 +141,43 @@ TEST_F(AsEnvironmentTest, LocalFramesAndBarriers) {
     EXPECT_EQ(env.find_local("inner", true), -1);
 }
 
+TEST_F(AsEnvironmentTest, LocalNamesMatchByExactBytesOnly) {
+    // Local names are case-sensitive, unlike member names; heap-long names compare whole.
+    const char* const long_name = "a_name_longer_than_inline";
+    env.add_local("a", as_value(1));
+    env.add_local("ab", as_value(2));
+    env.add_local("Value", as_value(3));
+    env.add_local(long_name, as_value(4));
+    env.add_local("a", as_value(5));  // shadows the first "a"
+    struct row {
+        const char* name;
+        int index;
+    };
+    const row rows[] = {
+        {"a", 4},
+        {"ab", 1},
+        {"Value", 2},
+        {long_name, 3},
+        {"A", -1},
+        {"b", -1},
+        {"abc", -1},
+        {"value", -1},
+        {"VALUE", -1},
+        {"a_name_longer_than_inlinE", -1},
+        {"a_name_longer_than_inlin", -1},
+        {"", -1},
+    };
+    for (const row& r : rows) {
+        EXPECT_EQ(env.find_local(r.name, true), r.index) << r.name;
+        EXPECT_EQ(env.find_local(r.name, false), r.index) << r.name;
+    }
+    // An empty name never matches, not even a barrier's empty slot.
+    env.add_frame_barrier();
+    EXPECT_EQ(env.find_local("", true), -1);
+    EXPECT_EQ(env.find_local("a", false), -1);
+    EXPECT_EQ(env.find_local("a", true), 4);
+}
+
 TEST_F(AsEnvironmentTest, UndeclaredNameWithoutTargetBecomesLocal) {
     as_environment bare(p);
     testsupport::log_capture log;

@@ -124,6 +124,158 @@ TEST(InterpreterCalls, FunctionCallPassesOnlyTheFirstArgumentAfterThis) {
     EXPECT_STREQ(empty.type_of(), "function");
 }
 
+// The names of the running function's locals, from the newest down to its frame's barrier.
+void native_frame_names(const flash::fn_call& fn) {
+    std::string names;
+    for (int i = fn.env->get_local_frame_top() - 1; i >= 0; --i) {
+        const flash::bx_string& name = fn.env->get_local(i).name;
+        if (name.size() == 0) break;
+        if (!names.empty()) names += ",";
+        names += name.c_str();
+    }
+    fn.result->set_string(names.c_str());
+}
+
+TEST(InterpreterCalls, ArgumentsNamedLikeTheCallsOwnLocalsShareTheirSlot) {
+    // Each body traces its frame's local names and then one value.
+    auto body = [](assembler last) {
+        return a().push({i32(0), str("frame")}).op(CALL_FUNCTION).op(TRACE).raw(last.take());
+    };
+    const assembler this_tag = a().push_str("this").op(GET_VARIABLE).push_str("tag").op(GET_MEMBER).op(TRACE);
+    // f(5) as a plain call, and o.f(5) on o = {tag: "O"}.
+    const assembler call = a().push({i32(5), i32(1), str("f")}).op(CALL_FUNCTION).op(POP);
+    const assembler method_call = a().push({str("o"), str("tag"), str("O"), i32(1)})
+                                      .op(INIT_OBJECT)
+                                      .op(SET_VARIABLE)
+                                      .push({str("o")})
+                                      .op(GET_VARIABLE)
+                                      .push({str("f"), str("f")})
+                                      .op(GET_VARIABLE)
+                                      .op(SET_MEMBER)
+                                      .push({i32(5), i32(1), str("o")})
+                                      .op(GET_VARIABLE)
+                                      .push_str("f")
+                                      .op(CALL_METHOD)
+                                      .op(POP);
+    struct row {
+        const char* name;
+        assembler code;
+        const char* trace;
+    };
+    const row rows[] = {
+        {"plain argument", a().define_function("f", {"a"}, body(a().trace_var("a"))).raw(assembler(call).take()),
+         "this,a\n5\n"},
+        // The this object replaces the argument in its slot.
+        {"argument named this", a().define_function("f", {"this"}, body(assembler(this_tag))).raw(assembler(method_call).take()),
+         "super,this\nO\n"},
+        {"argument named this, not passed", a().define_function("f", {"this"}, body(a().trace_var("this")))
+                                                .push({i32(0), str("f")}).op(CALL_FUNCTION).op(POP),
+         "this\n[object Object]\n"},
+        // Local names keep their case: This is an argument beside this.
+        {"argument named This", a().define_function("f", {"This"}, body(a().trace_var("This"))).raw(assembler(call).take()),
+         "this,This\n5\n"},
+        {"argument named super", a().define_function("f", {"super"}, body(a().trace_var("super"))).raw(assembler(call).take()),
+         "this,super\n5\n"},
+        // DefineFunction2: a local argument shares the slot, a register argument is no local.
+        {"function2 local argument named arguments",
+         a().define_function2("f", 1, 0, {{0, "arguments"}},
+                              body(a().push_str("arguments").op(GET_VARIABLE).op(TYPE_OF).op(TRACE)))
+             .raw(assembler(call).take()),
+         "super,this,arguments\nobject\n"},
+        {"function2 register argument named this",
+         a().define_function2("f", 2, 0, {{1, "this"}}, body(a().push({reg(1)}).op(TRACE))).raw(assembler(call).take()),
+         "super,arguments,this\n5\n"},
+        {"function2 local argument named this",
+         a().define_function2("f", 1, 0x0008 | 0x0020, {{0, "this"}}, body(a().trace_var("this"))).raw(assembler(call).take()),
+         "this\n[object Object]\n"},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        m.root->set_member("frame", flash::as_value(native_frame_names));
+        EXPECT_EQ(m.run(assembler(r.code)), r.trace) << r.name;
+    }
+}
+
+TEST(InterpreterCalls, AFunctionThatDropsItsLastReferenceRunsToItsEnd) {
+    // The body clears the one member that holds its function, then reads its argument and
+    // returns: trace(a); return a + 1.
+    auto body = [](assembler drop) {
+        return drop.trace_var("a").push({str("a")}).op(GET_VARIABLE).push({i32(1)}).op(ADD2).op(RETURN);
+    };
+    // function f(a) { f = undefined; ... }; trace(f(5)); trace(typeof f)
+    const assembler by_name = a().define_function("f", {"a"}, body(a().push({str("f"), undef()}).op(SET_VARIABLE)))
+                                  .push({i32(5), i32(1), str("f")})
+                                  .op(CALL_FUNCTION)
+                                  .op(TRACE)
+                                  .push({str("f")})
+                                  .op(GET_VARIABLE)
+                                  .op(TYPE_OF)
+                                  .op(TRACE);
+    // o.m = function (a) { this.m = undefined; ... }; trace(o.m(5)); trace(typeof o.m)
+    const assembler drop_member =
+        a().push_str("this").op(GET_VARIABLE).push({str("m"), undef()}).op(SET_MEMBER);
+    const assembler as_method = a().push({str("o"), i32(0), str("Object")})
+                                    .op(NEW_OBJECT)
+                                    .op(SET_VARIABLE)
+                                    .push({str("o")})
+                                    .op(GET_VARIABLE)
+                                    .push_str("m")
+                                    .define_function("", {"a"}, body(assembler(drop_member)))
+                                    .op(SET_MEMBER)
+                                    .push({i32(5), i32(1), str("o")})
+                                    .op(GET_VARIABLE)
+                                    .push_str("m")
+                                    .op(CALL_METHOD)
+                                    .op(TRACE)
+                                    .push({str("o")})
+                                    .op(GET_VARIABLE)
+                                    .push_str("m")
+                                    .op(GET_MEMBER)
+                                    .op(TYPE_OF)
+                                    .op(TRACE);
+    for (const assembler* code : {&by_name, &as_method}) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(assembler(*code)), "5\n6\nundefined\n");
+    }
+}
+
+TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
+    // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
+    assembler sum_body;
+    const int base = sum_body.new_label();
+    sum_body.push({str("n")})
+        .op(GET_VARIABLE)
+        .push({i32(1)})
+        .op(LESS2)
+        .if_true(base)
+        .push({str("n")})
+        .op(GET_VARIABLE)
+        .push({i32(1)})
+        .op(SUBTRACT)
+        .push({i32(1), str("f")})
+        .op(CALL_FUNCTION)
+        .push({str("n")})
+        .op(GET_VARIABLE)
+        .op(ADD2)
+        .op(RETURN)
+        .label(base)
+        .push({i32(0)})
+        .op(RETURN);
+    const assembler sum = a().define_function("f", {"n"}, sum_body).push({i32(4), i32(1), str("f")}).op(CALL_FUNCTION).op(TRACE);
+    // n = "timeline"; function g(n) { trace(n) }; g(5); trace(n)
+    const assembler shadow = a().set_var("n", str("timeline"))
+                                 .define_function("g", {"n"}, a().trace_var("n"))
+                                 .push({i32(5), i32(1), str("g")})
+                                 .op(CALL_FUNCTION)
+                                 .op(POP)
+                                 .trace_var("n");
+    interptest::machine m;
+    EXPECT_EQ(m.run(assembler(sum)), "10\n");
+    EXPECT_EQ(m.env.get_local_frame_top(), 0);
+    EXPECT_EQ(m.run(assembler(shadow)), "5\ntimeline\n");
+    EXPECT_EQ(m.env.get_local_frame_top(), 0);
+}
+
 // A movie definition and stream for the action tag loaders.
 struct loading_definition {
     std::vector<flash::execute_tag*> frame_tags;
