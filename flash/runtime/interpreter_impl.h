@@ -217,6 +217,9 @@ private:
     // Remembers where name lies in object's members in the cache of key; true when it is a plain
     // own member the cache can answer for.
     bool remember_member(int key, as_object* object, const bx_string& name, bool for_write);
+    // The value of variable name through the member cache of key into *out; false (nothing
+    // read) when the cache cannot answer and the full lookup must run.
+    bool read_cached_variable(int key, const bx_string& name, as_value* out);
     // SetVariable through the cache: true when it wrote (and dropped name and value).
     bool set_cached_variable();
     // SetMember through the cache: true when it wrote (and dropped object, name and value).

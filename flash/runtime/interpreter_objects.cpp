@@ -293,7 +293,7 @@ void interpreter::do_call_function() {
     as_function* callee;
     if (top(0).is_string()) {
         const bx_string name(top(0).to_bx_string());
-        m_env->get_variable(name, m_with_stack, &func);
+        if (!read_cached_variable(m_pc, name, &func)) m_env->get_variable(name, m_with_stack, &func);
         if (const as_value* ctor = own_constructor(func.to_object())) func = *ctor;
         callee = func.to_function();
         if (!callee) {

@@ -65,6 +65,18 @@ void interpreter::push_variable_remembered(int key, const bx_string& name) {
     m_env->push(static_cast<as_value&&>(value));
 }
 
+bool interpreter::read_cached_variable(int key, const bx_string& name, as_value* out) {
+    if (!variables_are_plain() || name.has_path_separator() || get_verbose_action()) return false;
+    as_object* target = m_env->get_target();
+    const as_value* member = cached_member(key, target, name, false);
+    if (!member && remember_member(key, target, name, false)) {
+        member = cached_member(key, target, name, false);
+    }
+    if (!member) return false;
+    *out = *member;
+    return true;
+}
+
 bool interpreter::set_cached_variable() {
     const as_value& name_value = top(1);
     as_value& value = top(0);
