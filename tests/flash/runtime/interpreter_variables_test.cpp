@@ -99,6 +99,19 @@ TEST(InterpreterVariables, ReadsAndWritesRunAgainAnswerWhatTheLookupWould) {
                                                  .push({str("v")}),
                                              2))),
          "0\nwatched\nwatched\n"},
+        {"a function replaced between calls of the same action",
+         three_turns(a().push({str("f")}).raw(function_returning(str("one")).take())
+                         .op(SET_VARIABLE),
+                     a().push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE),
+                     on_turn(0, a().push({str("f")}).raw(function_returning(str("two")).take())
+                                    .op(SET_VARIABLE))),
+         "one\ntwo\ntwo\n"},
+        {"a function deleted between calls of the same action",
+         three_turns(a().push({str("f")}).raw(function_returning(str("one")).take())
+                         .op(SET_VARIABLE),
+                     a().push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE),
+                     on_turn(0, a().push({str("f")}).op(DELETE2).op(POP))),
+         "one\nundefined\nundefined\n"},
         {"the same read on another target",
          three_turns(a().set_var("v", str("root")).set_var("clip.v", str("clip")), read_v,
                      a().raw(on_turn(0, a().push({str("clip")}).op(SET_TARGET2)).take())
