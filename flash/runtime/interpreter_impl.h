@@ -217,6 +217,12 @@ private:
     // Remembers where name lies in object's members in the cache of key; true when it is a plain
     // own member the cache can answer for.
     bool remember_member(int key, as_object* object, const bx_string& name, bool for_write);
+    // cached_member, remembering name first when the cache does not answer.
+    const as_value* remembered_member(int key, as_object* object, const bx_string& name,
+                                      bool for_write);
+    // Writes the value at the top into a remembered member, which keeps its flags, and drops
+    // count values (the stack holds at least that many).
+    void store_remembered(as_value& slot, int count);
     // The value of variable name through the member cache of key into *out; false (nothing
     // read) when the cache cannot answer and the full lookup must run.
     bool read_cached_variable(int key, const bx_string& name, as_value* out);

@@ -47,8 +47,35 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     return usable;
 }
 
+[[gnu::always_inline]] inline const as_value* interpreter::remembered_member(
+    int key, as_object* object, const bx_string& name, bool for_write) {
+    const as_value* member = cached_member(key, object, name, for_write);
+    if (!member && remember_member(key, object, name, for_write)) {
+        member = cached_member(key, object, name, for_write);
+    }
+    return member;
+}
+
+[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
+    const int flags = slot.get_flags();
+    // A read-only member keeps its value, as set_member leaves it. Whatever holds the object of
+    // the member (the stack, the environment) holds it until the value is in.
+    if (!(flags & AS_READ_ONLY)) {
+        as_value& value = top(0);
+        if (value.get_type() == as_value::NUMBER) {
+            // A number is copied in three words; moving clears every field of the source.
+            slot = value;
+        } else {
+            slot = static_cast<as_value&&>(value);
+        }
+        slot.set_flags(flags);
+    }
+    for (int i = 0; i < count; ++i) drop_one();
+}
+
 void interpreter::push_variable_remembered(int key, const bx_string& name) {
     if (variables_are_plain() && !name.has_path_separator()) {
+        // The cache did not answer (push_variable asked it): the name is remembered anew.
         as_object* target = m_env->get_target();
         if (remember_member(key, target, name, false)) {
             if (const as_value* member = cached_member(key, target, name, false)) {
@@ -67,11 +94,7 @@ void interpreter::push_variable_remembered(int key, const bx_string& name) {
 
 bool interpreter::read_cached_variable(int key, const bx_string& name, as_value* out) {
     if (!variables_are_plain() || name.has_path_separator() || get_verbose_action()) return false;
-    as_object* target = m_env->get_target();
-    const as_value* member = cached_member(key, target, name, false);
-    if (!member && remember_member(key, target, name, false)) {
-        member = cached_member(key, target, name, false);
-    }
+    const as_value* member = remembered_member(key, m_env->get_target(), name, false);
     if (!member) return false;
     *out = *member;
     return true;
@@ -83,34 +106,9 @@ bool interpreter::set_cached_variable() {
     if (!name_value.is_string() || value.is_property() || !variables_are_plain()) return false;
     const bx_string& name = name_value.to_bx_string();
     if (name.has_path_separator()) return false;
-    as_object* target = m_env->get_target();
-    const as_value* member = cached_member(m_pc, target, name, true);
-    if (!member && remember_member(m_pc, target, name, true)) {
-        member = cached_member(m_pc, target, name, true);
-    }
+    const as_value* member = remembered_member(m_pc, m_env->get_target(), name, true);
     if (!member) return false;
-    as_value& slot = const_cast<as_value&>(*member);
-    const int flags = slot.get_flags();
-    // A read-only member keeps its value, as set_member leaves it.
-    if (flags & AS_READ_ONLY) {
-        drop(2);
-        return true;
-    }
-    if (slot.get_type() == as_value::OBJECT) {
-        // The stack is settled before the old value goes: releasing it may free objects.
-        as_value taken(static_cast<as_value&&>(value));
-        drop(2);
-        slot = static_cast<as_value&&>(taken);
-    } else if (value.get_type() == as_value::NUMBER) {
-        // A number is copied in three words; moving clears every field of the source.
-        slot = value;
-        drop_one();
-        drop_one();
-    } else {
-        slot = static_cast<as_value&&>(value);
-        drop(2);
-    }
-    slot.set_flags(flags);
+    store_remembered(const_cast<as_value&>(*member), 2);
     return true;
 }
 
@@ -156,20 +154,9 @@ bool interpreter::set_cached_member() {
     const as_value& name_value = top(1);
     if (!object || !name_value.is_string() || top(0).is_property()) return false;
     const bx_string& name = name_value.to_bx_string();
-    const as_value* member = cached_member(m_pc, object, name, true);
-    if (!member && remember_member(m_pc, object, name, true)) {
-        member = cached_member(m_pc, object, name, true);
-    }
+    const as_value* member = remembered_member(m_pc, object, name, true);
     if (!member) return false;
-    as_value& slot = const_cast<as_value&>(*member);
-    const int flags = slot.get_flags();
-    // A read-only member keeps its value, as set_member leaves it. The object stays held by the
-    // stack until the value is in.
-    if (!(flags & AS_READ_ONLY)) {
-        slot = top(0);
-        slot.set_flags(flags);
-    }
-    drop(3);
+    store_remembered(const_cast<as_value&>(*member), 3);
     return true;
 }
 
