@@ -15,6 +15,15 @@ namespace {
 
 bx_string index_name(int i) { return bx_string::format("%d", i); }
 
+// The texts one conversion makes, nested arrays included, stop growing past this many bytes:
+// arrays that hold the same arrays twice over would otherwise take time and memory that double
+// with every level.
+constexpr int max_array_text_bytes = 1 << 20;
+// The bytes the running conversion may still make, whether one runs, and whether it was cut.
+thread_local int t_array_text_left = 0;
+thread_local bool t_array_text_running = false;
+thread_local bool t_array_text_cut = false;
+
 as_array* this_array(const fn_call& fn) {
     if (!fn.this_object || !fn.this_object->is(as_object::ARRAY)) return nullptr;
     return static_cast<as_array*>(fn.this_object);
@@ -79,6 +88,12 @@ const char* as_array::to_string() {
                   max_action_nesting);
         return "";
     }
+    const bool outermost = !t_array_text_running;
+    if (outermost) {
+        t_array_text_running = true;
+        t_array_text_left = max_array_text_bytes;
+        t_array_text_cut = false;
+    }
     m_converting = true;
     array<bx_stringi> names;
     for (auto it = m_members.begin(); it != m_members.end(); ++it) {
@@ -88,12 +103,20 @@ const char* as_array::to_string() {
         return bx_string::stricmp(a.c_str(), b.c_str()) < 0;
     });
     bx_string text;
-    for (int i = 0; i < names.size(); ++i) {
+    for (int i = 0; i < names.size() && t_array_text_left > 0; ++i) {
         if (i > 0) text += ",";
         as_value v;
         m_members.get(names[i], &v);
-        text += v.to_bx_string();
+        const bx_string& piece = v.to_bx_string();
+        text += piece;
+        t_array_text_left -= piece.size() + (i > 0 ? 1 : 0);
+        if (t_array_text_left <= 0 && i + 1 < names.size() && !t_array_text_cut) {
+            t_array_text_cut = true;
+            log_error("error: array text longer than %d bytes, the rest is left out\n",
+                      max_array_text_bytes);
+        }
     }
+    if (outermost) t_array_text_running = false;
     m_converting = false;
     m_string = text;
     return m_string.c_str();

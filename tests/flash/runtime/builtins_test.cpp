@@ -6,6 +6,7 @@
 #include <string>
 
 #include "flash/runtime/as_array.h"
+#include "tests/support/engine_log.h"
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/as_string.h"
 #include "tests/support/runtime_test_support.h"
@@ -249,6 +250,23 @@ TEST_F(BuiltinsTest, ArrayMethods) {
     // Methods do nothing on other objects.
     smart_ptr<flash::as_object> plain(new flash::as_object(p));
     EXPECT_TRUE(call(flash::as_array_push, as_value(plain.get_ptr()), {as_value(1)}).is_undefined());
+}
+
+TEST_F(BuiltinsTest, ArraysHoldingTheSameArraysTwiceOverGiveABoundedText) {
+    testsupport::engine_log log;
+    // a[k + 1] = [a[k], a[k]], 40 levels: the full text would double with every level.
+    as_value level = make_array(p, {as_value(1), as_value(2)});
+    for (int k = 0; k < 40; ++k) level = make_array(p, {level, level});
+    const std::string text = level.to_string();
+    // The allowance counts what every level makes, so the outer text is well under it.
+    EXPECT_GT(text.size(), 1000u);
+    EXPECT_LE(text.size(), 1u << 20);
+    EXPECT_EQ(text.compare(0, 12, "1,2,1,2,1,2,"), 0) << text.substr(0, 60);
+    EXPECT_NE(log.errors().find("array text longer than 1048576 bytes"), std::string::npos);
+    // The next conversion has its whole allowance again.
+    log.errors().clear();
+    EXPECT_STREQ(make_array(p, {as_value(1), as_value(2)}).to_string(), "1,2");
+    EXPECT_TRUE(log.errors().empty());
 }
 
 TEST_F(BuiltinsTest, ArrayLoadFromString) {
