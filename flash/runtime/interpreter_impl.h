@@ -156,6 +156,8 @@ private:
     // The arithmetic or comparison action code on the number at the top and the number b, the
     // result replacing the top; false (nothing done) when the top is no number.
     bool operate_on_top(int code, double b);
+    // The same on the two numbers at the top, the result replacing both.
+    bool operate_on_top_two(int code);
     // The signed 16-bit offset of a Jump or If whose payload holds it.
     int branch_offset() const;
     void do_return();

@@ -47,8 +47,11 @@ bool interpreter::branch_if_not() {
     return true;
 }
 
-bool interpreter::operate_on_top(int code, double b) {
-    as_value& x = top(0);
+namespace {
+
+// The arithmetic and comparisons two numbers take straight, the result written over x; false
+// (nothing done) for the other codes and when x is no number.
+bool operate_on_numbers(int code, as_value& x, double b) {
     if (x.get_type() != as_value::NUMBER) return false;
     const double a = x.to_number();
     switch (code) {
@@ -64,42 +67,25 @@ bool interpreter::operate_on_top(int code, double b) {
     }
 }
 
+}  // namespace
+
+bool interpreter::operate_on_top(int code, double b) { return operate_on_numbers(code, top(0), b); }
+
+bool interpreter::operate_on_top_two(int code) {
+    if (depth() < 2 || top(0).get_type() != as_value::NUMBER) return false;
+    if (!operate_on_numbers(code, top(1), top(0).to_number())) return false;
+    drop_one();
+    return true;
+}
+
 void interpreter::on_binary(int code) {
-    if (depth() >= 2) {
-        as_value& x = top(1);
-        const as_value& y = top(0);
-        if (x.get_type() == as_value::NUMBER && y.get_type() == as_value::NUMBER) {
-            const double a = x.to_number();
-            const double b = y.to_number();
-            switch (code) {
-                case action::ADD:
-                case action::ADD2: x.set_double(a + b); drop_one(); return;
-                case action::SUBTRACT: x.set_double(a - b); drop_one(); return;
-                case action::MULTIPLY: x.set_double(a * b); drop_one(); return;
-                case action::DIVIDE: x.set_double(a / b); drop_one(); return;
-                default: break;
-            }
-        }
-    }
+    if (operate_on_top_two(code)) return;
     need(2);
     do_binary_number(code);
 }
 
 void interpreter::on_compare(int code) {
-    if (depth() >= 2) {
-        as_value& x = top(1);
-        const as_value& y = top(0);
-        if (x.get_type() == as_value::NUMBER && y.get_type() == as_value::NUMBER) {
-            const double a = x.to_number();
-            const double b = y.to_number();
-            switch (code) {
-                case action::LESS:
-                case action::LESS2: x.set_bool(a < b); drop_one(); return;
-                case action::GREATER: x.set_bool(a > b); drop_one(); return;
-                default: break;
-            }
-        }
-    }
+    if (operate_on_top_two(code)) return;
     need(2);
     do_compare(code);
 }
