@@ -37,17 +37,11 @@ struct push_record {
     int cache_index = 0;
 };
 
-// What the interpreter reads of a prepared Push record.
+// The prepared texts of a Push record, for reading it from its bytes (the constant records run
+// from their push_record).
 struct push_view {
     const bx_string* texts = nullptr;
     int text_count = 0;
-    const as_value* values = nullptr;  // null unless every item is a constant
-    int value_count = 0;
-    // The record pushes a name that the next action reads at once: GetVariable or GetMember
-    // (its code), else 0. The last text is that name.
-    int then_reads_name = 0;
-    // Where the member cache of that read is found (a cache key).
-    int cache_key = 0;
 };
 
 // What the last plain read or write of a variable or member at one action found: the object
@@ -168,21 +162,12 @@ private:
         push_view view;
         view.text_count = record.text_count;
         if (record.text_count > 0) view.texts = &store.push_names[record.text_first];
-        if (record.constant) {
-            view.cache_key = cache_key_of_push(static_cast<int>(&record - &store.push_records[0]));
-            view.value_count = record.value_count;
-            view.then_reads_name = record.then_reads_name;
-            // A record of no values still takes the constant path: a valid pointer marks it.
-            view.values =
-                record.value_count > 0 ? &store.push_values[record.value_first] : &m_no_value;
-        }
         return view;
     }
 
     smart_ptr<counted_buffer> m_buffer;
     array<bx_string> m_dictionary;
     int m_decl_dict_processed_at = -1;
-    as_value m_no_value;
 };
 
 template <class stream>

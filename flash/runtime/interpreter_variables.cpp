@@ -15,8 +15,6 @@ constexpr int remember_attempts = 8;
 // ... after which it tries again once in this many runs.
 constexpr int remember_retry_period = 256;
 
-uint32_t member_key_hash(const bx_stringi& key) { return stringi_hash<as_value>::key_hash(key); }
-
 }  // namespace
 
 bool interpreter::remember_member(int key, as_object* target, const bx_string& name,
@@ -32,7 +30,7 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     const bool own = for_write ? target->writes_own_member(member_name)
                                : target->reads_own_member(member_name);
     const stringi_hash<as_value>& members = target->get_members();
-    const int index = own ? members.find_index(member_name, member_key_hash(member_name)) : -1;
+    const int index = own ? members.find_index(member_name) : -1;
     const bool usable = index >= 0 && !members.entry_at(index).value().is_property();
     if (!cache) cache = m_buffer.make_member_cache(key);
     if (!cache) return false;
