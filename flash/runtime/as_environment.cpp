@@ -157,17 +157,6 @@ void as_environment::add_local_grown(const bx_string& name, as_value&& value) {
     ++m_local_frame_count;
 }
 
-void as_environment::set_local_frame_top(int size) {
-    if (size < 0) size = 0;
-    for (int i = size; i < m_local_frame_count; ++i) {
-        // Released from the top down, as a shrinking array destroys its tail.
-        frame_slot& slot = m_local_frames[i];
-        slot.name.clear();
-        slot.value.set_undefined();
-    }
-    if (size < m_local_frame_count) m_local_frame_count = size;
-}
-
 bool as_environment::parse_path(const bx_string& var_path, bx_string* path, bx_string* var) {
     const char* text = var_path.c_str();
     const char* colon = std::strrchr(text, ':');

@@ -89,8 +89,7 @@ void as_s_function::operator()(const fn_call& fn) {
         as_object* target = env->get_target();
         this_ptr = target && target->is(CHARACTER) ? target : nullptr;
     }
-    // The body may drop every other reference to its this object (the caller holds the function).
-    as_keep_alive keep_this(this_ptr);
+    // Holds the this object until the frame takes it over; nothing reads this_ptr after that.
     as_value this_value(this_ptr);
 
     const int stack_size = env->get_stack_size();
@@ -187,10 +186,8 @@ void as_s_function::operator()(const fn_call& fn) {
         }
     }
 
-    {
-        local_register_frame frame(m_is_function2 ? register_count : -1);
-        m_action_buffer.execute(env, m_start_pc, m_length, fn.result, m_with_stack, m_is_function2);
-    }
+    execute_function_body(m_action_buffer, env, m_start_pc, m_length, fn.result, m_with_stack,
+                          m_is_function2 ? register_count : -1);
 
     // A body that returns leaves the stack as it found it: nothing to clear then.
     if (env->get_stack_size() != stack_size) env->set_stack_size(stack_size);

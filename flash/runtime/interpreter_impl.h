@@ -273,6 +273,11 @@ private:
     bool m_budgeted = false;
     // Whether the loop without checks runs.
     bool m_unchecked = false;
+
+    // Script calls.
+    // Pushes the local variable name when no with block runs and the frames hold one (the
+    // lookup would find it there first); false, nothing pushed, otherwise.
+    bool push_local_variable(const bx_string& name);
 };
 #undef TOV_OUT_OF_LINE
 

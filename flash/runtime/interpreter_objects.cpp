@@ -289,27 +289,39 @@ void interpreter::do_extends() {
 }
 
 void interpreter::do_call_function() {
-    as_value func;
-    as_function* callee;
-    if (top(0).is_string()) {
-        const bx_string name(top(0).to_bx_string());
-        if (!read_cached_variable(m_pc, name, &func)) m_env->get_variable(name, m_with_stack, &func);
-        if (const as_value* ctor = own_constructor(func.to_object())) func = *ctor;
-        callee = func.to_function();
-        if (!callee) {
-            log_error("error in call_function: '%s' is not a function\n", name.c_str());
-            func.set_undefined();
+    // The function value: a member the cache remembers, read in place, or a copy the lookup made.
+    // Nothing runs script until the function is held.
+    as_value looked_up;
+    const as_value* func = &top(0);
+    const bool by_name = func->is_string();
+    if (by_name) {
+        const bx_string& name = func->to_bx_string();
+        func = variables_are_plain() && !name.has_path_separator() && !get_verbose_action()
+                   ? cached_member(m_pc, m_env->get_target(), name, false)
+                   : nullptr;
+        if (!func) {
+            // Remembers the name for the next run; the full lookup may run a getter, which may
+            // grow the stack: it reads a copy of the name.
+            if (!read_cached_variable(m_pc, name, &looked_up)) {
+                const bx_string held(name);
+                m_env->get_variable(held, m_with_stack, &looked_up);
+            }
+            func = &looked_up;
         }
-    } else {
-        func = top(0);
-        callee = func.to_function();
+        if (const as_value* ctor = own_constructor(func->to_object())) func = ctor;
     }
+    as_function* callee = func->to_function();
+    if (!callee && by_name) {
+        log_error("error in call_function: '%s' is not a function\n",
+                  top(0).to_bx_string().c_str());
+    }
+    // The body may drop every other reference to the function.
+    const as_keep_alive hold(callee);
     const int nargs = count_at(1);
-    // func holds the function for the whole call.
-    const as_value result =
+    as_value result =
         callee ? call_function(callee, m_env, nargs, m_env->get_top_index() - 2) : as_value();
     drop(nargs + 2);
-    m_env->push(result);
+    m_env->push(static_cast<as_value&&>(result));
 }
 
 void interpreter::do_call_method() {

@@ -82,12 +82,24 @@ void interpreter::push_variable_remembered(int key, const bx_string& name) {
             }
         }
     }
+    if (push_local_variable(name)) return;
     // The name may lie in the buffer's prepared records, which scripts run by the lookup (a
     // getter) may grow: the lookup keeps its own copy.
     const bx_string held(name);
     as_value value;
     m_env->get_variable(held, m_with_stack, &value);
     m_env->push(static_cast<as_value&&>(value));
+}
+
+bool interpreter::push_local_variable(const bx_string& name) {
+    if (m_with_stack.size() != 0 || m_env->get_local_frame_top() == 0) return false;
+    // A path goes through its own lookup.
+    if (name.has_path_separator()) return false;
+    const int index = m_env->find_local(name, true);
+    if (index < 0) return false;
+    // Nothing runs script here: the slot stays where it is while it is copied.
+    m_env->push(m_env->get_local(index).value);
+    return true;
 }
 
 bool interpreter::read_cached_variable(int key, const bx_string& name, as_value* out) {
