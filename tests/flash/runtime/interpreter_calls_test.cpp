@@ -239,6 +239,41 @@ TEST(InterpreterCalls, AFunctionThatDropsItsLastReferenceRunsToItsEnd) {
     }
 }
 
+TEST(InterpreterCalls, AFunctionReadThroughTheCacheThatDropsItsLastReferenceRunsToItsEnd) {
+    // The same CallFunction runs twice: the second time its name is read through the member
+    // cache, in place. Each turn: f = function (a) { f = undefined; trace(a); return a + 1 };
+    // trace(f(5)); while (++i < 2).
+    assembler loop;
+    const int top = loop.new_label();
+    loop.set_var("i", i32(0))
+        .label(top)
+        .push_str("f")
+        .define_function("", {"a"},
+                         a().push({str("f"), undef()})
+                             .op(SET_VARIABLE)
+                             .trace_var("a")
+                             .push({str("a")})
+                             .op(GET_VARIABLE)
+                             .push({i32(1)})
+                             .op(ADD2)
+                             .op(RETURN))
+        .op(SET_VARIABLE)
+        .push({i32(5), i32(1), str("f")})
+        .op(CALL_FUNCTION)
+        .op(TRACE)
+        .push({str("i"), str("i")})
+        .op(GET_VARIABLE)
+        .op(INCREMENT)
+        .op(SET_VARIABLE)
+        .push({str("i")})
+        .op(GET_VARIABLE)
+        .push({i32(2)})
+        .op(LESS2)
+        .if_true(top);
+    interptest::machine m;
+    EXPECT_EQ(m.run(loop), "5\n6\n5\n6\n");
+}
+
 TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
     // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
     assembler sum_body;
@@ -274,6 +309,48 @@ TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariabl
     EXPECT_EQ(m.env.get_local_frame_top(), 0);
     EXPECT_EQ(m.run(assembler(shadow)), "5\ntimeline\n");
     EXPECT_EQ(m.env.get_local_frame_top(), 0);
+}
+
+TEST(InterpreterCalls, NamesReadInsideAFunctionGoToWithBlocksThenLocalsThenTheTimeline) {
+    // o = {a: "member"}; A = "timeline A"; b = "timeline b"; then each program calls f(5).
+    const assembler setup = a().push({str("o"), str("a"), str("member"), i32(1)})
+                                .op(INIT_OBJECT)
+                                .op(SET_VARIABLE)
+                                .set_var("A", str("timeline A"))
+                                .set_var("b", str("timeline b"));
+    const assembler call_f = a().push({i32(5), i32(1), str("f")}).op(CALL_FUNCTION).op(POP);
+    auto with_o = [](assembler body) { return a().push_str("o").op(GET_VARIABLE).with(body); };
+    struct row {
+        const char* name;
+        assembler program;
+        const char* trace;
+    };
+    const row rows[] = {
+        {"argument", a().define_function("f", {"a"}, a().trace_var("a")), "5\n"},
+        // A with block comes before the locals, inside the body and from the definition.
+        {"with block in the body",
+         a().define_function("f", {"a"}, with_o(a().trace_var("a")).trace_var("a")), "member\n5\n"},
+        {"with block of the definition",
+         with_o(a().define_function("f", {"a"}, a().trace_var("a"))), "member\n"},
+        // Locals match by exact bytes: A is the timeline's, b is no local at all.
+        {"other case and other names", a().define_function("f", {"a"}, a().trace_var("A").trace_var("b")),
+         "timeline A\ntimeline b\n"},
+        // A path is resolved as a path, even where a local has its whole text as name.
+        {"path beside a local of that name",
+         a().define_function("f", {"a"}, a().push({str("o.a"), str("local")}).op(DEFINE_LOCAL).trace_var("o.a")),
+         "member\n"},
+        // The caller's locals stay visible to its callees (dynamic scoping).
+        {"local of the caller",
+         a().define_function("g", {}, a().trace_var("a"))
+             .define_function("f", {"a"}, a().push({i32(0), str("g")}).op(CALL_FUNCTION).op(POP)),
+         "5\n"},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.program).take()).raw(assembler(call_f).take())), r.trace)
+            << r.name;
+        EXPECT_EQ(m.env.get_local_frame_top(), 0) << r.name;
+    }
 }
 
 // A movie definition and stream for the action tag loaders.
