@@ -195,6 +195,17 @@ public:
         }
         add_local_grown(name, static_cast<as_value&&>(value));
     }
+    // The same for an object value, set in place: a call's this object.
+    void add_local_object(const bx_string& name, as_object* object) {
+        if (m_local_frame_count < m_local_frames.size()) {
+            frame_slot& slot = m_local_frames[m_local_frame_count];
+            slot.name = name;
+            slot.value.set_as_object(object);
+            ++m_local_frame_count;
+            return;
+        }
+        add_local_grown(name, as_value(object));
+    }
     void add_frame_barrier() {
         if (m_local_frame_count < m_local_frames.size()) {
             // A slot above the count holds undefined and may keep its old name: the barrier's
