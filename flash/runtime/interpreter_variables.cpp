@@ -71,7 +71,21 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     for (int i = 0; i < count; ++i) drop_one();
 }
 
+// Inline into push_variable_remembered, its only user.
+[[gnu::always_inline]] inline bool interpreter::push_local_variable(const bx_string& name) {
+    if (m_with_stack.size() != 0 || m_env->get_local_frame_top() == 0) return false;
+    // A path goes through its own lookup.
+    if (name.has_path_separator()) return false;
+    const int index = m_env->find_local(name, true);
+    if (index < 0) return false;
+    // Nothing runs script here: the slot stays where it is while it is copied.
+    m_env->push(m_env->get_local(index).value);
+    return true;
+}
+
 void interpreter::push_variable_remembered(int key, const bx_string& name) {
+    // With locals, variables are not plain: a local answers first.
+    if (push_local_variable(name)) return;
     if (variables_are_plain() && !name.has_path_separator()) {
         // The cache did not answer (push_variable asked it): the name is remembered anew.
         as_object* target = m_env->get_target();
@@ -82,24 +96,12 @@ void interpreter::push_variable_remembered(int key, const bx_string& name) {
             }
         }
     }
-    if (push_local_variable(name)) return;
     // The name may lie in the buffer's prepared records, which scripts run by the lookup (a
     // getter) may grow: the lookup keeps its own copy.
     const bx_string held(name);
     as_value value;
     m_env->get_variable(held, m_with_stack, &value);
     m_env->push(static_cast<as_value&&>(value));
-}
-
-bool interpreter::push_local_variable(const bx_string& name) {
-    if (m_with_stack.size() != 0 || m_env->get_local_frame_top() == 0) return false;
-    // A path goes through its own lookup.
-    if (name.has_path_separator()) return false;
-    const int index = m_env->find_local(name, true);
-    if (index < 0) return false;
-    // Nothing runs script here: the slot stays where it is while it is copied.
-    m_env->push(m_env->get_local(index).value);
-    return true;
 }
 
 bool interpreter::read_cached_variable(int key, const bx_string& name, as_value* out) {
