@@ -150,11 +150,15 @@ private:
     TOV_OUT_OF_LINE void do_define_local2();
     void do_jump_action();
     void do_if();
+    // In the loop without checks, after an arithmetic or comparison step left a number or a
+    // boolean at the top: a SetVariable, or a Not with its If, right after it runs as part of the
+    // same step when it takes its plain path.
+    void consume_result();
     // Not at the top followed by an If that is whole: both run, true; false (nothing done)
     // otherwise.
     bool branch_if_not();
     // The arithmetic or comparison action code on the number at the top and the number b, the
-    // result replacing the top; false (nothing done) when the top is no number.
+    // result replacing the top (the stack holds one); false (nothing done) when it is no number.
     bool operate_on_top(int code, double b);
     // The same on the two numbers at the top, the result replacing both.
     bool operate_on_top_two(int code);
@@ -210,6 +214,11 @@ private:
         }
         push_variable_remembered(key, name);
     }
+    // The key of the member cache of the read after a Push record.
+    int push_cache_key(const push_record& record) const {
+        return action_buffer::cache_key_of_push(
+            static_cast<int>(&record - m_buffer.get_store()->push_records.data()));
+    }
     // The rest of push_variable: the cache filled, or the full lookup.
     void push_variable_remembered(int key, const bx_string& name);
     // The member of object that the cache of key remembers for name, when it still holds it as a
@@ -230,6 +239,8 @@ private:
     bool read_cached_variable(int key, const bx_string& name, as_value* out);
     // SetVariable through the cache: true when it wrote (and dropped name and value).
     bool set_cached_variable();
+    // The rest of set_cached_variable when the cache did not answer: the name remembered anew.
+    [[gnu::noinline]] bool set_variable_remembering();
     // SetMember through the cache: true when it wrote (and dropped object, name and value).
     bool set_cached_member();
     void do_delete();
@@ -276,26 +287,76 @@ private:
 };
 #undef TOV_OUT_OF_LINE
 
+// The member of object at the index a cache remembers, while the cache still holds for object:
+// the same object, nothing changed before own members in a read (for a read), no watch (for a
+// write), the same table layout. Null otherwise. The name there is the caller's to check.
+[[gnu::always_inline]] inline const as_value* remembered_slot(const member_cache& cache,
+                                                             as_object* object, bool for_write) {
+    if (cache.index < 0 || !object || cache.object.get_ptr() != object) return nullptr;
+    // A write does not ask builtins or children; a read does.
+    if (!for_write && cache.lookup_version != member_lookup_version()) return nullptr;
+    if (for_write && object->has_watches()) return nullptr;
+    const stringi_hash<as_value>& members = object->get_members();
+    // The same table layout keeps every key at its index.
+    if (members.layout_version() != cache.layout_version) return nullptr;
+    return &members.entry_at(cache.index).value();
+}
+
 inline const as_value* interpreter::cached_member(int key, as_object* target,
                                                  const bx_string& name, bool for_write) {
     const member_cache* cache = m_buffer.find_member_cache(key);
-    if (!cache || cache->index < 0) return nullptr;
-    if (!target || cache->object.get_ptr() != target) return nullptr;
-    // A write does not ask builtins or children; a read does.
-    if (!for_write && cache->lookup_version != member_lookup_version()) return nullptr;
-    if (for_write && target->has_watches()) return nullptr;
-    const stringi_hash<as_value>& members = target->get_members();
-    // The same table layout keeps every key at its index; the name may still differ (the same
-    // action may read a name computed each time).
-    if (members.layout_version() != cache->layout_version) return nullptr;
+    if (!cache) return nullptr;
+    const as_value* member = remembered_slot(*cache, target, for_write);
+    if (!member) return nullptr;
+    // The name may still differ: the same action may read a name computed each time.
     if (!action_buffer::cache_key_has_fixed_name(key)) {
+        const stringi_hash<as_value>& members = target->get_members();
         const bx_stringi& member_name = name.to_bx_stringi();
-        if (!members.holds_key_at(cache->index, member_name, stringi_hash<as_value>::key_hash(member_name))) {
+        if (!members.holds_key_at(cache->index, member_name,
+                                  stringi_hash<as_value>::key_hash(member_name))) {
             return nullptr;
         }
     }
-    const as_value& member = members.entry_at(cache->index).value();
-    return member.is_property() ? nullptr : &member;
+    return member->is_property() ? nullptr : member;
+}
+
+[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
+    const int flags = slot.get_flags();
+    // A read-only member keeps its value, as set_member leaves it. Whatever holds the object of
+    // the member (the stack, the environment) holds it until the value is in.
+    if (!(flags & AS_READ_ONLY)) {
+        as_value& value = m_env->top_unchecked(0);
+        if (value.get_type() == as_value::NUMBER) {
+            // A number is copied in three words; moving clears every field of the source.
+            slot = value;
+        } else {
+            slot = static_cast<as_value&&>(value);
+        }
+        slot.set_flags(flags);
+    }
+    m_env->drop_held(count);
+}
+
+// Inline: the write of every loop counter and sum. The stack holds a name without a path and a
+// value that is no property, in the plain variable scope.
+inline bool interpreter::set_cached_variable() {
+    if (depth() < 2 || get_verbose_action() || !variables_are_plain()) return false;
+    as_value& value = m_env->top_unchecked(0);
+    const as_value& name_value = m_env->top_unchecked(1);
+    if (!name_value.is_string() || value.is_property()) return false;
+    const bx_string& name = name_value.to_bx_string();
+    if (name.has_path_separator()) return false;
+    const member_cache* cache = m_buffer.find_member_cache(m_pc);
+    as_object* target = m_env->get_target();
+    const as_value* slot = cache ? remembered_slot(*cache, target, true) : nullptr;
+    // The table kept its layout, so the entry at the index is the live one remembered; only its
+    // name is left to compare, since the name here may be computed.
+    if (!slot || slot->is_property() ||
+        !(target->get_members().entry_at(cache->index).key() == name.to_bx_stringi())) {
+        return set_variable_remembering();
+    }
+    store_remembered(const_cast<as_value&>(*slot), 2);
+    return true;
 }
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the

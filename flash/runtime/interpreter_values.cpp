@@ -14,12 +14,18 @@ namespace flash {
 void interpreter::on_unary(int code) {
     if (code == action::NOT && m_unchecked && depth() >= 1 && branch_if_not()) return;
     if (depth() >= 1) {
-        as_value& y = top(0);
+        as_value& y = m_env->top_unchecked(0);
         if (y.get_type() == as_value::NUMBER) {
             const double n = y.to_number();
             switch (code) {
-                case action::INCREMENT: y.set_double(n + 1.0); return;
-                case action::DECREMENT: y.set_double(n - 1.0); return;
+                case action::INCREMENT:
+                    y.set_double(n + 1.0);
+                    consume_result();
+                    return;
+                case action::DECREMENT:
+                    y.set_double(n - 1.0);
+                    consume_result();
+                    return;
                 case action::NOT: y.set_bool(n == 0.0); return;
                 default: break;
             }
@@ -30,6 +36,31 @@ void interpreter::on_unary(int code) {
     }
     need(1);
     do_binary_number(code);
+}
+
+void interpreter::consume_result() {
+    const int pc = m_next_pc;
+    if (!m_unchecked || pc >= m_stop) return;
+    const int own_pc = m_pc;
+    switch (m_code[pc]) {
+        case action::SET_VARIABLE:
+            // Its member cache is found by its own pc.
+            m_pc = pc;
+            if (set_cached_variable()) {
+                m_next_pc = pc + 1;
+                return;
+            }
+            break;
+        case action::NOT:
+            m_pc = pc;
+            m_next_pc = pc + 1;
+            if (branch_if_not()) return;
+            m_next_pc = pc;
+            break;
+        default:
+            return;
+    }
+    m_pc = own_pc;
 }
 
 bool interpreter::branch_if_not() {
@@ -69,23 +100,33 @@ bool operate_on_numbers(int code, as_value& x, double b) {
 
 }  // namespace
 
-bool interpreter::operate_on_top(int code, double b) { return operate_on_numbers(code, top(0), b); }
+bool interpreter::operate_on_top(int code, double b) {
+    return operate_on_numbers(code, m_env->top_unchecked(0), b);
+}
 
-bool interpreter::operate_on_top_two(int code) {
-    if (depth() < 2 || top(0).get_type() != as_value::NUMBER) return false;
-    if (!operate_on_numbers(code, top(1), top(0).to_number())) return false;
-    drop_one();
+[[gnu::always_inline]] inline bool interpreter::operate_on_top_two(int code) {
+    if (depth() < 2) return false;
+    const as_value& y = m_env->top_unchecked(0);
+    if (y.get_type() != as_value::NUMBER) return false;
+    if (!operate_on_numbers(code, m_env->top_unchecked(1), y.to_number())) return false;
+    m_env->drop_held(1);
     return true;
 }
 
 void interpreter::on_binary(int code) {
-    if (operate_on_top_two(code)) return;
+    if (operate_on_top_two(code)) {
+        consume_result();
+        return;
+    }
     need(2);
     do_binary_number(code);
 }
 
 void interpreter::on_compare(int code) {
-    if (operate_on_top_two(code)) return;
+    if (operate_on_top_two(code)) {
+        consume_result();
+        return;
+    }
     need(2);
     do_compare(code);
 }
