@@ -50,7 +50,14 @@ public:
     // undefined, so they are plain assignments that release nothing.
     [[gnu::always_inline]] void push(const as_value& value) {
         if (m_stack_top < m_stack.size()) {
-            m_stack[m_stack_top++] = value;
+            as_value& slot = m_stack[m_stack_top++];
+            if (value.get_type() == as_value::NUMBER) {
+                // The most pushed value, copied without a call.
+                slot.set_double(value.to_number());
+                slot.set_flags(value.get_flags());
+            } else {
+                slot = value;
+            }
             return;
         }
         push_grown(value);

@@ -95,6 +95,7 @@ private:
     static constexpr handler_table make_handlers();
     void dispatch(int code);
     void on_push(int code);
+    void run_push();
     void on_pop(int code);
     void on_push_duplicate(int code);
     void on_store_register(int code);
@@ -162,8 +163,14 @@ private:
     bool operate_on_top(int code, double b);
     // The same on the two numbers at the top, the result replacing both.
     bool operate_on_top_two(int code);
+    // Increment or Decrement (code) of the number at the top; false (nothing done) when the top
+    // is no number.
+    bool step_number_on_top(int code);
     // The signed 16-bit offset of a Jump or If whose payload holds it.
-    int branch_offset() const;
+    int branch_offset() const {
+        const uint8_t* payload = m_code + m_pc + 3;
+        return static_cast<int16_t>(payload[0] | (payload[1] << 8));
+    }
     void do_return();
 
     // Stack, arithmetic, comparison and string actions.
@@ -262,7 +269,17 @@ private:
     void do_call_method();
     void do_define_function(bool function2);
     TOV_OUT_OF_LINE void do_with();
-    void do_jump(int offset);
+    // Sets the next action offset bytes after this one's end, or ends the run (logged) when
+    // that lies outside the section.
+    void do_jump(int offset) {
+        const int64_t target = static_cast<int64_t>(m_next_pc) + offset;
+        if (target > m_stop || target < m_start) {
+            branch_out_of_section(target);
+            return;
+        }
+        m_next_pc = static_cast<int>(target);
+    }
+    TOV_OUT_OF_LINE void branch_out_of_section(int64_t target);
     // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
     as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
 
@@ -356,6 +373,86 @@ inline bool interpreter::set_cached_variable() {
         return set_variable_remembering();
     }
     store_remembered(const_cast<as_value&>(*slot), 2);
+    return true;
+}
+
+inline bool interpreter::branch_if_not() {
+    // Not followed by If, the test of every while loop: the If runs as part of this step.
+    const int if_pc = m_next_pc;
+    if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
+    const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
+    if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
+    const bool condition = !top(0).to_bool();
+    drop_one();
+    m_pc = if_pc;
+    m_payload_length = payload_length;
+    m_next_pc = if_pc + 3 + payload_length;
+    if (condition) do_jump(branch_offset());
+    return true;
+}
+
+[[gnu::always_inline]] inline void interpreter::consume_result() {
+    const int pc = m_next_pc;
+    if (!m_unchecked || pc >= m_stop) return;
+    const int own_pc = m_pc;
+    switch (m_code[pc]) {
+        case action::SET_VARIABLE:
+            // Its member cache is found by its own pc.
+            m_pc = pc;
+            if (set_cached_variable()) {
+                m_next_pc = pc + 1;
+                return;
+            }
+            break;
+        case action::NOT:
+            m_pc = pc;
+            m_next_pc = pc + 1;
+            if (branch_if_not()) return;
+            m_next_pc = pc;
+            break;
+        default:
+            return;
+    }
+    m_pc = own_pc;
+}
+
+// The arithmetic and comparisons two numbers take straight, the result written over x; false
+// (nothing done) for the other codes and when x is no number.
+[[gnu::always_inline]] inline bool operate_on_numbers(int code, as_value& x, double b) {
+    if (x.get_type() != as_value::NUMBER) return false;
+    const double a = x.to_number();
+    switch (code) {
+        case action::ADD:
+        case action::ADD2: x.set_double(a + b); return true;
+        case action::SUBTRACT: x.set_double(a - b); return true;
+        case action::MULTIPLY: x.set_double(a * b); return true;
+        case action::DIVIDE: x.set_double(a / b); return true;
+        case action::LESS:
+        case action::LESS2: x.set_bool(a < b); return true;
+        case action::GREATER: x.set_bool(a > b); return true;
+        default: return false;
+    }
+}
+
+inline bool interpreter::operate_on_top(int code, double b) {
+    return operate_on_numbers(code, m_env->top_unchecked(0), b);
+}
+
+[[gnu::always_inline]] inline bool interpreter::operate_on_top_two(int code) {
+    if (depth() < 2) return false;
+    const as_value& y = m_env->top_unchecked(0);
+    if (y.get_type() != as_value::NUMBER) return false;
+    if (!operate_on_numbers(code, m_env->top_unchecked(1), y.to_number())) return false;
+    m_env->drop_held(1);
+    return true;
+}
+
+// Increment or Decrement of a number at the top; false (nothing done) otherwise.
+[[gnu::always_inline]] inline bool interpreter::step_number_on_top(int code) {
+    if (depth() < 1) return false;
+    as_value& y = m_env->top_unchecked(0);
+    if (y.get_type() != as_value::NUMBER) return false;
+    y.set_double(y.to_number() + (code == action::INCREMENT ? 1.0 : -1.0));
     return true;
 }
 
