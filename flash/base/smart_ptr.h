@@ -100,12 +100,14 @@ public:
     friend bool operator!=(T* p, const weak_ptr& w) { return w.get_ptr() != p; }
 
 private:
-    void check_proxy() const {
-        if (m_ptr && m_proxy && !m_proxy->is_alive()) {
-            m_proxy->drop_ref();
-            m_proxy = nullptr;
-            m_ptr = nullptr;
-        }
+    // Inline: every read of a weak link asks it; letting a dead proxy go is rare.
+    [[gnu::always_inline]] void check_proxy() const {
+        if (m_proxy && !m_proxy->is_alive()) forget_dead_object();
+    }
+    [[gnu::noinline]] void forget_dead_object() const {
+        m_proxy->drop_ref();
+        m_proxy = nullptr;
+        m_ptr = nullptr;
     }
 
     mutable weak_proxy* m_proxy = nullptr;

@@ -179,19 +179,15 @@ member_cache* action_buffer::make_member_cache(int key) {
     if (member_cache* found = find_member_cache(key)) return found;
     counted_buffer& store = *m_buffer;
     const int length = get_length();
-    if (key >= length) return nullptr;
-    if (key >= 0 && key >= store.record_index.size() && !store.record_index.resize(length)) {
+    // A Push record holds its own cache: found above, unless the record is gone.
+    if (key < 0 || key >= length) return nullptr;
+    if (key >= store.record_index.size() && !store.record_index.resize(length)) {
         return nullptr;
     }
-    if (key < 0 && -1 - key >= store.push_records.size()) return nullptr;
     const int before = store.member_caches.size();
     store.member_caches.push_back(member_cache());
     if (store.member_caches.size() == before) return nullptr;
-    if (key >= 0) {
-        store.record_index[key] = store.member_caches.size();
-    } else {
-        store.push_records[-1 - key].cache_index = store.member_caches.size();
-    }
+    store.record_index[key] = store.member_caches.size();
     return &store.member_caches.back();
 }
 

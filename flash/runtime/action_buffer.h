@@ -17,6 +17,21 @@ namespace flash {
 
 class as_value;
 
+// What the last plain read or write of a variable or member at one action found: the object
+// (the target, for a variable) and the index of the name in its member table. A later run on the
+// same object takes the member from that index while the table kept its layout and the entry
+// there holds the name, as long as nothing that comes before own members in a lookup changed
+// (member_lookup_version). Failed attempts are counted so that a name that is never an own
+// member, or code run for many objects in turn, stops being looked for.
+struct member_cache {
+    weak_ptr<as_object> object;
+    int index = -1;
+    uint32_t lookup_version = 0;
+    // The member table's layout version when the index was taken.
+    uint32_t layout_version = 0;
+    int misses = 0;
+};
+
 // One Push record as prepared on its first run: its texts as names (text_count of them from
 // push_names[text_first], in order up to the first one cut short), and, when every item is a
 // constant and nothing is cut short, all its values (value_count from push_values[value_first]).
@@ -33,8 +48,8 @@ struct push_record {
     // action that two numbers take straight (see interpreter::on_binary): that action's code,
     // else 0.
     uint8_t then_operates = 0;
-    // 1 + the index in member_caches of the cache of the read after it (0: none yet).
-    int cache_index = 0;
+    // The member cache of the read after it.
+    member_cache cache;
 };
 
 // The prepared texts of a Push record, for reading it from its bytes (the constant records run
@@ -44,28 +59,14 @@ struct push_view {
     int text_count = 0;
 };
 
-// What the last plain read or write of a variable or member at one action found: the object
-// (the target, for a variable) and the index of the name in its member table. A later run on the
-// same object takes the member from that index while the table kept its layout and the entry
-// there holds the name, as long as nothing that comes before own members in a lookup changed
-// (member_lookup_version). Failed attempts are counted so that a name that is never an own
-// member, or code run for many objects in turn, stops being looked for.
-struct member_cache {
-    weak_ptr<as_object> object;
-    int index = -1;
-    uint32_t lookup_version = 0;
-    // The member table's layout version when the index was taken.
-    uint32_t layout_version = 0;
-    int misses = 0;
-};
-
 // A byte buffer shared by counted references, with its Push records prepared the first time each
 // runs: every later run copies their values, texts with their name hash, instead of reading and
 // hashing the bytes again. The bytes are only ever appended to, so a record stays valid.
 class counted_buffer : public membuf, public ref_counted {
 public:
     // Per byte offset: 1 + the index of what was prepared for the action there (0: nothing yet):
-    // in push_records for a Push, in member_caches for a GetVariable, SetVariable or SetMember.
+    // in push_records for a Push, in member_caches for a GetVariable, SetVariable or SetMember
+    // (a Push record holds the cache of the read after it).
     array<int32_t> record_index;
     array<push_record> push_records;
     array<bx_string> push_names;
@@ -114,8 +115,8 @@ public:
     const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
     const array<bx_string>& get_dictionary() const { return m_dictionary; }
     // The Push record at pc as prepared by its first run; null before.
-    const push_record* find_push_record(int pc) const {
-        const counted_buffer& store = *m_buffer;
+    push_record* find_push_record(int pc) {
+        counted_buffer& store = *m_buffer;
         if (pc < 0 || pc >= store.record_index.size()) return nullptr;
         const int record = store.record_index[pc];
         return record > 0 ? &store.push_records[record - 1] : nullptr;
@@ -146,8 +147,7 @@ public:
             index = store.record_index[key];
         } else {
             const int record = -1 - key;
-            if (record >= store.push_records.size()) return nullptr;
-            index = store.push_records[record].cache_index;
+            return record < store.push_records.size() ? &store.push_records[record].cache : nullptr;
         }
         return index > 0 ? &store.member_caches[index - 1] : nullptr;
     }

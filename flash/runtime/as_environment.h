@@ -48,9 +48,16 @@ public:
 
     // Value stack. Pushes into a slot the stack already has are inline: slots above the top hold
     // undefined, so they are plain assignments that release nothing.
-    void push(const as_value& value) {
+    [[gnu::always_inline]] void push(const as_value& value) {
         if (m_stack_top < m_stack.size()) {
-            m_stack[m_stack_top++] = value;
+            as_value& slot = m_stack[m_stack_top++];
+            if (value.get_type() == as_value::NUMBER) {
+                // The most pushed value, copied without a call.
+                slot.set_double(value.to_number());
+                slot.set_flags(value.get_flags());
+            } else {
+                slot = value;
+            }
             return;
         }
         push_grown(value);
@@ -107,6 +114,8 @@ public:
         if (index < 0 || index >= m_stack_top) return scratch();
         return m_stack[index];
     }
+    // The same for a caller that made sure the stack holds more than n values.
+    as_value& top_unchecked(int n) { return m_stack[m_stack_top - n - 1]; }
     void set_top_bool(bool value) { top(0).set_bool(value); }
     void set_top_float(float value) { top(0).set_double(value); }
     void set_top_double(double value) { top(0).set_double(value); }
@@ -116,6 +125,10 @@ public:
         const int size = n >= m_stack_top ? 0 : m_stack_top - n;
         for (int i = size; i < m_stack_top; ++i) m_stack[i].set_undefined();
         m_stack_top = size;
+    }
+    // The same for a caller that made sure the stack holds at least n values.
+    void drop_held(int n) {
+        for (int i = 0; i < n; ++i) m_stack[--m_stack_top].set_undefined();
     }
     void drop_one() {
         if (m_stack_top > 0) m_stack[--m_stack_top].set_undefined();

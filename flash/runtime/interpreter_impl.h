@@ -95,6 +95,7 @@ private:
     static constexpr handler_table make_handlers();
     void dispatch(int code);
     void on_push(int code);
+    void run_push();
     void on_pop(int code);
     void on_push_duplicate(int code);
     void on_store_register(int code);
@@ -150,16 +151,26 @@ private:
     TOV_OUT_OF_LINE void do_define_local2();
     void do_jump_action();
     void do_if();
+    // In the loop without checks, after an arithmetic or comparison step left a number or a
+    // boolean at the top: a SetVariable, or a Not with its If, right after it runs as part of the
+    // same step when it takes its plain path.
+    void consume_result();
     // Not at the top followed by an If that is whole: both run, true; false (nothing done)
     // otherwise.
     bool branch_if_not();
     // The arithmetic or comparison action code on the number at the top and the number b, the
-    // result replacing the top; false (nothing done) when the top is no number.
+    // result replacing the top (the stack holds one); false (nothing done) when it is no number.
     bool operate_on_top(int code, double b);
     // The same on the two numbers at the top, the result replacing both.
     bool operate_on_top_two(int code);
+    // Increment or Decrement (code) of the number at the top; false (nothing done) when the top
+    // is no number.
+    bool step_number_on_top(int code);
     // The signed 16-bit offset of a Jump or If whose payload holds it.
-    int branch_offset() const;
+    int branch_offset() const {
+        const uint8_t* payload = m_code + m_pc + 3;
+        return static_cast<int16_t>(payload[0] | (payload[1] << 8));
+    }
     void do_return();
 
     // Stack, arithmetic, comparison and string actions.
@@ -210,6 +221,11 @@ private:
         }
         push_variable_remembered(key, name);
     }
+    // The key of the member cache of the read after a Push record.
+    int push_cache_key(const push_record& record) const {
+        return action_buffer::cache_key_of_push(
+            static_cast<int>(&record - m_buffer.get_store()->push_records.data()));
+    }
     // The rest of push_variable: the cache filled, or the full lookup.
     void push_variable_remembered(int key, const bx_string& name);
     // The member of object that the cache of key remembers for name, when it still holds it as a
@@ -230,6 +246,8 @@ private:
     bool read_cached_variable(int key, const bx_string& name, as_value* out);
     // SetVariable through the cache: true when it wrote (and dropped name and value).
     bool set_cached_variable();
+    // The rest of set_cached_variable when the cache did not answer: the name remembered anew.
+    [[gnu::noinline]] bool set_variable_remembering();
     // SetMember through the cache: true when it wrote (and dropped object, name and value).
     bool set_cached_member();
     void do_delete();
@@ -251,7 +269,17 @@ private:
     void do_call_method();
     void do_define_function(bool function2);
     TOV_OUT_OF_LINE void do_with();
-    void do_jump(int offset);
+    // Sets the next action offset bytes after this one's end, or ends the run (logged) when
+    // that lies outside the section.
+    void do_jump(int offset) {
+        const int64_t target = static_cast<int64_t>(m_next_pc) + offset;
+        if (target > m_stop || target < m_start) {
+            branch_out_of_section(target);
+            return;
+        }
+        m_next_pc = static_cast<int>(target);
+    }
+    TOV_OUT_OF_LINE void branch_out_of_section(int64_t target);
     // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
     as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
 
@@ -281,26 +309,156 @@ private:
 };
 #undef TOV_OUT_OF_LINE
 
+// The member of object at the index a cache remembers, while the cache still holds for object:
+// the same object, nothing changed before own members in a read (for a read), no watch (for a
+// write), the same table layout. Null otherwise. The name there is the caller's to check.
+[[gnu::always_inline]] inline const as_value* remembered_slot(const member_cache& cache,
+                                                             as_object* object, bool for_write) {
+    if (cache.index < 0 || !object || cache.object.get_ptr() != object) return nullptr;
+    // A write does not ask builtins or children; a read does.
+    if (!for_write && cache.lookup_version != member_lookup_version()) return nullptr;
+    if (for_write && object->has_watches()) return nullptr;
+    const stringi_hash<as_value>& members = object->get_members();
+    // The same table layout keeps every key at its index.
+    if (members.layout_version() != cache.layout_version) return nullptr;
+    return &members.entry_at(cache.index).value();
+}
+
 inline const as_value* interpreter::cached_member(int key, as_object* target,
                                                  const bx_string& name, bool for_write) {
     const member_cache* cache = m_buffer.find_member_cache(key);
-    if (!cache || cache->index < 0) return nullptr;
-    if (!target || cache->object.get_ptr() != target) return nullptr;
-    // A write does not ask builtins or children; a read does.
-    if (!for_write && cache->lookup_version != member_lookup_version()) return nullptr;
-    if (for_write && target->has_watches()) return nullptr;
-    const stringi_hash<as_value>& members = target->get_members();
-    // The same table layout keeps every key at its index; the name may still differ (the same
-    // action may read a name computed each time).
-    if (members.layout_version() != cache->layout_version) return nullptr;
+    if (!cache) return nullptr;
+    const as_value* member = remembered_slot(*cache, target, for_write);
+    if (!member) return nullptr;
+    // The name may still differ: the same action may read a name computed each time.
     if (!action_buffer::cache_key_has_fixed_name(key)) {
+        const stringi_hash<as_value>& members = target->get_members();
         const bx_stringi& member_name = name.to_bx_stringi();
-        if (!members.holds_key_at(cache->index, member_name, stringi_hash<as_value>::key_hash(member_name))) {
+        if (!members.holds_key_at(cache->index, member_name,
+                                  stringi_hash<as_value>::key_hash(member_name))) {
             return nullptr;
         }
     }
-    const as_value& member = members.entry_at(cache->index).value();
-    return member.is_property() ? nullptr : &member;
+    return member->is_property() ? nullptr : member;
+}
+
+[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
+    const int flags = slot.get_flags();
+    // A read-only member keeps its value, as set_member leaves it. Whatever holds the object of
+    // the member (the stack, the environment) holds it until the value is in.
+    if (!(flags & AS_READ_ONLY)) {
+        as_value& value = m_env->top_unchecked(0);
+        if (value.get_type() == as_value::NUMBER) {
+            // A number is copied in three words; moving clears every field of the source.
+            slot = value;
+        } else {
+            slot = static_cast<as_value&&>(value);
+        }
+        slot.set_flags(flags);
+    }
+    m_env->drop_held(count);
+}
+
+// Inline: the write of every loop counter and sum. The stack holds a name without a path and a
+// value that is no property, in the plain variable scope.
+inline bool interpreter::set_cached_variable() {
+    if (depth() < 2 || get_verbose_action() || !variables_are_plain()) return false;
+    as_value& value = m_env->top_unchecked(0);
+    const as_value& name_value = m_env->top_unchecked(1);
+    if (!name_value.is_string() || value.is_property()) return false;
+    const bx_string& name = name_value.to_bx_string();
+    if (name.has_path_separator()) return false;
+    const member_cache* cache = m_buffer.find_member_cache(m_pc);
+    as_object* target = m_env->get_target();
+    const as_value* slot = cache ? remembered_slot(*cache, target, true) : nullptr;
+    // The table kept its layout, so the entry at the index is the live one remembered; only its
+    // name is left to compare, since the name here may be computed.
+    if (!slot || slot->is_property() ||
+        !(target->get_members().entry_at(cache->index).key() == name.to_bx_stringi())) {
+        return set_variable_remembering();
+    }
+    store_remembered(const_cast<as_value&>(*slot), 2);
+    return true;
+}
+
+inline bool interpreter::branch_if_not() {
+    // Not followed by If, the test of every while loop: the If runs as part of this step.
+    const int if_pc = m_next_pc;
+    if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
+    const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
+    if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
+    const bool condition = !top(0).to_bool();
+    drop_one();
+    m_pc = if_pc;
+    m_payload_length = payload_length;
+    m_next_pc = if_pc + 3 + payload_length;
+    if (condition) do_jump(branch_offset());
+    return true;
+}
+
+[[gnu::always_inline]] inline void interpreter::consume_result() {
+    const int pc = m_next_pc;
+    if (!m_unchecked || pc >= m_stop) return;
+    const int own_pc = m_pc;
+    switch (m_code[pc]) {
+        case action::SET_VARIABLE:
+            // Its member cache is found by its own pc.
+            m_pc = pc;
+            if (set_cached_variable()) {
+                m_next_pc = pc + 1;
+                return;
+            }
+            break;
+        case action::NOT:
+            m_pc = pc;
+            m_next_pc = pc + 1;
+            if (branch_if_not()) return;
+            m_next_pc = pc;
+            break;
+        default:
+            return;
+    }
+    m_pc = own_pc;
+}
+
+// The arithmetic and comparisons two numbers take straight, the result written over x; false
+// (nothing done) for the other codes and when x is no number.
+[[gnu::always_inline]] inline bool operate_on_numbers(int code, as_value& x, double b) {
+    if (x.get_type() != as_value::NUMBER) return false;
+    const double a = x.to_number();
+    switch (code) {
+        case action::ADD:
+        case action::ADD2: x.set_double(a + b); return true;
+        case action::SUBTRACT: x.set_double(a - b); return true;
+        case action::MULTIPLY: x.set_double(a * b); return true;
+        case action::DIVIDE: x.set_double(a / b); return true;
+        case action::LESS:
+        case action::LESS2: x.set_bool(a < b); return true;
+        case action::GREATER: x.set_bool(a > b); return true;
+        default: return false;
+    }
+}
+
+inline bool interpreter::operate_on_top(int code, double b) {
+    return operate_on_numbers(code, m_env->top_unchecked(0), b);
+}
+
+[[gnu::always_inline]] inline bool interpreter::operate_on_top_two(int code) {
+    if (depth() < 2) return false;
+    const as_value& y = m_env->top_unchecked(0);
+    if (y.get_type() != as_value::NUMBER) return false;
+    if (!operate_on_numbers(code, m_env->top_unchecked(1), y.to_number())) return false;
+    m_env->drop_held(1);
+    return true;
+}
+
+// Increment or Decrement of a number at the top; false (nothing done) otherwise.
+[[gnu::always_inline]] inline bool interpreter::step_number_on_top(int code) {
+    if (depth() < 1) return false;
+    as_value& y = m_env->top_unchecked(0);
+    if (y.get_type() != as_value::NUMBER) return false;
+    y.set_double(y.to_number() + (code == action::INCREMENT ? 1.0 : -1.0));
+    return true;
 }
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the

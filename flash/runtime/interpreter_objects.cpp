@@ -63,7 +63,6 @@ void interpreter::on_get_variable(int) {
     need(1);
     do_get_variable();
 }
-void interpreter::on_set_variable(int) { do_set_variable(); }
 void interpreter::on_get_member(int) {
     need(2);
     do_get_member();

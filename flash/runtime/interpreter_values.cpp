@@ -13,17 +13,17 @@ namespace flash {
 // Numbers are the usual operands of loops: two of them take the arithmetic straight.
 void interpreter::on_unary(int code) {
     if (code == action::NOT && m_unchecked && depth() >= 1 && branch_if_not()) return;
+    if ((code == action::INCREMENT || code == action::DECREMENT) && step_number_on_top(code)) {
+        consume_result();
+        return;
+    }
     if (depth() >= 1) {
-        as_value& y = top(0);
-        if (y.get_type() == as_value::NUMBER) {
-            const double n = y.to_number();
-            switch (code) {
-                case action::INCREMENT: y.set_double(n + 1.0); return;
-                case action::DECREMENT: y.set_double(n - 1.0); return;
-                case action::NOT: y.set_bool(n == 0.0); return;
-                default: break;
-            }
-        } else if (code == action::NOT && y.get_type() == as_value::BOOLEAN) {
+        as_value& y = m_env->top_unchecked(0);
+        if (code == action::NOT && y.get_type() == as_value::NUMBER) {
+            y.set_bool(y.to_number() == 0.0);
+            return;
+        }
+        if (code == action::NOT && y.get_type() == as_value::BOOLEAN) {
             y.set_bool(!y.to_bool());
             return;
         }
@@ -32,60 +32,20 @@ void interpreter::on_unary(int code) {
     do_binary_number(code);
 }
 
-bool interpreter::branch_if_not() {
-    // Not followed by If, the test of every while loop: the If runs as part of this step.
-    const int if_pc = m_next_pc;
-    if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
-    const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
-    if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
-    const bool condition = !top(0).to_bool();
-    drop_one();
-    m_pc = if_pc;
-    m_payload_length = payload_length;
-    m_next_pc = if_pc + 3 + payload_length;
-    if (condition) do_jump(branch_offset());
-    return true;
-}
-
-namespace {
-
-// The arithmetic and comparisons two numbers take straight, the result written over x; false
-// (nothing done) for the other codes and when x is no number.
-bool operate_on_numbers(int code, as_value& x, double b) {
-    if (x.get_type() != as_value::NUMBER) return false;
-    const double a = x.to_number();
-    switch (code) {
-        case action::ADD:
-        case action::ADD2: x.set_double(a + b); return true;
-        case action::SUBTRACT: x.set_double(a - b); return true;
-        case action::MULTIPLY: x.set_double(a * b); return true;
-        case action::DIVIDE: x.set_double(a / b); return true;
-        case action::LESS:
-        case action::LESS2: x.set_bool(a < b); return true;
-        case action::GREATER: x.set_bool(a > b); return true;
-        default: return false;
-    }
-}
-
-}  // namespace
-
-bool interpreter::operate_on_top(int code, double b) { return operate_on_numbers(code, top(0), b); }
-
-bool interpreter::operate_on_top_two(int code) {
-    if (depth() < 2 || top(0).get_type() != as_value::NUMBER) return false;
-    if (!operate_on_numbers(code, top(1), top(0).to_number())) return false;
-    drop_one();
-    return true;
-}
-
 void interpreter::on_binary(int code) {
-    if (operate_on_top_two(code)) return;
+    if (operate_on_top_two(code)) {
+        consume_result();
+        return;
+    }
     need(2);
     do_binary_number(code);
 }
 
 void interpreter::on_compare(int code) {
-    if (operate_on_top_two(code)) return;
+    if (operate_on_top_two(code)) {
+        consume_result();
+        return;
+    }
     need(2);
     do_compare(code);
 }

@@ -54,23 +54,6 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     return member;
 }
 
-[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
-    const int flags = slot.get_flags();
-    // A read-only member keeps its value, as set_member leaves it. Whatever holds the object of
-    // the member (the stack, the environment) holds it until the value is in.
-    if (!(flags & AS_READ_ONLY)) {
-        as_value& value = top(0);
-        if (value.get_type() == as_value::NUMBER) {
-            // A number is copied in three words; moving clears every field of the source.
-            slot = value;
-        } else {
-            slot = static_cast<as_value&&>(value);
-        }
-        slot.set_flags(flags);
-    }
-    for (int i = 0; i < count; ++i) drop_one();
-}
-
 // Inline into push_variable_remembered, its only user.
 [[gnu::always_inline]] inline bool interpreter::push_local_variable(const bx_string& name) {
     if (m_with_stack.size() != 0 || m_env->get_local_frame_top() == 0) return false;
@@ -112,13 +95,11 @@ bool interpreter::read_cached_variable(int key, const bx_string& name, as_value*
     return true;
 }
 
-bool interpreter::set_cached_variable() {
-    const as_value& name_value = top(1);
-    as_value& value = top(0);
-    if (!name_value.is_string() || value.is_property() || !variables_are_plain()) return false;
-    const bx_string& name = name_value.to_bx_string();
-    if (name.has_path_separator()) return false;
-    const as_value* member = remembered_member(m_pc, m_env->get_target(), name, true);
+bool interpreter::set_variable_remembering() {
+    const bx_string& name = top(1).to_bx_string();
+    as_object* target = m_env->get_target();
+    if (!remember_member(m_pc, target, name, true)) return false;
+    const as_value* member = cached_member(m_pc, target, name, true);
     if (!member) return false;
     store_remembered(const_cast<as_value&>(*member), 2);
     return true;
@@ -192,9 +173,12 @@ void interpreter::do_get_variable() {
     }
 }
 
+void interpreter::on_set_variable(int) {
+    if (!set_cached_variable()) do_set_variable();
+}
+
 void interpreter::do_set_variable() {
     const bool verbose = get_verbose_action();
-    if (!verbose && set_cached_variable()) return;
     const bx_string name(top(1).to_bx_string());
     const as_value value(static_cast<as_value&&>(top(0)));
     drop(2);
