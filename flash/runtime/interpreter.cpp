@@ -143,7 +143,8 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
     return table;
 }
 
-void interpreter::run() {
+// Inline into the two executions above it, its only users.
+[[gnu::always_inline]] inline void interpreter::run() {
     // The host sets a budget around a run, never inside one: one test per run without one.
     m_budgeted = t_budget >= 0;
     // Without a with block, a budget or the action log there is nothing to check between
