@@ -287,26 +287,12 @@ void interpreter::do_extends() {
     sub->set_member("prototype", proto);
 }
 
-void interpreter::do_call_function() {
-    // The function value: a member the cache remembers, read in place, or a copy the lookup made.
-    // Nothing runs script until the function is held.
-    as_value looked_up;
-    const as_value* func = &top(0);
-    const bool by_name = func->is_string();
+// CallFunction of the function value func (by_name: read for the name at the top, which may
+// give its own constructor instead). Nothing has run script since func was read: it holds the
+// function until the keep-alive does.
+[[gnu::always_inline]] inline void interpreter::call_function_value(const as_value* func,
+                                                                    bool by_name) {
     if (by_name) {
-        const bx_string& name = func->to_bx_string();
-        func = variables_are_plain() && !name.has_path_separator() && !get_verbose_action()
-                   ? cached_member(m_pc, m_env->get_target(), name, false)
-                   : nullptr;
-        if (!func) {
-            // Remembers the name for the next run; the full lookup may run a getter, which may
-            // grow the stack: it reads a copy of the name.
-            if (!read_cached_variable(m_pc, name, &looked_up)) {
-                const bx_string held(name);
-                m_env->get_variable(held, m_with_stack, &looked_up);
-            }
-            func = &looked_up;
-        }
         if (const as_value* ctor = own_constructor(func->to_object())) func = ctor;
     }
     as_function* callee = func->to_function();
@@ -320,7 +306,41 @@ void interpreter::do_call_function() {
     as_value result =
         callee ? call_function(callee, m_env, nargs, m_env->get_top_index() - 2) : as_value();
     drop(nargs + 2);
-    m_env->push(static_cast<as_value&&>(result));
+    if (result.get_type() == as_value::NUMBER) {
+        // A number is copied in three words; moving clears every field of the source.
+        m_env->push(result);
+    } else {
+        m_env->push(static_cast<as_value&&>(result));
+    }
+}
+
+void interpreter::call_looked_up_function(const bx_string& name) {
+    // Remembers the name for the next run; the full lookup may run a getter, which may grow the
+    // stack: it reads a copy of the name.
+    as_value looked_up;
+    if (!read_cached_variable(m_pc, name, &looked_up)) {
+        const bx_string held(name);
+        m_env->get_variable(held, m_with_stack, &looked_up);
+    }
+    call_function_value(&looked_up, true);
+}
+
+void interpreter::do_call_function() {
+    const as_value* func = &top(0);
+    if (!func->is_string()) {
+        call_function_value(func, false);
+        return;
+    }
+    // A member the cache remembers is read in place.
+    const bx_string& name = func->to_bx_string();
+    func = variables_are_plain() && !name.has_path_separator() && !get_verbose_action()
+               ? cached_member(m_pc, m_env->get_target(), name, false)
+               : nullptr;
+    if (func) {
+        call_function_value(func, true);
+    } else {
+        call_looked_up_function(name);
+    }
 }
 
 void interpreter::do_call_method() {
