@@ -292,10 +292,14 @@ void interpreter::do_extends() {
 // function until the keep-alive does.
 [[gnu::always_inline]] inline void interpreter::call_function_value(const as_value* func,
                                                                     bool by_name) {
+    as_object* object = func->to_object();
     if (by_name) {
-        if (const as_value* ctor = own_constructor(func->to_object())) func = ctor;
+        if (const as_value* ctor = own_constructor(object)) object = ctor->to_object();
     }
-    as_function* callee = func->to_function();
+    // As to_function: an object that is a function.
+    as_function* callee = object && object->is(as_object::FUNCTION)
+                              ? static_cast<as_function*>(object)
+                              : nullptr;
     if (!callee && by_name) {
         log_error("error in call_function: '%s' is not a function\n",
                   top(0).to_bx_string().c_str());
