@@ -274,6 +274,70 @@ TEST(InterpreterCalls, AFunctionReadThroughTheCacheThatDropsItsLastReferenceRuns
     EXPECT_EQ(m.run(loop), "5\n6\n5\n6\n");
 }
 
+TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonFunctions) {
+    // body runs twice from the same actions: the second time the names are read through the
+    // member cache.
+    auto twice = [](assembler body) {
+        assembler loop;
+        const int top = loop.new_label();
+        loop.set_var("i", i32(0))
+            .label(top)
+            .raw(body.take())
+            .push({str("i"), str("i")})
+            .op(GET_VARIABLE)
+            .op(INCREMENT)
+            .op(SET_VARIABLE)
+            .push({str("i")})
+            .op(GET_VARIABLE)
+            .push({i32(2)})
+            .op(LESS2)
+            .if_true(top);
+        return loop;
+    };
+    // function ctor() { return "ctor" }; function f() { return "f" }; o = {}
+    const assembler setup = a().define_function("ctor", {}, a().push_str("ctor").op(RETURN))
+                                .define_function("f", {}, a().push_str("f").op(RETURN))
+                                .push({str("o"), i32(0)})
+                                .op(INIT_OBJECT)
+                                .op(SET_VARIABLE);
+    // name.__constructor__ = ctor
+    auto give_ctor = [](const char* name) {
+        return a().push_str(name).op(GET_VARIABLE).push_str("__constructor__").push_str("ctor")
+            .op(GET_VARIABLE).op(SET_MEMBER);
+    };
+    auto call_traced = [](const char* name) { return a().push({i32(0), str(name)}).op(CALL_FUNCTION).op(TRACE); };
+    struct row {
+        const char* name;
+        assembler program;
+        const char* trace;
+        const char* error;  // null: none logged
+    };
+    const row rows[] = {
+        {"function", call_traced("f"), "f\n", nullptr},
+        {"function with its own constructor", give_ctor("f").raw(call_traced("f").take()), "ctor\n", nullptr},
+        {"object with its own constructor", give_ctor("o").raw(call_traced("o").take()), "ctor\n", nullptr},
+        {"object without one", call_traced("o"), "undefined\n", "error in call_function: 'o' is not a function"},
+        {"number", a().set_var("n", i32(5)).raw(call_traced("n").take()), "undefined\n",
+         "error in call_function: 'n' is not a function"},
+        // A value that is no name is called as it is, without a look for its constructor.
+        {"function value",
+         give_ctor("f").push_num(0).push_str("f").op(GET_VARIABLE).op(CALL_FUNCTION).op(TRACE), "f\n", nullptr},
+        {"number value", a().push({i32(0), i32(7)}).op(CALL_FUNCTION).op(TRACE), "undefined\n", nullptr},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        interptest::machine::errors().clear();
+        const std::string once = r.trace;
+        EXPECT_EQ(m.run(assembler(setup).raw(twice(assembler(r.program)).take())), once + once) << r.name;
+        if (r.error) {
+            EXPECT_TRUE(m.error_has(r.error)) << r.name;
+        } else {
+            EXPECT_FALSE(m.error_has("error in call_function")) << r.name;
+        }
+        EXPECT_EQ(m.env.get_stack_size(), 0) << r.name;
+    }
+}
+
 TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
     // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
     assembler sum_body;
