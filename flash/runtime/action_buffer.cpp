@@ -152,21 +152,12 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         record.then_reads_name = bytes[end];
     }
     if (constant && record.value_count > 0 && end < length &&
-        store.push_values.back().get_type() == as_value::NUMBER) {
-        switch (bytes[end]) {
-            case action::ADD:
-            case action::ADD2:
-            case action::SUBTRACT:
-            case action::MULTIPLY:
-            case action::DIVIDE:
-            case action::LESS:
-            case action::LESS2:
-            case action::GREATER:
-                record.then_operates = bytes[end];
-                break;
-            default:
-                break;
-        }
+        store.push_values.back().get_type() == as_value::NUMBER && operates_on_numbers(bytes[end])) {
+        record.then_operates = bytes[end];
+    }
+    if (record.then_reads_name == action::GET_VARIABLE && end + 1 < length &&
+        operates_on_numbers(bytes[end + 1])) {
+        record.then_operates = bytes[end + 1];
     }
     const int before = store.push_records.size();
     store.push_records.push_back(record);

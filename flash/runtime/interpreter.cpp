@@ -530,6 +530,16 @@ void interpreter::on_push(int) { run_push(); }
                 ? remembered_slot(record->cache, m_env->get_target(), false)
                 : nullptr;
         if (member && !member->is_property()) {
+            // A number read for the arithmetic or comparison right after the GetVariable, over
+            // a number: the three run as one step, without pushing it.
+            const int op = record->then_operates;
+            if (op && member->get_type() == as_value::NUMBER && m_next_pc + 1 < m_stop &&
+                depth() >= 1 && operate_on_top(op, member->to_number())) {
+                m_pc = m_next_pc + 1;
+                m_next_pc += 2;
+                consume_result();
+                return;
+            }
             m_env->push(*member);
         } else {
             push_variable_remembered(push_cache_key(*record), name);
