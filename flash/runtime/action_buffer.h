@@ -65,6 +65,11 @@ struct push_record {
     // action that two numbers take straight (operates_on_numbers), or whose GetVariable after
     // it is followed by one: that action's code, else 0.
     uint8_t then_operates = 0;
+    // With a GetVariable after it: when a Push record of one number stands between the
+    // GetVariable and its then_operates action (i < 10), that number, taken instead of the value
+    // below, and the offset of the action from the GetVariable (0: no such record).
+    double then_operand = 0.0;
+    int then_operates_at = 0;
     // The member cache of the read after it.
     member_cache cache;
 };

@@ -232,6 +232,22 @@ TEST(InterpreterVariables, NumberStepsRunWithTheReadsAndWritesAroundThemAsOneByO
         {"a number less than a read", three_turns(a().set_var("v", i32(1)),
              a().raw(r_is(i32(2), LESS2).take()).raw(assembler(read_r).take()), v_up),
          "false\nfalse\ntrue\n"},
+        {"a read compared with a number pushed after it", three_turns(a().set_var("v", i32(1)),
+             over_a_mark(a().push({str("r")}).push({str("v")}).op(GET_VARIABLE).push({i32(2)})
+                             .op(LESS2).op(SET_VARIABLE).raw(assembler(read_r).take())),
+             v_up),
+         "true\nmark\nfalse\nmark\nfalse\nmark\n"},
+        {"a read less a double pushed after it", three_turns(a().set_var("v", i32(1)),
+             a().push({str("r")}).push({str("v")}).op(GET_VARIABLE).push({dbl(2.5)})
+                 .op(SUBTRACT).op(SET_VARIABLE).raw(assembler(read_r).take()),
+             v_up),
+         "-1.5\n-0.5\n0.5\n"},
+        {"a text read compared with a number pushed after it",
+         three_turns(a().set_var("v", str("7")),
+             a().push({str("r")}).push({str("v")}).op(GET_VARIABLE).push({i32(8)})
+                 .op(LESS2).op(SET_VARIABLE).raw(assembler(read_r).take()),
+             a()),
+         "true\ntrue\ntrue\n"},
         {"a read that is a text", three_turns(a().set_var("v", str("a")),
              a().raw(r_is(i32(1), ADD2).take()).raw(assembler(read_r).take()), a()),
          "1a\n1a\n1a\n"},
