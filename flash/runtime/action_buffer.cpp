@@ -48,6 +48,49 @@ void action_buffer::execute(as_environment* env) {
     execute(env, 0, get_length(), nullptr, empty, false);
 }
 
+namespace {
+
+// The little-endian 32-bit value at bytes[at, at + 4).
+uint32_t read_u32_at(const uint8_t* bytes, int at) {
+    return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<uint32_t>(bytes[at + 2]) << 16) |
+           (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+// The Push record at push_pc, after the GetVariable that follows a record: when it holds one
+// number (an int32 or a double) and an action two numbers take straight follows it inside the
+// buffer, record takes that number and action (see push_record::then_operand).
+void take_number_pushed_after_read(const uint8_t* bytes, int length, int push_pc,
+                                   push_record* record) {
+    constexpr int header_size = 3;
+    constexpr int int32_item_size = 1 + 4;
+    constexpr int double_item_size = 1 + 8;
+    constexpr int int32_type = 7;
+    constexpr int double_type = 6;
+    if (length - push_pc < header_size + int32_item_size + 1) return;
+    const int payload_length = bytes[push_pc + 1] | (bytes[push_pc + 2] << 8);
+    const int item = push_pc + header_size;
+    const int op_pc = item + payload_length;
+    if (op_pc >= length || !operates_on_numbers(bytes[op_pc])) return;
+    auto read_u32 = [&](int at) { return read_u32_at(bytes, at); };
+    double value = 0.0;
+    if (payload_length == int32_item_size && bytes[item] == int32_type) {
+        value = static_cast<int32_t>(read_u32(item + 1));
+    } else if (payload_length == double_item_size && bytes[item] == double_type) {
+        // A double's two halves come high first, each little-endian, as Push reads them.
+        const uint64_t bits = (static_cast<uint64_t>(read_u32(item + 1)) << 32) | read_u32(item + 5);
+        std::memcpy(&value, &bits, sizeof value);
+    } else {
+        return;
+    }
+    record->then_operand = value;
+    record->then_operates = bytes[op_pc];
+    // From the GetVariable, one byte before the Push.
+    record->then_operates_at = op_pc - (push_pc - 1);
+}
+
+}  // namespace
+
 push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     counted_buffer& store = *m_buffer;
     const uint8_t* bytes = get_bytes();
@@ -71,11 +114,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         }
         ++record.value_count;
     };
-    auto read_u32 = [&](int at) {
-        return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
-               (static_cast<uint32_t>(bytes[at + 2]) << 16) |
-               (static_cast<uint32_t>(bytes[at + 3]) << 24);
-    };
+    auto read_u32 = [&](int at) { return read_u32_at(bytes, at); };
     constexpr int item_size[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
     constexpr int type_count = static_cast<int>(sizeof item_size / sizeof item_size[0]);
     for (int pos = pc + 3; pos < end;) {
@@ -152,21 +191,16 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         record.then_reads_name = bytes[end];
     }
     if (constant && record.value_count > 0 && end < length &&
-        store.push_values.back().get_type() == as_value::NUMBER) {
-        switch (bytes[end]) {
-            case action::ADD:
-            case action::ADD2:
-            case action::SUBTRACT:
-            case action::MULTIPLY:
-            case action::DIVIDE:
-            case action::LESS:
-            case action::LESS2:
-            case action::GREATER:
-                record.then_operates = bytes[end];
-                break;
-            default:
-                break;
-        }
+        store.push_values.back().get_type() == as_value::NUMBER && operates_on_numbers(bytes[end])) {
+        record.then_operates = bytes[end];
+    }
+    if (record.then_reads_name == action::GET_VARIABLE && end + 1 < length &&
+        operates_on_numbers(bytes[end + 1])) {
+        record.then_operates = bytes[end + 1];
+    }
+    if (record.then_reads_name == action::GET_VARIABLE && end + 1 < length &&
+        bytes[end + 1] == action::PUSH) {
+        take_number_pushed_after_read(bytes, length, end + 1, &record);
     }
     const int before = store.push_records.size();
     store.push_records.push_back(record);

@@ -32,6 +32,23 @@ struct member_cache {
     int misses = 0;
 };
 
+// The arithmetic and comparisons that two numbers take straight, without a conversion.
+constexpr bool operates_on_numbers(int code) {
+    switch (code) {
+        case action::ADD:
+        case action::ADD2:
+        case action::SUBTRACT:
+        case action::MULTIPLY:
+        case action::DIVIDE:
+        case action::LESS:
+        case action::LESS2:
+        case action::GREATER:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // One Push record as prepared on its first run: its texts as names (text_count of them from
 // push_names[text_first], in order up to the first one cut short), and, when every item is a
 // constant and nothing is cut short, all its values (value_count from push_values[value_first]).
@@ -45,9 +62,14 @@ struct push_record {
     // action's code, else 0.
     uint8_t then_reads_name = 0;
     // A constant record whose last value is a number, followed by an arithmetic or comparison
-    // action that two numbers take straight (see interpreter::on_binary): that action's code,
-    // else 0.
+    // action that two numbers take straight (operates_on_numbers), or whose GetVariable after
+    // it is followed by one: that action's code, else 0.
     uint8_t then_operates = 0;
+    // With a GetVariable after it: when a Push record of one number stands between the
+    // GetVariable and its then_operates action (i < 10), that number, taken instead of the value
+    // below, and the offset of the action from the GetVariable (0: no such record).
+    double then_operand = 0.0;
+    int then_operates_at = 0;
     // The member cache of the read after it.
     member_cache cache;
 };

@@ -128,7 +128,11 @@ public:
     }
     // The same for a caller that made sure the stack holds at least n values.
     void drop_held(int n) {
-        for (int i = 0; i < n; ++i) m_stack[--m_stack_top].set_undefined();
+        // Read once: clearing a slot writes ints the compiler could not tell from the top.
+        const int top = m_stack_top;
+        as_value* slots = m_stack.data();
+        for (int i = top - 1; i >= top - n; --i) slots[i].set_undefined();
+        m_stack_top = top - n;
     }
     void drop_one() {
         if (m_stack_top > 0) m_stack[--m_stack_top].set_undefined();

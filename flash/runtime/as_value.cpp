@@ -290,6 +290,8 @@ as_value& as_value::move_assign(as_value&& v) noexcept {
     return *this;
 }
 
+void as_value::add_counted(as_object* object) { as_add_ref(object); }
+
 void as_value::release_refs() {
     as_object* object = m_object;
     as_property* property = m_property;
@@ -365,8 +367,6 @@ bool as_value::is_number() const { return m_type == NUMBER && !std::isnan(m_numb
 bool as_value::is_function() const {
     return m_type == OBJECT && m_object && m_object->is(as_object::FUNCTION);
 }
-
-as_object* as_value::to_object() const { return m_type == OBJECT ? m_object : nullptr; }
 
 as_function* as_value::to_function() const {
     return is_function() ? static_cast<as_function*>(m_object) : nullptr;

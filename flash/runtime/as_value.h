@@ -77,6 +77,10 @@ public:
             m_flags = other.m_flags;
             return;
         }
+        if (other.m_type == OBJECT) {
+            take_object_of(other);
+            return;
+        }
         copy_assign(other);
     }
     // Moving takes the references over and leaves other undefined; a bound PROPERTY is read
@@ -95,6 +99,10 @@ public:
             m_type = NUMBER;
             m_number = other.m_number;
             m_flags = other.m_flags;
+            return *this;
+        }
+        if (other.m_type == OBJECT && !holds_refs()) {
+            take_object_of(other);
             return *this;
         }
         if (other.m_type == STRING && !holds_refs() && this != &other) {
@@ -176,7 +184,7 @@ public:
     bool is_number() const;
     bool is_function() const;
 
-    as_object* to_object() const;
+    as_object* to_object() const { return m_type == OBJECT ? m_object : nullptr; }
     as_function* to_function() const;
     as_property* to_property() const;
     as_object* get_property_target() const;
@@ -238,6 +246,15 @@ private:
     // null (each change of type goes through drop_refs, or takes another value's pointers along
     // with its type), so the type alone answers.
     bool holds_refs() const { return m_type >= OBJECT; }
+    // Becomes a counted copy of other, an OBJECT, from a value that holds no references.
+    void take_object_of(const as_value& other) {
+        add_counted(other.m_object);
+        m_type = OBJECT;
+        m_object = other.m_object;
+        m_flags = other.m_flags;
+    }
+    // as_add_ref of an object (null allowed), which is incomplete here.
+    static void add_counted(as_object* object);
     double convert_to_number() const;
     bool convert_to_bool() const;
     const bx_string& convert_to_bx_string() const;

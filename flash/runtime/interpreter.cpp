@@ -540,6 +540,35 @@ void interpreter::on_push(int) { run_push(); }
                 ? remembered_slot(record->cache, m_env->get_target(), false)
                 : nullptr;
         if (member && !member->is_property()) {
+            // A number read for the arithmetic or comparison right after the GetVariable, over
+            // a number: the three run as one step, without pushing it.
+            const int op = record->then_operates;
+            if (op && member->get_type() == as_value::NUMBER) {
+                if (record->then_operates_at) {
+                    // A number pushed after the GetVariable for that step (i < 10): the read,
+                    // the Push and the step run as one.
+                    const int op_pc = m_next_pc + record->then_operates_at;
+                    if (op_pc < m_stop) {
+                        const int before = depth();
+                        m_env->push(*member);
+                        // A stack that could not grow leaves the read undone, as a push would.
+                        if (depth() == before || !operate_on_top(op, record->then_operand)) {
+                            ++m_next_pc;
+                            return;
+                        }
+                        m_pc = op_pc;
+                        m_next_pc = op_pc + 1;
+                        consume_result();
+                        return;
+                    }
+                } else if (m_next_pc + 1 < m_stop && depth() >= 1 &&
+                           operate_on_top(op, member->to_number())) {
+                    m_pc = m_next_pc + 1;
+                    m_next_pc += 2;
+                    consume_result();
+                    return;
+                }
+            }
             m_env->push(*member);
         } else {
             push_variable_remembered(push_cache_key(*record), name);

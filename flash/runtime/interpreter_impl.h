@@ -152,8 +152,8 @@ private:
     void do_jump_action();
     void do_if();
     // In the loop without checks, after an arithmetic or comparison step left a number or a
-    // boolean at the top: a SetVariable, or a Not with its If, right after it runs as part of the
-    // same step when it takes its plain path.
+    // boolean at the top: a SetVariable or SetMember, or a Not with its If, right after it runs
+    // as part of the same step when it takes its plain path.
     void consume_result();
     // Not at the top followed by an If that is whole: both run, true; false (nothing done)
     // otherwise.
@@ -354,8 +354,8 @@ inline const as_value* interpreter::cached_member(int key, as_object* target,
     if (!(flags & AS_READ_ONLY)) {
         as_value& value = m_env->top_unchecked(0);
         if (value.get_type() == as_value::NUMBER) {
-            // A number is copied in three words; moving clears every field of the source.
-            slot = value;
+            // A number is written in place; moving would clear every field of the source.
+            slot.set_double(value.to_number());
         } else {
             slot = static_cast<as_value&&>(value);
         }
@@ -410,6 +410,13 @@ inline bool interpreter::branch_if_not() {
             // Its member cache is found by its own pc.
             m_pc = pc;
             if (set_cached_variable()) {
+                m_next_pc = pc + 1;
+                return;
+            }
+            break;
+        case action::SET_MEMBER:
+            m_pc = pc;
+            if (set_cached_member()) {
                 m_next_pc = pc + 1;
                 return;
             }

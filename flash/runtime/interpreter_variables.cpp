@@ -143,9 +143,14 @@ void interpreter::read_member_remembered(int key, const bx_string& fixed_name) {
 
 bool interpreter::set_cached_member() {
     if (depth() < 3) return false;
-    as_object* object = top(2).to_object();
-    const as_value& name_value = top(1);
-    if (!object || !name_value.is_string() || top(0).is_property()) return false;
+    const as_value& object_value = m_env->top_unchecked(2);
+    const as_value& name_value = m_env->top_unchecked(1);
+    if (!object_value.is_object() || !name_value.is_string() ||
+        m_env->top_unchecked(0).is_property()) {
+        return false;
+    }
+    as_object* object = object_value.to_object();
+    if (!object) return false;
     const bx_string& name = name_value.to_bx_string();
     const as_value* member = remembered_member(m_pc, object, name, true);
     if (!member) return false;

@@ -202,6 +202,99 @@ TEST(InterpreterVariables, MembersReadAndWrittenAgainAnswerWhatTheLookupWould) {
     }
 }
 
+// A number step runs with the variable read before it and the write, or the Not and If, after
+// it; every turn must answer what the actions run one by one would, whatever the operands.
+TEST(InterpreterVariables, NumberStepsRunWithTheReadsAndWritesAroundThemAsOneByOne) {
+    const assembler read_r = a().push({str("r")}).op(GET_VARIABLE).op(TRACE);
+    // r = left <code> v, v read by the action before the step.
+    auto r_is = [](item left, int code) {
+        return a().push({str("r"), left, str("v")}).op(GET_VARIABLE).op(code).op(SET_VARIABLE);
+    };
+    // if (v < 2) trace("below 2"), as compiled: the test negated for a branch past the trace.
+    auto trace_when_v_below_2 = [] {
+        assembler code;
+        const int past = code.new_label();
+        code.push({str("v")}).op(GET_VARIABLE).push({i32(2)}).op(LESS2).op(NOT).if_true(past)
+            .push({str("below 2")}).op(TRACE).label(past);
+        return code;
+    };
+    // code run over a value left on the stack, traced after it: a write run twice takes it.
+    auto over_a_mark = [](const assembler& code) {
+        return a().push({str("mark")}).raw(assembler(code).take()).op(TRACE);
+    };
+    const assembler v_up = a().push({str("v"), str("v")}).op(GET_VARIABLE).op(INCREMENT)
+                               .op(SET_VARIABLE);
+    const turns_case cases[] = {
+        {"a read subtracted from a number", three_turns(a().set_var("v", i32(1)),
+             over_a_mark(a().raw(r_is(i32(10), SUBTRACT).take()).raw(assembler(read_r).take())),
+             v_up),
+         "9\nmark\n8\nmark\n7\nmark\n"},
+        {"a number less than a read", three_turns(a().set_var("v", i32(1)),
+             a().raw(r_is(i32(2), LESS2).take()).raw(assembler(read_r).take()), v_up),
+         "false\nfalse\ntrue\n"},
+        {"a read compared with a number pushed after it", three_turns(a().set_var("v", i32(1)),
+             over_a_mark(a().push({str("r")}).push({str("v")}).op(GET_VARIABLE).push({i32(2)})
+                             .op(LESS2).op(SET_VARIABLE).raw(assembler(read_r).take())),
+             v_up),
+         "true\nmark\nfalse\nmark\nfalse\nmark\n"},
+        {"a read less a double pushed after it", three_turns(a().set_var("v", i32(1)),
+             a().push({str("r")}).push({str("v")}).op(GET_VARIABLE).push({dbl(2.5)})
+                 .op(SUBTRACT).op(SET_VARIABLE).raw(assembler(read_r).take()),
+             v_up),
+         "-1.5\n-0.5\n0.5\n"},
+        {"a text read compared with a number pushed after it",
+         three_turns(a().set_var("v", str("7")),
+             a().push({str("r")}).push({str("v")}).op(GET_VARIABLE).push({i32(8)})
+                 .op(LESS2).op(SET_VARIABLE).raw(assembler(read_r).take()),
+             a()),
+         "true\ntrue\ntrue\n"},
+        {"a read that is a text", three_turns(a().set_var("v", str("a")),
+             a().raw(r_is(i32(1), ADD2).take()).raw(assembler(read_r).take()), a()),
+         "1a\n1a\n1a\n"},
+        {"a read added to a text", three_turns(a().set_var("v", i32(1)),
+             a().raw(r_is(str("s"), ADD2).take()).raw(assembler(read_r).take()), v_up),
+         "s1\ns2\ns3\n"},
+        {"a result written to a path", three_turns(a().set_var("v", i32(1)),
+             a().push({str("/:r"), i32(10), str("v")}).op(GET_VARIABLE).op(ADD2)
+                 .op(SET_VARIABLE).raw(assembler(read_r).take()),
+             v_up),
+         "11\n12\n13\n"},
+        {"a result written to a read-only variable",
+         three_turns(a().set_var("v", i32(1)).set_var("r", i32(0))
+                         .push({i32(4), str("r"), str("this")}).op(GET_VARIABLE).push({i32(3)})
+                         .push({str("ASSetPropFlags")}).op(CALL_FUNCTION).op(POP),
+                     a().raw(r_is(i32(10), ADD2).take()).raw(assembler(read_r).take()), v_up),
+         "0\n0\n0\n"},
+        {"a result written through a setter",
+         // The setter traces the value written.
+         three_turns(a().set_var("v", i32(1))
+                         .raw(call_on_this("addProperty",
+                                           a().raw(a().define_function("", {"x"},
+                                                   a().push({str("x")}).op(GET_VARIABLE)
+                                                       .op(TRACE)).take())
+                                               .raw(function_returning(str("got")).take())
+                                               .push({str("r")}),
+                                           3).take()),
+                     r_is(i32(10), ADD2),
+                     v_up),
+         "11\n12\n13\n"},
+        {"a result written to a member", three_turns(a().set_var("v", i32(1))
+                         .raw(object_with_x("o", i32(100)).take()),
+             over_a_mark(a().push({str("o")}).op(GET_VARIABLE).push({str("x"), str("o")}).op(GET_VARIABLE)
+                 .push({str("x")}).op(GET_MEMBER).push({str("v")}).op(GET_VARIABLE).op(SUBTRACT)
+                 .op(SET_MEMBER).push({str("o")}).op(GET_VARIABLE).push({str("x")})
+                 .op(GET_MEMBER).op(TRACE)),
+             v_up),
+         "99\nmark\n97\nmark\n94\nmark\n"},
+        {"a comparison negated for a branch",
+         three_turns(a().set_var("v", i32(1)), trace_when_v_below_2(), v_up), "below 2\n"},
+    };
+    for (const turns_case& c : cases) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(c.code), c.trace) << c.what;
+    }
+}
+
 TEST(InterpreterVariables, ABuiltinMethodAddedSinceTheLastRunIsFoundFirst) {
     interptest::machine m;
     const bytes code = a().push({str("v")}).op(GET_VARIABLE).op(TRACE).take();
