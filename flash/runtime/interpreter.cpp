@@ -502,7 +502,7 @@ void interpreter::do_if() {
 
 void interpreter::do_return() {
     if (m_retval) *m_retval = top(0);
-    drop(1);
+    drop_one();
     finish(STOP_REACHED);
 }
 
