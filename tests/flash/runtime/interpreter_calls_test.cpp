@@ -26,6 +26,26 @@ namespace {
 
 assembler a() { return assembler(); }
 
+// body run twice by one loop: the second time each action reads its names through the member
+// cache it filled the first time.
+assembler twice(assembler body) {
+    assembler loop;
+    const int top = loop.new_label();
+    loop.set_var("i", i32(0))
+        .label(top)
+        .raw(body.take())
+        .push({str("i"), str("i")})
+        .op(GET_VARIABLE)
+        .op(INCREMENT)
+        .op(SET_VARIABLE)
+        .push({str("i")})
+        .op(GET_VARIABLE)
+        .push({i32(2)})
+        .op(LESS2)
+        .if_true(top);
+    return loop;
+}
+
 // function show(a, b) { trace(a); trace(b); return a + "|" + b }
 assembler show_function() {
     return a().define_function("show", {"a", "b"},
@@ -242,58 +262,26 @@ TEST(InterpreterCalls, AFunctionThatDropsItsLastReferenceRunsToItsEnd) {
 TEST(InterpreterCalls, AFunctionReadThroughTheCacheThatDropsItsLastReferenceRunsToItsEnd) {
     // The same CallFunction runs twice: the second time its name is read through the member
     // cache, in place. Each turn: f = function (a) { f = undefined; trace(a); return a + 1 };
-    // trace(f(5)); while (++i < 2).
-    assembler loop;
-    const int top = loop.new_label();
-    loop.set_var("i", i32(0))
-        .label(top)
-        .push_str("f")
-        .define_function("", {"a"},
-                         a().push({str("f"), undef()})
-                             .op(SET_VARIABLE)
-                             .trace_var("a")
-                             .push({str("a")})
-                             .op(GET_VARIABLE)
-                             .push({i32(1)})
-                             .op(ADD2)
-                             .op(RETURN))
-        .op(SET_VARIABLE)
-        .push({i32(5), i32(1), str("f")})
-        .op(CALL_FUNCTION)
-        .op(TRACE)
-        .push({str("i"), str("i")})
-        .op(GET_VARIABLE)
-        .op(INCREMENT)
-        .op(SET_VARIABLE)
-        .push({str("i")})
-        .op(GET_VARIABLE)
-        .push({i32(2)})
-        .op(LESS2)
-        .if_true(top);
+    // trace(f(5)).
+    const assembler body = a().push_str("f")
+                               .define_function("", {"a"},
+                                                a().push({str("f"), undef()})
+                                                    .op(SET_VARIABLE)
+                                                    .trace_var("a")
+                                                    .push({str("a")})
+                                                    .op(GET_VARIABLE)
+                                                    .push({i32(1)})
+                                                    .op(ADD2)
+                                                    .op(RETURN))
+                               .op(SET_VARIABLE)
+                               .push({i32(5), i32(1), str("f")})
+                               .op(CALL_FUNCTION)
+                               .op(TRACE);
     interptest::machine m;
-    EXPECT_EQ(m.run(loop), "5\n6\n5\n6\n");
+    EXPECT_EQ(m.run(twice(body)), "5\n6\n5\n6\n");
 }
 
 TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonFunctions) {
-    // body runs twice from the same actions: the second time the names are read through the
-    // member cache.
-    auto twice = [](assembler body) {
-        assembler loop;
-        const int top = loop.new_label();
-        loop.set_var("i", i32(0))
-            .label(top)
-            .raw(body.take())
-            .push({str("i"), str("i")})
-            .op(GET_VARIABLE)
-            .op(INCREMENT)
-            .op(SET_VARIABLE)
-            .push({str("i")})
-            .op(GET_VARIABLE)
-            .push({i32(2)})
-            .op(LESS2)
-            .if_true(top);
-        return loop;
-    };
     // function ctor() { return "ctor" }; function f() { return "f" }; o = {}
     const assembler setup = a().define_function("ctor", {}, a().push_str("ctor").op(RETURN))
                                 .define_function("f", {}, a().push_str("f").op(RETURN))
