@@ -200,12 +200,14 @@ void interpreter::run_actions() {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        // Push records, a third of the actions of most code, and the Jump of every loop run
-        // inside the loop without checks, without a call.
+        // Push records, a third of the actions of most code, the Jump of every loop and the
+        // Increment of a number counter run inside the loop without checks, without a call.
         if (!checked && code == action::PUSH) {
             run_push();
         } else if (!checked && code == action::JUMP) {
             do_jump_action();
+        } else if (!checked && code == action::INCREMENT && step_number_on_top(code)) {
+            consume_result();
         } else {
             handlers[code](*this, code);
         }

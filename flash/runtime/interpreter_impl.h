@@ -155,8 +155,8 @@ private:
     // boolean at the top: a SetVariable or SetMember, or a Not with its If, right after it runs
     // as part of the same step when it takes its plain path.
     void consume_result();
-    // Not at the top followed by an If that is whole: both run, true; false (nothing done)
-    // otherwise.
+    // Not of the value at the top (the stack holds one) followed by an If that is whole: both
+    // run, true; false (nothing done) otherwise.
     bool branch_if_not();
     // The arithmetic or comparison action code on the number at the top and the number b, the
     // result replacing the top (the stack holds one); false (nothing done) when it is no number.
@@ -304,11 +304,13 @@ private:
 };
 #undef TOV_OUT_OF_LINE
 
-// The member of object at the index a cache remembers, while the cache still holds for object:
-// the same object, nothing changed before own members in a read (for a read), no watch (for a
-// write), the same table layout. Null otherwise. The name there is the caller's to check.
-[[gnu::always_inline]] inline const as_value* remembered_slot(const member_cache& cache,
-                                                             as_object* object, bool for_write) {
+// The member entry of object at the index a cache remembers, while the cache still holds for
+// object: the same object, nothing changed before own members in a read (for a read), no watch
+// (for a write), the same table layout. Null otherwise. The name there is the caller's to check.
+using member_entry = stringi_hash<as_value>::entry;
+[[gnu::always_inline]] inline const member_entry* remembered_entry(const member_cache& cache,
+                                                                  as_object* object,
+                                                                  bool for_write) {
     if (cache.index < 0 || !object || cache.object.get_ptr() != object) return nullptr;
     // A write does not ask builtins or children; a read does.
     if (!for_write && cache.lookup_version != member_lookup_version()) return nullptr;
@@ -316,7 +318,12 @@ private:
     const stringi_hash<as_value>& members = object->get_members();
     // The same table layout keeps every key at its index.
     if (members.layout_version() != cache.layout_version) return nullptr;
-    return &members.entry_at(cache.index).value();
+    return &members.entry_at(cache.index);
+}
+[[gnu::always_inline]] inline const as_value* remembered_slot(const member_cache& cache,
+                                                             as_object* object, bool for_write) {
+    const member_entry* entry = remembered_entry(cache, object, for_write);
+    return entry ? &entry->value() : nullptr;
 }
 
 inline const as_value* interpreter::cached_member(int key, as_object* target,
@@ -357,22 +364,23 @@ inline const as_value* interpreter::cached_member(int key, as_object* target,
 // Inline: the write of every loop counter and sum. The stack holds a name without a path and a
 // value that is no property, in the plain variable scope.
 inline bool interpreter::set_cached_variable() {
-    if (depth() < 2 || get_verbose_action() || !variables_are_plain()) return false;
+    // The loop without checks runs without a with block and with the action log off.
+    if (!m_unchecked && (get_verbose_action() || m_with_stack.size() != 0)) return false;
+    if (depth() < 2 || m_env->get_local_frame_top() != 0) return false;
     as_value& value = m_env->top_unchecked(0);
     const as_value& name_value = m_env->top_unchecked(1);
     if (!name_value.is_string() || value.is_property()) return false;
     const bx_string& name = name_value.to_bx_string();
     if (name.has_path_separator()) return false;
     const member_cache* cache = m_buffer.find_member_cache(m_pc);
-    as_object* target = m_env->get_target();
-    const as_value* slot = cache ? remembered_slot(*cache, target, true) : nullptr;
+    const member_entry* entry =
+        cache ? remembered_entry(*cache, m_env->get_target(), true) : nullptr;
     // The table kept its layout, so the entry at the index is the live one remembered; only its
     // name is left to compare, since the name here may be computed.
-    if (!slot || slot->is_property() ||
-        !(target->get_members().entry_at(cache->index).key() == name.to_bx_stringi())) {
+    if (!entry || entry->value().is_property() || !(entry->key() == name.to_bx_stringi())) {
         return set_variable_remembering();
     }
-    store_remembered(const_cast<as_value&>(*slot), 2);
+    store_remembered(const_cast<as_value&>(entry->value()), 2);
     return true;
 }
 
@@ -382,8 +390,9 @@ inline bool interpreter::branch_if_not() {
     if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
     const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
     if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
-    const bool condition = !top(0).to_bool();
-    drop_one();
+    // The callers have a value at the top.
+    const bool condition = !m_env->top_unchecked(0).to_bool();
+    m_env->drop_held(1);
     m_pc = if_pc;
     m_payload_length = payload_length;
     m_next_pc = if_pc + 3 + payload_length;
@@ -441,7 +450,7 @@ inline bool interpreter::branch_if_not() {
     }
 }
 
-inline bool interpreter::operate_on_top(int code, double b) {
+[[gnu::always_inline]] inline bool interpreter::operate_on_top(int code, double b) {
     return operate_on_numbers(code, m_env->top_unchecked(0), b);
 }
 
