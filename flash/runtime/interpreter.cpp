@@ -526,9 +526,10 @@ void interpreter::on_push(int) { run_push(); }
     // pushing it: one record less to run.
     if (record->then_reads_name == action::GET_VARIABLE) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        const bx_string& name = store.push_names[record->text_first + record->text_count - 1];
+        // This loop runs without a with block: a name without a path is plain unless there
+        // are local variables.
         const as_value* member =
-            variables_are_plain() && !name.has_path_separator()
+            record->reads_plain_name && m_env->get_local_frame_top() == 0
                 ? remembered_slot(record->cache, m_env->get_target(), false)
                 : nullptr;
         if (member && !member->is_property()) {
@@ -563,7 +564,8 @@ void interpreter::on_push(int) { run_push(); }
             }
             m_env->push(*member);
         } else {
-            push_variable_remembered(push_cache_key(*record), name);
+            push_variable_remembered(push_cache_key(*record),
+                                     store.push_names[record->text_first + record->text_count - 1]);
         }
         ++m_next_pc;
         return;
