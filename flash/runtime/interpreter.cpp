@@ -574,7 +574,7 @@ void interpreter::on_push(int) { run_push(); }
     // own.
     if (record->then_reads_name == action::GET_MEMBER && depth() + count - 1 >= 1) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        read_member_of_top(push_cache_key(*record),
+        read_member_of_top(*record,
                            store.push_names[record->text_first + record->text_count - 1]);
         ++m_next_pc;
         return;
@@ -583,7 +583,8 @@ void interpreter::on_push(int) { run_push(); }
     // run as one step, without pushing it.
     if (record->then_operates && depth() + count - 1 >= 1) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        if (operate_on_top(record->then_operates, values[count - 1].to_number())) {
+        // depth() again: a stack that could not grow took fewer values.
+        if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {
             m_pc = m_next_pc++;
             consume_result();
             return;

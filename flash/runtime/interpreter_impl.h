@@ -180,9 +180,9 @@ private:
     // Records with registers, pool entries or a cut text, and every record while the action log
     // is on; on_push copies the constant ones itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
-    // GetMember of fixed_name on the object at the top, which the value read replaces, through
-    // the member cache of key.
-    TOV_OUT_OF_LINE void read_member_of_top(int key, const bx_string& fixed_name);
+    // GetMember of fixed_name, the last text of record, on the object at the top, which the
+    // value read replaces, through the member cache the record keeps.
+    void read_member_of_top(push_record& record, const bx_string& fixed_name);
     // The rest of that read when the cache did not answer.
     TOV_OUT_OF_LINE void read_member_remembered(int key, const bx_string& fixed_name);
     void do_store_register();
@@ -246,8 +246,12 @@ private:
     bool read_cached_variable(int key, const bx_string& name, as_value* out);
     // SetVariable through the cache: true when it wrote (and dropped name and value).
     bool set_cached_variable();
-    // The rest of set_cached_variable when the cache did not answer: the name remembered anew.
-    [[gnu::noinline]] bool set_variable_remembering();
+    // Writes the value at the top into member name of object through the member cache of this
+    // action, and drops count values (the stack holds at least that many); false (nothing
+    // done) when it cannot answer for a plain own member.
+    bool store_to_member(as_object* object, const bx_string& name, int count);
+    // The rest of store_to_member when the cache did not answer: the name remembered anew.
+    [[gnu::noinline]] bool store_remembering(as_object* object, const bx_string& name, int count);
     // SetMember through the cache: true when it wrote (and dropped object, name and value).
     bool set_cached_member();
     void do_delete();
@@ -371,16 +375,18 @@ inline bool interpreter::set_cached_variable() {
     const as_value& name_value = m_env->top_unchecked(1);
     if (!name_value.is_string() || value.is_property()) return false;
     const bx_string& name = name_value.to_bx_string();
-    if (name.has_path_separator()) return false;
+    return !name.has_path_separator() && store_to_member(m_env->get_target(), name, 2);
+}
+
+inline bool interpreter::store_to_member(as_object* object, const bx_string& name, int count) {
     const member_cache* cache = m_buffer.find_member_cache(m_pc);
-    const member_entry* entry =
-        cache ? remembered_entry(*cache, m_env->get_target(), true) : nullptr;
+    const member_entry* entry = cache ? remembered_entry(*cache, object, true) : nullptr;
     // The table kept its layout, so the entry at the index is the live one remembered; only its
     // name is left to compare, since the name here may be computed.
     if (!entry || entry->value().is_property() || !(entry->key() == name.to_bx_stringi())) {
-        return set_variable_remembering();
+        return store_remembering(object, name, count);
     }
-    store_remembered(const_cast<as_value&>(entry->value()), 2);
+    store_remembered(const_cast<as_value&>(entry->value()), count);
     return true;
 }
 
