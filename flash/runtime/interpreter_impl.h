@@ -412,20 +412,17 @@ inline bool interpreter::branch_if_not() {
     const int own_pc = m_pc;
     switch (m_code[pc]) {
         case action::SET_VARIABLE:
+        case action::SET_MEMBER: {
             // Its member cache is found by its own pc.
             m_pc = pc;
-            if (set_cached_variable()) {
+            const bool written = m_code[pc] == action::SET_VARIABLE ? set_cached_variable()
+                                                                     : set_cached_member();
+            if (written) {
                 m_next_pc = pc + 1;
                 return;
             }
             break;
-        case action::SET_MEMBER:
-            m_pc = pc;
-            if (set_cached_member()) {
-                m_next_pc = pc + 1;
-                return;
-            }
-            break;
+        }
         case action::NOT:
             m_pc = pc;
             m_next_pc = pc + 1;
