@@ -189,6 +189,8 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     if (constant && last_is_text && end < length &&
         (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER)) {
         record.then_reads_name = bytes[end];
+        record.reads_plain_name = bytes[end] == action::GET_VARIABLE &&
+                                  !store.push_names.back().has_path_separator();
     }
     if (constant && record.value_count > 0 && end < length &&
         store.push_values.back().get_type() == as_value::NUMBER && operates_on_numbers(bytes[end])) {

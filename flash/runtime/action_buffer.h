@@ -61,6 +61,8 @@ struct push_record {
     // A constant record whose last item is a text, followed by a GetVariable or GetMember: that
     // action's code, else 0.
     uint8_t then_reads_name = 0;
+    // Whether that is a GetVariable of a name without a path.
+    bool reads_plain_name = false;
     // A constant record whose last value is a number, followed by an arithmetic or comparison
     // action that two numbers take straight (operates_on_numbers), or whose GetVariable after
     // it is followed by one: that action's code, else 0.

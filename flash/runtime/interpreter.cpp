@@ -210,12 +210,14 @@ void interpreter::run_actions() {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        // Push records, a third of the actions of most code, and the Jump of every loop run
-        // inside the loop without checks, without a call.
+        // Push records, a third of the actions of most code, the Jump of every loop and the
+        // Increment of a number counter run inside the loop without checks, without a call.
         if (!checked && code == action::PUSH) {
             run_push();
         } else if (!checked && code == action::JUMP) {
             do_jump_action();
+        } else if (!checked && code == action::INCREMENT && step_number_on_top(code)) {
+            consume_result();
         } else {
             handlers[code](*this, code);
         }
@@ -534,9 +536,10 @@ void interpreter::on_push(int) { run_push(); }
     // pushing it: one record less to run.
     if (record->then_reads_name == action::GET_VARIABLE) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        const bx_string& name = store.push_names[record->text_first + record->text_count - 1];
+        // This loop runs without a with block: a name without a path is plain unless there
+        // are local variables.
         const as_value* member =
-            variables_are_plain() && !name.has_path_separator()
+            record->reads_plain_name && m_env->get_local_frame_top() == 0
                 ? remembered_slot(record->cache, m_env->get_target(), false)
                 : nullptr;
         if (member && !member->is_property()) {
@@ -571,7 +574,8 @@ void interpreter::on_push(int) { run_push(); }
             }
             m_env->push(*member);
         } else {
-            push_variable_remembered(push_cache_key(*record), name);
+            push_variable_remembered(push_cache_key(*record),
+                                     store.push_names[record->text_first + record->text_count - 1]);
         }
         ++m_next_pc;
         return;
@@ -580,7 +584,7 @@ void interpreter::on_push(int) { run_push(); }
     // own.
     if (record->then_reads_name == action::GET_MEMBER && depth() + count - 1 >= 1) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        read_member_of_top(push_cache_key(*record),
+        read_member_of_top(*record,
                            store.push_names[record->text_first + record->text_count - 1]);
         ++m_next_pc;
         return;
@@ -589,7 +593,8 @@ void interpreter::on_push(int) { run_push(); }
     // run as one step, without pushing it.
     if (record->then_operates && depth() + count - 1 >= 1) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        if (operate_on_top(record->then_operates, values[count - 1].to_number())) {
+        // depth() again: a stack that could not grow took fewer values.
+        if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {
             m_pc = m_next_pc++;
             consume_result();
             return;

@@ -155,8 +155,8 @@ private:
     // boolean at the top: a SetVariable or SetMember, or a Not with its If, right after it runs
     // as part of the same step when it takes its plain path.
     void consume_result();
-    // Not at the top followed by an If that is whole: both run, true; false (nothing done)
-    // otherwise.
+    // Not of the value at the top (the stack holds one) followed by an If that is whole: both
+    // run, true; false (nothing done) otherwise.
     bool branch_if_not();
     // The arithmetic or comparison action code on the number at the top and the number b, the
     // result replacing the top (the stack holds one); false (nothing done) when it is no number.
@@ -180,9 +180,9 @@ private:
     // Records with registers, pool entries or a cut text, and every record while the action log
     // is on; on_push copies the constant ones itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
-    // GetMember of fixed_name on the object at the top, which the value read replaces, through
-    // the member cache of key.
-    TOV_OUT_OF_LINE void read_member_of_top(int key, const bx_string& fixed_name);
+    // GetMember of fixed_name, the last text of record, on the object at the top, which the
+    // value read replaces, through the member cache the record keeps.
+    void read_member_of_top(push_record& record, const bx_string& fixed_name);
     // The rest of that read when the cache did not answer.
     TOV_OUT_OF_LINE void read_member_remembered(int key, const bx_string& fixed_name);
     void do_store_register();
@@ -246,8 +246,12 @@ private:
     bool read_cached_variable(int key, const bx_string& name, as_value* out);
     // SetVariable through the cache: true when it wrote (and dropped name and value).
     bool set_cached_variable();
-    // The rest of set_cached_variable when the cache did not answer: the name remembered anew.
-    [[gnu::noinline]] bool set_variable_remembering();
+    // Writes the value at the top into member name of object through the member cache of this
+    // action, and drops count values (the stack holds at least that many); false (nothing
+    // done) when it cannot answer for a plain own member.
+    bool store_to_member(as_object* object, const bx_string& name, int count);
+    // The rest of store_to_member when the cache did not answer: the name remembered anew.
+    [[gnu::noinline]] bool store_remembering(as_object* object, const bx_string& name, int count);
     // SetMember through the cache: true when it wrote (and dropped object, name and value).
     bool set_cached_member();
     void do_delete();
@@ -314,11 +318,13 @@ private:
 };
 #undef TOV_OUT_OF_LINE
 
-// The member of object at the index a cache remembers, while the cache still holds for object:
-// the same object, nothing changed before own members in a read (for a read), no watch (for a
-// write), the same table layout. Null otherwise. The name there is the caller's to check.
-[[gnu::always_inline]] inline const as_value* remembered_slot(const member_cache& cache,
-                                                             as_object* object, bool for_write) {
+// The member entry of object at the index a cache remembers, while the cache still holds for
+// object: the same object, nothing changed before own members in a read (for a read), no watch
+// (for a write), the same table layout. Null otherwise. The name there is the caller's to check.
+using member_entry = stringi_hash<as_value>::entry;
+[[gnu::always_inline]] inline const member_entry* remembered_entry(const member_cache& cache,
+                                                                  as_object* object,
+                                                                  bool for_write) {
     if (cache.index < 0 || !object || cache.object.get_ptr() != object) return nullptr;
     // A write does not ask builtins or children; a read does.
     if (!for_write && cache.lookup_version != member_lookup_version()) return nullptr;
@@ -326,7 +332,12 @@ private:
     const stringi_hash<as_value>& members = object->get_members();
     // The same table layout keeps every key at its index.
     if (members.layout_version() != cache.layout_version) return nullptr;
-    return &members.entry_at(cache.index).value();
+    return &members.entry_at(cache.index);
+}
+[[gnu::always_inline]] inline const as_value* remembered_slot(const member_cache& cache,
+                                                             as_object* object, bool for_write) {
+    const member_entry* entry = remembered_entry(cache, object, for_write);
+    return entry ? &entry->value() : nullptr;
 }
 
 inline const as_value* interpreter::cached_member(int key, as_object* target,
@@ -367,22 +378,25 @@ inline const as_value* interpreter::cached_member(int key, as_object* target,
 // Inline: the write of every loop counter and sum. The stack holds a name without a path and a
 // value that is no property, in the plain variable scope.
 inline bool interpreter::set_cached_variable() {
-    if (depth() < 2 || get_verbose_action() || !variables_are_plain()) return false;
+    // The loop without checks runs without a with block and with the action log off.
+    if (!m_unchecked && (get_verbose_action() || m_with_stack.size() != 0)) return false;
+    if (depth() < 2 || m_env->get_local_frame_top() != 0) return false;
     as_value& value = m_env->top_unchecked(0);
     const as_value& name_value = m_env->top_unchecked(1);
     if (!name_value.is_string() || value.is_property()) return false;
     const bx_string& name = name_value.to_bx_string();
-    if (name.has_path_separator()) return false;
+    return !name.has_path_separator() && store_to_member(m_env->get_target(), name, 2);
+}
+
+inline bool interpreter::store_to_member(as_object* object, const bx_string& name, int count) {
     const member_cache* cache = m_buffer.find_member_cache(m_pc);
-    as_object* target = m_env->get_target();
-    const as_value* slot = cache ? remembered_slot(*cache, target, true) : nullptr;
+    const member_entry* entry = cache ? remembered_entry(*cache, object, true) : nullptr;
     // The table kept its layout, so the entry at the index is the live one remembered; only its
     // name is left to compare, since the name here may be computed.
-    if (!slot || slot->is_property() ||
-        !(target->get_members().entry_at(cache->index).key() == name.to_bx_stringi())) {
-        return set_variable_remembering();
+    if (!entry || entry->value().is_property() || !(entry->key() == name.to_bx_stringi())) {
+        return store_remembering(object, name, count);
     }
-    store_remembered(const_cast<as_value&>(*slot), 2);
+    store_remembered(const_cast<as_value&>(entry->value()), count);
     return true;
 }
 
@@ -392,8 +406,9 @@ inline bool interpreter::branch_if_not() {
     if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
     const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
     if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
-    const bool condition = !top(0).to_bool();
-    drop_one();
+    // The callers have a value at the top.
+    const bool condition = !m_env->top_unchecked(0).to_bool();
+    m_env->drop_held(1);
     m_pc = if_pc;
     m_payload_length = payload_length;
     m_next_pc = if_pc + 3 + payload_length;
@@ -407,20 +422,17 @@ inline bool interpreter::branch_if_not() {
     const int own_pc = m_pc;
     switch (m_code[pc]) {
         case action::SET_VARIABLE:
+        case action::SET_MEMBER: {
             // Its member cache is found by its own pc.
             m_pc = pc;
-            if (set_cached_variable()) {
+            const bool written = m_code[pc] == action::SET_VARIABLE ? set_cached_variable()
+                                                                     : set_cached_member();
+            if (written) {
                 m_next_pc = pc + 1;
                 return;
             }
             break;
-        case action::SET_MEMBER:
-            m_pc = pc;
-            if (set_cached_member()) {
-                m_next_pc = pc + 1;
-                return;
-            }
-            break;
+        }
         case action::NOT:
             m_pc = pc;
             m_next_pc = pc + 1;
@@ -451,7 +463,7 @@ inline bool interpreter::branch_if_not() {
     }
 }
 
-inline bool interpreter::operate_on_top(int code, double b) {
+[[gnu::always_inline]] inline bool interpreter::operate_on_top(int code, double b) {
     return operate_on_numbers(code, m_env->top_unchecked(0), b);
 }
 

@@ -95,23 +95,22 @@ bool interpreter::read_cached_variable(int key, const bx_string& name, as_value*
     return true;
 }
 
-bool interpreter::set_variable_remembering() {
-    const bx_string& name = top(1).to_bx_string();
-    as_object* target = m_env->get_target();
-    if (!remember_member(m_pc, target, name, true)) return false;
-    const as_value* member = cached_member(m_pc, target, name, true);
+bool interpreter::store_remembering(as_object* object, const bx_string& name, int count) {
+    if (!remember_member(m_pc, object, name, true)) return false;
+    const as_value* member = cached_member(m_pc, object, name, true);
     if (!member) return false;
-    store_remembered(const_cast<as_value&>(*member), 2);
+    store_remembered(const_cast<as_value&>(*member), count);
     return true;
 }
 
-void interpreter::read_member_of_top(int key, const bx_string& fixed_name) {
+void interpreter::read_member_of_top(push_record& record, const bx_string& fixed_name) {
     as_value& object_slot = top(0);
+    // The name is fixed: the remembered entry holds it while the cache holds.
     const as_value* member =
-        object_slot.is_object() ? cached_member(key, object_slot.to_object(), fixed_name, false)
+        object_slot.is_object() ? remembered_slot(record.cache, object_slot.to_object(), false)
                                 : nullptr;
-    if (!member) {
-        read_member_remembered(key, fixed_name);
+    if (!member || member->is_property()) {
+        read_member_remembered(push_cache_key(record), fixed_name);
     } else if (member->get_type() == as_value::NUMBER) {
         // The number is read before the slot lets the object go.
         object_slot.set_double(member->to_number());
@@ -150,12 +149,7 @@ bool interpreter::set_cached_member() {
         return false;
     }
     as_object* object = object_value.to_object();
-    if (!object) return false;
-    const bx_string& name = name_value.to_bx_string();
-    const as_value* member = remembered_member(m_pc, object, name, true);
-    if (!member) return false;
-    store_remembered(const_cast<as_value&>(*member), 3);
-    return true;
+    return object && store_to_member(object, name_value.to_bx_string(), 3);
 }
 
 void interpreter::do_get_variable() {
