@@ -100,14 +100,6 @@ void interpreter::fill_missing(int n) {
     for (int i = saved.size() - 1; i >= 0; --i) m_env->push(saved[i]);
 }
 
-int interpreter::count_at(int n) {
-    const int count = top(n).to_int();
-    const int available = depth() - n - 1;
-    if (count < 0) return 0;
-    if (available <= 0) return 0;
-    return count > available ? available : count;
-}
-
 // The actions of every loop, each reached straight from the table; the rest through the switch.
 constexpr interpreter::handler_table interpreter::make_handlers() {
     handler_table table{};

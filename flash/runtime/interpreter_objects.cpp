@@ -287,6 +287,15 @@ void interpreter::do_extends() {
     sub->set_member("prototype", proto);
 }
 
+// Inline into CallFunction and CallMethod, its only users.
+[[gnu::always_inline]] inline int interpreter::count_at(int n) {
+    const int count = top(n).to_int();
+    const int available = depth() - n - 1;
+    if (count < 0) return 0;
+    if (available <= 0) return 0;
+    return count > available ? available : count;
+}
+
 // CallFunction of the function value func (by_name: read for the name at the top, which may
 // give its own constructor instead). Nothing has run script since func was read: it holds the
 // function until the keep-alive does.
