@@ -326,6 +326,38 @@ TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonF
     }
 }
 
+TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
+    // function2 f() { return arguments.length }; o = {m: f}; each call has "x" below it.
+    const assembler setup =
+        a().define_function2("f", 1, 0, {},
+                             a().push_str("arguments").op(GET_VARIABLE).push_str("length").op(GET_MEMBER).op(RETURN))
+            .push({str("o"), str("m"), str("f")})
+            .op(GET_VARIABLE)
+            .push({i32(1)})
+            .op(INIT_OBJECT)
+            .op(SET_VARIABLE);
+    auto call = [](int count) { return a().push({str("x"), i32(count), str("f")}).op(CALL_FUNCTION); };
+    auto call_method = [](int count) {
+        return a().push({str("x"), i32(count), str("o")}).op(GET_VARIABLE).push_str("m").op(CALL_METHOD);
+    };
+    struct row {
+        const char* name;
+        assembler call;
+        const char* trace;  // the count seen, then what is left below the result
+    };
+    const row rows[] = {
+        {"function, count past the stack", call(5), "1\nundefined\n"},
+        {"function, count that fits", call(1), "1\nundefined\n"},
+        {"function, negative count", call(-3), "0\nx\n"},
+        {"method, count past the stack", call_method(5), "1\nundefined\n"},
+        {"method, negative count", call_method(-3), "0\nx\n"},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.call).take()).op(TRACE).op(TRACE)), r.trace) << r.name;
+    }
+}
+
 TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
     // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
     assembler sum_body;
