@@ -1,5 +1,6 @@
 #include "flash/runtime/action_buffer.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "flash/base/log.h"
@@ -101,6 +102,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     record.text_first = store.push_names.size();
     record.value_first = store.push_values.size();
     bool constant = true;
+    bool takes_pool_entries = false;
     bool last_is_text = false;
     // The record's items as the interpreter reads them: a type byte, then its bytes.
     const int end = pc + 3 + payload_length;
@@ -178,8 +180,22 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
             case 7:
                 take_value(as_value(static_cast<double>(static_cast<int32_t>(read_u32(pos)))));
                 break;
+            case 8:
+            case 9: {
+                // A pool entry is a constant of this dictionary: the record runs from its values
+                // only under it. An entry outside it is read when pushed, which logs it.
+                const int index = type == 8 ? bytes[pos] : bytes[pos] | (bytes[pos + 1] << 8);
+                if (index >= m_dictionary.size() || m_dictionary_id == 0) {
+                    constant = false;
+                    break;
+                }
+                takes_pool_entries = true;
+                take_value(as_value(m_dictionary[index]));
+                last_is_text = true;
+                break;
+            }
             default:
-                // Registers and pool entries are read when pushed.
+                // Registers are read when pushed.
                 constant = false;
                 break;
         }
@@ -190,7 +206,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER)) {
         record.then_reads_name = bytes[end];
         record.reads_plain_name = bytes[end] == action::GET_VARIABLE &&
-                                  !store.push_names.back().has_path_separator();
+                                  !store.push_values.back().to_bx_string().has_path_separator();
     }
     if (constant && record.value_count > 0 && end < length &&
         store.push_values.back().get_type() == as_value::NUMBER && operates_on_numbers(bytes[end])) {
@@ -203,6 +219,11 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     if (record.then_reads_name == action::GET_VARIABLE && end + 1 < length &&
         bytes[end + 1] == action::PUSH) {
         take_number_pushed_after_read(bytes, length, end + 1, &record);
+    }
+    // Constant only under this dictionary: the run asks for it (see push_record::constant).
+    if (constant && takes_pool_entries) {
+        record.constant = false;
+        record.dictionary_id = m_dictionary_id;
     }
     const int before = store.push_records.size();
     store.push_records.push_back(record);
@@ -242,6 +263,9 @@ void action_buffer::process_decl_dict(int start_pc, int stop_pc) {
         return;
     }
     m_decl_dict_processed_at = start_pc;
+    // Copies made from here on share the number with these entries.
+    static std::atomic<uint32_t> s_last_dictionary_id{0};
+    m_dictionary_id = ++s_last_dictionary_id;
     const int count = bytes[start_pc + 3] | (bytes[start_pc + 4] << 8);
     m_dictionary.resize(count);
     int pos = start_pc + 5;

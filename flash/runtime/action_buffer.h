@@ -51,15 +51,16 @@ constexpr bool operates_on_numbers(int code) {
 
 // One Push record as prepared on its first run: its texts as names (text_count of them from
 // push_names[text_first], in order up to the first one cut short), and, when every item is a
-// constant and nothing is cut short, all its values (value_count from push_values[value_first]).
+// constant or a pool entry of the running dictionary and nothing is cut short, all its values
+// (value_count from push_values[value_first]). constant: no item is a pool entry.
 struct push_record {
     int text_first = 0;
     int text_count = 0;
     int value_first = 0;
     int value_count = 0;
     bool constant = false;
-    // A constant record whose last item is a text, followed by a GetVariable or GetMember: that
-    // action's code, else 0.
+    // A constant record whose last item is a text (or a pool entry), followed by a GetVariable
+    // or GetMember: that action's code, else 0.
     uint8_t then_reads_name = 0;
     // Whether that is a GetVariable of a name without a path.
     bool reads_plain_name = false;
@@ -72,6 +73,9 @@ struct push_record {
     // below, and the offset of the action from the GetVariable (0: no such record).
     double then_operand = 0.0;
     int then_operates_at = 0;
+    // A record whose items are all constants but pool entries: the dictionary they were taken
+    // from (0: none). It runs from its values only under that one; constant is false for it.
+    uint32_t dictionary_id = 0;
     // The member cache of the read after it.
     member_cache cache;
 };
@@ -138,6 +142,9 @@ public:
     }
     const counted_buffer* get_store() const { return m_buffer.get_ptr(); }
     const array<bx_string>& get_dictionary() const { return m_dictionary; }
+    // A number for the dictionary's entries, shared by the copies made after the ConstantPool
+    // filled it (0: never filled).
+    uint32_t get_dictionary_id() const { return m_dictionary_id; }
     // The Push record at pc as prepared by its first run; null before.
     push_record* find_push_record(int pc) {
         counted_buffer& store = *m_buffer;
@@ -191,6 +198,7 @@ private:
 
     smart_ptr<counted_buffer> m_buffer;
     array<bx_string> m_dictionary;
+    uint32_t m_dictionary_id = 0;
     int m_decl_dict_processed_at = -1;
 };
 

@@ -509,9 +509,13 @@ void interpreter::on_push(int) { run_push(); }
     // runs).
     if (!record || !record->constant || (!m_unchecked && get_verbose_action())) {
         // Read from the bytes: the first run (which prepares the record), records with registers
-        // or pool entries, and every record while the action log is on.
-        do_push(m_buffer.get_push_record(m_pc, m_payload_length));
-        return;
+        // or entries outside the pool, records of pool entries run under another pool, and every
+        // record while the action log is on.
+        if (!record || !record->dictionary_id ||
+            record->dictionary_id != m_buffer.get_dictionary_id() || get_verbose_action()) {
+            do_push(m_buffer.get_push_record(m_pc, m_payload_length));
+            return;
+        }
     }
     // Constants only: the values as prepared on the record's first run.
     const counted_buffer& store = *m_buffer.get_store();
@@ -566,8 +570,7 @@ void interpreter::on_push(int) { run_push(); }
             }
             m_env->push(*member);
         } else {
-            push_variable_remembered(push_cache_key(*record),
-                                     store.push_names[record->text_first + record->text_count - 1]);
+            push_variable_remembered(push_cache_key(*record), values[count - 1].to_bx_string());
         }
         ++m_next_pc;
         return;
@@ -576,8 +579,7 @@ void interpreter::on_push(int) { run_push(); }
     // own.
     if (record->then_reads_name == action::GET_MEMBER && depth() + count - 1 >= 1) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        read_member_of_top(*record,
-                           store.push_names[record->text_first + record->text_count - 1]);
+        read_member_of_top(*record, values[count - 1].to_bx_string());
         ++m_next_pc;
         return;
     }

@@ -512,6 +512,28 @@ TEST(InterpreterCalls, ConstantPoolIsReadOncePerBuffer) {
     EXPECT_EQ(only_end.get_length(), 1);
 }
 
+TEST(InterpreterCalls, PoolEntriesPushedAgainComeFromThePoolOfTheRunningBuffer) {
+    interptest::machine m;
+    const assembler pool = a().constant_pool({"one"});
+    const int pool_size = static_cast<int>(assembler(pool).take().size());
+    const testasm::bytes code = assembler(pool).push({dict(0)}).op(TRACE).take();
+    m.buffer = flash::action_buffer();
+    m.buffer.read(code.data(), static_cast<int>(code.size()));
+    // A copy made before the pool was read shares the bytes but has no pool of its own.
+    flash::action_buffer without_pool(m.buffer);
+    interptest::machine::messages().clear();
+    m.buffer.execute(&m.env);
+    m.buffer.execute(&m.env);
+    EXPECT_EQ(interptest::machine::messages(), "one\none\n");
+    interptest::machine::messages().clear();
+    for (int run = 0; run < 2; ++run) {
+        without_pool.execute(&m.env, pool_size, without_pool.get_length() - pool_size, nullptr,
+                             flash::array<flash::with_scope>(), false);
+    }
+    EXPECT_EQ(interptest::machine::messages(), "0\n0\n");
+    EXPECT_TRUE(m.error_has("dict_lookup(0) is out of bounds!"));
+}
+
 TEST(InterpreterCalls, ExtensionModulesAreOffByDefaultAndLoadOnlyFromTheirFolder) {
     interptest::machine m;
     const assembler make = a().push({str("w"), i32(7), i32(1), str("Widget")}).op(NEW_OBJECT).op(SET_VARIABLE).trace_var("w.args");

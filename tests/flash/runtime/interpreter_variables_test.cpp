@@ -248,6 +248,11 @@ TEST(InterpreterVariables, NumberStepsRunWithTheReadsAndWritesAroundThemAsOneByO
                  .op(LESS2).op(SET_VARIABLE).raw(assembler(read_r).take()),
              a()),
          "true\ntrue\ntrue\n"},
+        {"names from the constant pool", three_turns(a().constant_pool({"r", "v"}).set_var("v", i32(1)),
+             over_a_mark(a().push({dict(0), i32(10), dict(1)}).op(GET_VARIABLE).op(SUBTRACT)
+                             .op(SET_VARIABLE).push({dict(0)}).op(GET_VARIABLE).op(TRACE)),
+             a().push({dict(1), dict(1)}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)),
+         "9\nmark\n8\nmark\n7\nmark\n"},
         {"a read that is a text", three_turns(a().set_var("v", str("a")),
              a().raw(r_is(i32(1), ADD2).take()).raw(assembler(read_r).take()), a()),
          "1a\n1a\n1a\n"},
