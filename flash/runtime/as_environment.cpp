@@ -23,8 +23,6 @@ as_environment::as_environment(engine_instance* owner) : m_player(owner) {}
 
 as_environment::~as_environment() {}
 
-engine_instance* as_environment::get_player() const { return m_player.get_ptr(); }
-
 root* as_environment::get_root() const {
     engine_instance* owner = get_player();
     return owner ? owner->get_root() : nullptr;

@@ -43,7 +43,8 @@ public:
     as_environment& operator=(const as_environment&) = delete;
     ~as_environment();
 
-    engine_instance* get_player() const;
+    // Inline: every execution asks for it.
+    engine_instance* get_player() const { return m_player.get_ptr(); }
     root* get_root() const;
 
     // Value stack. Pushes into a slot the stack already has are inline: slots above the top hold
