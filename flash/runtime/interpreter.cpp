@@ -35,7 +35,7 @@ fscommand_callback get_fscommand_callback() { return g_fscommand; }
 void set_action_budget(int64_t records) { t_budget = records; }
 int64_t get_action_budget() { return t_budget; }
 
-// Inline into execute, its only user: every script call constructs one.
+// Inline into the two executions below, its only users: every script call constructs one.
 [[gnu::always_inline]] inline interpreter::interpreter(action_buffer& buffer, as_environment* env,
                                                       int start_pc, int exec_bytes,
                                                       as_value* retval,
