@@ -23,8 +23,6 @@ as_environment::as_environment(engine_instance* owner) : m_player(owner) {}
 
 as_environment::~as_environment() {}
 
-engine_instance* as_environment::get_player() const { return m_player.get_ptr(); }
-
 root* as_environment::get_root() const {
     engine_instance* owner = get_player();
     return owner ? owner->get_root() : nullptr;
@@ -155,17 +153,6 @@ void as_environment::add_local_grown(const bx_string& name, as_value&& value) {
     m_local_frames.push_back(frame_slot(name, static_cast<as_value&&>(value)));
     if (m_local_frames.size() == before) return;  // refused and logged by the array
     ++m_local_frame_count;
-}
-
-void as_environment::set_local_frame_top(int size) {
-    if (size < 0) size = 0;
-    for (int i = size; i < m_local_frame_count; ++i) {
-        // Released from the top down, as a shrinking array destroys its tail.
-        frame_slot& slot = m_local_frames[i];
-        slot.name.clear();
-        slot.value.set_undefined();
-    }
-    if (size < m_local_frame_count) m_local_frame_count = size;
 }
 
 bool as_environment::parse_path(const bx_string& var_path, bx_string* path, bx_string* var) {

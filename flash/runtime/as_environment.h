@@ -43,7 +43,8 @@ public:
     as_environment& operator=(const as_environment&) = delete;
     ~as_environment();
 
-    engine_instance* get_player() const;
+    // Inline: every execution asks for it.
+    engine_instance* get_player() const { return m_player.get_ptr(); }
     root* get_root() const;
 
     // Value stack. Pushes into a slot the stack already has are inline: slots above the top hold
@@ -212,16 +213,36 @@ public:
         }
         add_local_grown(name, static_cast<as_value&&>(value));
     }
+    // The same for an object value, set in place: a call's this object.
+    void add_local_object(const bx_string& name, as_object* object) {
+        if (m_local_frame_count < m_local_frames.size()) {
+            frame_slot& slot = m_local_frames[m_local_frame_count];
+            slot.name = name;
+            slot.value.set_as_object(object);
+            ++m_local_frame_count;
+            return;
+        }
+        add_local_grown(name, as_value(object));
+    }
     void add_frame_barrier() {
         if (m_local_frame_count < m_local_frames.size()) {
-            // A slot above the count is already cleared: an empty name and undefined.
+            // A slot above the count holds undefined and may keep its old name: the barrier's
+            // name is empty.
+            m_local_frames[m_local_frame_count].name.clear();
             ++m_local_frame_count;
             return;
         }
         add_local(bx_string(), as_value());
     }
     int get_local_frame_top() const { return m_local_frame_count; }
-    void set_local_frame_top(int size);
+    // Cuts the frames to size locals. Inline: every script call ends with it. The slots above
+    // keep their names, which every later use overwrites, and release their values, from the
+    // lowest up.
+    void set_local_frame_top(int size) {
+        if (size < 0) size = 0;
+        for (int i = size; i < m_local_frame_count; ++i) m_local_frames[i].value.set_undefined();
+        if (size < m_local_frame_count) m_local_frame_count = size;
+    }
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
 
     // Variables.

@@ -8,6 +8,8 @@
 
 namespace flash {
 
+const as_value g_no_this_value;
+
 as_value& fn_call::arg(int i) const {
     static thread_local as_value outside;
     if (!env) {
@@ -64,12 +66,5 @@ as_value call_function(as_function* func, as_environment* env, const as_value& t
     return result;
 }
 
-as_value call_function(as_function* func, as_environment* env, int nargs, int first_arg_index) {
-    as_value result;
-    const as_value no_this;
-    fn_call fn(&result, nullptr, env, nargs, first_arg_index, &no_this);
-    (*func)(fn);
-    return result;
-}
 
 }  // namespace flash

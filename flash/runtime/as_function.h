@@ -76,7 +76,15 @@ as_value call_method(const as_value& method, as_environment* env, const as_value
 // this value of the caller's own that the call cannot move or change (never a stack slot).
 as_value call_function(as_function* func, as_environment* env, const as_value& this_value,
                        int nargs, int first_arg_index);
-// A plain call: no this object, the this value undefined.
-as_value call_function(as_function* func, as_environment* env, int nargs, int first_arg_index);
+// The undefined this value of plain calls.
+extern const as_value g_no_this_value;
+// A plain call: no this object, the this value undefined. Inline: CallFunction makes it.
+inline as_value call_function(as_function* func, as_environment* env, int nargs,
+                              int first_arg_index) {
+    as_value result;
+    const fn_call fn(&result, nullptr, env, nargs, first_arg_index, &g_no_this_value);
+    (*func)(fn);
+    return result;
+}
 
 }  // namespace flash

@@ -69,6 +69,19 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
     }
 }
 
+// The same for an object, which a new slot takes without a value made first.
+[[gnu::always_inline]] inline void as_s_function::set_own_local(as_environment* env,
+                                                               const bx_string& name,
+                                                               int declares,
+                                                               as_object* object) const {
+    const int named = m_is_function2 ? m_local_args_named_like_locals : m_args_named_like_locals;
+    if (named & declares) {
+        env->set_local(name, as_value(object));
+    } else {
+        env->add_local_object(name, object);
+    }
+}
+
 void as_s_function::operator()(const fn_call& fn) {
     as_environment* env = fn.env;
     if (fn.this_object) {
@@ -89,9 +102,7 @@ void as_s_function::operator()(const fn_call& fn) {
         as_object* target = env->get_target();
         this_ptr = target && target->is(CHARACTER) ? target : nullptr;
     }
-    // The body may drop every other reference to its this object (the caller holds the function).
-    as_keep_alive keep_this(this_ptr);
-    as_value this_value(this_ptr);
+    // Nothing runs script until the frame holds the this object; nothing reads this_ptr after.
 
     const int stack_size = env->get_stack_size();
     const int frame_top = env->get_local_frame_top();
@@ -106,9 +117,10 @@ void as_s_function::operator()(const fn_call& fn) {
     };
     if (!m_is_function2) {
         for (int i = 0; i < nargs; ++i) env->add_local(m_args[i].m_name, arg(i));
-        set_own_local(env, this_name(), DECLARES_THIS, static_cast<as_value&&>(this_value));
-        if (fn.this_object) env->add_local(super_name(), as_value(fn.this_object->get_proto()));
+        set_own_local(env, this_name(), DECLARES_THIS, this_ptr);
+        if (fn.this_object) env->add_local_object(super_name(), fn.this_object->get_proto());
     } else {
+        as_value this_value(this_ptr);
         env->add_local_registers(register_count);
         auto store = [&](int reg, const as_value& value) {
             if (reg < 0 || reg >= register_count) {
@@ -187,10 +199,8 @@ void as_s_function::operator()(const fn_call& fn) {
         }
     }
 
-    {
-        local_register_frame frame(m_is_function2 ? register_count : -1);
-        m_action_buffer.execute(env, m_start_pc, m_length, fn.result, m_with_stack, m_is_function2);
-    }
+    execute_function_body(m_action_buffer, env, m_start_pc, m_length, fn.result, m_with_stack,
+                          m_is_function2 ? register_count : -1);
 
     // A body that returns leaves the stack as it found it: nothing to clear then.
     if (env->get_stack_size() != stack_size) env->set_stack_size(stack_size);

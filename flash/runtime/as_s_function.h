@@ -61,6 +61,8 @@ private:
     enum own_local { DECLARES_THIS = 1, DECLARES_SUPER = 2, DECLARES_ARGUMENTS = 4 };
     void set_own_local(as_environment* env, const bx_string& name, int declares,
                        as_value&& value) const;
+    void set_own_local(as_environment* env, const bx_string& name, int declares,
+                       as_object* object) const;
 
     action_buffer m_action_buffer;
     array<with_scope> m_with_stack;

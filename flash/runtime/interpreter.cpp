@@ -12,19 +12,22 @@
 
 namespace flash {
 
+namespace detail {
+constinit thread_local int t_action_nesting = 0;
+constinit thread_local int t_local_registers = -1;
+}  // namespace detail
+
 namespace {
 
 fscommand_callback g_fscommand = nullptr;
-thread_local int t_nesting = 0;
-thread_local int t_local_registers = -1;
 thread_local int64_t t_budget = -1;
 
-}  // namespace
+void log_nested_too_deep() {
+    log_error("error: actions nested deeper than %d, the call gives undefined\n",
+              max_action_nesting);
+}
 
-nesting_level::nesting_level() { ++t_nesting; }
-nesting_level::~nesting_level() { --t_nesting; }
-// The outermost actions are level 1; the calls below them may take max_action_nesting more.
-bool nesting_level::too_deep() const { return t_nesting > max_action_nesting + 1; }
+}  // namespace
 
 void register_fscommand_callback(fscommand_callback callback) { g_fscommand = callback; }
 fscommand_callback get_fscommand_callback() { return g_fscommand; }
@@ -32,13 +35,7 @@ fscommand_callback get_fscommand_callback() { return g_fscommand; }
 void set_action_budget(int64_t records) { t_budget = records; }
 int64_t get_action_budget() { return t_budget; }
 
-local_register_frame::local_register_frame(int count) : m_previous(t_local_registers) {
-    t_local_registers = count;
-}
-local_register_frame::~local_register_frame() { t_local_registers = m_previous; }
-int local_register_frame::current() { return t_local_registers; }
-
-// Inline into execute, its only user: every script call constructs one.
+// Inline into the two executions below, its only users: every script call constructs one.
 [[gnu::always_inline]] inline interpreter::interpreter(action_buffer& buffer, as_environment* env,
                                                       int start_pc, int exec_bytes,
                                                       as_value* retval,
@@ -66,13 +63,25 @@ void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, a
     if (!env) return;
     nesting_level level;
     if (level.too_deep()) {
-        log_error("error: actions nested deeper than %d, the call gives undefined\n",
-                  max_action_nesting);
+        log_nested_too_deep();
         return;
     }
     // The byte store is shared with functions defined in it: it stays while it runs.
     const smart_ptr<counted_buffer> keep(m_buffer);
     interpreter run(*this, env, start_pc, exec_bytes, retval, initial_with_stack, is_function2);
+    run.run();
+}
+
+void execute_function_body(action_buffer& buffer, as_environment* env, int start_pc,
+                           int exec_bytes, as_value* retval, const array<with_scope>& with_stack,
+                           int register_count) {
+    nesting_level level;
+    if (level.too_deep()) {
+        log_nested_too_deep();
+        return;
+    }
+    local_register_frame frame(register_count);
+    interpreter run(buffer, env, start_pc, exec_bytes, retval, with_stack, register_count >= 0);
     run.run();
 }
 
@@ -89,14 +98,6 @@ void interpreter::fill_missing(int n) {
     for (int i = 0; i < have; ++i) saved.push_back(m_env->pop());
     for (int i = have; i < n; ++i) m_env->push(as_value());
     for (int i = saved.size() - 1; i >= 0; --i) m_env->push(saved[i]);
-}
-
-int interpreter::count_at(int n) {
-    const int count = top(n).to_int();
-    const int available = depth() - n - 1;
-    if (count < 0) return 0;
-    if (available <= 0) return 0;
-    return count > available ? available : count;
 }
 
 // The actions of every loop, each reached straight from the table; the rest through the switch.
@@ -134,7 +135,8 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
     return table;
 }
 
-void interpreter::run() {
+// Inline into the two executions above it, its only users.
+[[gnu::always_inline]] inline void interpreter::run() {
     // The host sets a budget around a run, never inside one: one test per run without one.
     m_budgeted = t_budget >= 0;
     // Without a with block, a budget or the action log there is nothing to check between
@@ -494,7 +496,7 @@ void interpreter::do_if() {
 
 void interpreter::do_return() {
     if (m_retval) *m_retval = top(0);
-    drop(1);
+    drop_one();
     finish(STOP_REACHED);
 }
 

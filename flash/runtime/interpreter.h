@@ -6,7 +6,20 @@
 
 namespace flash {
 
+class action_buffer;
+class as_environment;
 class as_object;
+class as_value;
+struct with_scope;
+template <class T>
+class array;
+
+namespace detail {
+// The counters behind nesting_level and local_register_frame, reached inline: every script call
+// sets both.
+extern constinit thread_local int t_action_nesting;
+extern constinit thread_local int t_local_registers;
+}  // namespace detail
 
 // Script calls (functions, getters and setters, watches, __resolve, Call of frame actions, all of
 // which run action code) may nest this deep below the actions that start them: scripts are
@@ -17,13 +30,14 @@ constexpr int max_action_nesting = 256;
 // One level of nested script work on this thread while it lives.
 class nesting_level {
 public:
-    nesting_level();
-    ~nesting_level();
+    nesting_level() { ++detail::t_action_nesting; }
+    ~nesting_level() { --detail::t_action_nesting; }
     nesting_level(const nesting_level&) = delete;
     nesting_level& operator=(const nesting_level&) = delete;
 
-    // Past the bound: the work is refused with a log line.
-    bool too_deep() const;
+    // Past the bound: the work is refused with a log line. The outermost actions are level 1;
+    // the calls below them may take max_action_nesting more.
+    bool too_deep() const { return detail::t_action_nesting > max_action_nesting + 1; }
 };
 
 // The movie's root character, the command and its argument.
@@ -40,15 +54,25 @@ int64_t get_action_budget();
 // 0 .. count - 1 (count -1: the body is not a DefineFunction2 one).
 class local_register_frame {
 public:
-    explicit local_register_frame(int count);
-    ~local_register_frame();
+    explicit local_register_frame(int count) : m_previous(detail::t_local_registers) {
+        detail::t_local_registers = count;
+    }
+    ~local_register_frame() { detail::t_local_registers = m_previous; }
     local_register_frame(const local_register_frame&) = delete;
     local_register_frame& operator=(const local_register_frame&) = delete;
 
-    static int current();
+    static int current() { return detail::t_local_registers; }
 
 private:
     int m_previous;
 };
+
+// Runs the body of a script function: exec_bytes of buffer from start_pc, its result into
+// *retval, under the with stack of its definition, with the local registers of a DefineFunction2
+// body (register_count; -1 for a body of DefineFunction). The caller holds the function, and
+// with it the buffer's byte store, for the whole call.
+void execute_function_body(action_buffer& buffer, as_environment* env, int start_pc,
+                           int exec_bytes, as_value* retval, const array<with_scope>& with_stack,
+                           int register_count);
 
 }  // namespace flash

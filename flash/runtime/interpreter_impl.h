@@ -305,6 +305,16 @@ private:
     bool m_budgeted = false;
     // Whether the loop without checks runs.
     bool m_unchecked = false;
+
+    // Script calls.
+    // Pushes the local variable name when no with block runs and the frames hold one (the
+    // lookup would find it there first); false, nothing pushed, otherwise.
+    bool push_local_variable(const bx_string& name);
+    // The end of CallFunction: the call of the function value func, read for the name at the top
+    // when by_name, or the value itself.
+    void call_function_value(const as_value* func, bool by_name);
+    // CallFunction of a name the member cache did not answer for: the full lookup.
+    TOV_OUT_OF_LINE void call_looked_up_function(const bx_string& name);
 };
 #undef TOV_OUT_OF_LINE
 

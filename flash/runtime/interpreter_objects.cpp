@@ -287,28 +287,73 @@ void interpreter::do_extends() {
     sub->set_member("prototype", proto);
 }
 
-void interpreter::do_call_function() {
-    as_value func;
-    as_function* callee;
-    if (top(0).is_string()) {
-        const bx_string name(top(0).to_bx_string());
-        if (!read_cached_variable(m_pc, name, &func)) m_env->get_variable(name, m_with_stack, &func);
-        if (const as_value* ctor = own_constructor(func.to_object())) func = *ctor;
-        callee = func.to_function();
-        if (!callee) {
-            log_error("error in call_function: '%s' is not a function\n", name.c_str());
-            func.set_undefined();
-        }
-    } else {
-        func = top(0);
-        callee = func.to_function();
+// Inline into CallFunction and CallMethod, its only users.
+[[gnu::always_inline]] inline int interpreter::count_at(int n) {
+    const int count = top(n).to_int();
+    const int available = depth() - n - 1;
+    if (count < 0) return 0;
+    if (available <= 0) return 0;
+    return count > available ? available : count;
+}
+
+// CallFunction of the function value func (by_name: read for the name at the top, which may
+// give its own constructor instead). Nothing has run script since func was read: it holds the
+// function until the keep-alive does.
+[[gnu::always_inline]] inline void interpreter::call_function_value(const as_value* func,
+                                                                    bool by_name) {
+    as_object* object = func->to_object();
+    if (by_name) {
+        if (const as_value* ctor = own_constructor(object)) object = ctor->to_object();
     }
+    // As to_function: an object that is a function.
+    as_function* callee = object && object->is(as_object::FUNCTION)
+                              ? static_cast<as_function*>(object)
+                              : nullptr;
+    if (!callee && by_name) {
+        log_error("error in call_function: '%s' is not a function\n",
+                  top(0).to_bx_string().c_str());
+    }
+    // The body may drop every other reference to the function.
+    const as_keep_alive hold(callee);
     const int nargs = count_at(1);
-    // func holds the function for the whole call.
-    const as_value result =
+    as_value result =
         callee ? call_function(callee, m_env, nargs, m_env->get_top_index() - 2) : as_value();
     drop(nargs + 2);
-    m_env->push(result);
+    if (result.get_type() == as_value::NUMBER) {
+        // A number is copied in three words; moving clears every field of the source.
+        m_env->push(result);
+    } else {
+        m_env->push(static_cast<as_value&&>(result));
+    }
+}
+
+void interpreter::call_looked_up_function(const bx_string& name) {
+    // Remembers the name for the next run; the full lookup may run a getter, which may grow the
+    // stack: it reads a copy of the name.
+    as_value looked_up;
+    if (!read_cached_variable(m_pc, name, &looked_up)) {
+        const bx_string held(name);
+        m_env->get_variable(held, m_with_stack, &looked_up);
+    }
+    call_function_value(&looked_up, true);
+}
+
+void interpreter::do_call_function() {
+    const as_value* func = &top(0);
+    if (!func->is_string()) {
+        call_function_value(func, false);
+        return;
+    }
+    // A member the cache remembers is read in place.
+    const bx_string& name = func->to_bx_string();
+    func = variables_are_plain() && !name.has_path_separator() && !get_verbose_action()
+               ? cached_member(m_pc, m_env->get_target(), name, false)
+               : nullptr;
+    if (func) {
+        call_function_value(func, true);
+    } else {
+        call_looked_up_function(name);
+    }
 }
 
 void interpreter::do_call_method() {

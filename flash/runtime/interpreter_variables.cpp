@@ -54,7 +54,21 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     return member;
 }
 
+// Inline into push_variable_remembered, its only user.
+[[gnu::always_inline]] inline bool interpreter::push_local_variable(const bx_string& name) {
+    if (m_with_stack.size() != 0 || m_env->get_local_frame_top() == 0) return false;
+    // A path goes through its own lookup.
+    if (name.has_path_separator()) return false;
+    const int index = m_env->find_local(name, true);
+    if (index < 0) return false;
+    // Nothing runs script here: the slot stays where it is while it is copied.
+    m_env->push(m_env->get_local(index).value);
+    return true;
+}
+
 void interpreter::push_variable_remembered(int key, const bx_string& name) {
+    // With locals, variables are not plain: a local answers first.
+    if (push_local_variable(name)) return;
     if (variables_are_plain() && !name.has_path_separator()) {
         // The cache did not answer (push_variable asked it): the name is remembered anew.
         as_object* target = m_env->get_target();

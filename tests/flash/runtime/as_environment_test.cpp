@@ -141,6 +141,32 @@ TEST_F(AsEnvironmentTest, LocalFramesAndBarriers) {
     EXPECT_EQ(env.find_local("inner", true), -1);
 }
 
+TEST_F(AsEnvironmentTest, CutLocalsReleaseTheirValuesAndLeaveNoNameBehind) {
+    smart_ptr<as_object> held(new as_object(p.get_ptr()));
+    env.add_local("x", as_value(held.get_ptr()));
+    env.add_local("y", as_value(2));
+    env.add_local("a_name_longer_than_inline", as_value(3));
+    EXPECT_EQ(held->get_ref_count(), 2);
+    env.set_local_frame_top(0);
+    EXPECT_EQ(env.get_local_frame_top(), 0);
+    EXPECT_EQ(held->get_ref_count(), 1);
+    // A frame opened over the cut slots: its barrier is the slot that held "x", which it must
+    // not match; the next local takes the slot of "y".
+    env.add_frame_barrier();
+    env.add_local("z", as_value(4));
+    for (const char* gone : {"x", "y", "a_name_longer_than_inline"}) {
+        EXPECT_EQ(env.find_local(gone, true), -1) << gone;
+    }
+    EXPECT_EQ(env.find_local("z", false), 1);
+    EXPECT_STREQ(env.get_variable("x").to_string(), "undefined");
+    // A second barrier over the slot of the long name stops the search below it.
+    env.add_frame_barrier();
+    EXPECT_EQ(env.find_local("z", false), -1);
+    EXPECT_EQ(env.find_local("z", true), 1);
+    EXPECT_EQ(env.get_local(2).name.size(), 0);
+    EXPECT_TRUE(env.get_local(2).value.is_undefined());
+}
+
 TEST_F(AsEnvironmentTest, LocalNamesMatchByExactBytesOnly) {
     // Local names are case-sensitive, unlike member names; heap-long names compare whole.
     const char* const long_name = "a_name_longer_than_inline";

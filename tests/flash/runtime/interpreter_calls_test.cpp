@@ -26,6 +26,26 @@ namespace {
 
 assembler a() { return assembler(); }
 
+// body run twice by one loop: the second time each action reads its names through the member
+// cache it filled the first time.
+assembler twice(assembler body) {
+    assembler loop;
+    const int top = loop.new_label();
+    loop.set_var("i", i32(0))
+        .label(top)
+        .raw(body.take())
+        .push({str("i"), str("i")})
+        .op(GET_VARIABLE)
+        .op(INCREMENT)
+        .op(SET_VARIABLE)
+        .push({str("i")})
+        .op(GET_VARIABLE)
+        .push({i32(2)})
+        .op(LESS2)
+        .if_true(top);
+    return loop;
+}
+
 // function show(a, b) { trace(a); trace(b); return a + "|" + b }
 assembler show_function() {
     return a().define_function("show", {"a", "b"},
@@ -239,6 +259,105 @@ TEST(InterpreterCalls, AFunctionThatDropsItsLastReferenceRunsToItsEnd) {
     }
 }
 
+TEST(InterpreterCalls, AFunctionReadThroughTheCacheThatDropsItsLastReferenceRunsToItsEnd) {
+    // The same CallFunction runs twice: the second time its name is read through the member
+    // cache, in place. Each turn: f = function (a) { f = undefined; trace(a); return a + 1 };
+    // trace(f(5)).
+    const assembler body = a().push_str("f")
+                               .define_function("", {"a"},
+                                                a().push({str("f"), undef()})
+                                                    .op(SET_VARIABLE)
+                                                    .trace_var("a")
+                                                    .push({str("a")})
+                                                    .op(GET_VARIABLE)
+                                                    .push({i32(1)})
+                                                    .op(ADD2)
+                                                    .op(RETURN))
+                               .op(SET_VARIABLE)
+                               .push({i32(5), i32(1), str("f")})
+                               .op(CALL_FUNCTION)
+                               .op(TRACE);
+    interptest::machine m;
+    EXPECT_EQ(m.run(twice(body)), "5\n6\n5\n6\n");
+}
+
+TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonFunctions) {
+    // function ctor() { return "ctor" }; function f() { return "f" }; o = {}
+    const assembler setup = a().define_function("ctor", {}, a().push_str("ctor").op(RETURN))
+                                .define_function("f", {}, a().push_str("f").op(RETURN))
+                                .push({str("o"), i32(0)})
+                                .op(INIT_OBJECT)
+                                .op(SET_VARIABLE);
+    // name.__constructor__ = ctor
+    auto give_ctor = [](const char* name) {
+        return a().push_str(name).op(GET_VARIABLE).push_str("__constructor__").push_str("ctor")
+            .op(GET_VARIABLE).op(SET_MEMBER);
+    };
+    auto call_traced = [](const char* name) { return a().push({i32(0), str(name)}).op(CALL_FUNCTION).op(TRACE); };
+    struct row {
+        const char* name;
+        assembler program;
+        const char* trace;
+        const char* error;  // null: none logged
+    };
+    const row rows[] = {
+        {"function", call_traced("f"), "f\n", nullptr},
+        {"function with its own constructor", give_ctor("f").raw(call_traced("f").take()), "ctor\n", nullptr},
+        {"object with its own constructor", give_ctor("o").raw(call_traced("o").take()), "ctor\n", nullptr},
+        {"object without one", call_traced("o"), "undefined\n", "error in call_function: 'o' is not a function"},
+        {"number", a().set_var("n", i32(5)).raw(call_traced("n").take()), "undefined\n",
+         "error in call_function: 'n' is not a function"},
+        // A value that is no name is called as it is, without a look for its constructor.
+        {"function value",
+         give_ctor("f").push_num(0).push_str("f").op(GET_VARIABLE).op(CALL_FUNCTION).op(TRACE), "f\n", nullptr},
+        {"number value", a().push({i32(0), i32(7)}).op(CALL_FUNCTION).op(TRACE), "undefined\n", nullptr},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        interptest::machine::errors().clear();
+        const std::string once = r.trace;
+        EXPECT_EQ(m.run(assembler(setup).raw(twice(assembler(r.program)).take())), once + once) << r.name;
+        if (r.error) {
+            EXPECT_TRUE(m.error_has(r.error)) << r.name;
+        } else {
+            EXPECT_FALSE(m.error_has("error in call_function")) << r.name;
+        }
+        EXPECT_EQ(m.env.get_stack_size(), 0) << r.name;
+    }
+}
+
+TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
+    // function2 f() { return arguments.length }; o = {m: f}; each call has "x" below it.
+    const assembler setup =
+        a().define_function2("f", 1, 0, {},
+                             a().push_str("arguments").op(GET_VARIABLE).push_str("length").op(GET_MEMBER).op(RETURN))
+            .push({str("o"), str("m"), str("f")})
+            .op(GET_VARIABLE)
+            .push({i32(1)})
+            .op(INIT_OBJECT)
+            .op(SET_VARIABLE);
+    auto call = [](int count) { return a().push({str("x"), i32(count), str("f")}).op(CALL_FUNCTION); };
+    auto call_method = [](int count) {
+        return a().push({str("x"), i32(count), str("o")}).op(GET_VARIABLE).push_str("m").op(CALL_METHOD);
+    };
+    struct row {
+        const char* name;
+        assembler call;
+        const char* trace;  // the count seen, then what is left below the result
+    };
+    const row rows[] = {
+        {"function, count past the stack", call(5), "1\nundefined\n"},
+        {"function, count that fits", call(1), "1\nundefined\n"},
+        {"function, negative count", call(-3), "0\nx\n"},
+        {"method, count past the stack", call_method(5), "1\nundefined\n"},
+        {"method, negative count", call_method(-3), "0\nx\n"},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.call).take()).op(TRACE).op(TRACE)), r.trace) << r.name;
+    }
+}
+
 TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
     // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
     assembler sum_body;
@@ -274,6 +393,48 @@ TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariabl
     EXPECT_EQ(m.env.get_local_frame_top(), 0);
     EXPECT_EQ(m.run(assembler(shadow)), "5\ntimeline\n");
     EXPECT_EQ(m.env.get_local_frame_top(), 0);
+}
+
+TEST(InterpreterCalls, NamesReadInsideAFunctionGoToWithBlocksThenLocalsThenTheTimeline) {
+    // o = {a: "member"}; A = "timeline A"; b = "timeline b"; then each program calls f(5).
+    const assembler setup = a().push({str("o"), str("a"), str("member"), i32(1)})
+                                .op(INIT_OBJECT)
+                                .op(SET_VARIABLE)
+                                .set_var("A", str("timeline A"))
+                                .set_var("b", str("timeline b"));
+    const assembler call_f = a().push({i32(5), i32(1), str("f")}).op(CALL_FUNCTION).op(POP);
+    auto with_o = [](assembler body) { return a().push_str("o").op(GET_VARIABLE).with(body); };
+    struct row {
+        const char* name;
+        assembler program;
+        const char* trace;
+    };
+    const row rows[] = {
+        {"argument", a().define_function("f", {"a"}, a().trace_var("a")), "5\n"},
+        // A with block comes before the locals, inside the body and from the definition.
+        {"with block in the body",
+         a().define_function("f", {"a"}, with_o(a().trace_var("a")).trace_var("a")), "member\n5\n"},
+        {"with block of the definition",
+         with_o(a().define_function("f", {"a"}, a().trace_var("a"))), "member\n"},
+        // Locals match by exact bytes: A is the timeline's, b is no local at all.
+        {"other case and other names", a().define_function("f", {"a"}, a().trace_var("A").trace_var("b")),
+         "timeline A\ntimeline b\n"},
+        // A path is resolved as a path, even where a local has its whole text as name.
+        {"path beside a local of that name",
+         a().define_function("f", {"a"}, a().push({str("o.a"), str("local")}).op(DEFINE_LOCAL).trace_var("o.a")),
+         "member\n"},
+        // The caller's locals stay visible to its callees (dynamic scoping).
+        {"local of the caller",
+         a().define_function("g", {}, a().trace_var("a"))
+             .define_function("f", {"a"}, a().push({i32(0), str("g")}).op(CALL_FUNCTION).op(POP)),
+         "5\n"},
+    };
+    for (const row& r : rows) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.program).take()).raw(assembler(call_f).take())), r.trace)
+            << r.name;
+        EXPECT_EQ(m.env.get_local_frame_top(), 0) << r.name;
+    }
 }
 
 // A movie definition and stream for the action tag loaders.
