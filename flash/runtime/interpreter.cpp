@@ -532,12 +532,17 @@ void interpreter::on_push(int) { run_push(); }
     // pushing it: one record less to run.
     if (record->then_reads_name == action::GET_VARIABLE) {
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        // This loop runs without a with block: a name without a path is plain unless there
-        // are local variables.
-        const as_value* member =
-            record->reads_plain_name && m_env->get_local_frame_top() == 0
-                ? remembered_slot(record->cache, m_env->get_target(), false)
-                : nullptr;
+        // This loop runs without a with block: a name without a path is a local when the
+        // running function has one of that name, else plain when there are no locals.
+        const as_value* member = nullptr;
+        if (record->reads_plain_name) {
+            if (m_env->get_local_frame_top() == 0) {
+                member = remembered_slot(record->cache, m_env->get_target(), false);
+            } else {
+                const int local = m_env->find_local(values[count - 1].to_bx_string(), true);
+                if (local >= 0) member = &m_env->get_local(local).value;
+            }
+        }
         if (member && !member->is_property()) {
             // A number read for the arithmetic or comparison right after the GetVariable, over
             // a number: the three run as one step, without pushing it.

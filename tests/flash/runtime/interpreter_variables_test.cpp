@@ -253,6 +253,16 @@ TEST(InterpreterVariables, NumberStepsRunWithTheReadsAndWritesAroundThemAsOneByO
                              .op(SET_VARIABLE).push({dict(0)}).op(GET_VARIABLE).op(TRACE)),
              a().push({dict(1), dict(1)}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)),
          "9\nmark\n8\nmark\n7\nmark\n"},
+        {"a function's argument, shadowing a timeline variable, in its steps",
+         // f(a) { return a - 2.5 < 0; } with a timeline variable a that the argument hides.
+         three_turns(a().set_var("v", i32(1)).set_var("a", i32(100))
+                         .define_function("f", {"a"},
+                                          a().push({str("a")}).op(GET_VARIABLE).push({dbl(2.5)})
+                                              .op(SUBTRACT).push({i32(0)}).op(LESS2).op(RETURN)),
+                     a().push({str("v")}).op(GET_VARIABLE).push({i32(1), str("f")})
+                         .op(CALL_FUNCTION).op(TRACE),
+                     v_up),
+         "true\ntrue\nfalse\n"},
         {"a read that is a text", three_turns(a().set_var("v", str("a")),
              a().raw(r_is(i32(1), ADD2).take()).raw(assembler(read_r).take()), a()),
          "1a\n1a\n1a\n"},
