@@ -203,9 +203,10 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     }
     record.constant = constant;
     if (constant && last_is_text && end < length &&
-        (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER)) {
+        (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER ||
+         bytes[end] == action::CALL_FUNCTION)) {
         record.then_reads_name = bytes[end];
-        record.reads_plain_name = bytes[end] == action::GET_VARIABLE &&
+        record.reads_plain_name = bytes[end] != action::GET_MEMBER &&
                                   !store.push_values.back().to_bx_string().has_path_separator();
     }
     if (constant && record.value_count > 0 && end < length &&

@@ -59,10 +59,10 @@ struct push_record {
     int value_first = 0;
     int value_count = 0;
     bool constant = false;
-    // A constant record whose last item is a text (or a pool entry), followed by a GetVariable
-    // or GetMember: that action's code, else 0.
+    // A constant record whose last item is a text (or a pool entry), followed by a GetVariable,
+    // GetMember or CallFunction: that action's code, else 0.
     uint8_t then_reads_name = 0;
-    // Whether that is a GetVariable of a name without a path.
+    // Whether that is a GetVariable or CallFunction of a name without a path.
     bool reads_plain_name = false;
     // A constant record whose last value is a number, followed by an arithmetic or comparison
     // action that two numbers take straight (operates_on_numbers), or whose GetVariable after

@@ -580,6 +580,17 @@ void interpreter::on_push(int) { run_push(); }
         ++m_next_pc;
         return;
     }
+    // CallFunction: the name stays pushed, where the call reads it, and is looked up through
+    // the record's cache.
+    if (record->then_reads_name == action::CALL_FUNCTION) {
+        for (int i = 0; i < count; ++i) m_env->push(values[i]);
+        // depth() again: a stack that could not grow took fewer values.
+        if (depth() >= 1 && m_env->top_unchecked(0).is_string()) {
+            m_pc = m_next_pc++;
+            call_function_named_by(*record, values[count - 1].to_bx_string());
+        }
+        return;
+    }
     // GetMember: the object is the value below the name; without one the GetMember runs on its
     // own.
     if (record->then_reads_name == action::GET_MEMBER && depth() + count - 1 >= 1) {

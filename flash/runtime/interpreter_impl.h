@@ -313,8 +313,11 @@ private:
     // The end of CallFunction: the call of the function value func, read for the name at the top
     // when by_name, or the value itself.
     void call_function_value(const as_value* func, bool by_name);
-    // CallFunction of a name the member cache did not answer for: the full lookup.
-    TOV_OUT_OF_LINE void call_looked_up_function(const bx_string& name);
+    // CallFunction of a name the member cache of key did not answer for: the full lookup.
+    TOV_OUT_OF_LINE void call_looked_up_function(int key, const bx_string& name);
+    // CallFunction right after the Push record that pushed its name (the last value there),
+    // through the record's member cache.
+    void call_function_named_by(push_record& record, const bx_string& name);
 };
 #undef TOV_OUT_OF_LINE
 

@@ -327,15 +327,28 @@ void interpreter::do_extends() {
     }
 }
 
-void interpreter::call_looked_up_function(const bx_string& name) {
+void interpreter::call_looked_up_function(int key, const bx_string& name) {
     // Remembers the name for the next run; the full lookup may run a getter, which may grow the
     // stack: it reads a copy of the name.
     as_value looked_up;
-    if (!read_cached_variable(m_pc, name, &looked_up)) {
+    if (!read_cached_variable(key, name, &looked_up)) {
         const bx_string held(name);
         m_env->get_variable(held, m_with_stack, &looked_up);
     }
     call_function_value(&looked_up, true);
+}
+
+void interpreter::call_function_named_by(push_record& record, const bx_string& name) {
+    // As do_call_function, with the name fixed: the record's cache needs no name compare.
+    const as_value* func =
+        record.reads_plain_name && m_env->get_local_frame_top() == 0
+            ? remembered_slot(record.cache, m_env->get_target(), false)
+            : nullptr;
+    if (func && !func->is_property()) {
+        call_function_value(func, true);
+    } else {
+        call_looked_up_function(push_cache_key(record), name);
+    }
 }
 
 void interpreter::do_call_function() {
@@ -352,7 +365,7 @@ void interpreter::do_call_function() {
     if (func) {
         call_function_value(func, true);
     } else {
-        call_looked_up_function(name);
+        call_looked_up_function(m_pc, name);
     }
 }
 

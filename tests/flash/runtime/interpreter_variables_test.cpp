@@ -106,6 +106,19 @@ TEST(InterpreterVariables, ReadsAndWritesRunAgainAnswerWhatTheLookupWould) {
                      on_turn(0, a().push({str("f")}).raw(function_returning(str("two")).take())
                                     .op(SET_VARIABLE))),
          "one\ntwo\ntwo\n"},
+        {"a getter put in a called function's place",
+         // The getter gives the function to call. The second turn remembers the function.
+         three_turns(a().push({str("f")}).raw(function_returning(str("one")).take())
+                         .op(SET_VARIABLE),
+                     a().push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE),
+                     on_turn(1, call_on_this("addProperty",
+                                             a().push({null()})
+                                                 .raw(a().define_function("", {},
+                                                     a().raw(function_returning(str("two")).take())
+                                                         .op(RETURN)).take())
+                                                 .push({str("f")}),
+                                             3))),
+         "one\none\ntwo\n"},
         {"a function deleted between calls of the same action",
          three_turns(a().push({str("f")}).raw(function_returning(str("one")).take())
                          .op(SET_VARIABLE),
