@@ -177,8 +177,9 @@ private:
     void do_binary_number(int code);
     void do_compare(int code);
     void do_string_op(int code);
-    // Records with registers, pool entries or a cut text, and every record while the action log
-    // is on; on_push copies the constant ones itself.
+    // Records with registers, a cut text or pool entries that are not those of the running
+    // pool, and every record while the action log is on; on_push copies the prepared ones
+    // itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
     // GetMember of fixed_name, the last text of record, on the object at the top, which the
     // value read replaces, through the member cache the record keeps.
