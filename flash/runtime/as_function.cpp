@@ -66,5 +66,4 @@ as_value call_function(as_function* func, as_environment* env, const as_value& t
     return result;
 }
 
-
 }  // namespace flash

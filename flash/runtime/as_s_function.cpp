@@ -61,8 +61,7 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
                                                                const bx_string& name,
                                                                int declares,
                                                                as_value&& value) const {
-    const int named = m_is_function2 ? m_local_args_named_like_locals : m_args_named_like_locals;
-    if (named & declares) {
+    if (has_argument_named_like(declares)) {
         env->set_local(name, value);
     } else {
         env->add_local(name, static_cast<as_value&&>(value));
@@ -74,8 +73,7 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
                                                                const bx_string& name,
                                                                int declares,
                                                                as_object* object) const {
-    const int named = m_is_function2 ? m_local_args_named_like_locals : m_args_named_like_locals;
-    if (named & declares) {
+    if (has_argument_named_like(declares)) {
         env->set_local(name, as_value(object));
     } else {
         env->add_local_object(name, object);

@@ -59,6 +59,12 @@ public:
 private:
     // The locals a call declares itself, as bits of the argument names that match them.
     enum own_local { DECLARES_THIS = 1, DECLARES_SUPER = 2, DECLARES_ARGUMENTS = 4 };
+    // Whether an argument (a local one, for DefineFunction2) has the name of the own local
+    // declares stands for.
+    bool has_argument_named_like(int declares) const {
+        return ((m_is_function2 ? m_local_args_named_like_locals : m_args_named_like_locals) &
+                declares) != 0;
+    }
     void set_own_local(as_environment* env, const bx_string& name, int declares,
                        as_value&& value) const;
     void set_own_local(as_environment* env, const bx_string& name, int declares,

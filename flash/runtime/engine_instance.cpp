@@ -1,8 +1,7 @@
 #include "flash/runtime/engine_instance.h"
 
-#include "flash/runtime/as_object.h"
-
 #include "flash/base/hash.h"
+#include "flash/runtime/as_object.h"
 #include "flash/runtime/as_value.h"
 
 namespace flash {

@@ -500,24 +500,59 @@ void interpreter::do_return() {
     finish(STOP_REACHED);
 }
 
-
 void interpreter::on_push(int) { run_push(); }
+
+// The number read for the GetVariable after record, when the arithmetic or comparison after
+// it (or after the one number pushed next: i < 10) runs with it, over a number: the read, the
+// step and what follows it run as one. False (nothing done) otherwise.
+[[gnu::always_inline]] inline bool interpreter::join_read_with_step(const push_record& record,
+                                                                   const as_value& number) {
+    const int op = record.then_operates;
+    if (!op || number.get_type() != as_value::NUMBER) return false;
+    if (!record.then_operates_at) {
+        if (m_next_pc + 1 >= m_stop || depth() < 1 || !operate_on_top(op, number.to_number())) {
+            return false;
+        }
+        m_pc = m_next_pc + 1;
+        m_next_pc += 2;
+        consume_result();
+        return true;
+    }
+    const int op_pc = m_next_pc + record.then_operates_at;
+    if (op_pc >= m_stop) return false;
+    const int before = depth();
+    m_env->push(number);
+    // A stack that could not grow leaves the read undone, as a push would.
+    if (depth() == before || !operate_on_top(op, record.then_operand)) {
+        ++m_next_pc;
+        return true;
+    }
+    m_pc = op_pc;
+    m_next_pc = op_pc + 1;
+    consume_result();
+    return true;
+}
+
+// Whether record runs from its prepared values: all constants (the loop without checks runs
+// only while the action log is off, which the host sets between runs), or constants and entries
+// of the running pool, while the action log is off.
+[[gnu::always_inline]] inline bool interpreter::runs_prepared(const push_record* record) const {
+    if (!record) return false;
+    if (record->constant) return m_unchecked || !get_verbose_action();
+    return record->dictionary_id && record->dictionary_id == m_buffer.get_dictionary_id() &&
+           !get_verbose_action();
+}
 
 [[gnu::always_inline]] inline void interpreter::run_push() {
     push_record* record = m_buffer.find_push_record(m_pc);
-    // The loop without checks runs only while the action log is off (the host sets it between
-    // runs).
-    if (!record || !record->constant || (!m_unchecked && get_verbose_action())) {
+    if (!runs_prepared(record)) {
         // Read from the bytes: the first run (which prepares the record), records with registers
         // or entries outside the pool, records of pool entries run under another pool, and every
         // record while the action log is on.
-        if (!record || !record->dictionary_id ||
-            record->dictionary_id != m_buffer.get_dictionary_id() || get_verbose_action()) {
-            do_push(m_buffer.get_push_record(m_pc, m_payload_length));
-            return;
-        }
+        do_push(m_buffer.get_push_record(m_pc, m_payload_length));
+        return;
     }
-    // Constants only: the values as prepared on the record's first run.
+    // The values as prepared on the record's first run.
     const counted_buffer& store = *m_buffer.get_store();
     const as_value* values = store.push_values.data() + record->value_first;
     const int count = record->value_count;
@@ -536,43 +571,12 @@ void interpreter::on_push(int) { run_push(); }
         // running function has one of that name, else plain when there are no locals.
         const as_value* member = nullptr;
         if (record->reads_plain_name) {
-            if (m_env->get_local_frame_top() == 0) {
-                member = remembered_slot(record->cache, m_env->get_target(), false);
-            } else {
-                const int local = m_env->find_local(values[count - 1].to_bx_string(), true);
-                if (local >= 0) member = &m_env->get_local(local).value;
-            }
+            member = m_env->get_local_frame_top() == 0
+                         ? remembered_slot(record->cache, m_env->get_target(), false)
+                         : local_named(values[count - 1].to_bx_string());
         }
         if (member && !member->is_property()) {
-            // A number read for the arithmetic or comparison right after the GetVariable, over
-            // a number: the three run as one step, without pushing it.
-            const int op = record->then_operates;
-            if (op && member->get_type() == as_value::NUMBER) {
-                if (record->then_operates_at) {
-                    // A number pushed after the GetVariable for that step (i < 10): the read,
-                    // the Push and the step run as one.
-                    const int op_pc = m_next_pc + record->then_operates_at;
-                    if (op_pc < m_stop) {
-                        const int before = depth();
-                        m_env->push(*member);
-                        // A stack that could not grow leaves the read undone, as a push would.
-                        if (depth() == before || !operate_on_top(op, record->then_operand)) {
-                            ++m_next_pc;
-                            return;
-                        }
-                        m_pc = op_pc;
-                        m_next_pc = op_pc + 1;
-                        consume_result();
-                        return;
-                    }
-                } else if (m_next_pc + 1 < m_stop && depth() >= 1 &&
-                           operate_on_top(op, member->to_number())) {
-                    m_pc = m_next_pc + 1;
-                    m_next_pc += 2;
-                    consume_result();
-                    return;
-                }
-            }
+            if (join_read_with_step(*record, *member)) return;
             m_env->push(*member);
         } else {
             push_variable_remembered(push_cache_key(*record), values[count - 1].to_bx_string());

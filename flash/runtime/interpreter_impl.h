@@ -96,6 +96,8 @@ private:
     void dispatch(int code);
     void on_push(int code);
     void run_push();
+    bool runs_prepared(const push_record* record) const;
+    bool join_read_with_step(const push_record& record, const as_value& number);
     void on_pop(int code);
     void on_push_duplicate(int code);
     void on_store_register(int code);
@@ -236,6 +238,10 @@ private:
     // Remembers where name lies in object's members in the cache of key; true when it is a plain
     // own member the cache can answer for.
     bool remember_member(int key, as_object* object, const bx_string& name, bool for_write);
+    // remember_member, then cached_member when it remembered a plain own member; null
+    // otherwise.
+    const as_value* remember_then_read(int key, as_object* object, const bx_string& name,
+                                       bool for_write);
     // cached_member, remembering name first when the cache does not answer.
     const as_value* remembered_member(int key, as_object* object, const bx_string& name,
                                       bool for_write);
@@ -308,9 +314,13 @@ private:
     bool m_unchecked = false;
 
     // Script calls.
-    // Pushes the local variable name when no with block runs and the frames hold one (the
-    // lookup would find it there first); false, nothing pushed, otherwise.
-    bool push_local_variable(const bx_string& name);
+    // The newest local variable of that name in any frame, which a lookup without a with
+    // block finds first; null when there is none.
+    const as_value* local_named(const bx_string& name) const {
+        if (m_env->get_local_frame_top() == 0) return nullptr;
+        const int index = m_env->find_local(name, true);
+        return index >= 0 ? &m_env->get_local(index).value : nullptr;
+    }
     // The end of CallFunction: the call of the function value func, read for the name at the top
     // when by_name, or the value itself.
     void call_function_value(const as_value* func, bool by_name);

@@ -45,38 +45,33 @@ bool interpreter::remember_member(int key, as_object* target, const bx_string& n
     return usable;
 }
 
+const as_value* interpreter::remember_then_read(int key, as_object* object, const bx_string& name,
+                                                bool for_write) {
+    return remember_member(key, object, name, for_write)
+               ? cached_member(key, object, name, for_write)
+               : nullptr;
+}
+
 [[gnu::always_inline]] inline const as_value* interpreter::remembered_member(
     int key, as_object* object, const bx_string& name, bool for_write) {
     const as_value* member = cached_member(key, object, name, for_write);
-    if (!member && remember_member(key, object, name, for_write)) {
-        member = cached_member(key, object, name, for_write);
-    }
-    return member;
-}
-
-// Inline into push_variable_remembered, its only user.
-[[gnu::always_inline]] inline bool interpreter::push_local_variable(const bx_string& name) {
-    if (m_with_stack.size() != 0 || m_env->get_local_frame_top() == 0) return false;
-    // A path goes through its own lookup.
-    if (name.has_path_separator()) return false;
-    const int index = m_env->find_local(name, true);
-    if (index < 0) return false;
-    // Nothing runs script here: the slot stays where it is while it is copied.
-    m_env->push(m_env->get_local(index).value);
-    return true;
+    return member ? member : remember_then_read(key, object, name, for_write);
 }
 
 void interpreter::push_variable_remembered(int key, const bx_string& name) {
     // With locals, variables are not plain: a local answers first.
-    if (push_local_variable(name)) return;
+    if (m_with_stack.size() == 0 && !name.has_path_separator()) {
+        if (const as_value* local = local_named(name)) {
+            // Nothing runs script here: the slot stays where it is while it is copied.
+            m_env->push(*local);
+            return;
+        }
+    }
     if (variables_are_plain() && !name.has_path_separator()) {
         // The cache did not answer (push_variable asked it): the name is remembered anew.
-        as_object* target = m_env->get_target();
-        if (remember_member(key, target, name, false)) {
-            if (const as_value* member = cached_member(key, target, name, false)) {
-                m_env->push(*member);
-                return;
-            }
+        if (const as_value* member = remember_then_read(key, m_env->get_target(), name, false)) {
+            m_env->push(*member);
+            return;
         }
     }
     // The name may lie in the buffer's prepared records, which scripts run by the lookup (a
@@ -96,8 +91,7 @@ bool interpreter::read_cached_variable(int key, const bx_string& name, as_value*
 }
 
 bool interpreter::store_remembering(as_object* object, const bx_string& name, int count) {
-    if (!remember_member(m_pc, object, name, true)) return false;
-    const as_value* member = cached_member(m_pc, object, name, true);
+    const as_value* member = remember_then_read(m_pc, object, name, true);
     if (!member) return false;
     store_remembered(const_cast<as_value&>(*member), count);
     return true;
@@ -124,12 +118,10 @@ void interpreter::read_member_remembered(int key, const bx_string& fixed_name) {
     as_value& object_slot = top(0);
     if (object_slot.is_object() && !get_verbose_action()) {
         as_object* object = object_slot.to_object();
-        if (object && remember_member(key, object, fixed_name, false)) {
-            if (const as_value* member = cached_member(key, object, fixed_name, false)) {
-                // The copy is taken before the slot lets the object go.
-                object_slot = *member;
-                return;
-            }
+        if (const as_value* member = remember_then_read(key, object, fixed_name, false)) {
+            // The copy is taken before the slot lets the object go.
+            object_slot = *member;
+            return;
         }
     }
     const as_value object_value(object_slot);

@@ -48,6 +48,12 @@ assembler function_returning(item value) {
     return a().define_function("", {}, a().push({value}).op(RETURN));
 }
 
+// function() { return this.tag; }, pushed.
+assembler tag_getter() {
+    return a().define_function("", {}, a().push({str("this")}).op(GET_VARIABLE)
+                                           .push({str("tag")}).op(GET_MEMBER).op(RETURN));
+}
+
 struct turns_case {
     const char* what;
     assembler code;
@@ -73,9 +79,7 @@ TEST(InterpreterVariables, ReadsAndWritesRunAgainAnswerWhatTheLookupWould) {
          three_turns(a().set_var("v", i32(1)).set_var("tag", str("root tag")), read_v,
                      on_turn(0, call_on_this("addProperty",
                                              a().push({null()})
-                                                 .raw(a().define_function("", {}, a().push({str("this")})
-                                                     .op(GET_VARIABLE).push({str("tag")}).op(GET_MEMBER)
-                                                     .op(RETURN)).take())
+                                                 .raw(tag_getter().take())
                                                  .push({str("v")}),
                                              3))),
          "1\nroot tag\nroot tag\n"},
@@ -183,9 +187,7 @@ TEST(InterpreterVariables, MembersReadAndWrittenAgainAnswerWhatTheLookupWould) {
                      read_x,
                      on_turn(0, call_on("o", "addProperty",
                                         a().push({null()})
-                                            .raw(a().define_function("", {}, a().push({str("this")})
-                                                .op(GET_VARIABLE).push({str("tag")}).op(GET_MEMBER)
-                                                .op(RETURN)).take())
+                                            .raw(tag_getter().take())
                                             .push({str("x")}),
                                         3))),
          "1\no's tag\no's tag\n"},
