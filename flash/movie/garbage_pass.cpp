@@ -156,7 +156,7 @@ void cut_garbage_cycles(engine_instance* heap, const array<as_object*>& garbage)
     // cycle cutting reaches; few of them fall out of a frame.
     for (int i = 0; i < garbage.size(); ++i) {
         as_object* obj = garbage[i];
-        if (obj->is(as_object::CHARACTER) && obj->get_ref_count() > 1) {
+        if (obj->is_character() && obj->get_ref_count() > 1) {
             hash<as_object*, bool> visited;
             obj->clear_refs(&visited, obj);
         }

@@ -90,6 +90,34 @@ void take_number_pushed_after_read(const uint8_t* bytes, int length, int push_pc
     record->then_operates_at = op_pc - (push_pc - 1);
 }
 
+// A record of one name twice, its GetVariable at read_pc: when the step after the read and the
+// SetVariable after the step follow inside the buffer, record takes them (see
+// push_record::then_stores_at).
+void take_store_of_read_name(const uint8_t* bytes, int length, int read_pc,
+                             const counted_buffer& store, push_record* record) {
+    if (record->value_count != 2) return;
+    const as_value& written = store.push_values[record->value_first];
+    const as_value& read = store.push_values[record->value_first + 1];
+    if (!written.is_string() || !read.is_string() ||
+        written.to_bx_string() != read.to_bx_string()) {
+        return;
+    }
+    const int step_pc = read_pc + 1;
+    if (step_pc + 1 < length &&
+        (bytes[step_pc] == action::INCREMENT || bytes[step_pc] == action::DECREMENT) &&
+        bytes[step_pc + 1] == action::SET_VARIABLE) {
+        record->then_steps = bytes[step_pc];
+        record->then_stores_at = step_pc + 1 - read_pc;
+        return;
+    }
+    if (record->then_operates_at && operates_arithmetically(record->then_operates)) {
+        const int store_pc = read_pc + record->then_operates_at + 1;
+        if (store_pc < length && bytes[store_pc] == action::SET_VARIABLE) {
+            record->then_stores_at = store_pc - read_pc;
+        }
+    }
+}
+
 }  // namespace
 
 push_view action_buffer::prepare_push_record(int pc, int payload_length) {
@@ -220,6 +248,9 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     if (record.then_reads_name == action::GET_VARIABLE && end + 1 < length &&
         bytes[end + 1] == action::PUSH) {
         take_number_pushed_after_read(bytes, length, end + 1, &record);
+    }
+    if (record.then_reads_name == action::GET_VARIABLE && record.reads_plain_name) {
+        take_store_of_read_name(bytes, length, end, store, &record);
     }
     // Constant only under this dictionary: the run asks for it (see push_record::constant).
     if (constant && takes_pool_entries) {

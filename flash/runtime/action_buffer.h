@@ -49,6 +49,12 @@ constexpr bool operates_on_numbers(int code) {
     }
 }
 
+// The arithmetic among them: its result is a number again.
+constexpr bool operates_arithmetically(int code) {
+    return operates_on_numbers(code) && code != action::LESS && code != action::LESS2 &&
+           code != action::GREATER;
+}
+
 // One Push record as prepared on its first run: its texts as names (text_count of them from
 // push_names[text_first], in order up to the first one cut short), and, when every item is a
 // constant or a pool entry of the running dictionary and nothing is cut short, all its values
@@ -73,11 +79,21 @@ struct push_record {
     // below, and the offset of the action from the GetVariable (0: no such record).
     double then_operand = 0.0;
     int then_operates_at = 0;
+    // A record of one plain name twice whose GetVariable is followed by an Increment or a
+    // Decrement, or by that Push of one number and arithmetic, and then by the SetVariable of the
+    // name (name++, name = name + 1): the offset of that SetVariable from the GetVariable (0:
+    // none), and the Increment or Decrement code (0: the arithmetic).
+    int then_stores_at = 0;
+    uint8_t then_steps = 0;
     // A record whose items are all constants but pool entries: the dictionary they were taken
     // from (0: none). It runs from its values only under that one; constant is false for it.
     uint32_t dictionary_id = 0;
     // The member cache of the read after it.
     member_cache cache;
+    // With a CallFunction after it: the function it last called, a function without an own
+    // "__constructor__" while its member table keeps callee_layout.
+    weak_ptr<as_object> callee;
+    uint32_t callee_layout = 0;
 };
 
 // The prepared texts of a Push record, for reading it from its bytes (the constant records run

@@ -74,7 +74,20 @@ void as_environment::set_stack_size(int size) {
     m_stack_top = size;
 }
 
+void start_target_hold::take() {
+    m_taken_target = get();
+    m_taken = true;
+}
+
+void as_environment::take_target_holds() {
+    // An outer hold took its target no later than an inner one: the first taken one ends it.
+    for (start_target_hold* hold = m_target_holds; hold && !hold->m_taken; hold = hold->m_outer) {
+        hold->take();
+    }
+}
+
 void as_environment::set_target(as_object* target) {
+    take_target_holds();
     m_target_is_owner = target && target == m_owner.get_ptr();
     m_target = m_target_is_owner ? nullptr : target;
 }
@@ -237,7 +250,7 @@ void as_environment::get_standard_or_global(const bx_stringi& key, as_object* ta
     engine_instance* owner = get_player();
     switch (get_standard_member(key)) {
         case MTHIS:
-            out->set_as_object(target && target->is(as_object::CHARACTER) ? target : nullptr);
+            out->set_as_object(target && target->is_character() ? target : nullptr);
             return;
         case M_ROOT:
         case M_LEVEL0:
@@ -272,7 +285,7 @@ void as_environment::set_variable(const bx_string& var_path, const as_value& val
         if (parse_path(var_path, &path, &var)) {
             as_object* target = get_target();
             as_object* found = target ? target->find_target(as_value(path)) : nullptr;
-            if (found && found->is(as_object::CHARACTER)) found->set_member(var, value);
+            if (found && found->is_character()) found->set_member(var, value);
             return;
         }
     }
@@ -382,7 +395,10 @@ void as_environment::clear_refs(hash<as_object*, bool>* visited, as_object* this
     for (as_value& r : m_global_register) clear_value(r);
     for (int i = 0; i < m_local_register_count; ++i) clear_value(m_local_register[i]);
     for (int i = 0; i < m_local_frame_count; ++i) clear_value(m_local_frames[i].value);
-    if (m_target.get_ptr() == this_ptr) m_target = nullptr;
+    if (m_target.get_ptr() == this_ptr) {
+        take_target_holds();
+        m_target = nullptr;
+    }
 }
 
 void as_environment::mark_values() {

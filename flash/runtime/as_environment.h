@@ -26,6 +26,34 @@ struct with_scope {
     with_scope(as_object* obj, int end) : object(obj), block_end(end) {}
 };
 
+class as_environment;
+
+// An execution's link to the target it started with: the environment's target when that is a
+// character, else null. Most executions never change the target: the link is taken weakly only
+// when the environment's target is about to change; until then the environment's own target is
+// the start target. Holds on one environment end in the reverse order they start.
+class start_target_hold {
+public:
+    explicit start_target_hold(as_environment* env);
+    ~start_target_hold();
+    start_target_hold(const start_target_hold&) = delete;
+    start_target_hold& operator=(const start_target_hold&) = delete;
+
+    as_object* get() const;
+    // Whether the environment's target is still the start target, a character, as it was.
+    bool kept() const { return !m_taken && m_on_character; }
+
+private:
+    friend class as_environment;
+    void take();
+
+    as_environment* m_env;
+    start_target_hold* m_outer;
+    weak_ptr<as_object> m_taken_target;
+    bool m_on_character;
+    bool m_taken = false;
+};
+
 class as_environment {
 public:
     // A local variable; an entry with an empty name is the barrier that opens a function's frame.
@@ -138,6 +166,8 @@ public:
     void drop_one() {
         if (m_stack_top > 0) m_stack[--m_stack_top].set_undefined();
     }
+    // Whether n more values fit in the slots the stack has, without growing it.
+    bool has_room_for(int n) const { return m_stack.size() - m_stack_top >= n; }
     int get_top_index() const { return m_stack_top - 1; }
     int get_stack_size() const { return m_stack_top; }
     // Sets the number of values on the stack; slots above it are cleared.
@@ -218,7 +248,7 @@ public:
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
             slot.name = name;
-            slot.value.set_as_object(object);
+            slot.value.become_object(object);
             ++m_local_frame_count;
             return;
         }
@@ -240,7 +270,9 @@ public:
     // lowest up.
     void set_local_frame_top(int size) {
         if (size < 0) size = 0;
-        for (int i = size; i < m_local_frame_count; ++i) m_local_frames[i].value.set_undefined();
+        for (int i = size; i < m_local_frame_count; ++i) {
+            m_local_frames[i].value.set_undefined_releasing_object();
+        }
         if (size < m_local_frame_count) m_local_frame_count = size;
     }
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
@@ -296,6 +328,10 @@ public:
     void mark_values();
 
 private:
+    friend class start_target_hold;
+    // The running executions' start targets, before the target changes.
+    void take_target_holds();
+
     as_value& scratch() const;
     // add_local that needs a new slot at the end of the frames.
     void add_local_grown(const bx_string& name, const as_value& value);
@@ -319,11 +355,31 @@ private:
     smart_ptr<as_object> m_target;
     weak_ptr<as_object> m_owner;
     bool m_target_is_owner = false;
+    // The innermost execution whose start target is not taken yet; the ones outside it follow.
+    start_target_hold* m_target_holds = nullptr;
     array<frame_slot> m_local_frames;
     int m_local_frame_count = 0;
     weak_ptr<engine_instance> m_player;
     array<as_value> m_scope_stack;
     mutable as_value m_scratch;
 };
+
+// Inline: every execution makes one.
+inline start_target_hold::start_target_hold(as_environment* env)
+    : m_env(env), m_outer(env->m_target_holds) {
+    as_object* target = env->get_target();
+    m_on_character = target && target->is_character();
+    env->m_target_holds = this;
+}
+
+inline start_target_hold::~start_target_hold() {
+    if (m_env->m_target_holds == this) m_env->m_target_holds = m_outer;
+}
+
+inline as_object* start_target_hold::get() const {
+    if (m_taken) return m_taken_target.get_ptr();
+    // The target has not changed since the start: the environment's is the start target.
+    return m_on_character ? m_env->get_target() : nullptr;
+}
 
 }  // namespace flash

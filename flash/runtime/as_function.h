@@ -37,7 +37,7 @@ struct fn_call {
 
 class as_function : public as_object {
 public:
-    explicit as_function(engine_instance* owner) : as_object(owner) {}
+    explicit as_function(engine_instance* owner) : as_object(owner) { add_kind(KIND_FUNCTION); }
 
     bool is(int class_id) const override;
     const char* type_of() override { return "function"; }

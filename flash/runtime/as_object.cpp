@@ -102,7 +102,7 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
             watch_entry& entry = m_watches->entry_at(index).value();
             as_object* func_object = entry.func.get_ptr();
             // A watch that writes its own member does not run again for that write.
-            if (func_object && func_object->is(FUNCTION) && !entry.running) {
+            if (func_object && func_object->is_function() && !entry.running) {
                 entry.running = true;
                 as_keep_alive keep_this(this);
                 smart_ptr<as_object> keep_func(func_object);
@@ -147,7 +147,7 @@ const as_value* as_object::lookup_raw(const bx_stringi& name, uint32_t name_hash
             log_chain_too_long("as_object::get_member");
             return nullptr;
         }
-        if (o != this && o->is(CHARACTER)) {
+        if (o != this && o->is_character()) {
             // A displayed object answers its own special members.
             if (character) *character = o;
             return nullptr;
@@ -514,7 +514,7 @@ void as_object_registerclass(const fn_call& fn) {
     fn.result->set_bool(false);
     if (fn.arg_count != 2) return;
     as_object* target = fn.env ? fn.env->get_target() : nullptr;
-    if (!target || !target->is(as_object::CHARACTER)) return;
+    if (!target || !target->is_character()) return;
     engine_instance* owner = fn.get_player();
     const bx_string symbol = fn.arg(0).to_bx_string();
     as_function* ctor = fn.arg(1).to_function();

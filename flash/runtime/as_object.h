@@ -90,9 +90,10 @@ public:
     virtual void advance(float dt);
     // The traits of an ActionScript 3 class object (null for every other object).
     virtual const array<as3_trait>* get_traits() const;
-    // This object as a character (null for every other object): a cast without the run-time
-    // type search, which every script call made.
-    virtual character* character_object() { return nullptr; }
+    // is(CHARACTER) and is(FUNCTION) without a virtual call: every script call asks both. The
+    // classes that answer them set the bit when they are made.
+    bool is_character() const { return m_kinds & KIND_CHARACTER; }
+    bool is_function() const { return m_kinds & KIND_FUNCTION; }
 
     // Whether get_member(name) is answered by this object's own member table alone: no builtin
     // method, standard member or child of that name comes first. It stays so while
@@ -130,6 +131,9 @@ public:
     bool set_member_flags(const bx_stringi& name, int flags);
 
 protected:
+    enum kind_bit : uint8_t { KIND_CHARACTER = 1, KIND_FUNCTION = 2 };
+    void add_kind(kind_bit bit) { m_kinds = static_cast<uint8_t>(m_kinds | bit); }
+
     stringi_hash<as_value> m_members;
 
 private:
@@ -147,7 +151,28 @@ private:
     as_object* m_proto = nullptr;  // counted
     weak_ptr<engine_instance> m_player;
     weak_ptr<as_object> m_class;
+    uint8_t m_kinds = 0;
 };
+
+inline void as_value::set_undefined_releasing_object() {
+    if (m_type != OBJECT) {
+        set_undefined();
+        return;
+    }
+    // Changed before the release, as set_undefined does; an OBJECT holds only its object.
+    as_object* object = m_object;
+    m_type = UNDEFINED;
+    m_flags = 0;
+    m_object = nullptr;
+    as_release(object);
+}
+
+inline void as_value::become_object(as_object* object) {
+    as_add_ref(object);
+    m_type = OBJECT;
+    m_object = object;
+    m_flags = 0;
+}
 
 // Changes whenever something that comes before own members in a lookup changes: a builtin
 // table, a display list, a character's name. Remembered lookups are valid while it stays.

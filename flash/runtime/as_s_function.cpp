@@ -4,7 +4,7 @@
 #include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_array.h"
 #include "flash/runtime/character.h"
-#include "flash/runtime/interpreter.h"
+#include "flash/runtime/interpreter_impl.h"
 
 namespace flash {
 
@@ -98,7 +98,7 @@ void as_s_function::operator()(const fn_call& fn) {
         if (as_object* instance = this_ptr->get_inherited()) this_ptr = instance;
     } else {
         as_object* target = env->get_target();
-        this_ptr = target && target->is(CHARACTER) ? target : nullptr;
+        this_ptr = target && target->is_character() ? target : nullptr;
     }
     // Nothing runs script until the frame holds the this object; nothing reads this_ptr after.
 
@@ -207,7 +207,7 @@ void as_s_function::operator()(const fn_call& fn) {
 }
 
 void as_s_function_call(const fn_call& fn) {
-    if (fn.arg_count <= 0 || !fn.this_object || !fn.this_object->is(as_object::FUNCTION)) return;
+    if (fn.arg_count <= 0 || !fn.this_object || !fn.this_object->is_function()) return;
     as_object* func = fn.this_object;
     as_keep_alive keep(func);
     as_environment env(fn.get_player());

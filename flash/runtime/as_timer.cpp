@@ -68,7 +68,7 @@ void as_global_setinterval(const fn_call& fn) {
     if (!first) return;
     smart_ptr<as_timer> timer(new as_timer(fn.get_player()));
     int extra_from;
-    if (first->is(as_object::FUNCTION)) {
+    if (first->is_function()) {
         timer->set_function(static_cast<as_function*>(first));
         timer->set_this(fn.this_object);
         timer->set_interval(interval_seconds(fn, 1));

@@ -365,7 +365,7 @@ void as_value::set_as_c_function(as_c_function_ptr func) {
 bool as_value::is_number() const { return m_type == NUMBER && !std::isnan(m_number); }
 
 bool as_value::is_function() const {
-    return m_type == OBJECT && m_object && m_object->is(as_object::FUNCTION);
+    return m_type == OBJECT && m_object && m_object->is_function();
 }
 
 as_function* as_value::to_function() const {

@@ -139,6 +139,12 @@ public:
         m_flags = 0;
         if (refs) release_refs();
     }
+    // The same, with the release of an object inline; defined where as_object is complete
+    // (as_object.h): every script call clears its this object so.
+    inline void set_undefined_releasing_object();
+    // Becomes an OBJECT value from a value that holds no references, the count taken inline;
+    // defined in as_object.h: every script call sets its this object so.
+    inline void become_object(as_object* object);
     void set_null();
     void set_bool(bool value) {
         drop_refs();

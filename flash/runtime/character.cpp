@@ -24,7 +24,9 @@ float bound_side(float low, float high) {
 }  // namespace
 
 character::character(engine_instance* owner, character* parent, int id)
-    : as_object(owner), m_id(id), m_parent(parent) {}
+    : as_object(owner), m_id(id), m_parent(parent) {
+    add_kind(KIND_CHARACTER);
+}
 
 const bx_string& character::get_path() {
     m_path = "";
@@ -253,8 +255,8 @@ void character::set_property(int property_number, const as_value& value) {
 }
 
 character* as_character(as_object* object) {
-    if (!object || !object->is(as_object::CHARACTER)) return nullptr;
-    return object->character_object();
+    if (!object || !object->is_character()) return nullptr;
+    return static_cast<character*>(object);
 }
 
 }  // namespace flash

@@ -58,7 +58,6 @@ public:
     explicit character(engine_instance* owner, character* parent = nullptr, int id = -1);
 
     bool is(int class_id) const override { return class_id == CHARACTER || as_object::is(class_id); }
-    character* character_object() final { return this; }
 
     // Standard members ("_x", "_alpha", "_name", ...) read and write the fields below.
     bool get_member(const bx_stringi& name, as_value* value) override;

@@ -15,17 +15,20 @@ namespace flash {
 namespace detail {
 constinit thread_local int t_action_nesting = 0;
 constinit thread_local int t_local_registers = -1;
-}  // namespace detail
-
-namespace {
-
-fscommand_callback g_fscommand = nullptr;
-thread_local int64_t t_budget = -1;
+constinit thread_local int64_t t_budget = -1;
 
 void log_nested_too_deep() {
     log_error("error: actions nested deeper than %d, the call gives undefined\n",
               max_action_nesting);
 }
+}  // namespace detail
+
+using detail::log_nested_too_deep;
+using detail::t_budget;
+
+namespace {
+
+fscommand_callback g_fscommand = nullptr;
 
 }  // namespace
 
@@ -34,29 +37,6 @@ fscommand_callback get_fscommand_callback() { return g_fscommand; }
 
 void set_action_budget(int64_t records) { t_budget = records; }
 int64_t get_action_budget() { return t_budget; }
-
-// Inline into the two executions below, its only users: every script call constructs one.
-[[gnu::always_inline]] inline interpreter::interpreter(action_buffer& buffer, as_environment* env,
-                                                      int start_pc, int exec_bytes,
-                                                      as_value* retval,
-                                                      const array<with_scope>& initial_with_stack,
-                                                      bool is_function2)
-    : m_buffer(buffer),
-      m_code(buffer.get_bytes()),
-      m_env(env),
-      m_player(env->get_player()),
-      m_retval(retval),
-      m_is_function2(is_function2) {
-    // Most executions start without a with block: nothing to copy then.
-    if (initial_with_stack.size() > 0) m_with_stack = initial_with_stack;
-    const int size = buffer.get_length();
-    m_start = start_pc < 0 ? 0 : (start_pc > size ? size : start_pc);
-    const int64_t stop = static_cast<int64_t>(m_start) + (exec_bytes > 0 ? exec_bytes : 0);
-    m_stop = stop > size ? size : static_cast<int>(stop);
-    m_pc = m_start;
-    as_object* target = env->get_target();
-    if (target && target->is(as_object::CHARACTER)) m_start_target = target;
-}
 
 void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, as_value* retval,
                             const array<with_scope>& initial_with_stack, bool is_function2) {
@@ -69,19 +49,6 @@ void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, a
     // The byte store is shared with functions defined in it: it stays while it runs.
     const smart_ptr<counted_buffer> keep(m_buffer);
     interpreter run(*this, env, start_pc, exec_bytes, retval, initial_with_stack, is_function2);
-    run.run();
-}
-
-void execute_function_body(action_buffer& buffer, as_environment* env, int start_pc,
-                           int exec_bytes, as_value* retval, const array<with_scope>& with_stack,
-                           int register_count) {
-    nesting_level level;
-    if (level.too_deep()) {
-        log_nested_too_deep();
-        return;
-    }
-    local_register_frame frame(register_count);
-    interpreter run(buffer, env, start_pc, exec_bytes, retval, with_stack, register_count >= 0);
     run.run();
 }
 
@@ -133,30 +100,6 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
     table[action::CALL_METHOD] = &handle<&interpreter::on_call_method>;
     table[action::RETURN] = &handle<&interpreter::on_return>;
     return table;
-}
-
-// Inline into the two executions above it, its only users.
-[[gnu::always_inline]] inline void interpreter::run() {
-    // The host sets a budget around a run, never inside one: one test per run without one.
-    m_budgeted = t_budget >= 0;
-    // Without a with block, a budget or the action log there is nothing to check between
-    // actions; a With action leaves that loop for the checking one.
-    if (!m_budgeted && !get_verbose_action() && m_with_stack.size() == 0) {
-        m_unchecked = true;
-        run_actions<false>();
-        m_unchecked = false;
-        if (m_end == LEAVE_UNCHECKED) {
-            m_end = RUNNING;
-            m_pc = m_next_pc;
-            run_actions<true>();
-        }
-    } else {
-        run_actions<true>();
-    }
-    if (m_end != END_ACTION) {
-        as_object* start_target = m_start_target.get_ptr();
-        if (m_env->get_target() != start_target) m_env->set_target(start_target);
-    }
 }
 
 template <bool checked>
@@ -533,6 +476,38 @@ void interpreter::on_push(int) { run_push(); }
     return true;
 }
 
+// name++ or name = name + n, from record on (see push_record::then_stores_at), when the read and
+// the write both reach the variable's member through their caches, as they do one by one: the
+// member is updated where it is, with nothing pushed. False (nothing done) otherwise.
+[[gnu::always_inline]] inline bool interpreter::update_in_place(const push_record& record) {
+    const int store_pc = m_next_pc + record.then_stores_at;
+    // Locals come first in both lookups; the two names would be pushed.
+    if (store_pc >= m_stop || m_env->get_local_frame_top() != 0 || !m_env->has_room_for(2)) {
+        return false;
+    }
+    as_object* target = m_env->get_target();
+    const member_entry* read = remembered_entry(record.cache, target, false);
+    if (!read || read->value().get_type() != as_value::NUMBER) return false;
+    // The same entry, so of the same name: the write reaches it as the read does.
+    const member_cache* write_cache = m_buffer.find_member_cache(store_pc);
+    if (!write_cache || remembered_entry(*write_cache, target, true) != read) return false;
+    as_value& slot = const_cast<as_value&>(read->value());
+    const double value = slot.to_number();
+    const double result =
+        record.then_steps
+            ? value + (record.then_steps == action::INCREMENT ? 1.0 : -1.0)
+            : arithmetic_on_numbers(record.then_operates, value, record.then_operand);
+    // As the write keeps them: the flags, and the value of a read-only member.
+    const int flags = slot.get_flags();
+    if (!(flags & AS_READ_ONLY)) {
+        slot.set_double(result);
+        slot.set_flags(flags);
+    }
+    m_pc = store_pc;
+    m_next_pc = store_pc + 1;
+    return true;
+}
+
 // Whether record runs from its prepared values: all constants (the loop without checks runs
 // only while the action log is off, which the host sets between runs), or constants and entries
 // of the running pool, while the action log is off.
@@ -566,6 +541,7 @@ void interpreter::on_push(int) { run_push(); }
     // A name pushed only for the GetVariable or GetMember right after it is read at once, without
     // pushing it: one record less to run.
     if (record->then_reads_name == action::GET_VARIABLE) {
+        if (record->then_stores_at && update_in_place(*record)) return;
         for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
         // This loop runs without a with block: a name without a path is a local when the
         // running function has one of that name, else plain when there are no locals.
@@ -592,6 +568,7 @@ void interpreter::on_push(int) { run_push(); }
         if (depth() >= 1 && m_env->top_unchecked(0).is_string()) {
             m_pc = m_next_pc++;
             call_function_named_by(*record, values[count - 1].to_bx_string());
+            consume_result();
         }
         return;
     }
@@ -795,5 +772,9 @@ void interpreter::dispatch(int code) {
             break;
     }
 }
+
+// The two loops, reached from the executions inline in the internal header.
+template void interpreter::run_actions<false>();
+template void interpreter::run_actions<true>();
 
 }  // namespace flash

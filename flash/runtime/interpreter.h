@@ -19,6 +19,9 @@ namespace detail {
 // sets both.
 extern constinit thread_local int t_action_nesting;
 extern constinit thread_local int t_local_registers;
+// Records left to run on this thread; negative: no limit.
+extern constinit thread_local int64_t t_budget;
+void log_nested_too_deep();
 }  // namespace detail
 
 // Script calls (functions, getters and setters, watches, __resolve, Call of frame actions, all of
@@ -66,13 +69,5 @@ public:
 private:
     int m_previous;
 };
-
-// Runs the body of a script function: exec_bytes of buffer from start_pc, its result into
-// *retval, under the with stack of its definition, with the local registers of a DefineFunction2
-// body (register_count; -1 for a body of DefineFunction). The caller holds the function, and
-// with it the buffer's byte store, for the whole call.
-void execute_function_body(action_buffer& buffer, as_environment* env, int start_pc,
-                           int exec_bytes, as_value* retval, const array<with_scope>& with_stack,
-                           int register_count);
 
 }  // namespace flash

@@ -5,11 +5,13 @@
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
+#include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/action_codes.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_value.h"
+#include "flash/runtime/interpreter.h"
 
 namespace flash {
 
@@ -98,6 +100,7 @@ private:
     void run_push();
     bool runs_prepared(const push_record* record) const;
     bool join_read_with_step(const push_record& record, const as_value& number);
+    bool update_in_place(const push_record& record);
     void on_pop(int code);
     void on_push_duplicate(int code);
     void on_store_register(int code);
@@ -306,7 +309,7 @@ private:
     as_value* m_retval;
     array<with_scope> m_with_stack;
     bool m_is_function2;
-    weak_ptr<as_object> m_start_target;
+    start_target_hold m_start_target;
     end_kind m_end = RUNNING;
     // Whether the run counts its records against the host's budget.
     bool m_budgeted = false;
@@ -323,7 +326,7 @@ private:
     }
     // The end of CallFunction: the call of the function value func, read for the name at the top
     // when by_name, or the value itself.
-    void call_function_value(const as_value* func, bool by_name);
+    void call_function_value(const as_value* func, bool by_name, push_record* record = nullptr);
     // CallFunction of a name the member cache of key did not answer for: the full lookup.
     TOV_OUT_OF_LINE void call_looked_up_function(int key, const bx_string& name);
     // CallFunction right after the Push record that pushed its name (the last value there),
@@ -459,6 +462,16 @@ inline bool interpreter::branch_if_not() {
     m_pc = own_pc;
 }
 
+// The arithmetic of two numbers (operates_arithmetically).
+[[gnu::always_inline]] inline double arithmetic_on_numbers(int code, double a, double b) {
+    switch (code) {
+        case action::SUBTRACT: return a - b;
+        case action::MULTIPLY: return a * b;
+        case action::DIVIDE: return a / b;
+        default: return a + b;
+    }
+}
+
 // The arithmetic and comparisons two numbers take straight, the result written over x; false
 // (nothing done) for the other codes and when x is no number.
 [[gnu::always_inline]] inline bool operate_on_numbers(int code, as_value& x, double b) {
@@ -497,6 +510,73 @@ inline bool interpreter::branch_if_not() {
     if (y.get_type() != as_value::NUMBER) return false;
     y.set_double(y.to_number() + (code == action::INCREMENT ? 1.0 : -1.0));
     return true;
+}
+
+// Inline: every script call constructs one.
+[[gnu::always_inline]] inline interpreter::interpreter(action_buffer& buffer, as_environment* env,
+                                                      int start_pc, int exec_bytes,
+                                                      as_value* retval,
+                                                      const array<with_scope>& initial_with_stack,
+                                                      bool is_function2)
+    : m_buffer(buffer),
+      m_code(buffer.get_bytes()),
+      m_env(env),
+      m_player(env->get_player()),
+      m_retval(retval),
+      m_is_function2(is_function2),
+      m_start_target(env) {
+    // Most executions start without a with block: nothing to copy then.
+    if (initial_with_stack.size() > 0) m_with_stack = initial_with_stack;
+    const int size = buffer.get_length();
+    m_start = start_pc < 0 ? 0 : (start_pc > size ? size : start_pc);
+    const int64_t stop = static_cast<int64_t>(m_start) + (exec_bytes > 0 ? exec_bytes : 0);
+    m_stop = stop > size ? size : static_cast<int>(stop);
+    m_pc = m_start;
+}
+
+// Inline: every script call runs one.
+[[gnu::always_inline]] inline void interpreter::run() {
+    // The host sets a budget around a run, never inside one: one test per run without one.
+    m_budgeted = detail::t_budget >= 0;
+    // Without a with block, a budget or the action log there is nothing to check between
+    // actions; a With action leaves that loop for the checking one.
+    if (!m_budgeted && !get_verbose_action() && m_with_stack.size() == 0) {
+        m_unchecked = true;
+        run_actions<false>();
+        m_unchecked = false;
+        if (m_end == LEAVE_UNCHECKED) {
+            m_end = RUNNING;
+            m_pc = m_next_pc;
+            run_actions<true>();
+        }
+    } else {
+        run_actions<true>();
+    }
+    if (m_end != END_ACTION && !m_start_target.kept()) {
+        as_object* start_target = m_start_target.get();
+        if (m_env->get_target() != start_target) m_env->set_target(start_target);
+    }
+}
+
+extern template void interpreter::run_actions<false>();
+extern template void interpreter::run_actions<true>();
+
+// Runs the body of a script function: exec_bytes of buffer from start_pc, its result into
+// *retval, under the with stack of its definition, with the local registers of a DefineFunction2
+// body (register_count; -1 for a body of DefineFunction). The caller holds the function, and
+// with it the buffer's byte store, for the whole call. Inline into the call operator of script
+// functions, its only user.
+[[gnu::always_inline]] inline void execute_function_body(action_buffer& buffer, as_environment* env, int start_pc,
+                           int exec_bytes, as_value* retval, const array<with_scope>& with_stack,
+                           int register_count) {
+    nesting_level level;
+    if (level.too_deep()) {
+        detail::log_nested_too_deep();
+        return;
+    }
+    local_register_frame frame(register_count);
+    interpreter run(buffer, env, start_pc, exec_bytes, retval, with_stack, register_count >= 0);
+    run.run();
 }
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the

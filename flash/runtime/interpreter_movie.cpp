@@ -41,11 +41,11 @@ void interpreter::do_goto_frame2() {
 
 void interpreter::do_set_target(const char* path) {
     if (!path || path[0] == 0) {
-        m_env->set_target(m_start_target.get_ptr());
+        m_env->set_target(m_start_target.get());
         return;
     }
     as_object* found = m_env->find_target(as_value(path));
-    m_env->set_target(found && found->is(as_object::CHARACTER) ? found : nullptr);
+    m_env->set_target(found && found->is_character() ? found : nullptr);
 }
 
 void interpreter::do_get_property() {

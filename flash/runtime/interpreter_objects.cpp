@@ -297,34 +297,54 @@ void interpreter::do_extends() {
 }
 
 // CallFunction of the function value func (by_name: read for the name at the top, which may
-// give its own constructor instead). Nothing has run script since func was read: it holds the
-// function until the keep-alive does.
+// give its own constructor instead; record: the Push record of that name, which remembers the
+// function it called). Nothing has run script since func was read: it holds the function until
+// the keep-alive does.
 [[gnu::always_inline]] inline void interpreter::call_function_value(const as_value* func,
-                                                                    bool by_name) {
+                                                                    bool by_name,
+                                                                    push_record* record) {
     as_object* object = func->to_object();
-    if (by_name) {
-        if (const as_value* ctor = own_constructor(object)) object = ctor->to_object();
-    }
-    // As to_function: an object that is a function.
-    as_function* callee = object && object->is(as_object::FUNCTION)
-                              ? static_cast<as_function*>(object)
-                              : nullptr;
-    if (!callee && by_name) {
-        log_error("error in call_function: '%s' is not a function\n",
-                  top(0).to_bx_string().c_str());
+    as_function* callee;
+    if (record && object && record->callee.get_ptr() == object &&
+        object->get_members().layout_version() == record->callee_layout) {
+        callee = static_cast<as_function*>(object);
+    } else {
+        if (by_name) {
+            if (const as_value* ctor = own_constructor(object)) object = ctor->to_object();
+        }
+        // As to_function: an object that is a function.
+        callee = object && object->is_function() ? static_cast<as_function*>(object) : nullptr;
+        if (!callee && by_name) {
+            log_error("error in call_function: '%s' is not a function\n",
+                      top(0).to_bx_string().c_str());
+        }
+        // Records move when the buffer prepares more of them: it is written before the call.
+        if (record && callee && callee == func->to_object()) {
+            record->callee = callee;
+            record->callee_layout = callee->get_members().layout_version();
+        }
     }
     // The body may drop every other reference to the function.
     const as_keep_alive hold(callee);
     const int nargs = count_at(1);
     as_value result =
         callee ? call_function(callee, m_env, nargs, m_env->get_top_index() - 2) : as_value();
-    drop(nargs + 2);
-    if (result.get_type() == as_value::NUMBER) {
-        // A number is copied in three words; moving clears every field of the source.
-        m_env->push(result);
-    } else {
-        m_env->push(static_cast<as_value&&>(result));
+    const int used = nargs + 2;
+    if (depth() >= used) {
+        // The result takes the lowest slot of what the call used: the same stack as dropping
+        // them all and pushing it.
+        m_env->drop_held(used - 1);
+        as_value& slot = m_env->top_unchecked(0);
+        if (result.get_type() == as_value::NUMBER) {
+            // A number is copied in three words; moving clears every field of the source.
+            slot = result;
+        } else {
+            slot = static_cast<as_value&&>(result);
+        }
+        return;
     }
+    drop(used);
+    m_env->push(static_cast<as_value&&>(result));
 }
 
 void interpreter::call_looked_up_function(int key, const bx_string& name) {
@@ -345,7 +365,7 @@ void interpreter::call_function_named_by(push_record& record, const bx_string& n
             ? remembered_slot(record.cache, m_env->get_target(), false)
             : nullptr;
     if (func && !func->is_property()) {
-        call_function_value(func, true);
+        call_function_value(func, true, &record);
     } else {
         call_looked_up_function(push_cache_key(record), name);
     }

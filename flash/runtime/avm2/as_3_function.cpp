@@ -29,7 +29,7 @@ void as_3_function::operator()(const fn_call& fn) {
     if (this_object && this_object->get_inherited()) this_object = this_object->get_inherited();
     if (!this_object) {
         as_object* target = env->get_target();
-        if (target && target->is(CHARACTER)) this_object = target;
+        if (target && target->is_character()) this_object = target;
     }
     const smart_ptr<as_object> keep_this(this_object);
     const smart_ptr<as_object> keep_self(this);

@@ -86,6 +86,23 @@ TEST_F(AsObjectTest, CheckedCastsFollowTheClassIds) {
     EXPECT_EQ(flash::as_s_function::cast_class_id, 5);
 }
 
+TEST_F(AsObjectTest, KindTestsAnswerAsTheClassIdsDo) {
+    const flash::action_buffer body;
+    const smart_ptr<as_object> objects[] = {
+        new as_object(p.get_ptr()),
+        new flash::as_array(p.get_ptr()),
+        new as_c_function(p.get_ptr(), getter_of_name),
+        new flash::as_s_function(p.get_ptr(), body, 0, flash::array<flash::with_scope>()),
+        new testsupport::test_character(p.get_ptr()),
+    };
+    for (const smart_ptr<as_object>& o : objects) {
+        EXPECT_EQ(o->is_character(), o->is(as_object::CHARACTER));
+        EXPECT_EQ(o->is_function(), o->is(as_object::FUNCTION));
+    }
+    EXPECT_TRUE(objects[3]->is_function());
+    EXPECT_TRUE(objects[4]->is_character());
+}
+
 TEST_F(AsObjectTest, AddPropertyGettersAndSetters) {
     smart_ptr<as_object> o(new as_object(p));
     o->get_members().set("name", as_value("first"));

@@ -326,6 +326,28 @@ TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonF
     }
 }
 
+// The same CallFunction run again and again calls what the name gives each time, though its
+// function has been called through it before.
+TEST(InterpreterCalls, AnOwnConstructorGivenToAFunctionCalledAgainAndAgainIsCalledFromThenOn) {
+    // for (i = 0; i < 5; i++) { trace(f()); if (i == 2) f.__constructor__ = ctor; }
+    assembler code = a().define_function("ctor", {}, a().push_str("ctor").op(RETURN))
+                         .define_function("f", {}, a().push_str("f").op(RETURN))
+                         .set_var("i", i32(0));
+    const int top = code.new_label();
+    const int out = code.new_label();
+    const int next = code.new_label();
+    code.label(top).push({str("i")}).op(GET_VARIABLE).push({i32(5)}).op(LESS2).op(NOT)
+        .if_true(out)
+        .push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE)
+        .push({str("i")}).op(GET_VARIABLE).push({i32(2)}).op(EQUALS2).op(NOT).if_true(next)
+        .push_str("f").op(GET_VARIABLE).push_str("__constructor__").push_str("ctor")
+        .op(GET_VARIABLE).op(SET_MEMBER)
+        .label(next).push({str("i"), str("i")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)
+        .jump(top).label(out);
+    interptest::machine m;
+    EXPECT_EQ(m.run(code), "f\nf\nf\nctor\nctor\n");
+}
+
 TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
     // function2 f() { return arguments.length }; o = {m: f}; each call has "x" below it.
     const assembler setup =

@@ -785,6 +785,16 @@ TEST(InterpreterPrograms, PropertiesAndTargets) {
               .set_var("where", i32(1)));
     EXPECT_EQ(m.env.get_target(), m.root);
     EXPECT_EQ(m.root->get_members().find_index("where") >= 0, true);
+    // An execution that starts on an object that is no character ends without a target.
+    const flash::smart_ptr<flash::as_object> plain(new flash::as_object(m.get_player()));
+    m.env.set_target(plain.get_ptr());
+    m.run(a().push({i32(1)}).op(POP));
+    EXPECT_EQ(m.env.get_target(), nullptr);
+    // One that starts on a clip gone by its end ends without one too.
+    m.env.set_target(m.clip);
+    m.run(a().set_target("/").push({str("clip")}).op(DELETE2).op(POP));
+    EXPECT_EQ(m.env.get_target(), nullptr);
+    m.env.set_target(m.root);
     // Unknown target: the variable becomes a local with the logged error.
     m.run(a().set_target("nowhere").set_var("lost", i32(1)));
     EXPECT_TRUE(m.error_has("target is NULL"));

@@ -325,6 +325,102 @@ TEST(InterpreterVariables, NumberStepsRunWithTheReadsAndWritesAroundThemAsOneByO
     }
 }
 
+// A variable updated from itself (u++, u = u * 3) may be updated where it is stored; every turn
+// must answer what the read, the step and the write one by one would.
+TEST(InterpreterVariables, AVariableUpdatedFromItselfChangesAsOneByOne) {
+    const assembler trace_u = a().push({str("u")}).op(GET_VARIABLE).op(TRACE);
+    // u <code>, then u traced; over a value left on the stack, traced after it: a write run
+    // twice takes it.
+    auto stepped = [&](int code) {
+        return a().push({str("mark")}).push({str("u"), str("u")}).op(GET_VARIABLE).op(code)
+            .op(SET_VARIABLE).raw(assembler(trace_u).take()).op(TRACE);
+    };
+    // u = u <code> n, then u traced, over a value left on the stack.
+    auto operated = [&](item n, int code) {
+        return a().push({str("mark")}).push({str("u"), str("u")}).op(GET_VARIABLE).push({n})
+            .op(code).op(SET_VARIABLE).raw(assembler(trace_u).take()).op(TRACE);
+    };
+    // addProperty("u", function() { return 10; }, function(x) { trace(x); }).
+    const assembler u_property = call_on_this(
+        "addProperty",
+        a().raw(a().define_function("", {"x"}, a().push({str("x")}).op(GET_VARIABLE).op(TRACE))
+                    .take())
+            .raw(function_returning(i32(10)).take())
+            .push({str("u")}),
+        3);
+    const turns_case cases[] = {
+        {"counted up", three_turns(a().set_var("u", i32(1)), stepped(INCREMENT), a()),
+         "2\nmark\n3\nmark\n4\nmark\n"},
+        {"counted down", three_turns(a().set_var("u", i32(1)), stepped(DECREMENT), a()),
+         "0\nmark\n-1\nmark\n-2\nmark\n"},
+        {"times an int32", three_turns(a().set_var("u", i32(1)), operated(i32(3), MULTIPLY), a()),
+         "3\nmark\n9\nmark\n27\nmark\n"},
+        {"less a double", three_turns(a().set_var("u", i32(1)), operated(dbl(0.5), SUBTRACT), a()),
+         "0.5\nmark\n0\nmark\n-0.5\nmark\n"},
+        {"divided", three_turns(a().set_var("u", i32(8)), operated(i32(2), DIVIDE), a()),
+         "4\nmark\n2\nmark\n1\nmark\n"},
+        {"plus one, as Add", three_turns(a().set_var("u", i32(1)), operated(i32(1), ADD), a()),
+         "2\nmark\n3\nmark\n4\nmark\n"},
+        {"a text counted up", three_turns(a().set_var("u", str("5")), stepped(INCREMENT), a()),
+         "6\nmark\n7\nmark\n8\nmark\n"},
+        {"a text added to", three_turns(a().set_var("u", str("5")), operated(i32(1), ADD2), a()),
+         "51\nmark\n511\nmark\n5111\nmark\n"},
+        {"read-only", three_turns(a().set_var("u", i32(1))
+                                      .push({i32(4), str("u"), str("this")}).op(GET_VARIABLE)
+                                      .push({i32(3)}).push({str("ASSetPropFlags")})
+                                      .op(CALL_FUNCTION).op(POP),
+                                  stepped(INCREMENT), a()),
+         "1\nmark\n1\nmark\n1\nmark\n"},
+        {"a getter and setter put in its place", three_turns(a().set_var("u", i32(1)),
+             stepped(INCREMENT), on_turn(0, u_property)),
+         "2\nmark\n11\n10\nmark\n11\n10\nmark\n"},
+        // The watch gives the value written: always 7.
+        {"watched from the first turn on", three_turns(a().set_var("u", i32(1)).push({str("w")})
+                                               .raw(function_returning(i32(7)).take())
+                                               .op(SET_VARIABLE),
+             stepped(INCREMENT),
+             on_turn(0, call_on_this("watch",
+                                     a().push({str("w")}).op(GET_VARIABLE).push({str("u")}), 2))),
+         "2\nmark\n7\nmark\n7\nmark\n"},
+        {"deleted and defined again", three_turns(a().set_var("u", i32(1)), stepped(INCREMENT),
+             on_turn(0, a().push({str("u")}).op(DELETE2).op(POP).set_var("u", i32(10)))),
+         "2\nmark\n11\nmark\n12\nmark\n"},
+        {"a local of that name, the timeline's left alone",
+         three_turns(a().set_var("u", i32(1))
+                         .define_function("g", {}, a().push({str("u"), i32(5)}).op(DEFINE_LOCAL)
+                                                       .raw(stepped(INCREMENT).take())),
+                     a().push({i32(0), str("g")}).op(CALL_FUNCTION).op(POP)
+                         .raw(assembler(trace_u).take()),
+                     a()),
+         "6\nmark\n1\n6\nmark\n1\n6\nmark\n1\n"},
+        {"one name read, another written", three_turns(a().set_var("u", i32(1)).set_var("t", i32(0)),
+             a().push({str("t"), str("u")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)
+                 .push({str("t")}).op(GET_VARIABLE).op(TRACE).raw(assembler(trace_u).take()),
+             a()),
+         "2\n1\n2\n1\n2\n1\n"},
+    };
+    for (const turns_case& c : cases) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(c.code), c.trace) << c.what;
+    }
+}
+
+TEST(InterpreterVariables, AVariableUpdatedFromItselfKeepsItsFlags) {
+    interptest::machine m;
+    const int dont_enum_or_delete = flash::AS_DONT_ENUM | flash::AS_DONT_DELETE;
+    m.run(three_turns(a().set_var("u", i32(1))
+                          .push({i32(dont_enum_or_delete), str("u"), str("this")})
+                          .op(GET_VARIABLE).push({i32(3)}).push({str("ASSetPropFlags")})
+                          .op(CALL_FUNCTION).op(POP),
+                      a().push({str("u"), str("u")}).op(GET_VARIABLE).op(INCREMENT)
+                          .op(SET_VARIABLE),
+                      a()));
+    flash::as_value u;
+    ASSERT_TRUE(m.root->get_members().get("u", &u));
+    EXPECT_EQ(u.to_number(), 4.0);
+    EXPECT_EQ(u.get_flags(), dont_enum_or_delete);
+}
+
 TEST(InterpreterVariables, ABuiltinMethodAddedSinceTheLastRunIsFoundFirst) {
     interptest::machine m;
     const bytes code = a().push({str("v")}).op(GET_VARIABLE).op(TRACE).take();
