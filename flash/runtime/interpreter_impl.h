@@ -479,10 +479,10 @@ inline bool interpreter::branch_if_not() {
     const double a = x.to_number();
     switch (code) {
         case action::ADD:
-        case action::ADD2: x.set_double(a + b); return true;
-        case action::SUBTRACT: x.set_double(a - b); return true;
-        case action::MULTIPLY: x.set_double(a * b); return true;
-        case action::DIVIDE: x.set_double(a / b); return true;
+        case action::ADD2:
+        case action::SUBTRACT:
+        case action::MULTIPLY:
+        case action::DIVIDE: x.set_double(arithmetic_on_numbers(code, a, b)); return true;
         case action::LESS:
         case action::LESS2: x.set_bool(a < b); return true;
         case action::GREATER: x.set_bool(a > b); return true;
