@@ -270,10 +270,11 @@ public:
     // lowest up.
     void set_local_frame_top(int size) {
         if (size < 0) size = 0;
-        for (int i = size; i < m_local_frame_count; ++i) {
-            m_local_frames[i].value.set_undefined_releasing_object();
-        }
-        if (size < m_local_frame_count) m_local_frame_count = size;
+        // Read once: a release frees objects, never frames.
+        const int count = m_local_frame_count;
+        frame_slot* slots = m_local_frames.data();
+        for (int i = size; i < count; ++i) slots[i].value.set_undefined_releasing_object();
+        if (size < count) m_local_frame_count = size;
     }
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
 

@@ -86,8 +86,7 @@ void as_s_function::operator()(const fn_call& fn) {
         if (as_environment* own = fn.this_object->get_environment()) env = own;
     }
     if (as_object* target = m_target.get_ptr()) {
-        character* ch = as_character(target);
-        if (ch && ch->get_level_count() > 0) {
+        if (target->is_character() && static_cast<character*>(target)->get_level_count() > 0) {
             if (as_environment* own = target->get_environment()) env = own;
         }
     }

@@ -437,11 +437,6 @@ void interpreter::do_if() {
     }
 }
 
-void interpreter::do_return() {
-    if (m_retval) *m_retval = top(0);
-    drop_one();
-    finish(STOP_REACHED);
-}
 
 void interpreter::on_push(int) { run_push(); }
 

@@ -117,6 +117,8 @@ private:
     void on_call_method(int code);
     void on_return(int code);
     void finish(end_kind how) { m_end = how; }
+    // Asked when an action needs it, which most never do.
+    engine_instance* player() const { return m_env->get_player(); }
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
     TOV_OUT_OF_LINE bool end_on_cut_payload();
@@ -156,8 +158,8 @@ private:
     TOV_OUT_OF_LINE void do_define_local2();
     void do_jump_action();
     void do_if();
-    // In the loop without checks, after an arithmetic or comparison step left a number or a
-    // boolean at the top: a SetVariable or SetMember, or a Not with its If, right after it runs
+    // In the loop without checks, after an arithmetic or comparison step or a call left a value
+    // at the top: a SetVariable or SetMember, a Not with its If, or a Return right after it runs
     // as part of the same step when it takes its plain path.
     void consume_result();
     // Not of the value at the top (the stack holds one) followed by an If that is whole: both
@@ -300,7 +302,6 @@ private:
     action_buffer& m_buffer;
     const uint8_t* m_code;
     as_environment* m_env;
-    engine_instance* m_player;
     int m_start;
     int m_stop;
     int m_pc;
@@ -456,10 +457,27 @@ inline bool interpreter::branch_if_not() {
             if (branch_if_not()) return;
             m_next_pc = pc;
             break;
+        case action::RETURN:
+            // The end of every function that returns what it computed.
+            m_pc = pc;
+            m_next_pc = pc + 1;
+            do_return();
+            return;
         default:
             return;
     }
     m_pc = own_pc;
+}
+
+// Inline: the end of every function that returns a value.
+inline void interpreter::do_return() {
+    if (depth() > 0) {
+        if (m_retval) *m_retval = m_env->top_unchecked(0);
+        m_env->drop_held(1);
+    } else if (m_retval) {
+        *m_retval = top(0);
+    }
+    finish(STOP_REACHED);
 }
 
 // The arithmetic of two numbers (operates_arithmetically).
@@ -521,7 +539,6 @@ inline bool interpreter::branch_if_not() {
     : m_buffer(buffer),
       m_code(buffer.get_bytes()),
       m_env(env),
-      m_player(env->get_player()),
       m_retval(retval),
       m_is_function2(is_function2),
       m_start_target(env) {

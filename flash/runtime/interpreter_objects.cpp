@@ -173,7 +173,7 @@ void interpreter::do_init_object() {
     int n = m_env->pop().to_int();
     if (n < 0) n = 0;
     if (n > depth() / 2) n = depth() / 2;
-    as_value result(new as_object(m_player));
+    as_value result(new as_object(player()));
     as_object* obj = result.to_object();
     // Literals enter the heap like constructed objects, so the garbage pass can cut cycles
     // among them once nothing reaches them.
@@ -199,7 +199,7 @@ as_value interpreter::construct(const as_value& ctor, const bx_string& class_nam
     if (c && c->is(as_object::C_FUNCTION)) {
         result = call_method(ctor, m_env, as_value(), nargs, m_env->get_top_index());
     } else if (c && c->is(as_object::S_FUNCTION)) {
-        result.set_as_object(new as_object(m_player));
+        result.set_as_object(new as_object(player()));
         as_object* obj = result.to_object();
         obj->set_inherited(obj);
         setup_prototype(obj, ctor);
@@ -208,7 +208,7 @@ as_value interpreter::construct(const as_value& ctor, const bx_string& class_nam
     } else {
         array<as_value> args;
         for (int i = 0; i < nargs; ++i) args.push_back(top(i));
-        as_object* made = load_extension(class_name, m_player, args);
+        as_object* made = load_extension(class_name, player(), args);
         if (made) {
             result.set_as_object(made);
         } else {
@@ -217,7 +217,7 @@ as_value interpreter::construct(const as_value& ctor, const bx_string& class_nam
         }
     }
     if (as_object* obj = result.to_object()) {
-        if (m_player) m_player->mark_alive(obj);
+        if (player()) player()->mark_alive(obj);
     }
     return result;
 }
@@ -277,7 +277,7 @@ void interpreter::do_extends() {
     as_object* sub = subclass.to_object();
     as_object* super = superclass.to_object();
     if (!sub || !super) return;
-    as_value proto(new as_object(m_player));
+    as_value proto(new as_object(player()));
     // The new prototype links back to the superclass: in the heap, a cycle through it can be cut.
     proto.to_object()->alive();
     as_value super_prototype;
@@ -457,7 +457,7 @@ void interpreter::do_define_function(bool function2) {
         }
     }
 
-    as_value value(new as_s_function(m_player, m_buffer, start, m_with_stack));
+    as_value value(new as_s_function(player(), m_buffer, start, m_with_stack));
     as_s_function* func = static_cast<as_s_function*>(value.to_object());
     func->set_target(m_env->get_target());
     for (const as_s_function::arg_spec& spec : args) func->add_arg(spec.m_register, spec.m_name);

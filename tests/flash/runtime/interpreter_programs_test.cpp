@@ -459,6 +459,16 @@ TEST(InterpreterPrograms, Functions) {
          "undefined\n"},
     });
     {
+        // A Return without a value slot drops the value it would give; what is below stays,
+        // after a step it ends too.
+        interptest::machine m;
+        m.run(a().push({str("below"), str("returned")}).op(RETURN));
+        EXPECT_EQ(m.env.get_stack_size(), 1);
+        EXPECT_STREQ(m.env.top(0).to_string(), "below");
+        m.run(a().push({str("x")}).op(GET_VARIABLE).push({i32(1)}).op(ADD2).op(RETURN));
+        EXPECT_EQ(m.env.get_stack_size(), 1);
+    }
+    {
         interptest::machine m;
         m.run(redefinition);
         const flash::as_value first = m.env.get_variable("first");
