@@ -122,24 +122,29 @@ void interpreter::run_actions() {
                 --t_budget;
             }
         }
-        const int code = m_code[m_pc];
+        // Read into locals once: the byte reads could alias every member to the compiler.
+        const int pc = m_pc;
+        const int stop = m_stop;
+        const uint8_t* record = m_code + pc;
+        const int code = record[0];
         if (code & action::HAS_PAYLOAD) {
-            if (m_stop - m_pc < 3) {
+            if (stop - pc < 3) {
                 log_error("error: action 0x%02X at %d: header cut short by the section end %d\n",
-                          code, m_pc, m_stop);
+                          code, pc, stop);
                 break;
             }
-            m_payload_length = m_code[m_pc + 1] | (m_code[m_pc + 2] << 8);
-            if (m_payload_length > m_stop - m_pc - 3) {
+            const int payload_length = record[1] | (record[2] << 8);
+            if (payload_length > stop - pc - 3) {
                 log_error("error: action 0x%02X at %d: %d payload bytes run past the section end "
                           "%d\n",
-                          code, m_pc, m_payload_length, m_stop);
+                          code, pc, payload_length, stop);
                 break;
             }
-            m_next_pc = m_pc + 3 + m_payload_length;
+            m_payload_length = payload_length;
+            m_next_pc = pc + 3 + payload_length;
         } else {
             m_payload_length = 0;
-            m_next_pc = m_pc + 1;
+            m_next_pc = pc + 1;
         }
         if (verbose) {
             log_msg("EX:\t");
