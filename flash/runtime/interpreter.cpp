@@ -442,7 +442,6 @@ void interpreter::do_if() {
     }
 }
 
-
 void interpreter::on_push(int) { run_push(); }
 
 // The number read for the GetVariable after record, when the arithmetic or comparison after

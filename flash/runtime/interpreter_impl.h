@@ -119,6 +119,8 @@ private:
     void finish(end_kind how) { m_end = how; }
     // Asked when an action needs it, which most never do.
     engine_instance* player() const { return m_env->get_player(); }
+    // The player's root movie; null without a player.
+    as_object* player_root_movie() const;
     // Ends the execution when the payload was cut short; true when it was.
     bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
     TOV_OUT_OF_LINE bool end_on_cut_payload();

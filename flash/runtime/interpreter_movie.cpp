@@ -118,7 +118,7 @@ void interpreter::do_start_drag() {
         drop(4);
     }
     drop(3);
-    character* root_movie = as_character(player() ? player()->get_root_movie() : nullptr);
+    character* root_movie = as_character(player_root_movie());
     if (!target) {
         log_error("error: start_drag of invalid target '%s'.\n", target_value.to_string());
         return;
@@ -126,8 +126,13 @@ void interpreter::do_start_drag() {
     if (root_movie) root_movie->set_drag_state(state);
 }
 
+as_object* interpreter::player_root_movie() const {
+    engine_instance* owner = player();
+    return owner ? owner->get_root_movie() : nullptr;
+}
+
 void interpreter::do_end_drag() {
-    if (character* root_movie = as_character(player() ? player()->get_root_movie() : nullptr)) {
+    if (character* root_movie = as_character(player_root_movie())) {
         root_movie->stop_drag();
     }
 }
@@ -136,7 +141,7 @@ void interpreter::do_get_url(const char* url, const char* target) {
     // The prefix is matched with its exact letter case.
     if (std::strncmp(url, "FSCommand:", 10) == 0) {
         if (fscommand_callback callback = get_fscommand_callback()) {
-            callback(player() ? player()->get_root_movie() : nullptr, url + 10, target);
+            callback(player_root_movie(), url + 10, target);
         }
         return;
     }
@@ -144,7 +149,7 @@ void interpreter::do_get_url(const char* url, const char* target) {
 }
 
 void interpreter::do_stop_sounds() {
-    if (player()) player()->stop_all_sounds();
+    if (engine_instance* owner = player()) owner->stop_all_sounds();
 }
 
 }  // namespace flash

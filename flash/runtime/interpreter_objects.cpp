@@ -217,7 +217,7 @@ as_value interpreter::construct(const as_value& ctor, const bx_string& class_nam
         }
     }
     if (as_object* obj = result.to_object()) {
-        if (player()) player()->mark_alive(obj);
+        if (engine_instance* owner = player()) owner->mark_alive(obj);
     }
     return result;
 }

@@ -248,7 +248,8 @@ void interpreter::do_string_op(int code) {
 
 void interpreter::do_get_time() {
     const uint64_t now = bx_timer::get_ticks();
-    const uint64_t start = player() ? player()->get_start_time() : now;
+    engine_instance* owner = player();
+    const uint64_t start = owner ? owner->get_start_time() : now;
     m_env->push(as_value(static_cast<double>(now >= start ? now - start : 0)));
 }
 
