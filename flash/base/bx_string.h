@@ -89,6 +89,13 @@ public:
     // Bytes allocated for a heap text; 0 while the text is inline.
     int capacity() const { return is_local() ? 0 : m_heap.capacity; }
     bool is_local() const { return m_mode != heap_mode; }
+    // Whether both are inline texts of the same bytes, those after the NUL included: the same
+    // text then, whatever the case rules. False says nothing (a reused string keeps old bytes
+    // after its NUL). Names are mostly copies of one another: this answers most compares.
+    bool same_inline_bytes(const bx_string& other) const {
+        return m_mode == other.m_mode && is_local() &&
+               std::memcmp(m_local, other.m_local, sizeof m_local) == 0;
+    }
 
     // No bound check: 0 <= index <= size() is the caller's duty.
     char& operator[](int index) { return data()[index]; }
@@ -288,7 +295,8 @@ public:
     int length() const { return m_string.size(); }
 
     bool operator==(const bx_stringi& other) const {
-        return bx_equal_ignoring_case(c_str(), other.c_str());
+        return m_string.same_inline_bytes(other.m_string) ||
+               bx_equal_ignoring_case(c_str(), other.c_str());
     }
     bool operator==(const char* text) const {
         return bx_equal_ignoring_case(c_str(), text ? text : "");
