@@ -58,29 +58,40 @@ uint32_t read_u32_at(const uint8_t* bytes, int at) {
            (static_cast<uint32_t>(bytes[at + 3]) << 24);
 }
 
+// Push item types by their type byte, and the bytes each takes after it (a text: up to its NUL).
+constexpr int push_type_double = 6;
+constexpr int push_type_int32 = 7;
+constexpr int push_item_size[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
+constexpr int push_type_count = static_cast<int>(sizeof push_item_size / sizeof push_item_size[0]);
+
+// The double of a Push item at bytes[at, at + 8): its two halves come high first, each
+// little-endian.
+double read_push_double_at(const uint8_t* bytes, int at) {
+    const uint64_t bits = (static_cast<uint64_t>(read_u32_at(bytes, at)) << 32) |
+                          read_u32_at(bytes, at + 4);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 // The Push record at push_pc, after the GetVariable that follows a record: when it holds one
 // number (an int32 or a double) and an action two numbers take straight follows it inside the
 // buffer, record takes that number and action (see push_record::then_operand).
 void take_number_pushed_after_read(const uint8_t* bytes, int length, int push_pc,
                                    push_record* record) {
     constexpr int header_size = 3;
-    constexpr int int32_item_size = 1 + 4;
-    constexpr int double_item_size = 1 + 8;
-    constexpr int int32_type = 7;
-    constexpr int double_type = 6;
+    constexpr int int32_item_size = 1 + push_item_size[push_type_int32];
+    constexpr int double_item_size = 1 + push_item_size[push_type_double];
     if (length - push_pc < header_size + int32_item_size + 1) return;
     const int payload_length = bytes[push_pc + 1] | (bytes[push_pc + 2] << 8);
     const int item = push_pc + header_size;
     const int op_pc = item + payload_length;
     if (op_pc >= length || !operates_on_numbers(bytes[op_pc])) return;
-    auto read_u32 = [&](int at) { return read_u32_at(bytes, at); };
     double value = 0.0;
-    if (payload_length == int32_item_size && bytes[item] == int32_type) {
-        value = static_cast<int32_t>(read_u32(item + 1));
-    } else if (payload_length == double_item_size && bytes[item] == double_type) {
-        // A double's two halves come high first, each little-endian, as Push reads them.
-        const uint64_t bits = (static_cast<uint64_t>(read_u32(item + 1)) << 32) | read_u32(item + 5);
-        std::memcpy(&value, &bits, sizeof value);
+    if (payload_length == int32_item_size && bytes[item] == push_type_int32) {
+        value = static_cast<int32_t>(read_u32_at(bytes, item + 1));
+    } else if (payload_length == double_item_size && bytes[item] == push_type_double) {
+        value = read_push_double_at(bytes, item + 1);
     } else {
         return;
     }
@@ -145,8 +156,6 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         ++record.value_count;
     };
     auto read_u32 = [&](int at) { return read_u32_at(bytes, at); };
-    constexpr int item_size[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
-    constexpr int type_count = static_cast<int>(sizeof item_size / sizeof item_size[0]);
     for (int pos = pc + 3; pos < end;) {
         const int type = bytes[pos++];
         if (type == 0) {
@@ -172,9 +181,9 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
             continue;
         }
         // An unknown type byte stands alone and pushes nothing.
-        if (type >= type_count) continue;
+        if (type >= push_type_count) continue;
         last_is_text = false;
-        if (end - pos < item_size[type]) {
+        if (end - pos < push_item_size[type]) {
             constant = false;
             break;
         }
@@ -198,14 +207,10 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
             case 5:
                 take_value(as_value(bytes[pos] != 0));
                 break;
-            case 6: {
-                const uint64_t bits = (static_cast<uint64_t>(read_u32(pos)) << 32) | read_u32(pos + 4);
-                double d;
-                std::memcpy(&d, &bits, sizeof d);
-                take_value(as_value(d));
+            case push_type_double:
+                take_value(as_value(read_push_double_at(bytes, pos)));
                 break;
-            }
-            case 7:
+            case push_type_int32:
                 take_value(as_value(static_cast<double>(static_cast<int32_t>(read_u32(pos)))));
                 break;
             case 8:
@@ -227,7 +232,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
                 constant = false;
                 break;
         }
-        pos += item_size[type];
+        pos += push_item_size[type];
     }
     record.constant = constant;
     if (constant && last_is_text && end < length &&

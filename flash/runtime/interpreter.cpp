@@ -492,16 +492,10 @@ void interpreter::on_push(int) { run_push(); }
     if (!write_cache || remembered_entry(*write_cache, target, true) != read) return false;
     as_value& slot = const_cast<as_value&>(read->value());
     const double value = slot.to_number();
-    const double result =
-        record.then_steps
-            ? value + (record.then_steps == action::INCREMENT ? 1.0 : -1.0)
-            : arithmetic_on_numbers(record.then_operates, value, record.then_operand);
-    // As the write keeps them: the flags, and the value of a read-only member.
-    const int flags = slot.get_flags();
-    if (!(flags & AS_READ_ONLY)) {
-        slot.set_double(result);
-        slot.set_flags(flags);
-    }
+    write_number_to_member(
+        slot, record.then_steps
+                  ? value + step_of(record.then_steps)
+                  : arithmetic_on_numbers(record.then_operates, value, record.then_operand));
     m_pc = store_pc;
     m_next_pc = store_pc + 1;
     return true;

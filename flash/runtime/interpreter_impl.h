@@ -378,19 +378,28 @@ inline const as_value* interpreter::cached_member(int key, as_object* target,
     return member->is_property() ? nullptr : member;
 }
 
-[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
+// A number written into a member slot as set_member writes it: the member keeps its flags, and a
+// read-only member keeps its value.
+[[gnu::always_inline]] inline void write_number_to_member(as_value& slot, double number) {
     const int flags = slot.get_flags();
-    // A read-only member keeps its value, as set_member leaves it. Whatever holds the object of
-    // the member (the stack, the environment) holds it until the value is in.
-    if (!(flags & AS_READ_ONLY)) {
-        as_value& value = m_env->top_unchecked(0);
-        if (value.get_type() == as_value::NUMBER) {
-            // A number is written in place; moving would clear every field of the source.
-            slot.set_double(value.to_number());
-        } else {
+    if (flags & AS_READ_ONLY) return;
+    slot.set_double(number);
+    slot.set_flags(flags);
+}
+
+[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
+    as_value& value = m_env->top_unchecked(0);
+    if (value.get_type() == as_value::NUMBER) {
+        // A number is written in place; moving would clear every field of the source.
+        write_number_to_member(slot, value.to_number());
+    } else {
+        const int flags = slot.get_flags();
+        // As for a number. Whatever holds the object of the member (the stack, the environment)
+        // holds it until the value is in.
+        if (!(flags & AS_READ_ONLY)) {
             slot = static_cast<as_value&&>(value);
+            slot.set_flags(flags);
         }
-        slot.set_flags(flags);
     }
     m_env->drop_held(count);
 }
@@ -523,12 +532,15 @@ inline void interpreter::do_return() {
     return true;
 }
 
+// What an Increment (code) or a Decrement adds to a number.
+constexpr double step_of(int code) { return code == action::INCREMENT ? 1.0 : -1.0; }
+
 // Increment or Decrement of a number at the top; false (nothing done) otherwise.
 [[gnu::always_inline]] inline bool interpreter::step_number_on_top(int code) {
     if (depth() < 1) return false;
     as_value& y = m_env->top_unchecked(0);
     if (y.get_type() != as_value::NUMBER) return false;
-    y.set_double(y.to_number() + (code == action::INCREMENT ? 1.0 : -1.0));
+    y.set_double(y.to_number() + step_of(code));
     return true;
 }
 
@@ -585,9 +597,11 @@ extern template void interpreter::run_actions<true>();
 // body (register_count; -1 for a body of DefineFunction). The caller holds the function, and
 // with it the buffer's byte store, for the whole call. Inline into the call operator of script
 // functions, its only user.
-[[gnu::always_inline]] inline void execute_function_body(action_buffer& buffer, as_environment* env, int start_pc,
-                           int exec_bytes, as_value* retval, const array<with_scope>& with_stack,
-                           int register_count) {
+[[gnu::always_inline]] inline void execute_function_body(action_buffer& buffer,
+                                                         as_environment* env, int start_pc,
+                                                         int exec_bytes, as_value* retval,
+                                                         const array<with_scope>& with_stack,
+                                                         int register_count) {
     nesting_level level;
     if (level.too_deep()) {
         detail::log_nested_too_deep();

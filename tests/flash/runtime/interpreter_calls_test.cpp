@@ -293,7 +293,9 @@ TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonF
         return a().push_str(name).op(GET_VARIABLE).push_str("__constructor__").push_str("ctor")
             .op(GET_VARIABLE).op(SET_MEMBER);
     };
-    auto call_traced = [](const char* name) { return a().push({i32(0), str(name)}).op(CALL_FUNCTION).op(TRACE); };
+    auto call_traced = [](const char* name) {
+        return a().push({i32(0), str(name)}).op(CALL_FUNCTION).op(TRACE);
+    };
     struct row {
         const char* name;
         assembler program;
@@ -304,12 +306,14 @@ TEST(InterpreterCalls, CallFunctionCallsAnOwnConstructorOfItsValueAndRefusesNonF
         {"function", call_traced("f"), "f\n", nullptr},
         {"function with its own constructor", give_ctor("f").raw(call_traced("f").take()), "ctor\n", nullptr},
         {"object with its own constructor", give_ctor("o").raw(call_traced("o").take()), "ctor\n", nullptr},
-        {"object without one", call_traced("o"), "undefined\n", "error in call_function: 'o' is not a function"},
+        {"object without one", call_traced("o"), "undefined\n",
+         "error in call_function: 'o' is not a function"},
         {"number", a().set_var("n", i32(5)).raw(call_traced("n").take()), "undefined\n",
          "error in call_function: 'n' is not a function"},
         // A value that is no name is called as it is, without a look for its constructor.
         {"function value",
-         give_ctor("f").push_num(0).push_str("f").op(GET_VARIABLE).op(CALL_FUNCTION).op(TRACE), "f\n", nullptr},
+         give_ctor("f").push_num(0).push_str("f").op(GET_VARIABLE).op(CALL_FUNCTION).op(TRACE), "f\n",
+         nullptr},
         {"number value", a().push({i32(0), i32(7)}).op(CALL_FUNCTION).op(TRACE), "undefined\n", nullptr},
     };
     for (const row& r : rows) {
@@ -351,8 +355,9 @@ TEST(InterpreterCalls, AnOwnConstructorGivenToAFunctionCalledAgainAndAgainIsCall
 TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
     // function2 f() { return arguments.length }; o = {m: f}; each call has "x" below it.
     const assembler setup =
-        a().define_function2("f", 1, 0, {},
-                             a().push_str("arguments").op(GET_VARIABLE).push_str("length").op(GET_MEMBER).op(RETURN))
+        a().define_function2(
+               "f", 1, 0, {},
+               a().push_str("arguments").op(GET_VARIABLE).push_str("length").op(GET_MEMBER).op(RETURN))
             .push({str("o"), str("m"), str("f")})
             .op(GET_VARIABLE)
             .push({i32(1)})
@@ -376,7 +381,8 @@ TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
     };
     for (const row& r : rows) {
         interptest::machine m;
-        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.call).take()).op(TRACE).op(TRACE)), r.trace) << r.name;
+        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.call).take()).op(TRACE).op(TRACE)), r.trace)
+            << r.name;
     }
 }
 
@@ -434,16 +440,17 @@ TEST(InterpreterCalls, NamesReadInsideAFunctionGoToWithBlocksThenLocalsThenTheTi
     const row rows[] = {
         {"argument", a().define_function("f", {"a"}, a().trace_var("a")), "5\n"},
         // A with block comes before the locals, inside the body and from the definition.
-        {"with block in the body",
-         a().define_function("f", {"a"}, with_o(a().trace_var("a")).trace_var("a")), "member\n5\n"},
-        {"with block of the definition",
-         with_o(a().define_function("f", {"a"}, a().trace_var("a"))), "member\n"},
+        {"with block in the body", a().define_function("f", {"a"}, with_o(a().trace_var("a")).trace_var("a")),
+         "member\n5\n"},
+        {"with block of the definition", with_o(a().define_function("f", {"a"}, a().trace_var("a"))),
+         "member\n"},
         // Locals match by exact bytes: A is the timeline's, b is no local at all.
         {"other case and other names", a().define_function("f", {"a"}, a().trace_var("A").trace_var("b")),
          "timeline A\ntimeline b\n"},
         // A path is resolved as a path, even where a local has its whole text as name.
         {"path beside a local of that name",
-         a().define_function("f", {"a"}, a().push({str("o.a"), str("local")}).op(DEFINE_LOCAL).trace_var("o.a")),
+         a().define_function("f", {"a"},
+                             a().push({str("o.a"), str("local")}).op(DEFINE_LOCAL).trace_var("o.a")),
          "member\n"},
         // The caller's locals stay visible to its callees (dynamic scoping).
         {"local of the caller",
@@ -453,7 +460,8 @@ TEST(InterpreterCalls, NamesReadInsideAFunctionGoToWithBlocksThenLocalsThenTheTi
     };
     for (const row& r : rows) {
         interptest::machine m;
-        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.program).take()).raw(assembler(call_f).take())), r.trace)
+        EXPECT_EQ(m.run(assembler(setup).raw(assembler(r.program).take()).raw(assembler(call_f).take())),
+                  r.trace)
             << r.name;
         EXPECT_EQ(m.env.get_local_frame_top(), 0) << r.name;
     }
