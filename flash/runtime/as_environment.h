@@ -221,11 +221,16 @@ public:
     }
     void set_local(const bx_string& name, const as_value& value);
     void declare_local(const bx_string& name);
+    // A slot above the count keeps its name: a call that adds the same locals as the last one
+    // finds their names already there.
+    static void name_slot(frame_slot& slot, const bx_string& name) {
+        if (!slot.name.same_inline_bytes(name)) slot.name = name;
+    }
     // Inline into a slot the frames already have: every script call adds its arguments.
     void add_local(const bx_string& name, const as_value& value) {
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
-            slot.name = name;
+            name_slot(slot, name);
             slot.value = value;
             ++m_local_frame_count;
             return;
@@ -236,7 +241,7 @@ public:
     void add_local(const bx_string& name, as_value&& value) {
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
-            slot.name = name;
+            name_slot(slot, name);
             slot.value = static_cast<as_value&&>(value);
             ++m_local_frame_count;
             return;
@@ -247,7 +252,7 @@ public:
     void add_local_object(const bx_string& name, as_object* object) {
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
-            slot.name = name;
+            name_slot(slot, name);
             slot.value.become_object(object);
             ++m_local_frame_count;
             return;
