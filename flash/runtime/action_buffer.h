@@ -185,7 +185,8 @@ public:
     // that name never changes.
     static int cache_key_of_push(int push_record) { return -1 - push_record; }
     static bool cache_key_has_fixed_name(int key) { return key < 0; }
-    // The member cache of a key; null when there is none yet.
+    // The member cache of a key; null when there is none yet. Inline: every cached write of a
+    // variable or member asks it.
     [[gnu::always_inline]] member_cache* find_member_cache(int key) {
         counted_buffer& store = *m_buffer;
         int index = 0;
