@@ -90,10 +90,11 @@ public:
     virtual void advance(float dt);
     // The traits of an ActionScript 3 class object (null for every other object).
     virtual const array<as3_trait>* get_traits() const;
-    // is(CHARACTER) and is(FUNCTION) without a virtual call: every script call asks both. The
-    // classes that answer them set the bit when they are made.
+    // is(CHARACTER), is(FUNCTION) and is(S_FUNCTION) without a virtual call: every script call
+    // asks them. The classes that answer them set the bit when they are made.
     bool is_character() const { return m_kinds & KIND_CHARACTER; }
     bool is_function() const { return m_kinds & KIND_FUNCTION; }
+    bool is_script_function() const { return m_kinds & KIND_SCRIPT_FUNCTION; }
 
     // Whether get_member(name) is answered by this object's own member table alone: no builtin
     // method, standard member or child of that name comes first. It stays so while
@@ -131,7 +132,7 @@ public:
     bool set_member_flags(const bx_stringi& name, int flags);
 
 protected:
-    enum kind_bit : uint8_t { KIND_CHARACTER = 1, KIND_FUNCTION = 2 };
+    enum kind_bit : uint8_t { KIND_CHARACTER = 1, KIND_FUNCTION = 2, KIND_SCRIPT_FUNCTION = 4 };
     void add_kind(kind_bit bit) { m_kinds = static_cast<uint8_t>(m_kinds | bit); }
 
     stringi_hash<as_value> m_members;

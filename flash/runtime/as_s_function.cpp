@@ -29,6 +29,7 @@ const bx_string& arguments_name() {
 as_s_function::as_s_function(engine_instance* owner, const action_buffer& buffer, int start_pc,
                              const array<with_scope>& with_stack)
     : as_function(owner), m_action_buffer(buffer), m_with_stack(with_stack), m_start_pc(start_pc) {
+    add_kind(KIND_SCRIPT_FUNCTION);
     m_members.set("prototype", as_value(new as_object(owner)));
     m_members.set("call", as_value(new as_c_function(owner, as_s_function_call)));
 }
@@ -80,16 +81,48 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
     }
 }
 
+// The environment a call from env runs in: the own one of the function's target while that is a
+// live character counting levels that has one; env otherwise.
+[[gnu::always_inline]] inline as_environment* as_s_function::environment_for(
+    as_environment* env) const {
+    if (as_object* target = m_target.get_ptr()) {
+        if (target->is_character() && static_cast<character*>(target)->get_level_count() > 0) {
+            if (as_environment* own = target->get_environment()) return own;
+        }
+    }
+    return env;
+}
+
+void as_s_function::call_without_this(as_environment* caller, int arg_count, int first_arg,
+                                      as_value* result) {
+    // The call operator's steps for such a record, without its tests of the record.
+    as_environment* env = environment_for(caller);
+    as_object* target = env->get_target();
+    as_object* this_ptr = target && target->is_character() ? target : nullptr;
+    const int stack_size = env->get_stack_size();
+    const int frame_top = env->get_local_frame_top();
+    env->add_frame_barrier();
+    const int nargs = arg_count < m_args.size() ? (arg_count > 0 ? arg_count : 0) : m_args.size();
+    for (int i = 0; i < nargs; ++i) {
+        env->add_local(m_args[i].m_name, caller->bottom(first_arg - i));
+    }
+    set_own_local(env, this_name(), DECLARES_THIS, this_ptr);
+    execute_function_body(m_action_buffer, env, m_start_pc, m_length, result, m_with_stack, -1);
+    // A body that returns leaves the stack as it found it: nothing to clear then.
+    if (env->get_stack_size() != stack_size) env->set_stack_size(stack_size);
+    env->set_local_frame_top(frame_top);
+}
+
 void as_s_function::operator()(const fn_call& fn) {
+    if (!fn.this_object && fn.env && !m_is_function2) {
+        call_without_this(fn.env, fn.arg_count, fn.first_arg_index, fn.result);
+        return;
+    }
     as_environment* env = fn.env;
     if (fn.this_object) {
         if (as_environment* own = fn.this_object->get_environment()) env = own;
     }
-    if (as_object* target = m_target.get_ptr()) {
-        if (target->is_character() && static_cast<character*>(target)->get_level_count() > 0) {
-            if (as_environment* own = target->get_environment()) env = own;
-        }
-    }
+    env = environment_for(env);
     if (!env) return;
 
     as_object* this_ptr = fn.this_object;

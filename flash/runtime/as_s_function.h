@@ -41,6 +41,11 @@ public:
 
     bool is(int class_id) const override;
     void operator()(const fn_call& fn) override;
+    // The call operator for a record without a this object whose arguments lie on caller's
+    // stack from index first_arg down, the body a plain one (not DefineFunction2): what
+    // CallFunction asks, without a record made.
+    void call_without_this(as_environment* caller, int arg_count, int first_arg,
+                           as_value* result);
 
     // The definition code fills these.
     void set_length(int length) { m_length = length; }
@@ -69,6 +74,7 @@ private:
                        as_value&& value) const;
     void set_own_local(as_environment* env, const bx_string& name, int declares,
                        as_object* object) const;
+    as_environment* environment_for(as_environment* env) const;
 
     action_buffer m_action_buffer;
     array<with_scope> m_with_stack;

@@ -103,6 +103,20 @@ TEST_F(AsObjectTest, KindTestsAnswerAsTheClassIdsDo) {
     EXPECT_TRUE(objects[4]->is_character());
 }
 
+TEST_F(AsObjectTest, TheScriptFunctionKindAnswersAsItsClassIdDoes) {
+    const flash::action_buffer body;
+    const smart_ptr<as_object> objects[] = {
+        new as_object(p.get_ptr()),
+        new as_c_function(p.get_ptr(), getter_of_name),
+        new flash::as_s_function(p.get_ptr(), body, 0, flash::array<flash::with_scope>()),
+        new testsupport::test_character(p.get_ptr()),
+    };
+    for (const smart_ptr<as_object>& o : objects) {
+        EXPECT_EQ(o->is_script_function(), o->is(as_object::S_FUNCTION));
+    }
+    EXPECT_TRUE(objects[2]->is_script_function());
+}
+
 TEST_F(AsObjectTest, AddPropertyGettersAndSetters) {
     smart_ptr<as_object> o(new as_object(p));
     o->get_members().set("name", as_value("first"));

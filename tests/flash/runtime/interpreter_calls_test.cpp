@@ -386,6 +386,58 @@ TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
     }
 }
 
+// A displayed clip counting levels, with an environment of its own.
+class clip_with_environment : public flash::character {
+public:
+    explicit clip_with_environment(flash::player* owner) : flash::character(owner), env(owner) {}
+    int get_level_count() const override { return 1; }
+    flash::as_environment* get_environment() override { return &env; }
+    flash::as_environment env;
+};
+
+TEST(InterpreterCalls, AFunctionOfAClipRunsInTheClipsEnvironmentOnTheCallersArguments) {
+    interptest::machine m;
+    flash::smart_ptr<clip_with_environment> clip(new clip_with_environment(m.get_player()));
+    clip->env.set_owner(clip.get_ptr());
+    // Defined by the clip's actions: function f(a) { trace(a); x = a; trace(this == _root) }
+    flash::action_buffer definition;
+    const bytes code = a().define_function("f", {"a"},
+                                           a().trace_var("a")
+                                               .push({str("x"), str("a")})
+                                               .op(GET_VARIABLE)
+                                               .op(SET_VARIABLE)
+                                               .push({str("this")})
+                                               .op(GET_VARIABLE)
+                                               .push({str("_root")})
+                                               .op(GET_VARIABLE)
+                                               .op(EQUALS2)
+                                               .op(TRACE))
+                            .take();
+    definition.read(code.data(), static_cast<int>(code.size()));
+    definition.execute(&clip->env);
+    flash::as_value f;
+    ASSERT_TRUE(clip->get_member("f", &f));
+    m.env.set_variable("g", f);
+    // Called by the root's actions, with the argument on their own stack: its variable lands on
+    // the clip and its this is the clip.
+    EXPECT_EQ(m.run(a().push({i32(5), i32(1), str("g")}).op(CALL_FUNCTION).op(POP)), "5\nfalse\n");
+    flash::as_value x;
+    ASSERT_TRUE(clip->get_member("x", &x));
+    EXPECT_EQ(x.to_number(), 5);
+    // The same called by the host without a this object.
+    m.messages().clear();
+    m.env.push(flash::as_value(6));
+    flash::call_method(f, &m.env, flash::as_value(), 1, m.env.get_top_index());
+    m.env.drop(1);
+    EXPECT_EQ(m.messages(), "6\nfalse\n");
+    ASSERT_TRUE(clip->get_member("x", &x));
+    EXPECT_EQ(x.to_number(), 6);
+    EXPECT_FALSE(m.root->get_member("x", nullptr));
+    EXPECT_EQ(clip->env.get_local_frame_top(), 0);
+    EXPECT_EQ(m.env.get_local_frame_top(), 0);
+    clip->env.set_target(nullptr);
+}
+
 TEST(InterpreterCalls, LocalsOfEachCallSurviveItsCalleesAndShadowTimelineVariables) {
     // function f(n) { if (n < 1) return 0; return f(n - 1) + n } reads its n after the inner call.
     assembler sum_body;
