@@ -178,6 +178,11 @@ public:
     as_object* get_target() const {
         return m_target_is_owner ? m_owner.get_ptr() : m_target.get_ptr();
     }
+    // The target when it is a character, else null: the this of a call without a this object.
+    as_object* character_target() const {
+        as_object* target = get_target();
+        return target && target->is_character() ? target : nullptr;
+    }
     // The object that owns this environment (a clip owns its own): held weakly, so the owner and
     // its environment form no cycle; it becomes the target, and setting it as target again later
     // takes the weak link too.
@@ -373,8 +378,7 @@ private:
 // Inline: every execution makes one.
 inline start_target_hold::start_target_hold(as_environment* env)
     : m_env(env), m_outer(env->m_target_holds) {
-    as_object* target = env->get_target();
-    m_on_character = target && target->is_character();
+    m_on_character = env->character_target() != nullptr;
     env->m_target_holds = this;
 }
 

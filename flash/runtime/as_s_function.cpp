@@ -24,6 +24,26 @@ const bx_string& arguments_name() {
     return name;
 }
 
+// A call's local frame in env: its barrier added when it opens; when it closes, the stack back
+// at the size it had and the frame cut.
+class call_frame {
+public:
+    explicit call_frame(as_environment* env)
+        : m_env(env), m_stack_size(env->get_stack_size()), m_frame_top(env->get_local_frame_top()) {
+        env->add_frame_barrier();
+    }
+    void close() const {
+        // A body that returns leaves the stack as it found it: nothing to clear then.
+        if (m_env->get_stack_size() != m_stack_size) m_env->set_stack_size(m_stack_size);
+        m_env->set_local_frame_top(m_frame_top);
+    }
+
+private:
+    as_environment* m_env;
+    int m_stack_size;
+    int m_frame_top;
+};
+
 }  // namespace
 
 as_s_function::as_s_function(engine_instance* owner, const action_buffer& buffer, int start_pc,
@@ -93,24 +113,32 @@ void as_s_function::add_arg(int reg, const bx_string& name) {
     return env;
 }
 
+// The arguments of a call given arg_count that become named locals or registers.
+[[gnu::always_inline]] inline int as_s_function::named_argument_count(int arg_count) const {
+    return arg_count < m_args.size() ? (arg_count > 0 ? arg_count : 0) : m_args.size();
+}
+
+// A plain body's locals in the frame just opened in env: count arguments (argument i is arg(i)),
+// then this.
+template <class arg_reader>
+[[gnu::always_inline]] inline void as_s_function::add_plain_locals(as_environment* env,
+                                                                   as_object* this_ptr, int count,
+                                                                   const arg_reader& arg) const {
+    for (int i = 0; i < count; ++i) env->add_local(m_args[i].m_name, arg(i));
+    set_own_local(env, this_name(), DECLARES_THIS, this_ptr);
+}
+
 void as_s_function::call_without_this(as_environment* caller, int arg_count, int first_arg,
                                       as_value* result) {
     // The call operator's steps for such a record, without its tests of the record.
     as_environment* env = environment_for(caller);
-    as_object* target = env->get_target();
-    as_object* this_ptr = target && target->is_character() ? target : nullptr;
-    const int stack_size = env->get_stack_size();
-    const int frame_top = env->get_local_frame_top();
-    env->add_frame_barrier();
-    const int nargs = arg_count < m_args.size() ? (arg_count > 0 ? arg_count : 0) : m_args.size();
-    for (int i = 0; i < nargs; ++i) {
-        env->add_local(m_args[i].m_name, caller->bottom(first_arg - i));
-    }
-    set_own_local(env, this_name(), DECLARES_THIS, this_ptr);
+    const call_frame frame(env);
+    add_plain_locals(env, env->character_target(), named_argument_count(arg_count),
+                     [caller, first_arg](int i) -> const as_value& {
+                         return caller->bottom(first_arg - i);
+                     });
     execute_function_body(m_action_buffer, env, m_start_pc, m_length, result, m_with_stack, -1);
-    // A body that returns leaves the stack as it found it: nothing to clear then.
-    if (env->get_stack_size() != stack_size) env->set_stack_size(stack_size);
-    env->set_local_frame_top(frame_top);
+    frame.close();
 }
 
 void as_s_function::operator()(const fn_call& fn) {
@@ -129,25 +157,19 @@ void as_s_function::operator()(const fn_call& fn) {
     if (this_ptr) {
         if (as_object* instance = this_ptr->get_inherited()) this_ptr = instance;
     } else {
-        as_object* target = env->get_target();
-        this_ptr = target && target->is_character() ? target : nullptr;
+        this_ptr = env->character_target();
     }
     // Nothing runs script until the frame holds the this object; nothing reads this_ptr after.
 
-    const int stack_size = env->get_stack_size();
-    const int frame_top = env->get_local_frame_top();
-    env->add_frame_barrier();
-
-    const int nargs = fn.arg_count < m_args.size() ? (fn.arg_count > 0 ? fn.arg_count : 0)
-                                                   : m_args.size();
+    const call_frame frame(env);
+    const int nargs = named_argument_count(fn.arg_count);
     const int register_count = m_is_function2 ? m_local_register_count : 0;
     // Argument i, from the caller's stack.
     auto arg = [&fn](int i) -> const as_value& {
         return fn.env ? fn.env->bottom(fn.first_arg_index - i) : fn.arg(i);
     };
     if (!m_is_function2) {
-        for (int i = 0; i < nargs; ++i) env->add_local(m_args[i].m_name, arg(i));
-        set_own_local(env, this_name(), DECLARES_THIS, this_ptr);
+        add_plain_locals(env, this_ptr, nargs, arg);
         if (fn.this_object) env->add_local_object(super_name(), fn.this_object->get_proto());
     } else {
         as_value this_value(this_ptr);
@@ -232,9 +254,7 @@ void as_s_function::operator()(const fn_call& fn) {
     execute_function_body(m_action_buffer, env, m_start_pc, m_length, fn.result, m_with_stack,
                           m_is_function2 ? register_count : -1);
 
-    // A body that returns leaves the stack as it found it: nothing to clear then.
-    if (env->get_stack_size() != stack_size) env->set_stack_size(stack_size);
-    env->set_local_frame_top(frame_top);
+    frame.close();
     if (m_is_function2) env->drop_local_registers(register_count);
 }
 

@@ -75,6 +75,10 @@ private:
     void set_own_local(as_environment* env, const bx_string& name, int declares,
                        as_object* object) const;
     as_environment* environment_for(as_environment* env) const;
+    int named_argument_count(int arg_count) const;
+    template <class arg_reader>
+    void add_plain_locals(as_environment* env, as_object* this_ptr, int count,
+                          const arg_reader& arg) const;
 
     action_buffer m_action_buffer;
     array<with_scope> m_with_stack;

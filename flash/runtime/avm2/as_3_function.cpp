@@ -27,10 +27,7 @@ void as_3_function::operator()(const fn_call& fn) {
 
     as_object* this_object = fn.this_object;
     if (this_object && this_object->get_inherited()) this_object = this_object->get_inherited();
-    if (!this_object) {
-        as_object* target = env->get_target();
-        if (target && target->is_character()) this_object = target;
-    }
+    if (!this_object) this_object = env->character_target();
     const smart_ptr<as_object> keep_this(this_object);
     const smart_ptr<as_object> keep_self(this);
 
