@@ -2,15 +2,47 @@
 
 #include <time.h>
 
+#include <atomic>
+
 namespace platform {
 
+namespace {
+// Read by loader threads too.
+std::atomic<bool> s_virtualOn{false};
+std::atomic<uint64_t> s_virtualNowMs{0};
+std::atomic<uint64_t> s_virtualStepMs{0};
+constexpr int64_t nanosecondsPerMs = 1000000;
+}  // namespace
+
+void useVirtualClock(uint64_t stepMs) {
+    s_virtualStepMs = stepMs;
+    s_virtualNowMs = 0;
+    s_virtualOn = true;
+}
+
+void useSystemClock() { s_virtualOn = false; }
+
+bool virtualClockOn() { return s_virtualOn; }
+
+uint64_t virtualClockStepMs() { return s_virtualStepMs; }
+
+void advanceVirtualClock() {
+    if (s_virtualOn) s_virtualNowMs += s_virtualStepMs;
+}
+
+void advanceVirtualClockMs(uint64_t ms) {
+    if (s_virtualOn) s_virtualNowMs += ms;
+}
+
 uint64_t monotonicMs() {
+    if (s_virtualOn) return s_virtualNowMs;
     timespec ts;
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
 int64_t highResCounter() {
+    if (s_virtualOn) return static_cast<int64_t>(s_virtualNowMs.load()) * nanosecondsPerMs;
     timespec ts;
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
@@ -31,6 +63,7 @@ LocalTime localTime() {
 int64_t secondsSince1970() { return static_cast<int64_t>(::time(nullptr)); }
 
 void sleepMs(unsigned ms) {
+    if (s_virtualOn) return;
     timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
     while (::nanosleep(&ts, &ts) != 0) {
     }

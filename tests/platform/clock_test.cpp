@@ -1,0 +1,43 @@
+#include "platform/clock.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+struct VirtualClockTest : ::testing::Test {
+    void TearDown() override { useSystemClock(); }
+};
+
+TEST_F(VirtualClockTest, EveryReaderMovesOnlyByTheStepPerTurn) {
+    useVirtualClock(17);
+    ASSERT_TRUE(virtualClockOn());
+    EXPECT_EQ(virtualClockStepMs(), 17u);
+    EXPECT_EQ(monotonicMs(), 0u);
+    EXPECT_EQ(highResCounter(), 0);
+    sleepMs(5000);  // returns at once and moves nothing
+    EXPECT_EQ(monotonicMs(), 0u);
+    for (int turn = 1; turn <= 3; ++turn) {
+        advanceVirtualClock();
+        EXPECT_EQ(monotonicMs(), 17u * turn);
+        EXPECT_EQ(highResCounter(), 17 * turn * highResFrequency() / 1000);
+    }
+    advanceVirtualClockMs(2000);
+    EXPECT_EQ(monotonicMs(), 2051u);
+}
+
+TEST_F(VirtualClockTest, StartsAgainAtZeroAndTheSystemClockComesBack) {
+    useVirtualClock(10);
+    advanceVirtualClock();
+    useVirtualClock(5);
+    EXPECT_EQ(monotonicMs(), 0u);
+    useSystemClock();
+    EXPECT_FALSE(virtualClockOn());
+    advanceVirtualClock();  // no effect on the system clock
+    const uint64_t before = monotonicMs();
+    sleepMs(2);
+    EXPECT_GE(monotonicMs(), before + 2);
+}
+
+}  // namespace
+}  // namespace platform
