@@ -13,8 +13,8 @@ namespace {
 
 constexpr int no_node = -1;
 
-// The graph of what the garbage objects reach through members, property targets, accessors and
-// prototypes, with every object the pass marked left out.
+// The graph of what the garbage objects reach through members, property targets, accessors,
+// prototypes and other held references (with stacks), with every object the pass marked left out.
 class reference_graph {
 public:
     explicit reference_graph(engine_instance* heap) : m_heap(heap) {}
@@ -36,6 +36,7 @@ public:
         for (size_t n = 0; n < m_nodes.size(); ++n) {
             as_object* obj = m_nodes[n];
             add_edge(n, obj->get_proto());
+            for (int i = 0; i < obj->get_held_count(); ++i) add_edge(n, obj->get_held(i));
             for (auto it = obj->get_members().begin(); it != obj->get_members().end(); ++it) {
                 const as_value& member = it.get_value();
                 if (member.is_object()) {
@@ -108,6 +109,9 @@ public:
     void cut_cycles() {
         for (size_t n = 0; n < m_nodes.size(); ++n) {
             as_object* obj = m_nodes[n];
+            for (int i = 0; i < obj->get_held_count(); ++i) {
+                if (closes_cycle(n, obj->get_held(i))) obj->drop_held(i);
+            }
             for (auto it = obj->get_members().begin(); it != obj->get_members().end(); ++it) {
                 as_value& member = it.get_value();
                 if (member.is_object()) {

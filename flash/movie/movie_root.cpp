@@ -125,6 +125,8 @@ void root::advance(float dt) {
         return;
     }
     advance_scope scope(owner);
+    // One host call: its scripts share one action count, and what they make is this movie's.
+    const script_run_scope scripts(m_script_account.get_ptr());
     // A handler may drop the host's last reference; one not yet counted is left to its maker.
     smart_ptr<root> keep(get_ref_count() > 0 ? this : nullptr);
     dt = usable_dt(dt);
@@ -330,6 +332,7 @@ float root::get_movie_fps() const { return get_frame_rate(); }
 
 void root::notify_key_event(player* owner, int key_code, bool down) {
     std::lock_guard<std::recursive_mutex> lock(flash_engine_mutex());
+    const script_run_scope scripts(m_script_account.get_ptr());
     // The Key object keeps the key's state and tells its own listeners; it takes the whole code,
     // so a code past its range is ignored there rather than wrapped into a byte.
     as_object* global = owner ? owner->get_global() : nullptr;

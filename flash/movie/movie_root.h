@@ -10,6 +10,7 @@
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/listener.h"
+#include "flash/runtime/script_limits.h"
 #include "flash/shape/geometry.h"
 
 namespace flash {
@@ -107,6 +108,10 @@ public:
     // from every live root).
     void mark_reachable();
 
+    // What this movie's scripts hold, and the name their ERRORs give the movie.
+    script_account* get_script_account() const { return m_script_account.get_ptr(); }
+    void set_movie_name(const bx_string& name) { m_script_account->set_movie_name(name); }
+
 private:
     void generate_mouse_button_events();
     void frame_step(player* owner);
@@ -137,6 +142,7 @@ private:
     listener m_keypress_listeners;
     listener m_advance_listeners;
     weak_ptr<player> m_player;
+    smart_ptr<script_account> m_script_account{new script_account(bx_string())};
     bool m_dead_player_logged = false;
 };
 

@@ -125,6 +125,7 @@ smart_ptr<root> player::load_file(const char* path) {
         std::fprintf(stderr, "error: can't create movie instance\n");
         return nullptr;
     }
+    r->set_movie_name(path);
     if (get_verbose_parse()) log_msg("Playing %s, swf version %d\n", path, r->get_movie_version());
     return r;
 }
@@ -246,6 +247,7 @@ void player::clear_heap() {
     for (int i = 0; i < objects.size(); ++i) {
         objects[i]->get_members().clear();
         objects[i]->set_proto(nullptr);
+        for (int h = 0; h < objects[i]->get_held_count(); ++h) objects[i]->drop_held(h);
     }
     while (objects.size() > 0) {
         as_object* obj = objects.back().get_ptr();

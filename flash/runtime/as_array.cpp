@@ -129,7 +129,9 @@ void as_global_array_ctor(const fn_call& fn) {
         if (!fn.env) return;
         int n = fn.env->pop().to_int();
         if (n < 0) n = 0;
-        if (n > fn.env->get_stack_size()) {
+        // Elements missing from the stack are undefined, as a pop of an empty stack gives; a
+        // count past the bound takes only what the stack holds.
+        if (n > as_array::max_construct_size && n > fn.env->get_stack_size()) {
             log_error("error: array literal of %d elements, %d on the stack\n", n,
                       fn.env->get_stack_size());
             n = fn.env->get_stack_size();

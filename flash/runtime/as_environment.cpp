@@ -7,6 +7,7 @@
 #include "flash/runtime/name_tables.h"
 #include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_function.h"
+#include "flash/runtime/script_limits.h"
 
 namespace flash {
 
@@ -33,7 +34,14 @@ as_value& as_environment::scratch() const {
     return m_scratch;
 }
 
+bool as_environment::stack_may_grow() {
+    if (m_stack_top < get_stack_limit()) return true;
+    stop_script_run(this, bx_string::format("grew its stack past %d values", get_stack_limit()).c_str());
+    return false;
+}
+
 void as_environment::push_grown(const as_value& value) {
+    if (!stack_may_grow()) return;
     const int before = m_stack.size();
     m_stack.push_back(value);
     if (m_stack.size() == before) return;  // refused and logged by the array
@@ -41,6 +49,7 @@ void as_environment::push_grown(const as_value& value) {
 }
 
 void as_environment::push_grown(as_value&& value) {
+    if (!stack_may_grow()) return;
     const int before = m_stack.size();
     m_stack.push_back(static_cast<as_value&&>(value));
     if (m_stack.size() == before) return;  // refused and logged by the array
@@ -72,6 +81,11 @@ void as_environment::set_stack_size(int size) {
     if (size > m_stack.size()) size = m_stack.size();
     for (int i = size; i < m_stack_top; ++i) m_stack[i].set_undefined();
     m_stack_top = size;
+}
+
+void as_environment::cut_stack(int size) {
+    set_stack_size(size);
+    if (m_stack.size() > m_stack_top) m_stack.resize(m_stack_top);
 }
 
 void start_target_hold::take() {

@@ -172,6 +172,8 @@ public:
     int get_stack_size() const { return m_stack_top; }
     // Sets the number of values on the stack; slots above it are cleared.
     void set_stack_size(int size);
+    // The same, also giving back the slots above it (after a run that was stopped).
+    void cut_stack(int size);
 
     // Target.
     void set_target(as_object* target);
@@ -353,6 +355,8 @@ private:
     as_value get_variable_by_path(const bx_string& var_path,
                                   const array<with_scope>& with_stack) const;
     // Pushes that need a new slot at the end of the stack.
+    // Whether the stack may take one more value; past the limit the running scripts end.
+    bool stack_may_grow();
     void push_grown(const as_value& value);
     void push_grown(as_value&& value);
 

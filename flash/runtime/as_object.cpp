@@ -8,28 +8,43 @@
 #include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
+#include "flash/runtime/script_limits.h"
 
 namespace flash {
 
 namespace {
 
-// A prototype chain longer than this is taken for a cycle.
-constexpr int max_chain_length = 1 << 23;
 
 // The objects whose members the running marking or cutting pass still has to visit. A nested
 // call only queues its object, so deep object graphs are walked in a loop.
 thread_local array<as_object*>* t_alive_pending = nullptr;
 thread_local array<as_object*>* t_clear_pending = nullptr;
 
-void log_chain_too_long(const char* where) {
-    log_error("error: %s: prototype chain too long (a cycle?)\n", where);
+// A walk up the prototype chain has passed the bound on its steps (the object itself and
+// max_prototype_chain levels): the running scripts end.
+bool chain_too_long(int steps) {
+    if (steps <= max_prototype_chain + 1) return false;
+    stop_script_run(nullptr, bx_string::format("walked a prototype chain past %d levels",
+                                               max_prototype_chain).c_str());
+    return true;
 }
 
 }  // namespace
 
-as_object::as_object(engine_instance* owner) : m_player(owner) {}
+as_object::as_object(engine_instance* owner) : m_player(owner) {
+    script_account* account = owner ? current_script_account() : nullptr;
+    if (!account) return;
+    m_account = account;
+    account->add_ref();
+    account->charge_always(script_object_bytes);
+}
 
 as_object::~as_object() {
+    if (m_account) {
+        m_account->credit(script_object_bytes + m_charged);
+        m_account->drop_ref();
+        m_account = nullptr;
+    }
     delete m_watches;
     m_watches = nullptr;
     as_object* proto = m_proto;
@@ -125,7 +140,16 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
     // The callback may have changed the member table.
     const int index = m_members.find_index(name, name_hash);
     if (index >= 0) return store_own(index, new_value);
+    if (!charge_new_member(name, new_value)) return true;
     m_members.add(name, new_value);
+    return true;
+}
+
+bool as_object::charge_member(const bx_stringi& name, const as_value& value) {
+    int64_t bytes = script_member_bytes + name.size();
+    if (value.is_string()) bytes += value.to_bx_string().size();
+    if (!m_account->charge(bytes)) return false;
+    m_charged += bytes;
     return true;
 }
 
@@ -143,10 +167,7 @@ const as_value* as_object::lookup_raw(const bx_stringi& name, uint32_t name_hash
                                       as_object** character) {
     int steps = 0;
     for (as_object* o = this; o; o = o->get_proto()) {
-        if (++steps > max_chain_length) {
-            log_chain_too_long("as_object::get_member");
-            return nullptr;
-        }
+        if (chain_too_long(++steps)) return nullptr;
         if (o != this && o->is_character()) {
             // A displayed object answers its own special members.
             if (character) *character = o;
@@ -193,10 +214,7 @@ bool as_object::find_property(const bx_stringi& name, as_value* owner) {
     }
     int steps = 0;
     for (as_object* o = this; o; o = o->get_proto()) {
-        if (++steps > max_chain_length) {
-            log_chain_too_long("as_object::find_property");
-            return false;
-        }
+        if (chain_too_long(++steps)) return false;
         as_object* cls = o->get_class();
         const array<as3_trait>* traits = cls ? cls->get_traits() : nullptr;
         if (!traits) continue;
@@ -387,6 +405,7 @@ const array<as3_trait>* as_object::get_traits() const { return nullptr; }
 void as_object::builtin_member(const bx_stringi& name, const as_value& value) {
     as_value v(value);
     v.set_flags(AS_DONT_ENUM);
+    if (m_account && m_members.find_index(name) < 0 && !charge_member(name, v)) return;
     m_members.set(name, v);
 }
 
@@ -394,6 +413,7 @@ void as_object::add_fixed_builtin(const bx_stringi& name, const as_value& value)
     if (m_members.find_index(name) >= 0) return;
     as_value v(value);
     v.set_flags(AS_DONT_ENUM);
+    if (!charge_new_member(name, v)) return;
     m_members.add(name, v);
 }
 
@@ -475,10 +495,7 @@ bool as_object::instance_of(const as_function* ctor) {
     const bool native = ctor->is(C_FUNCTION);
     int steps = 0;
     for (as_object* o = this; o; o = o->get_proto()) {
-        if (++steps > max_chain_length) {
-            log_chain_too_long("as_object::instance_of");
-            return false;
-        }
+        if (chain_too_long(++steps)) return false;
         as_value held;
         const as_object* c = nullptr;
         if (o->m_members.get(get_constructor_name(), &held)) c = held.to_object();

@@ -16,6 +16,7 @@ namespace flash {
 
 class character;
 class engine_instance;
+class script_account;
 class root;
 class as_environment;
 struct event_id;
@@ -81,6 +82,12 @@ public:
     // What this_alive follows from one object: its prototype and members; objects that hold
     // references elsewhere (children, environments) add those.
     virtual void mark_references();
+    // Counted references the object holds besides its members and prototype (a script
+    // function's with stack), for the garbage pass: how many, the one at i (may be null), and
+    // dropping it (to cut a cycle of garbage, or when the heap goes).
+    virtual int get_held_count() const { return 0; }
+    virtual as_object* get_held(int /*i*/) const { return nullptr; }
+    virtual void drop_held(int /*i*/) {}
     virtual void alive();
     virtual void copy_to(as_object* target);
     virtual void dump();
@@ -146,12 +153,22 @@ private:
     // Writes a value into the own member at a table index, unless the member is read-only;
     // always true, as set_member is.
     bool store_own(int index, as_value& new_value);
+    // Charges a new member to the account of the movie that made this object; false when the
+    // account refuses it (nothing may be added then). Without an account nothing is counted.
+    bool charge_new_member(const bx_stringi& name, const as_value& value) {
+        return !m_account || charge_member(name, value);
+    }
+    bool charge_member(const bx_stringi& name, const as_value& value);
 
     stringi_hash<watch_entry>* m_watches = nullptr;
     weak_ptr<as_object> m_inherited;
     as_object* m_proto = nullptr;  // counted
     weak_ptr<engine_instance> m_player;
     weak_ptr<as_object> m_class;
+    // The account of the movie whose scripts made this object (counted), and what its members
+    // were charged there.
+    script_account* m_account = nullptr;
+    int64_t m_charged = 0;
     uint8_t m_kinds = 0;
 };
 

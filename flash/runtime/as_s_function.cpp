@@ -56,6 +56,13 @@ as_s_function::as_s_function(engine_instance* owner, const action_buffer& buffer
 
 as_s_function::~as_s_function() = default;
 
+void as_s_function::mark_references() {
+    as_object::mark_references();
+    for (int i = 0; i < m_with_stack.size(); ++i) {
+        if (as_object* object = m_with_stack[i].object.get_ptr()) object->this_alive();
+    }
+}
+
 bool as_s_function::is(int class_id) const {
     return class_id == S_FUNCTION || as_function::is(class_id);
 }

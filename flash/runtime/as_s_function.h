@@ -41,6 +41,11 @@ public:
 
     bool is(int class_id) const override;
     void operator()(const fn_call& fn) override;
+    // The with stack of its definition holds its objects.
+    void mark_references() override;
+    int get_held_count() const override { return m_with_stack.size(); }
+    as_object* get_held(int i) const override { return m_with_stack[i].object.get_ptr(); }
+    void drop_held(int i) override { m_with_stack[i].object = nullptr; }
     // The call operator for a record without a this object whose arguments lie on caller's
     // stack from index first_arg down, the body a plain one (not DefineFunction2): what
     // CallFunction asks, without a record made.

@@ -33,7 +33,14 @@ listener* advance_listeners(const engine_instance* owner) {
 void as_timer::set_function(as_function* func) { m_function = func; }
 
 as_function* as_timer::get_function() const {
-    return static_cast<as_function*>(m_function.get_ptr());
+    as_object* func = m_function.get_ptr();
+    // A function that only the script heap still holds is garbage waiting for its pass: no
+    // script value keeps it, so it is gone for the timer as well.
+    if (func && func->get_ref_count() == 1) {
+        engine_instance* owner = func->get_player();
+        if (owner && owner->is_in_heap(func)) return nullptr;
+    }
+    return static_cast<as_function*>(func);
 }
 
 void as_timer::advance(float delta) {

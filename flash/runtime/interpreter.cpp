@@ -9,6 +9,7 @@
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/interpreter_impl.h"
+#include "flash/runtime/script_limits.h"
 
 namespace flash {
 
@@ -46,10 +47,19 @@ void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, a
         log_nested_too_deep();
         return;
     }
+    const int length = get_length();
+    const bool outermost = detail::t_action_nesting == 1;
+    if (!enter_script_run(env, outermost, exec_bytes < 0 ? 0 : (exec_bytes > length ? length : exec_bytes))) {
+        return;
+    }
     // The byte store is shared with functions defined in it: it stays while it runs.
     const smart_ptr<counted_buffer> keep(m_buffer);
+    const int stack_size = env->get_stack_size();
     interpreter run(*this, env, start_pc, exec_bytes, retval, initial_with_stack, is_function2);
     run.run();
+    if (outermost) leave_outermost_run();
+    // A run that was stopped may have left the stack full: later runs start from where it began.
+    if (script_run_stopped() && env->get_stack_size() > stack_size) env->cut_stack(stack_size);
 }
 
 bool interpreter::end_on_cut_payload() {

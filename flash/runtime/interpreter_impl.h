@@ -12,6 +12,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_value.h"
 #include "flash/runtime/interpreter.h"
+#include "flash/runtime/script_limits.h"
 
 namespace flash {
 
@@ -293,6 +294,11 @@ private:
         const int64_t target = static_cast<int64_t>(m_next_pc) + offset;
         if (target > m_stop || target < m_start) {
             branch_out_of_section(target);
+            return;
+        }
+        // A loop turn pays for the bytes it goes back over.
+        if (!charge_jump(m_env, offset)) {
+            finish(STOP_REACHED);
             return;
         }
         m_next_pc = static_cast<int>(target);
@@ -592,6 +598,17 @@ constexpr double step_of(int code) { return code == action::INCREMENT ? 1.0 : -1
 extern template void interpreter::run_actions<false>();
 extern template void interpreter::run_actions<true>();
 
+// The body's run itself, below the nesting and action checks.
+[[gnu::always_inline]] inline void run_function_body(action_buffer& buffer, as_environment* env,
+                                                     int start_pc, int exec_bytes,
+                                                     as_value* retval,
+                                                     const array<with_scope>& with_stack,
+                                                     int register_count) {
+    local_register_frame frame(register_count);
+    interpreter run(buffer, env, start_pc, exec_bytes, retval, with_stack, register_count >= 0);
+    run.run();
+}
+
 // Runs the body of a script function: exec_bytes of buffer from start_pc, its result into
 // *retval, under the with stack of its definition, with the local registers of a DefineFunction2
 // body (register_count; -1 for a body of DefineFunction). The caller holds the function, and
@@ -603,13 +620,20 @@ extern template void interpreter::run_actions<true>();
                                                          const array<with_scope>& with_stack,
                                                          int register_count) {
     nesting_level level;
-    if (level.too_deep()) {
-        detail::log_nested_too_deep();
-        return;
+    // One test for the two rare cases: the outermost level and one past the bound.
+    bool outermost = false;
+    if (static_cast<unsigned>(detail::t_action_nesting - 2) >= unsigned{max_action_nesting})
+        [[unlikely]] {
+        if (level.too_deep()) {
+            detail::log_nested_too_deep();
+            return;
+        }
+        outermost = true;
     }
-    local_register_frame frame(register_count);
-    interpreter run(buffer, env, start_pc, exec_bytes, retval, with_stack, register_count >= 0);
-    run.run();
+    // A length is never negative: read as unsigned, one that were would only stop the run.
+    if (!enter_script_run(env, outermost, static_cast<uint32_t>(exec_bytes))) return;
+    run_function_body(buffer, env, start_pc, exec_bytes, retval, with_stack, register_count);
+    if (outermost) [[unlikely]] leave_outermost_run();
 }
 
 // Gives obj a prototype set up from the constructor: a new prototype object holding the

@@ -172,15 +172,23 @@ void interpreter::do_enumerate(bool by_value) {
 void interpreter::do_init_object() {
     int n = m_env->pop().to_int();
     if (n < 0) n = 0;
-    if (n > depth() / 2) n = depth() / 2;
+    // Pairs missing from the stack read undefined (a name "undefined"); a count past the bound
+    // takes only the pairs the stack holds.
+    if (n > as_array::max_construct_size && n > depth() / 2) {
+        log_error("error: object literal of %d members, %d values on the stack\n", n, depth());
+        n = depth() / 2;
+    }
     as_value result(new as_object(player()));
     as_object* obj = result.to_object();
     // Literals enter the heap like constructed objects, so the garbage pass can cut cycles
     // among them once nothing reaches them.
     obj->alive();
     for (int i = 0; i < n; ++i) {
+        const int before = depth();
         obj->builtin_member(top(1).to_bx_string(), top(0));
         drop(2);
+        // Every pair after the stack ran dry writes the same undefined member.
+        if (before < 2) break;
     }
     m_env->push(result);
 }
@@ -474,6 +482,14 @@ void interpreter::do_define_function(bool function2) {
         func->set_function2_flags(static_cast<uint16_t>(flags));
     }
     func->set_length(code_size);
+    // Functions enter the heap like the objects scripts make: the garbage pass then cuts the
+    // cycles through them (F.prototype = F, a prototype naming its constructor, a function that
+    // its own with block's object holds), and the player's end frees what it did not get to.
+    func->alive();
+    as_value prototype;
+    if (func->get_members().get("prototype", &prototype) && prototype.to_object()) {
+        prototype.to_object()->alive();
+    }
 
     if (name[0] == 0) {
         m_env->push(value);

@@ -8,6 +8,7 @@
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
                                                          void (*freeHook)(const volatile void*))
     __attribute__((weak));
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p) __attribute__((weak));
 
 namespace testsupport {
 
@@ -41,6 +42,48 @@ private:
     }
 
     static inline std::atomic<size_t> s_largest{0};
+    static inline std::atomic<bool> s_armed{false};
+};
+
+// The peak of the bytes allocated and not yet freed while a probe lives (blocks from before it
+// count when they are freed, so the peak never reads high), through the same hooks.
+class PeakLiveBytes {
+public:
+    static bool available() {
+        return __sanitizer_install_malloc_and_free_hooks != nullptr && __sanitizer_get_allocated_size != nullptr &&
+               installed();
+    }
+
+    PeakLiveBytes() {
+        available();
+        s_live = 0;
+        s_peak = 0;
+        s_armed = true;
+    }
+    ~PeakLiveBytes() { s_armed = false; }
+    PeakLiveBytes(const PeakLiveBytes&) = delete;
+    PeakLiveBytes& operator=(const PeakLiveBytes&) = delete;
+
+    long long bytes() const { return s_peak; }
+
+private:
+    static void onMalloc(const volatile void*, size_t size) {
+        if (!s_armed) return;
+        const long long live = s_live += static_cast<long long>(size);
+        long long seen = s_peak;
+        while (live > seen && !s_peak.compare_exchange_weak(seen, live)) {
+        }
+    }
+    static void onFree(const volatile void* p) {
+        if (s_armed && p) s_live -= static_cast<long long>(__sanitizer_get_allocated_size(p));
+    }
+    static bool installed() {
+        static const bool once = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
+        return once;
+    }
+
+    static inline std::atomic<long long> s_live{0};
+    static inline std::atomic<long long> s_peak{0};
     static inline std::atomic<bool> s_armed{false};
 };
 

@@ -4,6 +4,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/avm2/avm2_interpreter.h"
 #include "flash/runtime/interpreter.h"
+#include "flash/runtime/script_limits.h"
 
 namespace flash {
 
@@ -37,6 +38,8 @@ void as_3_function::operator()(const fn_call& fn) {
                   max_action_nesting);
         return;
     }
+    const bool outermost = detail::t_action_nesting == 1;
+    if (!enter_script_run(env, outermost, 0)) return;
 
     // Register 0 is this, then the parameters; a parameter the caller did not pass is undefined.
     const int params = m_param_types.size();
@@ -51,6 +54,7 @@ void as_3_function::operator()(const fn_call& fn) {
     const int depth = env->get_stack_size();
     const int scope_depth = env->get_scope_size();
     avm2_execute(this, registers, env, fn.result);
+    if (outermost) leave_outermost_run();
     if (get_verbose_action()) log_msg("EX: ended #%d.\n\n", m_method_index);
 
     if (env->get_stack_size() != depth) {
@@ -77,6 +81,7 @@ bool as_class::find_property(const bx_stringi& name, as_value* value) {
             if (!trait_name || !(*trait_name == name.to_bx_string())) continue;
             if (trait->kind != traits_info::SLOT) return false;
             as_value slot(new as_object(get_player()));
+            slot.to_object()->alive();
             set_member(name, slot);
             if (value) *value = slot;
             return true;

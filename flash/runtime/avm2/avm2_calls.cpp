@@ -92,7 +92,10 @@ void avm2_machine::construct_property() {
     result.set_null();
     as_object* object = receiver.to_object();
     if (object && object->get_member(name, nullptr)) {
+        // Objects of ActionScript 3 enter the heap as those of ActionScript 2 do: the garbage
+        // pass cuts their cycles (this.v = this), the player's end frees the rest.
         const smart_ptr<as_object> instance(new as_object(player()));
+        instance->alive();
         if (instance_info* info = m_abc->resolve_qualified_name(name)) {
             instance->set_class(info);
             m_abc->bind_instance_traits(instance.get_ptr(), info);
@@ -132,6 +135,7 @@ void avm2_machine::new_class() {
     if (!read_index(m_abc->get_class_count(), "class index out of range", &index)) return;
     if (m_verbose) log_msg("EX: newclass\t class index:%i\n", index);
     const smart_ptr<as_class> cls(new as_class(player()));
+    cls->alive();
     cls->set_class_info(m_abc->get_class(index));
     if (as_3_function* cinit = m_abc->get_class_cinit(index)) {
         as_environment env(player());
@@ -145,7 +149,9 @@ as_object* avm2_machine::run_script_for(const bx_string& name) {
     as_object* global = global_of(*this);
     as_3_function* init = m_abc->get_class_constructor(name);
     if (!global || !init || name.size() == 0) return nullptr;
-    global->set_member(name, as_value(new as_object(player())));
+    as_object* declared = new as_object(player());
+    declared->alive();
+    global->set_member(name, as_value(declared));
     as_environment env(player());
     call_method(as_value(init), &env, as_value(global), 0, env.get_top_index());
     return global;

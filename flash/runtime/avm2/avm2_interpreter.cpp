@@ -10,6 +10,7 @@
 #include "flash/runtime/avm2/as_3_function.h"
 #include "flash/runtime/avm2/avm2_machine.h"
 #include "flash/runtime/avm2/avm2_opcodes.h"
+#include "flash/runtime/script_limits.h"
 #include "flash/runtime/interpreter.h"
 
 namespace flash {
@@ -68,6 +69,8 @@ void avm2_machine::run() {
             return;
         }
         if (budget > 0) set_action_budget(budget - 1);
+        // Every instruction counts against the host call's actions.
+        if (!charge_actions(m_env, 1)) return;
         if (!step()) return;
     }
 }
@@ -247,6 +250,7 @@ bool avm2_machine::step() {
             if (!read_u30(&pairs)) return false;
             const int n = clamp_count(pairs > 0x7FFFFFFFu / 2 ? 0x7FFFFFFFu : pairs * 2) / 2;
             smart_ptr<as_object> object(new as_object(player()));
+            object->alive();
             // The pairs lie name below value, the first pair deepest.
             for (int i = 0; i < n; ++i) {
                 const int below = 2 * (n - i) - 1;
@@ -262,6 +266,7 @@ bool avm2_machine::step() {
             if (!read_u30(&count)) return false;
             const int n = clamp_count(count);
             smart_ptr<as_array> list(new as_array(player()));
+            list->alive();
             for (int i = n - 1; i >= 0; --i) list->push(m_env->top(i));
             m_env->drop(n);
             push(as_value(list.get_ptr()));

@@ -420,22 +420,41 @@ TEST_F(AsObjectTest, GarbagePassFreesUnreachableCyclesAndKeepsReachable) {
     EXPECT_FALSE(p->is_garbage(kept_watch.get_ptr()));
 }
 
-TEST_F(AsObjectTest, LongChainsAreWalkedWithoutRecursion) {
-    // A million-object prototype chain: lookups, instance tests and release run in loops.
-    constexpr int depth = 1000000;
-    smart_ptr<as_object> base(new as_object(p));
-    base->set_member("deep", as_value(1));
-    smart_ptr<as_object> top = base;
-    for (int i = 0; i < depth; ++i) {
-        smart_ptr<as_object> next(new as_object(p));
-        next->set_proto(top);
-        top = next;
-    }
-    as_value v;
-    EXPECT_TRUE(top->get_member("deep", &v));
+TEST_F(AsObjectTest, PrototypeWalksStopPast256LevelsAndLongChainsAreFreedWithoutRecursion) {
+    // A chain of protos levels above an object holding "deep"; the top object is asked.
+    auto chain = [this](int protos) {
+        smart_ptr<as_object> top(new as_object(p));
+        top->set_member("deep", as_value(1));
+        for (int i = 0; i < protos; ++i) {
+            smart_ptr<as_object> next(new as_object(p));
+            next->set_proto(top);
+            top = next;
+        }
+        return top;
+    };
     as_value number_ctor(flash::as_global_number_ctor);
-    EXPECT_FALSE(top->instance_of(number_ctor.to_function()));
-    base = nullptr;
+    for (int levels : {255, 256}) {
+        testsupport::log_capture log;
+        smart_ptr<as_object> top = chain(levels);
+        as_value v;
+        EXPECT_TRUE(top->get_member("deep", &v)) << levels;
+        EXPECT_FALSE(top->instance_of(number_ctor.to_function())) << levels;
+        EXPECT_EQ(log.text(), "") << levels;
+    }
+    // One level more: each walk ends with the ERROR (get_member, instance_of and find_property).
+    for (int walk = 0; walk < 3; ++walk) {
+        testsupport::log_capture log;
+        smart_ptr<as_object> top = chain(257);
+        as_value v;
+        bool found = true;
+        if (walk == 0) found = top->get_member("deep", &v);
+        if (walk == 1) found = top->instance_of(number_ctor.to_function());
+        if (walk == 2) found = top->find_property("deep", &v) && false;
+        EXPECT_FALSE(found) << walk;
+        EXPECT_TRUE(log.contains("walked a prototype chain past 256 levels")) << walk << log.text();
+    }
+    // A million-object chain is released in a loop.
+    smart_ptr<as_object> top = chain(1000000);
     top = nullptr;
 }
 

@@ -1,0 +1,155 @@
+// Hostile frame scripts in movies played through their root: a loop that never ends, a loop that
+// leaves a value on the stack each turn, a walk down a prototype chain that grows each turn and
+// a loop that stores ever more array elements each end with one ERROR naming the movie and the
+// run, within their limit and bounded memory, and the movie goes on with its next frame.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/flash/runtime/action_assembler.h"
+#include "flash/movie/movie_root.h"
+#include "flash/movie/player.h"
+#include "flash/runtime/script_limits.h"
+#include "tests/flash/movie/movie_fixture.h"
+#include "tests/support/largest_allocation.h"
+#include "tools/swfwriter/movie_writer.h"
+
+namespace {
+
+using testasm::assembler;
+using testasm::i32;
+using testasm::str;
+using namespace testasm;
+
+// Lowers the limits while it lives (the shipped ones take seconds to reach under the sanitizers).
+struct lowered_limits {
+    lowered_limits(int64_t actions, int stack, int64_t bytes) { flash::set_script_limits(actions, stack, bytes); }
+    ~lowered_limits() { flash::reset_script_limits(); }
+};
+
+int count_of(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// i = 0; top: body; i++; jump top. The counter tells how many turns ran.
+assembler counted_loop(assembler prologue, const assembler& body) {
+    assembler a = std::move(prologue);
+    const int top = a.new_label();
+    a.set_var("i", i32(0)).label(top).raw(assembler(body).take());
+    a.push({str("i"), str("i")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE).jump(top);
+    return a;
+}
+
+assembler runaway_loop() { return counted_loop(assembler(), assembler()); }
+
+assembler growing_stack() { return counted_loop(assembler(), assembler().push({i32(1)})); }
+
+// function F() {}; for (;;) { F.prototype = new F(); x = F.prototype.missing; }
+assembler prototype_walk() {
+    assembler prologue;
+    prologue.define_function("F", {}, assembler());
+    return counted_loop(std::move(prologue),
+                        assembler()
+                            .push({str("F")}).op(GET_VARIABLE).push({str("prototype"), i32(0), str("F")})
+                            .op(NEW_OBJECT).op(SET_MEMBER)
+                            .push({str("x"), str("F")}).op(GET_VARIABLE).push({str("prototype")}).op(GET_MEMBER)
+                            .push({str("missing")}).op(GET_MEMBER).op(SET_VARIABLE));
+}
+
+// a = new Array(); for (;;) a[i] = i;
+assembler growing_array() {
+    assembler prologue;
+    prologue.push({str("a"), i32(0), str("Array")}).op(NEW_OBJECT).op(SET_VARIABLE);
+    return counted_loop(std::move(prologue), assembler()
+                                                 .push({str("a")}).op(GET_VARIABLE)
+                                                 .push({str("i")}).op(GET_VARIABLE)
+                                                 .push({str("i")}).op(GET_VARIABLE).op(SET_MEMBER));
+}
+
+// Frame 1: trace "start", then the script; frame 2 traces "frame 2" and stops.
+movietest::bytes movie_of(const assembler& script) {
+    swf::MovieWriter m(8);
+    m.frame_rect({0, 550 * 20, 0, 400 * 20});
+    m.do_action(assembler().trace_str("start").raw(assembler(script).take()).trace_str("never").end().take());
+    m.show_frame();
+    m.do_action(assembler().trace_str("frame 2").op(STOP).end().take());
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+struct played {
+    std::string errors;
+    std::string messages;
+    double turns = 0;
+    long long peak = 0;
+};
+
+// Plays two frames of the movie made of script.
+played play(const assembler& script) {
+    played out;
+    movietest::movie_fixture f;
+    f.files.add("hostile.swf", movie_of(script));
+    flash::smart_ptr<flash::root> r = f.owner->load_file("hostile.swf");
+    EXPECT_TRUE(r);
+    if (!r) return out;
+    {
+        testsupport::PeakLiveBytes peak;
+        r->advance(0.0f);
+        out.peak = peak.bytes();
+    }
+    flash::as_value turns;
+    if (r->get_root_movie()->get_member("i", &turns)) out.turns = turns.to_number();
+    r->advance(1.0f);
+    out.errors = f.log.errors();
+    out.messages = f.log.messages();
+    return out;
+}
+
+TEST(ScriptLimits, RunawayScriptsEndWithOneErrorAndTheMovieGoesOn) {
+    // A turn of the counted loop runs 17 bytes of records; the frame's own bytes are paid first.
+    constexpr int64_t actions = 2000000;
+    constexpr int stack = 50000;
+    constexpr int64_t bytes = 1 << 20;
+    const lowered_limits limits(actions, stack, bytes);
+    struct row {
+        const char* name;
+        assembler script;
+        const char* problem;
+        double min_turns;
+        double max_turns;
+    };
+    for (row& r : std::vector<row>{
+             {"endless loop", runaway_loop(), "ran past 2000000 actions in one host call", actions / 17.0 - 10,
+              actions / 17.0 + 1},
+             // The counter's own value is pushed for a moment each turn.
+             {"growing stack", growing_stack(), "grew its stack past 50000 values", stack - 2, stack},
+             {"prototype walk", prototype_walk(), "walked a prototype chain past 256 levels", 255, 258},
+             // A member is counted with its name's bytes: "0" to "99999".
+             {"growing array", growing_array(), "they may grow no further)", bytes / 70.0, bytes / 65.0},
+         }) {
+        const played p = play(r.script);
+        EXPECT_EQ(count_of(p.errors, "error:"), 1) << r.name << "\n" << p.errors;
+        EXPECT_NE(p.errors.find("error: movie 'hostile.swf': the script run of '/' "), std::string::npos)
+            << r.name << "\n" << p.errors;
+        EXPECT_NE(p.errors.find(r.problem), std::string::npos) << r.name << "\n" << p.errors;
+        EXPECT_EQ(p.messages, "start\nframe 2\n") << r.name;
+        EXPECT_GE(p.turns, r.min_turns) << r.name;
+        EXPECT_LE(p.turns, r.max_turns) << r.name;
+    }
+}
+
+TEST(ScriptLimits, ShippedStackPrototypeAndMemoryLimitsHoldThePeakUnder256MB) {
+    // The shipped limits but for the action count, which a sanitizer build takes minutes to use up.
+    const lowered_limits limits(40000000, flash::max_stack_values, flash::max_script_bytes_per_movie);
+    for (const assembler& script : {growing_stack(), prototype_walk(), growing_array()}) {
+        const played p = play(script);
+        EXPECT_EQ(count_of(p.errors, "error:"), 1) << p.errors;
+        EXPECT_EQ(p.messages, "start\nframe 2\n");
+        if (testsupport::PeakLiveBytes::available()) EXPECT_LT(p.peak, 256ll << 20);
+    }
+}
+
+}  // namespace
