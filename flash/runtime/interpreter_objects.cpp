@@ -187,8 +187,8 @@ void interpreter::do_init_object() {
         const int before = depth();
         obj->builtin_member(top(1).to_bx_string(), top(0));
         drop(2);
-        // Every pair after the stack ran dry writes the same undefined member.
-        if (before < 2) break;
+        // Every pair after the stack ran dry writes the same undefined member again.
+        if (before == 0) break;
     }
     m_env->push(result);
 }

@@ -26,16 +26,16 @@ class as_environment;
 // what any menu runs in one frame.
 constexpr int64_t max_actions_per_host_call = int64_t{1} << 32;
 // Values on one environment's stack.
-constexpr int max_stack_values = 1 << 20;
+constexpr int max_stack_values = 1 << 18;
 // Levels of any prototype-chain walk.
 constexpr int max_prototype_chain = 256;
 // Bytes of objects and members one movie's scripts may hold, as counted by script_account.
-constexpr int64_t max_script_bytes_per_movie = int64_t{64} << 20;
+constexpr int64_t max_script_bytes_per_movie = int64_t{32} << 20;
 
-// What the account counts for one object and for one member (their tables' share included);
-// a string member adds its bytes.
-constexpr int64_t script_object_bytes = 160;
-constexpr int64_t script_member_bytes = 64;
+// What the account counts for one object and for one member (about what they take, their
+// tables' spare room and growth included); a member adds its name's bytes and a string's.
+constexpr int64_t script_object_bytes = 256;
+constexpr int64_t script_member_bytes = 128;
 
 // The objects and members one movie's scripts hold. Objects made while a run scope of the
 // account is open are charged to it, and credit it back when they go.

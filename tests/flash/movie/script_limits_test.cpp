@@ -127,8 +127,8 @@ TEST(ScriptLimits, RunawayScriptsEndWithOneErrorAndTheMovieGoesOn) {
              // The counter's own value is pushed for a moment each turn.
              {"growing stack", growing_stack(), "grew its stack past 50000 values", stack - 2, stack},
              {"prototype walk", prototype_walk(), "walked a prototype chain past 256 levels", 255, 258},
-             // A member is counted with its name's bytes: "0" to "99999".
-             {"growing array", growing_array(), "they may grow no further)", bytes / 70.0, bytes / 65.0},
+             // A member is counted with its name's bytes: "0" to "9999".
+             {"growing array", growing_array(), "they may grow no further)", bytes / 133.0, bytes / 129.0},
          }) {
         const played p = play(r.script);
         EXPECT_EQ(count_of(p.errors, "error:"), 1) << r.name << "\n" << p.errors;

@@ -193,3 +193,39 @@ TEST(InterpreterMalformed, EndlessLoopsEndWhenTheBudgetIsUsedUp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InterpreterMalformed, LiteralsWithMoreValuesThanTheStackHoldsGiveUndefinedForTheMissingOnes) {
+    struct row {
+        const char* name;
+        assembler code;
+        const char* output;
+    };
+    for (row& r : std::vector<row>{
+             // [v, undefined, undefined]: three elements, the last two missing from the stack.
+             {"InitArray", a().push({str("v"), i32(3)}).op(INIT_ARRAY).op(PUSH_DUPLICATE).op(TRACE)
+                               .push_str("length").op(GET_MEMBER).op(TRACE),
+              "v,undefined,undefined\n3\n"},
+             // {k: v, undefined: undefined}: the second pair reads undefined name and value.
+             {"InitObject", a().push({str("k"), str("v"), i32(2)}).op(INIT_OBJECT).store_register(0).op(POP)
+                                .push({reg(0), str("k")}).op(GET_MEMBER).op(TRACE)
+                                .push({str("undefined"), i32(1), reg(0), str("hasOwnProperty")}).op(CALL_METHOD)
+                                .op(TRACE),
+              "v\ntrue\n"},
+             // One value for two pairs: the first has no name ("undefined"), the second then
+             // writes that member again with undefined.
+             {"InitObject odd", a().push({str("x"), i32(2)}).op(INIT_OBJECT).store_register(0).op(POP)
+                                    .push({reg(0), str("undefined")}).op(GET_MEMBER).op(TRACE)
+                                    .push({str("undefined"), i32(1), reg(0), str("hasOwnProperty")})
+                                    .op(CALL_METHOD).op(TRACE),
+              "undefined\ntrue\n"},
+         }) {
+        interptest::machine m;
+        EXPECT_EQ(m.run(r.code), r.output) << r.name;
+        EXPECT_EQ(m.env.get_stack_size(), 0) << r.name;
+        EXPECT_EQ(interptest::machine::errors(), "") << r.name;
+    }
+}
+
+}  // namespace

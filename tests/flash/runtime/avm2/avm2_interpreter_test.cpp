@@ -361,3 +361,55 @@ TEST(Avm2Interpreter, VerboseLinesOfLookupsCallsAndArithmetic) {
 }
 
 }  // namespace
+
+namespace {
+
+// class Box { function Box() { this.v = this; } }; made = new Box();
+swf::Bytes self_holding_object() {
+    program p;
+    swf::Abc& a = p.abc;
+    swf::Code init;
+    init.op(swf::op::getlocal_0).op(swf::op::getlocal_0).op_u30(swf::op::setproperty, a.qname("v"));
+    init.op(swf::op::returnvoid);
+    swf::Instance inst;
+    inst.name = a.qname("Box");
+    inst.iinit = a.method_with_body(init);
+    a.add_class(inst, {a.method_with_body(swf::Code().op(swf::op::returnvoid)), {}});
+    p.code.op(swf::op::getscopeobject).u8(0).op(swf::op::pushnull).op_u30(swf::op::newclass, 0);
+    p.code.op_u30(swf::op::initproperty, a.qname("Box"));
+    p.code.op(swf::op::getscopeobject).u8(0).op_u30(swf::op::findpropstrict, a.qname("Box"));
+    p.code.op_u30_u30(swf::op::constructprop, a.qname("Box"), 0);
+    p.code.op_u30(swf::op::setproperty, a.qname("made"));
+    a.script(a.method_with_body(swf::Code().op(swf::op::returnvoid)), {swf::Trait::make_class(a.qname("Box"), 0)});
+    return p.finish();
+}
+
+TEST(Avm2Heap, AnObjectThatHoldsItselfIsFreedByTheGarbagePassAndAtThePlayersEnd) {
+    // dropped: the global object lets it go before a pass; else the player ends while it holds it.
+    for (bool dropped : {true, false}) {
+        flash::weak_ptr<flash::as_object> made;
+        {
+            machine m;
+            ASSERT_TRUE(m.read(self_holding_object())) << m.log.errors();
+            m.run_entry();
+            as_value value;
+            ASSERT_TRUE(m.owner->get_global()->get_member("made", &value)) << m.log.errors();
+            made = value.to_object();
+            ASSERT_NE(made.get_ptr(), nullptr);
+            as_value self;
+            EXPECT_TRUE(made.get_ptr()->get_member("v", &self) && self.to_object() == made.get_ptr());
+            value.set_undefined();
+            self.set_undefined();
+            // No pass has run: only the heap, where the object entered when it was made, knows it.
+            if (dropped) {
+                m.owner->get_global()->set_member("made", as_value());
+                m.owner->set_as_garbage();
+                m.owner->clear_garbage();
+                EXPECT_EQ(made.get_ptr(), nullptr);
+            }
+        }
+        EXPECT_EQ(made.get_ptr(), nullptr) << dropped;
+    }
+}
+
+}  // namespace
