@@ -238,6 +238,7 @@ void interpreter::do_new_object() {
     if (nargs > depth()) nargs = depth();
     const as_value ctor = m_env->get_variable(class_name, m_with_stack);
     const as_value result = construct(ctor, class_name, nargs);
+    if (script_run_stopped()) [[unlikely]] finish(STOP_REACHED);
     drop(nargs);
     m_env->push(result);
 }
@@ -255,6 +256,7 @@ void interpreter::do_new_method() {
         obj->get_member(method_name, &ctor);
     }
     const as_value result = construct(ctor, method_name, nargs);
+    if (script_run_stopped()) [[unlikely]] finish(STOP_REACHED);
     drop(nargs);
     m_env->push(result);
 }
@@ -344,6 +346,8 @@ void interpreter::do_extends() {
     } else if (callee) {
         result = call_function(callee, m_env, nargs, first_arg);
     }
+    // A call whose run was stopped ends this run too.
+    if (script_run_stopped()) [[unlikely]] finish(STOP_REACHED);
     const int used = nargs + 2;
     if (depth() >= used) {
         // The result takes the lowest slot of what the call used: the same stack as dropping
@@ -430,6 +434,7 @@ void interpreter::do_call_method() {
     } else {
         log_error("error: can't find method %s\n", name.c_str());
     }
+    if (script_run_stopped()) [[unlikely]] finish(STOP_REACHED);
     drop(nargs + 3);
     m_env->push(result);
 }

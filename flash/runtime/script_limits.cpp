@@ -117,8 +117,6 @@ script_run_scope::~script_run_scope() {
     detail::t_account = m_previous_account;
 }
 
-bool script_run_stopped() { return detail::t_actions_left < 0; }
-
 void stop_script_run(as_environment* env, const char* problem) { stop(env, problem, true); }
 
 const char* running_movie_name() {

@@ -124,7 +124,7 @@ inline void leave_outermost_run() { detail::t_run_env = nullptr; }
 inline script_account* current_script_account() { return detail::t_account; }
 
 // Whether this host call's scripts were stopped (every later execution is refused).
-bool script_run_stopped();
+inline bool script_run_stopped() { return detail::t_actions_left < 0; }
 
 // Ends this host call's scripts with one ERROR naming the movie, the run (that of env, else
 // the outermost one) and problem (such as "grew its stack past 1048576 values"); once stopped,

@@ -68,6 +68,20 @@ assembler growing_array() {
                                                  .push({str("i")}).op(GET_VARIABLE).op(SET_MEMBER));
 }
 
+// function f(d) { if (d < 30) { f(d + 1); f(d + 1); } }; f(0): a tree of calls, no loop.
+assembler call_tree() {
+    assembler body;
+    const int skip = body.new_label();
+    body.push({str("d")}).op(GET_VARIABLE).push({i32(30)}).op(LESS2).op(NOT).if_true(skip);
+    for (int i = 0; i < 2; ++i) {
+        body.push({str("d")}).op(GET_VARIABLE).push({i32(1)}).op(ADD2).push({i32(1), str("f")})
+            .op(CALL_FUNCTION).op(POP);
+    }
+    body.label(skip);
+    return assembler().define_function("f", {"d"}, std::move(body)).push({i32(0), i32(1), str("f")})
+        .op(CALL_FUNCTION).op(POP);
+}
+
 // Frame 1: trace "start", then the script; frame 2 traces "frame 2" and stops.
 movietest::bytes movie_of(const assembler& script) {
     swf::MovieWriter m(8);
@@ -124,6 +138,7 @@ TEST(ScriptLimits, RunawayScriptsEndWithOneErrorAndTheMovieGoesOn) {
     for (row& r : std::vector<row>{
              {"endless loop", runaway_loop(), "ran past 2000000 actions in one host call", actions / 17.0 - 10,
               actions / 17.0 + 1},
+             {"tree of calls", call_tree(), "ran past 2000000 actions in one host call", 0, 0},
              // The counter's own value is pushed for a moment each turn.
              {"growing stack", growing_stack(), "grew its stack past 50000 values", stack - 2, stack},
              {"prototype walk", prototype_walk(), "walked a prototype chain past 256 levels", 255, 258},
