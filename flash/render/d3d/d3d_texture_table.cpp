@@ -1,4 +1,4 @@
-#include "flash/render/d3d_texture_table.h"
+#include "flash/render/d3d/d3d_texture_table.h"
 
 namespace flash {
 

@@ -6,8 +6,8 @@
 
 #include "core/cvar_catalogue.h"
 #include "flash/base/log.h"
-#include "flash/render/render_handler_d3d.h"
-#include "flash/render/texture_sizing.h"
+#include "flash/render/d3d/render_handler_d3d.h"
+#include "flash/render/d3d/texture_sizing.h"
 #include "platform/graphics/d3dx9.h"
 
 namespace flash {

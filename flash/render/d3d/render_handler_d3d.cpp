@@ -1,4 +1,4 @@
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,7 +10,7 @@
 #include <mutex>
 
 #include "flash/render/bitmap_info.h"
-#include "flash/render/d3d_texture_table.h"
+#include "flash/render/d3d/d3d_texture_table.h"
 #include "platform/graphics/d3d9.h"
 
 namespace flash {
