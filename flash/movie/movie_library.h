@@ -3,6 +3,7 @@
 // opener and the engine mutex. Loader threads may ask for movies at the same time: each path is
 // opened and read once, and a second request for a path still being read waits for it.
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -44,6 +45,16 @@ public:
     // The path a definition is stored under, or null.
     const char* find_path(const movie_definition_sub* def);
     int size();
+
+    // Takes the movie stored under path out of the library: freed at once when nothing else
+    // holds it, else when its last holder (a root, a clip) lets it go. False when no movie, or
+    // one another thread is still reading, is stored under path.
+    bool remove(const char* path);
+    // Calls visit with each stored path and definition, in no set order. The library is not
+    // locked while visit runs, so visit may remove movies or load others.
+    void walk(const std::function<void(const char* path, movie_definition_sub* def)>& visit);
+    // Takes every movie out as remove does (movies other threads are still reading stay).
+    void clear();
 
     // The player's destruction: reports definitions still held elsewhere and releases the
     // library's references (a definition held elsewhere lives on with its holder).
