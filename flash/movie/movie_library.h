@@ -47,8 +47,9 @@ public:
     int size();
 
     // Takes the movie stored under path out of the library: freed at once when nothing else
-    // holds it, else when its last holder (a root, a clip) lets it go. False when no movie, or
-    // one another thread is still reading, is stored under path.
+    // holds it, else when its last holder lets it go (a root's clips are script objects: they go
+    // with the garbage pass after their root is released). False when no movie, or one another
+    // thread is still reading, is stored under path.
     bool remove(const char* path);
     // Calls visit with each stored path and definition, in no set order. The library is not
     // locked while visit runs, so visit may remove movies or load others.

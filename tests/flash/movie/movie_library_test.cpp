@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "flash/base/bx_file.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/tag_loaders.h"
 #include "movie_fixture.h"
 #include "tools/swfwriter/movie_writer.h"
@@ -145,6 +148,51 @@ TEST(MovieLibrary, ConcurrentRequestsForOnePathShareOneRead) {
         EXPECT_EQ(frames[1], 1);
         EXPECT_EQ(f.files.opens("big.swf"), 1);
     }
+}
+
+TEST(MovieLibrary, RemovingAMovieFreesItOnceNoRootHoldsIt) {
+    movie_fixture f;
+    f.files.add("level.swf", small_movie());
+    f.files.add("menu.swf", small_movie());
+    f.files.add("cursor.swf", small_movie());
+    flash::smart_ptr<flash::root> level = f.owner->load_file("level.swf");
+    flash::smart_ptr<flash::root> menu = f.owner->load_file("menu.swf");
+    ASSERT_NE(level.get_ptr(), nullptr);
+    ASSERT_NE(menu.get_ptr(), nullptr);
+    level->advance(0.0f);
+    menu->advance(0.0f);
+    flash::weak_ptr<flash::movie_def_impl> level_def(level->get_movie_definition());
+    flash::weak_ptr<flash::movie_definition_sub> cursor_def(f.owner->create_movie("cursor.swf"));
+    flash::movie_library& library = f.owner->get_movie_library();
+
+    std::set<std::string> walked;
+    library.walk([&](const char* path, flash::movie_definition_sub* def) {
+        walked.insert(path);
+        EXPECT_EQ(library.find(path), def);
+    });
+    EXPECT_EQ(walked, (std::set<std::string>{"level.swf", "menu.swf", "cursor.swf"}));
+
+    EXPECT_TRUE(library.remove("level.swf"));
+    EXPECT_EQ(library.find("level.swf"), nullptr);
+    EXPECT_NE(level_def.get_ptr(), nullptr);  // the root still plays it
+    level = nullptr;
+    // Its clips are script objects: the next garbage pass lets them go, and the movie with them.
+    f.owner->set_as_garbage();
+    f.owner->clear_garbage();
+    EXPECT_EQ(level_def.get_ptr(), nullptr);
+    EXPECT_FALSE(library.remove("level.swf"));
+    EXPECT_FALSE(library.remove(nullptr));
+
+    // Nothing but the library held the cursor movie: clearing frees it at once, while the menu
+    // lives on with its root.
+    EXPECT_NE(cursor_def.get_ptr(), nullptr);
+    library.clear();
+    EXPECT_EQ(cursor_def.get_ptr(), nullptr);
+    EXPECT_EQ(library.size(), 0);
+    EXPECT_NE(menu->get_movie_definition(), nullptr);
+    // A removed path is read again when asked for.
+    EXPECT_NE(f.owner->create_movie("level.swf"), nullptr);
+    EXPECT_EQ(f.files.opens("level.swf"), 2);
 }
 
 }  // namespace
