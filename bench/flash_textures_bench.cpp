@@ -62,30 +62,27 @@ void fill(image_type* img, int channels) {
     }
 }
 
-void BM_TextureFromRgb(benchmark::State& state) {
+// One texture made and let go per iteration (the handler releases it again).
+template <class image_type>
+void texture_from(benchmark::State& state, image_type* (*create)(int, int), int channels,
+                  flash::bitmap_info* (flash::render_handler::*make)(image_type*, const flash::bx_string&)) {
     if (!the_device().device) return state.SkipWithError("no headless device");
     flash::register_log_callback(quiet);
     std::unique_ptr<flash::render_handler> handler(flash::create_render_handler_d3d(the_device().device));
-    std::unique_ptr<flash::image::rgb> img(flash::image::create_rgb(kWidth, kHeight));
-    fill(img.get(), 3);
+    std::unique_ptr<image_type> img(create(kWidth, kHeight));
+    fill(img.get(), channels);
     for (auto _ : state) {
-        // Let go at once, so the handler releases the texture again.
-        flash::smart_ptr<flash::bitmap_info> bi(handler->create_bitmap_info_rgb(img.get(), "bench.swf"));
+        flash::smart_ptr<flash::bitmap_info> bi((handler.get()->*make)(img.get(), "bench.swf"));
         benchmark::DoNotOptimize(bi.get_ptr());
     }
     state.counters["textures_left"] = handler->get_texture(0) ? 1 : 0;
 }
 
+void BM_TextureFromRgb(benchmark::State& state) {
+    texture_from<flash::image::rgb>(state, flash::image::create_rgb, 3, &flash::render_handler::create_bitmap_info_rgb);
+}
 void BM_TextureFromRgba(benchmark::State& state) {
-    if (!the_device().device) return state.SkipWithError("no headless device");
-    flash::register_log_callback(quiet);
-    std::unique_ptr<flash::render_handler> handler(flash::create_render_handler_d3d(the_device().device));
-    std::unique_ptr<flash::image::rgba> img(flash::image::create_rgba(kWidth, kHeight));
-    fill(img.get(), 4);
-    for (auto _ : state) {
-        flash::smart_ptr<flash::bitmap_info> bi(handler->create_bitmap_info_rgba(img.get(), "bench.swf"));
-        benchmark::DoNotOptimize(bi.get_ptr());
-    }
+    texture_from<flash::image::rgba>(state, flash::image::create_rgba, 4, &flash::render_handler::create_bitmap_info_rgba);
 }
 
 // The conversion alone: 32-bit pixels scaled from 768 rows onto 1024 (bilinear, the default filter).
