@@ -51,11 +51,31 @@ movie_definition_sub* movie_library::create_movie(player* owner, const char* pat
         const entry& found = it.get_value();
         // The same thread asking again while it reads the movie (a movie importing itself)
         // gets the definition as read so far, as a waiting thread would deadlock.
-        if (!found.m_loading || found.m_loader == std::this_thread::get_id()) {
+        const std::thread::id self = std::this_thread::get_id();
+        if (!found.m_loading || found.m_loader == self) {
             movie_def_impl* def = found.m_def.get_ptr();
             return def && def->is(character_def::CHARACTER_DEF) ? def : nullptr;
         }
+        // Waiting for a loader that (through others) waits for this thread would never end.
+        bool cycle = false;
+        std::thread::id next = found.m_loader;
+        for (size_t steps = 0; steps <= m_waiting_for.size(); ++steps) {
+            if (next == self) {
+                cycle = true;
+                break;
+            }
+            const auto waits = m_waiting_for.find(next);
+            if (waits == m_waiting_for.end()) break;
+            next = waits->second;
+        }
+        if (cycle) {
+            log_error("error: can't create movie '%s': it is being read by a thread that waits for this one "
+                      "(movies importing each other)\n", path);
+            return nullptr;
+        }
+        m_waiting_for[self] = found.m_loader;
         m_loaded.wait(lock);
+        m_waiting_for.erase(self);
     }
 
     const file_opener_callback opener = get_file_opener_callback();
