@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "flash/movie/edit_text_character.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/character.h"
 #include "flash/shape/geometry.h"
@@ -15,9 +16,15 @@ constexpr float kDegreesPerRadian = 57.29577951f;
 
 Target targetOf(flash::character* ch) {
     flash::rect bounds;
-    ch->get_bound(&bounds);  // in the parent's space
-    flash::character* parent = ch->get_parent();
-    if (parent) parent->get_world_matrix().transform(&bounds);
+    flash::edit_text_character* field = flash::cast_to<flash::edit_text_character>(ch);
+    if (field && field->get_definition()) {
+        // A text field's box is its definition's, in its own space.
+        bounds = field->get_definition()->get_bound();
+        ch->get_world_matrix().transform(&bounds);
+    } else {
+        ch->get_bound(&bounds);  // in the parent's space
+        if (flash::character* parent = ch->get_parent()) parent->get_world_matrix().transform(&bounds);
+    }
     Target t;
     t.x = (bounds.m_x_min + bounds.m_x_max) * 0.5f * kPixelsPerTwip;
     t.y = (bounds.m_y_min + bounds.m_y_max) * 0.5f * kPixelsPerTwip;
