@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/string_utils.h"
+
 namespace inputscript {
 
 namespace {
@@ -154,25 +156,6 @@ bool parseFloat(const std::string& text, float* out) {
     return true;
 }
 
-// UTF-8 to UTF-16 units; false on a malformed sequence.
-bool decodeUtf8(const std::string& in, std::u16string* out) {
-    for (size_t i = 0; i < in.size();) {
-        const unsigned char c = static_cast<unsigned char>(in[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= in.size() + (extra == 0 ? 1 : 0)) return false;
-        uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(in[i + k]);
-            if ((cc >> 6) != 2) return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        i += extra + 1;
-        if (cp > 0xFFFF) return false;
-        out->push_back(static_cast<char16_t>(cp));
-    }
-    return true;
-}
-
 float rotationDistance(float a, float b) {
     float d = std::fmod(std::fabs(a - b), 360.0f);
     return std::min(d, 360.0f - d);
@@ -313,8 +296,8 @@ bool Script::parse(const std::string& text, const std::string& sourceName, std::
             }
         } else if (word == "type") {
             if (left() < 1 || !t[i].quoted) return bad("type wants a quoted text");
-            std::u16string units;
-            if (!decodeUtf8(t[i].text, &units)) return bad("the text is not UTF-8");
+            const std::u16string units = utf8ToWString(t[i].text);
+            if (units.empty() && !t[i].text.empty()) return bad("the text is not UTF-8");
             for (char16_t c : units) {
                 TypedKey k;
                 if (!typedKey(c, &k)) return bad("the text holds a character the US layout cannot type");
@@ -438,8 +421,7 @@ bool Script::start(const Entry& e) {
             }
             return true;
         case EntryKind::Type: {
-            std::u16string units;
-            decodeUtf8(e.name, &units);
+            const std::u16string units = utf8ToWString(e.name);
             int turn = 0;
             for (char16_t c : units) {
                 TypedKey k;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/string_utils.h"
 #include "platform/graphics/gfx_control.h"
 #include "tests/support/ogg_maker.h"
 #include "tools/demo/demo_layout.h"
@@ -121,25 +122,6 @@ void savePicture(const fs::path& relative, const Picture& p, bool dds) {
 }
 
 std::u16string wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-// UTF-8 to UTF-16 (the texts hold nothing beyond the first plane).
-std::u16string utf16(const std::string& s) {
-    std::u16string out;
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out.push_back(c);
-            i += 1;
-        } else if ((c >> 5) == 6 && i + 1 < s.size()) {
-            out.push_back(static_cast<char16_t>(((c & 0x1F) << 6) | (s[i + 1] & 0x3F)));
-            i += 2;
-        } else {
-            out.push_back(static_cast<char16_t>(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F)));
-            i += 3;
-        }
-    }
-    return out;
-}
 
 // ---- the parts of the tree ----
 
@@ -347,7 +329,7 @@ void writeMedia() {
 
 void writeStrings() {
     std::u16string text = u"\xFEFF" u"Orlimand demo strings\r\n";
-    for (const auto& [key, value] : demo::strings()) text += wide(key) + u"\r\n" + utf16(value) + u"\r\n";
+    for (const auto& [key, value] : demo::strings()) text += wide(key) + u"\r\n" + utf8ToWString(value) + u"\r\n";
     std::string bytes;
     for (char16_t c : text) bytes.push_back(static_cast<char>(c & 0xFF)), bytes.push_back(static_cast<char>(c >> 8));
     writeBytes("data/Texts/strings.st", bytes);

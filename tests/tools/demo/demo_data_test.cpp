@@ -150,6 +150,17 @@ TEST(DemoData, MountListMountsTheTreeAndBothPacksAndNamesResolve) {
             entry->getValue(file);
             names.push_back(file);
         }
+    // Every effect's particle systems, and every system's texture.
+    for (const std::string& e : demo::effectNames()) {
+        const Attr::AttributePtr effect = load(fs::path("data/effects") / (e + ".effect"));
+        for (const auto& [n, system] : children(Attr::findAttribute(effect, "effect"))) {
+            const std::string pse = stringOf(system, "pse");
+            names.push_back(pse);
+            std::string text;
+            ASSERT_TRUE(vfs->readWhole(pse, text)) << pse;
+            names.push_back(stringOf(Attr::loadDocument(pse, std::string()), "texture"));
+        }
+    }
     for (const std::string& n : names) EXPECT_TRUE(vfs->findFile(n, VFS::VFSManager::kByName)) << n;
     // The packs' files come from the packs alone.
     EXPECT_FALSE(fs::exists("data/effects/spark.png"));

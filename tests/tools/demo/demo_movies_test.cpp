@@ -108,6 +108,50 @@ TEST(DemoMovies, EveryNamedClipStandsWhereTheGameLooks) {
     }
 }
 
+// Clips loop by default in this engine: every animation the game waits on ends in a stop action,
+// and one with a stop on its first frame waits there until it is played.
+TEST(DemoMovies, AnimationsTheGameWaitsOnStopAtTheirEnds) {
+    int checked = 0;
+    for (const demo::Movie& m : demo::movies()) {
+        SCOPED_TRACE(m.file);
+        Engine engine;
+        flash::smart_ptr<flash::root> root = engine.load(m);
+        ASSERT_TRUE(root);
+        flash::sprite_instance* top = sprite(root->get_root_movie());
+        const float dt = root->get_frame_time();
+        root->advance(dt);
+        // The screens hold their root's frame (the dialogs' and the message box's roots have one
+        // frame per form); the cut scenes play theirs to the end.
+        if (!m.stopAtEnd) top->set_play_state(1, false);
+        for (const demo::Clip& c : m.clips) {
+            if (c.name.empty() || c.firstFrame != 0 || c.kind != demo::Kind::Sprite) continue;
+            flash::sprite_instance* s = sprite(top->get_character_by_name(flash::bx_string(c.name.c_str()), false));
+            ASSERT_NE(s, nullptr) << c.name;
+            if (c.stopAtStart) {
+                EXPECT_EQ(s->get_current_frame(), 0) << c.name;
+            }
+            s->set_play_state(0, false);
+        }
+        const int longest = std::max(m.frames, 40);
+        for (int i = 0; i < longest + 2; ++i) root->advance(dt);
+        for (const demo::Clip& c : m.clips) {
+            if (c.name.empty() || c.firstFrame != 0 || c.kind != demo::Kind::Sprite) continue;
+            flash::sprite_instance* s = sprite(top->get_character_by_name(flash::bx_string(c.name.c_str()), false));
+            if (c.stopAtEnd) {
+                EXPECT_EQ(s->get_current_frame(), c.frames - 1) << c.name;
+                EXPECT_EQ(s->get_play_state(), 1) << c.name;
+                ++checked;
+            }
+        }
+        if (m.stopAtEnd) {
+            EXPECT_EQ(top->get_current_frame(), m.frames - 1);
+            EXPECT_EQ(top->get_play_state(), 1);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 13);
+}
+
 TEST(DemoMovies, TheCursorAndTheScreensHaveTheGamesStage) {
     for (const char* file : {"cursor.swf", "mainmenu.swf", "pausemenu.swf", "msgbox.swf", "choosename.swf",
                              "entername.swf", "dialogs.swf", "loading.swf", "mainpanel-inventory.swf", "_console.swf"}) {

@@ -4,10 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/image/stb_decoder.h"
+#include "tests/support/temp_dir.h"
+#include "tools/demo/demo_layout.h"
+
 namespace {
 
 using testsupport::GameRunOptions;
 using testsupport::GameRunResult;
+
+// The colour of the picture's pixel at the main menu's free point.
+uint32_t colourAtFreePoint(const std::string& png) {
+    platform::image::Image picture;
+    EXPECT_EQ(platform::image::decodeStb(reinterpret_cast<const uint8_t*>(png.data()), png.size(), picture),
+              platform::image::Result::Ok);
+    if (picture.surfaces.empty()) return 0;
+    const auto [x, y] = demo::findMovie("mainmenu.swf")->points.at(0).second;
+    const uint8_t* px = &picture.surface(0, 0).bytes[(static_cast<size_t>(y) * picture.info.width + x) * 4];
+    return static_cast<uint32_t>(px[2]) << 16 | static_cast<uint32_t>(px[1]) << 8 | px[0];  // B, G, R, A
+}
 
 TEST(DemoRun, SwfrunPlaysTheMainMenuWithAScriptAndWritesItsPicture) {
     GameRunOptions o = testsupport::swfrunOptions(SWFRUN, "data/movies/mainmenu.swf");
@@ -21,7 +36,15 @@ TEST(DemoRun, SwfrunPlaysTheMainMenuWithAScriptAndWritesItsPicture) {
     // Only the picture is new: the overlays were there before the run.
     ASSERT_EQ(r.written.size(), 1u) << r.err;
     ASSERT_TRUE(r.written.count("run/menu.png"));
-    EXPECT_EQ(r.written.at("run/menu.png").substr(1, 3), "PNG");
+    // The main menu's full-stage background shows its known colour at its free point.
+    EXPECT_EQ(colourAtFreePoint(r.written.at("run/menu.png")), demo::findMovie("mainmenu.swf")->background & 0xFFFFFF);
+
+    // An overlay replaces a file of the copy: here the menu by the loading screen.
+    o.overlays["data/movies/mainmenu.swf"] = testsupport::readFile(testsupport::demoFolder() / "data/movies/loading.swf");
+    o.input = "+2 shot menu.png\nquit\n";
+    const GameRunResult over = testsupport::runGame(o);
+    ASSERT_TRUE(over.written.count("run/menu.png")) << over.err;
+    EXPECT_EQ(colourAtFreePoint(over.written.at("run/menu.png")), demo::findMovie("loading.swf")->background & 0xFFFFFF);
 }
 
 TEST(DemoRun, AFailingScriptEndsTheRunWithItsLineAndTheLimitKillsARunaway) {
