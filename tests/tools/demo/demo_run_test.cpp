@@ -41,6 +41,8 @@ TEST(DemoRun, SwfrunPlaysTheMainMenuWithAScriptAndWritesItsPicture) {
 
     // An overlay replaces a file of the copy: here the menu by the loading screen.
     o.overlays["data/movies/mainmenu.swf"] = testsupport::readFile(testsupport::demoFolder() / "data/movies/loading.swf");
+    // A file that was there and is changed by the run counts as written.
+    o.overlays["menu.png"] = "an older picture";
     o.input = "+2 shot menu.png\nquit\n";
     const GameRunResult over = testsupport::runGame(o);
     ASSERT_TRUE(over.written.count("run/menu.png")) << over.err;

@@ -68,6 +68,8 @@ TEST(SwfrunInput, ScriptsPressButtonsAndKeysThroughTheRoot) {
         {"+1 click @btn\n+2 quit\n", "pressed\nreleased\n"},
         {"+1 press 250 120\n+3 release 10 10\n+2 quit\n", "pressed\n"},
         {"+1 click 20 20\n+2 quit\n", ""},
+        // Movies take presses of the left button only.
+        {"+1 click 250 120 right\n+2 quit\n", ""},
         {"+1 key Escape\n+1 key 28 down\n+2 quit\n", "key 27\nkey 13\n"},
         {"+1 click @btn\nwait \"released\" max 5\nkey Enter down\n+1 quit\n", "pressed\nreleased\nkey 13\n"},
     };
