@@ -176,8 +176,9 @@ void movie_library::release_all() {
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
         movie_def_impl* def = it.get_value().m_def.get_ptr();
         if (!def || def->get_ref_count() <= 1) continue;
-        std::printf("memory leaks is found out: on exit movie_definition_sub ref_count > 1\n");
-        std::printf("this = 0x%p, ref_count = %d\n", static_cast<void*>(def), def->get_ref_count());
+        // Through the host's log, like every other engine line (never straight to standard output).
+        log_msg("memory leaks is found out: on exit movie_definition_sub ref_count > 1\n");
+        log_msg("this = 0x%p, ref_count = %d\n", static_cast<void*>(def), def->get_ref_count());
         // Whoever still holds it keeps it: forcing the count down would free it under them.
     }
     m_entries.clear();
