@@ -1,9 +1,12 @@
 #pragma once
 // The movies an engine instance has loaded, by the path they were asked for, with the host's file
 // opener and the engine mutex. Loader threads may ask for movies at the same time: each path is
-// opened and read once, and a second request for a path still being read waits for it.
+// opened and read once, and a second request for a path still being read waits for it, unless
+// that wait would close a cycle of threads waiting for each other (movies importing each other
+// on two threads): that request fails with an ERROR instead.
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -71,6 +74,8 @@ private:
     std::mutex m_lock;
     std::condition_variable m_loaded;
     hash<bx_string, entry> m_entries;
+    // Each waiting thread and the loader thread it waits for.
+    std::map<std::thread::id, std::thread::id> m_waiting_for;
 };
 
 }  // namespace flash

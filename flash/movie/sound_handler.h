@@ -1,14 +1,15 @@
 #pragma once
 // Event sounds: the sample a DefineSound tag becomes while a sound handler is installed
-// (sound_handler_interface.h), the SOUNDINFO record, the StartSound frame tag and the two
-// loaders. Without a handler no sample is made, and the host hears sounds through the named-sound
-// callbacks of sprites and buttons instead.
+// (sound_handler_interface.h), the StartSound frame tag and the two loaders. Without a handler no
+// sample is made, and the host hears sounds through the named-sound callbacks of sprites and
+// buttons instead.
 #include <cstdint>
 
 #include "flash/base/array.h"
 #include "flash/movie/character_def.h"
 #include "flash/movie/sound_handler_interface.h"
 #include "flash/runtime/action_tags.h"
+#include "flash/swf/sound_info.h"
 
 namespace flash {
 
@@ -18,29 +19,6 @@ class swf_stream;
 
 // The sample rate in Hz of a two-bit rate code.
 int sound_rate_hz(int rate_code);
-
-struct sound_envelope_point {
-    uint32_t m_position = 0;
-    uint16_t m_left_level = 0;
-    uint16_t m_right_level = 0;
-};
-
-// The SOUNDINFO record as buttons keep it whole.
-struct sound_info {
-    bool m_no_multiple = false;
-    bool m_stop_playback = false;
-    bool m_has_envelope = false;
-    bool m_has_loops = false;
-    bool m_has_out_point = false;
-    bool m_has_in_point = false;
-    uint32_t m_in_point = 0;
-    uint32_t m_out_point = 0;
-    uint16_t m_loop_count = 0;
-    array<sound_envelope_point> m_envelopes;
-
-    // From a byte-aligned start; a record cut by the tag's end keeps what was read.
-    void read(swf_stream* in);
-};
 
 // A sound the installed handler holds; deleting the sample deletes the handler's sound.
 class sound_sample : public character_def {

@@ -177,6 +177,9 @@ public:
     void set_frame_rate(float fps);
 
 
+    // False (with an ERROR) when an instance of def placed here would nest without end.
+    bool may_nest(const character_def* def) const;
+
     // Script paths evaluated with the clip's environment.
     as_value get_variable(const char* path) const;
     void set_variable(const char* path, const as_value* value);
@@ -190,8 +193,6 @@ private:
     void report_label(int frame);
     void report_name(const bx_string& name);
     void call_stop_callback();
-    // False (with an ERROR) when an instance of def placed here would nest without end.
-    bool may_nest(const character_def* def) const;
     character* instantiate(uint16_t character_id, const char* who);
 
     smart_ptr<movie_definition_sub> m_def;
