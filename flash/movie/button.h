@@ -106,6 +106,8 @@ public:
     character* get_record_character(int index) const;
 
     void advance(float dt) override;
+    // Placing the button runs each child's first frame, so a clip in a state shows at once.
+    void execute_frame_tags_first(int frame, bool state_only) override;
     void display() override;
     character* get_topmost_mouse_entity(float x, float y) override;
     void get_bound(rect* bound) override;

@@ -199,11 +199,12 @@ void line_style::read(swf_stream* in, int tag_type) {
     m_color.read(in, tag_type);
 }
 
-void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type) {
+bool read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type, int room) {
     in->align();
     int count = in->read_u8();
     if (count == extended_count_escape && tag_type > TAG_DEFINE_SHAPE) count = in->read_u16();
     if (get_verbose_parse()) log_msg("  read_fill_styles: count = %d\n", count);
+    if (count > room) return false;
     for (int i = 0; i < count; ++i) {
         // A count past the tag would only add default styles read from nothing.
         if (in->has_overrun()) break;
@@ -211,6 +212,7 @@ void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type) {
         style.read(in, tag_type);
         styles->push_back(style);
     }
+    return true;
 }
 
 int read_style_count(swf_stream* in) {
@@ -219,7 +221,7 @@ int read_style_count(swf_stream* in) {
     return count == extended_count_escape ? in->read_u16() : count;
 }
 
-void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type) {
+bool read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type, int room) {
     in->align();
     int count = in->read_u8();
     if (get_verbose_parse()) log_msg("  read_line_styles: count = %d\n", count);
@@ -227,12 +229,14 @@ void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type) {
         count = in->read_u16();
         if (get_verbose_parse()) log_msg("  read_line_styles: count2 = %d\n", count);
     }
+    if (count > room) return false;
     for (int i = 0; i < count; ++i) {
         if (in->has_overrun()) break;
         line_style style;
         style.read(in, tag_type);
         styles->push_back(style);
     }
+    return true;
 }
 
 }  // namespace flash
