@@ -24,9 +24,6 @@ thread_local button_building g_building;
 const char* const default_press_sound = "default_btn_click";
 
 // Host event codes of the state a mouse event leads to.
-constexpr int host_code_down = 1;
-constexpr int host_code_over = 4;
-constexpr int host_code_up = 5;
 
 // The key event a file key code of a button condition stands for; 0 for none.
 int key_event_code(int file_code) {
@@ -275,30 +272,26 @@ bool button_character_instance::on_event(const event_id& event) {
     call_named_sound(event.m_id);
     if (!get_sound_callback()) play_definition_sound(sound_index_of(event.m_id));
 
-    int code = 0;
     switch (event.m_id) {
         case event_id::PRESS:
         case event_id::DRAG_OVER:
             m_mouse_state = MOUSE_DOWN_STATE;
-            code = host_code_down;
             break;
         case event_id::RELEASE:
         case event_id::ROLL_OVER:
         case event_id::DRAG_OUT:
             m_mouse_state = MOUSE_OVER_STATE;
-            code = host_code_over;
             restart_children();
             break;
         case event_id::RELEASE_OUTSIDE:
         case event_id::ROLL_OUT:
             m_mouse_state = MOUSE_UP_STATE;
-            code = host_code_up;
             break;
         default:
             return false;
     }
     m_button_mouse_state = m_mouse_state;
-    notify_event_callback(this, code);
+    notify_event_callback(this, button_host_event(event.m_id));
     return queue_actions(parent.get_ptr(), event);
 }
 

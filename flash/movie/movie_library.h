@@ -5,6 +5,7 @@
 // that wait would close a cycle of threads waiting for each other (movies importing each other
 // on two threads): that request fails with an ERROR instead.
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -47,6 +48,17 @@ public:
     // The path a definition is stored under, or null.
     const char* find_path(const movie_definition_sub* def);
     int size();
+
+    // Takes the movie stored under path out of the library: freed at once when nothing else
+    // holds it, else when its last holder lets it go (a root's clips are script objects: they go
+    // with the garbage pass after their root is released). False when no movie, or one another
+    // thread is still reading, is stored under path.
+    bool remove(const char* path);
+    // Calls visit with each stored path and definition, in no set order. The library is not
+    // locked while visit runs, so visit may remove movies or load others.
+    void walk(const std::function<void(const char* path, movie_definition_sub* def)>& visit);
+    // Takes every movie out as remove does (movies other threads are still reading stay).
+    void clear();
 
     // The player's destruction: reports definitions still held elsewhere and releases the
     // library's references (a definition held elsewhere lives on with its holder).

@@ -139,7 +139,7 @@ void morph2_character_def::read_morph_line_style(swf_stream* in, int tag_type, l
     in->align();
     start->m_width = in->read_u16();
     end->m_width = in->read_u16();
-    if (tag_type == tag_define_morph_shape2) {
+    if (tag_type == TAG_DEFINE_MORPH_SHAPE2) {
         in->read_uint(cap_style_bits);
         const uint32_t join = in->read_uint(join_style_bits);
         const bool has_fill = in->read_bool();
@@ -161,7 +161,7 @@ void morph2_character_def::read_morph_line_style(swf_stream* in, int tag_type, l
 void morph2_character_def::read(swf_stream* in, int tag_type) {
     m_start->bound().read(in);
     m_end->bound().read(in);
-    if (tag_type == tag_define_morph_shape2) {
+    if (tag_type == TAG_DEFINE_MORPH_SHAPE2) {
         rect discarded;
         discarded.read(in);
         discarded.read(in);

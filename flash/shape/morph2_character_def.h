@@ -12,9 +12,6 @@ namespace flash {
 
 class swf_stream;
 
-constexpr int tag_define_morph_shape = 46;
-constexpr int tag_define_morph_shape2 = 84;
-
 class morph2_character_def : public shape_character_def {
 public:
     // One end of the morph, with its arrays open to the reader.

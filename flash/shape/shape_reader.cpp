@@ -61,7 +61,7 @@ struct record_reader {
 void shape_character_def::read(swf_stream* in, int tag_type, bool with_style) {
     if (with_style) {
         m_bound.read(in);
-        if (tag_type == tag_define_shape4) {
+        if (tag_type == TAG_DEFINE_SHAPE4) {
             m_edge_bound.read(in);
             in->align();
             const uint8_t flags = in->read_u8();

@@ -178,7 +178,7 @@ void fill_style::set_lerp(const fill_style& a, const fill_style& b, float t) {
 void line_style::read(swf_stream* in, int tag_type) {
     in->align();
     m_width = in->read_u16();
-    if (tag_type == tag_define_shape4) {
+    if (tag_type == TAG_DEFINE_SHAPE4) {
         m_start_cap_style = static_cast<uint8_t>(in->read_uint(cap_style_bits));
         m_join_style = static_cast<uint8_t>(in->read_uint(join_style_bits));
         m_has_fill = in->read_bool();
@@ -190,7 +190,7 @@ void line_style::read(swf_stream* in, int tag_type) {
         m_end_cap_style = static_cast<uint8_t>(in->read_uint(cap_style_bits));
         if (m_join_style == join_miter) m_miter_limit_factor = in->read_u16();
         if (m_has_fill) {
-            m_fill_style.read(in, tag_define_shape4);
+            m_fill_style.read(in, TAG_DEFINE_SHAPE4);
         } else {
             m_color.read_rgba(in);
         }
@@ -202,7 +202,7 @@ void line_style::read(swf_stream* in, int tag_type) {
 bool read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type, int room) {
     in->align();
     int count = in->read_u8();
-    if (count == extended_count_escape && tag_type > tag_define_shape) count = in->read_u16();
+    if (count == extended_count_escape && tag_type > TAG_DEFINE_SHAPE) count = in->read_u16();
     if (get_verbose_parse()) log_msg("  read_fill_styles: count = %d\n", count);
     if (count > room) return false;
     for (int i = 0; i < count; ++i) {

@@ -8,14 +8,11 @@
 #include "flash/base/array.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/shape/geometry.h"
+#include "flash/swf/tag_codes.h"
 
 namespace flash {
 
 class swf_stream;
-
-// The shape tags whose records differ.
-constexpr int tag_define_shape = 2;
-constexpr int tag_define_shape4 = 83;
 
 enum fill_type : int {
     fill_solid = 0x00,

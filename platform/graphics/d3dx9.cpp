@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/graphics/gfx_control.h"
-#include "platform/graphics/gl_device.h"
+#include "platform/graphics/internal/gl_device.h"
 #include "platform/log_sink.h"
 
 using platform::gfx::SurfaceImpl;

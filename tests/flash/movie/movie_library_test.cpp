@@ -12,9 +12,12 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "flash/base/bx_file.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/tag_loaders.h"
 #include "movie_fixture.h"
 #include "tools/swfwriter/movie_writer.h"
@@ -103,9 +106,10 @@ TEST(MovieLibrary, DefinitionsStillHeldAtTheEndAreReportedAndReleased) {
     movie_fixture f;
     flash::smart_ptr<flash::movie_definition_sub> held(f.load("a.swf", small_movie()));
     ASSERT_NE(held.get_ptr(), nullptr);
-    testing::internal::CaptureStdout();
+    f.log.messages().clear();
     f.owner = nullptr;
-    const std::string out = testing::internal::GetCapturedStdout();
+    // Reported through the engine log, as every engine line is.
+    const std::string out = f.log.messages();
     EXPECT_NE(out.find("memory leaks is found out: on exit movie_definition_sub ref_count > 1\n"), std::string::npos);
     EXPECT_NE(out.find("ref_count = 2\n"), std::string::npos);
     // The library let go of its reference only: the holder's definition stays whole.
@@ -154,6 +158,49 @@ TEST(MovieLibrary, ConcurrentRequestsForOnePathShareOneRead) {
     }
 }
 
+TEST(MovieLibrary, RemovingAMovieFreesItOnceNoRootHoldsIt) {
+    movie_fixture f;
+    f.files.add("level.swf", small_movie());
+    f.files.add("menu.swf", small_movie());
+    f.files.add("cursor.swf", small_movie());
+    flash::smart_ptr<flash::root> level = f.owner->load_file("level.swf");
+    flash::smart_ptr<flash::root> menu = f.owner->load_file("menu.swf");
+    ASSERT_NE(level.get_ptr(), nullptr);
+    ASSERT_NE(menu.get_ptr(), nullptr);
+    level->advance(0.0f);
+    menu->advance(0.0f);
+    flash::weak_ptr<flash::movie_def_impl> level_def(level->get_movie_definition());
+    flash::weak_ptr<flash::movie_definition_sub> cursor_def(f.owner->create_movie("cursor.swf"));
+    flash::movie_library& library = f.owner->get_movie_library();
+
+    std::set<std::string> walked;
+    library.walk([&](const char* path, flash::movie_definition_sub* def) {
+        walked.insert(path);
+        EXPECT_EQ(library.find(path), def);
+    });
+    EXPECT_EQ(walked, (std::set<std::string>{"level.swf", "menu.swf", "cursor.swf"}));
+
+    EXPECT_TRUE(library.remove("level.swf"));
+    EXPECT_EQ(library.find("level.swf"), nullptr);
+    EXPECT_NE(level_def.get_ptr(), nullptr);  // the root still plays it
+    level = nullptr;
+    // Its clips are script objects: the next garbage pass lets them go, and the movie with them.
+    f.owner->set_as_garbage();
+    f.owner->clear_garbage();
+    EXPECT_EQ(level_def.get_ptr(), nullptr);
+    EXPECT_FALSE(library.remove("level.swf"));
+    EXPECT_FALSE(library.remove(nullptr));
+
+    // Nothing but the library held the cursor movie: clearing frees it at once, while the menu
+    // lives on with its root.
+    EXPECT_NE(cursor_def.get_ptr(), nullptr);
+    library.clear();
+    EXPECT_EQ(cursor_def.get_ptr(), nullptr);
+    EXPECT_EQ(library.size(), 0);
+    EXPECT_NE(menu->get_movie_definition(), nullptr);
+    // A removed path is read again when asked for.
+    EXPECT_NE(f.owner->create_movie("level.swf"), nullptr);
+    EXPECT_EQ(f.files.opens("level.swf"), 2);
 // Two movies that import each other's exported shape, each asked for on its own thread. The
 // opener holds each thread until both movies are being read, so each import finds the other
 // movie still in the hands of the other thread.
