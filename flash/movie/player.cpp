@@ -9,7 +9,7 @@
 #include "flash/base/log.h"
 #include "flash/runtime/name_tables.h"
 #include "flash/movie/edit_text_character.h"
-#include "flash/movie/garbage_pass.h"
+#include "flash/movie/internal/garbage_pass.h"
 #include "flash/movie/as_mcloader.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/movie_def_impl.h"

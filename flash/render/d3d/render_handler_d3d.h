@@ -7,10 +7,11 @@
 // Device loss: end_display raises the lost flag; the host calls release_render_handler_d3d, resets
 // its device, calls reset_render_handler_d3d and clears the flag. Between the release and the
 // reset every drawing call does nothing; textures survive (they are in the managed pool).
+#include <memory>
 #include <mutex>
 
 #include "flash/render/bitmap_info.h"
-#include "flash/render/d3d_texture_table.h"
+#include "flash/render/d3d/d3d_texture_table.h"
 #include "platform/graphics/d3d9.h"
 
 namespace flash {
@@ -21,12 +22,16 @@ void reset_render_handler_d3d(IDirect3DDevice9* device, render_handler* handler)
 // Before a reset: drops the vertex buffers and the device. The handler itself stays.
 void release_render_handler_d3d(render_handler* handler);
 
-// A texture as the engine holds it: its table slot and the source image's size. It does not hold
-// the texture: once the slot was cleared it draws nothing.
+// A texture as the engine holds it: its table slot and the source image's size. Once the slot was
+// cleared it draws nothing; when the last holder lets it go, its texture is released.
 class bitmap_info_d3d : public bitmap_info {
 public:
-    bitmap_info_d3d(const texture_ticket& ticket, int width, int height)
-        : m_ticket(ticket), m_width(width), m_height(height) {}
+    bitmap_info_d3d(const texture_ticket& ticket, int width, int height,
+                    std::weak_ptr<d3d_texture_table> table = {})
+        : m_ticket(ticket), m_width(width), m_height(height), m_table(std::move(table)) {}
+    ~bitmap_info_d3d() override {
+        if (std::shared_ptr<d3d_texture_table> table = m_table.lock()) table->release(m_ticket);
+    }
     int get_width() const override { return m_width; }
     int get_height() const override { return m_height; }
     int texture_id() const { return m_ticket.id; }
@@ -36,6 +41,7 @@ private:
     texture_ticket m_ticket;
     int m_width;
     int m_height;
+    std::weak_ptr<d3d_texture_table> m_table;  // the handler's, which may go first
 };
 
 class render_handler_d3d : public render_handler {
@@ -73,8 +79,8 @@ public:
     bool is_visible(const rect& bounds) override;
 
     void set_resize_textures(bool enable) override { m_resize_textures = enable; }
-    IDirect3DTexture9* get_texture(int texture_id) override { return m_textures.get(texture_id); }
-    int get_texture_count() override { return m_textures.count(); }
+    IDirect3DTexture9* get_texture(int texture_id) override { return m_textures->get(texture_id); }
+    int get_texture_count() override { return m_textures->count(); }
     void clear_textures(const bx_string& owner_name) override;
     void set_device_lost(bool lost) override { m_device_lost = lost; }
     bool is_device_lost() override { return m_device_lost; }
@@ -132,7 +138,7 @@ private:
     D3DFORMAT m_format_alpha = D3DFMT_A8R8G8B8;
     D3DFORMAT m_format_alpha_map = D3DFMT_A8R8G8B8;
 
-    d3d_texture_table m_textures;
+    std::shared_ptr<d3d_texture_table> m_textures = std::make_shared<d3d_texture_table>();
 };
 
 }  // namespace flash

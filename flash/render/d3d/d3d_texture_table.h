@@ -2,7 +2,8 @@
 // The Direct3D handler's textures by id, and the ids made under each movie's name. Every use is
 // under one lock, so loader threads can add textures while the drawing thread reads them. Each
 // slot counts the textures it has held: a bitmap remembers the count its texture was made under,
-// and once the slot was cleared or given to another bitmap the old bitmap finds nothing.
+// and once the slot was cleared or given to another bitmap the old bitmap finds nothing. A bitmap
+// that goes releases its texture, so textures nothing can draw any more never pile up.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -36,6 +37,9 @@ public:
     IDirect3DTexture9* acquire(const texture_ticket& ticket);
     // The slot's texture without a reference (null outside the table or for a free slot).
     IDirect3DTexture9* get(int id);
+    // Releases the bitmap's texture and frees its slot, when the slot still holds it (its
+    // owner keeps its name, so clearing it later logs as before).
+    void release(const texture_ticket& ticket);
     int count();
     // Releases the owner's textures and forgets the owner, giving the ids it released; false
     // when the owner is unknown.
@@ -48,6 +52,7 @@ private:
         IDirect3DTexture9* texture = nullptr;
         uint32_t generation = 0;
         bool reserved = false;  // a texture is being made for it
+        std::string owner;
     };
     std::mutex m_mutex;
     std::vector<slot> m_slots;

@@ -1,4 +1,4 @@
-#include "flash/render/texture_sizing.h"
+#include "flash/render/d3d/texture_sizing.h"
 
 #include <algorithm>
 #include <cmath>

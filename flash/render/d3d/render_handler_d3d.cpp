@@ -1,4 +1,4 @@
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,7 +44,7 @@ void release_render_handler_d3d(render_handler* handler) {
 render_handler_d3d::render_handler_d3d(IDirect3DDevice9* device) { bind_device(device); }
 
 render_handler_d3d::~render_handler_d3d() {
-    m_textures.release_all();
+    m_textures->release_all();
     bind_device(nullptr);
 }
 
@@ -235,7 +235,7 @@ void render_handler_d3d::line_style_color(rgba color) {
 }
 
 bool render_handler_d3d::bind_texture(const texture_ticket& ticket) {
-    IDirect3DTexture9* texture = m_textures.acquire(ticket);
+    IDirect3DTexture9* texture = m_textures->acquire(ticket);
     if (!texture) return false;
     m_device->SetTexture(0, texture);  // the device keeps its own reference while bound
     texture->Release();

@@ -1,4 +1,4 @@
-#include "flash/render/d3d_texture_table.h"
+#include "flash/render/d3d/d3d_texture_table.h"
 
 namespace flash {
 
@@ -25,7 +25,19 @@ void d3d_texture_table::fill(const texture_ticket& ticket, IDirect3DTexture9* te
     s.reserved = false;
     if (!texture) return;
     s.texture = texture;
+    s.owner = owner;
     m_owners[owner].push_back(ticket.id);
+}
+
+void d3d_texture_table::release(const texture_ticket& ticket) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (ticket.id < 0 || ticket.id >= static_cast<int>(m_slots.size())) return;
+    slot& s = m_slots[ticket.id];
+    if (!s.texture || s.generation != ticket.generation) return;
+    s.texture->Release();
+    s.texture = nullptr;
+    const auto it = m_owners.find(s.owner);
+    if (it != m_owners.end()) std::erase(it->second, ticket.id);
 }
 
 IDirect3DTexture9* d3d_texture_table::acquire(const texture_ticket& ticket) {

@@ -1,4 +1,4 @@
-#include "flash/shape/filters.h"
+#include "flash/swf/filter_list.h"
 
 #include "flash/base/log.h"
 #include "flash/swf/swf_stream.h"

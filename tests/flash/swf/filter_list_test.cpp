@@ -1,9 +1,9 @@
 // Filter lists are stepped over exactly: each kind's byte count, unknown ids, cut lists.
-#include "flash/shape/filters.h"
+#include "flash/swf/filter_list.h"
 
 #include <gtest/gtest.h>
 
-#include "reader_fixture.h"
+#include "swf_fixture.h"
 #include "tests/support/engine_log.h"
 #include "tools/swfwriter/filters.h"
 
@@ -39,7 +39,7 @@ TEST(Filters, EachKindIsSteppedOverByItsExactSize) {
     for (const row& r : rows) {
         testsupport::engine_log log;
         ASSERT_EQ(static_cast<int>(r.filter.body.size()), r.body_bytes) << r.name;
-        shapetest::stream_over s(list_then_marker({r.filter}));
+        swftest::stream_over s(list_then_marker({r.filter}));
         flash::read_filter_list(&s.in);
         EXPECT_EQ(s.in.get_position(), 2 + r.body_bytes) << r.name;
         EXPECT_EQ(s.in.read_u8(), 0xA5) << r.name;
@@ -49,18 +49,18 @@ TEST(Filters, EachKindIsSteppedOverByItsExactSize) {
 }
 
 TEST(Filters, AnEmptyListIsOneByteAndUnknownIdsHaveNoBody) {
-    shapetest::stream_over empty(list_then_marker({}));
+    swftest::stream_over empty(list_then_marker({}));
     flash::read_filter_list(&empty.in);
     EXPECT_EQ(empty.in.get_position(), 1);
     // Two filters of unknown id 9: two id bytes and nothing else.
-    shapetest::stream_over unknown({2, 9, 9, 0xA5});
+    swftest::stream_over unknown({2, 9, 9, 0xA5});
     flash::read_filter_list(&unknown.in);
     EXPECT_EQ(unknown.in.read_u8(), 0xA5);
 }
 
 TEST(Filters, ACutListStopsAtTheEnd) {
     // A convolution of 255 x 255 values in a 10-byte file.
-    shapetest::stream_over s({1, 5, 255, 255, 0, 0, 0, 0, 0, 0});
+    swftest::stream_over s({1, 5, 255, 255, 0, 0, 0, 0, 0, 0});
     flash::read_filter_list(&s.in);
     EXPECT_TRUE(s.in.has_overrun());
     EXPECT_EQ(s.in.get_position(), 10);

@@ -6,8 +6,8 @@
 
 #include "core/cvar_catalogue.h"
 #include "flash/base/log.h"
-#include "flash/render/render_handler_d3d.h"
-#include "flash/render/texture_sizing.h"
+#include "flash/render/d3d/render_handler_d3d.h"
+#include "flash/render/d3d/texture_sizing.h"
 #include "platform/graphics/d3dx9.h"
 
 namespace flash {
@@ -95,8 +95,8 @@ bitmap_info* render_handler_d3d::create_texture(texture_kind kind, int width, in
     }
     const texture_size size = fit_texture_size(width, height, texture_size_rules_from_settings(m_resize_textures));
     const bool plain = size.plain_format && kind != texture_kind::alpha_map;
-    const texture_ticket ticket = m_textures.reserve();
-    auto* bitmap = new (std::nothrow) bitmap_info_d3d(ticket, width, height);
+    const texture_ticket ticket = m_textures->reserve();
+    auto* bitmap = new (std::nothrow) bitmap_info_d3d(ticket, width, height, m_textures);
     if (kind != texture_kind::alpha_map && logs_textures())
         log_msg("create texture %s alpha: %dx%d => %dx%d, id = %d\n",
                 kind == texture_kind::opaque ? "without" : "with", width, height, size.width, size.height, ticket.id);
@@ -122,7 +122,7 @@ bitmap_info* render_handler_d3d::create_texture(texture_kind kind, int width, in
     if (FAILED(hr) || !texture) {
         log_error("error: can't create texture %s %dx%d\n", "bitmap_info_d3d::bitmap_info_d3d", size.width,
                   size.height);
-        m_textures.fill(ticket, nullptr, owner_name.c_str());
+        m_textures->fill(ticket, nullptr, owner_name.c_str());
         return bitmap;
     }
     IDirect3DSurface9* surface = nullptr;
@@ -137,7 +137,7 @@ bitmap_info* render_handler_d3d::create_texture(texture_kind kind, int width, in
             save_texture(surface, kind, ticket.id, size.plain_format);
         surface->Release();
     }
-    m_textures.fill(ticket, texture, owner_name.c_str());
+    m_textures->fill(ticket, texture, owner_name.c_str());
     return bitmap;
 }
 
@@ -153,7 +153,7 @@ void render_handler_d3d::save_texture(IDirect3DSurface9* surface, texture_kind k
 
 void render_handler_d3d::clear_textures(const bx_string& owner_name) {
     std::vector<int> destroyed;
-    if (!m_textures.clear_owner(owner_name.c_str(), destroyed)) return;
+    if (!m_textures->clear_owner(owner_name.c_str(), destroyed)) return;
     log_msg("%s", separator);
     log_msg("clear textures for swf: %s\n", owner_name.c_str());
     if (logs_textures())

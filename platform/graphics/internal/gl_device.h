@@ -11,7 +11,7 @@
 
 #include "platform/graphics/d3d9.h"
 #include "platform/graphics/gfx_control.h"
-#include "platform/graphics/gl_api.h"
+#include "platform/graphics/internal/gl_api.h"
 
 namespace platform::gfx {
 
