@@ -66,6 +66,7 @@ const std::string& Profiles::folder() { return g_folder; }
 std::string Profiles::profilePath(const std::string& profileName) { return g_folder + "/" + profileName + kExtension; }
 
 Profiles::Profiles() {
+    scriptClass();  // the class and "profile" join the script registry before the state starts
     setFlagCallback(this, &Profiles::onFlagsChanged);
     g_folder = kFallbackFolder;
     if (std::optional<std::string> data = platform::userDataFolder()) {

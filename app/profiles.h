@@ -13,6 +13,10 @@
 #include "core/flag_object.h"
 #include "core/singleton.h"
 
+namespace ScriptBinding {
+struct ClassDescriptor;
+}
+
 class Profiles : public Tov::Singleton<Profiles>, public Tov::FlagObjectCB<Profiles, unsigned char> {
 public:
     // Flag bits.
@@ -54,6 +58,9 @@ public:
     std::optional<std::string> getKey(const std::string& key);
     // Writes the key into the current profile's file; nothing when it has none.
     void setKey(const std::string& key, const std::string& value);
+
+    // The script class "Profiles" (methods "get" and "set"); the function "profile" gives the object.
+    static ScriptBinding::ClassDescriptor* scriptClass();
 
     // The profiles folder: "Profiles" until the constructor found the per-user folder.
     static const std::string& folder();

@@ -10,6 +10,7 @@
 #include "audio/media_center.h"
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
+#include "script/script_core.h"
 #include "tests/support/environment.h"
 #include "tests/support/killed_child.h"
 #include "tests/support/temp_dir.h"
@@ -206,8 +207,25 @@ TEST_F(ProfilesTest, ScriptKeysSurviveSavesAndAMissingKeyIsAddedInMemoryOnly) {
     EXPECT_EQ(profiles.getKey("unknown"), std::optional<std::string>(""));
     EXPECT_EQ(file("Anna.prof").find("unknown"), std::string::npos);
     EXPECT_NE(file("Anna.prof").find("name=\"CurrentLevel\" value=\"room\""), std::string::npos);
+    // The same through the script class.
+    ASSERT_TRUE(startScriptState());
+    EXPECT_EQ(runScriptBuffer("p = profile(); p:set('level', 'hall'); got = p:get('level'); none = p:get('nokey')",
+                              0, "test"),
+              0);
+    lua_State* L = currentScriptState();
+    lua_getglobal(L, "got");
+    EXPECT_STREQ(lua_tostring(L, -1), "hall");
+    lua_getglobal(L, "none");
+    EXPECT_STREQ(lua_tostring(L, -1), "");
+    lua_pop(L, 2);
+    EXPECT_NE(file("Anna.prof").find("name=\"level\" value=\"hall\""), std::string::npos);
     // No file: nothing read, nothing written.
     fs::remove(folder / "Anna.prof");
+    EXPECT_EQ(runScriptBuffer("missing = profile():get('level')", 0, "test"), 0);
+    lua_getglobal(L, "missing");
+    EXPECT_TRUE(lua_isnil(L, -1));
+    lua_pop(L, 1);
+    closeScriptState();
     EXPECT_FALSE(profiles.getKey("score"));
     profiles.setKey("score", "1");
     EXPECT_FALSE(fs::exists(folder / "Anna.prof"));
