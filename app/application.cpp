@@ -15,7 +15,7 @@
 #include "flash/movie/movie_library.h"
 #include "flash/movie/player.h"
 #include "flash/render/bitmap_info.h"
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 #include "graphics/d3d_application.h"
 #include "graphics/d3d_device.h"
 #include "graphics/font_manager.h"

@@ -8,7 +8,7 @@
 #include "core/log_stream.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/render/render_dispatch.h"
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 #include "graphics/d3d_application.h"
 #include "graphics/d3d_device.h"
 #include "graphics/font.h"

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "platform/clock.h"
-#include "platform/graphics/window_impl.h"
+#include "platform/graphics/internal/window_impl.h"
 #include "platform/process.h"
 
 namespace {
