@@ -10,7 +10,7 @@
 #include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/render/image.h"
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 #include "platform/graphics/d3d9.h"
 #include "platform/graphics/d3dx9.h"
 #include "platform/graphics/window.h"

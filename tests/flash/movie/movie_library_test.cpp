@@ -201,6 +201,8 @@ TEST(MovieLibrary, RemovingAMovieFreesItOnceNoRootHoldsIt) {
     // A removed path is read again when asked for.
     EXPECT_NE(f.owner->create_movie("level.swf"), nullptr);
     EXPECT_EQ(f.files.opens("level.swf"), 2);
+}
+
 // Two movies that import each other's exported shape, each asked for on its own thread. The
 // opener holds each thread until both movies are being read, so each import finds the other
 // movie still in the hands of the other thread.
