@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/application.h"
+#include "app/input_script_runner.h"
 #include "audio/media_center.h"
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
@@ -109,12 +110,19 @@ int Application::run() {
     Tov::LogStream::setFile(kLogFile, false);
     // The render handler has no frame-start operations: nothing to call here.
     m_frameCount = 0;
+    // Scripted input of headless runs; a script that fails ends the run with its own code.
+    std::unique_ptr<InputScriptRunner> script = InputScriptRunner::fromEnvironment(kLogFile);
+    int exitCode = 0;
     MSG msg{};
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
     msg.message = 0;
     while (msg.message != WM_QUIT && !m_quit) {
         // Time moves by one step per turn when the fixed clock is on.
         platform::advanceVirtualClock();
+        if (script && !script->step()) {
+            exitCode = InputScriptRunner::kFailedExitCode;
+            break;
+        }
         CMyD3DApplication* frameApp = CMyD3DApplication::instance();
         const bool active = frameApp && frameApp->isActive();
         BOOL got = active ? PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) : GetMessageA(&msg, nullptr, 0, 0);
@@ -135,11 +143,13 @@ int Application::run() {
         if (!frame()) {
             // Sleep until the next frame is due instead of spinning.
             if (unsigned wait = msUntilNextFrame()) platform::sleepMs(wait);
+        } else if (script) {
+            script->afterFrame();
         }
     }
     flash::set_render_handler(nullptr);
     openExitPage();
-    return 0;
+    return exitCode;
 }
 
 void Application::openExitPage() {

@@ -1,21 +1,21 @@
 // The game's executable: the crash helper's entry, the close signals, the fixed clock of
-// reproducible runs, then the program entry.
-#include <cstdlib>
+// reproducible runs (TOV_TEST_CLOCK_MS), then the program entry.
+#include <cstdio>
 #include <string>
 
 #include "app/application.h"
 #include "core/crash_reporter.h"
-#include "platform/clock.h"
+#include "core/test_clock.h"
 #include "platform/process.h"
 
 int main(int argc, char** argv) {
     if (int rc = CrashReporter::runHelperIfRequested(argc, argv); rc >= 0) return rc;
     // Before SDL starts: SDL leaves handlers that are already set alone.
     platform::installCloseSignals();
-    if (const char* step = std::getenv("TOV_TEST_CLOCK_MS"); step && *step) {
-        char* end = nullptr;
-        const unsigned long ms = std::strtoul(step, &end, 10);
-        if (end && *end == '\0' && ms > 0) platform::useVirtualClock(ms);
+    std::string clockError;
+    if (core::useTestClockFromEnvironment(&clockError) == core::TestClock::Invalid) {
+        std::fprintf(stderr, "game: %s\n", clockError.c_str());
+        return 2;
     }
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {

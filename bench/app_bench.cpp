@@ -13,14 +13,16 @@
 #include "tests/app/game_data.h"
 #include "tests/support/environment.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/game_run.h"
 #include "tests/support/temp_dir.h"
 #include "vfs/vfs_manager.h"
 
 namespace {
 
 void BM_ApplicationInit(benchmark::State& state) {
+    // On a copy of the demo chapter.
     testsupport::TempDir dir(false);
-    apptest::writeGameData(dir.path());
+    std::filesystem::copy(testsupport::demoFolder(), dir.path(), std::filesystem::copy_options::recursive);
     for (auto _ : state) {
         testsupport::GameFixture game(dir.path());
         benchmark::DoNotOptimize(game.start());
