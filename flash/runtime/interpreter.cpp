@@ -159,11 +159,12 @@ void interpreter::run_actions() {
         // Read into locals once: the byte reads could alias every member to the compiler.
         const int pc = m_pc;
         const int stop = m_stop;
-        const int code = m_code[pc];
+        const uint8_t* record = m_code + pc;
+        const int code = record[0];
         if (action_has_payload(code)) {
-            int payload_length;
-            if (!read_action_payload_length(m_code, pc, stop, &payload_length)) [[unlikely]] {
-                log_cut_record(code, pc, payload_length);
+            const int payload_length = bounded_payload_length(record, stop - pc);
+            if (payload_length < 0) [[unlikely]] {
+                log_cut_record(code, pc);
                 break;
             }
             m_payload_length = payload_length;
@@ -192,7 +193,9 @@ void interpreter::run_actions() {
     }
 }
 
-void interpreter::log_cut_record(int code, int pc, int payload_length) {
+void interpreter::log_cut_record(int code, int pc) {
+    int payload_length;
+    read_action_payload_length(m_code, pc, m_stop, &payload_length);
     if (action_header_fault_at(m_code, pc, m_stop) == action_header_fault::header_cut) {
         log_error("error: action 0x%02X at %d: header cut short by the section end %d\n", code,
                   pc, m_stop);

@@ -277,7 +277,7 @@ private:
     }
     TOV_OUT_OF_LINE void branch_out_of_section(int64_t target);
     // Logs the record at pc that runs past the section end.
-    TOV_OUT_OF_LINE void log_cut_record(int code, int pc, int payload_length);
+    TOV_OUT_OF_LINE void log_cut_record(int code, int pc);
     // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
     as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
 

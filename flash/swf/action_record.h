@@ -37,18 +37,31 @@ enum class action_header_fault {
 // Whether records of code carry a payload length and a payload.
 constexpr bool action_has_payload(int code) { return (code & action_has_payload_bit) != 0; }
 
-// The payload length of the record at bytes[pc], whose code carries one, bounded by end: true
-// when the whole record lies before end; false when it does not, with *length read when its two
-// bytes are there (else 0). Inline: the interpreter reads every record it runs through it.
+// What bounded_payload_length gives for a record that does not lie whole before its bound.
+constexpr int action_header_cut = -1;
+constexpr int action_payload_cut = -2;
+
+// The payload length of the record at record[0], whose code carries one, with room bytes left
+// before its bound: the length when the whole record fits, else action_header_cut (the two
+// length bytes are not there) or action_payload_cut. Inline: the interpreter reads every record
+// it runs through it.
+[[gnu::always_inline]] inline int bounded_payload_length(const uint8_t* record, int room) {
+    if (room < action_record_header_size) return action_header_cut;
+    const int length = record[1] | (record[2] << 8);
+    return length > room - action_record_header_size ? action_payload_cut : length;
+}
+
+// The same as read_action_header's: true when the whole record at bytes[pc] lies before end;
+// false when it does not, with *length read when its two bytes are there (else 0).
 [[gnu::always_inline]] inline bool read_action_payload_length(const uint8_t* bytes, int pc, int end,
                                                              int* length) {
-    if (end - pc < action_record_header_size) {
-        *length = 0;
-        return false;
+    const int bounded = bounded_payload_length(bytes + pc, end - pc);
+    if (bounded >= 0) {
+        *length = bounded;
+        return true;
     }
-    const uint8_t* record = bytes + pc;
-    *length = record[1] | (record[2] << 8);
-    return *length <= end - pc - action_record_header_size;
+    *length = bounded == action_header_cut ? 0 : bytes[pc + 1] | (bytes[pc + 2] << 8);
+    return false;
 }
 
 // The header of the record at bytes[pc], which must lie before end, bounded by end: true when the
