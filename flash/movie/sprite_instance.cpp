@@ -2,9 +2,11 @@
 // frame labels reported to the host, and the frame tags and queued actions.
 #include "flash/movie/sprite_instance.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "flash/base/log.h"
+#include "flash/base/numeric.h"
 #include "flash/movie/host_callbacks.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_definition.h"
@@ -250,7 +252,13 @@ void sprite_instance::goto_frame(const bx_string& target) {
     char* end = nullptr;
     const long number = std::strtol(text, &end, 10);
     if (text[0] != 0 && end && *end == 0) {
-        goto_frame(static_cast<int>(number) - 1);
+        int frame = -1;
+        if (!to_int_checked(static_cast<double>(number) - 1.0, &frame)) {
+            // No movie has that many frames: refused like any frame outside the clip.
+            log_error("error: goto_frame('%s') -- frame number out of range\n", text);
+            frame = -1;
+        }
+        goto_frame(frame);
         return;
     }
     goto_labeled_frame(text);
@@ -314,15 +322,10 @@ void sprite_instance::set_loop(int count, bool recursive, float delay) {
 
 void sprite_instance::call_frame_actions(const as_value& frame_value) {
     int frame = -1;
-    if (frame_value.is_string()) {
-        const bx_string text = frame_value.to_bx_string();
-        if (!m_def || !m_def->get_labeled_frame(text.c_str(), &frame)) {
-            frame = static_cast<int>(frame_value.to_number()) - 1;
-        }
-    } else {
-        const double number = frame_value.to_number();
-        frame = number == number ? static_cast<int>(number) - 1 : -1;
-    }
+    const bool labeled = frame_value.is_string() && m_def &&
+                         m_def->get_labeled_frame(frame_value.to_bx_string().c_str(), &frame);
+    // A number past the int range names no frame: it is refused below as unknown.
+    if (!labeled && !to_int_checked(std::trunc(frame_value.to_number()) - 1.0, &frame)) frame = -1;
     if (!m_def || frame < 0 || frame >= get_frame_count()) {
         log_error("error: call_frame('%s') -- unknown frame\n", frame_value.to_string());
         return;
