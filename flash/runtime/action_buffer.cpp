@@ -2,10 +2,13 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "flash/base/log.h"
 #include "flash/runtime/action_disassembler.h"
+#include "flash/swf/action_bytes.h"
 #include "flash/swf/action_record.h"
+#include "flash/swf/swf_stream.h"
 
 namespace flash {
 
@@ -37,6 +40,16 @@ int action_buffer::read(const uint8_t* bytes, int length) {
         if (code == action::END) break;
     }
     return pos;
+}
+
+int action_buffer::read(swf_stream* in, int length) {
+    std::vector<uint8_t> bytes;
+    read_action_bytes(in, length, &bytes);
+    return read(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+int action_buffer::read(swf_stream* in) {
+    return read(in, in->get_tag_end_position() - in->get_position());
 }
 
 void action_buffer::execute(as_environment* env) {

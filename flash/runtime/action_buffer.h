@@ -3,7 +3,6 @@
 // with the constant pool its code declares. The bytes live in a shared counted store, so script
 // functions defined in the code keep them alive after the tag that brought them is gone.
 #include <cstdint>
-#include <vector>
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
@@ -18,6 +17,7 @@
 namespace flash {
 
 class as_value;
+class swf_stream;
 
 // What the last plain read or write of a variable or member at one action found: the object
 // (the target, for a variable) and the index of the name in its member table. A later run on the
@@ -110,17 +110,11 @@ public:
     // Returns the number of bytes taken.
     int read(const uint8_t* bytes, int length);
 
-    // The same over a movie stream (read_u8, get_position, get_tag_end_position), taking at most
-    // length bytes and none past an End code.
-    template <class stream>
-        requires requires(stream& s) { s.read_u8(); }
-    int read(stream* in, int length);
+    // The same over a movie stream, taking at most length bytes and none past an End code, as
+    // the stream's reader of action records takes them (flash/swf/action_bytes.h).
+    int read(swf_stream* in, int length);
     // Up to the End code or the end of the stream's current tag.
-    template <class stream>
-        requires requires(stream& s) { s.read_u8(); }
-    int read(stream* in) {
-        return read(in, in->get_tag_end_position() - in->get_position());
-    }
+    int read(swf_stream* in);
 
     // Runs the whole buffer: no result slot, an empty with stack, not a function2 body.
     void execute(as_environment* env);
@@ -197,35 +191,5 @@ private:
     uint32_t m_dictionary_id = 0;
     int m_decl_dict_processed_at = -1;
 };
-
-template <class stream>
-    requires requires(stream& s) { s.read_u8(); }
-int action_buffer::read(stream* in, int length) {
-    // Collects whole records byte by byte so that nothing after the End code is consumed.
-    std::vector<uint8_t> bytes;
-    int taken = 0;
-    auto take = [&](int count) {
-        for (int i = 0; i < count && taken < length; ++i, ++taken) {
-            bytes.push_back(static_cast<uint8_t>(in->read_u8()));
-        }
-    };
-    while (taken < length) {
-        const int record = static_cast<int>(bytes.size());
-        take(1);
-        const int code = bytes[record];
-        if (code == action::END) break;
-        if (!(code & action_has_payload_bit)) continue;
-        take(action_record_header_size - 1);
-        const int end = static_cast<int>(bytes.size());
-        // The stream ended inside the header.
-        if (end - record < action_record_header_size) break;
-        // Only the length is wanted here (the payload is not read yet): it is taken as far as
-        // the stream goes.
-        int payload_length;
-        read_action_payload_length(bytes.data(), record, end, &payload_length);
-        take(payload_length);
-    }
-    return read(bytes.data(), static_cast<int>(bytes.size()));
-}
 
 }  // namespace flash
