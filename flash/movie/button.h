@@ -124,6 +124,8 @@ public:
     character* get_record_character(int index) const;
 
     void advance(float dt) override;
+    // Passed on unchanged to the child of every record.
+    void execute_frame_tags_first(int frame, bool state_only) override;
     void display() override;
     character* get_topmost_mouse_entity(float x, float y) override;
     void get_bound(rect* bound) override;

@@ -113,6 +113,12 @@ void button_character_instance::advance(float dt) {
     }
 }
 
+void button_character_instance::execute_frame_tags_first(int frame, bool state_only) {
+    for (int i = 0; i < m_record_character.size(); ++i) {
+        if (character* child = m_record_character[i].get_ptr()) child->execute_frame_tags_first(frame, state_only);
+    }
+}
+
 void button_character_instance::display() {
     if (!get_visible() || !get_display_enabled() || !m_def) return;
     character* on_top = nullptr;

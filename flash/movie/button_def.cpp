@@ -106,6 +106,14 @@ void button_character_definition::read_button2_actions(swf_stream* in, int offse
     }
 }
 
+// The character lookup first (imported sounds are characters), then the movie's own event
+// sounds, which DefineSound keeps in a table of their own.
+static sound_sample* find_button_sound(movie_definition_sub* m, int id) {
+    character_def* def = m->get_character_def(id);
+    if (def && def->is(character_def::SOUND_SAMPLE)) return static_cast<sound_sample*>(def);
+    return m->get_sound_sample(id);
+}
+
 void button_character_definition::read_sounds(swf_stream* in, movie_definition_sub* m) {
     if (get_verbose_parse()) log_msg("button sound options:\n");
     m_sound.reset(new button_sound_def);
@@ -116,7 +124,7 @@ void button_character_definition::read_sounds(swf_stream* in, movie_definition_s
             break;
         }
         if (entry.m_sound_id == 0) continue;
-        entry.m_sample = m->get_sound_sample(entry.m_sound_id);
+        entry.m_sample = find_button_sound(m, entry.m_sound_id);
         if (get_verbose_parse()) log_msg("\n\tsound_id = %d\n", entry.m_sound_id);
         entry.m_sound_style.read(in);
         if (get_verbose_parse()) log_sound_info(entry.m_sound_style);

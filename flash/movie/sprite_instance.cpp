@@ -2,7 +2,7 @@
 // frame labels reported to the host, and the frame tags and queued actions.
 #include "flash/movie/sprite_instance.h"
 
-#include <cstdlib>
+#include <climits>
 
 #include "flash/base/log.h"
 #include "flash/movie/host_callbacks.h"
@@ -28,6 +28,23 @@ const char* const constructor_member = "__constructor__";
 // The run-time drawing lies below everything the timeline places (from depth 1 up).
 constexpr int canvas_depth = 0;
 
+// A whole decimal number: an optional minus sign and digits, nothing else (" 3" and "+3" are
+// labels). Beyond the int range it saturates, so that n - 1 stays an int.
+bool parse_frame_number(const char* text, int* out) {
+    const bool negative = *text == '-';
+    if (negative) ++text;
+    if (*text == 0) return false;
+    constexpr long long limit = INT_MAX;
+    long long value = 0;
+    for (; *text; ++text) {
+        if (*text < '0' || *text > '9') return false;
+        if (value < limit) value = value * 10 + (*text - '0');
+    }
+    if (value > limit) value = limit;
+    *out = static_cast<int>(negative ? -value : value);
+    return true;
+}
+
 }  // namespace
 
 sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* def, root* r,
@@ -38,6 +55,7 @@ sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* d
         for (uint8_t& done : m_init_actions_done) done = 0;
     }
     m_env.set_owner(this);
+    inherit_movieclip_prototype();
     if (owner) owner->mark_alive(this);
     add_fixed_builtin(constructor_member, as_value(sprite_constructor));
 }
@@ -74,6 +92,14 @@ void sprite_instance::set_drag_state(const drag_state& state) {
     if (root* r = m_root.get_ptr()) r->set_drag_state(state);
 }
 
+void sprite_instance::get_drag_state(drag_state* out) {
+    if (root* r = m_root.get_ptr()) {
+        *out = r->get_drag_state();
+        return;
+    }
+    character::get_drag_state(out);
+}
+
 void sprite_instance::stop_drag() {
     if (root* r = m_root.get_ptr()) r->stop_drag();
 }
@@ -94,7 +120,11 @@ void sprite_instance::execute_actions(const array<action_buffer*>& buffers) {
 void sprite_instance::advance(float dt) {
     // Scripts run below may remove this clip from every list.
     smart_ptr<sprite_instance> hold(this);
-    if (!m_first_advance_done) on_event(event_id(event_id::LOAD));
+    if (!m_first_advance_done) {
+        bind_registered_class();
+        on_event(event_id(event_id::LOAD));
+    }
+    follow_drag();
     run_queued(&m_goto_action_list);
     if (m_play_state == STOP && m_loop_count != 0 && m_loop_timer != loop_timer_idle) {
         m_loop_timer += dt;
@@ -198,6 +228,7 @@ void sprite_instance::execute_frame_tags(int frame, bool state_only) {
             else tag->execute(this);
         }
     }
+    if (!state_only) restart_stream_sound(frame);
     m_pending_frame_script = nullptr;
     if (m_frame_scripts) m_frame_scripts->get(frame, &m_pending_frame_script);
 }
@@ -246,14 +277,12 @@ void sprite_instance::goto_frame(int target) {
 }
 
 void sprite_instance::goto_frame(const bx_string& target) {
-    const char* text = target.c_str();
-    char* end = nullptr;
-    const long number = std::strtol(text, &end, 10);
-    if (text[0] != 0 && end && *end == 0) {
-        goto_frame(static_cast<int>(number) - 1);
+    int number = 0;
+    if (parse_frame_number(target.c_str(), &number)) {
+        goto_frame(number - 1);
         return;
     }
-    goto_labeled_frame(text);
+    goto_labeled_frame(target.c_str());
 }
 
 bool sprite_instance::goto_labeled_frame(const char* label) {
@@ -279,6 +308,7 @@ bool sprite_instance::getFrameLabel(int frame, bx_string* label) const {
 }
 
 void sprite_instance::set_play_state(int state, bool recursive) {
+    pause_stream_sound(m_play_state == PLAY);
     if (m_play_state == STOP && state == PLAY && get_sound_callback()) {
         report_name(m_play_name);
         report_label(m_current_frame);
@@ -303,7 +333,7 @@ void sprite_instance::setFramesForPlay(int start, int end) {
 
 void sprite_instance::set_loop(int count, bool recursive, float delay) {
     m_loop_count = count;
-    if (delay >= 0.0f) m_loop_delay = delay;
+    m_loop_delay = delay;
     if (!recursive) return;
     for (int i = 0; i < m_display_list.size(); ++i) {
         if (sprite_instance* clip = cast_to<sprite_instance>(m_display_list.get_character(i))) {

@@ -219,6 +219,7 @@ void sprite_start_drag(const fn_call& fn) {
     if (!r) return;
     drag_state state = r->get_drag_state();
     state.character = clip;
+    state.lock_center = true;
     r->set_drag_state(state);
 }
 
@@ -310,7 +311,7 @@ void sprite_attach_movie(const fn_call& fn) {
     }
     // Attached by its export name: a class that registerClass bound to the symbol takes it over,
     // as it does for clips the timeline places.
-    apply_registered_class(made.get_ptr(), found);
+    made->bind_registered_class();
     fn.result->set_as_object(made.get_ptr());
 }
 

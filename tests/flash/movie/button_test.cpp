@@ -148,6 +148,35 @@ TEST(ButtonReading, ButtonSoundsResolveAndBadTargetsAreSkipped) {
     EXPECT_TRUE(f.log.has_error("button sound for character 50")) << f.log.errors();
 }
 
+TEST(ButtonReading, AnImportedSoundIsFoundAmongTheCharacters) {
+    movie_fixture f;
+    movietest::recording_sound_handler handler;
+    swf::Sound s;
+    s.sample_count = 2;
+    s.data = {1, 2, 3, 4};
+    swf::MovieWriter source(8);
+    source.define_sound(s, 9);
+    source.export_assets({{9, "click"}});
+    source.show_frame();
+    source.end();
+    ASSERT_NE(f.load("sounds.swf", source.finish_fws()), nullptr);
+    swf::MovieWriter m(8);
+    m.import_assets("sounds.swf", {{40, "click"}});
+    m.define_button2({false, {record(up_id, swf::button_up, 1)}, {}, {}}, button_id);
+    std::array<swf::ButtonSound, 4> sounds{};
+    sounds[2].sound_id = 40;
+    m.define_button_sound(button_id, sounds);
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("b.swf", m.finish_fws());
+    flash::button_character_definition* b = button_def(def);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->m_sound, nullptr);
+    EXPECT_EQ(def->get_sound_sample(40), nullptr);  // not in the importer's own sound table
+    ASSERT_NE(b->m_sound->m_button_sounds[2].m_sample.get_ptr(), nullptr);
+    EXPECT_EQ(b->m_sound->m_button_sounds[2].m_sample.get_ptr(), def->get_character_def(40));
+}
+
 // One button of six records over journal children, its parent and the host callbacks.
 struct button_rig {
     movie_fixture f;
@@ -339,6 +368,18 @@ TEST(ButtonBehaviour, OnlyActiveChildrenAdvanceAndHiddenButtonsDrawNothing) {
     rig.button->set_visible(false);
     rig.button->display();
     EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(ButtonBehaviour, FirstFrameExecutionReachesEveryRecordsChildUnchanged) {
+    button_rig rig;
+    rig.log.clear();
+    rig.button->execute_frame_tags_first(3, true);
+    EXPECT_EQ(rig.log, (journal{"first up 3 state", "first over 3 state", "first all 3 state", "first down 3 state",
+                                "first hit 3 state", "first all2 3 state"}));
+    rig.log.clear();
+    rig.button->execute_frame_tags_first(0, false);
+    EXPECT_EQ(rig.log.size(), 6u);
+    EXPECT_EQ(rig.log.front(), "first up 0 full");
 }
 
 TEST(ButtonBehaviour, OnlyHitRecordsAnswerTheHitTest) {

@@ -107,6 +107,35 @@ TEST(RenderDispatch, EveryCallReachesTheInstalledHandler) {
     EXPECT_TRUE(query);
 }
 
+TEST(RenderDispatch, TheFourWordRecordKeepsACopyOfWhatWasSet) {
+    flash::render::record r;
+    r.m_words[0] = 1;
+    r.m_words[1] = 0xFFFFFFFFu;
+    r.m_words[2] = 3;
+    r.m_words[3] = 0x80000000u;
+    flash::render::set_record(r);
+    r.m_words[0] = 99;  // a copy was taken
+    flash::render::record* stored = flash::render::get_record();
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored, flash::render::get_record());
+    EXPECT_EQ(stored->m_words[0], 1u);
+    EXPECT_EQ(stored->m_words[1], 0xFFFFFFFFu);
+    EXPECT_EQ(stored->m_words[2], 3u);
+    EXPECT_EQ(stored->m_words[3], 0x80000000u);
+    flash::render::set_record(flash::render::record{});
+    EXPECT_EQ(stored->m_words[1], 0u);
+}
+
+TEST(RenderDispatch, BitmapsAnswerTheirNoOpOperationsAndAreNoDeviceTexture) {
+    flash::render::bogus_bi bitmap;
+    bitmap.reserved_op1();
+    bitmap.reserved_op2();
+    EXPECT_EQ(bitmap.reserved_value1(), 0);
+    EXPECT_EQ(bitmap.reserved_value2(), 0);
+    EXPECT_EQ(bitmap.get_width(), 0);
+    EXPECT_FALSE(bitmap.is_device_texture());
+}
+
 TEST(RenderDispatch, TheBaseHandlerHasNoTextures) {
     journal j;
     EXPECT_EQ(j.get_texture_count(), 0);

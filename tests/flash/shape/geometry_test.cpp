@@ -96,6 +96,32 @@ TEST(Geometry, TransformedRectIsTheBoxOfItsCorners) {
     EXPECT_NEAR(r.m_y_max, 10.0f, 1e-4f);
 }
 
+TEST(Geometry, EnclosingATransformedRectReplacesTheOldBox) {
+    const struct {
+        float x_scale, y_scale, angle, tx, ty;
+        flash::rect expected;
+    } cases[] = {
+        {1.0f, 1.0f, 0.0f, 5.0f, -7.0f, {5.0f, 15.0f, -7.0f, 13.0f}},
+        {2.0f, 3.0f, 0.0f, 0.0f, 0.0f, {0.0f, 20.0f, 0.0f, 60.0f}},
+        {1.0f, 1.0f, static_cast<float>(M_PI / 2), 100.0f, 0.0f, {80.0f, 100.0f, 0.0f, 10.0f}},
+        {-1.0f, 1.0f, 0.0f, 0.0f, 0.0f, {-10.0f, 0.0f, 0.0f, 20.0f}},
+    };
+    const flash::rect source{0.0f, 10.0f, 0.0f, 20.0f};
+    for (const auto& c : cases) {
+        flash::matrix m;
+        m.set_scale_rotation(c.x_scale, c.y_scale, c.angle);
+        m.m_[0][2] = c.tx;
+        m.m_[1][2] = c.ty;
+        // Far away from every answer: the old box must not widen the new one.
+        flash::rect r{-1000.0f, 1000.0f, -1000.0f, 1000.0f};
+        r.enclose_transformed_rect(m, source);
+        EXPECT_NEAR(r.m_x_min, c.expected.m_x_min, 1e-4f) << c.angle << " " << c.x_scale;
+        EXPECT_NEAR(r.m_x_max, c.expected.m_x_max, 1e-4f) << c.angle << " " << c.x_scale;
+        EXPECT_NEAR(r.m_y_min, c.expected.m_y_min, 1e-4f) << c.angle << " " << c.x_scale;
+        EXPECT_NEAR(r.m_y_max, c.expected.m_y_max, 1e-4f) << c.angle << " " << c.x_scale;
+    }
+}
+
 TEST(Geometry, ColourTransformClampsChannels) {
     flash::cxform c;
     c.m_[0][0] = 2.0f;
