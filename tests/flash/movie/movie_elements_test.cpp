@@ -148,7 +148,13 @@ TEST(MovieElements, ARegisteredClassTakesAPlacedClipOnItsFirstAdvance) {
     m.do_action(code(a));
     m.show_frame();
     m.place_object2(spritetest::named(1, sym, "a"));
-    m.do_action(code(assembler().trace_str("frame 1 action").op(testasm::STOP)));
+    m.do_action(code(assembler().trace_str("frame 1 action")));
+    m.show_frame();
+    // attachMovie binds at once, and the clip's first advance does not bind it again.
+    assembler b;
+    call_method(b, "_root", "attachMovie", {str("sym"), str("b"), i32(5)}).op(testasm::POP);
+    b.trace_str("attached").op(testasm::STOP);
+    m.do_action(code(b));
     m.show_frame();
     m.end();
     played_root p(m.finish_fws());
@@ -157,7 +163,9 @@ TEST(MovieElements, ARegisteredClassTakesAPlacedClipOnItsFirstAdvance) {
     p.advance();
     EXPECT_EQ(p.events.take(), "trace frame 1 action, trace ctor, trace onLoad");
     p.advance();
-    EXPECT_EQ(p.events.take(), "");  // the constructor ran once
+    EXPECT_EQ(p.events.take(), "trace ctor, trace attached, trace onLoad");
+    p.advance();
+    EXPECT_EQ(p.events.take(), "");
 }
 
 TEST(MovieElements, GotoByTextTakesOnlyWholeNumbersAsFrames) {
@@ -174,7 +182,8 @@ TEST(MovieElements, GotoByTextTakesOnlyWholeNumbersAsFrames) {
         int frame;  // -1: the clip stays where it was
     } cases[] = {
         {"3", 2}, {" 3", 1}, {"+3", 3}, {"3 ", 4}, {"6", 5}, {"7", -1}, {"0", -1}, {"-1", -1},
-        {"-2147483648", -1}, {"99999999999999999999", -1}, {"", -1}, {"-", -1}, {"x", -1},
+        {"-2147483648", -1}, {"99999999999999999999", -1}, {"4294967299", -1}, {"", -1}, {"-", -1},
+        {"x", -1},
     };
     played_root p(m.finish_fws());
     sprite_instance* top = p.top();

@@ -105,6 +105,8 @@ TEST(Geometry, EnclosingATransformedRectReplacesTheOldBox) {
         {2.0f, 3.0f, 0.0f, 0.0f, 0.0f, {0.0f, 20.0f, 0.0f, 60.0f}},
         {1.0f, 1.0f, static_cast<float>(M_PI / 2), 100.0f, 0.0f, {80.0f, 100.0f, 0.0f, 10.0f}},
         {-1.0f, 1.0f, 0.0f, 0.0f, 0.0f, {-10.0f, 0.0f, 0.0f, 20.0f}},
+        // Each corner gives one side of the box.
+        {1.0f, 1.0f, static_cast<float>(M_PI / 4), 0.0f, 0.0f, {-14.142136f, 7.071068f, 0.0f, 21.213203f}},
     };
     const flash::rect source{0.0f, 10.0f, 0.0f, 20.0f};
     for (const auto& c : cases) {
