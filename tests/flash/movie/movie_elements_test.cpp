@@ -278,6 +278,28 @@ TEST(MovieElements, StartDragActionFollowsOnlyWithALockedCentreWithinItsPixelBou
     }
 }
 
+TEST(MovieElements, ADraggedButtonFollowsTheMouseToo) {
+    swf::MovieWriter m(8);
+    const uint16_t square = spritetest::square(m, 0, 0, 20);
+    swf::ButtonRecord record;
+    record.character_id = square;
+    const uint16_t button = m.define_button2({false, {record}, {}, {}});
+    m.place_object2(named_at(1, button, "btn", 5, 5));
+    m.do_action(code(assembler().push({testasm::boolean(false), testasm::boolean(true), str("btn")})
+                         .op(testasm::START_DRAG)));
+    m.show_frame();
+    m.end();
+    played_root p(m.finish_fws());
+    ASSERT_TRUE(p.r);
+    p.r->notify_mouse_state(40, 50, 0);
+    p.advance();
+    flash::character* btn = p.child("btn");
+    ASSERT_NE(btn, nullptr);
+    EXPECT_EQ(p.r->get_drag_state().character, btn);
+    EXPECT_FLOAT_EQ(btn->get_matrix().m_[0][2], 40 * 20.0f);
+    EXPECT_FLOAT_EQ(btn->get_matrix().m_[1][2], 50 * 20.0f);
+}
+
 // Frame 0: a stream head (unless none) and a block; frame 1: a block.
 swf::Bytes stream_movie(std::optional<swf::StreamHead> head, const swf::Bytes& first, const swf::Bytes& second) {
     swf::MovieWriter m(8);

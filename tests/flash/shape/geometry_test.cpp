@@ -138,6 +138,30 @@ TEST(Geometry, ColourTransformClampsChannels) {
     EXPECT_EQ(c.m_[1][0], 0.0f);
 }
 
+TEST(Geometry, ColourTransformTakesEachChannelFromItsOwnPlace) {
+    flash::cxform c;
+    for (int k = 0; k < 4; ++k) {
+        c.m_[k][0] = 0.5f;
+        c.m_[k][1] = static_cast<float>(k + 1);
+    }
+    const flash::rgba out = c.transform(flash::rgba(10, 40, 100, 200));
+    EXPECT_EQ(out.m_r, 6);    // 5 + 1
+    EXPECT_EQ(out.m_g, 22);   // 20 + 2
+    EXPECT_EQ(out.m_b, 53);   // 50 + 3
+    EXPECT_EQ(out.m_a, 104);  // 100 + 4
+}
+
+TEST(Geometry, ScalesOfARotatedMatrixUseBothOfTheirEntries) {
+    flash::matrix m;
+    m.set_scale_rotation(2.0f, 3.0f, static_cast<float>(M_PI / 2));  // m00 = 0, m10 = 2
+    EXPECT_NEAR(m.get_x_scale(), 2.0f, 1e-5f);
+    EXPECT_NEAR(m.get_y_scale(), 3.0f, 1e-5f);
+    m.set_scale_rotation(2.0f, 3.0f, static_cast<float>(M_PI / 6));
+    EXPECT_NEAR(m.get_x_scale(), 2.0f, 1e-5f);
+    EXPECT_NEAR(m.get_y_scale(), 3.0f, 1e-5f);
+    EXPECT_NEAR(m.get_rotation(), M_PI / 6, 1e-5f);
+}
+
 TEST(Geometry, ColourTransformConcatenateAppliesTheArgumentFirst) {
     flash::cxform outer;
     outer.m_[0][0] = 0.5f;
