@@ -124,6 +124,26 @@ TEST(MovieAbc, ASymbolClassBindsItsOwnTraitsNotItsBasesOnes) {
     EXPECT_FALSE(instance->get_members().get("inherited", &v));
 }
 
+TEST(MovieAbc, SymbolClassReadsOnlyTheRecordsItsCountGives) {
+    movie_fixture f;
+    swf::MovieWriter m(9);
+    swf::BitWriter w;
+    w.u16(1);  // one record, though two follow
+    w.u16(0);
+    w.string("First");
+    w.u16(3);
+    w.string("Second");
+    m.tag(swf::tag_symbol_class, w.take());
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("symbols.swf", m.finish_fws());
+    ASSERT_NE(def, nullptr);
+    flash::bx_string name;
+    ASSERT_TRUE(def->get_symbol_classes().get(0, &name));
+    EXPECT_STREQ(name.c_str(), "First");
+    EXPECT_FALSE(def->get_symbol_classes().get(3, &name));
+}
+
 TEST(MovieAbc, SymbolClassesGiveAnInstanceItsClass) {
     movie_fixture f;
     swf::MovieWriter m(9);

@@ -4,7 +4,9 @@
 // the root's definition answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <memory>
 #include <optional>
 #include <cstdio>
 #include <string>
@@ -413,6 +415,70 @@ TEST(MovieElements, ADuplicatedClipShowsACopyOfTheDrawing) {
     EXPECT_EQ(edges(copied), edges(drawn) + 1);
     EXPECT_FLOAT_EQ(copied->get_bound().m_x_max, 50 * 20.0f);
     EXPECT_FLOAT_EQ(drawn->get_bound().m_x_max, 10 * 20.0f);
+}
+
+// A clip "a" of an exported empty sprite "sym" in a movie whose frame runs the actions.
+played_root* clip_movie(const swf::Bytes& actions) {
+    swf::MovieWriter m(8);
+    const uint16_t clip = spritetest::empty_sprite(m);
+    m.export_assets({{clip, "sym"}});
+    m.place_object2(spritetest::named(1, clip, "a"));
+    m.do_action(actions);
+    m.show_frame();
+    m.end();
+    return new played_root(m.finish_fws());
+}
+
+TEST(MovieElements, AttachMovieTakesThreeOrFourArgumentsAndAnInitObjectOnlyAsTheFourth) {
+    assembler a;
+    // An object lies on the stack below the arguments: a call of three must not take it.
+    a.push({str("x"), i32(7), i32(1)}).op(testasm::INIT_OBJECT);
+    call_method(a, "_root", "attachMovie", {str("sym"), str("three"), i32(5)}).op(testasm::POP);
+    a.op(testasm::POP);
+    call_method(a, "_root", "attachMovie", {str("sym"), str("two")}).op(testasm::POP);
+    a.push({str("x"), i32(8), i32(1)}).op(testasm::INIT_OBJECT);  // the fourth argument
+    a.push({i32(6), str("four"), str("sym"), i32(4), str("_root")}).op(testasm::GET_VARIABLE);
+    a.push_str("attachMovie").op(testasm::CALL_METHOD).op(testasm::POP);
+    a.op(testasm::STOP);
+    std::unique_ptr<played_root> p(clip_movie(code(a)));
+    ASSERT_TRUE(p->r);
+    p->advance();
+    flash::character* three = p->child("three");
+    ASSERT_NE(three, nullptr);
+    as_value x;
+    EXPECT_FALSE(three->get_member("x", &x) && x.is_number()) << x.to_string();
+    EXPECT_EQ(p->child("two"), nullptr);
+    EXPECT_TRUE(p->fixture.log.has_error("attachMovie needs 3 or 4 args\n")) << p->fixture.log.errors();
+    flash::character* four = p->child("four");
+    ASSERT_NE(four, nullptr);
+    ASSERT_TRUE(four->get_member("x", &x));
+    EXPECT_EQ(x.to_number(), 8);
+}
+
+TEST(MovieElements, SwapDepthsToAFreeDepthMovesTheClipThere) {
+    assembler a;
+    call_method(a, "a", "swapDepths", {i32(20)}).op(testasm::POP);
+    a.op(testasm::STOP);
+    std::unique_ptr<played_root> p(clip_movie(code(a)));
+    ASSERT_TRUE(p->r);
+    p->advance();
+    flash::character* clip = p->child("a");
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->get_depth(), 20 + 16384);
+    EXPECT_EQ(p->top()->get_id_at_depth(1), -1);
+}
+
+TEST(MovieElements, AClipEnumeratesItsMembersThenItsNamedChildren) {
+    std::unique_ptr<played_root> p(clip_movie(code(assembler().op(testasm::STOP))));
+    ASSERT_TRUE(p->r);
+    sprite_instance* top = p->top();
+    top->set_member("own", as_value(1));
+    flash::as_environment env(p->fixture.owner.get_ptr());
+    top->enumerate(&env);
+    std::vector<std::string> names;
+    for (int i = 0; i <= env.get_top_index(); ++i) names.push_back(env.bottom(i).to_string());
+    EXPECT_NE(std::find(names.begin(), names.end(), "own"), names.end());
+    EXPECT_EQ(names.back(), "a");
 }
 
 int g_ticks = 0;
