@@ -15,6 +15,7 @@
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/movie/button.h"
 #include "flash/movie/canvas_def.h"
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/as_function.h"
@@ -479,6 +480,84 @@ TEST(MovieElements, AClipEnumeratesItsMembersThenItsNamedChildren) {
     for (int i = 0; i <= env.get_top_index(); ++i) names.push_back(env.bottom(i).to_string());
     EXPECT_NE(std::find(names.begin(), names.end(), "own"), names.end());
     EXPECT_EQ(names.back(), "a");
+}
+
+TEST(MovieElements, AReleasedButtonRestartsItsClipsWithEverythingInThem) {
+    swf::MovieWriter m(8);
+    const uint16_t inner = spritetest::empty_sprite(m, 2);
+    swf::SpriteWriter outer = m.sprite();
+    outer.place_object2(spritetest::named(1, inner, "inner"));
+    outer.show_frame();
+    outer.show_frame();
+    outer.end();
+    swf::ButtonRecord record;
+    record.character_id = m.define_sprite(outer);
+    m.place_object2(spritetest::named(1, m.define_button2({false, {record}, {}, {}}), "btn"));
+    m.show_frame();
+    m.end();
+    played_root p(m.finish_fws());
+    ASSERT_TRUE(p.r);
+    p.advance();
+    auto* btn = dynamic_cast<flash::button_character_instance*>(p.child("btn"));
+    ASSERT_NE(btn, nullptr);
+    auto* clip = flash::cast_to<sprite_instance>(btn->get_record_character(0));
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(btn->get_record_character(-1), nullptr);
+    EXPECT_EQ(btn->get_record_character(1), nullptr);
+    auto* nested = flash::cast_to<sprite_instance>(clip->get_character_by_name("inner"));
+    ASSERT_NE(nested, nullptr);
+    clip->set_play_state(flash::character::STOP, true);
+    ASSERT_EQ(nested->get_play_state(), flash::character::STOP);
+    btn->on_event(flash::event_id(flash::event_id::RELEASE));
+    EXPECT_EQ(clip->get_play_state(), flash::character::PLAY);
+    EXPECT_EQ(nested->get_play_state(), flash::character::PLAY);
+}
+
+TEST(MovieElements, AHostGotoDropsTheActionsTheFrameHadQueued) {
+    swf::MovieWriter m(8);
+    for (int f = 1; f <= 3; ++f) spritetest::traced_frame(m, "f" + std::to_string(f));
+    played_root p(spritetest::finish(m));
+    ASSERT_TRUE(p.r);
+    // Frame 0's actions are queued by the new root; the goto comes before they ran.
+    p.top()->goto_frame(2);
+    p.advance();
+    EXPECT_EQ(p.events.take(), "trace f3");
+}
+
+TEST(MovieElements, ExportsAndImportsReadOnlyTheEntriesTheirCountGives) {
+    movietest::movie_fixture f;
+    swf::MovieWriter m(8);
+    const uint16_t clip = spritetest::empty_sprite(m);
+    swf::BitWriter exports;
+    exports.u16(1);  // one entry, though two follow
+    exports.u16(clip);
+    exports.string("first");
+    exports.u16(clip);
+    exports.string("second");
+    m.tag(swf::tag_export_assets, exports.take());
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("exports.swf", m.finish_fws());
+    ASSERT_NE(def, nullptr);
+    EXPECT_NE(def->get_exported_resource("first"), nullptr);
+    EXPECT_EQ(def->get_exported_resource("second"), nullptr);
+
+    swf::MovieWriter importer(8);
+    swf::BitWriter imports;
+    imports.string("exports.swf");
+    imports.u16(1);
+    imports.u16(5);
+    imports.string("first");
+    imports.u16(6);
+    imports.string("first");
+    importer.tag(swf::tag_import_assets, imports.take());
+    importer.show_frame();
+    importer.end();
+    flash::movie_def_impl* imported = f.load("imports.swf", importer.finish_fws());
+    ASSERT_NE(imported, nullptr);
+    EXPECT_EQ(imported->get_imports().size(), 1);
+    EXPECT_NE(imported->get_character_def(5), nullptr);
+    EXPECT_EQ(imported->get_character_def(6), nullptr);
 }
 
 int g_ticks = 0;
