@@ -15,7 +15,7 @@
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/player.h"
 #include "flash/movie/tag_loaders.h"
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 #include "flash/runtime/character.h"
 #include "platform/graphics/d3d9.h"
 #include "platform/graphics/gfx_control.h"

@@ -70,6 +70,9 @@ enum class ReadResult { Missing, Failed, Read };
 
 // Reads a plain or gzip-compressed file whole. Only regular files are read (a device or a pipe
 // would never end), and never more than kMaxDocumentBytes.
+// The most bytes one UTF-8 sequence takes.
+constexpr size_t kUtf8LongestSequence = 4;
+
 ReadResult readPlainFile(const std::string& name, std::string& text) {
     std::optional<std::string> host = platform::resolvePath(name);
     if (!host) return ReadResult::Missing;
@@ -246,8 +249,13 @@ AttributePtr parseDocument(const char* text) {
                               << "; the document is not read";
         return emptyAttribute();
     }
+    // TinyXML steps over a UTF-8 sequence by the length its first byte announces without looking
+    // for the text's end, so a text that ends inside one would be read past its terminator. It
+    // reads a copy followed by as many zeros as the longest sequence: every such step lands on one.
+    std::string padded(text);
+    padded.append(kUtf8LongestSequence, '\0');
     TiXmlDocument document;
-    document.Parse(text);
+    document.Parse(padded.c_str());
     if (document.Error()) {
         Tov::LogLine("ERROR") << "Attr::parseDocument" << ": " << document.ErrorDesc() << " at line "
                               << document.ErrorRow() << ", column " << document.ErrorCol();

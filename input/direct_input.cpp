@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "input/input_settings.h"
+#include "input/internal/input_settings.h"
 #include "input/keyboard_layout.h"
 #include "platform/input/input_clock.h"
 

@@ -1,4 +1,4 @@
-#include "input/input_settings.h"
+#include "input/internal/input_settings.h"
 
 #include "core/cvar_catalogue.h"
 

@@ -1,4 +1,4 @@
-#include "particles/attr_read.h"
+#include "particles/internal/attr_read.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/attr_access.h"
-#include "particles/attr_read.h"
+#include "particles/internal/attr_read.h"
 
 namespace particle {
 

@@ -4,7 +4,7 @@
 
 #include "core/attr_xml.h"
 #include "core/log_stream.h"
-#include "particles/attr_read.h"
+#include "particles/internal/attr_read.h"
 
 namespace particle {
 

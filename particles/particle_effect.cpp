@@ -2,7 +2,7 @@
 
 #include "core/attr_access.h"
 #include "core/random_tables.h"
-#include "particles/attr_read.h"
+#include "particles/internal/attr_read.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_system.h"
 

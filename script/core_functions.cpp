@@ -1,7 +1,7 @@
 // The general-purpose script functions of the script core.
 #include <lua.hpp>
 
-#include "script/object_header.h"
+#include "script/internal/object_header.h"
 #include "script/script_args.h"
 #include "script/script_core.h"
 #include "script/script_registry.h"

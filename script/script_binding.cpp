@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/log_stream.h"
-#include "script/object_header.h"
+#include "script/internal/object_header.h"
 #include "script/script_args.h"
 
 namespace ScriptBinding {

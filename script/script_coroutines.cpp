@@ -1,6 +1,6 @@
 // Coroutines for scripts: createNewThread, resumeThread and yieldThread.
 #include "script/script_core.h"
-#include "script/script_state.h"
+#include "script/internal/script_state.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vfs/archive_output.h"
+#include "vfs/internal/archive_output.h"
 
 #include <cstring>
 #include <new>

@@ -5,7 +5,7 @@
 
 #include "core/log_stream.h"
 #include "platform/files.h"
-#include "vfs/archive_output.h"
+#include "vfs/internal/archive_output.h"
 
 namespace VFS {
 

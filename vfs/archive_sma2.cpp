@@ -9,7 +9,7 @@
 #include "core/log_stream.h"
 #include "core/mmgr.h"
 #include "platform/files.h"
-#include "vfs/archive_output.h"
+#include "vfs/internal/archive_output.h"
 
 namespace VFS {
 

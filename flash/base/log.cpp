@@ -14,6 +14,7 @@ void default_log_callback(bool is_error, const char* text) {
 
 std::atomic<log_callback> g_callback{&default_log_callback};
 std::atomic<bool> g_verbose_parse{false};
+std::atomic<trace_callback> g_trace_callback{nullptr};
 
 void log_formatted(bool is_error, const char* format, va_list args) {
     const log_callback callback = g_callback.load(std::memory_order_acquire);
@@ -44,6 +45,21 @@ void log_error(const char* format, ...) {
     va_start(args, format);
     log_formatted(true, format, args);
     va_end(args);
+}
+
+void register_trace_callback(trace_callback callback) {
+    g_trace_callback.store(callback, std::memory_order_release);
+}
+
+void log_trace(const char* text) {
+    const trace_callback trace = g_trace_callback.load(std::memory_order_acquire);
+    if (!trace) {
+        log_msg("%s\n", text);
+        return;
+    }
+    char buffer[log_buffer_size];
+    std::snprintf(buffer, sizeof buffer, "%s\n", text);
+    trace(buffer);
 }
 
 std::atomic<bool> g_verbose_action{false};

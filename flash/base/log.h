@@ -14,6 +14,14 @@ typedef void (*log_callback)(bool is_error, const char* text);
 void register_log_callback(log_callback callback);
 log_callback get_log_callback();
 
+// The output of the scripts' trace, kept apart from the engine's own lines for hosts that want it
+// (the headless runner prints only traces on standard output). Without a trace callback a trace
+// line goes to the log callback as a plain message, as every other line does.
+typedef void (*trace_callback)(const char* text);
+void register_trace_callback(trace_callback callback);
+// One trace line: the text and a newline, cut as log_msg cuts.
+void log_trace(const char* text);
+
 // Formats at most 499 characters (longer output is cut) and hands them to the callback.
 // Nothing is formatted while no callback is registered.
 void log_msg(const char* format, ...) __attribute__((format(printf, 1, 2)));

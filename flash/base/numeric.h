@@ -27,6 +27,25 @@ inline bool is_finite_float(double value) {
 inline int dtrunc(double d) {
     return (d > -2147483649.0 && d < 2147483648.0) ? static_cast<int>(d) : 0;
 }
+// The one conversion of a script's number to an int: its integer part toward zero. A number past
+// either end of the int range saturates to that end and NaN gives 0; both answer false, so that
+// the caller can log why it saturated or refused.
+inline bool to_int_checked(double d, int* out) {
+    if (std::isnan(d)) {
+        *out = 0;
+        return false;
+    }
+    if (d >= 2147483648.0) {
+        *out = std::numeric_limits<int>::max();
+        return false;
+    }
+    if (d <= -2147483649.0) {
+        *out = std::numeric_limits<int>::min();
+        return false;
+    }
+    *out = static_cast<int>(d);
+    return true;
+}
 inline int ftrunc(float value) { return dtrunc(value); }
 // The integer part (toward zero) of value + 0.5.
 inline int frnd(float value) { return dtrunc(static_cast<double>(value) + 0.5); }

@@ -13,6 +13,7 @@
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/character.h"
 #include "flash/shape/geometry.h"
+#include "flash/swf/button_records.h"
 
 namespace flash {
 
@@ -33,26 +34,12 @@ struct button_record {
     cxform m_button_cxform;
     uint8_t m_blend_mode = 0;
 
-    // One BUTTONRECORD after its flag byte; false when the flag byte ends the list.
-    bool read(swf_stream* in, int tag_type);
+    // From its SWF record (the colour transform only where the record has one).
+    void set(const swf_button_record& record);
     // Whether the record shows in a mouse state (button_mouse_state).
     bool is_active_in(int mouse_state) const;
     bool is_active_in_all_states() const { return m_up && m_down && m_over; }
 };
-
-// Condition bits of a DefineButton2 action; the key code sits in bits 9..15.
-enum button_condition : uint32_t {
-    IDLE_TO_OVER_UP = 0x01,        // roll over
-    OVER_UP_TO_IDLE = 0x02,        // roll out
-    OVER_UP_TO_OVER_DOWN = 0x04,   // press
-    OVER_DOWN_TO_OVER_UP = 0x08,   // release
-    OVER_DOWN_TO_OUT_DOWN = 0x10,  // drag out
-    OUT_DOWN_TO_OVER_DOWN = 0x20,  // drag over
-    OUT_DOWN_TO_IDLE = 0x40,       // release outside
-    KEY_CODE_MASK = 0xFE00,
-};
-constexpr int button_key_code_shift = 9;
-constexpr uint32_t button_key_code_bits = 0x7F;
 
 struct button_action {
     uint32_t m_conditions = 0;
@@ -63,8 +50,8 @@ struct button_action {
     button_action& operator=(const button_action&) = delete;
     ~button_action();
 
-    // Reads the action bytes up to length (or the end of the tag) into one new buffer.
-    void read(swf_stream* in, int length);
+    // The conditions and one new buffer over the record's action bytes.
+    void set(const swf_button_action& record);
     // The key code of a key-press condition, 0 for none.
     int get_key_code() const { return static_cast<int>((m_conditions >> button_key_code_shift) & button_key_code_bits); }
 };
@@ -75,9 +62,6 @@ struct button_sound_entry {
     smart_ptr<sound_sample> m_sample;
     sound_info m_sound_style;
 };
-
-// Sound entry order: roll out, roll over, press, release.
-enum button_sound_index { BUTTON_SOUND_ROLL_OUT = 0, BUTTON_SOUND_ROLL_OVER, BUTTON_SOUND_PRESS, BUTTON_SOUND_RELEASE, BUTTON_SOUND_COUNT };
 
 struct button_sound_def {
     button_sound_entry m_button_sounds[BUTTON_SOUND_COUNT];
@@ -91,8 +75,10 @@ public:
         return class_id == BUTTON_CHARACTER_DEFINITION || character_def::is(class_id);
     }
 
-    // The rest of a DefineButton (7), DefineButton2 (34) or DefineButtonSound (17) after the id.
-    void read(swf_stream* in, int tag_type, movie_definition_sub* m);
+    // From the record of a DefineButton (7) or DefineButton2 (34), for the movie that read it.
+    void set(const swf_define_button& record, movie_definition_sub* m);
+    // From a DefineButtonSound (17) record, its samples looked up in that movie.
+    void set_sounds(const swf_button_sounds& record, movie_definition_sub* m);
 
     character* create_character_instance(engine_instance* player, character* parent, int id) override;
 
@@ -106,10 +92,6 @@ public:
     std::unique_ptr<button_sound_def> m_sound;
 
 private:
-    void read_records(swf_stream* in, int tag_type);
-    void read_button2_actions(swf_stream* in, int offset_start, int offset);
-    void read_sounds(swf_stream* in, movie_definition_sub* m);
-
     weak_ptr<movie_definition_sub> m_movie;
 };
 
@@ -124,7 +106,7 @@ public:
     character* get_record_character(int index) const;
 
     void advance(float dt) override;
-    // Passed on unchanged to the child of every record.
+    // Placing the button runs each child's first frame, so a clip in a state shows at once.
     void execute_frame_tags_first(int frame, bool state_only) override;
     void display() override;
     character* get_topmost_mouse_entity(float x, float y) override;

@@ -8,16 +8,22 @@ namespace flash {
 
 namespace {
 
-// A button whose records name buttons that name it back would build children without end.
+// A button whose records name buttons that name it back would build children without end: the
+// nesting is bounded, and so is the number of instances one placed button makes in all (a
+// button showing itself twice would otherwise make 2^32 within the nesting bound).
 constexpr int max_button_nesting = 32;
-thread_local int g_button_nesting = 0;
+constexpr int max_button_instances = 1024;
+struct button_building {
+    int top_id = 0;  // of the button placed, whose whole tree is counted
+    int nesting = 0;
+    int made = 0;
+    bool reported = false;
+};
+thread_local button_building g_building;
 
 const char* const default_press_sound = "default_btn_click";
 
 // Host event codes of the state a mouse event leads to.
-constexpr int host_code_down = 1;
-constexpr int host_code_over = 4;
-constexpr int host_code_up = 5;
 
 // The key event a file key code of a button condition stands for; 0 for none.
 int key_event_code(int file_code) {
@@ -76,22 +82,42 @@ button_character_instance::button_character_instance(engine_instance* player, bu
     if (!def) return;
     const int count = def->m_button_records.size();
     m_record_character.resize(count);
-    if (g_button_nesting >= max_button_nesting) {
-        log_error("error: button %d nests buttons deeper than %d; its records show nothing\n", id, max_button_nesting);
+    button_building& building = g_building;
+    if (building.nesting == 0) {
+        building = button_building();
+        building.top_id = id;
+    }
+    if (building.nesting >= max_button_nesting) {
+        if (!building.reported)
+            log_error("error: button %d nests buttons deeper than %d; its records show nothing\n", id, max_button_nesting);
+        building.reported = true;
         return;
     }
-    ++g_button_nesting;
+    ++building.nesting;
+    // A clip in a record whose own first frame places this button again would nest without end.
+    sprite_instance* clip_above = nullptr;
+    for (character* ch = parent; ch && !clip_above; ch = ch->get_parent()) clip_above = cast_to<sprite_instance>(ch);
     for (int i = 0; i < count; ++i) {
         const button_record& record = def->m_button_records[i];
         character_def* child_def = def->resolve(record);
         if (!child_def) continue;
+        if (building.made >= max_button_instances) {
+            if (!building.reported)
+                log_error("error: button %d makes more than %d instances; the rest of its records show nothing\n",
+                          building.top_id, max_button_instances);
+            building.reported = true;
+            break;
+        }
+        if (clip_above && !clip_above->may_nest(child_def)) continue;
+        // Counted before it is made: what it makes itself comes after it.
+        ++building.made;
         character* child = child_def->create_character_instance(player, this, record.m_character_id);
         if (!child) continue;
         child->set_matrix(record.m_button_matrix);
         child->set_cxform(record.m_button_cxform);
         m_record_character[i] = child;
     }
-    --g_button_nesting;
+    --building.nesting;
 }
 
 button_character_instance::~button_character_instance() {
@@ -114,8 +140,10 @@ void button_character_instance::advance(float dt) {
 }
 
 void button_character_instance::execute_frame_tags_first(int frame, bool state_only) {
+    smart_ptr<button_character_instance> hold(this);
     for (int i = 0; i < m_record_character.size(); ++i) {
-        if (character* child = m_record_character[i].get_ptr()) child->execute_frame_tags_first(frame, state_only);
+        smart_ptr<character> child(m_record_character[i]);
+        if (child) child->execute_frame_tags_first(frame, state_only);
     }
 }
 
@@ -244,30 +272,26 @@ bool button_character_instance::on_event(const event_id& event) {
     call_named_sound(event.m_id);
     if (!get_sound_callback()) play_definition_sound(sound_index_of(event.m_id));
 
-    int code = 0;
     switch (event.m_id) {
         case event_id::PRESS:
         case event_id::DRAG_OVER:
             m_mouse_state = MOUSE_DOWN_STATE;
-            code = host_code_down;
             break;
         case event_id::RELEASE:
         case event_id::ROLL_OVER:
         case event_id::DRAG_OUT:
             m_mouse_state = MOUSE_OVER_STATE;
-            code = host_code_over;
             restart_children();
             break;
         case event_id::RELEASE_OUTSIDE:
         case event_id::ROLL_OUT:
             m_mouse_state = MOUSE_UP_STATE;
-            code = host_code_up;
             break;
         default:
             return false;
     }
     m_button_mouse_state = m_mouse_state;
-    notify_event_callback(this, code);
+    notify_event_callback(this, button_host_event(event.m_id));
     return queue_actions(parent.get_ptr(), event);
 }
 

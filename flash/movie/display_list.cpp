@@ -1,5 +1,7 @@
 #include "flash/movie/display_list.h"
 
+#include <cstdint>
+
 #include "flash/base/log.h"
 #include "flash/movie/movie_root.h"
 #include "flash/render/bitmap_info.h"
@@ -179,11 +181,16 @@ void display_list::swap_characters(character* a, character* b) {
 }
 
 int display_list::get_next_highest_depth() const {
-    int next = lowest_dynamic_depth;
+    int64_t next = lowest_dynamic_depth;
     for (const smart_ptr<character>& ch : m_list) {
-        if (ch->get_depth() >= next) next = ch->get_depth() + 1;
+        if (ch->get_depth() >= next) next = static_cast<int64_t>(ch->get_depth()) + 1;
     }
-    return next;
+    // A child at the largest depth leaves none above it: the answer stays at that depth.
+    if (next > INT32_MAX) {
+        log_error("error: get_next_highest_depth(): a child is at the largest depth %d\n", INT32_MAX);
+        return INT32_MAX;
+    }
+    return static_cast<int>(next);
 }
 
 character* display_list::get_character_by_name(const bx_string& name, bool recursive,

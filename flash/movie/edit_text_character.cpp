@@ -29,9 +29,6 @@ constexpr int key_right = 39;
 constexpr int key_down = 40;
 
 // Host event codes of the pointer events.
-constexpr int host_code_press = 1;
-constexpr int host_code_over = 4;
-constexpr int host_code_out = 5;
 
 const char* const set_focus_handler = "onSetFocus";
 const char* const kill_focus_handler = "onKillFocus";
@@ -65,19 +62,6 @@ bool is_typed_character(int code) {
 }
 
 int color_to_integer(const rgba& c) { return c.m_r * 65536 + c.m_g * 256 + c.m_b; }
-
-int pointer_event_code(int id) {
-    switch (id) {
-        case event_id::PRESS:
-        case event_id::DRAG_OVER: return host_code_press;
-        case event_id::RELEASE:
-        case event_id::ROLL_OVER:
-        case event_id::DRAG_OUT: return host_code_over;
-        case event_id::RELEASE_OUTSIDE:
-        case event_id::ROLL_OUT: return host_code_out;
-        default: return 0;
-    }
-}
 
 // Calls a handler member of the field with one undefined argument, when it has one.
 void call_focus_handler(edit_text_character* field, const char* name) {
@@ -247,7 +231,7 @@ bool edit_text_character::key_press(int key_code) {
 }
 
 bool edit_text_character::on_event(const event_id& event) {
-    if (const int code = pointer_event_code(event.m_id)) notify_event_callback(this, code);
+    notify_event_callback(this, button_host_event(event.m_id));
     if (m_def->m_readonly) return false;
     switch (event.m_id) {
         case event_id::SETFOCUS:

@@ -9,11 +9,12 @@
 #include "flash/runtime/action_tags.h"
 #include "flash/runtime/as_value.h"
 #include "flash/shape/geometry.h"
+#include "flash/swf/display_list_records.h"
 
 namespace flash {
 
+class engine_instance;
 class movie_definition_sub;
-class player;
 class swf_stream;
 
 // One clip action: the event and a script function over the record's actions.
@@ -28,8 +29,8 @@ public:
 
     ~place_object_2() override;
 
-    // Reads tag 4, 26 or 70; the definition gives the version and the player of the handlers.
-    void read(swf_stream* in, int tag_type, movie_definition_sub* m);
+    // From a tag 4, 26 or 70 record; the clip actions become script functions of the player.
+    void set(const swf_place_object& record, engine_instance* player);
     void execute(character* sprite) override;
     void apply_state(character* sprite) override { execute(sprite); }
     void reverse_state(character* sprite, int frame) override;
@@ -47,17 +48,11 @@ public:
     uint16_t m_clip_depth = 0;
     int m_place_type = PLACE;
     array<swf_event*> m_event_handlers;
-
-private:
-    void read_place_object(swf_stream* in);
-    void read_clip_actions(swf_stream* in, movie_definition_sub* m);
-    // One event record; false ends the list.
-    bool read_event_record(swf_stream* in, movie_definition_sub* m, bool wide_flags);
 };
 
 class remove_object_2 : public execute_tag {
 public:
-    void read(swf_stream* in, int tag_type);
+    void set(const swf_remove_object& record);
     void execute(character* sprite) override;
     void apply_state(character* sprite) override { execute(sprite); }
     void reverse_state(character* sprite, int frame) override;
@@ -67,10 +62,8 @@ public:
     int m_id = -1;
 };
 
-// Clip-event flag bits in record order, with the event id each produces.
-extern const uint8_t clip_event_ids[19];
-// The key-press bit, whose record carries a key-code byte inside its length.
-constexpr uint32_t clip_event_key_press = 1u << 17;
+// The event id of each clip-event flag bit, in record order.
+extern const uint8_t clip_event_ids[clip_event_count];
 
 void place_object_loader(swf_stream* in, int tag_type, movie_definition_sub* m);
 void remove_object_loader(swf_stream* in, int tag_type, movie_definition_sub* m);

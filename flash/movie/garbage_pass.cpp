@@ -1,4 +1,4 @@
-#include "flash/movie/garbage_pass.h"
+#include "flash/movie/internal/garbage_pass.h"
 
 #include <vector>
 

@@ -3,6 +3,8 @@
 // effect callback that clips and buttons call with a name, and the text-drawing callback that a
 // shown text field hands itself to (the host draws the text with its own fonts). Each slot is
 // null until the host registers a function; a null slot is skipped.
+#include "flash/runtime/event_id.h"
+
 namespace flash {
 
 class character;
@@ -20,6 +22,14 @@ void register_drawtext_callback(drawtext_callback callback);
 drawtext_callback get_drawtext_callback();
 
 // The event code handed to the host's callback stored in the character, when it has one.
-void notify_event_callback(character* ch, int code);
+void notify_event_callback(character* ch, host_event_code code);
+
+// What a button or a text field reports of an event id: a press (pressed, or dragged back over
+// while pressed), roll over (released over it, rolled over, dragged out while pressed) or roll
+// out (released outside, rolled out); none for every other event.
+host_event_code button_host_event(int event);
+// What a sprite reports of an event id: press, roll over, roll out, drag over, drag out and drag
+// (still pressed over it); none for every other event.
+host_event_code sprite_host_event(int event);
 
 }  // namespace flash

@@ -1,8 +1,12 @@
 #pragma once
 // The movies an engine instance has loaded, by the path they were asked for, with the host's file
 // opener and the engine mutex. Loader threads may ask for movies at the same time: each path is
-// opened and read once, and a second request for a path still being read waits for it.
+// opened and read once, and a second request for a path still being read waits for it, unless
+// that wait would close a cycle of threads waiting for each other (movies importing each other
+// on two threads): that request fails with an ERROR instead.
 #include <condition_variable>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -45,6 +49,17 @@ public:
     const char* find_path(const movie_definition_sub* def);
     int size();
 
+    // Takes the movie stored under path out of the library: freed at once when nothing else
+    // holds it, else when its last holder lets it go (a root's clips are script objects: they go
+    // with the garbage pass after their root is released). False when no movie, or one another
+    // thread is still reading, is stored under path.
+    bool remove(const char* path);
+    // Calls visit with each stored path and definition, in no set order. The library is not
+    // locked while visit runs, so visit may remove movies or load others.
+    void walk(const std::function<void(const char* path, movie_definition_sub* def)>& visit);
+    // Takes every movie out as remove does (movies other threads are still reading stay).
+    void clear();
+
     // The player's destruction: reports definitions still held elsewhere and releases the
     // library's references (a definition held elsewhere lives on with its holder).
     void release_all();
@@ -59,6 +74,8 @@ private:
     std::mutex m_lock;
     std::condition_variable m_loaded;
     hash<bx_string, entry> m_entries;
+    // Each waiting thread and the loader thread it waits for.
+    std::map<std::thread::id, std::thread::id> m_waiting_for;
 };
 
 }  // namespace flash

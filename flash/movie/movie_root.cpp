@@ -113,6 +113,8 @@ void root::set_background_alpha(float alpha) {
 
 void root::set_root_movie(character* movie) { m_movie = movie; }
 
+sprite_instance* root::get_root_sprite() const { return cast_to<sprite_instance>(m_movie.get_ptr()); }
+
 void root::advance(float dt) {
     std::lock_guard<std::recursive_mutex> lock(flash_engine_mutex());
     player* owner = m_player.get_ptr();

@@ -16,6 +16,7 @@ namespace flash {
 
 class movie_def_impl;
 class player;
+class sprite_instance;
 
 // Frame rates set_frame_rate accepts (frames per second, inclusive).
 constexpr float min_frame_rate = 1.0f;
@@ -59,6 +60,8 @@ public:
 
     // The top-level movie.
     character* get_root_movie() const { return m_movie.get_ptr(); }
+    // The top-level movie as the sprite it is; null when none is set (or a test set another kind).
+    sprite_instance* get_root_sprite() const;
     void set_root_movie(character* movie);
     movie_def_impl* get_movie_definition() const { return m_def.get_ptr(); }
     player* get_player() const { return m_player.get_ptr(); }

@@ -1,5 +1,6 @@
 #include "flash/movie/shape_def.h"
 
+#include "flash/base/bx_file.h"
 #include "flash/base/log.h"
 #include "flash/movie/movie_definition.h"
 #include "flash/movie/tag_loaders.h"
@@ -21,6 +22,13 @@ void shape_def::read(swf_stream* in, int tag_type, movie_definition_sub* m) {
     m_shape->read(in, tag_type, true);
     m_fill_bitmaps = fill_bitmaps();
     m_fill_bitmaps.collect(m_shape->get_fill_styles(), m);
+    // Gradient textures belong to the movie: made now under its file's name and kept with it.
+    if (m) {
+        static const bx_string no_name;
+        const bx_string& owner = in->get_input() ? in->get_input()->get_name() : no_name;
+        make_gradient_bitmaps(m_shape->get_draw_fill_styles(), owner, m->get_create_bitmaps() != 0,
+                              [m](bitmap_info* made) { m->add_bitmap_info(made); });
+    }
 }
 
 bitmap_info* shape_def::get_fill_bitmap(int bitmap_id) const { return m_fill_bitmaps.find(bitmap_id); }

@@ -16,7 +16,6 @@ namespace {
 
 constexpr int format_bits = 4;
 constexpr int rate_bits = 2;
-constexpr int reserved_info_bits = 2;
 constexpr int rate_table[] = {5512, 11025, 22050, 44100};
 constexpr int bits_per_byte = 8;
 constexpr int bytes_per_native_sample = 2;
@@ -100,38 +99,13 @@ sound_handler* get_streaming_sound_handler() {
 
 int sound_rate_hz(int rate_code) { return rate_table[rate_code & 3]; }
 
-void sound_info::read(swf_stream* in) {
-    in->align();
-    in->read_uint(reserved_info_bits);
-    m_stop_playback = in->read_bool();
-    m_no_multiple = in->read_bool();
-    m_has_envelope = in->read_bool();
-    m_has_loops = in->read_bool();
-    m_has_out_point = in->read_bool();
-    m_has_in_point = in->read_bool();
-    if (m_has_in_point) m_in_point = in->read_u32();
-    if (m_has_out_point) m_out_point = in->read_u32();
-    if (m_has_loops) m_loop_count = in->read_u16();
-    m_envelopes.clear();
-    if (!m_has_envelope) return;
-    const int count = in->read_u8();
-    for (int i = 0; i < count && !in->has_overrun(); ++i) {
-        sound_envelope_point p;
-        p.m_position = in->read_u32();
-        p.m_left_level = in->read_u16();
-        p.m_right_level = in->read_u16();
-        if (in->has_overrun()) break;
-        m_envelopes.push_back(p);
-    }
-}
-
 sound_sample::~sound_sample() {
     if (sound_handler* handler = get_installed_sound_handler()) handler->delete_sound(m_sound_handler_id);
 }
 
 void start_sound_tag::read(swf_stream* in, uint16_t sound_handler_id) {
     sound_info info;
-    info.read(in);
+    read_sound_info(in, &info);
     m_handler_id = sound_handler_id;
     m_stop_playback = info.m_stop_playback;
     m_loop_count = info.m_has_loops ? info.m_loop_count : 0;

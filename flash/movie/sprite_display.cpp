@@ -35,10 +35,6 @@ int sound_slot_of(int id) {
     }
 }
 
-// The host hears of presses and of every mouse transition over the clip.
-bool is_host_mouse_event(int id) {
-    return id == event_id::PRESS || (id >= event_id::ROLL_OVER && id <= event_id::STILL_PRESSED);
-}
 
 }  // namespace
 
@@ -126,7 +122,8 @@ bool sprite_instance::on_event(const event_id& event) {
         if (sound && m_sound_names[slot].length() > 0) sound(this, m_sound_names[slot].c_str());
         if (fx_callback fx = get_fx_callback()) fx(this, m_effect_names[slot].c_str());
     }
-    if (is_host_mouse_event(event.m_id) && m_event_callback) m_event_callback(this, event.m_id);
+    // The host hears of presses and of every mouse transition over the clip.
+    notify_event_callback(this, sprite_host_event(event.m_id));
     const bx_string& name = get_function_name(event);
     if (name.length() == 0) return false;
     as_value method;

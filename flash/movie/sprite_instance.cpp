@@ -2,9 +2,10 @@
 // frame labels reported to the host, and the frame tags and queued actions.
 #include "flash/movie/sprite_instance.h"
 
-#include <climits>
+#include <cmath>
 
 #include "flash/base/log.h"
+#include "flash/base/numeric.h"
 #include "flash/movie/host_callbacks.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_definition.h"
@@ -29,19 +30,18 @@ const char* const constructor_member = "__constructor__";
 constexpr int canvas_depth = 0;
 
 // A whole decimal number: an optional minus sign and digits, nothing else (" 3" and "+3" are
-// labels). Beyond the int range it saturates, so that n - 1 stays an int.
-bool parse_frame_number(const char* text, int* out) {
+// labels). The value stops growing once it is past any int, so that it never overflows.
+bool parse_frame_number(const char* text, double* out) {
     const bool negative = *text == '-';
     if (negative) ++text;
     if (*text == 0) return false;
-    constexpr long long limit = INT_MAX;
-    long long value = 0;
+    constexpr double past_any_int = 1e10;
+    double value = 0.0;
     for (; *text; ++text) {
         if (*text < '0' || *text > '9') return false;
-        if (value < limit) value = value * 10 + (*text - '0');
+        if (value < past_any_int) value = value * 10 + (*text - '0');
     }
-    if (value > limit) value = limit;
-    *out = static_cast<int>(negative ? -value : value);
+    *out = negative ? -value : value;
     return true;
 }
 
@@ -277,9 +277,16 @@ void sprite_instance::goto_frame(int target) {
 }
 
 void sprite_instance::goto_frame(const bx_string& target) {
-    int number = 0;
-    if (parse_frame_number(target.c_str(), &number)) {
-        goto_frame(number - 1);
+    const char* text = target.c_str();
+    double number = 0.0;
+    if (parse_frame_number(text, &number)) {
+        int frame = -1;
+        if (!to_int_checked(number - 1.0, &frame)) {
+            // No movie has that many frames: refused like any frame outside the clip.
+            log_error("error: goto_frame('%s') -- frame number out of range\n", text);
+            frame = -1;
+        }
+        goto_frame(frame);
         return;
     }
     goto_labeled_frame(target.c_str());
@@ -344,15 +351,10 @@ void sprite_instance::set_loop(int count, bool recursive, float delay) {
 
 void sprite_instance::call_frame_actions(const as_value& frame_value) {
     int frame = -1;
-    if (frame_value.is_string()) {
-        const bx_string text = frame_value.to_bx_string();
-        if (!m_def || !m_def->get_labeled_frame(text.c_str(), &frame)) {
-            frame = static_cast<int>(frame_value.to_number()) - 1;
-        }
-    } else {
-        const double number = frame_value.to_number();
-        frame = number == number ? static_cast<int>(number) - 1 : -1;
-    }
+    const bool labeled = frame_value.is_string() && m_def &&
+                         m_def->get_labeled_frame(frame_value.to_bx_string().c_str(), &frame);
+    // A number past the int range names no frame: it is refused below as unknown.
+    if (!labeled && !to_int_checked(std::trunc(frame_value.to_number()) - 1.0, &frame)) frame = -1;
     if (!m_def || frame < 0 || frame >= get_frame_count()) {
         log_error("error: call_frame('%s') -- unknown frame\n", frame_value.to_string());
         return;

@@ -5,6 +5,7 @@
 // Each advance steps the frame, runs the frame's tags and actions, raises the clip's events and
 // advances the children.
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 #include "flash/base/array.h"
@@ -22,6 +23,7 @@ namespace flash {
 class action_buffer;
 class canvas_def;
 class as_function;
+class edit_text_character;
 class execute_tag;
 struct swf_event;
 
@@ -121,6 +123,36 @@ public:
     // duplicateMovieClip: a copy of this clip in its parent at depth, replacing an occupant.
     character* clone_display_object(const bx_string& name, int depth) override;
 
+    // The host's native calls on the clip's children; each MovieClip method of the same meaning
+    // is a thin wrapper over one of them. Depths here are display-list depths: a script's depth
+    // plus lowest_dynamic_depth. Each new child replaces an occupant of its depth.
+    // One more than the highest child depth, never below lowest_dynamic_depth; a child at the
+    // largest depth leaves that depth as the answer (logged).
+    int get_next_highest_depth() const { return m_display_list.get_next_highest_depth(); }
+    // A new text field of width x height pixels at (x, y) pixels, with an empty text.
+    edit_text_character* create_text_field(const bx_string& name, int depth, int x, int y, int width,
+                                           int height);
+    // A new clip of the sprite exported as export_name (from this clip's movie, else from its
+    // parents' upwards), with this clip's colour transform and matrix; init's members are copied
+    // onto it before a class registered for the symbol takes it over. Null when nothing is
+    // exported under that name (logged with verbose action) or the export is no sprite.
+    sprite_instance* attach_movie(const bx_string& export_name, const bx_string& new_name, int depth,
+                                  as_object* init = nullptr);
+    // duplicateMovieClip: a copy of this clip in its parent; null for a clip without one.
+    character* duplicate(const bx_string& name, int depth) { return clone_display_object(name, depth); }
+    // Moves the clip to depth in its parent's list, or swaps depths with the sibling already there.
+    bool swap_depths(int depth);
+    // Exchanges the depths of this clip and a sibling; false (logged) for null or another parent.
+    bool swap_depths(character* partner);
+    sprite_instance* create_empty_movie_clip(const bx_string& name, int depth);
+    // The character a dotted path of instance names names below this clip ("panel.btnSkip"),
+    // each name matched exactly among the children of the one before; null when one is missing.
+    character* find_character_by_path(const char* dotted_path) const;
+    // Calls the clip's script method (paths allowed) with the clip as this and the arguments in
+    // order, through the clip's environment; the call's value (undefined when there is no such
+    // method).
+    as_value call_method_with_args(const char* method_name, std::initializer_list<as_value> args);
+
     void add_action_buffer(action_buffer* buffer) override { m_action_list.push_back(buffer); }
     void execute_actions(const array<action_buffer*>& buffers);
     // addFrameScript: the function runs after the frame's actions each time the frame executes;
@@ -147,6 +179,9 @@ public:
     void set_frame_rate(float fps);
 
 
+    // False (with an ERROR) when an instance of def placed here would nest without end.
+    bool may_nest(const character_def* def) const;
+
     // Script paths evaluated with the clip's environment.
     as_value get_variable(const char* path) const;
     void set_variable(const char* path, const as_value* value);
@@ -168,8 +203,6 @@ private:
     void report_label(int frame);
     void report_name(const bx_string& name);
     void call_stop_callback();
-    // False (with an ERROR) when an instance of def placed here would nest without end.
-    bool may_nest(const character_def* def) const;
     character* instantiate(uint16_t character_id, const char* who);
 
     smart_ptr<movie_definition_sub> m_def;

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "flash/base/log.h"
+#include "flash/base/numeric.h"
 #include "flash/movie/display_list.h"
+#include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
@@ -21,14 +23,15 @@ constexpr double min_fps = 1.0;
 constexpr double max_fps = 240.0;
 constexpr int text_field_args = 6;
 
-int to_script_depth(int depth) { return depth - lowest_dynamic_depth; }
+// Computed as a number: the lowest list depth has a script depth below the int range.
+double to_script_depth(int depth) { return static_cast<double>(depth) - lowest_dynamic_depth; }
 int to_list_depth(double script_depth) {
     // Script depths far outside the list's range cannot be stored; they saturate.
     const double depth = script_depth + lowest_dynamic_depth;
-    if (!(depth == depth)) return lowest_dynamic_depth;
-    if (depth >= INT32_MAX) return INT32_MAX;
-    if (depth <= INT32_MIN) return INT32_MIN;
-    return static_cast<int>(depth);
+    if (std::isnan(depth)) return lowest_dynamic_depth;
+    int list_depth = 0;
+    if (!to_int_checked(depth, &list_depth)) log_error("error: depth %.17g is out of range; %d taken\n", script_depth, list_depth);
+    return list_depth;
 }
 
 void set_number(const fn_call& fn, double value) { fn.result->set_double(value); }
@@ -108,42 +111,13 @@ void sprite_swap_depths(const fn_call& fn) {
         return;
     }
     const as_value& arg = fn.arg(0);
-    character* partner = nullptr;
     if (arg.is_number() && !std::isnan(arg.to_number())) {
-        sprite_instance* parent = parent_sprite(clip);
-        if (!parent) {
-            log_error("can't do _root.swapDepths\n");
-            return;
-        }
-        display_list* list = parent->get_display_list();
-        const int depth = to_list_depth(arg.to_number());
-        const int index = list->find_display_index(depth);
-        character* occupant = index < list->size() ? list->get_character(index) : nullptr;
-        if (!occupant || occupant->get_depth() != depth) {
-            list->set_character_depth(clip, depth);
-            return;
-        }
-        partner = occupant;
+        clip->swap_depths(to_list_depth(arg.to_number()));
     } else if (character* ch = as_character(arg.to_object())) {
-        partner = ch;
+        clip->swap_depths(ch);
     } else {
         log_error("swapDepths has received invalid arg\n");
-        return;
     }
-    if (!partner) {
-        log_error("It is impossible to swap NULL character\n");
-        return;
-    }
-    sprite_instance* parent = parent_sprite(clip);
-    if (!parent || partner->get_parent() != parent) {
-        log_error("MovieClips should have the same parent\n");
-        return;
-    }
-    // Exchanging both depths and both slots keeps the list in depth order.
-    const int depth = clip->get_depth();
-    clip->set_depth(partner->get_depth());
-    partner->set_depth(depth);
-    parent->get_display_list()->swap_characters(clip, partner);
 }
 
 void sprite_duplicate_movieclip(const fn_call& fn) {
@@ -153,7 +127,7 @@ void sprite_duplicate_movieclip(const fn_call& fn) {
         log_error("duplicateMovieClip needs 2 or 3 args\n");
         return;
     }
-    character* clone = clip->clone_display_object(fn.arg(0).to_bx_string(), to_list_depth(fn.arg(1).to_number()));
+    character* clone = clip->duplicate(fn.arg(0).to_bx_string(), to_list_depth(fn.arg(1).to_number()));
     if (!clone) return;
     if (fn.arg_count == 3 && fn.arg(2).is_object()) {
         if (as_object* init = fn.arg(2).to_object()) init->copy_to(clone);
@@ -172,12 +146,8 @@ void sprite_create_empty_movieclip(const fn_call& fn) {
         log_error("createEmptyMovieClip needs 2 args\n");
         return;
     }
-    smart_ptr<movie_definition_sub> def(create_empty_sprite_definition());
-    smart_ptr<sprite_instance> made(new sprite_instance(clip->get_player(), def.get_ptr(), clip->get_root(), clip, -1));
-    made->set_name(fn.arg(0).to_bx_string());
-    clip->get_display_list()->add_display_object(made.get_ptr(), to_list_depth(fn.arg(1).to_number()), true, cxform(),
-                                                 matrix(), 0.0f, 0);
-    fn.result->set_as_object(made.get_ptr());
+    fn.result->set_as_object(
+        clip->create_empty_movie_clip(fn.arg(0).to_bx_string(), to_list_depth(fn.arg(1).to_number())));
 }
 
 void sprite_remove_movieclip(const fn_call& fn) {
@@ -243,15 +213,13 @@ void sprite_unload_movie(const fn_call& fn) {
 
 void sprite_get_next_highest_depth(const fn_call& fn) {
     if (sprite_instance* clip = sprite_method_target(fn))
-        set_number(fn, to_script_depth(clip->get_display_list()->get_next_highest_depth()));
+        set_number(fn, to_script_depth(clip->get_next_highest_depth()));
 }
 
 int truncated(const as_value& v) {
-    const double d = v.to_number();
-    if (!(d == d)) return 0;
-    if (d >= INT32_MAX) return INT32_MAX;
-    if (d <= INT32_MIN) return INT32_MIN;
-    return static_cast<int>(d);
+    int n = 0;
+    (void)to_int_checked(v.to_number(), &n);  // NaN as 0 and the ends saturated, as the field sizes take them
+    return n;
 }
 
 void sprite_create_text_field(const fn_call& fn) {
@@ -262,29 +230,9 @@ void sprite_create_text_field(const fn_call& fn) {
         log_error("createTextField: the number of arguments must be 6\n");
         return;
     }
-    const int x = truncated(fn.arg(2));
-    const int y = truncated(fn.arg(3));
-    smart_ptr<edit_text_character_def> def(new edit_text_character_def(truncated(fn.arg(4)), truncated(fn.arg(5))));
-    smart_ptr<character> field(def->create_character_instance(clip->get_player(), clip, -1));
-    if (!field) return;
-    field->set_name(fn.arg(0).to_bx_string());
-    matrix m;
-    m.concatenate_translation(static_cast<float>(x * static_cast<double>(twips_per_pixel)),
-                              static_cast<float>(y * static_cast<double>(twips_per_pixel)));
-    clip->get_display_list()->add_display_object(field.get_ptr(), to_list_depth(truncated(fn.arg(1))), true, cxform(),
-                                                 m, 0.0f, 0);
-    fn.result->set_as_object(field.get_ptr());
-}
-
-// The export of a name: in the clip's own movie, else through its parents upwards.
-character_def* find_exported(sprite_instance* clip, const bx_string& name) {
-    for (sprite_instance* at = clip; at; at = parent_sprite(at)) {
-        if (movie_def_impl* def = whole_movie_of(at)) {
-            if (character_def* found = def->get_exported_resource(name)) return found;
-        }
-        if (!parent_sprite(at) && get_verbose_action()) log_msg("can't find exported resource '%s'\n", name.c_str());
-    }
-    return nullptr;
+    fn.result->set_as_object(clip->create_text_field(fn.arg(0).to_bx_string(), to_list_depth(truncated(fn.arg(1))),
+                                                     truncated(fn.arg(2)), truncated(fn.arg(3)),
+                                                     truncated(fn.arg(4)), truncated(fn.arg(5))));
 }
 
 void sprite_attach_movie(const fn_call& fn) {
@@ -294,25 +242,10 @@ void sprite_attach_movie(const fn_call& fn) {
         log_error("attachMovie needs 3 or 4 args\n");
         return;
     }
-    const bx_string name = fn.arg(0).to_bx_string();
-    character_def* found = find_exported(clip, name);
-    if (!found) {
-        if (get_verbose_action()) log_msg("import error: resource '%s' is not exported\n", name.c_str());
-        return;
-    }
-    if (!found->is(character_def::SPRITE_DEFINITION)) return;
-    smart_ptr<sprite_instance> made(new sprite_instance(clip->get_player(), static_cast<movie_definition_sub*>(found),
-                                                        clip->get_root(), clip, -1));
-    made->set_name(fn.arg(1).to_bx_string());
-    clip->get_display_list()->add_display_object(made.get_ptr(), to_list_depth(fn.arg(2).to_number()), true,
-                                                 clip->get_cxform(), clip->get_matrix(), 0.0f, 0);
-    if (fn.arg_count == 4 && fn.arg(3).is_object()) {
-        if (as_object* init = fn.arg(3).to_object()) init->copy_to(made.get_ptr());
-    }
-    // Attached by its export name: a class that registerClass bound to the symbol takes it over,
-    // as it does for clips the timeline places.
-    made->bind_registered_class();
-    fn.result->set_as_object(made.get_ptr());
+    as_object* init = fn.arg_count == 4 && fn.arg(3).is_object() ? fn.arg(3).to_object() : nullptr;
+    sprite_instance* made = clip->attach_movie(fn.arg(0).to_bx_string(), fn.arg(1).to_bx_string(),
+                                               to_list_depth(fn.arg(2).to_number()), init);
+    if (made) fn.result->set_as_object(made);
 }
 
 // Carries the point object's "x" and "y" through m (pixels), when both are numbers.

@@ -24,7 +24,8 @@ namespace flash {
 namespace {
 
 // Fonts are not loaded: the host draws text itself.
-constexpr int font_tags[] = {10, 13, 48, 62, 73, 75};
+constexpr int font_tags[] = {TAG_DEFINE_FONT,      TAG_DEFINE_FONT_INFO,        TAG_DEFINE_FONT2,
+                               TAG_DEFINE_FONT_INFO2, TAG_DEFINE_FONT_ALIGN_ZONES, TAG_DEFINE_FONT3};
 constexpr uint8_t file_attribute_as3 = 0x08;
 constexpr int dump_row_bytes = 16;
 constexpr int printable_first = 32;

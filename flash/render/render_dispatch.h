@@ -1,7 +1,7 @@
 #pragma once
 // The engine's drawing calls in the render namespace: each forwards to the installed handler and
 // does nothing when none is installed, so callers never test for one themselves.
-#include "flash/render/bitmap_info.h"
+#include "flash/render/render_handler.h"
 
 namespace flash::render {
 

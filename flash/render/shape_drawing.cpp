@@ -29,6 +29,20 @@ bitmap_info* create_gradient_bitmap(const fill_style& style, const bx_string& ow
     return handler->create_bitmap_info_rgba(img.get(), owner_name);
 }
 
+void make_gradient_bitmaps(array<fill_style>& styles, const bx_string& owner_name, bool without_pixels,
+                           const std::function<void(bitmap_info*)>& keep) {
+    render_handler* handler = get_render_handler();
+    if (!handler) return;
+    for (fill_style& style : styles) {
+        if (!style.is_gradient() || !style.is_drawable() || style.m_gradient_bitmap) continue;
+        bitmap_info* made = without_pixels ? handler->create_bitmap_info_empty(owner_name)
+                                           : create_gradient_bitmap(style, owner_name);
+        if (!made) continue;
+        style.m_gradient_bitmap = made;
+        keep(made);
+    }
+}
+
 bool apply_fill_style(fill_style& style, int fill_side, const bitmap_lookup& bitmaps) {
     render_handler* handler = get_render_handler();
     if (style.m_type == fill_solid) {
@@ -36,9 +50,12 @@ bool apply_fill_style(fill_style& style, int fill_side, const bitmap_lookup& bit
         return true;
     }
     if (style.is_gradient() && style.is_drawable()) {
-        if (!style.m_gradient_bitmap) style.m_gradient_bitmap = create_gradient_bitmap(style, bx_string());
-        bitmap_info* texture = static_cast<bitmap_info*>(style.m_gradient_bitmap.get());
-        if (texture) {
+        // A placeholder made while no handler was installed (a precompute pass) stands in only
+        // until there is one: it would draw the gradient black.
+        auto* held = static_cast<bitmap_info*>(style.m_gradient_bitmap.get());
+        if (!held || (handler && dynamic_cast<render::bogus_bi*>(held)))
+            style.m_gradient_bitmap = create_gradient_bitmap(style, bx_string());
+        if (auto* texture = static_cast<bitmap_info*>(style.m_gradient_bitmap.get())) {
             if (handler) handler->fill_style_bitmap(fill_side, texture, style.m_gradient_matrix, wrap_clamp);
             return true;
         }

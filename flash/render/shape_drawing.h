@@ -21,6 +21,11 @@ bool apply_fill_style(fill_style& style, int fill_side, const bitmap_lookup& bit
 void apply_line_style(const line_style& style);
 // The gradient texture of a style with records, through the handler (a placeholder without one).
 bitmap_info* create_gradient_bitmap(const fill_style& style, const bx_string& owner_name);
+// A shape tag's gradient textures, made when it is read under the movie file's name (empty ones
+// when the movie is read without image data), each handed to keep as well. Nothing without a
+// handler: the first draw with one makes them.
+void make_gradient_bitmaps(array<fill_style>& styles, const bx_string& owner_name, bool without_pixels,
+                           const std::function<void(bitmap_info*)>& keep);
 
 void display_mesh_set(const mesh_set& set, const matrix& m, const cxform& cx, array<fill_style>& fills,
                       const array<line_style>& lines, const bitmap_lookup& bitmaps);

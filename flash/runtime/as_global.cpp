@@ -48,7 +48,7 @@ void as_global_isnan(const fn_call& fn) {
 
 void as_global_trace(const fn_call& fn) {
     const bx_string text = fn.arg_count > 0 ? fn.arg(0).to_bx_string() : bx_string("undefined");
-    log_msg("%s\n", text.c_str());
+    log_trace(text.c_str());
 }
 
 void as_boolean_to_string(const fn_call& fn) {

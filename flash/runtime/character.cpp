@@ -30,16 +30,18 @@ character::character(engine_instance* owner, character* parent, int id)
 }
 
 const bx_string& character::get_path() {
-    m_path = "";
-    if (character* parent = get_parent()) {
-        const bx_string& above = parent->get_path();
-        if (above.length() > 0) {
-            m_path += above;
-            if (m_name.length() > 0) m_path += "\\";
-        }
-    }
-    m_path += m_name;
+    m_path = build_path_name();
     return m_path;
+}
+
+bx_string character::build_path_name() const {
+    bx_string path;
+    if (const character* parent = get_parent()) {
+        path = parent->build_path_name();
+        if (path.length() > 0 && m_name.length() > 0) path += "\\";
+    }
+    path += m_name;
+    return path;
 }
 
 matrix character::get_world_matrix() const {

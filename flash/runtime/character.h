@@ -74,6 +74,8 @@ public:
     }
     // The names of the named ancestors and its own, joined with a backslash.
     const bx_string& get_path();
+    // The same full path of names from the root, built afresh ("panel\\btnSkip").
+    bx_string build_path_name() const;
 
     int get_depth() const { return m_depth; }
     void set_depth(int depth) { m_depth = depth; }
@@ -131,6 +133,17 @@ public:
     // Display-list hooks: the removal hook and the first-frame execution.
     virtual void on_remove() {}
     virtual void execute_frame_tags_first(int /*frame*/, bool /*state_only*/) {}
+
+    // The host's event callback: the engine calls it with a host_event_code on the character's
+    // mouse events before its own handling. A sprite or a read-only text field with a callback
+    // is a mouse target (the topmost entity under the mouse) even without handlers of its own;
+    // null makes it ignore the mouse again unless its handlers (or, for a sprite, the host's
+    // named-clips flag) ask for it. Buttons are mouse targets either way: null only silences them.
+    void set_event_callback(character_event_callback callback) { m_event_callback = callback; }
+    character_event_callback get_event_callback() const { return m_event_callback; }
+    // The host object the character belongs to (a level or an element); null when none.
+    virtual void* get_owner() const { return m_owner; }
+    virtual void set_owner(void* owner) { m_owner = owner; }
 
     // Host data the game keeps on a character.
     character_event_callback m_event_callback = nullptr;

@@ -8,6 +8,19 @@
 
 namespace flash {
 
+// The codes the host's event callback receives (character::m_event_callback). They are the
+// game's contract and stay fixed whatever the order of event_id: buttons, text fields and
+// sprites each map their events to them explicitly (host_callbacks.h).
+enum host_event_code : int {
+    HOST_EVENT_NONE = 0,  // not reported
+    HOST_EVENT_PRESS = 1,
+    HOST_EVENT_ROLL_OVER = 4,
+    HOST_EVENT_ROLL_OUT = 5,
+    HOST_EVENT_DRAG_OVER = 6,
+    HOST_EVENT_DRAG_OUT = 7,
+    HOST_EVENT_DRAG = 8,  // still pressed over the character, sent each advance
+};
+
 struct event_id {
     enum id_code : uint8_t {
         INVALID = 0,

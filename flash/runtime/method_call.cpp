@@ -77,7 +77,12 @@ const char* call_method_parsed(as_environment* env, as_object* this_ptr, const c
 
 bx_string call_method(as_environment* env, as_object* this_ptr, const char* method_name,
                       const as_value* args, int nargs) {
-    if (!env || !method_name) return bx_string("undefined");
+    return call_method_value(env, this_ptr, method_name, args, nargs).to_bx_string();
+}
+
+as_value call_method_value(as_environment* env, as_object* this_ptr, const char* method_name,
+                           const as_value* args, int nargs) {
+    if (!env || !method_name) return as_value();
     if (!args || nargs < 0) nargs = 0;
     const int start_size = env->get_stack_size();
     for (int i = nargs - 1; i >= 0; --i) env->push(args[i]);
@@ -85,7 +90,15 @@ bx_string call_method(as_environment* env, as_object* this_ptr, const char* meth
     const as_value result =
         call_method(method, env, as_value(this_ptr), nargs, env->get_top_index());
     env->set_stack_size(start_size);
-    return result.to_bx_string();
+    return result;
+}
+
+as_value call_with_args(engine_instance* owner, const as_value& function, const as_value& this_value,
+                        std::initializer_list<as_value> args) {
+    as_environment env(owner);
+    // Argument 0 ends on top of the stack.
+    for (auto it = args.end(); it != args.begin();) env.push(*--it);
+    return call_method(function, &env, this_value, static_cast<int>(args.size()), env.get_top_index());
 }
 
 }  // namespace flash

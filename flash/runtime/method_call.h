@@ -1,6 +1,8 @@
 #pragma once
 // The game's and the sprites' ways to call a script method by name (the value form of
 // call_method is declared with the call record).
+#include <initializer_list>
+
 #include "flash/base/bx_string.h"
 #include "flash/runtime/as_function.h"
 
@@ -18,5 +20,14 @@ const char* call_method_parsed(as_environment* env, as_object* this_ptr, const c
 // the result's text.
 bx_string call_method(as_environment* env, as_object* this_ptr, const char* method_name,
                       const as_value* args, int nargs);
+// The same call, its value as it is (undefined without env or method).
+as_value call_method_value(as_environment* env, as_object* this_ptr, const char* method_name,
+                           const as_value* args, int nargs);
+
+// Native code's call of a function value: this_value and the arguments in order, on a fresh
+// environment of owner, so the caller builds no stack itself; the call's value (undefined for a
+// value that is no function).
+as_value call_with_args(engine_instance* owner, const as_value& function, const as_value& this_value,
+                        std::initializer_list<as_value> args = {});
 
 }  // namespace flash

@@ -5,9 +5,13 @@
 // range are stored through finite_or_zero so a bad record or product never spreads NaN.
 #include <cstdint>
 
+#include "flash/swf/tag_codes.h"
+
 namespace flash {
 
 class swf_stream;
+struct swf_cxform;
+struct swf_matrix;
 
 constexpr float twips_per_pixel = 20.0f;
 
@@ -58,7 +62,8 @@ struct matrix {
     void concatenate_scale(float s);
     void set_lerp(const matrix& a, const matrix& b, float t);
     void set_scale_rotation(float x_scale, float y_scale, float angle);
-    // MATRIX record; the matrix is the identity first.
+    // From a MATRIX record (fixed-point terms over 65536); read reads one first.
+    void set(const swf_matrix& record);
     void read(swf_stream* in);
     void print() const;
     void transform(point* result, const point& p) const;
@@ -96,7 +101,7 @@ struct rgba {
 };
 
 // The last shape-definition tag whose colours have no alpha.
-constexpr int last_rgb_colour_tag = 22;
+constexpr int last_rgb_colour_tag = TAG_DEFINE_SHAPE2;
 
 struct cxform {
     // [channel r, g, b, a][0 multiplier, 1 addend]
@@ -107,7 +112,9 @@ struct cxform {
     void concatenate(const cxform& c);
     rgba transform(const rgba in) const;
     void clamp();
-    // CXFORM (multipliers / 255) and CXFORMWITHALPHA (multipliers / 256).
+    // From a CXFORM (multipliers / 255) or CXFORMWITHALPHA (multipliers / 256) record; the
+    // readers read one first.
+    void set(const swf_cxform& record);
     void read_rgb(swf_stream* in);
     void read_rgba(swf_stream* in);
     void print() const;

@@ -40,7 +40,13 @@ public:
         open_layer();
         m_target->add_line_strip(style, coords, coord_count);
     }
+    void refuse_shape(const char* what, long long limit) override {
+        m_refused = true;
+        m_strips.clear();
+        m_target->refuse(what, limit);
+    }
     void flush() {
+        if (m_refused) return;
         open_layer();
         for (const auto& [style, stripper] : m_strips) {
             const std::vector<point> strip = stripper.join();
@@ -58,6 +64,7 @@ private:
 
     mesh_set* m_target;
     bool m_new_layer_pending = true;
+    bool m_refused = false;
     std::map<int, tri_stripper> m_strips;
 };
 

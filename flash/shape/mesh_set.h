@@ -45,6 +45,16 @@ public:
 
     float get_tolerance() const { return m_error_tolerance; }
     const std::vector<layer>& get_layers() const { return m_layers; }
+    // The shape needed more than a tesselation may take (more than limit of what): the set
+    // holds nothing.
+    bool is_over_limit() const { return m_refused_for != nullptr; }
+    const char* refused_for() const { return m_refused_for; }
+    long long refused_limit() const { return m_refused_limit; }
+    void refuse(const char* what, long long limit) {
+        m_refused_for = what;
+        m_refused_limit = limit;
+        m_layers.clear();
+    }
 
     // Act on the last layer.
     void set_tri_strip(int style, const point pts[], int count);
@@ -62,6 +72,8 @@ public:
 private:
     float m_error_tolerance = 0.0f;
     std::vector<layer> m_layers;
+    const char* m_refused_for = nullptr;
+    long long m_refused_limit = 0;
 };
 
 // Saturating float to integer twips (truncation toward zero, NaN to 0).

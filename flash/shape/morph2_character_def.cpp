@@ -139,7 +139,7 @@ void morph2_character_def::read_morph_line_style(swf_stream* in, int tag_type, l
     in->align();
     start->m_width = in->read_u16();
     end->m_width = in->read_u16();
-    if (tag_type == tag_define_morph_shape2) {
+    if (tag_type == TAG_DEFINE_MORPH_SHAPE2) {
         in->read_uint(cap_style_bits);
         const uint32_t join = in->read_uint(join_style_bits);
         const bool has_fill = in->read_bool();
@@ -161,7 +161,7 @@ void morph2_character_def::read_morph_line_style(swf_stream* in, int tag_type, l
 void morph2_character_def::read(swf_stream* in, int tag_type) {
     m_start->bound().read(in);
     m_end->bound().read(in);
-    if (tag_type == tag_define_morph_shape2) {
+    if (tag_type == TAG_DEFINE_MORPH_SHAPE2) {
         rect discarded;
         discarded.read(in);
         discarded.read(in);
@@ -174,6 +174,7 @@ void morph2_character_def::read(swf_stream* in, int tag_type) {
     m_end_edges_offset = in->read_u32();
 
     const int fill_count = read_style_count(in);
+    if (fill_count > max_styles) return refuse_styles();
     for (int i = 0; i < fill_count && !in->has_overrun(); ++i) {
         fill_style start;
         fill_style end;
@@ -182,6 +183,7 @@ void morph2_character_def::read(swf_stream* in, int tag_type) {
         m_end->fills().push_back(end);
     }
     const int line_count = read_style_count(in);
+    if (fill_count + line_count > max_styles) return refuse_styles();
     for (int i = 0; i < line_count && !in->has_overrun(); ++i) {
         line_style start;
         line_style end;
@@ -192,7 +194,13 @@ void morph2_character_def::read(swf_stream* in, int tag_type) {
 
     m_start->read(in, tag_type, false);
     in->align();
-    m_end->read(in, tag_type, false);
+    if (!m_start->is_over_limit()) m_end->read(in, tag_type, false);
+    if (m_start->is_over_limit() || m_end->is_over_limit()) {
+        m_start->refuse();
+        m_end->refuse();
+        refuse();
+        return;
+    }
 
     m_edges_match = edge_count(m_start->get_paths()) == edge_count(m_end->get_paths());
     if (!m_edges_match)
@@ -202,6 +210,13 @@ void morph2_character_def::read(swf_stream* in, int tag_type) {
     size_in_between();
     // Bounded and hit-tested as its start shape until a ratio is displayed.
     set_ratio(0.0f);
+}
+
+void morph2_character_def::refuse_styles() {
+    log_error("error: morph2_character_def::read(): the morph holds more than %d styles; it is not drawn\n", max_styles);
+    m_start->refuse();
+    m_end->refuse();
+    refuse();
 }
 
 void morph2_character_def::size_in_between() {
@@ -265,13 +280,14 @@ void morph2_character_def::set_ratio(float ratio) {
 }
 
 const mesh_set* morph2_character_def::get_ratio_mesh_set(float ratio, float error_tolerance) {
-    if (!(error_tolerance > 0.0f) || !std::isfinite(error_tolerance)) return nullptr;
+    if (!(error_tolerance > 0.0f) || !std::isfinite(error_tolerance) || is_over_limit()) return nullptr;
     const float t = clamp_ratio(ratio);
     set_ratio(t);
     if (!m_mesh || t != m_last_ratio) {
         m_mesh.reset();
         m_last_ratio = t;
         m_mesh = std::make_unique<mesh_set>(this, error_tolerance);
+        if (refuse_if_over_limit(*m_mesh)) m_mesh.reset();
     }
     return m_mesh.get();
 }

@@ -12,13 +12,11 @@ namespace flash {
 
 class swf_stream;
 
-constexpr int tag_define_morph_shape = 46;
-constexpr int tag_define_morph_shape2 = 84;
-
 class morph2_character_def : public shape_character_def {
 public:
     // One end of the morph, with its arrays open to the reader.
     struct end_shape : shape_character_def {
+        using shape_character_def::refuse;
         array<fill_style>& fills() { return m_fill_styles; }
         array<line_style>& lines() { return m_line_styles; }
         rect& bound() { return m_bound; }
@@ -48,6 +46,8 @@ private:
     void read_morph_fill_style(swf_stream* in, fill_style* start, fill_style* end);
     void read_morph_line_style(swf_stream* in, int tag_type, line_style* start, line_style* end);
     void size_in_between();
+    // Past max_styles: logged, and the morph holds nothing.
+    void refuse_styles();
 
     smart_ptr<end_shape> m_start;
     smart_ptr<end_shape> m_end;

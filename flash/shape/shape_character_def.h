@@ -33,13 +33,21 @@ public:
     static constexpr float vertex_build_tolerance = 15.0f;
     // A matrix scale this small draws nothing.
     static constexpr float min_display_scale = 1e-6f;
+    // What one shape may hold: a tag's records take a few bits an edge and a byte a style in the
+    // file but 16 and over 100 bytes here, so millions of them (a compressed tag) must not be
+    // taken in. A shape past either, or whose tesselation passes its limits, draws nothing.
+    static constexpr int max_edges = 1 << 18;
+    static constexpr int max_styles = 1 << 14;
 
     // SHAPEWITHSTYLE when with_style is set, else SHAPE (the outlines of a morph). Records that
-    // run past the tag end stop the shape there with an ERROR; the paths read so far stay.
+    // run past the tag end stop the shape there with an ERROR; the paths read so far stay. A
+    // shape past max_edges or max_styles keeps nothing and is over the limit, with one ERROR.
     void read(swf_stream* in, int tag_type, bool with_style);
 
-    // Styles, paths, bounds and stroke flags of other; the cached meshes are not copied, and this
-    // shape's own are dropped (they drew the old outline).
+    // Past a limit when read or tesselated: it draws and holds nothing from then on.
+    bool is_over_limit() const { return m_over_limit; }
+    // Styles, paths, bounds, stroke flags and the over-limit mark of other; the cached meshes are
+    // not copied, and this shape's own are dropped (they drew the old outline).
     void copy_from(const shape_character_def& other);
 
     // False outside the bound (inclusive), else whether any path holds the point.
@@ -83,7 +91,16 @@ protected:
     bool m_uses_nonscaling_strokes = false;
     bool m_uses_scaling_strokes = false;
 
+    // Drops everything the shape holds and marks it over the limit.
+    void refuse();
+    // Both style arrays of a style group; false (refused, logged) past max_styles.
+    bool read_styles(swf_stream* in, int tag_type);
+    // A mesh set built for this shape that passed the tesselation limits: logged once, the
+    // shape refused; true when that happened.
+    bool refuse_if_over_limit(const mesh_set& built);
+
 private:
+    bool m_over_limit = false;
     std::vector<std::unique_ptr<mesh_set>> m_cached_meshes;
     int m_id = -1;
 };

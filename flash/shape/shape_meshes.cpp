@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flash/base/bx_file.h"
+#include "flash/base/log.h"
 #include "flash/shape/cache_reader.h"
 #include "flash/shape/shape_character_def.h"
 
@@ -34,7 +35,24 @@ void shape_character_def::tesselate(float error_tolerance, tesselate::trapezoid_
                                accepter);
 }
 
+void shape_character_def::refuse() {
+    m_over_limit = true;
+    m_paths.clear();
+    m_fill_styles.clear();
+    m_line_styles.clear();
+    m_cached_meshes.clear();
+}
+
+bool shape_character_def::refuse_if_over_limit(const mesh_set& built) {
+    if (!built.is_over_limit()) return false;
+    log_error("error: shape %d needs more than %lld %s to be drawn; it is not drawn\n", m_id, built.refused_limit(),
+              built.refused_for());
+    refuse();
+    return true;
+}
+
 const mesh_set* shape_character_def::get_mesh_set(const matrix& m, float pixel_scale) {
+    if (m_over_limit) return nullptr;
     const double scale = max_display_scale(m);
     if (!(scale >= min_display_scale)) return nullptr;
     const float wanted = static_cast<float>((twips_per_pixel / scale) / pixel_scale * get_curve_max_pixel_error());
@@ -47,17 +65,20 @@ const mesh_set* shape_character_def::get_mesh_set(const matrix& m, float pixel_s
     }
     m_cached_meshes.push_back(std::make_unique<mesh_set>(this, wanted * cache_build_factor));
     const mesh_set* built = m_cached_meshes.back().get();
+    if (refuse_if_over_limit(*built)) return nullptr;
     std::stable_sort(m_cached_meshes.begin(), m_cached_meshes.end(), coarser_first);
     return built;
 }
 
 bool shape_character_def::get_vertices(std::vector<point>* out) {
+    if (m_over_limit) return false;
     for (const std::unique_ptr<mesh_set>& cached : m_cached_meshes) {
         if (cached->get_tolerance() * cache_reuse_span < vertex_tolerance) break;
         if (cached->get_tolerance() < vertex_tolerance) return cached->get_vertices(out);
     }
     // Appended without sorting again: a later display sorts the cache.
     m_cached_meshes.push_back(std::make_unique<mesh_set>(this, vertex_build_tolerance));
+    if (refuse_if_over_limit(*m_cached_meshes.back())) return false;
     return m_cached_meshes.back()->get_vertices(out);
 }
 

@@ -61,15 +61,14 @@ struct record_reader {
 void shape_character_def::read(swf_stream* in, int tag_type, bool with_style) {
     if (with_style) {
         m_bound.read(in);
-        if (tag_type == tag_define_shape4) {
+        if (tag_type == TAG_DEFINE_SHAPE4) {
             m_edge_bound.read(in);
             in->align();
             const uint8_t flags = in->read_u8();
             m_uses_nonscaling_strokes = (flags & nonscaling_strokes_bit) != 0;
             m_uses_scaling_strokes = (flags & scaling_strokes_bit) != 0;
         }
-        read_fill_styles(&m_fill_styles, in, tag_type);
-        read_line_styles(&m_line_styles, in, tag_type);
+        if (!read_styles(in, tag_type)) return;
     }
 
     record_reader r{in, &m_paths, path()};
@@ -77,6 +76,7 @@ void shape_character_def::read(swf_stream* in, int tag_type, bool with_style) {
     r.fill_bits = static_cast<int>(in->read_uint(style_bits_field));
     r.line_bits = static_cast<int>(in->read_uint(style_bits_field));
     if (get_verbose_parse()) log_msg("  shape_character read: nfillbits = %d, nlinebits = %d\n", r.fill_bits, r.line_bits);
+    int edges = 0;
 
     for (;;) {
         if (in->has_overrun()) {
@@ -123,13 +123,18 @@ void shape_character_def::read(swf_stream* in, int tag_type, bool with_style) {
                 m_paths.push_back(separator);
                 r.fill_base = m_fill_styles.size();
                 r.line_base = m_line_styles.size();
-                read_fill_styles(&m_fill_styles, in, tag_type);
-                read_line_styles(&m_line_styles, in, tag_type);
+                if (!read_styles(in, tag_type)) return;
                 in->align();
                 r.fill_bits = static_cast<int>(in->read_uint(style_bits_field));
                 r.line_bits = static_cast<int>(in->read_uint(style_bits_field));
             }
             continue;
+        }
+        if (++edges > max_edges) {
+            log_error("error: shape_character_def::read(): the shape holds more than %d edges; it is not drawn\n",
+                      max_edges);
+            refuse();
+            return;
         }
         const bool straight = in->read_bool();
         const int bits = static_cast<int>(in->read_uint(edge_bits_field)) + edge_bits_bias;
@@ -155,6 +160,16 @@ void shape_character_def::read(swf_stream* in, int tag_type, bool with_style) {
     }
 }
 
+bool shape_character_def::read_styles(swf_stream* in, int tag_type) {
+    const int room = max_styles - m_fill_styles.size() - m_line_styles.size();
+    if (read_fill_styles(&m_fill_styles, in, tag_type, room) &&
+        read_line_styles(&m_line_styles, in, tag_type, max_styles - m_fill_styles.size() - m_line_styles.size()))
+        return true;
+    log_error("error: shape_character_def::read(): the shape holds more than %d styles; it is not drawn\n", max_styles);
+    refuse();
+    return false;
+}
+
 void shape_character_def::copy_from(const shape_character_def& other) {
     if (&other == this) return;
     m_fill_styles = other.m_fill_styles;
@@ -164,6 +179,7 @@ void shape_character_def::copy_from(const shape_character_def& other) {
     m_edge_bound = other.m_edge_bound;
     m_uses_nonscaling_strokes = other.m_uses_nonscaling_strokes;
     m_uses_scaling_strokes = other.m_uses_scaling_strokes;
+    m_over_limit = other.m_over_limit;
     invalidate_cache();
 }
 

@@ -178,7 +178,7 @@ void fill_style::set_lerp(const fill_style& a, const fill_style& b, float t) {
 void line_style::read(swf_stream* in, int tag_type) {
     in->align();
     m_width = in->read_u16();
-    if (tag_type == tag_define_shape4) {
+    if (tag_type == TAG_DEFINE_SHAPE4) {
         m_start_cap_style = static_cast<uint8_t>(in->read_uint(cap_style_bits));
         m_join_style = static_cast<uint8_t>(in->read_uint(join_style_bits));
         m_has_fill = in->read_bool();
@@ -190,7 +190,7 @@ void line_style::read(swf_stream* in, int tag_type) {
         m_end_cap_style = static_cast<uint8_t>(in->read_uint(cap_style_bits));
         if (m_join_style == join_miter) m_miter_limit_factor = in->read_u16();
         if (m_has_fill) {
-            m_fill_style.read(in, tag_define_shape4);
+            m_fill_style.read(in, TAG_DEFINE_SHAPE4);
         } else {
             m_color.read_rgba(in);
         }
@@ -199,11 +199,12 @@ void line_style::read(swf_stream* in, int tag_type) {
     m_color.read(in, tag_type);
 }
 
-void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type) {
+bool read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type, int room) {
     in->align();
     int count = in->read_u8();
-    if (count == extended_count_escape && tag_type > tag_define_shape) count = in->read_u16();
+    if (count == extended_count_escape && tag_type > TAG_DEFINE_SHAPE) count = in->read_u16();
     if (get_verbose_parse()) log_msg("  read_fill_styles: count = %d\n", count);
+    if (count > room) return false;
     for (int i = 0; i < count; ++i) {
         // A count past the tag would only add default styles read from nothing.
         if (in->has_overrun()) break;
@@ -211,6 +212,7 @@ void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type) {
         style.read(in, tag_type);
         styles->push_back(style);
     }
+    return true;
 }
 
 int read_style_count(swf_stream* in) {
@@ -219,7 +221,7 @@ int read_style_count(swf_stream* in) {
     return count == extended_count_escape ? in->read_u16() : count;
 }
 
-void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type) {
+bool read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type, int room) {
     in->align();
     int count = in->read_u8();
     if (get_verbose_parse()) log_msg("  read_line_styles: count = %d\n", count);
@@ -227,12 +229,14 @@ void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type) {
         count = in->read_u16();
         if (get_verbose_parse()) log_msg("  read_line_styles: count2 = %d\n", count);
     }
+    if (count > room) return false;
     for (int i = 0; i < count; ++i) {
         if (in->has_overrun()) break;
         line_style style;
         style.read(in, tag_type);
         styles->push_back(style);
     }
+    return true;
 }
 
 }  // namespace flash

@@ -2,19 +2,17 @@
 // Fill and line styles of the shape tags and their readers. How a style is set on the render
 // handler belongs to the drawing side; this side keeps what the file says and makes the small
 // gradient textures as plain pixels. Lengths are twips.
+#include <climits>
 #include <cstdint>
 
 #include "flash/base/array.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/shape/geometry.h"
+#include "flash/swf/tag_codes.h"
 
 namespace flash {
 
 class swf_stream;
-
-// The shape tags whose records differ.
-constexpr int tag_define_shape = 2;
-constexpr int tag_define_shape4 = 83;
 
 enum fill_type : int {
     fill_solid = 0x00,
@@ -113,8 +111,9 @@ public:
 
 // A morph style array's count: one byte, or 0xFF and a 16-bit count after it.
 int read_style_count(swf_stream* in);
-// Append a FILLSTYLEARRAY / LINESTYLEARRAY to styles.
-void read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type);
-void read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type);
+// Append a FILLSTYLEARRAY / LINESTYLEARRAY to styles. A count above room reads nothing and
+// answers false (the caller's shape holds too many styles).
+bool read_fill_styles(array<fill_style>* styles, swf_stream* in, int tag_type, int room = INT_MAX);
+bool read_line_styles(array<line_style>* styles, swf_stream* in, int tag_type, int room = INT_MAX);
 
 }  // namespace flash

@@ -37,7 +37,20 @@ void tesselator::begin_path(int left_style, int right_style, int line_style, flo
     if (left_style != -1 || right_style != -1) m_has_fill = true;
 }
 
+void tesselator::refuse(const char* what, long long limit) {
+    if (m_over_limit) return;
+    m_over_limit = true;
+    m_segments.clear();
+    m_path_points.clear();
+    if (m_accepter) m_accepter->refuse_shape(what, limit);
+}
+
 void tesselator::add_line_segment(float ax, float ay) {
+    if (m_over_limit) return;
+    if (++m_segments_made > max_segments) {
+        refuse("segments", max_segments);
+        return;
+    }
     fill_segment s;
     s.m_begin = m_last_point;
     s.m_end = point(ax, ay);
@@ -63,6 +76,7 @@ void tesselator::add_curve_segment(float cx, float cy, float ax, float ay) {
 }
 
 void tesselator::flatten_curve(point p0, point p1, point p2, int depth) {
+    if (m_over_limit) return;
     const point mid = midpoint(p0, p2);
     const point q = midpoint(p1, mid);
     const float d = std::fabs(mid.m_x - q.m_x) + std::fabs(mid.m_y - q.m_y);
@@ -76,7 +90,7 @@ void tesselator::flatten_curve(point p0, point p1, point p2, int depth) {
 }
 
 void tesselator::end_path() {
-    if (m_accepter && m_line_style >= 0 && m_path_points.size() > 1) {
+    if (m_accepter && !m_over_limit && m_line_style >= 0 && m_path_points.size() > 1) {
         m_accepter->accept_line_strip(m_line_style, m_path_points.data(), static_cast<int>(m_path_points.size()));
     }
     m_path_points.clear();
@@ -108,10 +122,15 @@ void tesselator::output_current_segments() {
         std::sort(m_segments.begin(), m_segments.end(), by_top);
         const int count = static_cast<int>(m_segments.size());
         int base = 0;
-        while (base < count) {
+        while (base < count && !m_over_limit) {
             const float y0 = m_segments[base].m_begin.m_y;
             int next = base + 1;
             while (next < count && m_segments[next].m_begin.m_y <= y0) ++next;
+            m_sweep_steps += next - base;
+            if (m_sweep_steps > max_sweep_steps) {
+                refuse("sweep steps", max_sweep_steps);
+                return;
+            }
             std::sort(m_segments.begin() + base, m_segments.begin() + next, by_top);
             if (next == count || m_segments[base].m_end.m_y <= m_segments[next].m_begin.m_y) {
                 const float y1 = m_segments[base].m_end.m_y;
@@ -150,6 +169,10 @@ void tesselator::peel_band(int i0, int i1, float y1) {
     for (int k = 0; k + 1 < n; ++k) {
         const int style = use_right ? m_slab[k].m_right_style : m_slab[k].m_left_style;
         if (style < 0) continue;
+        if (++m_trapezoids_made > max_trapezoids) {
+            refuse("trapezoids", max_trapezoids);
+            return;
+        }
         trapezoid tr;
         tr.m_y0 = m_slab[k].m_begin.m_y;
         tr.m_y1 = m_slab[k].m_end.m_y;
@@ -165,7 +188,7 @@ void tesselate_paths(const path* paths, int count, int fill_style_count, int lin
                      trapezoid_accepter* accepter) {
     tesselator t;
     t.begin_shape(accepter, error_tolerance);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !t.is_over_limit(); ++i) {
         if (paths[i].m_new_shape) {
             // Style groups never share one sweep.
             t.end_shape();

@@ -26,6 +26,9 @@ public:
     virtual ~trapezoid_accepter() = default;
     virtual void accept_trapezoid(int style, const trapezoid& tr) = 0;
     virtual void accept_line_strip(int style, const point coords[], int coord_count) = 0;
+    // The shape needs more than one tesselation may take (more than limit of what): what was
+    // accepted is to be dropped, and nothing more comes.
+    virtual void refuse_shape(const char* /*what*/, long long /*limit*/) {}
 };
 
 class tesselating_shape {
@@ -39,6 +42,12 @@ public:
 constexpr float min_tolerance = 0.1f;
 // No curve is halved more often than this, whatever its size: at most 2^depth segments a curve.
 constexpr int max_flatten_depth = 16;
+// What one shape's tesselation may take, all its style groups together: flattened segments
+// (memory), trapezoids handed on (the mesh's memory) and segments carried through the sweep's
+// bands (time). A shape past any of them is refused (refuse_shape) and draws nothing.
+constexpr int max_segments = 1 << 20;
+constexpr int max_trapezoids = 1 << 19;
+constexpr long long max_sweep_steps = 1LL << 23;
 
 // The sweep's state for one shape at a time. Style numbers here count from 0; -1 is none.
 class tesselator {
@@ -56,6 +65,8 @@ public:
     void add_path(const path& p, int fill_style_count, int line_style_count);
 
     float get_tolerance() const { return m_tolerance; }
+    // A limit was passed: the accepter was told and the rest of the shape is dropped.
+    bool is_over_limit() const { return m_over_limit; }
 
 private:
     struct fill_segment {
@@ -69,6 +80,7 @@ private:
     void flatten_curve(point p0, point p1, point p2, int depth);
     void output_current_segments();
     void peel_band(int i0, int i1, float y1);
+    void refuse(const char* what, long long limit);
 
     trapezoid_accepter* m_accepter = nullptr;
     float m_tolerance = 1.0f;
@@ -80,6 +92,11 @@ private:
     int m_right_style = -1;
     int m_line_style = -1;
     bool m_has_fill = false;
+    // Counted over the whole shape, not reset by begin_shape.
+    int m_segments_made = 0;
+    int m_trapezoids_made = 0;
+    long long m_sweep_steps = 0;
+    bool m_over_limit = false;
 };
 
 // Feeds a shape's paths (separators start a new sub-shape) through a tesselator.

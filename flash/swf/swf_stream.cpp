@@ -5,12 +5,12 @@
 
 #include "flash/base/bx_file.h"
 #include "flash/base/log.h"
+#include "flash/swf/tag_codes.h"
 
 namespace flash {
 
 namespace {
 
-constexpr int tag_code_shift = 6;
 constexpr float fixed16_scale = 1.0f / 65536.0f;
 constexpr float fixed8_scale = 1.0f / 256.0f;
 constexpr int vu32_max_bytes = 5;
@@ -198,8 +198,8 @@ int swf_stream::open_tag() {
     const int container_end = read_limit();
     const uint16_t code = read_u16();
     const int type = code >> tag_code_shift;
-    int64_t length = code & long_length_marker;
-    if (length == long_length_marker) length = read_u32();
+    int64_t length = code & tag_short_length_mask;
+    if (length == tag_long_length_marker) length = read_u32();
     if (m_overrun) {
         log_error("error: swf_stream::open_tag(): tag header at %d is cut by the end of its container at %d\n",
                   header_start, container_end);

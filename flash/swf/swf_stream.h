@@ -18,8 +18,6 @@ public:
     // The tag code of a header the stream refused (length past its container, negative or
     // wrapping): open_tag returns it after logging an ERROR and pushes nothing.
     static constexpr int bad_tag = -1;
-    // A short header's length field that announces a 32-bit length after it.
-    static constexpr int long_length_marker = 0x3F;
 
     // Reads from input, which the stream does not own; the stream's end is open until set.
     explicit swf_stream(bx_file* input);

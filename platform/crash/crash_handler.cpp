@@ -16,7 +16,7 @@
 #include <cstring>
 #include <exception>
 
-#include "platform/crash/crash_internal.h"
+#include "platform/crash/internal/crash_internal.h"
 #include "platform/native_thread.h"
 
 extern char** environ;

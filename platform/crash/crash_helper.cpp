@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/crash/crash_handler.h"
-#include "platform/crash/crash_internal.h"
+#include "platform/crash/internal/crash_internal.h"
 #include "platform/crash/source_lines.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"

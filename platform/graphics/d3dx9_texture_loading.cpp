@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/graphics/gl_device.h"
+#include "platform/graphics/internal/gl_device.h"
 #include "platform/image/image.h"
 
 namespace img = platform::image;

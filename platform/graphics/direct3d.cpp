@@ -5,9 +5,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/graphics/gl_device.h"
+#include "platform/graphics/internal/gl_device.h"
 #include "platform/graphics/window.h"
-#include "platform/graphics/window_impl.h"
+#include "platform/graphics/internal/window_impl.h"
 #include "platform/log_sink.h"
 
 namespace platform::gfx {

@@ -1,4 +1,4 @@
-#include "platform/graphics/gl_api.h"
+#include "platform/graphics/internal/gl_api.h"
 
 #include <SDL.h>
 

@@ -1,7 +1,7 @@
 // The Direct3D 9 device on OpenGL 3.3 core: creation, reset, presentation, resources and state.
 // The back buffer is an offscreen framebuffer that Present copies to the window, flipped, because
 // our rows run top to bottom in every render target.
-#include "platform/graphics/gl_device_impl.h"
+#include "platform/graphics/internal/gl_device_impl.h"
 
 namespace platform::gfx {
 

@@ -2,7 +2,7 @@
 // CPU and gathered into one batch while the pipeline state stays the same (the texture factor
 // travels with each vertex, so changing it does not end a batch); the batch goes to GL when state
 // changes or the picture is needed, and only GL state that differs from what GL has is sent.
-#include "platform/graphics/gl_device_impl.h"
+#include "platform/graphics/internal/gl_device_impl.h"
 
 namespace platform::gfx {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "platform/graphics/gl_device.h"
+#include "platform/graphics/internal/gl_device.h"
 #include "platform/log_sink.h"
 
 namespace platform::gfx {

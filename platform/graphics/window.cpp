@@ -7,7 +7,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/graphics/window_impl.h"
+#include "platform/graphics/internal/window_impl.h"
 #include "platform/log_sink.h"
 
 namespace {

@@ -28,6 +28,12 @@ TEST(AttrXmlFuzz, CorpusRunsClean) {
         "        <object name=\"o\"><integer name=\"i\" value=\"-3\" /><!-- c --><![CDATA[x]]></object>\n"
         "    </object>\n</root>\n";
     std::vector<std::string> corpus = {"", "<", "<root>", "<root><object name='x'/></root>", full};
+    // UTF-8 texts ending inside a multi-byte sequence (the entry ends them at an unreadable page).
+    for (const char* tail : {"\xC3", "\xE2\x82", "\xF0", "\xF0\x9F\x98"}) {
+        for (const std::string head : {"\xEF\xBB\xBF<a>", "\xEF\xBB\xBF<a b='", "\xEF\xBB\xBF<a>&", "\xEF\xBB\xBF",
+                                       "<?xml version=\"1.0\"?><a>", "\xEF\xBB\xBF<!-- "})
+            corpus.push_back(head + tail);
+    }
     for (size_t cut = 0; cut < full.size(); cut += 3) corpus.push_back(full.substr(0, cut));
     for (size_t at = 0; at < full.size(); at += 5) {
         for (char c : {'<', '>', '/', '"', '\0', '&', '\xff'}) {

@@ -9,6 +9,7 @@
 
 #include "core/attr_access.h"
 #include "tests/core/attr_test_support.h"
+#include "tests/support/guarded_text.h"
 
 namespace {
 
@@ -238,6 +239,39 @@ TEST_F(AttrXml, MalformedDocumentsReadAsEmpty) {
     std::string packed = readFile("cut.xml");
     writeFile("cut.xml", packed.substr(0, packed.size() / 2));
     EXPECT_TRUE(loadDocument("cut.xml").isNull());
+}
+
+// UTF-8 texts (a byte-order mark or a declaration says so) that end inside a multi-byte
+// sequence, each handed over ending right before an unreadable page: the reader stays inside the
+// text. A document before such a tail is still read.
+TEST_F(AttrXml, TextsEndingInsideAMultiByteSequenceAreReadWithinTheirEnd) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string doc = "<root><object name=\"a\"><integer name=\"n\" value=\"7\"/></object></root>";
+    struct row {
+        std::string text;
+        bool read;
+    };
+    const row rows[] = {
+        {bom + "<a>\xF0", false},  // the fuzzer's 7 bytes
+        {bom + "<a b='\xF0", false},
+        {bom + "<a>&\xF0", false},
+        {bom + "<a>\xC3", false},
+        {bom + "<a>\xE2\x82", false},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xF0\x9F\x98", false},
+        {bom + doc + "\xF0", true},
+        {bom + doc + "<!-- \xE2", true},
+    };
+    for (const row& r : rows) {
+        const testsupport::GuardedText guarded(r.text);
+        ASSERT_NE(guarded.c_str(), nullptr);
+        const AttributePtr tree = parseDocument(guarded.c_str());
+        EXPECT_EQ(!tree.isNull(), r.read) << testing::PrintToString(r.text);
+        if (r.read) {
+            const AttributePtr n = findAttribute(tree, "n");
+            ASSERT_FALSE(n.isNull());
+            EXPECT_EQ(n->valueAsString(), "7");
+        }
+    }
 }
 
 TEST_F(AttrXml, ElementRules) {

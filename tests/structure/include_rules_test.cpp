@@ -1,6 +1,11 @@
 // The include rules of the tree: only the platform layer (and the shared test helpers) reaches the
 // operating system, SDL and OpenGL; nothing else includes the platform layer's internal headers;
-// the Flash libraries depend one way: base, swf, shape, runtime, movie, render, each below the next.
+// a library's internal/ headers are its own and its tests'; the libraries depend one way, each
+// only on those before it in this order:
+//   platform, core, the Flash engine (base, swf, shape, runtime, render, movie), vfs, graphics,
+//   input, audio, particles, script.
+// The engine needs none of the game's services but the core (files reach it through the host's
+// opener, drawing through its render handler); input puts texts into the engine's fields.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -113,6 +118,49 @@ std::set<std::string> platformInternalHeaders(const fs::path& root) {
 
 std::string describe(const Include& inc) { return inc.file + ":" + std::to_string(inc.line) + " includes " + inc.name; }
 
+// The libraries from the lowest up; a file may include only headers of its own layer or of those
+// before it. Platform is the lowest and is guarded apart (it includes nothing above it).
+const std::vector<std::string>& layers() {
+    static const std::vector<std::string> order = {
+        "core/",         "flash/base/", "flash/swf/", "flash/shape/", "flash/runtime/", "flash/render/",
+        "flash/movie/",  "vfs/",        "graphics/",  "input/",       "audio/",         "particles/",
+        "script/"};
+    return order;
+}
+
+// The layer a path belongs to, or -1 for folders outside the order (tests, tools, benchmarks).
+int layerOf(const std::string& path) {
+    for (size_t i = 0; i < layers().size(); ++i) {
+        if (startsWith(path, layers()[i])) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Why an include runs against the order, or "" when it does not.
+std::string layerViolation(const Include& inc) {
+    if (inc.system) return "";
+    const int from = layerOf(inc.file);
+    const int to = layerOf(inc.name);
+    if (from < 0 || to <= from) return "";
+    return layers()[from] + " sits below " + layers()[to];
+}
+
+// The library an internal header belongs to: the folder above its internal/ folder; "" for a
+// header that is not internal.
+std::string internalOwner(const std::string& header) {
+    const size_t at = header.find("/internal/");
+    return at == std::string::npos ? "" : header.substr(0, at + 1);
+}
+
+// Why an include of an internal header is refused, or "" when the library itself or its own
+// tests include it.
+std::string internalViolation(const Include& inc) {
+    if (inc.system) return "";
+    const std::string owner = internalOwner(inc.name);
+    if (owner.empty() || startsWith(inc.file, owner) || startsWith(inc.file, "tests/" + owner)) return "";
+    return "an internal header of " + owner;
+}
+
 class IncludeRules : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -141,7 +189,7 @@ TEST_F(IncludeRules, OnlyThePlatformLayerIncludesOperatingSystemHeaders) {
 
 TEST_F(IncludeRules, PlatformInternalHeadersStayInThePlatformLayer) {
     const std::set<std::string> internal = platformInternalHeaders(root);
-    EXPECT_TRUE(internal.count("platform/graphics/gl_api.h")) << "the internal headers are no longer recognised";
+    EXPECT_TRUE(internal.count("platform/graphics/internal/gl_api.h")) << "the internal headers are no longer recognised";
     for (const Include& inc : all) {
         if (!inc.system && internal.count(inc.name) && !mayUseOperatingSystem(inc.file))
             ADD_FAILURE() << describe(inc) << ": a platform-internal header";
@@ -171,6 +219,54 @@ TEST_F(IncludeRules, ThePlatformLayerIncludesNoUpperLayer) {
         const bool ownLayer = startsWith(inc.name, "platform/") || inc.name.find('/') == std::string::npos;
         if (!ownLayer) ADD_FAILURE() << describe(inc) << ": the platform layer includes nothing above it";
     }
+}
+
+TEST_F(IncludeRules, LibrariesDependOneWay) {
+    for (const Include& inc : all) {
+        const std::string why = layerViolation(inc);
+        if (!why.empty()) ADD_FAILURE() << describe(inc) << ": " << why;
+    }
+}
+
+TEST_F(IncludeRules, TheOrderRefusesAnIncludeOfALaterLibraryFromEachGuardedFolder) {
+    // One include upwards from every library of the order (script, the last, is what the one
+    // before it may not include), and the same include turned round, which the order allows.
+    const std::vector<std::pair<std::string, std::string>> upward = {
+        {"core/log.cpp", "vfs/file.h"},
+        {"core/log.cpp", "flash/base/bx_string.h"},
+        {"flash/base/log.cpp", "flash/movie/player.h"},
+        {"flash/movie/player.cpp", "vfs/vfs_manager.h"},
+        {"flash/render/d3d/render_handler_d3d.cpp", "graphics/texture.h"},
+        {"vfs/file.cpp", "graphics/texture.h"},
+        {"graphics/texture.cpp", "input/direct_input.h"},
+        {"input/direct_input.cpp", "audio/media_center.h"},
+        {"audio/media_center.cpp", "particles/particle_mgr.h"},
+        {"particles/particle_mgr.cpp", "script/script_core.h"},
+    };
+    for (const auto& [file, header] : upward) {
+        EXPECT_NE(layerViolation({file, 1, header, false}), "") << file << " may not include " << header;
+        EXPECT_EQ(layerViolation({header, 1, file, false}), "") << header << " may include " << file;
+    }
+    // Folders outside the order and system headers are not judged.
+    EXPECT_EQ(layerViolation({"tests/core/log_test.cpp", 1, "script/script_core.h", false}), "");
+    EXPECT_EQ(layerViolation({"core/log.cpp", 1, "script/script_core.h", true}), "");
+}
+
+TEST_F(IncludeRules, InternalHeadersStayInTheirLibraryAndItsTests) {
+    int internal_includes = 0;
+    for (const Include& inc : all) {
+        if (!internalOwner(inc.name).empty()) ++internal_includes;
+        const std::string why = internalViolation(inc);
+        if (!why.empty()) ADD_FAILURE() << describe(inc) << ": " << why;
+    }
+    EXPECT_GT(internal_includes, 10) << "no internal headers are recognised";
+    EXPECT_EQ(internalViolation({"vfs/archive_sma1.cpp", 1, "vfs/internal/archive_output.h", false}), "");
+    EXPECT_EQ(internalViolation({"tests/vfs/archive_sma_test.cpp", 1, "vfs/internal/archive_output.h", false}), "");
+    EXPECT_NE(internalViolation({"tools/sma/main.cpp", 1, "vfs/internal/archive_output.h", false}), "");
+    EXPECT_NE(internalViolation({"tests/core/x_test.cpp", 1, "vfs/internal/archive_output.h", false}), "");
+    EXPECT_NE(internalViolation({"graphics/texture.cpp", 1, "platform/graphics/internal/gl_device.h", false}), "");
+    // A library's internal headers are not its neighbours': flash/movie is no part of flash/movies.
+    EXPECT_NE(internalViolation({"flash/movies/x.cpp", 1, "flash/movie/internal/garbage_pass.h", false}), "");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 #include "platform/graphics/gfx_control.h"
 #include "platform/graphics/window.h"
 

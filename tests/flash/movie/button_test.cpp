@@ -3,12 +3,15 @@
 // children and handler calls that mouse and key events produce.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "control_test_support.h"
 #include "flash/movie/button.h"
 #include "flash/runtime/event_id.h"
 #include "flash/movie/host_callbacks.h"
 #include "movie_fixture.h"
 #include "recording_sound_handler.h"
+#include "sprite_fixture.h"
 #include "tools/swfwriter/movie_writer.h"
 
 namespace {
@@ -487,6 +490,103 @@ TEST(ButtonBehaviour, ButtonsNamingEachOtherStopNesting) {
     ASSERT_NE(b.get_ptr(), nullptr);
     EXPECT_TRUE(f.log.has_error("nests buttons deeper")) << f.log.errors();
     b->display();
+}
+
+// Every instance under a button, the button included.
+int instances_under(flash::character* ch) {
+    auto* b = dynamic_cast<flash::button_character_instance*>(ch);
+    if (!b) return ch ? 1 : 0;
+    int n = 1;
+    for (int i = 0; i < b->get_definition()->m_button_records.size(); ++i) n += instances_under(b->get_record_character(i));
+    return n;
+}
+
+int lines_in(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+TEST(ButtonInstances, AButtonShowingItselfTwiceMakesABoundedTreeWithOneError) {
+    // The fuzzer's movie: an empty stage and one DefineButton whose two records show the button
+    // itself, with nothing after it.
+    swf::MovieWriter m(8);
+    m.frame_rect({0, 0, 0, 0});
+    m.define_button({record(button_id, swf::button_up, 1), record(button_id, swf::button_up, 2)}, {}, button_id);
+    const movietest::bytes movie = m.finish_fws();
+    EXPECT_LE(movie.size(), 30u);
+    movie_fixture f;
+    flash::movie_def_impl* def = f.load("self.swf", movie);
+    ASSERT_NE(def, nullptr);
+    flash::smart_ptr<flash::character> b(
+        def->get_character_def(button_id)->create_character_instance(f.owner.get_ptr(), nullptr, button_id));
+    ASSERT_NE(b.get_ptr(), nullptr);
+    const int made = instances_under(b.get_ptr());
+    EXPECT_LE(made, 1024 + 1);
+    EXPECT_GE(made, 33);  // the nesting bound alone is reached first
+    EXPECT_EQ(lines_in(f.log.errors()), 1) << f.log.errors();
+    // A second button made later has its own budget, and its own one ERROR.
+    f.log.errors().clear();
+    flash::smart_ptr<flash::character> again(
+        def->get_character_def(button_id)->create_character_instance(f.owner.get_ptr(), nullptr, button_id));
+    EXPECT_EQ(instances_under(again.get_ptr()), made);
+    EXPECT_EQ(lines_in(f.log.errors()), 1) << f.log.errors();
+}
+
+TEST(ButtonInstances, ManySmallRecordsStopAtTheInstanceBound) {
+    // Ten levels of buttons, each showing the next one four times: 4^10 instances asked for.
+    swf::MovieWriter m(8);
+    const uint16_t leaf = m.define_shape(swf::filled_rect(0, 0, 20, 20, {1, 2, 3, 255}), swf::tag_define_shape3, 100);
+    uint16_t below = leaf;
+    for (uint16_t level = 0; level < 10; ++level) {
+        std::vector<swf::ButtonRecord> records;
+        for (uint16_t k = 0; k < 4; ++k) records.push_back(record(below, swf::button_up, static_cast<uint16_t>(k + 1)));
+        below = m.define_button2({false, records, {}, {}}, static_cast<uint16_t>(200 + level));
+    }
+    m.show_frame();
+    m.end();
+    movie_fixture f;
+    flash::movie_def_impl* def = f.load("wide.swf", m.finish_fws());
+    ASSERT_NE(def, nullptr);
+    flash::smart_ptr<flash::character> b(def->get_character_def(below)->create_character_instance(f.owner.get_ptr(), nullptr, below));
+    EXPECT_EQ(instances_under(b.get_ptr()), 1024 + 1);
+    EXPECT_EQ(f.log.errors(), "error: button 209 makes more than 1024 instances; the rest of its records show nothing\n");
+}
+
+// A one-frame clip in the up state: placing the button runs the clip's frame, so what the clip
+// places is there before any mouse event.
+TEST(ButtonInstances, AClipInAStateRunsItsFirstFrameWhenTheButtonIsPlaced) {
+    swf::MovieWriter m(8);
+    swf::SpriteWriter clip = m.sprite();
+    const uint16_t box = spritetest::square(m, 0, 0, 10);
+    clip.place_object2(swf::PlaceObject::place(1, box));
+    clip.show_frame();
+    const uint16_t clip_id = m.define_sprite(clip);
+    m.define_button2({false, {record(clip_id, swf::button_up | swf::button_over, 1)}, {}, {}}, button_id);
+    m.place_object2(swf::PlaceObject::place(1, button_id));
+    m.show_frame();
+    spritetest::playing_movie p(spritetest::finish(m));
+    ASSERT_NE(p.top.get_ptr(), nullptr);
+    auto* b = dynamic_cast<flash::button_character_instance*>(p.top->get_character(0));
+    ASSERT_NE(b, nullptr);
+    auto* inner = dynamic_cast<flash::sprite_instance*>(b->get_record_character(0));
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(inner->get_display_list()->size(), 1);
+    p.advance(3);
+    EXPECT_EQ(inner->get_display_list()->size(), 1);
+    EXPECT_EQ(p.fixture.log.errors(), "");
+}
+
+TEST(ButtonInstances, AClipThatPlacesItsOwnButtonAgainStops) {
+    constexpr uint16_t clip_id = 30;
+    swf::MovieWriter m(8);
+    swf::SpriteWriter clip = m.sprite();
+    clip.place_object2(swf::PlaceObject::place(1, button_id));
+    clip.show_frame();
+    m.define_sprite(clip, clip_id);
+    m.define_button2({false, {record(clip_id, swf::button_up, 1)}, {}, {}}, button_id);
+    m.place_object2(swf::PlaceObject::place(1, clip_id));
+    m.show_frame();
+    spritetest::playing_movie p(spritetest::finish(m));
+    ASSERT_NE(p.top.get_ptr(), nullptr);
+    p.advance(2);
+    EXPECT_TRUE(p.fixture.log.has_error("error: sprite 30 placed inside itself: nesting stopped\n")) << p.fixture.log.errors();
 }
 
 }  // namespace

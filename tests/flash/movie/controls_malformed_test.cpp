@@ -3,7 +3,10 @@
 // and sent events without a fault (the sanitizers watch every row).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "control_test_support.h"
+#include "flash/base/bx_file.h"
 #include "flash/movie/button.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/runtime/event_id.h"
@@ -132,6 +135,70 @@ TEST(MalformedControls, ButtonActionOffsetsAlwaysMoveForward) {
     // Each action starts past the one before; the list ends within the tag.
     EXPECT_GE(b->m_button_actions.size(), 1);
     EXPECT_LE(b->m_button_actions.size(), 15);
+}
+
+// The bytes of a CWS movie read through a file that counts what its readers take.
+struct counted_movie {
+    bytes data;
+    int position = 0;
+    long long taken = 0;
+};
+counted_movie* g_counted = nullptr;
+
+flash::bx_file* open_counted(const char*) {
+    struct cb {
+        static int read(void* dst, int n, void*) {
+            counted_movie& c = *g_counted;
+            const int got = std::min(n, static_cast<int>(c.data.size()) - c.position);
+            std::copy(c.data.begin() + c.position, c.data.begin() + c.position + got, static_cast<uint8_t*>(dst));
+            c.position += got;
+            c.taken += got;
+            return got;
+        }
+        static int seek(int at, void*) {
+            if (at < 0 || at > static_cast<int>(g_counted->data.size())) return flash::bx_file::SEEK_FAILED;
+            g_counted->position = at;
+            return flash::bx_file::NO_ERROR;
+        }
+        static int tell(const void*) { return g_counted->position; }
+        static bool eof(void*) { return g_counted->position >= static_cast<int>(g_counted->data.size()); }
+    };
+    g_counted->position = 0;
+    return new flash::bx_file(g_counted, cb::read, nullptr, cb::seek, nullptr, cb::tell, cb::eof, nullptr);
+}
+
+TEST(MalformedControls, ACompressedButtonWhoseActionsStepBackIsInflatedOnce) {
+    // Data that does not compress, then a DefineButton2 whose every action offset (2) is below
+    // the action header (4): each action steps the reader back by two bytes.
+    constexpr int records = 300;
+    bytes noise(1 << 20);
+    uint32_t x = 7;
+    for (uint8_t& b : noise) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<uint8_t>(x >> 24);
+    }
+    bytes body = with_id({0, 3, 0, 0});  // menu, action offset 3, no records
+    for (int i = 0; i < records; ++i) body.insert(body.end(), {2, 0});
+    body.insert(body.end(), {0, 0, 8, 0, 0});
+    swf::MovieWriter m(8);
+    constexpr uint16_t define_binary_data = 87;  // read by no loader: skipped by its length
+    m.tag(define_binary_data, noise);
+    m.tag(swf::tag_define_button2, body);
+    m.show_frame();
+    m.end();
+    counted_movie movie;
+    movie.data = swf::to_cws(m.finish_fws());
+    g_counted = &movie;
+    movie_fixture f;
+    flash::register_file_opener_callback(open_counted);
+    flash::movie_definition_sub* def = f.owner->create_movie("steps.swf");
+    ASSERT_NE(def, nullptr);
+    auto* b = static_cast<flash::button_character_definition*>(def->get_character_def(id));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->m_button_actions.size(), records + 1);
+    // The compressed file is read once, not once more per step back.
+    EXPECT_LE(movie.taken, static_cast<long long>(movie.data.size()) + 8192);
+    g_counted = nullptr;
 }
 
 TEST(MalformedControls, EditTextStringsStopAtTheTagEnd) {

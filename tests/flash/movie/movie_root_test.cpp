@@ -277,7 +277,8 @@ TEST(RootLifetime, ARootAdvancedAfterItsPlayerDiedSkipsTheStepAndLogsOnce) {
     flash::movie_def_impl* def = r->get_movie_definition();
     r->advance(0.0f);
     f.owner = nullptr;  // the library lets go; the root still holds the definition
-    EXPECT_TRUE(f.log.messages().empty());
+    // Only the library's report of the definition still held.
+    EXPECT_EQ(f.log.messages().find("memory leaks is found out"), 0u);
     EXPECT_EQ(r->get_player(), nullptr);
     r->advance(1.0f);
     r->advance(1.0f);

@@ -267,9 +267,10 @@ TEST(PlayerRoots, DefinitionsHeldByRootsOutliveThePlayer) {
     smart_ptr<flash::root> r = f.r;
     flash::movie_def_impl* def = r->get_movie_definition();
     const int held = def->get_ref_count();
-    testing::internal::CaptureStdout();
+    f.log.messages().clear();
     f.owner = nullptr;
-    const std::string out = testing::internal::GetCapturedStdout();
+    // Reported through the engine log, as every engine line is.
+    const std::string out = f.log.messages();
     EXPECT_NE(out.find("memory leaks is found out: on exit movie_definition_sub ref_count > 1\n"), std::string::npos);
     EXPECT_NE(out.find("ref_count = " + std::to_string(held)), std::string::npos);
     // The library let go of its reference only.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "flash/movie/sound_handler.h"
+#include "flash/movie/sound_handler_interface.h"
 
 namespace movietest {
 

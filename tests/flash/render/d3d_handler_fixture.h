@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/cvar_catalogue.h"
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 #include "tests/support/engine_log.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/golden_picture.h"

@@ -1,6 +1,7 @@
 // The render namespace's forwarding: nothing happens without a handler (with the two queries'
 // fixed answers), and every call reaches an installed handler with its arguments.
 #include "flash/render/render_dispatch.h"
+#include "flash/render/bitmap_info.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The Direct3D render handler drawing on the headless device: backgrounds, solid and bitmap fills
 // with their colour transforms (the additive second pass too), lines, masks and textured quads,
 // checked at chosen pixels and against golden pictures.
-#include "flash/render/render_handler_d3d.h"
+#include "flash/render/d3d/render_handler_d3d.h"
 
 #include <cmath>
 #include <limits>

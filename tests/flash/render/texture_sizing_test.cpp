@@ -1,6 +1,6 @@
 // Texture sizes from image sizes and the settings: the power-of-two rule, the resize factor and
 // fitting into a maximum size with the image's aspect ratio kept.
-#include "flash/render/texture_sizing.h"
+#include "flash/render/d3d/texture_sizing.h"
 
 #include <gtest/gtest.h>
 

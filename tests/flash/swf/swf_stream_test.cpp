@@ -8,22 +8,13 @@
 #include <vector>
 
 #include "flash/base/bx_file.h"
+#include "swf_fixture.h"
 #include "tests/support/engine_log.h"
 
 namespace {
 
-using bytes = std::vector<uint8_t>;
-
-// A stream over a copy of the bytes, its end at their end.
-struct stream_over {
-    explicit stream_over(bytes b)
-        : data(std::move(b)), file(flash::memory_buffer, static_cast<int>(data.size()), data.data()), in(&file) {
-        in.set_stream_end(static_cast<int>(data.size()));
-    }
-    bytes data;
-    flash::bx_file file;
-    flash::swf_stream in;
-};
+using swftest::bytes;
+using swftest::stream_over;
 
 TEST(SwfStream, BitFieldsReadMostSignificantFirstAcrossBytes) {
     stream_over s({0b10110011, 0xAB, 0xCD, 0x42});

@@ -1,10 +1,12 @@
-// The inflating file: reads, forward and backward seeks, the end of the stream, corrupt and cut
-// input, and where it leaves its source.
+// The inflating file: reads, forward and backward seeks (short ones served from what was
+// inflated, without reading the source again), the end of the stream, corrupt and cut input, and
+// where it leaves its source.
 #include "flash/swf/zlib_inflater.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -119,6 +121,82 @@ TEST(ZlibInflater, ClosingLeavesTheSourceAfterTheCompressedData) {
     EXPECT_EQ(z.file->close(), flash::bx_file::NO_ERROR);
     EXPECT_EQ(z.source->get_position(), static_cast<int>(prefix.size() + compressed.size()));
     EXPECT_EQ(z.source->read_byte(), 0x5A);
+}
+
+// A memory source that counts the bytes read from it.
+struct counting_source {
+    explicit counting_source(const bytes& data) : data(data) {}
+    static int read(void* dst, int n, void* self) {
+        auto* c = static_cast<counting_source*>(self);
+        const int left = static_cast<int>(c->data.size()) - c->position;
+        const int got = n < left ? n : left;
+        std::copy(c->data.begin() + c->position, c->data.begin() + c->position + got, static_cast<uint8_t*>(dst));
+        c->position += got;
+        c->bytes_read += got;
+        return got;
+    }
+    static int seek(int position, void* self) {
+        auto* c = static_cast<counting_source*>(self);
+        if (position < 0 || position > static_cast<int>(c->data.size())) return flash::bx_file::SEEK_FAILED;
+        c->position = position;
+        return flash::bx_file::NO_ERROR;
+    }
+    static int tell(const void* self) { return static_cast<const counting_source*>(self)->position; }
+    static bool eof(void* self) {
+        auto* c = static_cast<counting_source*>(self);
+        return c->position >= static_cast<int>(c->data.size());
+    }
+    flash::bx_file file() {
+        return flash::bx_file(this, read, nullptr, seek, nullptr, tell, eof, nullptr);
+    }
+    bytes data;
+    int position = 0;
+    long long bytes_read = 0;
+};
+
+TEST(ZlibInflater, ShortBackwardSeeksAreServedWithoutInflatingAgain) {
+    // Incompressible bytes, so that inflating the stream again would read all of it again.
+    bytes plain(300000);
+    uint32_t x = 12345;
+    for (uint8_t& b : plain) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(x >> 24);
+    }
+    counting_source source(deflate_bytes(plain));
+    flash::bx_file src = source.file();
+    std::unique_ptr<flash::bx_file> z(flash::make_inflater(&src));
+    uint8_t piece[8];
+    ASSERT_EQ(z->set_position(250000), flash::bx_file::NO_ERROR);
+    ASSERT_EQ(z->read_bytes(piece, 4), 4);
+    const long long read_once = source.bytes_read;
+    // Back 3 bytes, many times over, as a button's action list stepping back does; then back to
+    // the far end of what is kept.
+    for (int i = 0; i < 1000; ++i) {
+        const int at = z->get_position() - 3;
+        ASSERT_EQ(z->set_position(at), flash::bx_file::NO_ERROR);
+        ASSERT_EQ(z->read_bytes(piece, 4), 4);
+        ASSERT_TRUE(std::equal(piece, piece + 4, plain.begin() + at)) << at;
+    }
+    const int far = z->get_position() - 64 * 1024;
+    ASSERT_EQ(z->set_position(far), flash::bx_file::NO_ERROR);
+    ASSERT_EQ(z->read_bytes(piece, 8), 8);
+    EXPECT_TRUE(std::equal(piece, piece + 8, plain.begin() + far));
+    EXPECT_FALSE(z->get_eof());
+    EXPECT_LE(source.bytes_read, read_once + flash::inflater_block_size);
+
+    // Further back than that the stream starts again, and still gives the right bytes.
+    const long long before_restart = source.bytes_read;
+    ASSERT_EQ(z->set_position(1000), flash::bx_file::NO_ERROR);
+    ASSERT_EQ(z->read_bytes(piece, 8), 8);
+    EXPECT_TRUE(std::equal(piece, piece + 8, plain.begin() + 1000));
+    EXPECT_GT(source.bytes_read, before_restart);
+    // A read that starts in the history runs on into new bytes.
+    ASSERT_EQ(z->set_position(299990), flash::bx_file::NO_ERROR);
+    ASSERT_EQ(z->set_position(299900), flash::bx_file::NO_ERROR);
+    bytes tail(200);
+    EXPECT_EQ(z->read_bytes(tail.data(), 200), 100);
+    EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 100, plain.begin() + 299900));
+    EXPECT_TRUE(z->get_eof());
 }
 
 }  // namespace

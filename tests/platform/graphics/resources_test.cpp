@@ -317,6 +317,74 @@ TEST_F(FullSize, LoadingFromMemoryConvertsAndScalesIntoTheTexture) {
     EXPECT_EQ(tex->Release(), 0u);
 }
 
+// The bytes a 1 x n or n x 1 texture of a format holds after a load from memory.
+std::vector<uint8_t> loaded(IDirect3DDevice9* device, UINT w, UINT h, D3DFORMAT format, const void* source,
+                            D3DFORMAT sourceFormat, UINT sourcePitch, RECT src, DWORD filter) {
+    IDirect3DTexture9* tex = nullptr;
+    if (device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &tex, nullptr) != D3D_OK) return {};
+    IDirect3DSurface9* s = nullptr;
+    tex->GetSurfaceLevel(0, &s);
+    std::vector<uint8_t> out;
+    if (D3DXLoadSurfaceFromMemory(s, nullptr, nullptr, source, sourceFormat, sourcePitch, nullptr, &src, filter, 0) ==
+        D3D_OK) {
+        D3DLOCKED_RECT lr;
+        s->LockRect(&lr, nullptr, D3DLOCK_READONLY);
+        const auto* bytes = static_cast<const uint8_t*>(lr.pBits);
+        out.assign(bytes, bytes + static_cast<size_t>(lr.Pitch) * h);
+        s->UnlockRect();
+    }
+    s->Release();
+    tex->Release();
+    return out;
+}
+
+TEST_F(FullSize, BilinearScalingWeighsTheTwoNearestTexels) {
+    // Two texels stretched to four across and, as a column, to four down: the centres of the
+    // four land at -0.25, 0.25, 0.75 and 1.25 source texels.
+    const uint8_t rgba[8] = {0, 0, 0, 0, 255, 128, 64, 255};
+    const std::vector<uint8_t> want = {0, 0, 0, 0,    16, 32, 64, 64,  48, 96, 191, 191,  64, 128, 255, 255};
+    EXPECT_EQ(loaded(device, 4, 1, D3DFMT_A8R8G8B8, rgba, D3DFMT_A8B8G8R8, 8, RECT{0, 0, 2, 1}, D3DX_DEFAULT), want);
+    EXPECT_EQ(loaded(device, 1, 4, D3DFMT_A8R8G8B8, rgba, D3DFMT_A8B8G8R8, 4, RECT{0, 0, 1, 2}, D3DX_DEFAULT), want);
+    // Shrinking four to two takes the middle of each pair.
+    const uint8_t four[16] = {0, 0, 0, 255, 100, 100, 100, 255, 200, 200, 200, 255, 40, 40, 40, 255};
+    EXPECT_EQ(loaded(device, 2, 1, D3DFMT_A8B8G8R8, four, D3DFMT_A8B8G8R8, 16, RECT{0, 0, 4, 1}, D3DX_DEFAULT),
+              (std::vector<uint8_t>{50, 50, 50, 255, 120, 120, 120, 255}));
+}
+
+TEST_F(FullSize, EachFormatIsConvertedByteExact) {
+    struct row {
+        const char* name;
+        D3DFORMAT source_format;
+        std::vector<uint8_t> source;
+        D3DFORMAT format;
+        std::vector<uint8_t> want;
+    };
+    const std::vector<uint8_t> argb = {0x30, 0x20, 0x10, 0x7F};  // b, g, r, a
+    const row rows[] = {
+        {"argb to xrgb", D3DFMT_A8R8G8B8, argb, D3DFMT_X8R8G8B8, {0x30, 0x20, 0x10, 0xFF}},
+        {"argb to abgr", D3DFMT_A8R8G8B8, argb, D3DFMT_A8B8G8R8, {0x10, 0x20, 0x30, 0x7F}},
+        {"xbgr to argb", D3DFMT_X8B8G8R8, {0x10, 0x20, 0x30, 0x00}, D3DFMT_A8R8G8B8, {0x30, 0x20, 0x10, 0xFF}},
+        {"argb to l8: the rounded mean", D3DFMT_A8R8G8B8, {2, 1, 1, 0}, D3DFMT_L8, {1}},
+        {"argb to l8, rounding up", D3DFMT_A8R8G8B8, {1, 1, 0, 0}, D3DFMT_L8, {1}},
+        {"argb to a8l8", D3DFMT_A8R8G8B8, {30, 60, 90, 200}, D3DFMT_A8L8, {60, 200}},
+        {"a8 to argb", D3DFMT_A8, {0x44}, D3DFMT_A8R8G8B8, {0, 0, 0, 0x44}},
+        {"l8 to argb", D3DFMT_L8, {0x44}, D3DFMT_A8R8G8B8, {0x44, 0x44, 0x44, 0xFF}},
+        {"a8l8 to argb", D3DFMT_A8L8, {0x44, 0x11}, D3DFMT_A8R8G8B8, {0x44, 0x44, 0x44, 0x11}},
+        {"argb to r5g6b5", D3DFMT_A8R8G8B8, {0xFF, 0x84, 0x08, 0}, D3DFMT_R5G6B5, {0x3F, 0x0C}},
+        {"argb to a1r5g5b5, alpha 128 is set", D3DFMT_A8R8G8B8, {0x08, 0x10, 0xF8, 0x80}, D3DFMT_A1R5G5B5, {0x41, 0xFC}},
+        {"argb to a1r5g5b5, alpha 127 is clear", D3DFMT_A8R8G8B8, {0x08, 0x10, 0xF8, 0x7F}, D3DFMT_A1R5G5B5, {0x41, 0x7C}},
+        {"argb to a4r4g4b4", D3DFMT_A8R8G8B8, {0x30, 0x20, 0x10, 0xF0}, D3DFMT_A4R4G4B4, {0x23, 0xF1}},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const UINT pitch = static_cast<UINT>(r.source.size());
+        std::vector<uint8_t> got = loaded(device, 1, 1, r.format, r.source.data(), r.source_format, pitch,
+                                          RECT{0, 0, 1, 1}, D3DX_DEFAULT);
+        got.resize(r.want.size());
+        EXPECT_EQ(got, r.want);
+    }
+}
+
 TEST(MessageBox, HeadlessBoxesAreLoggedAndRecordedNotShown) {
     testsupport::useHeadlessDrivers();
     platform::gfx::clearRecordedMessageBoxes();

@@ -116,4 +116,37 @@ TEST(SwfrunShot, ATextFieldsBorderBoxIsDrawn) {
     EXPECT_TRUE(gfxtest::matchesGolden(shot, std::string(TOV_TEST_SOURCE_DIR) + "/tests/tools/swfrun/golden/field_border.png"));
 }
 
+// A button whose up state is a one-frame clip holding a red box: the box shows on the first
+// frame, before the mouse ever reaches the button.
+swf::Bytes clip_button_movie() {
+    swf::MovieWriter m(8);
+    m.frame_rect({0, kWidth * 20, 0, kHeight * 20});
+    const uint16_t red = m.define_shape(box(30, 24, swf::FillStyle::solid({220, 30, 30, 255})));
+    swf::SpriteWriter clip = m.sprite();
+    clip.place_object2(swf::PlaceObject::place(1, red));
+    clip.show_frame();
+    const uint16_t clip_id = m.define_sprite(clip);
+    swf::ButtonRecord up;
+    up.character_id = clip_id;
+    up.states = swf::button_up | swf::button_hit_test;
+    const uint16_t button = m.define_button2({false, {up}, {}, {}});
+    swf::PlaceObject p = swf::PlaceObject::place(1, button);
+    p.matrix = swf::Matrix::translation(4 * 20, 4 * 20);
+    m.place_object2(p);
+    m.show_frame();
+    m.end();
+    return m.finish_fws();
+}
+
+TEST(SwfrunShot, AButtonsOneFrameClipShowsOnTheFirstFrame) {
+    testsupport::TempDir dir;
+    write_file("clip_button.swf", clip_button_movie());
+    const swfruntest::run_result r = run("clip_button.swf --frames 1 --shot clip_button.png");
+    ASSERT_EQ(r.status, 0) << r.err;
+    platform::gfx::Image shot;
+    ASSERT_TRUE(gfxtest::readPng("clip_button.png", shot));
+    EXPECT_TRUE(gfxtest::near(shot.argb(15, 15), 0xDC1E1E));
+    EXPECT_FALSE(gfxtest::near(shot.argb(60, 50), 0xDC1E1E));  // outside the box
+}
+
 }  // namespace

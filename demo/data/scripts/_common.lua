@@ -1,0 +1,87 @@
+-- The demo chapter's common script: everything the game calls by name.
+
+-- Writes a line to the game's log once the game offers log_message, to the console before.
+function announce(text)
+    if log_message then
+        log_message(text)
+    else
+        print(text)
+    end
+end
+
+common = {chapter = ""}
+
+function common.set_chapter(name)
+    common.chapter = name
+    announce("chapter " .. tostring(name))
+end
+
+function common.clear_level()
+    announce("clear level")
+end
+
+local function nameOf(element)
+    if element == nil then return "?" end
+    local ok, name = pcall(function() return element:getName() end)
+    if ok and name then return name end
+    return "?"
+end
+
+-- A found object flies to its row of the heads-up panel.
+function element_fly_to_main_panel(element)
+    local name = nameOf(element)
+    announce("fly to panel: " .. name)
+    if get_target_pos_main_panel and set_parent_to_main_panel and set_anim_new and element then
+        pcall(function()
+            local target = get_target_pos_main_panel(element)
+            local from = element:getPos()
+            set_parent_to_main_panel(element, "TextPlace")
+            set_anim_new(name, target.x - from.x, target.y - from.y, 0, 0, 0.5, "")
+        end)
+    end
+end
+
+function common_hint()
+    return 0
+end
+
+-- The inventory: the items picked up, in order, and the first one shown.
+inventory = {items = {}, first = 1}
+
+function on_inventory_item_added(element, flag)
+    local name = nameOf(element)
+    table.insert(inventory.items, name)
+    announce("inventory add: " .. name)
+end
+
+function inventory.update()
+end
+
+function inventory.reset()
+    inventory.items = {}
+    inventory.first = 1
+end
+
+function inventory.scroll_left()
+    if inventory.first > 1 then inventory.first = inventory.first - 1 end
+    announce("inventory left")
+end
+
+function inventory.scroll_right()
+    if inventory.first < #inventory.items then inventory.first = inventory.first + 1 end
+    announce("inventory right")
+end
+
+function inventory.right_click_callback(name)
+    announce("inventory right click: " .. tostring(name))
+end
+
+function inventory.delete_elem(name)
+    for i, item in ipairs(inventory.items) do
+        if item == name then
+            table.remove(inventory.items, i)
+            break
+        end
+    end
+    announce("inventory delete: " .. tostring(name))
+end
