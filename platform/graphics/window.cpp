@@ -15,6 +15,7 @@ namespace {
 std::mutex g_mutex;
 std::map<std::string, WNDPROC> g_classes;
 std::vector<platform::gfx::RecordedMessageBox> g_boxes;
+std::vector<HWND> g_windows;  // open windows, oldest first
 bool g_forceHeadless = false;
 platform::Window makeDesktop() {
     platform::Window w;
@@ -41,6 +42,15 @@ bool desktopSize(int& w, int& h) {
 }
 
 }  // namespace
+
+namespace platform::detail {
+
+HWND firstWindow() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_windows.empty() ? nullptr : g_windows.front();
+}
+
+}  // namespace platform::detail
 
 namespace platform::gfx {
 
@@ -137,16 +147,22 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     window->menu = menu;
     window->backBufferWidth = width;
     window->backBufferHeight = height;
+    SDL_SetWindowData(sdl, platform::detail::kWindowDataKey, window);
+    std::lock_guard<std::mutex> lock(g_mutex);
     if (className) {
-        std::lock_guard<std::mutex> lock(g_mutex);
         auto it = g_classes.find(className);
         if (it != g_classes.end()) window->proc = it->second;
     }
+    g_windows.push_back(window);
     return window;
 }
 
 BOOL DestroyWindow(HWND window) {
     if (!window || window->desktop) return FALSE;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        std::erase(g_windows, window);
+    }
     if (window->sdl) SDL_DestroyWindow(window->sdl);
     delete window;
     return TRUE;

@@ -143,4 +143,6 @@ std::string FifoReader::readLines(size_t lines, std::chrono::milliseconds limit)
     return got;
 }
 
+bool ChildProcess::signal(int number) { return m_pid > 0 && ::kill(m_pid, number) == 0; }
+
 }  // namespace testsupport

@@ -26,6 +26,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return m_started; }
+    // Sends a signal (SIGTERM, SIGKILL, ...) to a child still running; false when there is none.
+    bool signal(int number);
     // Collects the standard error until every writer (the child and whatever it started) has
     // closed it; past the limit the child is killed.
     std::string readErrors(std::chrono::milliseconds limit);

@@ -23,4 +23,11 @@ struct Window {
     bool letterboxed = false;
 };
 
+namespace detail {
+// The SDL window's data key under which its HWND is kept (the message pump maps events back).
+constexpr const char* kWindowDataKey = "tov.hwnd";
+// The oldest window still open, null when none (a close signal closes it).
+HWND firstWindow();
+}  // namespace detail
+
 }  // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+// Scripted input of headless runs (TOV_TEST_INPUT=FILE): the script is stepped once per main-loop
+// turn, sees every line of the game's log, and its actions reach the game as the input devices'
+// own records would (the pointer through DirectInput's mouse position). "quit" closes the window.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "input/input_script.h"
+
+class InputScriptRunner {
+public:
+    static constexpr const char* kVariable = "TOV_TEST_INPUT";
+    // The exit code of a run whose script failed (a bad line, a wait that timed out).
+    static constexpr int kFailedExitCode = 4;
+
+    // None when the variable is not set; a runner that failed to load when the file is bad
+    // (its error is logged).
+    static std::unique_ptr<InputScriptRunner> fromEnvironment(const std::string& logFile);
+
+    bool failed() const { return m_failed; }
+    // One main-loop turn before the frame: new log lines, then the actions due now. False once
+    // the script failed (logged as an ERROR).
+    bool step();
+    // After the frame: the pictures the turn asked for.
+    void afterFrame();
+
+private:
+    void readNewLogLines();
+    void apply(const inputscript::Action& action);
+
+    inputscript::Script m_script;
+    std::string m_logFile;
+    uint64_t m_logOffset = 0;
+    std::string m_partialLine;
+    std::vector<std::string> m_shots;
+    bool m_failed = false;
+};
