@@ -113,7 +113,7 @@ TEST_F(Config, TheMountTable) {
     const std::vector<Case> cases = {
         {"flat", mountEntry("1", "filesystem", "a", false), {"top.txt"}, {"deep.txt", "b.txt"}},
         {"recursive", mountEntry("1", "filesystem", "a", true), {"top.txt", "deep.txt"}, {"hidden.txt"}},
-        {"empty type with a path", mountEntry("1", "", "b", false), {}, {"b.txt"}},
+        {"empty type with a path", mountEntry("1", "", "b", true), {}, {"b.txt"}},
         {"two entries", mountEntry("1", "filesystem", "a", false) + mountEntry("2", "filesystem", "b", false),
          {"top.txt", "b.txt"}, {}},
     };
