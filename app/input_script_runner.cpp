@@ -31,6 +31,18 @@ std::unique_ptr<InputScriptRunner> InputScriptRunner::fromEnvironment(const std:
     return runner;
 }
 
+std::unique_ptr<InputScriptRunner> InputScriptRunner::fromText(const std::string& text, const std::string& sourceName,
+                                                               const std::string& logFile) {
+    auto runner = std::make_unique<InputScriptRunner>();
+    runner->m_logFile = logFile;
+    std::string error;
+    if (!runner->m_script.parse(text, sourceName, &error)) {
+        Tov::LogLine("ERROR") << kVariable << ": " << error;
+        runner->m_failed = true;
+    }
+    return runner;
+}
+
 void InputScriptRunner::readNewLogLines() {
     platform::File file;
     if (!file.open(m_logFile, platform::File::Mode::Read)) return;

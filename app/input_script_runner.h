@@ -17,6 +17,11 @@ public:
     // None when the variable is not set; a runner that failed to load when the file is bad
     // (its error is logged).
     static std::unique_ptr<InputScriptRunner> fromEnvironment(const std::string& logFile);
+    // A runner over a script's text (test processes).
+    static std::unique_ptr<InputScriptRunner> fromText(const std::string& text, const std::string& sourceName,
+                                                       const std::string& logFile);
+    // Every line has run.
+    bool finished() const { return m_script.finished(); }
 
     bool failed() const { return m_failed; }
     // One main-loop turn before the frame: new log lines, then the actions due now. False once

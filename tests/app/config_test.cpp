@@ -178,6 +178,11 @@ TEST_F(Media, TheListFillsThePlaylistTheSoundsAndTheirVolumesAndPlaysTheFirstTra
     s_soundVol->setFromString("40");
     app.loadMedia();
     EXPECT_EQ(media.getPlaylistSize(), 2u);  // the missing file is skipped silently
+    ASSERT_EQ(media.musicChannel()->playlist().size(), 2u);
+    // In the list's order, by the found files' stored paths (any letter case: the names are the
+    // channel's lower-cased ones).
+    EXPECT_NE(media.musicChannel()->playlist()[0].find("theme.ogg"), std::string::npos);
+    EXPECT_NE(media.musicChannel()->playlist()[1].find("click.ogg"), std::string::npos);
     EXPECT_EQ(media.getMusicIndex(), 0);
     EXPECT_NE(media.musicChannel()->stream(), nullptr);
     EXPECT_EQ(media.musicChannel()->state(), MediaSystem::ChannelState::Playing);
