@@ -26,6 +26,7 @@ std::string g_fileName;
 std::string g_level;
 LogStream* g_instance = nullptr;
 bool g_destroyed = false;
+LogStream::Observer g_observer = nullptr;
 
 void platformSink(const char* level, const std::string& text) {
     LogLine(level) << text;
@@ -116,11 +117,17 @@ void LogStream::flushMessage() {
             it->second->flush();
         }
     }
+    if (g_observer) g_observer(text);
     ++g_counter;
     g_level.clear();
     str(std::string());
     clear();
     logLock().unlock();
+}
+
+void LogStream::setObserver(Observer observer) {
+    std::lock_guard<std::recursive_mutex> guard(logLock());
+    g_observer = observer;
 }
 
 void LogStream::setFile(const std::string& name, bool backup) {

@@ -28,6 +28,12 @@ public:
     // why).
     static void setFile(const std::string& name, bool backup);
 
+    // One observer of every line as it is written (the line with its counter, stamp, level and
+    // line end): headless runs hand the lines to their input script's waits. It runs under the log
+    // lock and must not log. Null removes it.
+    using Observer = void (*)(const std::string& line);
+    static void setObserver(Observer observer);
+
     ~LogStream() override;
 
 private:

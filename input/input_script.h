@@ -30,6 +30,7 @@
 //   if (!script.load(path, &error)) { report error; stop }
 //   script.setResolver([&](const std::string& name) -> std::optional<inputscript::Target> {...});
 //   ... for each log line the run writes: script.onLogLine(line);
+//       (the game's log lines: Tov::LogStream::setObserver; the engine's: its log callback)
 //   std::vector<inputscript::Action> actions;
 //   if (!script.step(actions)) { report script.error(); stop the run with a failure }
 //   for (const inputscript::Action& a : actions) apply a;

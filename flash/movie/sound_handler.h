@@ -1,8 +1,8 @@
 #pragma once
 // Event sounds: the sample a DefineSound tag becomes while a sound handler is installed
 // (sound_handler_interface.h), the StartSound frame tag and the two loaders. Without a handler no
-// sample is made, and the host hears sounds through the named-sound
-// callbacks of sprites and buttons instead.
+// sample is made, and the host hears sounds through the named-sound callbacks of sprites and
+// buttons instead.
 #include <cstdint>
 
 #include "flash/base/array.h"

@@ -146,7 +146,10 @@ public:
     // Calls the clip's script method (paths allowed) with the clip as this and the arguments in
     // order, through the clip's environment; the call's value (undefined when there is no such
     // method).
-    as_value call_method_with_args(const char* method_name, std::initializer_list<as_value> args);
+    as_value call_method_with_args(const char* method_name, const as_value* args, int nargs);
+    as_value call_method_with_args(const char* method_name, std::initializer_list<as_value> args) {
+        return call_method_with_args(method_name, args.begin(), static_cast<int>(args.size()));
+    }
 
     void add_action_buffer(action_buffer* buffer) override { m_action_list.push_back(buffer); }
     void execute_actions(const array<action_buffer*>& buffers);

@@ -128,9 +128,9 @@ character* sprite_instance::find_character_by_path(const char* dotted_path) cons
     }
 }
 
-as_value sprite_instance::call_method_with_args(const char* method_name, std::initializer_list<as_value> args) {
+as_value sprite_instance::call_method_with_args(const char* method_name, const as_value* args, int nargs) {
     smart_ptr<sprite_instance> hold(this);
-    return call_method_value(&m_env, this, method_name, args.begin(), static_cast<int>(args.size()));
+    return call_method_value(&m_env, this, method_name, args, nargs);
 }
 
 }  // namespace flash

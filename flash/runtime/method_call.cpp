@@ -94,11 +94,12 @@ as_value call_method_value(as_environment* env, as_object* this_ptr, const char*
 }
 
 as_value call_with_args(engine_instance* owner, const as_value& function, const as_value& this_value,
-                        std::initializer_list<as_value> args) {
+                        const as_value* args, int nargs) {
+    if (!args || nargs < 0) nargs = 0;
     as_environment env(owner);
     // Argument 0 ends on top of the stack.
-    for (auto it = args.end(); it != args.begin();) env.push(*--it);
-    return call_method(function, &env, this_value, static_cast<int>(args.size()), env.get_top_index());
+    for (int i = nargs - 1; i >= 0; --i) env.push(args[i]);
+    return call_method(function, &env, this_value, nargs, env.get_top_index());
 }
 
 }  // namespace flash

@@ -28,6 +28,10 @@ as_value call_method_value(as_environment* env, as_object* this_ptr, const char*
 // environment of owner, so the caller builds no stack itself; the call's value (undefined for a
 // value that is no function).
 as_value call_with_args(engine_instance* owner, const as_value& function, const as_value& this_value,
-                        std::initializer_list<as_value> args = {});
+                        const as_value* args, int nargs);
+inline as_value call_with_args(engine_instance* owner, const as_value& function, const as_value& this_value,
+                               std::initializer_list<as_value> args = {}) {
+    return call_with_args(owner, function, this_value, args.begin(), static_cast<int>(args.size()));
+}
 
 }  // namespace flash

@@ -51,6 +51,27 @@ TEST(LogStream, LineLayoutCounterAndRestart) {
     EXPECT_EQ(l[3].substr(0, 2), "0\t");
 }
 
+std::vector<std::string> g_observed;
+void observe(const std::string& line) { g_observed.push_back(line); }
+
+TEST(LogStream, TheObserverSeesEveryLineAsWritten) {
+    testsupport::TempDir dir;
+    const std::string name = (dir.path() / "observed.log").string();
+    Tov::LogStream::setFile(name, false);
+    g_observed.clear();
+    Tov::LogStream::setObserver(observe);
+    Tov::LogLine("MESSAGE") << "seen " << 1;
+    Tov::LogLine("ERROR") << "seen " << 2;
+    Tov::LogStream::setObserver(nullptr);
+    Tov::LogLine("MESSAGE") << "not seen";
+    ASSERT_EQ(g_observed.size(), 2u);
+    const std::vector<std::string> written = lines(testsupport::readFile(name));
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(g_observed[0], written[0] + "\n");
+    EXPECT_EQ(g_observed[1], written[1] + "\n");
+    EXPECT_NE(g_observed[1].find("\tERROR\tseen 2"), std::string::npos);
+}
+
 TEST(LogStream, SetFileDeletesOldFileAndLevelFiles) {
     testsupport::TempDir dir;
     for (const char* n : {"old.log", "old_MESSAGE.log", "old_WARNING.log", "old_ERROR.log", "old_OTHER.log"})

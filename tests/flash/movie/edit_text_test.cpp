@@ -7,6 +7,7 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/event_id.h"
+#include "flash/runtime/method_call.h"
 #include "flash/movie/host_callbacks.h"
 #include "movie_fixture.h"
 #include "recording_render_handler.h"
@@ -377,10 +378,8 @@ public:
 void call_set_text_format(edit_text_character* field, const std::vector<flash::as_value>& args) {
     flash::as_value method;
     ASSERT_TRUE(field->get_member(flash::bx_stringi("setTextFormat"), &method));
-    flash::as_environment env(field->get_player());
-    for (auto it = args.rbegin(); it != args.rend(); ++it) env.push(*it);
-    flash::call_method(method, &env, flash::as_value(static_cast<flash::as_object*>(field)),
-                       static_cast<int>(args.size()), env.get_top_index());
+    flash::call_with_args(field->get_player(), method, flash::as_value(static_cast<flash::as_object*>(field)),
+                          args.data(), static_cast<int>(args.size()));
 }
 
 TEST(TextFieldFormat, SetTextFormatCopiesTheFormatIntoTheFieldOnly) {
@@ -431,10 +430,8 @@ TEST(TextFieldFormat, WrongArgumentsChangeNothing) {
     // Called on something that is no field.
     flash::as_value method;
     field->get_member(flash::bx_stringi("setTextFormat"), &method);
-    flash::as_environment env(rig.f.owner.get_ptr());
-    env.push(fmt);
-    flash::call_method(method, &env, flash::as_value(static_cast<flash::as_object*>(plain.get_ptr())), 1,
-                       env.get_top_index());
+    flash::call_with_args(rig.f.owner.get_ptr(), method, flash::as_value(static_cast<flash::as_object*>(plain.get_ptr())),
+                          {fmt});
     EXPECT_FLOAT_EQ(field->m_text_height, 240);
 }
 
@@ -490,8 +487,7 @@ TEST(TextFieldScript, TheGlobalTextFieldMakesAnEmptyFieldWithoutAParent) {
     movie_fixture f;
     flash::as_value ctor;
     ASSERT_TRUE(f.owner->get_global()->get_member(flash::bx_stringi("TextField"), &ctor));
-    flash::as_environment env(f.owner.get_ptr());
-    const flash::as_value made = flash::call_method(ctor, &env, flash::as_value(), 0, env.get_top_index());
+    const flash::as_value made = flash::call_with_args(f.owner.get_ptr(), ctor, flash::as_value());
     auto* field = flash::cast_to<edit_text_character>(made.to_object());
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->get_parent(), nullptr);

@@ -96,6 +96,13 @@ TEST(NativeApi, AttachMoviePlacesAnExportedSymbolAndRefusesOthers) {
     EXPECT_EQ(card->get_parent(), s.p.top.get_ptr());
     // From a nested clip the export is found through its parents.
     EXPECT_NE(s.panel()->attach_movie("card", "card2", lowest), nullptr);
+    flash::smart_ptr<flash::as_object> init(new flash::as_object(s.p.fixture.owner.get_ptr()));
+    init->set_member("score", as_value(12));
+    sprite_instance* with_init = s.p.top->attach_movie("card", "card3", lowest + 5, init.get_ptr());
+    ASSERT_NE(with_init, nullptr);
+    as_value score;
+    EXPECT_TRUE(with_init->get_member("score", &score));
+    EXPECT_EQ(score.to_number(), 12.0);
     EXPECT_EQ(s.p.top->attach_movie("nothing", "x", lowest + 2), nullptr);
     EXPECT_EQ(s.p.top->get_character_by_name("x"), nullptr);
 }
@@ -128,6 +135,9 @@ TEST(NativeApi, DuplicateAndSwapDepthsMoveSiblings) {
     EXPECT_TRUE(a->swap_depths(lowest + 9));  // a free depth: a moves there alone
     EXPECT_EQ(a->get_depth(), lowest + 9);
     EXPECT_EQ(b->get_depth(), lowest);
+    EXPECT_TRUE(b->swap_depths(lowest + 9));  // an occupied one: the two change places
+    EXPECT_EQ(b->get_depth(), lowest + 9);
+    EXPECT_EQ(a->get_depth(), lowest);
     EXPECT_FALSE(a->swap_depths(static_cast<character*>(nullptr)));
     EXPECT_FALSE(a->swap_depths(s.panel()->get_character_by_name("box")));  // another parent
     character* copy = a->duplicate("a2", lowest + 4);

@@ -6,6 +6,7 @@
 
 #include "flash/runtime/as_timer.h"
 #include "flash/runtime/global_functions.h"
+#include "flash/runtime/method_call.h"
 #include "root_fixture.h"
 #include "tests/support/runtime_test_support.h"
 
@@ -66,9 +67,7 @@ TEST(RootTimers, ClearingAndTimeoutsLeaveTheList) {
     // clearTimeout is the same function as clearInterval.
     as_value clear_timeout;
     ASSERT_TRUE(f.owner->get_global()->get_member("clearTimeout", &clear_timeout));
-    flash::as_environment env(f.owner.get_ptr());
-    env.push(interval);
-    flash::call_method(clear_timeout, &env, as_value(), 1, env.get_top_index());
+    flash::call_with_args(f.owner.get_ptr(), clear_timeout, as_value(), {interval});
     EXPECT_EQ(f.listed(), 0);
     f.r->advance(0.25f);
     EXPECT_EQ(g_calls, 3);

@@ -66,12 +66,7 @@ struct clip_scene {
     as_value call(sprite_instance* clip, const char* method, const std::vector<as_value>& args = {}) {
         as_value function;
         EXPECT_TRUE(clip->get_member(method, &function)) << method;
-        flash::as_environment* env = clip->get_environment();
-        for (auto it = args.rbegin(); it != args.rend(); ++it) env->push(*it);
-        const int count = static_cast<int>(args.size());
-        as_value result = flash::call_method(function, env, as_value(clip), count, env->get_top_index());
-        env->drop(count);
-        return result;
+        return clip->call_method_with_args(method, args.data(), static_cast<int>(args.size()));
     }
 };
 

@@ -102,6 +102,23 @@ TEST(ShapeLimits, TooManyStylesHoldNothing) {
     EXPECT_TRUE(def->is_over_limit());
     EXPECT_EQ(def->get_fill_styles().size(), 0);
     EXPECT_EQ(log.errors(), "error: shape_character_def::read(): the shape holds more than 16384 styles; it is not drawn\n");
+
+    // One array counting more than the bound is refused before any of it is read.
+    swf::BitWriter big;
+    swf::write_rect(big, {0, 40, 0, 40});
+    big.u8(0xFF), big.u16(0xFFFF);
+    for (int i = 0; i < 0xFFFF; ++i) big.u8(0x05);
+    big.u8(0), big.u8(0x10), big.u8(0);
+    stream_over one(big.take());
+    flash::smart_ptr<flash::shape_character_def> refused(new flash::shape_character_def);
+    {
+        testsupport::LargestAllocation largest;
+        refused->read(&one.in, swf::tag_define_shape3, true);
+        if (testsupport::LargestAllocation::available()) {
+            EXPECT_LT(largest.bytes(), 64u << 10);
+        }
+    }
+    EXPECT_TRUE(refused->is_over_limit());
 }
 
 TEST(ShapeLimits, AMorphWithTooManyStylesHoldsNothing) {

@@ -56,7 +56,9 @@ bytes button2_records() {
 TEST(ButtonRecords, DefineButton2RecordsAndItsChainOfActions) {
     const bytes records = button2_records();
     const uint16_t enter_release = flash::OVER_DOWN_TO_OVER_UP | (13 << flash::button_key_code_shift);
-    const bytes actions = u16(4 + 2) + u16(enter_release) + stop_end + u16(0) + u16(flash::OVER_UP_TO_OVER_DOWN) +
+    // The first action has no End code: its offset alone ends it.
+    const bytes stop_play = {0x07, 0x06};
+    const bytes actions = u16(4 + 2) + u16(enter_release) + stop_play + u16(0) + u16(flash::OVER_UP_TO_OVER_DOWN) +
                           bytes{0x06, 0x00};
     const bytes body = bytes{1} + u16(static_cast<uint16_t>(2 + records.size())) + records + actions;
     read_button r(flash::TAG_DEFINE_BUTTON2, body);
@@ -79,7 +81,7 @@ TEST(ButtonRecords, DefineButton2RecordsAndItsChainOfActions) {
     EXPECT_EQ(b.blend_mode, 0);
     ASSERT_EQ(r.b.actions.size(), 2u);
     EXPECT_EQ(r.b.actions[0].conditions, enter_release);
-    EXPECT_EQ(r.b.actions[0].actions, stop_end);
+    EXPECT_EQ(r.b.actions[0].actions, stop_play);
     EXPECT_EQ(r.b.actions[1].conditions, flash::OVER_UP_TO_OVER_DOWN);
     EXPECT_EQ(r.b.actions[1].actions, (bytes{0x06, 0x00}));
     EXPECT_FALSE(r.s.in.has_overrun());

@@ -28,10 +28,16 @@ struct placed {
 };
 
 TEST(DisplayListRecords, PlaceObjectHasItsColourTransformOnlyWhenBytesAreLeft) {
-    for (const bool with_cxform : {false, true}) {
-        const bytes body = u16(7) + u16(3) + translation_10_m2 + (with_cxform ? add_rgb : bytes{});
-        placed p_read(flash::TAG_PLACE_OBJECT, 4, body);
-        const flash::swf_place_object& p = p_read.p;
+    struct row {
+        bytes tail;  // after the matrix
+        bool has_cxform;
+        int32_t blue_add;
+    };
+    const row rows[] = {{{}, false, 0}, {empty_cxform, true, 0}, {add_rgb, true, 7}};
+    for (const row& w : rows) {
+        placed r(flash::TAG_PLACE_OBJECT, 4, u16(7) + u16(3) + translation_10_m2 + w.tail);
+        const flash::swf_place_object& p = r.p;
+        SCOPED_TRACE(w.tail.size());
         EXPECT_EQ(p.tag_type, flash::TAG_PLACE_OBJECT);
         EXPECT_EQ(p.character_id, 7);
         EXPECT_EQ(p.depth, 3);
@@ -39,10 +45,11 @@ TEST(DisplayListRecords, PlaceObjectHasItsColourTransformOnlyWhenBytesAreLeft) {
         EXPECT_TRUE(p.has_matrix);
         EXPECT_EQ(p.matrix.translate_x, 10);
         EXPECT_EQ(p.matrix.translate_y, -2);
-        EXPECT_EQ(p.has_cxform, with_cxform);
+        EXPECT_EQ(p.has_cxform, w.has_cxform);
         EXPECT_EQ(p.cxform.channels, 3);
-        EXPECT_EQ(p.cxform.add[2], with_cxform ? 7 : 0);
+        EXPECT_EQ(p.cxform.add[2], w.blue_add);
         EXPECT_FALSE(p.is_move);
+        EXPECT_FALSE(r.s.in.has_overrun());
     }
 }
 
