@@ -17,7 +17,7 @@ testsupport::GameRunOptions demoRun(const std::string& input) {
 }
 
 TEST(DemoRun, StartsOnTheDemoAndEndsWithZeroOnTheScriptsQuit) {
-    testsupport::GameRunOptions options = demoRun("+40 quit\n");
+    testsupport::GameRunOptions options = demoRun("wait \"Inited application\" max 5\n+40 quit\n");
     // A browser opener that leaves a mark; the page stays shut in a headless run even when asked for.
     testsupport::TempDir bin(false);
     testsupport::writeFile(bin.path() / "xdg-open", "#!/bin/sh\ntouch \"" + (bin.path() / "opened").string() + "\"\n");

@@ -80,7 +80,7 @@ void GameFixture::runFrames(int frames) {
 }
 
 bool GameFixture::runInput(const std::string& script, int maxTurns) {
-    auto runner = InputScriptRunner::fromText(script, "input", m_logPath);
+    auto runner = InputScriptRunner::fromText(script, "input");
     for (int i = 0; i < maxTurns && !runner->failed() && !runner->finished(); ++i) {
         if (!runner->step()) break;
         if (turn()) runner->afterFrame();
