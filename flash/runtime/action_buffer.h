@@ -12,6 +12,8 @@
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/action_codes.h"
 #include "flash/runtime/as_environment.h"
+#include "flash/runtime/interpreter_rules.h"
+#include "flash/swf/action_record.h"
 
 namespace flash {
 
@@ -31,29 +33,6 @@ struct member_cache {
     uint32_t layout_version = 0;
     int misses = 0;
 };
-
-// The arithmetic and comparisons that two numbers take straight, without a conversion.
-constexpr bool operates_on_numbers(int code) {
-    switch (code) {
-        case action::ADD:
-        case action::ADD2:
-        case action::SUBTRACT:
-        case action::MULTIPLY:
-        case action::DIVIDE:
-        case action::LESS:
-        case action::LESS2:
-        case action::GREATER:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The arithmetic among them: its result is a number again.
-constexpr bool operates_arithmetically(int code) {
-    return operates_on_numbers(code) && code != action::LESS && code != action::LESS2 &&
-           code != action::GREATER;
-}
 
 // One Push record as prepared on its first run: its texts as names (text_count of them from
 // push_names[text_first], in order up to the first one cut short), and, when every item is a
@@ -223,25 +202,28 @@ template <class stream>
     requires requires(stream& s) { s.read_u8(); }
 int action_buffer::read(stream* in, int length) {
     // Collects whole records byte by byte so that nothing after the End code is consumed.
-    enum { CODE, LENGTH_LOW, LENGTH_HIGH, PAYLOAD } state = CODE;
     std::vector<uint8_t> bytes;
-    int low = 0;
-    int payload_left = 0;
-    for (int taken = 0; taken < length; ++taken) {
-        const int b = static_cast<uint8_t>(in->read_u8());
-        bytes.push_back(static_cast<uint8_t>(b));
-        if (state == CODE) {
-            if (b == action::END) break;
-            if (b & action::HAS_PAYLOAD) state = LENGTH_LOW;
-        } else if (state == LENGTH_LOW) {
-            low = b;
-            state = LENGTH_HIGH;
-        } else if (state == LENGTH_HIGH) {
-            payload_left = low | (b << 8);
-            state = payload_left > 0 ? PAYLOAD : CODE;
-        } else if (--payload_left == 0) {
-            state = CODE;
+    int taken = 0;
+    auto take = [&](int count) {
+        for (int i = 0; i < count && taken < length; ++i, ++taken) {
+            bytes.push_back(static_cast<uint8_t>(in->read_u8()));
         }
+    };
+    while (taken < length) {
+        const int record = static_cast<int>(bytes.size());
+        take(1);
+        const int code = bytes[record];
+        if (code == action::END) break;
+        if (!(code & action_has_payload_bit)) continue;
+        take(action_record_header_size - 1);
+        const int end = static_cast<int>(bytes.size());
+        // The stream ended inside the header.
+        if (end - record < action_record_header_size) break;
+        // Only the length is wanted here (the payload is not read yet): it is taken as far as
+        // the stream goes.
+        int payload_length;
+        read_action_payload_length(bytes.data(), record, end, &payload_length);
+        take(payload_length);
     }
     return read(bytes.data(), static_cast<int>(bytes.size()));
 }
