@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/input_script_runner.h"
 #include "app/profiles.h"
 #include "audio/media_center.h"
 #include "core/cli_parser.h"
@@ -54,6 +55,8 @@ Application::Application() : m_logoColour{1, 1, 1, 0} {
     // The logo colour stays not-a-number until start-up shows the first picture.
     std::fill(std::begin(m_logoColour), std::end(m_logoColour), std::numeric_limits<float>::quiet_NaN());
     Tov::LogStream::setFile(kLogFile, false);
+    // Made first, so that its waits see the start-up's lines too.
+    m_inputScript = InputScriptRunner::fromEnvironment();
 }
 
 Application::~Application() { delete m_fadeCallback; }

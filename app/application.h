@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct StartInfo {
     HINSTANCE instance = nullptr;
     std::string commandLine;
 };
+
+class InputScriptRunner;
 
 class Application : public Tov::Singleton<Application>, public Tov::FlagObject<unsigned int> {
 public:
@@ -189,6 +192,8 @@ private:
     float m_lastStep = 0.0f;
 
     Attr::AttributePtr m_mediaDescription;
+    // Scripted input of headless runs, watching the log from the start.
+    std::unique_ptr<InputScriptRunner> m_inputScript;
     int m_initStep = 0;
     std::vector<std::string> m_shutdownTrace;
 };

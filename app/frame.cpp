@@ -111,7 +111,7 @@ int Application::run() {
     // The render handler has no frame-start operations: nothing to call here.
     m_frameCount = 0;
     // Scripted input of headless runs; a script that fails ends the run with its own code.
-    std::unique_ptr<InputScriptRunner> script = InputScriptRunner::fromEnvironment(kLogFile);
+    InputScriptRunner* script = m_inputScript.get();
     int exitCode = 0;
     MSG msg{};
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);

@@ -5,7 +5,6 @@
 #include "core/log_stream.h"
 #include "graphics/d3d_application.h"
 #include "input/direct_input.h"
-#include "platform/files.h"
 #include "platform/graphics/gfx_control.h"
 #include "platform/graphics/message_pump.h"
 #include "platform/input/dinput.h"
@@ -13,16 +12,34 @@
 namespace {
 
 constexpr DWORD kPressed = 0x80;
-// Log bytes read at most per turn (a long start-up log is taken over a few turns).
-constexpr size_t kMaxLogBytesPerTurn = 1u << 20;
+
+InputScriptRunner* g_observing = nullptr;
 
 }  // namespace
 
-std::unique_ptr<InputScriptRunner> InputScriptRunner::fromEnvironment(const std::string& logFile) {
+InputScriptRunner::InputScriptRunner() {
+    g_observing = this;
+    Tov::LogStream::setObserver(&InputScriptRunner::observeLine);
+}
+
+InputScriptRunner::~InputScriptRunner() {
+    Tov::LogStream::setObserver(nullptr);
+    g_observing = nullptr;
+}
+
+void InputScriptRunner::observeLine(const std::string& line) {
+    InputScriptRunner* runner = g_observing;
+    if (!runner) return;
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    std::lock_guard<std::mutex> lock(runner->m_linesLock);
+    runner->m_lines.push_back(std::move(text));
+}
+
+std::unique_ptr<InputScriptRunner> InputScriptRunner::fromEnvironment() {
     const char* path = std::getenv(kVariable);
     if (!path || !*path) return nullptr;
     auto runner = std::make_unique<InputScriptRunner>();
-    runner->m_logFile = logFile;
     std::string error;
     if (!runner->m_script.load(path, &error)) {
         Tov::LogLine("ERROR") << kVariable << ": " << error;
@@ -31,27 +48,24 @@ std::unique_ptr<InputScriptRunner> InputScriptRunner::fromEnvironment(const std:
     return runner;
 }
 
-void InputScriptRunner::readNewLogLines() {
-    platform::File file;
-    if (!file.open(m_logFile, platform::File::Mode::Read)) return;
-    const std::optional<uint64_t> size = file.size();
-    if (!size) return;
-    if (*size < m_logOffset) m_logOffset = 0;  // the log started afresh
-    if (*size == m_logOffset || !file.seek(static_cast<int64_t>(m_logOffset), 0)) return;
-    std::string bytes(static_cast<size_t>(std::min<uint64_t>(*size - m_logOffset, kMaxLogBytesPerTurn)), '\0');
-    const int64_t got = file.read(bytes.data(), bytes.size());
-    if (got <= 0) return;
-    m_logOffset += static_cast<uint64_t>(got);
-    m_partialLine.append(bytes.data(), static_cast<size_t>(got));
-    size_t start = 0;
-    for (size_t end; (end = m_partialLine.find('\n', start)) != std::string::npos; start = end + 1)
-        m_script.onLogLine(std::string_view(m_partialLine).substr(start, end - start));
-    m_partialLine.erase(0, start);
+std::unique_ptr<InputScriptRunner> InputScriptRunner::fromText(const std::string& text, const std::string& sourceName) {
+    auto runner = std::make_unique<InputScriptRunner>();
+    std::string error;
+    if (!runner->m_script.parse(text, sourceName, &error)) {
+        Tov::LogLine("ERROR") << kVariable << ": " << error;
+        runner->m_failed = true;
+    }
+    return runner;
 }
 
 bool InputScriptRunner::step() {
     if (m_failed) return false;
-    readNewLogLines();
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> lock(m_linesLock);
+        lines.swap(m_lines);
+    }
+    for (const std::string& line : lines) m_script.onLogLine(line);
     std::vector<inputscript::Action> actions;
     if (!m_script.step(actions)) {
         Tov::LogLine("ERROR") << kVariable << ": " << m_script.error();

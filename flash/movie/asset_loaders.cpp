@@ -1,8 +1,12 @@
 #include "flash/movie/asset_loaders.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "flash/base/log.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/movie/player.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/swf/swf_stream.h"
 
 namespace flash {
@@ -72,13 +76,18 @@ void import_loader(swf_stream* in, int, movie_definition_sub* m) {
             }
             continue;
         }
+        if (!resource->is(character_def::CHARACTER_DEF)) {
+            if (get_verbose_action()) {
+                log_msg("import error: resource '%s' from movie '%s' has unknown type\n", entry.m_symbol.c_str(),
+                        url.c_str());
+            }
+            continue;
+        }
         m->add_character(entry.m_character_id, resource);
     }
 }
 
-// No sound handler plays streams yet, so the stream stays without a handle and its blocks are
-// skipped; the settings are read so that the log shows them.
-void sound_stream_head_loader(swf_stream* in, int, movie_definition_sub*) {
+void sound_stream_head_loader(swf_stream* in, int, movie_definition_sub* m) {
     in->read_u8();  // playback settings
     const int format = static_cast<int>(in->read_uint(sound_format_bits));
     const int rate = static_cast<int>(in->read_uint(sound_rate_bits));
@@ -90,11 +99,27 @@ void sound_stream_head_loader(swf_stream* in, int, movie_definition_sub*) {
         log_msg("define stream sound: format=%d, rate=%d, 16=%d, stereo=%d, ct=%d\n", format, rate,
                 sixteen_bits ? 1 : 0, stereo ? 1 : 0, samples);
     }
+    if (in->has_overrun()) return;
+    sound_handler* handler = get_streaming_sound_handler();
+    if (!handler) return;
+    const int id = handler->create_sound(nullptr, 0, samples, format, sound_rate_hz(rate), stereo);
+    m->set_stream_sound(id, format);
 }
 
-void sound_stream_block_loader(swf_stream*, int, movie_definition_sub* m) {
+void sound_stream_block_loader(swf_stream* in, int, movie_definition_sub* m) {
     if (m->get_stream_sound_id() < 0) return;
     if (m->get_stream_start_frame() == -1) m->set_stream_start_frame(m->get_loading_frame());
+    if (m->get_stream_sound_format() == sound_format_mp3) {
+        in->read_u16();  // sample count
+        in->read_u16();  // seek
+    }
+    const int size = in->get_tag_end_position() - in->get_position();
+    sound_handler* handler = get_streaming_sound_handler();
+    if (size <= 0 || in->has_overrun() || !handler) return;
+    // The tag's length bounds the block: it is never larger than the movie's bytes.
+    std::vector<uint8_t> block(static_cast<size_t>(size));
+    const int read = in->read_bytes(block.data(), size);
+    if (read > 0) handler->append_sound(m->get_stream_sound_id(), block.data(), read);
 }
 
 void metadata_loader(swf_stream* in, int, movie_definition_sub*) {

@@ -65,6 +65,14 @@ void button_character_definition::set(const swf_define_button& record, movie_def
     }
 }
 
+// The character lookup first (imported sounds are characters), then the movie's own event
+// sounds, which DefineSound keeps in a table of their own.
+static sound_sample* find_button_sound(movie_definition_sub* m, int id) {
+    character_def* def = m->get_character_def(id);
+    if (def && def->is(character_def::SOUND_SAMPLE)) return static_cast<sound_sample*>(def);
+    return m->get_sound_sample(id);
+}
+
 void button_character_definition::set_sounds(const swf_button_sounds& record, movie_definition_sub* m) {
     m_movie = m;
     m_sound.reset(new button_sound_def);
@@ -73,7 +81,7 @@ void button_character_definition::set_sounds(const swf_button_sounds& record, mo
         button_sound_entry& entry = m_sound->m_button_sounds[i];
         entry.m_sound_id = from.sound_id;
         if (from.sound_id == 0) continue;
-        entry.m_sample = m->get_sound_sample(from.sound_id);
+        entry.m_sample = find_button_sound(m, from.sound_id);
         entry.m_sound_style = from.info;
     }
 }

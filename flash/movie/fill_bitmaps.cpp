@@ -22,4 +22,10 @@ bitmap_info* fill_bitmaps::find(int bitmap_id) const {
     return nullptr;
 }
 
+bitmap_info* fill_bitmaps::get_bitmap_texture(const fill_style& style) const {
+    if (!style.is_bitmap()) return nullptr;
+    bitmap_info* bitmap = find(style.m_bitmap_id);
+    return bitmap && bitmap->is_device_texture() ? bitmap : nullptr;
+}
+
 }  // namespace flash

@@ -20,6 +20,9 @@ public:
     void collect(const array<fill_style>& styles, movie_definition_sub* m);
     // The texture of a bitmap fill's character id; null when the movie had none.
     bitmap_info* find(int bitmap_id) const;
+    // The device texture of a bitmap fill; null for other fills and for bitmaps that are no
+    // device texture (placeholders).
+    bitmap_info* get_bitmap_texture(const fill_style& style) const;
     bitmap_lookup lookup() const {
         return [this](int id) { return find(id); };
     }

@@ -53,7 +53,7 @@ bool morph_def::read_cache_record(cache_reader* in) { return m_morph->input_cach
 
 void morph_loader(swf_stream* in, int tag_type, movie_definition_sub* m) {
     int id = 0;
-    if (!read_defined_id(in, tag_type, "morph_loader", &id)) return;
+    if (!read_defined_id(in, tag_type, "shape_morph_loader", &id)) return;
     smart_ptr<morph_def> ch(new morph_def);
     ch->read(in, tag_type, m);
     m->add_character(id, ch.get_ptr());

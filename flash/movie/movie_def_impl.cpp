@@ -148,14 +148,13 @@ character_def* movie_def_impl::get_exported_resource(const bx_string& symbol) co
     return it.is_end() ? nullptr : it.get_value().get_ptr();
 }
 
-bool movie_def_impl::get_frame_label(int frame, bx_string* label) const {
-    // Labels are few: a walk of the label table serves the frame-to-label direction.
-    for (auto it = m_named_frames.begin(); it != m_named_frames.end(); ++it) {
-        if (it.get_value() != frame) continue;
-        if (label) *label = it.get_key().to_bx_string();
-        return true;
-    }
+bool movie_def_impl::get_frame_label(int, bx_string*) const {
+    // Only sprite definitions name their frames this way; a whole movie answers labels by name.
     return false;
+}
+
+bitmap_info* movie_def_impl::get_bitmap_info(int i) const {
+    return i >= 0 && i < m_bitmap_list.size() ? m_bitmap_list[i].get_ptr() : nullptr;
 }
 
 bool movie_def_impl::get_labeled_frame(const char* label, int* frame) const {
@@ -232,7 +231,8 @@ as_3_function* movie_def_impl::get_class_constructor(character* instance) const 
     instance_info* info = m_abc->resolve_qualified_name(class_name);
     instance->set_class(info);
     if (!info) return nullptr;
-    m_abc->bind_instance_traits(instance, info);
+    // The class's own traits only; its base classes' are not bound here.
+    m_abc->bind_instance_traits(instance, info, false);
     return m_abc->get_method(info->iinit);
 }
 

@@ -66,6 +66,7 @@ public:
     character_def* get_character_def(int id) const override;
     character_def* get_exported_resource(const bx_string& symbol) const override;
     bool get_labeled_frame(const char* label, int* frame) const override;
+    // Always false: labels of a whole movie are found by name only.
     bool get_frame_label(int frame, bx_string* label) const override;
 
     void add_character(int id, character_def* def) override;
@@ -95,6 +96,8 @@ public:
     bitmap_character* get_bitmap_character_def(int id) const override;
     void add_bitmap_info(bitmap_info* bi) override;
     int get_bitmap_info_count() const { return m_bitmap_list.size(); }
+    // The i-th bitmap kept alive with the movie; null outside the list.
+    bitmap_info* get_bitmap_info(int i) const;
     void add_sound_sample(int id, sound_sample* sample) override;
     sound_sample* get_sound_sample(int id) const override;
 
@@ -109,6 +112,7 @@ public:
     const stringi_hash<smart_ptr<character_def>>& get_exports() const { return m_exports; }
     const hash<int, smart_ptr<character_def>>& get_characters() const { return m_characters; }
     const hash<int, bx_string>& get_symbol_classes() const { return m_symbol_classes; }
+    const stringi_hash<int>& get_named_frames() const { return m_named_frames; }
     const hash<int, bx_string>& get_scenes() const { return m_scenes; }
     const hash<int, bx_string>& get_scene_frame_labels() const { return m_scene_frame_labels; }
 

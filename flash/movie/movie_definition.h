@@ -22,6 +22,9 @@ class input;
 
 class movie_definition_sub : public character_def {
 public:
+    // Stops the stream sound, when it has one and an enabled handler is installed.
+    ~movie_definition_sub() override;
+
     bool is(int class_id) const override {
         return class_id == MOVIE_DEFINITION_SUB || character_def::is(class_id);
     }

@@ -301,8 +301,8 @@ void root::set_play_state(int state) {
 }
 
 void root::set_loop(int count) {
-    constexpr float keep_delay = -1.0f;
-    if (sprite_instance* clip = cast_to<sprite_instance>(m_movie.get_ptr())) clip->set_loop(count, true, keep_delay);
+    constexpr float no_delay = -1.0f;
+    if (sprite_instance* clip = cast_to<sprite_instance>(m_movie.get_ptr())) clip->set_loop(count, true, no_delay);
 }
 
 int root::get_frame_count() const {

@@ -48,6 +48,8 @@ public:
     // 0 .. 1; out-of-range values clamp and NaN gives 0.
     void set_background_alpha(float alpha);
     const rgba& get_background_color() const { return m_background_color; }
+    // The background's alpha as a fraction, 0 .. 1.
+    float get_background_alpha() const { return m_background_color.m_a / 255.0f; }
 
     // Mouse button events, advance listeners, then as many frame steps as the elapsed time calls
     // for; all under the engine mutex.

@@ -275,10 +275,9 @@ as_object* player::get_root_movie() const {
     return m_root_movie.get_ptr();
 }
 
-listener* player::get_advance_listeners() {
-    root* r = get_root();
-    return r ? &r->get_advance_listeners() : nullptr;
-}
+listener* player::get_advance_listeners() { return get_root_advance_listeners(get_root()); }
+
+listener* player::get_root_advance_listeners(root* r) { return r ? &r->get_advance_listeners() : nullptr; }
 
 int player::get_movie_version() const {
     const bool live = m_root_proxy && m_root_proxy->is_alive();
@@ -321,6 +320,8 @@ void player::action_init() {
     g.set("trace", function(as_global_trace));
     g.set("Object", function(as_object_ctor));
     g.set("Array", function(as_global_array_ctor));
+    // Every clip inherits from its prototype (see sprite_instance's construction).
+    g.set("MovieClip", function(sprite_constructor));
     g.set("TextFormat", function(as_global_textformat_ctor));
     g.set("MovieClipLoader", function(as_global_mcloader_ctor));
     g.set("String", as_value(string_class_init(this)));

@@ -75,6 +75,7 @@ public:
     void notify_key_event(int key_code, bool down);
     // The current root's advance listeners and movie version (timers and ASSetPropFlags).
     listener* get_advance_listeners() override;
+    listener* get_root_advance_listeners(root* r) override;
     int get_movie_version() const override;
     // Movies and images loaded into targets by scripts, and unloading (target_loader).
     void load_into_target(const char* url, int file_type, as_object* target) override;

@@ -33,6 +33,11 @@ void shape_def::read(swf_stream* in, int tag_type, movie_definition_sub* m) {
 
 bitmap_info* shape_def::get_fill_bitmap(int bitmap_id) const { return m_fill_bitmaps.find(bitmap_id); }
 
+bitmap_info* shape_def::get_bitmap_texture() const {
+    const array<fill_style>& fills = m_shape->get_fill_styles();
+    return fills.size() > 0 ? m_fill_bitmaps.get_bitmap_texture(fills[fills.size() - 1]) : nullptr;
+}
+
 void shape_def::display(character* instance) {
     if (!instance) return;
     const matrix world = instance->get_world_matrix();

@@ -32,6 +32,9 @@ public:
 
     // The texture of a bitmap fill's character id; null when the movie had none.
     bitmap_info* get_fill_bitmap(int bitmap_id) const;
+    // The device texture of the last fill style when it is a bitmap fill with one; null
+    // otherwise (also when an earlier fill has one).
+    bitmap_info* get_bitmap_texture() const;
     shape_character_def* get_shape() const;
 
 private:

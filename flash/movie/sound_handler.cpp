@@ -92,6 +92,11 @@ sound_handler* get_sound_handler() {
 
 sound_handler* get_installed_sound_handler() { return g_sound_handler.load(); }
 
+sound_handler* get_streaming_sound_handler() {
+    sound_handler* handler = get_installed_sound_handler();
+    return handler && handler->is_streaming() ? handler : nullptr;
+}
+
 int sound_rate_hz(int rate_code) { return rate_table[rate_code & 3]; }
 
 sound_sample::~sound_sample() {

@@ -26,6 +26,12 @@ public:
     virtual void stop_sound(int sound_handle) = 0;
     virtual void delete_sound(int sound_handle) = 0;
     virtual bool is_enabled() = 0;
+    // Stream sounds (SoundStreamHead, SoundStreamBlock): only a handler that says it streams is
+    // given them. A stream is made by create_sound with no data and grows by its blocks.
+    virtual bool is_streaming() { return false; }
+    virtual void append_sound(int /*sound_handle*/, const void* /*data*/, int /*data_bytes*/) {}
+    // A clip's play state changes; was_playing tells whether it played before.
+    virtual void pause_sound(int /*sound_handle*/, bool /*was_playing*/) {}
 };
 
 // The installed handler; null uninstalls. The engine never owns it.
@@ -34,5 +40,7 @@ void set_sound_handler(sound_handler* handler);
 sound_handler* get_sound_handler();
 // The handler as installed, enabled or not (what the sound tags use).
 sound_handler* get_installed_sound_handler();
+// The installed handler when it streams; null otherwise.
+sound_handler* get_streaming_sound_handler();
 
 }  // namespace flash

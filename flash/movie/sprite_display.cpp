@@ -5,6 +5,7 @@
 #include "flash/base/log.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/host_callbacks.h"
+#include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/as_function.h"
@@ -20,6 +21,8 @@ namespace {
 constexpr float first_display_advance = 1.0f;
 constexpr int depth_key_shift = 16;
 constexpr uint32_t character_key_mask = 0xFFFF;
+const char* const movieclip_class_name = "MovieClip";
+const char* const prototype_member = "prototype";
 
 // The sound and effect slot an event plays; -1 for events without one.
 int sound_slot_of(int id) {
@@ -34,6 +37,43 @@ int sound_slot_of(int id) {
 
 
 }  // namespace
+
+int sprite_instance::get_stream_sound() const {
+    // Only a whole movie streams; a sprite definition has no stream of its own.
+    if (!m_def || !m_def->is(character_def::MOVIE_DEF_IMPL)) return -1;
+    return m_def->get_stream_sound_id();
+}
+
+void sprite_instance::restart_stream_sound(int frame) {
+    sound_handler* handler = get_streaming_sound_handler();
+    const int stream = get_stream_sound();
+    if (!handler || stream < 0 || m_def->get_stream_start_frame() != frame) return;
+    handler->stop_sound(stream);
+    handler->play_sound(nullptr, stream, 0);
+}
+
+void sprite_instance::pause_stream_sound(bool was_playing) {
+    sound_handler* handler = get_streaming_sound_handler();
+    const int stream = get_stream_sound();
+    if (handler && stream >= 0) handler->pause_sound(stream, was_playing);
+}
+
+void sprite_instance::bind_registered_class() {
+    if (m_class_bound) return;
+    m_class_bound = true;
+    apply_registered_class(this, m_def.get_ptr());
+}
+
+void sprite_instance::inherit_movieclip_prototype() {
+    engine_instance* owner = get_player();
+    as_object* global = owner ? owner->get_global() : nullptr;
+    as_value ctor;
+    if (!global || !global->get_members().get(movieclip_class_name, &ctor)) return;
+    as_object* movieclip = ctor.to_object();
+    as_value prototype;
+    if (!movieclip || !movieclip->get_members().get(prototype_member, &prototype)) return;
+    if (as_object* proto = prototype.to_object()) set_proto(proto);
+}
 
 bool sprite_instance::get_member(const bx_stringi& name, as_value* value) {
     as_value scratch;
@@ -184,8 +224,10 @@ character* sprite_instance::add_display_object(uint16_t character_id, const bx_s
     }
     m_display_list.add_display_object(ch.get_ptr(), depth, replace_if_depth_is_occupied, cx, m,
                                       ratio, clip_depth);
-    // Placed and named: a class that registerClass bound to the symbol takes it over now.
-    apply_registered_class(ch.get_ptr(), m_def->get_character_def(character_id));
+    // A clip takes its registered class on its first advance; other characters when placed.
+    if (!cast_to<sprite_instance>(ch.get_ptr())) {
+        apply_registered_class(ch.get_ptr(), m_def->get_character_def(character_id));
+    }
     ch->on_event(event_id(event_id::CONSTRUCT));
     return ch.get_ptr();
 }
@@ -252,6 +294,12 @@ character* sprite_instance::clone_display_object(const bx_string& name, int dept
     smart_ptr<sprite_instance> clone(
         new sprite_instance(get_player(), m_def.get_ptr(), parent->get_root(), parent, get_id()));
     clone->set_name(name);
+    if (m_canvas) {
+        // The clone shows a drawing of its own with the same outline.
+        smart_ptr<canvas_def> drawing(new canvas_def);
+        drawing->get_canvas()->copy_from(*m_canvas->get_canvas());
+        clone->set_canvas(drawing.get_ptr());
+    }
     parent->m_display_list.add_display_object(clone.get_ptr(), depth, true, get_cxform(),
                                               get_matrix(), get_ratio(), get_clip_depth());
     return clone.get_ptr();

@@ -3,7 +3,6 @@
 #include "flash/movie/sprite_instance.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "flash/base/log.h"
 #include "flash/base/numeric.h"
@@ -30,6 +29,22 @@ const char* const constructor_member = "__constructor__";
 // The run-time drawing lies below everything the timeline places (from depth 1 up).
 constexpr int canvas_depth = 0;
 
+// A whole decimal number: an optional minus sign and digits, nothing else (" 3" and "+3" are
+// labels). The value stops growing once it is past any int, so that it never overflows.
+bool parse_frame_number(const char* text, double* out) {
+    const bool negative = *text == '-';
+    if (negative) ++text;
+    if (*text == 0) return false;
+    constexpr double past_any_int = 1e10;
+    double value = 0.0;
+    for (; *text; ++text) {
+        if (*text < '0' || *text > '9') return false;
+        if (value < past_any_int) value = value * 10 + (*text - '0');
+    }
+    *out = negative ? -value : value;
+    return true;
+}
+
 }  // namespace
 
 sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* def, root* r,
@@ -40,6 +55,7 @@ sprite_instance::sprite_instance(engine_instance* owner, movie_definition_sub* d
         for (uint8_t& done : m_init_actions_done) done = 0;
     }
     m_env.set_owner(this);
+    inherit_movieclip_prototype();
     if (owner) owner->mark_alive(this);
     add_fixed_builtin(constructor_member, as_value(sprite_constructor));
 }
@@ -76,6 +92,14 @@ void sprite_instance::set_drag_state(const drag_state& state) {
     if (root* r = m_root.get_ptr()) r->set_drag_state(state);
 }
 
+void sprite_instance::get_drag_state(drag_state* out) {
+    if (root* r = m_root.get_ptr()) {
+        *out = r->get_drag_state();
+        return;
+    }
+    character::get_drag_state(out);
+}
+
 void sprite_instance::stop_drag() {
     if (root* r = m_root.get_ptr()) r->stop_drag();
 }
@@ -96,7 +120,11 @@ void sprite_instance::execute_actions(const array<action_buffer*>& buffers) {
 void sprite_instance::advance(float dt) {
     // Scripts run below may remove this clip from every list.
     smart_ptr<sprite_instance> hold(this);
-    if (!m_first_advance_done) on_event(event_id(event_id::LOAD));
+    if (!m_first_advance_done) {
+        bind_registered_class();
+        on_event(event_id(event_id::LOAD));
+    }
+    follow_drag();
     run_queued(&m_goto_action_list);
     if (m_play_state == STOP && m_loop_count != 0 && m_loop_timer != loop_timer_idle) {
         m_loop_timer += dt;
@@ -200,6 +228,7 @@ void sprite_instance::execute_frame_tags(int frame, bool state_only) {
             else tag->execute(this);
         }
     }
+    if (!state_only) restart_stream_sound(frame);
     m_pending_frame_script = nullptr;
     if (m_frame_scripts) m_frame_scripts->get(frame, &m_pending_frame_script);
 }
@@ -249,11 +278,10 @@ void sprite_instance::goto_frame(int target) {
 
 void sprite_instance::goto_frame(const bx_string& target) {
     const char* text = target.c_str();
-    char* end = nullptr;
-    const long number = std::strtol(text, &end, 10);
-    if (text[0] != 0 && end && *end == 0) {
+    double number = 0.0;
+    if (parse_frame_number(text, &number)) {
         int frame = -1;
-        if (!to_int_checked(static_cast<double>(number) - 1.0, &frame)) {
+        if (!to_int_checked(number - 1.0, &frame)) {
             // No movie has that many frames: refused like any frame outside the clip.
             log_error("error: goto_frame('%s') -- frame number out of range\n", text);
             frame = -1;
@@ -261,7 +289,7 @@ void sprite_instance::goto_frame(const bx_string& target) {
         goto_frame(frame);
         return;
     }
-    goto_labeled_frame(text);
+    goto_labeled_frame(target.c_str());
 }
 
 bool sprite_instance::goto_labeled_frame(const char* label) {
@@ -287,6 +315,7 @@ bool sprite_instance::getFrameLabel(int frame, bx_string* label) const {
 }
 
 void sprite_instance::set_play_state(int state, bool recursive) {
+    pause_stream_sound(m_play_state == PLAY);
     if (m_play_state == STOP && state == PLAY && get_sound_callback()) {
         report_name(m_play_name);
         report_label(m_current_frame);
@@ -311,7 +340,7 @@ void sprite_instance::setFramesForPlay(int start, int end) {
 
 void sprite_instance::set_loop(int count, bool recursive, float delay) {
     m_loop_count = count;
-    if (delay >= 0.0f) m_loop_delay = delay;
+    m_loop_delay = delay;
     if (!recursive) return;
     for (int i = 0; i < m_display_list.size(); ++i) {
         if (sprite_instance* clip = cast_to<sprite_instance>(m_display_list.get_character(i))) {

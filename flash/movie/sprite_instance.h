@@ -59,12 +59,16 @@ public:
     void get_mouse_state(int* x, int* y, int* buttons) override;
     as_object* get_root_movie() override;
     void set_drag_state(const drag_state& state) override;
+    void get_drag_state(drag_state* out) override;
     void stop_drag() override;
     as_environment* get_environment() override { return &m_env; }
     movie_definition_sub* get_definition() const { return m_def.get_ptr(); }
 
     // One frame step (see the class comment).
     void advance(float dt) override;
+    // The class registerClass gave the clip's definition takes the clip over: its constructor
+    // runs with the clip as this, once (the first advance, or attachMovie at once).
+    void bind_registered_class();
 
     // Frames: 0-based indexes; a goto outside the range only stops the clip.
     int get_current_frame() const override { return m_current_frame; }
@@ -82,7 +86,8 @@ public:
     void setFramesForPlay(int start, int end);
     int get_start_frame() const { return m_start_frame; }
     int get_end_frame() const { return m_end_frame; }
-    // With recursive, every child sprite gets (count, true, -1: its delay kept).
+    // Stores both; with recursive, every child sprite gets (count, true, -1): no wait between
+    // its loops.
     void set_loop(int count, bool recursive, float delay);
     // Runs the actions of the frame a value names (label text, or a 1-based number).
     void call_frame_actions(const as_value& frame) override;
@@ -185,6 +190,14 @@ public:
     void set_variable(const char* path, const as_value* value);
 
 private:
+    // The movie's stream sound, through a handler that streams: started again when its first
+    // frame executes, told of each change of the play state.
+    int get_stream_sound() const;
+    void restart_stream_sound(int frame);
+    void pause_stream_sound(bool was_playing);
+    // The global MovieClip's prototype becomes the clip's: what scripts add to it, before or after
+    // the clip is made, every clip answers.
+    void inherit_movieclip_prototype();
     // The actions queued so far run; the list is emptied first, so the scripts may queue again.
     void run_queued(array<action_buffer*>* queue);
     void step_frame();
@@ -207,6 +220,7 @@ private:
     as_environment m_env;
     bool m_enabled = true;
     bool m_first_advance_done = false;
+    bool m_class_bound = false;
     int m_start_frame = 0;
     int m_end_frame = -1;
     weak_ptr<sprite_instance> m_mask;

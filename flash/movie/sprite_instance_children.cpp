@@ -65,9 +65,9 @@ sprite_instance* sprite_instance::attach_movie(const bx_string& export_name, con
     made->set_name(new_name);
     m_display_list.add_display_object(made.get_ptr(), depth, true, get_cxform(), get_matrix(), 0.0f, 0);
     if (init) init->copy_to(made.get_ptr());
-    // Attached by its export name: a class that registerClass bound to the symbol takes it over,
-    // as it does for clips the timeline places.
-    apply_registered_class(made.get_ptr(), found);
+    // Attached by its export name: a class that registerClass bound to the symbol takes it over
+    // at once (a placed clip takes it on its first advance), and only once.
+    made->bind_registered_class();
     return made.get_ptr();
 }
 

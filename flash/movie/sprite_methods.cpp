@@ -189,6 +189,7 @@ void sprite_start_drag(const fn_call& fn) {
     if (!r) return;
     drag_state state = r->get_drag_state();
     state.character = clip;
+    state.lock_center = true;
     r->set_drag_state(state);
 }
 

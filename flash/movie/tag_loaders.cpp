@@ -11,6 +11,7 @@
 #include "flash/movie/shape_def.h"
 #include "flash/movie/frame_tags.h"
 #include "flash/movie/movie_definition.h"
+#include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
 #include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_definition.h"
@@ -29,6 +30,8 @@ constexpr uint8_t file_attribute_as3 = 0x08;
 constexpr int dump_row_bytes = 16;
 constexpr int printable_first = 32;
 constexpr int printable_last = 127;
+constexpr float alpha_byte_max = 255.0f;
+constexpr float alpha_rounding = 0.5f;
 
 std::mutex g_registry_lock;
 bool g_registered = false;
@@ -276,6 +279,14 @@ int read_tag_loop(swf_stream* in, movie_definition_sub* m, int end, bool in_spri
         }
     }
     return in->get_position();
+}
+
+void set_background_color::execute(character* target) {
+    root* r = target ? target->get_root() : nullptr;
+    if (!r) return;
+    rgba color = m_color;
+    color.m_a = static_cast<uint8_t>(r->get_background_alpha() * alpha_byte_max + alpha_rounding);
+    r->set_background_color(color);
 }
 
 void set_background_color::read(swf_stream* in) {

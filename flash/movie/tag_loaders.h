@@ -32,10 +32,13 @@ void clear_tag_loaders();
 // loop also stops at an End tag before the end (with a warning). Returns the position reached.
 int read_tag_loop(swf_stream* in, movie_definition_sub* m, int end, bool in_sprite);
 
-// The SetBackgroundColor frame tag.
+// The SetBackgroundColor frame tag: its colour becomes the background of the target's root,
+// under the alpha the host gave that background.
 class set_background_color : public execute_tag {
 public:
     void read(swf_stream* in);
+    void execute(character* target) override;
+    void apply_state(character* target) override { execute(target); }
     const rgba& get_color() const { return m_color; }
 
 private:

@@ -11,9 +11,16 @@ namespace flash {
 
 class bitmap_info : public ref_counted {
 public:
+    // Two operations that do nothing and two that answer 0, in every kind of bitmap.
+    virtual void reserved_op1() {}
+    virtual void reserved_op2() {}
     // Sizes in pixels; a bitmap without a texture of its own answers 0 x 0.
     virtual int get_width() const { return 0; }
     virtual int get_height() const { return 0; }
+    virtual int reserved_value1() const { return 0; }
+    virtual int reserved_value2() const { return 0; }
+    // Whether this is a texture of the device (the Direct3D handler's kind).
+    virtual bool is_device_texture() const { return false; }
 };
 
 namespace render {

@@ -16,7 +16,12 @@ void forward(Op op) {
     if (render_handler* handler = get_render_handler()) op(*handler);
 }
 
+record g_record;
+
 }  // namespace
+
+void set_record(const record& r) { g_record = r; }
+record* get_record() { return &g_record; }
 
 void begin_display(rgba background, int viewport_x0, int viewport_y0, int viewport_width, int viewport_height,
                    float x0, float x1, float y0, float y1) {

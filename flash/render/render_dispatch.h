@@ -30,4 +30,12 @@ void set_cursor(int cursor);
 bool is_visible(const rect& bounds);
 void set_resize_textures(bool enable);
 
+// A process-wide record of four words, kept for whoever sets it; nothing in the engine reads it.
+struct record {
+    uint32_t m_words[4] = {0, 0, 0, 0};
+};
+// Copies r in; the getter gives the stored record's address.
+void set_record(const record& r);
+record* get_record();
+
 }  // namespace flash::render

@@ -2,9 +2,13 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "flash/base/log.h"
 #include "flash/runtime/action_disassembler.h"
+#include "flash/swf/action_bytes.h"
+#include "flash/swf/action_record.h"
+#include "flash/swf/swf_stream.h"
 
 namespace flash {
 
@@ -15,20 +19,14 @@ int action_buffer::read(const uint8_t* bytes, int length) {
     int pos = 0;
     while (pos < length) {
         const int record = pos;
+        action_header header;
         const int code = bytes[pos];
-        int size = 1;
-        if (code & action::HAS_PAYLOAD) {
-            if (length - pos < 3) {
-                size = length - pos + 1;  // marks the record as cut short
-            } else {
-                size = 3 + (bytes[pos + 1] | (bytes[pos + 2] << 8));
-            }
-        }
-        if (size > length - pos) {
+        if (!read_action_header(bytes, pos, length, &header)) {
             log_error("error: action record at %d (code 0x%02X) runs past the end of its tag\n",
                       record, code);
             return length;
         }
+        const int size = header.size;
         const int offset = m_buffer->size();
         if (!m_buffer->append(bytes + pos, size)) {
             log_error("error: action buffer can't grow past %d bytes\n", offset);
@@ -44,6 +42,16 @@ int action_buffer::read(const uint8_t* bytes, int length) {
     return pos;
 }
 
+int action_buffer::read(swf_stream* in, int length) {
+    std::vector<uint8_t> bytes;
+    read_action_bytes(in, length, &bytes);
+    return read(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+int action_buffer::read(swf_stream* in) {
+    return read(in, in->get_tag_end_position() - in->get_position());
+}
+
 void action_buffer::execute(as_environment* env) {
     static const array<with_scope> empty;
     execute(env, 0, get_length(), nullptr, empty, false);
@@ -51,51 +59,22 @@ void action_buffer::execute(as_environment* env) {
 
 namespace {
 
-// The little-endian 32-bit value at bytes[at, at + 4).
-uint32_t read_u32_at(const uint8_t* bytes, int at) {
-    return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
-           (static_cast<uint32_t>(bytes[at + 2]) << 16) |
-           (static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
-
-// Push item types by their type byte, and the bytes each takes after it (a text: up to its NUL).
-constexpr int push_type_double = 6;
-constexpr int push_type_int32 = 7;
-constexpr int push_item_size[] = {0, 4, 0, 0, 1, 1, 8, 4, 1, 2};
-constexpr int push_type_count = static_cast<int>(sizeof push_item_size / sizeof push_item_size[0]);
-
-// The double of a Push item at bytes[at, at + 8): its two halves come high first, each
-// little-endian.
-double read_push_double_at(const uint8_t* bytes, int at) {
-    const uint64_t bits = (static_cast<uint64_t>(read_u32_at(bytes, at)) << 32) |
-                          read_u32_at(bytes, at + 4);
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 // The Push record at push_pc, after the GetVariable that follows a record: when it holds one
 // number (an int32 or a double) and an action two numbers take straight follows it inside the
 // buffer, record takes that number and action (see push_record::then_operand).
 void take_number_pushed_after_read(const uint8_t* bytes, int length, int push_pc,
                                    push_record* record) {
-    constexpr int header_size = 3;
-    constexpr int int32_item_size = 1 + push_item_size[push_type_int32];
-    constexpr int double_item_size = 1 + push_item_size[push_type_double];
-    if (length - push_pc < header_size + int32_item_size + 1) return;
-    const int payload_length = bytes[push_pc + 1] | (bytes[push_pc + 2] << 8);
-    const int item = push_pc + header_size;
-    const int op_pc = item + payload_length;
+    action_header header;
+    if (!read_action_header(bytes, push_pc, length, &header)) return;
+    const int op_pc = push_pc + header.size;
     if (op_pc >= length || !operates_on_numbers(bytes[op_pc])) return;
-    double value = 0.0;
-    if (payload_length == int32_item_size && bytes[item] == push_type_int32) {
-        value = static_cast<int32_t>(read_u32_at(bytes, item + 1));
-    } else if (payload_length == double_item_size && bytes[item] == push_type_double) {
-        value = read_push_double_at(bytes, item + 1);
-    } else {
+    byte_cursor in = action_payload(bytes, push_pc, header);
+    push_item item;
+    if (!read_push_item(in, &item) || !in.at_end() || !item.known ||
+        (item.type != push_type::int32 && item.type != push_type::float64)) {
         return;
     }
-    record->then_operand = value;
+    record->then_operand = item.number;
     record->then_operates = bytes[op_pc];
     // From the GetVariable, one byte before the Push.
     record->then_operates_at = op_pc - (push_pc - 1);
@@ -135,7 +114,9 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     counted_buffer& store = *m_buffer;
     const uint8_t* bytes = get_bytes();
     const int length = get_length();
-    if (!bytes || pc < 0 || payload_length < 0 || pc + 3 + payload_length > length) return {};
+    if (!bytes || pc < 0 || payload_length < 0 || pc + action_record_header_size + payload_length > length) {
+        return {};
+    }
     if (pc >= store.record_index.size() && !store.record_index.resize(length)) return {};
     push_record record;
     record.text_first = store.push_names.size();
@@ -144,7 +125,7 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
     bool takes_pool_entries = false;
     bool last_is_text = false;
     // The record's items as the interpreter reads them: a type byte, then its bytes.
-    const int end = pc + 3 + payload_length;
+    const int end = pc + action_record_header_size + payload_length;
     auto take_value = [&](const as_value& value) {
         if (!constant) return;
         const int before = store.push_values.size();
@@ -155,85 +136,67 @@ push_view action_buffer::prepare_push_record(int pc, int payload_length) {
         }
         ++record.value_count;
     };
-    auto read_u32 = [&](int at) { return read_u32_at(bytes, at); };
-    for (int pos = pc + 3; pos < end;) {
-        const int type = bytes[pos++];
-        if (type == 0) {
-            int stop = pos;
-            while (stop < end && bytes[stop] != 0) ++stop;
-            if (stop >= end) {
-                // Cut short: read the slow way, which logs it.
-                constant = false;
-                break;
-            }
-            bx_string name(reinterpret_cast<const char*>(bytes + pos), stop - pos);
-            name.prepare_name();
-            const int before = store.push_names.size();
-            store.push_names.push_back(name);
-            if (store.push_names.size() == before) {
-                constant = false;  // refused and logged by the array
-                break;
-            }
-            ++record.text_count;
-            take_value(as_value(name));
-            pos = stop + 1;
-            last_is_text = true;
-            continue;
-        }
+    byte_cursor in(bytes + pc + action_record_header_size, payload_length);
+    push_item item;
+    // Texts are taken up to the first one refused, even after a register ends the constants.
+    bool texts_taken = true;
+    while (texts_taken && read_push_item(in, &item)) {
         // An unknown type byte stands alone and pushes nothing.
-        if (type >= push_type_count) continue;
+        if (!item.known) continue;
         last_is_text = false;
-        if (end - pos < push_item_size[type]) {
-            constant = false;
-            break;
-        }
-        switch (type) {
-            case 1: {
-                const uint32_t bits = read_u32(pos);
-                float f;
-                std::memcpy(&f, &bits, sizeof f);
-                take_value(as_value(static_cast<double>(f)));
+        switch (item.type) {
+            case push_type::string: {
+                bx_string name(item.text, item.text_length);
+                name.prepare_name();
+                const int before = store.push_names.size();
+                store.push_names.push_back(name);
+                if (store.push_names.size() == before) {
+                    constant = false;  // refused and logged by the array
+                    texts_taken = false;
+                    break;
+                }
+                ++record.text_count;
+                take_value(as_value(name));
+                last_is_text = true;
                 break;
             }
-            case 2: {
+            case push_type::float32:
+            case push_type::float64:
+            case push_type::int32:
+                take_value(as_value(item.number));
+                break;
+            case push_type::null: {
                 as_value null_value;
                 null_value.set_null();
                 take_value(null_value);
                 break;
             }
-            case 3:
+            case push_type::undefined:
                 take_value(as_value());
                 break;
-            case 5:
-                take_value(as_value(bytes[pos] != 0));
+            case push_type::boolean:
+                take_value(as_value(item.index != 0));
                 break;
-            case push_type_double:
-                take_value(as_value(read_push_double_at(bytes, pos)));
-                break;
-            case push_type_int32:
-                take_value(as_value(static_cast<double>(static_cast<int32_t>(read_u32(pos)))));
-                break;
-            case 8:
-            case 9: {
+            case push_type::pool_index8:
+            case push_type::pool_index16:
                 // A pool entry is a constant of this dictionary: the record runs from its values
                 // only under it. An entry outside it is read when pushed, which logs it.
-                const int index = type == 8 ? bytes[pos] : bytes[pos] | (bytes[pos + 1] << 8);
-                if (index >= m_dictionary.size() || m_dictionary_id == 0) {
+                if (item.index >= m_dictionary.size() || m_dictionary_id == 0) {
                     constant = false;
                     break;
                 }
                 takes_pool_entries = true;
-                take_value(as_value(m_dictionary[index]));
+                take_value(as_value(m_dictionary[item.index]));
                 last_is_text = true;
                 break;
-            }
-            default:
+            case push_type::register_number:
                 // Registers are read when pushed.
                 constant = false;
                 break;
         }
-        pos += push_item_size[type];
     }
+    // Cut short: read the slow way, which logs it.
+    if (in.failed()) constant = false;
     record.constant = constant;
     if (constant && last_is_text && end < length &&
         (bytes[end] == action::GET_VARIABLE || bytes[end] == action::GET_MEMBER ||

@@ -3,7 +3,6 @@
 // with the constant pool its code declares. The bytes live in a shared counted store, so script
 // functions defined in the code keep them alive after the tag that brought them is gone.
 #include <cstdint>
-#include <vector>
 
 #include "flash/base/array.h"
 #include "flash/base/bx_string.h"
@@ -12,10 +11,13 @@
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/action_codes.h"
 #include "flash/runtime/as_environment.h"
+#include "flash/runtime/interpreter_rules.h"
+#include "flash/swf/action_record.h"
 
 namespace flash {
 
 class as_value;
+class swf_stream;
 
 // What the last plain read or write of a variable or member at one action found: the object
 // (the target, for a variable) and the index of the name in its member table. A later run on the
@@ -31,29 +33,6 @@ struct member_cache {
     uint32_t layout_version = 0;
     int misses = 0;
 };
-
-// The arithmetic and comparisons that two numbers take straight, without a conversion.
-constexpr bool operates_on_numbers(int code) {
-    switch (code) {
-        case action::ADD:
-        case action::ADD2:
-        case action::SUBTRACT:
-        case action::MULTIPLY:
-        case action::DIVIDE:
-        case action::LESS:
-        case action::LESS2:
-        case action::GREATER:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The arithmetic among them: its result is a number again.
-constexpr bool operates_arithmetically(int code) {
-    return operates_on_numbers(code) && code != action::LESS && code != action::LESS2 &&
-           code != action::GREATER;
-}
 
 // One Push record as prepared on its first run: its texts as names (text_count of them from
 // push_names[text_first], in order up to the first one cut short), and, when every item is a
@@ -131,17 +110,11 @@ public:
     // Returns the number of bytes taken.
     int read(const uint8_t* bytes, int length);
 
-    // The same over a movie stream (read_u8, get_position, get_tag_end_position), taking at most
-    // length bytes and none past an End code.
-    template <class stream>
-        requires requires(stream& s) { s.read_u8(); }
-    int read(stream* in, int length);
+    // The same over a movie stream, taking at most length bytes and none past an End code, as
+    // the stream's reader of action records takes them (flash/swf/action_bytes.h).
+    int read(swf_stream* in, int length);
     // Up to the End code or the end of the stream's current tag.
-    template <class stream>
-        requires requires(stream& s) { s.read_u8(); }
-    int read(stream* in) {
-        return read(in, in->get_tag_end_position() - in->get_position());
-    }
+    int read(swf_stream* in);
 
     // Runs the whole buffer: no result slot, an empty with stack, not a function2 body.
     void execute(as_environment* env);
@@ -218,32 +191,5 @@ private:
     uint32_t m_dictionary_id = 0;
     int m_decl_dict_processed_at = -1;
 };
-
-template <class stream>
-    requires requires(stream& s) { s.read_u8(); }
-int action_buffer::read(stream* in, int length) {
-    // Collects whole records byte by byte so that nothing after the End code is consumed.
-    enum { CODE, LENGTH_LOW, LENGTH_HIGH, PAYLOAD } state = CODE;
-    std::vector<uint8_t> bytes;
-    int low = 0;
-    int payload_left = 0;
-    for (int taken = 0; taken < length; ++taken) {
-        const int b = static_cast<uint8_t>(in->read_u8());
-        bytes.push_back(static_cast<uint8_t>(b));
-        if (state == CODE) {
-            if (b == action::END) break;
-            if (b & action::HAS_PAYLOAD) state = LENGTH_LOW;
-        } else if (state == LENGTH_LOW) {
-            low = b;
-            state = LENGTH_HIGH;
-        } else if (state == LENGTH_HIGH) {
-            payload_left = low | (b << 8);
-            state = payload_left > 0 ? PAYLOAD : CODE;
-        } else if (--payload_left == 0) {
-            state = CODE;
-        }
-    }
-    return read(bytes.data(), static_cast<int>(bytes.size()));
-}
 
 }  // namespace flash

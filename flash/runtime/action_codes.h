@@ -3,6 +3,8 @@
 // the tests' assembler know.
 #include <cstdint>
 
+#include "flash/swf/action_record.h"
+
 namespace flash::action {
 
 enum code : uint8_t {
@@ -108,6 +110,6 @@ enum code : uint8_t {
 };
 
 // Codes with this bit set are followed by a 16-bit payload length and the payload.
-constexpr uint8_t HAS_PAYLOAD = 0x80;
+constexpr uint8_t HAS_PAYLOAD = action_has_payload_bit;
 
 }  // namespace flash::action

@@ -6,7 +6,9 @@
 
 #include "flash/base/bx_string.h"
 #include "flash/base/log.h"
-#include "flash/runtime/interpreter_impl.h"
+#include "flash/base/byte_cursor.h"
+#include "flash/runtime/action_codes.h"
+#include "flash/swf/action_record.h"
 
 namespace flash {
 
@@ -106,14 +108,25 @@ public:
         m_text += buffer;
     }
     void add_char(char c) { m_text += c; }
-    // A NUL-terminated text of the payload between quotes; false when it runs past the end.
-    bool add_quoted(payload_reader& in) {
+    // A NUL-terminated text of the payload between quotes; false when it runs past the end,
+    // after the bytes up to there.
+    bool add_quoted(byte_cursor& in) {
+        const int start = in.position();
+        int length = 0;
+        const char* text = in.c_string(&length);
+        if (in.failed()) {
+            add_cut_text(in, start);
+            return false;
+        }
         m_text += '"';
-        while (!in.at_end() && in.data[in.pos] != 0) add_char(static_cast<char>(in.data[in.pos++]));
-        if (in.at_end()) return false;
-        ++in.pos;
+        m_text += bx_string(text, length);
         add("\"\n");
         return true;
+    }
+    // An opening quote and the bytes of a text from start to the end of the payload.
+    void add_cut_text(const byte_cursor& in, int start) {
+        m_text += '"';
+        for (int i = start; i < in.size(); ++i) add_char(static_cast<char>(in.data()[i]));
     }
     ~listing() {
         const char* text = m_text.c_str();
@@ -132,68 +145,39 @@ private:
 };
 
 // Returns false when an item runs past the payload.
-bool list_push_data(listing& out, payload_reader& in) {
-    while (!in.at_end()) {
-        const int type = in.u8();
-        switch (type) {
-            case 0:
-                if (!out.add_quoted(in)) return false;
+bool list_push_data(listing& out, byte_cursor& in) {
+    push_item item;
+    int item_start = in.position();
+    while (read_push_item(in, &item)) {
+        item_start = in.position();
+        // An unknown type byte stands alone, as the interpreter reads it.
+        if (!item.known) continue;
+        switch (item.type) {
+            case push_type::string:
+                out.add("\"");
+                out.add(bx_string(item.text, item.text_length).c_str());
+                out.add("\"\n");
                 break;
-            case 1: {
-                if (!in.has(4)) return false;
-                const uint32_t bits = in.u32();
-                float f;
-                std::memcpy(&f, &bits, 4);
-                out.addf("(float) %f\n", static_cast<double>(f));
-                break;
-            }
-            case 2:
-                out.add("NULL\n");
-                break;
-            case 3:
-                out.add("undef\n");
-                break;
-            case 4:
-                if (!in.has(1)) return false;
-                out.addf("reg[%d]\n", in.u8());
-                break;
-            case 5:
-                if (!in.has(1)) return false;
-                out.addf("bool(%d)\n", in.u8());
-                break;
-            case 6: {
-                if (!in.has(8)) return false;
-                const uint64_t high = in.u32();
-                const uint64_t low = in.u32();
-                const uint64_t bits = (high << 32) | low;
-                double d;
-                std::memcpy(&d, &bits, 8);
-                out.addf("(double) %f\n", d);
-                break;
-            }
-            case 7:
-                if (!in.has(4)) return false;
-                out.addf("(int) %d\n", static_cast<int32_t>(in.u32()));
-                break;
-            case 8:
-                if (!in.has(1)) return false;
-                out.addf("dict_lookup[%d]\n", in.u8());
-                break;
-            case 9:
-                if (!in.has(2)) return false;
-                out.addf("dict_lookup_lg[%d]\n", in.u16());
-                break;
-            default:
-                // An unknown type byte stands alone, as the interpreter reads it.
-                break;
+            case push_type::float32: out.addf("(float) %f\n", item.number); break;
+            case push_type::null: out.add("NULL\n"); break;
+            case push_type::undefined: out.add("undef\n"); break;
+            case push_type::register_number: out.addf("reg[%d]\n", item.index); break;
+            case push_type::boolean: out.addf("bool(%d)\n", item.index); break;
+            case push_type::float64: out.addf("(double) %f\n", item.number); break;
+            case push_type::int32: out.addf("(int) %d\n", static_cast<int32_t>(item.number)); break;
+            case push_type::pool_index8: out.addf("dict_lookup[%d]\n", item.index); break;
+            case push_type::pool_index16: out.addf("dict_lookup_lg[%d]\n", item.index); break;
         }
     }
-    return true;
+    if (!in.failed()) return true;
+    // A text cut short is listed as far as it goes, after its type byte.
+    if (item.known && item.type == push_type::string) out.add_cut_text(in, item_start + 1);
+    return false;
 }
 
-bool list_decl_dict(listing& out, payload_reader& in) {
-    if (!in.has(2)) return false;
+bool list_decl_dict(listing& out, byte_cursor& in) {
     const int count = in.u16();
+    if (in.failed()) return false;
     out.addf(" [%d]\n", count);
     for (int i = 0; i < count; ++i) {
         if (!out.add_quoted(in)) return false;
@@ -201,13 +185,12 @@ bool list_decl_dict(listing& out, payload_reader& in) {
     return true;
 }
 
-bool list_function2(listing& out, payload_reader& in) {
-    const char* name = in.text();
-    if (in.failed) return false;
-    if (!in.has(5)) return false;
+bool list_function2(listing& out, byte_cursor& in) {
+    const char* name = in.c_string();
     const int arg_count = in.u16();
     const int reg_count = in.u8();
     const int flags = in.u16();
+    if (in.failed()) return false;
     out.addf("\n\t\tname = '%.60s', arg_count = %d, reg_count = %d\n", name, arg_count,
              reg_count);
     auto bit = [flags](int mask) { return (flags & mask) ? 1 : 0; };
@@ -216,14 +199,14 @@ bool list_function2(listing& out, payload_reader& in) {
     out.addf("\t\tss = %d, ps = %d\n\t\tsa = %d, pa = %d\n\t\tst = %d, pt = %d\n", bit(0x20),
              bit(0x10), bit(0x08), bit(0x04), bit(0x02), bit(0x01));
     for (int i = 0; i < arg_count; ++i) {
-        if (!in.has(1)) return false;
         const int reg = in.u8();
-        const char* arg = in.text();
-        if (in.failed) return false;
+        const char* arg = in.c_string();
+        if (in.failed()) return false;
         out.addf("\t\targ[%d] - reg[%d] - '%.60s'\n", i, reg, arg);
     }
-    if (!in.has(2)) return false;
-    out.addf("\t\tfunction length = %d\n", in.u16());
+    const int length = in.u16();
+    if (in.failed()) return false;
+    out.addf("\t\tfunction length = %d\n", length);
     return true;
 }
 
@@ -246,17 +229,21 @@ void log_action_disasm(const uint8_t* bytes, int size) {
     } else {
         out.addf("<unknown>[0x%02X]", code);
     }
-    if (code < 0x80) {
+    action_header header;
+    read_action_header(bytes, 0, size, &header);
+    const action_header_fault fault = action_header_fault_at(bytes, 0, size);
+    if (!(code & action_has_payload_bit)) {
         out.add("\n");
         return;
     }
-    if (size < 3) {
+    if (fault == action_header_fault::header_cut) {
         out.add(s_length_exceeded);
         return;
     }
-    const int length = bytes[1] | (bytes[2] << 8);
-    const bool cut = length > size - 3;
-    payload_reader in{bytes + 3, 0, cut ? size - 3 : length};
+    const bool cut = fault == action_header_fault::payload_cut;
+    // A cut payload is listed as far as the bytes go.
+    if (cut) header.payload_length = size - action_record_header_size;
+    byte_cursor in = action_payload(bytes, 0, header);
     bool complete = true;
     switch (format) {
         case ARG_STR:
@@ -265,13 +252,13 @@ void log_action_disasm(const uint8_t* bytes, int size) {
             out.add("\"\n");
             break;
         case ARG_U8:
-            if ((complete = in.has(1))) out.addf(" %d\n", in.u8());
+            if ((complete = in.left() >= 1)) out.addf(" %d\n", in.u8());
             break;
         case ARG_U16:
-            if ((complete = in.has(2))) out.addf(" %d\n", in.u16());
+            if ((complete = in.left() >= 2)) out.addf(" %d\n", in.u16());
             break;
         case ARG_S16:
-            if ((complete = in.has(2))) out.addf(" %d\n", static_cast<int16_t>(in.u16()));
+            if ((complete = in.left() >= 2)) out.addf(" %d\n", in.s16());
             break;
         case ARG_PUSH_DATA:
             complete = list_push_data(out, in);

@@ -9,6 +9,7 @@
 #include "flash/base/bx_string.h"
 #include "flash/base/hash.h"
 #include "flash/base/smart_ptr.h"
+#include "flash/runtime/as_environment_scopes.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_value.h"
 
@@ -318,26 +319,35 @@ public:
     // Resolves a path from the target, then from the global object.
     as_object* find_target(const as_value& path) const;
 
-    // File types of load urls.
+    // Movie loading (as_environment_loading.cpp). File types of load urls.
     enum file_type { FILE_NONE = 0, FILE_SWF = 1, FILE_JPG = 2, FILE_3DS = 3 };
     // The file type of a url: 1 ".swf", 2 ".jpg", 3 ".3ds", else 0.
     static int get_file_type(const char* url);
     // Loads a movie or image into the target named by target_path; an empty url unloads it.
     void load_file(const char* url, const as_value& target_path);
 
-    // Scope stack of the ActionScript 3 interpreter.
-    void push_scope(const as_value& value);
-    as_value pop_scope();
+    // The scope stack of the ActionScript 3 interpreter, which the environment carries
+    // (as_environment_scopes.h).
+    as3_scope_stack& scopes() { return m_scope_stack; }
+    void push_scope(const as_value& value) { m_scope_stack.push(value); }
+    as_value pop_scope() { return m_scope_stack.pop(); }
     int get_scope_size() const { return m_scope_stack.size(); }
-    as_value& get_scope(int index_from_bottom);
-    // From the top down: the first scope whose member lookup succeeds gives the member.
-    bool find_scope_member(const bx_stringi& name, as_value* out) const;
-    // From the top down: the first scope whose property lookup succeeds gives the owner.
-    bool find_scope_owner(const bx_stringi& name, as_value* owner) const;
+    // Outside the stack a fresh undefined value.
+    as_value& get_scope(int index_from_bottom) {
+        as_value* scope = m_scope_stack.at(index_from_bottom);
+        return scope ? *scope : scratch();
+    }
+    bool find_scope_member(const bx_stringi& name, as_value* out) const {
+        return m_scope_stack.find_member(name, out);
+    }
+    bool find_scope_owner(const bx_stringi& name, as_value* owner) const {
+        return m_scope_stack.find_owner(name, owner);
+    }
 
-    // Drops the environment's references to this_ptr (part of cutting a garbage cycle).
+    // The garbage pass (as_environment_garbage.cpp): drops the environment's references to
+    // this_ptr (part of cutting a garbage cycle).
     void clear_refs(hash<as_object*, bool>* visited, as_object* this_ptr);
-    // Marks the objects its stack, registers and local variables hold (the garbage pass).
+    // Marks the objects its stack, registers and local variables hold.
     void mark_values();
 
 private:
@@ -375,7 +385,7 @@ private:
     array<frame_slot> m_local_frames;
     int m_local_frame_count = 0;
     weak_ptr<engine_instance> m_player;
-    array<as_value> m_scope_stack;
+    as3_scope_stack m_scope_stack;
     mutable as_value m_scratch;
 };
 

@@ -65,7 +65,11 @@ void as_timer::advance(float delta) {
         call_method(as_value(func), &env, this_value, m_arguments.size(), env.get_top_index());
     }
     if (m_one_shot) {
-        if (listener* list = advance_listeners(owner)) list->remove(this);
+        // Off the list of its this object's root, which need not be the current one.
+        as_object* target = get_this();
+        root* own_root = target ? target->get_root() : nullptr;
+        listener* list = own_root ? owner->get_root_advance_listeners(own_root) : advance_listeners(owner);
+        if (list) list->remove(this);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "flash/runtime/character.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -105,6 +106,36 @@ void character::get_mouse_state(int* x, int* y, int* buttons) {
     *x = 0;
     *y = 0;
     *buttons = 0;
+}
+
+void character::get_drag_state(drag_state* out) {
+    if (character* parent = get_parent()) parent->get_drag_state(out);
+}
+
+void character::advance(float) { follow_drag(); }
+
+void character::follow_drag() {
+    drag_state state;
+    get_drag_state(&state);
+    if (state.character != this || !state.lock_center) return;
+    int x = 0;
+    int y = 0;
+    int buttons = 0;
+    get_mouse_state(&x, &y, &buttons);
+    point mouse(x * twips_per_pixel, y * twips_per_pixel);
+    if (state.constrained) {
+        // Script bounds are pixels.
+        mouse.m_x = std::min(std::max(mouse.m_x, state.x0 * twips_per_pixel), state.x1 * twips_per_pixel);
+        mouse.m_y = std::min(std::max(mouse.m_y, state.y0 * twips_per_pixel), state.y1 * twips_per_pixel);
+    }
+    matrix parent_world;
+    if (character* parent = get_parent()) parent_world = parent->get_world_matrix();
+    point local;
+    parent_world.transform_by_inverse(&local, mouse);
+    matrix m = m_matrix;
+    m.m_[0][2] = finite_or_zero(local.m_x);
+    m.m_[1][2] = finite_or_zero(local.m_y);
+    set_matrix(m);
 }
 
 as_object* character::get_root_movie() {

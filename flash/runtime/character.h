@@ -190,9 +190,15 @@ public:
     // A sprite queues the buffer for its next action pass.
     virtual void add_action_buffer(action_buffer* /*buffer*/) {}
 
-    // The root movie's drag state.
+    // The root movie's drag state; a character without a sprite above it reads the defaults.
     virtual void set_drag_state(const drag_state& /*state*/) {}
     virtual void stop_drag() {}
+    virtual void get_drag_state(drag_state* out);
+    // While this is the root's dragged character with its centre locked, it moves to the mouse
+    // (kept in the bounds when the drag is bounded, stage twips) in its parent's space.
+    void follow_drag();
+    // The base's frame step: a dragged character follows the mouse.
+    void advance(float dt) override;
 
 private:
     bool get_standard_member(int member, as_value* value);

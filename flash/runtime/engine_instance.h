@@ -51,6 +51,8 @@ public:
     // The current root's advance listeners, where interval timers and movie loaders step; null
     // without a root.
     virtual listener* get_advance_listeners() { return nullptr; }
+    // The advance listeners of a given root (of this player); null for none.
+    virtual listener* get_root_advance_listeners(root* /*r*/) { return nullptr; }
     // The SWF version of the current root's movie; 0 without a root.
     virtual int get_movie_version() const { return 0; }
     // Loads a movie (file type 1) or an image (file type 2) file into a target clip; an empty

@@ -17,6 +17,7 @@ namespace detail {
 constinit thread_local int t_action_nesting = 0;
 constinit thread_local int t_local_registers = -1;
 constinit thread_local int64_t t_budget = -1;
+constinit thread_local int t_run_checks = 0;
 
 void log_nested_too_deep() {
     log_error("error: actions nested deeper than %d, the call gives undefined\n",
@@ -36,7 +37,11 @@ fscommand_callback g_fscommand = nullptr;
 void register_fscommand_callback(fscommand_callback callback) { g_fscommand = callback; }
 fscommand_callback get_fscommand_callback() { return g_fscommand; }
 
-void set_action_budget(int64_t records) { t_budget = records; }
+void set_action_budget(int64_t records) {
+    t_budget = records;
+    detail::t_run_checks = (detail::t_run_checks & ~detail::budget_check_bit) |
+                           (records >= 0 ? detail::budget_check_bit : 0);
+}
 int64_t get_action_budget() { return t_budget; }
 
 void action_buffer::execute(as_environment* env, int start_pc, int exec_bytes, as_value* retval,
@@ -112,10 +117,39 @@ constexpr interpreter::handler_table interpreter::make_handlers() {
     return table;
 }
 
-template <bool checked>
+// The plain loop runs each action through its own handler alone: the generic rule of the action,
+// with nothing remembered and nothing run together with the actions around it.
+constexpr interpreter::handler_table interpreter::make_plain_handlers() {
+    handler_table table = make_handlers();
+    table[action::PUSH] = &handle<&interpreter::on_push_plain>;
+    for (int code : {action::TO_INTEGER, action::TO_NUMBER, action::TO_STRING, action::TYPE_OF,
+                     action::NOT, action::INCREMENT, action::DECREMENT}) {
+        table[code] = &handle<&interpreter::on_unary_plain>;
+    }
+    for (int code : {action::ADD, action::SUBTRACT, action::MULTIPLY, action::DIVIDE,
+                     action::MODULO, action::ADD2, action::AND, action::OR, action::BIT_AND,
+                     action::BIT_OR, action::BIT_XOR, action::BIT_LSHIFT, action::BIT_RSHIFT,
+                     action::BIT_URSHIFT}) {
+        table[code] = &handle<&interpreter::on_binary_plain>;
+    }
+    for (int code : {action::EQUALS, action::EQUALS2, action::STRICT_EQUALS, action::LESS,
+                     action::LESS2, action::GREATER, action::STRING_EQUALS, action::STRING_LESS,
+                     action::STRING_GREATER}) {
+        table[code] = &handle<&interpreter::on_compare_plain>;
+    }
+    table[action::GET_VARIABLE] = &handle<&interpreter::on_get_variable_plain>;
+    table[action::SET_VARIABLE] = &handle<&interpreter::on_set_variable_plain>;
+    table[action::SET_MEMBER] = &handle<&interpreter::on_set_member_plain>;
+    table[action::CALL_FUNCTION] = &handle<&interpreter::on_call_function_plain>;
+    return table;
+}
+
+template <interpreter::loop_mode mode>
 void interpreter::run_actions() {
+    constexpr bool checked = mode != loop_mode::unchecked;
     // Local to this file: reached without an indirection through the symbol table.
-    static constexpr handler_table handlers = make_handlers();
+    static constexpr handler_table handlers =
+        mode == loop_mode::plain ? make_plain_handlers() : make_handlers();
     const bool verbose = checked && get_verbose_action();
     // m_end is tested after every action: the loop starts running.
     while (m_pc < m_stop) {
@@ -137,21 +171,14 @@ void interpreter::run_actions() {
         const int stop = m_stop;
         const uint8_t* record = m_code + pc;
         const int code = record[0];
-        if (code & action::HAS_PAYLOAD) {
-            if (stop - pc < 3) {
-                log_error("error: action 0x%02X at %d: header cut short by the section end %d\n",
-                          code, pc, stop);
-                break;
-            }
-            const int payload_length = record[1] | (record[2] << 8);
-            if (payload_length > stop - pc - 3) {
-                log_error("error: action 0x%02X at %d: %d payload bytes run past the section end "
-                          "%d\n",
-                          code, pc, payload_length, stop);
+        if (action_has_payload(code)) {
+            const int payload_length = bounded_payload_length(record, stop - pc);
+            if (payload_length < 0) [[unlikely]] {
+                log_cut_record(code, pc);
                 break;
             }
             m_payload_length = payload_length;
-            m_next_pc = pc + 3 + payload_length;
+            m_next_pc = pc + action_record_header_size + payload_length;
         } else {
             m_payload_length = 0;
             m_next_pc = pc + 1;
@@ -176,6 +203,18 @@ void interpreter::run_actions() {
     }
 }
 
+void interpreter::log_cut_record(int code, int pc) {
+    int payload_length;
+    read_action_payload_length(m_code, pc, m_stop, &payload_length);
+    if (action_header_fault_at(m_code, pc, m_stop) == action_header_fault::header_cut) {
+        log_error("error: action 0x%02X at %d: header cut short by the section end %d\n", code,
+                  pc, m_stop);
+    } else {
+        log_error("error: action 0x%02X at %d: %d payload bytes run past the section end %d\n",
+                  code, pc, payload_length, m_stop);
+    }
+}
+
 void interpreter::branch_out_of_section(int64_t target) {
     log_error("branch to offset %lld -- this section only runs to %d\n",
               static_cast<long long>(target), m_stop);
@@ -194,118 +233,98 @@ void interpreter::do_push(const push_view& record) {
     const int text_count = record.text_count;
     int text_index = 0;
     payload_reader in = payload();
-    while (!in.at_end()) {
-        const int type = in.u8();
-        switch (type) {
-            case 0: {
+    push_item item;
+    while (read_push_item(in, &item)) {
+        if (!item.known) continue;  // an unknown type byte stands alone
+        switch (item.type) {
+            case push_type::string:
                 if (text_index < text_count) {
                     // The record's text, prepared as a name on its first run.
                     const bx_string& text = texts[text_index++];
-                    in.pos += text.size() + 1;
                     m_env->push(text);
                     if (verbose) log_msg("-------------- pushed '%s'\n", text.c_str());
-                    break;
+                } else {
+                    m_env->push(item.text, item.text_length);
+                    if (verbose) log_msg("-------------- pushed '%s'\n", item.text);
                 }
-                int length = 0;
-                const char* text = in.text(&length);
-                if (payload_failed(in)) return;
-                m_env->push(text, length);
-                if (verbose) log_msg("-------------- pushed '%s'\n", text);
                 break;
-            }
-            case 1: {
-                const uint32_t bits = in.u32();
-                if (payload_failed(in)) return;
-                float f;
-                std::memcpy(&f, &bits, 4);
-                m_env->push(f);
-                if (verbose) log_msg("-------------- pushed '%f'\n", static_cast<double>(f));
+            case push_type::float32:
+                m_env->push(item.number);
+                if (verbose) log_msg("-------------- pushed '%f'\n", item.number);
                 break;
-            }
-            case 2: {
+            case push_type::null: {
                 as_value null_value;
                 null_value.set_null();
                 m_env->push(null_value);
                 if (verbose) log_msg("-------------- pushed NULL\n");
                 break;
             }
-            case 3:
+            case push_type::undefined:
                 m_env->push(as_value());
                 if (verbose) log_msg("-------------- pushed UNDEFINED\n");
                 break;
-            case 4: {
-                const int reg = in.u8();
-                if (payload_failed(in)) return;
-                if (m_is_function2) {
-                    as_value* slot = local_register(reg);
-                    if (!slot) {
-                        log_error("push register[%d] -- register out of bounds!\n", reg);
-                        m_env->push(as_value());
-                        break;
-                    }
-                    const as_value value(*slot);
-                    m_env->push(value);
-                    if (verbose) {
-                        log_msg("-------------- pushed local register[%d] = '%s'\n", reg,
-                                value.to_string());
-                    }
-                } else if (reg <= 3) {
-                    const as_value value(m_env->global_register(reg));
-                    m_env->push(value);
-                    if (verbose) {
-                        log_msg("-------------- pushed global register[%d], '%s', 0x%p\n", reg,
-                                value.to_string(), static_cast<void*>(value.to_object()));
-                    }
-                } else {
-                    log_error("push register[%d] -- register out of bounds!\n", reg);
-                    m_env->push(as_value());
+            case push_type::register_number:
+                push_register(item.index, verbose);
+                break;
+            case push_type::boolean:
+                m_env->push(as_value(item.index != 0));
+                if (verbose) log_msg("-------------- pushed %s\n", item.index ? "true" : "false");
+                break;
+            case push_type::float64:
+                m_env->push(item.number);
+                if (verbose) log_msg("-------------- pushed double %f\n", item.number);
+                break;
+            case push_type::int32:
+                m_env->push(item.number);
+                if (verbose) {
+                    log_msg("-------------- pushed int32 %d\n", static_cast<int>(item.number));
                 }
                 break;
-            }
-            case 5: {
-                const bool b = in.u8() != 0;
-                if (payload_failed(in)) return;
-                m_env->push(as_value(b));
-                if (verbose) log_msg("-------------- pushed %s\n", b ? "true" : "false");
-                break;
-            }
-            case 6: {
-                const uint64_t high = in.u32();
-                const uint64_t low = in.u32();
-                if (payload_failed(in)) return;
-                const uint64_t bits = (high << 32) | low;
-                double d;
-                std::memcpy(&d, &bits, 8);
-                m_env->push(d);
-                if (verbose) log_msg("-------------- pushed double %f\n", d);
-                break;
-            }
-            case 7: {
-                const int32_t i = static_cast<int32_t>(in.u32());
-                if (payload_failed(in)) return;
-                m_env->push(static_cast<double>(i));
-                if (verbose) log_msg("-------------- pushed int32 %d\n", i);
-                break;
-            }
-            case 8:
-            case 9: {
-                const int index = type == 8 ? in.u8() : in.u16();
-                if (payload_failed(in)) return;
+            case push_type::pool_index8:
+            case push_type::pool_index16: {
+                const int index = item.index;
                 const array<bx_string>& dict = m_buffer.get_dictionary();
                 if (index >= dict.size()) {
                     log_error("error: dict_lookup(%d) is out of bounds!\n", index);
                     m_env->push(as_value(0));
-                    if (verbose) log_msg(type == 8 ? "-------------- pushed 0\n" : "-------------- pushed 0");
+                    if (verbose) {
+                        log_msg(item.type == push_type::pool_index8 ? "-------------- pushed 0\n"
+                                                                     : "-------------- pushed 0");
+                    }
                 } else {
                     m_env->push(dict[index]);
                     if (verbose) log_msg("-------------- pushed '%s'\n", dict[index].c_str());
                 }
                 break;
             }
-            default:
-                // An unknown type byte stands alone.
-                break;
         }
+    }
+    payload_failed(in);
+}
+
+void interpreter::push_register(int reg, bool verbose) {
+    if (m_is_function2) {
+        as_value* slot = local_register(reg);
+        if (!slot) {
+            log_error("push register[%d] -- register out of bounds!\n", reg);
+            m_env->push(as_value());
+            return;
+        }
+        const as_value value(*slot);
+        m_env->push(value);
+        if (verbose) {
+            log_msg("-------------- pushed local register[%d] = '%s'\n", reg, value.to_string());
+        }
+    } else if (reg <= 3) {
+        const as_value value(m_env->global_register(reg));
+        m_env->push(value);
+        if (verbose) {
+            log_msg("-------------- pushed global register[%d], '%s', 0x%p\n", reg,
+                    value.to_string(), static_cast<void*>(value.to_object()));
+        }
+    } else {
+        log_error("push register[%d] -- register out of bounds!\n", reg);
+        m_env->push(as_value());
     }
 }
 
@@ -369,7 +388,7 @@ void interpreter::do_goto_frame() {
 
 void interpreter::do_goto_label() {
     payload_reader in = payload();
-    const char* label = in.text();
+    const char* label = in.c_string();
     if (payload_failed(in)) return;
     if (character* ch = target_character()) ch->goto_labeled_frame(label);
 }
@@ -382,7 +401,7 @@ void interpreter::do_call_frame() {
 
 void interpreter::do_set_target_action() {
     payload_reader in = payload();
-    const char* path = in.text();
+    const char* path = in.c_string();
     if (payload_failed(in)) return;
     do_set_target(path);
 }
@@ -395,8 +414,8 @@ void interpreter::do_set_target2() {
 
 void interpreter::do_get_url_action() {
     payload_reader in = payload();
-    const char* url = in.text();
-    const char* target = in.text();
+    const char* url = in.c_string();
+    const char* target = in.c_string();
     if (payload_failed(in)) return;
     do_get_url(url, target);
 }
@@ -453,6 +472,7 @@ void interpreter::do_if() {
 }
 
 void interpreter::on_push(int) { run_push(); }
+void interpreter::on_push_plain(int) { do_push(push_view()); }
 
 // The number read for the GetVariable after record, when the arithmetic or comparison after
 // it (or after the one number pushed next: i < 10) runs with it, over a number: the read, the
@@ -504,7 +524,7 @@ void interpreter::on_push(int) { run_push(); }
     const double value = slot.to_number();
     write_number_to_member(
         slot, record.then_steps
-                  ? value + step_of(record.then_steps)
+                  ? step_number(record.then_steps, value)
                   : arithmetic_on_numbers(record.then_operates, value, record.then_operand));
     m_pc = store_pc;
     m_next_pc = store_pc + 1;
@@ -777,7 +797,8 @@ void interpreter::dispatch(int code) {
 }
 
 // The two loops, reached from the executions inline in the internal header.
-template void interpreter::run_actions<false>();
-template void interpreter::run_actions<true>();
+template void interpreter::run_actions<interpreter::loop_mode::unchecked>();
+template void interpreter::run_actions<interpreter::loop_mode::checked>();
+template void interpreter::run_actions<interpreter::loop_mode::plain>();
 
 }  // namespace flash

@@ -1,7 +1,8 @@
 #pragma once
 // Shared state of the ActionScript 1/2 interpreter and script-function calls: the nesting bound
-// of executions, the running DefineFunction2 body's register count, the fscommand callback and
-// the instruction budget of test runs.
+// of executions, the running DefineFunction2 body's register count, the fscommand callback, the
+// instruction budget of test runs and the plain way of running programs that checks the
+// prepared one.
 #include <cstdint>
 
 namespace flash {
@@ -21,6 +22,12 @@ extern constinit thread_local int t_action_nesting;
 extern constinit thread_local int t_local_registers;
 // Records left to run on this thread; negative: no limit.
 extern constinit thread_local int64_t t_budget;
+// What every execution on this thread checks between its actions: the budget bit (a budget is
+// set) and one plain_actions_bit per plain_actions scope alive. 0: nothing, and the loop without
+// checks may run.
+extern constinit thread_local int t_run_checks;
+constexpr int budget_check_bit = 1;
+constexpr int plain_actions_bit = 2;
 void log_nested_too_deep();
 }  // namespace detail
 
@@ -52,6 +59,20 @@ fscommand_callback get_fscommand_callback();
 // negative count is no limit (the default). For fuzzing and tests of endless loops.
 void set_action_budget(int64_t records);
 int64_t get_action_budget();
+
+// While one lives on this thread, every execution runs its program one action at a time through
+// each action's own handler: Push records read from their bytes, no remembered members, no action
+// run together with the ones around it. The prepared program must answer the same (the
+// differential check runs programs both ways).
+class plain_actions {
+public:
+    plain_actions() { detail::t_run_checks += detail::plain_actions_bit; }
+    ~plain_actions() { detail::t_run_checks -= detail::plain_actions_bit; }
+    plain_actions(const plain_actions&) = delete;
+    plain_actions& operator=(const plain_actions&) = delete;
+
+    static bool active() { return detail::t_run_checks >= detail::plain_actions_bit; }
+};
 
 // While one lives, register pushes and stores of a DefineFunction2 body reach local registers
 // 0 .. count - 1 (count -1: the body is not a DefineFunction2 one).

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "flash/base/array.h"
+#include "flash/base/byte_cursor.h"
 #include "flash/base/bx_string.h"
 #include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
@@ -12,62 +13,18 @@
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_value.h"
 #include "flash/runtime/interpreter.h"
+#include "flash/runtime/interpreter_rules.h"
 #include "flash/runtime/script_limits.h"
+#include "flash/swf/action_record.h"
 
 namespace flash {
 
 class character;
 class engine_instance;
 
-// A bounded reader over one record's payload: a read past its end sets failed and gives 0.
-struct payload_reader {
-    const uint8_t* data = nullptr;
-    int pos = 0;
-    int end = 0;
-    bool failed = false;
-
-    bool has(int n) {
-        if (n < 0 || end - pos < n) {
-            failed = true;
-            return false;
-        }
-        return true;
-    }
-    bool at_end() const { return pos >= end; }
-    int u8() { return has(1) ? data[pos++] : 0; }
-    int u16() {
-        if (!has(2)) return 0;
-        const int v = data[pos] | (data[pos + 1] << 8);
-        pos += 2;
-        return v;
-    }
-    int s16() { return static_cast<int16_t>(u16()); }
-    uint32_t u32() {
-        if (!has(4)) return 0;
-        const uint32_t v = static_cast<uint32_t>(data[pos]) |
-                           (static_cast<uint32_t>(data[pos + 1]) << 8) |
-                           (static_cast<uint32_t>(data[pos + 2]) << 16) |
-                           (static_cast<uint32_t>(data[pos + 3]) << 24);
-        pos += 4;
-        return v;
-    }
-    // A NUL-terminated text inside the payload, and its length when asked; "" and failed when it
-    // has no NUL.
-    const char* text(int* length = nullptr) {
-        int n = pos;
-        while (n < end && data[n] != 0) ++n;
-        if (n >= end) {
-            failed = true;
-            pos = end;
-            if (length) *length = 0;
-            return "";
-        }
-        const char* s = reinterpret_cast<const char*>(data + pos);
-        if (length) *length = n - pos;
-        pos = n + 1;
-        return s;
-    }
-};
+// A record's payload, read through the one bounded cursor: a read past its end reads nothing,
+// gives zeros and leaves the reader failed.
+using payload_reader = byte_cursor;
 
 // Kept out of the dispatch switch, which then needs no stack frame of its own.
 #define TOV_OUT_OF_LINE [[gnu::noinline]]
@@ -82,8 +39,13 @@ private:
     // How the loop ends.
     // How the loop ends; LEAVE_UNCHECKED hands the run over to the loop with checks.
     enum end_kind { RUNNING, END_ACTION, STOP_REACHED, LEAVE_UNCHECKED };
-    // The actions from m_pc on; checked: with blocks ended, the budget and the action log.
-    template <bool checked>
+    // How the loop runs the actions: unchecked, the prepared program with nothing to check
+    // between actions; checked, the same with ended with blocks popped, the budget counted and
+    // the action log written; plain, checked and one action at a time through each action's own
+    // handler (plain_actions).
+    enum class loop_mode { unchecked, checked, plain };
+    // The actions from m_pc on.
+    template <loop_mode mode>
     void run_actions();
 
     // One action: each code has its handler, the switch of dispatch for the rarer ones.
@@ -96,6 +58,8 @@ private:
     static constexpr int action_code_count = 256;
     using handler_table = std::array<action_handler, action_code_count>;
     static constexpr handler_table make_handlers();
+    // The table of the plain loop: the handlers above without the records they run with.
+    static constexpr handler_table make_plain_handlers();
     void dispatch(int code);
     void on_push(int code);
     void run_push();
@@ -117,19 +81,25 @@ private:
     void on_call_function(int code);
     void on_call_method(int code);
     void on_return(int code);
+    // The plain loop's handlers (make_plain_handlers).
+    void on_push_plain(int code);
+    void on_unary_plain(int code);
+    void on_binary_plain(int code);
+    void on_compare_plain(int code);
+    void on_get_variable_plain(int code);
+    void on_set_variable_plain(int code);
+    void on_set_member_plain(int code);
+    void on_call_function_plain(int code);
     void finish(end_kind how) { m_end = how; }
     // Asked when an action needs it, which most never do.
     engine_instance* player() const { return m_env->get_player(); }
     // The player's root movie; null without a player.
     as_object* player_root_movie() const;
     // Ends the execution when the payload was cut short; true when it was.
-    bool payload_failed(const payload_reader& in) { return in.failed && end_on_cut_payload(); }
+    bool payload_failed(const payload_reader& in) { return in.failed() && end_on_cut_payload(); }
     TOV_OUT_OF_LINE bool end_on_cut_payload();
     payload_reader payload() const {
-        payload_reader in;
-        in.data = m_code + m_pc + 3;
-        in.end = m_payload_length;
-        return in;
+        return payload_reader(m_code + m_pc + action_record_header_size, m_payload_length);
     }
 
     // Stack helpers.
@@ -191,6 +161,8 @@ private:
     // pool, and every record while the action log is on; on_push copies the prepared ones
     // itself.
     TOV_OUT_OF_LINE void do_push(const push_view& record);
+    // A register item of a Push: a local register in a DefineFunction2 body, else a global one.
+    void push_register(int reg, bool verbose);
     // GetMember of fixed_name, the last text of record, on the object at the top, which the
     // value read replaces, through the member cache the record keeps.
     void read_member_of_top(push_record& record, const bx_string& fixed_name);
@@ -216,6 +188,8 @@ private:
 
     // Variables, members, objects and functions.
     void do_get_variable();
+    // GetVariable by the full lookup, logged when the action log is on.
+    void get_variable_generic();
     void do_set_variable();
     // No with block and no local variables: a plain name is the target's, then the global's.
     bool variables_are_plain() const {
@@ -272,6 +246,10 @@ private:
     void do_delete();
     void do_delete2();
     void do_get_member();
+    // SetMember by the object's own write, logged when the action log is on.
+    void set_member_generic();
+    // CallFunction of the value at the top, or of the variable its text names by the full lookup.
+    void call_function_generic();
     // Member name of object_value into *result (undefined when absent), asking "__resolve"
     // when an object lacks it.
     void read_member(const as_value& object_value, const bx_string& name, as_value* result);
@@ -304,6 +282,8 @@ private:
         m_next_pc = static_cast<int>(target);
     }
     TOV_OUT_OF_LINE void branch_out_of_section(int64_t target);
+    // Logs the record at pc that runs past the section end.
+    TOV_OUT_OF_LINE void log_cut_record(int code, int pc);
     // Constructs an object of ctor with nargs arguments on the stack below the popped operands.
     as_value construct(const as_value& ctor, const bx_string& class_name, int nargs);
 
@@ -438,15 +418,18 @@ inline bool interpreter::store_to_member(as_object* object, const bx_string& nam
 inline bool interpreter::branch_if_not() {
     // Not followed by If, the test of every while loop: the If runs as part of this step.
     const int if_pc = m_next_pc;
-    if (m_stop - if_pc < 3 || m_code[if_pc] != action::IF) return false;
-    const int payload_length = m_code[if_pc + 1] | (m_code[if_pc + 2] << 8);
-    if (payload_length < 2 || payload_length > m_stop - if_pc - 3) return false;
+    int payload_length;
+    // The length is read before the code is known: the bound holds for any code.
+    if (!read_action_payload_length(m_code, if_pc, m_stop, &payload_length) ||
+        m_code[if_pc] != action::IF || payload_length < 2) {
+        return false;
+    }
     // The callers have a value at the top.
     const bool condition = !m_env->top_unchecked(0).to_bool();
     m_env->drop_held(1);
     m_pc = if_pc;
     m_payload_length = payload_length;
-    m_next_pc = if_pc + 3 + payload_length;
+    m_next_pc = if_pc + action_record_header_size + payload_length;
     if (condition) do_jump(branch_offset());
     return true;
 }
@@ -497,30 +480,21 @@ inline void interpreter::do_return() {
     finish(STOP_REACHED);
 }
 
-// The arithmetic of two numbers (operates_arithmetically).
-[[gnu::always_inline]] inline double arithmetic_on_numbers(int code, double a, double b) {
-    switch (code) {
-        case action::SUBTRACT: return a - b;
-        case action::MULTIPLY: return a * b;
-        case action::DIVIDE: return a / b;
-        default: return a + b;
-    }
-}
-
 // The arithmetic and comparisons two numbers take straight, the result written over x; false
 // (nothing done) for the other codes and when x is no number.
 [[gnu::always_inline]] inline bool operate_on_numbers(int code, as_value& x, double b) {
     if (x.get_type() != as_value::NUMBER) return false;
     const double a = x.to_number();
+    // The cases are the codes of operates_on_numbers, each running its one rule.
     switch (code) {
         case action::ADD:
         case action::ADD2:
         case action::SUBTRACT:
         case action::MULTIPLY:
         case action::DIVIDE: x.set_double(arithmetic_on_numbers(code, a, b)); return true;
-        case action::LESS:
-        case action::LESS2: x.set_bool(a < b); return true;
-        case action::GREATER: x.set_bool(a > b); return true;
+        case action::LESS: x.set_bool(compare_numbers(action::LESS, a, b)); return true;
+        case action::LESS2: x.set_bool(compare_numbers(action::LESS2, a, b)); return true;
+        case action::GREATER: x.set_bool(compare_numbers(action::GREATER, a, b)); return true;
         default: return false;
     }
 }
@@ -538,15 +512,12 @@ inline void interpreter::do_return() {
     return true;
 }
 
-// What an Increment (code) or a Decrement adds to a number.
-constexpr double step_of(int code) { return code == action::INCREMENT ? 1.0 : -1.0; }
-
 // Increment or Decrement of a number at the top; false (nothing done) otherwise.
 [[gnu::always_inline]] inline bool interpreter::step_number_on_top(int code) {
     if (depth() < 1) return false;
     as_value& y = m_env->top_unchecked(0);
     if (y.get_type() != as_value::NUMBER) return false;
-    y.set_double(y.to_number() + step_of(code));
+    y.set_double(step_number(code, y.to_number()));
     return true;
 }
 
@@ -573,21 +544,26 @@ constexpr double step_of(int code) { return code == action::INCREMENT ? 1.0 : -1
 
 // Inline: every script call runs one.
 [[gnu::always_inline]] inline void interpreter::run() {
-    // The host sets a budget around a run, never inside one: one test per run without one.
-    m_budgeted = detail::t_budget >= 0;
-    // Without a with block, a budget or the action log there is nothing to check between
-    // actions; a With action leaves that loop for the checking one.
-    if (!m_budgeted && !get_verbose_action() && m_with_stack.size() == 0) {
+    // The host sets a budget or a plain run around a run, never inside one: one test per run
+    // without them.
+    // Without a with block, a budget, a plain run or the action log there is nothing to check
+    // between actions; a With action leaves that loop for the checking one.
+    if (detail::t_run_checks == 0 && !get_verbose_action() && m_with_stack.size() == 0) {
         m_unchecked = true;
-        run_actions<false>();
+        run_actions<loop_mode::unchecked>();
         m_unchecked = false;
         if (m_end == LEAVE_UNCHECKED) {
             m_end = RUNNING;
             m_pc = m_next_pc;
-            run_actions<true>();
+            run_actions<loop_mode::checked>();
         }
     } else {
-        run_actions<true>();
+        m_budgeted = detail::t_budget >= 0;
+        if (plain_actions::active()) {
+            run_actions<loop_mode::plain>();
+        } else {
+            run_actions<loop_mode::checked>();
+        }
     }
     if (m_end != END_ACTION && !m_start_target.kept()) {
         as_object* start_target = m_start_target.get();
@@ -595,8 +571,9 @@ constexpr double step_of(int code) { return code == action::INCREMENT ? 1.0 : -1
     }
 }
 
-extern template void interpreter::run_actions<false>();
-extern template void interpreter::run_actions<true>();
+extern template void interpreter::run_actions<interpreter::loop_mode::unchecked>();
+extern template void interpreter::run_actions<interpreter::loop_mode::checked>();
+extern template void interpreter::run_actions<interpreter::loop_mode::plain>();
 
 // The body's run itself, below the nesting and action checks.
 [[gnu::always_inline]] inline void run_function_body(action_buffer& buffer, as_environment* env,

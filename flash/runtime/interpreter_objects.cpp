@@ -137,6 +137,12 @@ void interpreter::read_member(const as_value& object_value, const bx_string& nam
 
 void interpreter::do_set_member() {
     if (!get_verbose_action() && set_cached_member()) return;
+    set_member_generic();
+}
+
+void interpreter::on_set_member_plain(int) { set_member_generic(); }
+
+void interpreter::set_member_generic() {
     as_object* obj = top(2).to_object();
     const bx_string name(top(1).to_bx_string());
     const as_value value(top(0));
@@ -408,6 +414,21 @@ void interpreter::do_call_function() {
     }
 }
 
+void interpreter::call_function_generic() {
+    const as_value* func = &top(0);
+    if (!func->is_string()) {
+        call_function_value(func, false);
+        return;
+    }
+    // The lookup may run a getter, which may grow the stack: it reads a copy of the name.
+    const bx_string name(func->to_bx_string());
+    as_value looked_up;
+    m_env->get_variable(name, m_with_stack, &looked_up);
+    call_function_value(&looked_up, true);
+}
+
+void interpreter::on_call_function_plain(int) { call_function_generic(); }
+
 void interpreter::do_call_method() {
     const int nargs = count_at(2);
     const bx_string name(top(0).to_bx_string());
@@ -441,7 +462,7 @@ void interpreter::do_call_method() {
 
 void interpreter::do_define_function(bool function2) {
     payload_reader in = payload();
-    const char* name = in.text();
+    const char* name = in.c_string();
     const int arg_count = in.u16();
     int register_count = 0;
     int flags = 0;
@@ -450,10 +471,10 @@ void interpreter::do_define_function(bool function2) {
         flags = in.u16();
     }
     array<as_s_function::arg_spec> args;
-    for (int i = 0; i < arg_count && !in.failed; ++i) {
+    for (int i = 0; i < arg_count && !in.failed(); ++i) {
         as_s_function::arg_spec spec;
         if (function2) spec.m_register = in.u8();
-        spec.m_name = in.text();
+        spec.m_name = in.c_string();
         args.push_back(spec);
     }
     const int code_size = in.u16();

@@ -17,17 +17,6 @@ void interpreter::on_unary(int code) {
         consume_result();
         return;
     }
-    if (depth() >= 1) {
-        as_value& y = m_env->top_unchecked(0);
-        if (code == action::NOT && y.get_type() == as_value::NUMBER) {
-            y.set_bool(y.to_number() == 0.0);
-            return;
-        }
-        if (code == action::NOT && y.get_type() == as_value::BOOLEAN) {
-            y.set_bool(!y.to_bool());
-            return;
-        }
-    }
     need(1);
     do_binary_number(code);
 }
@@ -46,6 +35,21 @@ void interpreter::on_compare(int code) {
         consume_result();
         return;
     }
+    need(2);
+    do_compare(code);
+}
+
+void interpreter::on_unary_plain(int code) {
+    need(1);
+    do_binary_number(code);
+}
+
+void interpreter::on_binary_plain(int code) {
+    need(2);
+    do_binary_number(code);
+}
+
+void interpreter::on_compare_plain(int code) {
     need(2);
     do_compare(code);
 }
@@ -75,24 +79,16 @@ void interpreter::do_binary_number(int code) {
             y.set_bool(!y.to_bool());
             return;
         case action::INCREMENT:
-            y.set_double(y.to_number() + 1.0);
-            return;
         case action::DECREMENT:
-            y.set_double(y.to_number() - 1.0);
+            y.set_double(step_number(code, y.to_number()));
             return;
 
         // Binary: the result replaces x, y is dropped.
         case action::ADD:
-            x.set_double(x.to_number() + y.to_number());
-            break;
         case action::SUBTRACT:
-            x.set_double(x.to_number() - y.to_number());
-            break;
         case action::MULTIPLY:
-            x.set_double(x.to_number() * y.to_number());
-            break;
         case action::DIVIDE:
-            x.set_double(x.to_number() / y.to_number());
+            x.set_double(arithmetic_on_numbers(code, x.to_number(), y.to_number()));
             break;
         case action::MODULO: {
             const double divisor = y.to_number();
@@ -110,7 +106,7 @@ void interpreter::do_binary_number(int code) {
                 text += y.to_bx_string();
                 x.set_bx_string(text);
             } else {
-                x.set_double(x.to_number() + y.to_number());
+                x.set_double(arithmetic_on_numbers(code, x.to_number(), y.to_number()));
             }
             break;
         case action::AND:
@@ -163,20 +159,20 @@ void interpreter::do_compare(int code) {
             result = x == y;
             break;
         case action::LESS:
-            result = x.to_number() < y.to_number();
+            result = compare_numbers(code, x.to_number(), y.to_number());
             break;
         case action::LESS2:
             if (x.is_string()) {
                 result = text_order(x, y) < 0;
             } else {
-                result = x.to_number() < y.to_number();
+                result = compare_numbers(code, x.to_number(), y.to_number());
             }
             break;
         case action::GREATER:
             if (x.is_string()) {
                 result = text_order(x, y) > 0;
             } else {
-                result = x.to_number() > y.to_number();
+                result = compare_numbers(code, x.to_number(), y.to_number());
             }
             break;
         case action::STRING_EQUALS:

@@ -145,16 +145,22 @@ bool interpreter::set_cached_member() {
 }
 
 void interpreter::do_get_variable() {
-    const bx_string name(top(0).to_bx_string());
     if (!get_verbose_action()) {
+        const bx_string name(top(0).to_bx_string());
         // Read into a new slot above, then moved down over the name.
         drop(1);
         push_variable(m_pc, name);
         return;
     }
+    get_variable_generic();
+}
+
+void interpreter::get_variable_generic() {
+    const bx_string name(top(0).to_bx_string());
     as_value value;
     m_env->get_variable(name, m_with_stack, &value);
     top(0) = static_cast<as_value&&>(value);
+    if (!get_verbose_action()) return;
     const as_value& v = top(0);
     if (v.is_object()) {
         log_msg("-------------- get var: %s=%s at %p\n", name.c_str(), v.to_string(),
@@ -163,6 +169,13 @@ void interpreter::do_get_variable() {
         log_msg("-------------- get var: %s=%s\n", name.c_str(), v.to_string());
     }
 }
+
+void interpreter::on_get_variable_plain(int) {
+    need(1);
+    get_variable_generic();
+}
+
+void interpreter::on_set_variable_plain(int) { do_set_variable(); }
 
 void interpreter::on_set_variable(int) {
     if (!set_cached_variable()) do_set_variable();

@@ -76,6 +76,16 @@ point rect::get_corner(int i) const {
     return point(x, y);
 }
 
+void rect::enclose_transformed_rect(const matrix& m, const rect& r) {
+    point corner;
+    m.transform(&corner, r.get_corner(0));
+    set_to_point(corner);
+    for (int i = 1; i < 4; ++i) {
+        m.transform(&corner, r.get_corner(i));
+        expand_to_point(corner);
+    }
+}
+
 void rect::set_lerp(const rect& a, const rect& b, float t) {
     m_x_min = a.m_x_min + (b.m_x_min - a.m_x_min) * t;
     m_x_max = a.m_x_max + (b.m_x_max - a.m_x_max) * t;

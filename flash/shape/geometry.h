@@ -27,6 +27,8 @@ struct point {
     bool operator==(const point& other) const;
 };
 
+struct matrix;
+
 struct rect {
     float m_x_min = 0.0f;
     float m_x_max = 0.0f;
@@ -43,6 +45,8 @@ struct rect {
     void expand_to_point(const point& p) { expand_to_point(p.m_x, p.m_y); }
     void expand_to_rect(const rect& r);
     point get_corner(int i) const;
+    // The bounding box of m applied to r's corners 0, 1, 2, 3 (the first sets it).
+    void enclose_transformed_rect(const matrix& m, const rect& r);
     void set_lerp(const rect& a, const rect& b, float t);
     void twips_to_pixels();
     void pixels_to_twips();

@@ -46,10 +46,17 @@ public:
 
     // Past a limit when read or tesselated: it draws and holds nothing from then on.
     bool is_over_limit() const { return m_over_limit; }
+    // Styles, paths, bounds, stroke flags and the over-limit mark of other; the cached meshes are
+    // not copied, and this shape's own are dropped (they drew the old outline).
+    void copy_from(const shape_character_def& other);
 
     // False outside the bound (inclusive), else whether any path holds the point.
     bool point_test_local(float x, float y) const;
     const rect& get_bound() const { return m_bound; }
+    // DefineShape4's edge bound and stroke flags; zero and false for the other tags.
+    const rect& get_edge_bound() const { return m_edge_bound; }
+    bool uses_nonscaling_strokes() const { return m_uses_nonscaling_strokes; }
+    bool uses_scaling_strokes() const { return m_uses_scaling_strokes; }
 
     const array<fill_style>& get_fill_styles() const { return m_fill_styles; }
     // For drawing, which keeps a gradient's texture in its style.

@@ -170,6 +170,19 @@ bool shape_character_def::read_styles(swf_stream* in, int tag_type) {
     return false;
 }
 
+void shape_character_def::copy_from(const shape_character_def& other) {
+    if (&other == this) return;
+    m_fill_styles = other.m_fill_styles;
+    m_line_styles = other.m_line_styles;
+    m_paths = other.m_paths;
+    m_bound = other.m_bound;
+    m_edge_bound = other.m_edge_bound;
+    m_uses_nonscaling_strokes = other.m_uses_nonscaling_strokes;
+    m_uses_scaling_strokes = other.m_uses_scaling_strokes;
+    m_over_limit = other.m_over_limit;
+    invalidate_cache();
+}
+
 bool shape_character_def::point_test_local(float x, float y) const {
     if (!m_bound.point_test(x, y)) return false;
     for (int i = 0; i < m_paths.size(); ++i) {

@@ -40,9 +40,22 @@ struct gradient_pixels {
 constexpr int linear_gradient_width = 256;
 constexpr int radial_gradient_size = 64;
 
-class fill_style {
+// The abstract bases of the styles. Their apply has no body: the drawing side sets a style on
+// the render handler (apply_fill_style, apply_line_style), since this side draws nothing.
+class base_fill_style {
 public:
-    virtual ~fill_style() = default;
+    virtual ~base_fill_style() = default;
+    virtual void apply(int /*fill_side*/, float /*ratio*/) {}
+};
+
+class base_line_style {
+public:
+    virtual ~base_line_style() = default;
+    virtual void apply(float /*ratio*/) {}
+};
+
+class fill_style : public base_fill_style {
+public:
 
     // One FILLSTYLE; every read is byte-aligned.
     void read(swf_stream* in, int tag_type);
@@ -75,9 +88,8 @@ public:
     matrix m_bitmap_matrix;
 };
 
-class line_style {
+class line_style : public base_line_style {
 public:
-    virtual ~line_style() = default;
 
     // LINESTYLE, or LINESTYLE2 for DefineShape4.
     void read(swf_stream* in, int tag_type);

@@ -47,8 +47,8 @@ void tesselator::refuse(const char* what, long long limit) {
 
 void tesselator::add_line_segment(float ax, float ay) {
     if (m_over_limit) return;
-    if (++m_segments_made > max_segments) {
-        refuse("segments", max_segments);
+    if (++m_segments_made > m_limits.segments) {
+        refuse("segments", m_limits.segments);
         return;
     }
     fill_segment s;
@@ -127,8 +127,8 @@ void tesselator::output_current_segments() {
             int next = base + 1;
             while (next < count && m_segments[next].m_begin.m_y <= y0) ++next;
             m_sweep_steps += next - base;
-            if (m_sweep_steps > max_sweep_steps) {
-                refuse("sweep steps", max_sweep_steps);
+            if (m_sweep_steps > m_limits.sweep_steps) {
+                refuse("sweep steps", m_limits.sweep_steps);
                 return;
             }
             std::sort(m_segments.begin() + base, m_segments.begin() + next, by_top);
@@ -169,8 +169,8 @@ void tesselator::peel_band(int i0, int i1, float y1) {
     for (int k = 0; k + 1 < n; ++k) {
         const int style = use_right ? m_slab[k].m_right_style : m_slab[k].m_left_style;
         if (style < 0) continue;
-        if (++m_trapezoids_made > max_trapezoids) {
-            refuse("trapezoids", max_trapezoids);
+        if (++m_trapezoids_made > m_limits.trapezoids) {
+            refuse("trapezoids", m_limits.trapezoids);
             return;
         }
         trapezoid tr;
@@ -185,8 +185,8 @@ void tesselator::peel_band(int i0, int i1, float y1) {
 }
 
 void tesselate_paths(const path* paths, int count, int fill_style_count, int line_style_count, float error_tolerance,
-                     trapezoid_accepter* accepter) {
-    tesselator t;
+                     trapezoid_accepter* accepter, const tesselation_limits& limits) {
+    tesselator t(limits);
     t.begin_shape(accepter, error_tolerance);
     for (int i = 0; i < count && !t.is_over_limit(); ++i) {
         if (paths[i].m_new_shape) {

@@ -48,10 +48,17 @@ constexpr int max_flatten_depth = 16;
 constexpr int max_segments = 1 << 20;
 constexpr int max_trapezoids = 1 << 19;
 constexpr long long max_sweep_steps = 1LL << 23;
+struct tesselation_limits {
+    int segments = max_segments;
+    int trapezoids = max_trapezoids;
+    long long sweep_steps = max_sweep_steps;
+};
 
 // The sweep's state for one shape at a time. Style numbers here count from 0; -1 is none.
 class tesselator {
 public:
+    explicit tesselator(const tesselation_limits& limits = {}) : m_limits(limits) {}
+
     void begin_shape(trapezoid_accepter* accepter, float curve_error_tolerance);
     void begin_path(int left_style, int right_style, int line_style, float ax, float ay);
     void add_line_segment(float ax, float ay);
@@ -82,6 +89,7 @@ private:
     void peel_band(int i0, int i1, float y1);
     void refuse(const char* what, long long limit);
 
+    tesselation_limits m_limits;
     trapezoid_accepter* m_accepter = nullptr;
     float m_tolerance = 1.0f;
     std::vector<fill_segment> m_segments;
@@ -101,7 +109,7 @@ private:
 
 // Feeds a shape's paths (separators start a new sub-shape) through a tesselator.
 void tesselate_paths(const path* paths, int count, int fill_style_count, int line_style_count, float error_tolerance,
-                     trapezoid_accepter* accepter);
+                     trapezoid_accepter* accepter, const tesselation_limits& limits = {});
 
 }  // namespace tesselate
 

@@ -113,7 +113,7 @@ TEST_F(Config, TheMountTable) {
     const std::vector<Case> cases = {
         {"flat", mountEntry("1", "filesystem", "a", false), {"top.txt"}, {"deep.txt", "b.txt"}},
         {"recursive", mountEntry("1", "filesystem", "a", true), {"top.txt", "deep.txt"}, {"hidden.txt"}},
-        {"empty type with a path", mountEntry("1", "", "b", false), {}, {"b.txt"}},
+        {"empty type with a path", mountEntry("1", "", "b", true), {}, {"b.txt"}},
         {"two entries", mountEntry("1", "filesystem", "a", false) + mountEntry("2", "filesystem", "b", false),
          {"top.txt", "b.txt"}, {}},
     };
@@ -178,6 +178,11 @@ TEST_F(Media, TheListFillsThePlaylistTheSoundsAndTheirVolumesAndPlaysTheFirstTra
     s_soundVol->setFromString("40");
     app.loadMedia();
     EXPECT_EQ(media.getPlaylistSize(), 2u);  // the missing file is skipped silently
+    ASSERT_EQ(media.musicChannel()->playlist().size(), 2u);
+    // In the list's order, by the found files' stored paths (any letter case: the names are the
+    // channel's lower-cased ones).
+    EXPECT_NE(media.musicChannel()->playlist()[0].find("theme.ogg"), std::string::npos);
+    EXPECT_NE(media.musicChannel()->playlist()[1].find("click.ogg"), std::string::npos);
     EXPECT_EQ(media.getMusicIndex(), 0);
     EXPECT_NE(media.musicChannel()->stream(), nullptr);
     EXPECT_EQ(media.musicChannel()->state(), MediaSystem::ChannelState::Playing);

@@ -30,9 +30,12 @@ protected:
         fs::permissions(dir.path() / "bin" / "xdg-open", fs::perms::owner_all);
         apptest::writeGameData(data, {true, true, "d_noLinkAtExit 0\n"});
     }
-    std::vector<std::string> environment(const std::string& videoDriver = "offscreen") const {
+    // Runs that open a GL context leave the driver's own allocations behind: leak detection is off
+    // for them (as for the GL tests); the failed start-ups, which open none, keep it.
+    std::vector<std::string> environment(const std::string& videoDriver, bool opensGl) const {
         const char* path = std::getenv("PATH");
-        return {"SDL_VIDEODRIVER=" + videoDriver,
+        return {opensGl ? "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0" : "ASAN_OPTIONS=allocator_may_return_null=1",
+                "SDL_VIDEODRIVER=" + videoDriver,
                 "SDL_AUDIODRIVER=dummy",
                 "XDG_RUNTIME_DIR=" + runtime.string(),
                 "XDG_DATA_HOME=" + (dir.path() / "home").string(),
@@ -40,11 +43,12 @@ protected:
                 "PATH=" + (dir.path() / "bin").string() + ":" + (path ? path : "/usr/bin:/bin")};
     }
     std::unique_ptr<testsupport::ChildProcess> start(const std::vector<std::string>& args,
-                                                     const std::string& videoDriver = "offscreen") {
+                                                     const std::string& videoDriver = "offscreen",
+                                                     bool opensGl = true) {
         // The game runs in its data folder.
         const fs::path kept = fs::current_path();
         fs::current_path(data);
-        auto child = std::make_unique<testsupport::ChildProcess>(TOV_GAME_PROGRAM, args, environment(videoDriver), true);
+        auto child = std::make_unique<testsupport::ChildProcess>(TOV_GAME_PROGRAM, args, environment(videoDriver, opensGl), true);
         fs::current_path(kept);
         return child;
     }
@@ -71,7 +75,7 @@ TEST_F(GameProgram, FailedStartUpsExitWith154AndSayWhy) {
         {"no video", {}, "no_such_driver"},
     };
     for (const Case& c : cases) {
-        auto game = start(c.args, c.driver);
+        auto game = start(c.args, c.driver, false);
         ASSERT_TRUE(game->started());
         const std::string errors = game->readErrors(60s);
         const testsupport::ChildExit exit = game->wait(60s);

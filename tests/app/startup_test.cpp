@@ -216,6 +216,18 @@ TEST_F(Startup, SoundAfterStartUpAndTheMutedProfile) {
     button = nullptr;
 }
 
+TEST_F(Startup, InputScriptsReachTheGameAndWaitForItsLog) {
+    apptest::writeGameData(dir.path());
+    testsupport::GameFixture game(dir.path());
+    ASSERT_TRUE(game.start());
+    // A shot writes the frame; keys and clicks go to the input devices; a wait that sees nothing
+    // fails the script.
+    EXPECT_TRUE(game.runInput("+3 key escape\n+2 click 100 200\n+1 shot shot.png\n"));
+    EXPECT_TRUE(fs::exists(dir.path() / "shot.png"));
+    EXPECT_FALSE(game.runInput("wait \"never logged\" max 3\n"));
+    EXPECT_NE(game.log().find("TOV_TEST_INPUT: input:1"), std::string::npos) << game.log();
+}
+
 TEST_F(Startup, ACloseSignalEndsTheMainLoop) {
     apptest::writeGameData(dir.path());
     testsupport::GameFixture game(dir.path());

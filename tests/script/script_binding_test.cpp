@@ -34,8 +34,14 @@ TEST_F(Binding, ClassesAreBuiltInNameOrder) {
         EXPECT_LT(std::string(classes[i - 1]->name), classes[i]->name);
     // Registering a name twice keeps the first descriptor.
     static ClassDescriptor second;
+    const size_t errors = log.lines("ERROR").size();
     ScriptBinding::registerClass(&second, "BaseLevel", nullptr, 0, 0, nullptr);
     EXPECT_EQ(ScriptBinding::findClass("BaseLevel"), &level);
+    ASSERT_EQ(log.lines("ERROR").size(), errors + 1);
+    EXPECT_NE(log.lines("ERROR").back().find("class BaseLevel is already registered"), std::string::npos);
+    // The same descriptor again is no error.
+    ScriptBinding::registerClass(&level, "BaseLevel", nullptr, 0, 0, &ScriptBinding::allocateCopy);
+    EXPECT_EQ(log.lines("ERROR").size(), errors + 1);
     // References are taken in build order.
     closeScriptState();
     ASSERT_TRUE(startScriptState());

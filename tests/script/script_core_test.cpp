@@ -71,6 +71,9 @@ TEST_F(Runner, ErrorsReachTheConsoleAndTheLog) {
     // Error objects that are not strings are described.
     run("error({})");
     EXPECT_EQ(console.lines.back(), "(error object is a table value)");
+    // A number (level 0 keeps it one) is written as Lua writes numbers.
+    run("error(42.5, 0)");
+    EXPECT_EQ(console.lines.back(), "42.5");
 }
 
 TEST_F(Runner, AlertFunctionNonFunctionAndFailingAlert) {
@@ -217,6 +220,7 @@ TEST_F(Runner, NamedFunctionsAndReferences) {
     EXPECT_EQ(lua_gettop(L), 0);
     EXPECT_EQ(ScriptBinding::refGlobal(nullptr), -1);
     EXPECT_EQ(ScriptBinding::refGlobal("undefined"), -1);
+    EXPECT_EQ(lua_gettop(L), 0);  // the nil it found is not left behind
 }
 
 TEST_F(Runner, GlobalNameWalk) {
@@ -228,6 +232,15 @@ TEST_F(Runner, GlobalNameWalk) {
     }
     EXPECT_EQ(found, 2);
     EXPECT_GT(total, 30);
+    // Each string-named global once.
+    run("string_globals = 0 for k in pairs(_G) do if type(k) == 'string' then string_globals = string_globals + 1 end end");
+    lua_getglobal(L, "string_globals");
+    const int expected = static_cast<int>(lua_tonumber(L, -1));
+    lua_pop(L, 1);
+    EXPECT_EQ(total + 1, expected);  // string_globals itself is new
+    // A walk that ended forgets its place: the next step starts over.
+    EXPECT_NE(ScriptBinding::globalNameOf(), nullptr);
+    EXPECT_EQ(lua_gettop(L), 0);
     EXPECT_EQ(lua_gettop(L), 0);
     // Removing the remembered name ends the walk instead of failing.
     const char* first = ScriptBinding::topGlobalName();

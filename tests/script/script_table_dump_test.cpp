@@ -22,6 +22,20 @@ TEST_F(TableDump, NestedTableLines) {
     EXPECT_EQ(fields, std::vector<std::string>(expected.begin() + 1, expected.begin() + 5));
 }
 
+TEST_F(TableDump, ARelativeIndexNamesTheSameTable) {
+    run("dumped = {a = 1}");
+    lua_pushnumber(L, 7);
+    lua_getglobal(L, "dumped");
+    lua_pushnumber(L, 8);
+    dumpScriptTable(L, -2);
+    const std::vector<std::string> relative = console.lines;
+    console.lines.clear();
+    dumpScriptTable(L, lua_gettop(L) - 1);
+    EXPECT_EQ(relative, console.lines);
+    EXPECT_EQ(relative, (std::vector<std::string>{"a=1;"}));
+    lua_settop(L, 0);
+}
+
 TEST_F(TableDump, KeysAndSkippedNames) {
     run("printTable({[3] = false})");
     run("printTable({string = 1, _G = 2, math = 3, [true] = 4})");

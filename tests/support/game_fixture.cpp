@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "app/input_script_runner.h"
 #include "core/cvar.h"
 #include "core/log_stream.h"
 #include "platform/clock.h"
@@ -76,6 +77,15 @@ bool GameFixture::turn() {
 void GameFixture::runFrames(int frames) {
     for (int ran = 0, turns = 0; ran < frames && turns < frames * 100; ++turns)
         if (turn()) ++ran;
+}
+
+bool GameFixture::runInput(const std::string& script, int maxTurns) {
+    auto runner = InputScriptRunner::fromText(script, "input");
+    for (int i = 0; i < maxTurns && !runner->failed() && !runner->finished(); ++i) {
+        if (!runner->step()) break;
+        if (turn()) runner->afterFrame();
+    }
+    return !runner->failed() && runner->finished();
 }
 
 void GameFixture::skipLogos() {

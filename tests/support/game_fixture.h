@@ -28,6 +28,9 @@ public:
     bool turn();
     // Turns until `frames` frames ran (at most 100 turns a frame).
     void runFrames(int frames);
+    // Runs an input script (the format of TOV_TEST_INPUT files) turn by turn until it has run or
+    // failed, at most maxTurns turns; true when it ran to its end.
+    bool runInput(const std::string& script, int maxTurns = 10000);
     // Runs frames until the start-up pictures are over.
     void skipLogos();
     // The shutdown (once); the application itself lives on until the fixture ends.

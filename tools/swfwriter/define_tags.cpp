@@ -50,6 +50,12 @@ void TagWriter::start_sound(uint16_t sound_id, const SoundInfo& info) {
     tag(tag_start_sound, w.take());
 }
 
+void TagWriter::sound_stream_head(const StreamHead& h, uint16_t head_tag) {
+    tag(head_tag, sound_stream_head_body(h));
+}
+
+void TagWriter::sound_stream_block(const Bytes& data) { tag(tag_sound_stream_block, data); }
+
 uint16_t TagWriter::define_bits_lossless(const Image& image, uint8_t format, std::optional<uint16_t> id) {
     return define(tag_define_bits_lossless, id,
                   [&](uint16_t new_id) { return define_bits_lossless_body(new_id, image, format, false); });

@@ -22,6 +22,18 @@ Bytes define_sound_body(uint16_t id, const Sound& s) {
     return w.take();
 }
 
+Bytes sound_stream_head_body(const StreamHead& h) {
+    BitWriter w;
+    w.u8(h.playback);
+    w.ub(h.format, format_bits);
+    w.ub(h.rate, rate_bits);
+    w.flag(h.sixteen_bit);
+    w.flag(h.stereo);
+    w.u16(h.sample_count);
+    if (h.latency_seek) w.u16(*h.latency_seek);
+    return w.take();
+}
+
 void write_sound_info(BitWriter& w, const SoundInfo& info) {
     w.align();
     w.ub(0, reserved_info_bits);

@@ -40,6 +40,19 @@ struct SoundInfo {
     std::optional<std::vector<EnvelopePoint>> envelope;
 };
 
+// SoundStreamHead and SoundStreamHead2: the playback byte, then the stream's settings.
+struct StreamHead {
+    uint8_t playback = 0;
+    uint8_t format = sound_little_endian_raw;
+    uint8_t rate = rate_22050;
+    bool sixteen_bit = true;
+    bool stereo = false;
+    uint16_t sample_count = 0;
+    std::optional<uint16_t> latency_seek;  // written when given (MP3 heads carry one)
+};
+
+Bytes sound_stream_head_body(const StreamHead& h);
+
 // After the id: format, rate, size and channel bits, the sample count, the data.
 Bytes define_sound_body(uint16_t id, const Sound& s);
 void write_sound_info(BitWriter& w, const SoundInfo& info);

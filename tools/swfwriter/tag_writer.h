@@ -98,6 +98,9 @@ public:
     uint16_t define_edit_text(const EditText& t, std::optional<uint16_t> id = std::nullopt);
     uint16_t define_sound(const Sound& s, std::optional<uint16_t> id = std::nullopt);
     void start_sound(uint16_t sound_id, const SoundInfo& info = {});
+    // `head_tag` is SoundStreamHead or SoundStreamHead2; a block's bytes are stored as given.
+    void sound_stream_head(const StreamHead& h, uint16_t head_tag = tag_sound_stream_head);
+    void sound_stream_block(const Bytes& data);
 
     // A sprite writer for this movie: same version, same id counter.
     SpriteWriter sprite() const;

@@ -34,6 +34,7 @@ public:
     }
     int get_width() const override { return m_width; }
     int get_height() const override { return m_height; }
+    bool is_device_texture() const override { return true; }
     int texture_id() const { return m_ticket.id; }
     const texture_ticket& ticket() const { return m_ticket; }
 

@@ -1,11 +1,13 @@
 #pragma once
 // A bounded reader over ABC bytes: the block reader, the interpreter's operand decoding and the
-// listing all read through it, so none of them can step past the bytes it was given. A read that
-// would pass the end reads nothing, answers false and leaves the cursor failed.
+// listing all read through it, so none of them can step past the bytes it was given. It is the
+// engine's one byte cursor under the names ABC readers use: a read that would pass the end reads
+// nothing, answers false and leaves the cursor failed.
 #include <cstdint>
 #include <cstring>
 
 #include "flash/base/bx_string.h"
+#include "flash/base/byte_cursor.h"
 
 namespace flash {
 
@@ -14,26 +16,17 @@ public:
     // Bytes of a variable-length integer at most.
     static constexpr int u30_max_bytes = 5;
 
-    abc_cursor(const uint8_t* data, int size, int position = 0)
-        : m_data(data), m_size(size < 0 ? 0 : size), m_position(position) {}
+    abc_cursor(const uint8_t* data, int size, int position = 0) : m_in(data, size, position) {}
 
-    int position() const { return m_position; }
-    int size() const { return m_size; }
-    int left() const { return m_position >= m_size ? 0 : m_size - m_position; }
-    bool failed() const { return m_failed; }
+    int position() const { return m_in.position(); }
+    int size() const { return m_in.size(); }
+    int left() const { return m_in.left(); }
+    bool failed() const { return m_in.failed(); }
     // Jumps within the bytes (the interpreter's branches check the target first).
-    void seek(int position) { m_position = position; }
+    void seek(int position) { m_in.seek(position); }
 
-    bool read_u8(uint8_t* out) {
-        if (!take(1)) return false;
-        *out = m_data[m_position - 1];
-        return true;
-    }
-    bool read_u16(uint16_t* out) {
-        if (!take(2)) return false;
-        *out = static_cast<uint16_t>(m_data[m_position - 2] | (m_data[m_position - 1] << 8));
-        return true;
-    }
+    bool read_u8(uint8_t* out) { return give(m_in.u8(), out); }
+    bool read_u16(uint16_t* out) { return give(m_in.u16(), out); }
     // Seven value bits per byte, lowest group first, at most five bytes; the fifth byte is taken
     // whole and bits beyond 32 are lost.
     bool read_u30(uint32_t* out) {
@@ -57,31 +50,22 @@ public:
     }
     // Three bytes, low byte first, sign-extended from bit 23.
     bool read_s24(int32_t* out) {
-        if (!take(3)) return false;
-        const uint8_t* p = m_data + m_position - 3;
-        uint32_t value = p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+        uint32_t value = m_in.u24();
+        if (m_in.failed()) return false;
         constexpr uint32_t sign_bit = 0x800000;
         constexpr uint32_t extension = 0xFF000000u;
         if (value & sign_bit) value |= extension;
         *out = static_cast<int32_t>(value);
         return true;
     }
-    bool read_double(double* out) {
-        if (!take(sizeof(double))) return false;
-        uint64_t bits = 0;
-        for (int i = 0; i < static_cast<int>(sizeof(double)); ++i) {
-            bits |= static_cast<uint64_t>(m_data[m_position - sizeof(double) + i]) << (8 * i);
-        }
-        std::memcpy(out, &bits, sizeof bits);
-        return true;
-    }
+    bool read_double(double* out) { return give(m_in.f64(), out); }
     // A u30 byte length and that many bytes of text; zero bytes inside are dropped.
     bool read_string(bx_string* out) {
         int length;
         if (!read_index(&length)) return false;
-        if (length < 0 || length > left()) return fail();
-        const uint8_t* p = m_data + m_position;
-        m_position += length;
+        const int start = m_in.position();
+        if (!m_in.skip(length)) return false;
+        const uint8_t* p = m_in.data() + start;
         if (!std::memchr(p, 0, length)) {
             *out = bx_string(reinterpret_cast<const char*>(p), length);
             return true;
@@ -94,27 +78,18 @@ public:
         return true;
     }
     // Moves past count bytes, copying them to out when given.
-    bool read_bytes(uint8_t* out, int count) {
-        if (count < 0 || !take(count)) return false;
-        if (out && count > 0) std::memcpy(out, m_data + m_position - count, count);
-        return true;
-    }
+    bool read_bytes(uint8_t* out, int count) { return m_in.bytes(out, count); }
 
 private:
-    bool take(int count) {
-        if (m_failed || count > left()) return fail();
-        m_position += count;
+    // The value read into *out when the read held; false (out untouched) when it failed.
+    template <class T>
+    bool give(T value, T* out) {
+        if (m_in.failed()) return false;
+        *out = value;
         return true;
     }
-    bool fail() {
-        m_failed = true;
-        return false;
-    }
 
-    const uint8_t* m_data;
-    int m_size;
-    int m_position;
-    bool m_failed = false;
+    byte_cursor m_in;
 };
 
 }  // namespace flash

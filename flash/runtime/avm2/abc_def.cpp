@@ -166,10 +166,11 @@ class_info* abc_def::resolve_qualified_class(const bx_string& name) const {
     return nullptr;
 }
 
-void abc_def::bind_instance_traits(as_object* instance, const instance_info* info) const {
+void abc_def::bind_instance_traits(as_object* instance, const instance_info* info, bool with_bases) const {
     // The chain from the class up; a base named twice (a cycle) ends it.
     array<const instance_info*> chain;
-    for (const instance_info* c = info; c && chain.size() < m_instances.size();) {
+    const int most = with_bases ? m_instances.size() : 1;
+    for (const instance_info* c = info; c && chain.size() < most;) {
         for (const instance_info* seen : chain) {
             if (seen == c) c = nullptr;
         }

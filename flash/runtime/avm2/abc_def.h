@@ -133,10 +133,10 @@ public:
     // The class whose name text is the part of name after its last '.'; null when none.
     instance_info* resolve_qualified_name(const bx_string& name) const;
     class_info* resolve_qualified_class(const bx_string& name) const;
-    // Gives instance a member for each instance trait of the class and of its base classes in
-    // this block (a derived trait wins): slots and consts the number 0, methods, getters and
-    // setters their function, other kinds undefined.
-    void bind_instance_traits(as_object* instance, const instance_info* info) const;
+    // Gives instance a member for each instance trait of the class and, with with_bases, of its
+    // base classes in this block (a derived trait wins): slots and consts the number 0, methods,
+    // getters and setters their function, other kinds undefined.
+    void bind_instance_traits(as_object* instance, const instance_info* info, bool with_bases = true) const;
     // The class whose instance initialiser is the method, or -1.
     int find_class_of_iinit(int method_index) const;
 

@@ -33,6 +33,14 @@ swf::ButtonRecord record(uint16_t id, uint8_t states, uint16_t depth) {
     return r;
 }
 
+// Two 16-bit samples.
+swf::Sound two_samples() {
+    swf::Sound s;
+    s.sample_count = 2;
+    s.data = {1, 2, 3, 4};
+    return s;
+}
+
 flash::button_character_definition* button_def(flash::movie_def_impl* def) {
     flash::character_def* c = def ? def->get_character_def(button_id) : nullptr;
     return c && c->is(flash::character_def::BUTTON_CHARACTER_DEFINITION)
@@ -149,6 +157,58 @@ TEST(ButtonReading, ButtonSoundsResolveAndBadTargetsAreSkipped) {
     EXPECT_TRUE(f.log.has_error("button sound for character 77, which is not defined")) << f.log.errors();
     // Sounds live in their own table, so id 50 names no character either.
     EXPECT_TRUE(f.log.has_error("button sound for character 50")) << f.log.errors();
+}
+
+TEST(ButtonReading, AnEnvelopeTakesItsCountOfPointsAndTheNextSoundFollows) {
+    movie_fixture f;
+    movietest::recording_sound_handler handler;
+    swf::MovieWriter m(8);
+    m.define_sound(two_samples(), 40);
+    m.define_button2({false, {record(up_id, swf::button_up, 1)}, {}, {}}, button_id);
+    std::array<swf::ButtonSound, 4> sounds{};
+    sounds[0].sound_id = 40;
+    sounds[0].info.envelope = std::vector<swf::EnvelopePoint>{{5, 6, 7}};
+    sounds[1].sound_id = 40;
+    sounds[1].info.loops = 9;
+    m.define_button_sound(button_id, sounds);
+    m.show_frame();
+    m.end();
+    flash::button_character_definition* b = button_def(f.load("env.swf", m.finish_fws()));
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->m_sound, nullptr);
+    const flash::button_sound_entry* e = b->m_sound->m_button_sounds;
+    ASSERT_EQ(e[0].m_sound_style.m_envelopes.size(), 1);
+    EXPECT_EQ(e[0].m_sound_style.m_envelopes[0].m_position, 5u);
+    EXPECT_EQ(e[0].m_sound_style.m_envelopes[0].m_right_level, 7);
+    EXPECT_EQ(e[1].m_sound_id, 40);
+    EXPECT_EQ(e[1].m_sound_style.m_loop_count, 9);
+    EXPECT_EQ(e[2].m_sound_id, 0);
+}
+
+TEST(ButtonReading, AnImportedSoundIsFoundAmongTheCharacters) {
+    movie_fixture f;
+    movietest::recording_sound_handler handler;
+    swf::MovieWriter source(8);
+    source.define_sound(two_samples(), 9);
+    source.export_assets({{9, "click"}});
+    source.show_frame();
+    source.end();
+    ASSERT_NE(f.load("sounds.swf", source.finish_fws()), nullptr);
+    swf::MovieWriter m(8);
+    m.import_assets("sounds.swf", {{40, "click"}});
+    m.define_button2({false, {record(up_id, swf::button_up, 1)}, {}, {}}, button_id);
+    std::array<swf::ButtonSound, 4> sounds{};
+    sounds[2].sound_id = 40;
+    m.define_button_sound(button_id, sounds);
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("b.swf", m.finish_fws());
+    flash::button_character_definition* b = button_def(def);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->m_sound, nullptr);
+    EXPECT_EQ(def->get_sound_sample(40), nullptr);  // not in the importer's own sound table
+    ASSERT_NE(b->m_sound->m_button_sounds[2].m_sample.get_ptr(), nullptr);
+    EXPECT_EQ(b->m_sound->m_button_sounds[2].m_sample.get_ptr(), def->get_character_def(40));
 }
 
 // One button of six records over journal children, its parent and the host callbacks.
@@ -342,6 +402,18 @@ TEST(ButtonBehaviour, OnlyActiveChildrenAdvanceAndHiddenButtonsDrawNothing) {
     rig.button->set_visible(false);
     rig.button->display();
     EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(ButtonBehaviour, FirstFrameExecutionReachesEveryRecordsChildUnchanged) {
+    button_rig rig;
+    rig.log.clear();
+    rig.button->execute_frame_tags_first(3, true);
+    EXPECT_EQ(rig.log, (journal{"first up 3 state", "first over 3 state", "first all 3 state", "first down 3 state",
+                                "first hit 3 state", "first all2 3 state"}));
+    rig.log.clear();
+    rig.button->execute_frame_tags_first(0, false);
+    EXPECT_EQ(rig.log.size(), 6u);
+    EXPECT_EQ(rig.log.front(), "first up 0 full");
 }
 
 TEST(ButtonBehaviour, OnlyHitRecordsAnswerTheHitTest) {

@@ -23,6 +23,9 @@ public:
     void advance(float) override { note("advance " + m_label); }
     void goto_frame(int frame) override { note("goto " + m_label + " " + std::to_string(frame)); }
     void set_play_state(int state) override { note("play_state " + m_label + " " + std::to_string(state)); }
+    void execute_frame_tags_first(int frame, bool state_only) override {
+        note("first " + m_label + " " + std::to_string(frame) + (state_only ? " state" : " full"));
+    }
     void get_bound(flash::rect* bound) override {
         *bound = m_box;
         get_matrix().transform(bound);

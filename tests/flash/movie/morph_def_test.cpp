@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "flash/base/log.h"
 #include "flash/movie/movie_def_impl.h"
 #include "flash/runtime/character.h"
 #include "movie_fixture.h"
@@ -86,6 +87,20 @@ TEST(MorphDef, BothTagsLoadAndInstancesDrawTheirOwnRatio) {
         EXPECT_FLOAT_EQ(bound.m_x_max, 2000.0f);
     }
     EXPECT_EQ(f.log.errors(), "");
+}
+
+TEST(MorphDef, TheVerboseReadNamesTheLoaderAndTheId) {
+    movie_fixture f;
+    swf::MovieWriter w(8);
+    w.define_morph_shape(growing_square(), swf::tag_define_morph_shape, 7);
+    w.show_frame();
+    w.end();
+    const bool verbose = flash::get_verbose_parse();
+    flash::set_verbose_parse(true);
+    flash::movie_def_impl* def = f.load("verbose_morph.swf", w.finish_fws());
+    flash::set_verbose_parse(verbose);
+    ASSERT_NE(def, nullptr);
+    EXPECT_TRUE(f.log.has_message("  shape_morph_loader: id = 7\n")) << f.log.messages();
 }
 
 TEST(MorphDef, AScaleOfZeroDrawsNothing) {

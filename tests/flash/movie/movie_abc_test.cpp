@@ -94,6 +94,56 @@ TEST(MovieAbc, BadOrCutBlocksAreNotKept) {
     }
 }
 
+TEST(MovieAbc, ASymbolClassBindsItsOwnTraitsNotItsBasesOnes) {
+    swf::Abc a;
+    const uint32_t init = a.method_with_body(swf::Code().op(swf::op::returnvoid));
+    swf::Instance base;
+    base.name = a.qname("Base");
+    base.iinit = init;
+    base.traits = {swf::Trait::make_slot(a.qname("inherited"))};
+    a.add_class(base, {init, {}});
+    swf::Instance derived;
+    derived.name = a.qname("Derived");
+    derived.super_name = a.qname("Base");
+    derived.iinit = init;
+    derived.traits = {swf::Trait::make_slot(a.qname("own"))};
+    a.add_class(derived, {init, {}});
+    a.script(init, {swf::Trait::make_class(a.qname("Base"), 0), swf::Trait::make_class(a.qname("Derived"), 1)});
+    movie_fixture f;
+    swf::MovieWriter m(9);
+    m.do_abc(1, "main", a.finish());
+    m.symbol_class({{0, "Derived"}});
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("derived.swf", m.finish_fws());
+    ASSERT_NE(def, nullptr);
+    flash::smart_ptr<flash::character> instance(new flash::character(f.owner.get_ptr(), nullptr, -1));
+    ASSERT_NE(def->get_class_constructor(instance.get_ptr()), nullptr);
+    flash::as_value v;
+    EXPECT_TRUE(instance->get_members().get("own", &v));
+    EXPECT_FALSE(instance->get_members().get("inherited", &v));
+}
+
+TEST(MovieAbc, SymbolClassReadsOnlyTheRecordsItsCountGives) {
+    movie_fixture f;
+    swf::MovieWriter m(9);
+    swf::BitWriter w;
+    w.u16(1);  // one record, though two follow
+    w.u16(0);
+    w.string("First");
+    w.u16(3);
+    w.string("Second");
+    m.tag(swf::tag_symbol_class, w.take());
+    m.show_frame();
+    m.end();
+    flash::movie_def_impl* def = f.load("symbols.swf", m.finish_fws());
+    ASSERT_NE(def, nullptr);
+    flash::bx_string name;
+    ASSERT_TRUE(def->get_symbol_classes().get(0, &name));
+    EXPECT_STREQ(name.c_str(), "First");
+    EXPECT_FALSE(def->get_symbol_classes().get(3, &name));
+}
+
 TEST(MovieAbc, SymbolClassesGiveAnInstanceItsClass) {
     movie_fixture f;
     swf::MovieWriter m(9);

@@ -25,6 +25,12 @@ void describe_frames(std::ostringstream& out, const flash::movie_definition_sub&
         out << " [" << frame;
         flash::bx_string label;
         if (def.get_frame_label(frame, &label)) out << " '" << label.c_str() << "'";
+        // A whole movie answers its labels by name only.
+        if (auto* movie = dynamic_cast<const flash::movie_def_impl*>(&def)) {
+            for (auto it = movie->get_named_frames().begin(); it != movie->get_named_frames().end(); ++it) {
+                if (it.get_value() == frame) out << " '" << it.get_key().c_str() << "'";
+            }
+        }
         for (flash::execute_tag* tag : *def.get_playlist(frame)) {
             if (auto* place = dynamic_cast<flash::place_object_2*>(tag)) {
                 out << " place" << place->m_tag_type << "(" << place->m_place_type << "," << place->m_depth << ","

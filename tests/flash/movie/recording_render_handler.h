@@ -31,13 +31,16 @@ struct recorded_bitmap {
 
 class recording_bitmap : public flash::bitmap_info {
 public:
-    recording_bitmap(int width, int height) : m_width(width), m_height(height) {}
+    recording_bitmap(int width, int height, bool device = false)
+        : m_width(width), m_height(height), m_device(device) {}
     int get_width() const override { return m_width; }
     int get_height() const override { return m_height; }
+    bool is_device_texture() const override { return m_device; }
 
 private:
     int m_width;
     int m_height;
+    bool m_device;
 };
 
 class recording_render_handler : public flash::render_handler {
@@ -102,6 +105,8 @@ public:
 
     std::vector<recorded_bitmap> made;
     std::vector<recorded_call> calls;
+    // The bitmaps made with pixels stand for device textures.
+    bool device_textures = false;
     flash::matrix last_matrix;
     flash::cxform last_cxform;
 
@@ -122,7 +127,7 @@ private:
     }
     flash::bitmap_info* record(const char* kind, int width, int height, const flash::bx_string& owner) {
         made.push_back({kind, width, height, owner.c_str(), {}});
-        return new recording_bitmap(width, height);
+        return new recording_bitmap(width, height, device_textures && std::string(kind) != "empty");
     }
     flash::bitmap_info* record_image(const char* kind, flash::image::image_base* img, int bytes_per_pixel,
                                      const flash::bx_string& owner) {

@@ -48,8 +48,19 @@ public:
     void stop_sound(int id) override { calls.push_back("stop " + std::to_string(id)); }
     void delete_sound(int id) override { calls.push_back("delete " + std::to_string(id)); }
     bool is_enabled() override { return enabled; }
+    bool is_streaming() override { return streaming; }
+    void append_sound(int id, const void* data, int bytes) override {
+        const uint8_t* p = static_cast<const uint8_t*>(data);
+        std::string text = "append " + std::to_string(id);
+        for (int i = 0; i < bytes; ++i) text += " " + std::to_string(p[i]);
+        calls.push_back(text);
+    }
+    void pause_sound(int id, bool was_playing) override {
+        calls.push_back("pause " + std::to_string(id) + (was_playing ? " playing" : " stopped"));
+    }
 
     bool enabled = true;
+    bool streaming = false;
     std::vector<created_sound> created;
     std::vector<std::string> calls;
 };

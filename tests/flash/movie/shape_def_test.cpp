@@ -175,6 +175,47 @@ TEST(ShapeDef, BitmapFillsDrawTheMoviesBitmapAndAMissingOneNothing) {
     }
 }
 
+TEST(ShapeDef, TheBitmapTextureIsTheLastFillsDeviceTexture) {
+    movie_fixture f;
+    for (bool device : {true, false}) {
+        SCOPED_TRACE(device);
+        recording_render_handler handler;
+        handler.device_textures = device;
+        swf::MovieWriter m(8);
+        const uint16_t first = m.define_bits_lossless2(swf::Image::filled(4, 4, {255, 0, 0, 255}));
+        const uint16_t second = m.define_bits_lossless2(swf::Image::filled(2, 8, {0, 0, 255, 255}));
+        const swf::FillStyle solid = swf::FillStyle::solid({1, 2, 3, 255});
+        const swf::Matrix place = swf::Matrix::scaling(20, 20);
+        const struct {
+            std::vector<swf::FillStyle> fills;
+            int texture;  // the bitmap id whose texture is answered; 0 for none
+        } cases[] = {
+            {{solid, swf::FillStyle::bitmap(first, place)}, first},
+            {{swf::FillStyle::bitmap(first, place), swf::FillStyle::bitmap(second, place)}, second},
+            {{swf::FillStyle::bitmap(first, place), solid}, 0},
+            {{swf::FillStyle::bitmap(999, place)}, 0},
+            {{}, 0},
+        };
+        std::vector<uint16_t> shapes;
+        for (const auto& c : cases) {
+            swf::Shape s = box_shape({0, 800, 0, 800}, {});
+            s.fills = c.fills;
+            if (c.fills.empty()) s.path = swf::ShapePath().rect(0, 0, 800, 800);
+            shapes.push_back(m.define_shape(s, swf::tag_define_shape3));
+        }
+        flash::movie_def_impl* def = f.load(device ? "textures.swf" : "no_textures.swf", finish(m));
+        ASSERT_NE(def, nullptr);
+        for (size_t i = 0; i < shapes.size(); ++i) {
+            SCOPED_TRACE(i);
+            flash::shape_def* shape = shape_of(def, shapes[i]);
+            ASSERT_NE(shape, nullptr);
+            flash::bitmap_info* expected = nullptr;
+            if (device && cases[i].texture) expected = def->get_bitmap_character_def(cases[i].texture)->get_bitmap_info();
+            EXPECT_EQ(shape->get_bitmap_texture(), expected);
+        }
+    }
+}
+
 TEST(ShapeDef, PointTestGoesThroughTheCharacterAndItsMatrix) {
     movie_fixture f;
     swf::MovieWriter m(8);

@@ -292,7 +292,9 @@ TEST(SpriteDisplayTest, HostControlsReachTheChildSprites) {
     EXPECT_EQ(top->m_loop_count, 3);
     EXPECT_EQ(top->m_loop_delay, 2.0f);
     EXPECT_EQ(grandchild->m_loop_count, 3);
-    EXPECT_EQ(child->m_loop_delay, 4.0f);  // children keep their delay
+    // Children are given the delay -1, stored as it is: they loop without waiting.
+    EXPECT_EQ(child->m_loop_delay, -1.0f);
+    EXPECT_EQ(grandchild->m_loop_delay, -1.0f);
     top->setFramesForPlay(2, 5);
     EXPECT_EQ(grandchild->get_start_frame(), 2);
     EXPECT_EQ(grandchild->get_end_frame(), 5);

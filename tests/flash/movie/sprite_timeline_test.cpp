@@ -88,18 +88,44 @@ TEST(SpriteTimelineTest, LoopsPlayRangesAndTheStopCallback) {
 }
 
 TEST(SpriteTimelineTest, LabelsAndPlayNamesGoToTheSoundCallback) {
-    playing_movie p(traced_frames(3, {"", "walk", "run"}));
+    // A clip of three traced frames, two of them labelled, in a movie of one frame.
+    swf::MovieWriter m(8);
+    swf::SpriteWriter s = m.sprite();
+    const char* labels[] = {nullptr, "walk", "run"};
+    for (int f = 0; f < 3; ++f) {
+        if (labels[f]) s.frame_label(labels[f]);
+        spritetest::traced_frame(s, "f" + std::to_string(f + 1));
+    }
+    s.end();
+    m.place_object2(spritetest::named(1, m.define_sprite(s), "clip"));
+    m.show_frame();
+    playing_movie p(spritetest::finish(m));
     ASSERT_TRUE(p.top);
-    p.top->m_play_name = "anim";
+    auto* clip = flash::cast_to<flash::sprite_instance>(p.find("clip"));
+    ASSERT_NE(clip, nullptr);
+    clip->m_play_name = "anim";
     p.advance(3);
     EXPECT_EQ(p.events.take(), "trace f1, sound walk, trace f2, sound run, trace f3");
-    p.top->set_play_state(character::STOP);
-    p.top->set_play_state(character::PLAY);  // play name, then the current frame's label
+    clip->set_play_state(character::STOP);
+    clip->set_play_state(character::PLAY);  // play name, then the current frame's label
     EXPECT_EQ(p.events.take(), "sound anim, sound run");
-    p.top->set_play_state(character::PLAY);  // already playing: nothing
+    clip->set_play_state(character::PLAY);  // already playing: nothing
     EXPECT_EQ(p.events.take(), "");
-    p.top->goto_frame(1);
+    clip->goto_frame(1);
     EXPECT_EQ(p.events.take(), "sound walk");
+}
+
+TEST(SpriteTimelineTest, AWholeMoviesLabelsDoNotReachTheSoundCallback) {
+    // The movie's definition names no frame by number; its labels are found by name only.
+    playing_movie p(traced_frames(3, {"", "walk", "run"}));
+    ASSERT_TRUE(p.top);
+    p.advance(3);
+    EXPECT_EQ(p.events.take(), "trace f1, trace f2, trace f3");
+    p.top->goto_frame(flash::bx_string("walk"));
+    EXPECT_EQ(p.top->get_current_frame(), 1);
+    EXPECT_EQ(p.events.take(), "");
+    flash::bx_string label;
+    EXPECT_FALSE(p.top->getFrameLabel(1, &label));
 }
 
 TEST(SpriteTimelineTest, GotosStopOutsideTheRangeAndTakeTextAndLabels) {
@@ -125,7 +151,8 @@ TEST(SpriteTimelineTest, GotosStopOutsideTheRangeAndTakeTextAndLabels) {
         {"negative", -5, nullptr, 0, stop, ""},
         {"the current frame", 0, nullptr, 0, stop, ""},
         {"text 3 is index 2", -1, "3", 2, stop, "stop top, trace f3"},
-        {"a label", -1, "end", 3, stop, "stop top, sound end, trace f4"},
+        // A whole movie gives the sound callback no label.
+        {"a label", -1, "end", 3, stop, "stop top, trace f4"},
         {"unknown label: no goto, no stop", -1, "nowhere", 0, character::PLAY, "trace f2"},
     };
     for (const row& r : rows) {

@@ -1,6 +1,7 @@
 // The render namespace's forwarding: nothing happens without a handler (with the two queries'
 // fixed answers), and every call reaches an installed handler with its arguments.
 #include "flash/render/render_dispatch.h"
+#include "flash/render/bitmap_info.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,35 @@ TEST(RenderDispatch, EveryCallReachesTheInstalledHandler) {
     EXPECT_EQ(j.calls, expected);
     EXPECT_FALSE(visible);
     EXPECT_TRUE(query);
+}
+
+TEST(RenderDispatch, TheFourWordRecordKeepsACopyOfWhatWasSet) {
+    flash::render::record r;
+    r.m_words[0] = 1;
+    r.m_words[1] = 0xFFFFFFFFu;
+    r.m_words[2] = 3;
+    r.m_words[3] = 0x80000000u;
+    flash::render::set_record(r);
+    r.m_words[0] = 99;  // a copy was taken
+    flash::render::record* stored = flash::render::get_record();
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored, flash::render::get_record());
+    EXPECT_EQ(stored->m_words[0], 1u);
+    EXPECT_EQ(stored->m_words[1], 0xFFFFFFFFu);
+    EXPECT_EQ(stored->m_words[2], 3u);
+    EXPECT_EQ(stored->m_words[3], 0x80000000u);
+    flash::render::set_record(flash::render::record{});
+    EXPECT_EQ(stored->m_words[1], 0u);
+}
+
+TEST(RenderDispatch, BitmapsAnswerTheirNoOpOperationsAndAreNoDeviceTexture) {
+    flash::render::bogus_bi bitmap;
+    bitmap.reserved_op1();
+    bitmap.reserved_op2();
+    EXPECT_EQ(bitmap.reserved_value1(), 0);
+    EXPECT_EQ(bitmap.reserved_value2(), 0);
+    EXPECT_EQ(bitmap.get_width(), 0);
+    EXPECT_FALSE(bitmap.is_device_texture());
 }
 
 TEST(RenderDispatch, TheBaseHandlerHasNoTextures) {

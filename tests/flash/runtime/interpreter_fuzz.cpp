@@ -1,10 +1,21 @@
 // The fuzz entry: arbitrary bytes read as an action buffer and executed against a player with a
-// root movie, under an instruction budget. The gtest below runs it over a corpus it builds.
+// root movie, under an instruction budget; an input that surely ends also runs without one, and
+// both ways: as the prepared program and one action at a time through each action's own handler
+// (plain_actions), which must leave the same log, stack and target members. The gtests below run
+// it over seeds it builds.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
 
+#include "flash/base/bx_random.h"
 #include "flash/base/log.h"
 #include "flash/runtime/action_buffer.h"
+#include "flash/runtime/as_object.h"
 #include "flash/runtime/interpreter.h"
 #include "interp_bare_machine.h"
 
@@ -43,6 +54,112 @@ bool ends_without_budget(const uint8_t* data, int length) {
     return true;
 }
 
+// Whether two runs of the bytes give the same answers: they surely end and read no clock (the
+// random numbers are seeded alike for both).
+bool runs_alike(const uint8_t* data, int length) {
+    return ends_without_budget(data, length) &&
+           std::find(data, data + length, flash::action::GET_TIME) == data + length;
+}
+
+// Runs of one program: the prepared program's caches answer from its third run on.
+constexpr int runs_compared = 4;
+
+std::string& collected_log() {
+    static std::string text;
+    return text;
+}
+void collect_log(bool error, const char* message) {
+    collected_log() += error ? "E " : "";
+    collected_log() += message;
+}
+
+// A value as text, without running script: objects by their members (each object once) and
+// texts marked as such. Flags belong to members: a value on the stack may carry the flags of the
+// member it was read from, which nothing reads there.
+void describe(const flash::as_value& value, std::set<const flash::as_object*>* seen,
+              std::string* out);
+
+void describe_members(const flash::as_object* object, std::set<const flash::as_object*>* seen,
+                      std::string* out) {
+    if (!seen->insert(object).second) {
+        *out += "(seen)";
+        return;
+    }
+    std::vector<std::string> members;
+    for (auto it = object->get_members().begin(); it != object->get_members().end(); ++it) {
+        std::string member = it.get_key().c_str();
+        member += "=[" + std::to_string(it.get_value().get_flags()) + "]";
+        describe(it.get_value(), seen, &member);
+        members.push_back(member);
+    }
+    std::sort(members.begin(), members.end());
+    *out += "{";
+    for (const std::string& member : members) *out += member + ";";
+    *out += "}";
+}
+
+void describe(const flash::as_value& value, std::set<const flash::as_object*>* seen,
+              std::string* out) {
+    switch (value.get_type()) {
+        case flash::as_value::STRING: *out += "'" + std::string(value.to_bx_string().c_str()) + "'"; break;
+        case flash::as_value::OBJECT:
+            if (const flash::as_object* object = value.to_object()) {
+                describe_members(object, seen, out);
+            } else {
+                *out += "null";
+            }
+            break;
+        case flash::as_value::PROPERTY: *out += "property"; break;
+        default: *out += value.to_bx_string().c_str(); break;
+    }
+}
+
+// What a run of the bytes leaves: its log, its stack and its target's members.
+std::string run_one_way(const uint8_t* data, int length, bool plain) {
+    collected_log().clear();
+    const flash::log_callback previous = flash::get_log_callback();
+    flash::register_log_callback(collect_log);
+    std::string left;
+    {
+        interptest::bare_machine machine;
+        flash::bx_random::seed_random(1);
+        flash::action_buffer buffer;
+        buffer.read(data, length);
+        {
+            const flash::plain_actions* one_by_one = plain ? new flash::plain_actions : nullptr;
+            for (int i = 0; i < runs_compared; ++i) buffer.execute(&machine.env);
+            delete one_by_one;
+        }
+        std::set<const flash::as_object*> seen;
+        left = "stack:";
+        for (int i = 0; i < machine.env.get_stack_size(); ++i) {
+            describe(machine.env.bottom(i), &seen, &left);
+            left += " ";
+        }
+        left += "\ntarget:";
+        if (const flash::as_object* target = machine.env.get_target()) {
+            describe_members(target, &seen, &left);
+        }
+    }
+    flash::register_log_callback(previous);
+    return "log:\n" + collected_log() + "\n" + left;
+}
+
+// Inputs run both ways so far.
+int g_inputs_compared = 0;
+
+// The two ways' answers for the bytes when they differ; empty when they agree.
+std::string difference_between_ways(const uint8_t* data, int length) {
+    ++g_inputs_compared;
+    const std::string prepared = run_one_way(data, length, false);
+    const std::string plain = run_one_way(data, length, true);
+    if (prepared == plain) return {};
+    return "prepared program:\n" + prepared + "\none action at a time:\n" + plain;
+}
+
+// Fails the run (libFuzzer) or the test (the seeds) with both answers.
+void interp_fuzz_report_difference(const uint8_t* data, int length, const std::string& difference);
+
 }  // namespace
 
 extern "C" int interp_fuzz_one_input(const uint8_t* data, size_t size) {
@@ -51,8 +168,7 @@ extern "C" int interp_fuzz_one_input(const uint8_t* data, size_t size) {
     {
         interptest::bare_machine machine;
         flash::action_buffer buffer;
-        const int length = size > 0x100000 ? 0x100000 : static_cast<int>(size);
-        buffer.read(data, length);
+        buffer.read(data, size > 0x100000 ? 0x100000 : static_cast<int>(size));
         flash::set_action_budget(20000);
         buffer.execute(&machine.env);
         // Run it twice: constant pools and functions defined by the first run are reused.
@@ -64,15 +180,40 @@ extern "C" int interp_fuzz_one_input(const uint8_t* data, size_t size) {
         }
     }
     flash::register_log_callback(previous);
+    const int length = size > 0x100000 ? 0x100000 : static_cast<int>(size);
+    if (runs_alike(data, length)) {
+        const std::string difference = difference_between_ways(data, length);
+        if (!difference.empty()) interp_fuzz_report_difference(data, length, difference);
+    }
     return 0;
 }
 
 #ifdef INTERP_FUZZ_MAIN
+namespace {
+void interp_fuzz_report_difference(const uint8_t*, int, const std::string& difference) {
+    std::fprintf(stderr, "the two ways of running the program differ:\n%s\n", difference.c_str());
+    std::abort();
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return interp_fuzz_one_input(data, size);
 }
 #else
 #include <gtest/gtest.h>
+
+namespace {
+void interp_fuzz_report_difference(const uint8_t* data, int length, const std::string& difference) {
+    std::string hex;
+    char byte[4];
+    for (int i = 0; i < length; ++i) {
+        std::snprintf(byte, sizeof byte, "%02X ", data[i]);
+        hex += byte;
+    }
+    ADD_FAILURE() << "the two ways of running the program differ for " << hex << "\n"
+                  << difference;
+}
+}  // namespace
 
 #include <random>
 
@@ -132,6 +273,62 @@ TEST(InterpreterFuzzEntry, RunsCleanOverItsCorpus) {
         }
     }
     EXPECT_EQ(runs, corpus.size() * 200);
+}
+
+// The seeds of the differential check: every action that runs joined with the records around it,
+// in each shape it is joined in, over operands of each type and the values where rules part (equal
+// numbers, NaN, texts of numbers).
+std::vector<bytes> both_ways_seeds() {
+    // Negative numbers: the bytes of 2.0 hold the code of NewObject, which keeps a seed from
+    // counting as surely ending.
+    const std::vector<item> operands = {i32(-2),     dbl(-2.0),     dbl(-2.5),     dbl(0.0 / 0.0),
+                                        str("-2"),   str("10"),     boolean(true), undef()};
+    const uint8_t operators[] = {ADD,  ADD2,    SUBTRACT, MULTIPLY,      DIVIDE,
+                                 LESS, LESS2,   GREATER,  EQUALS2,       MODULO};
+    const uint8_t steps[] = {INCREMENT, DECREMENT, NOT, TO_INTEGER};
+    std::vector<bytes> seeds;
+    for (const item& x : operands) {
+        for (const item& y : operands) {
+            for (const uint8_t code : operators) {
+                // x op y straight, the read of x joined with it, the read of x and the number y
+                // after it, the update of a variable from itself, and the test of a loop.
+                seeds.push_back(assembler().push({x, y}).op(code).op(TRACE).take());
+                seeds.push_back(assembler().set_var("a", x).set_var("b", y).push({str("a")})
+                                    .op(GET_VARIABLE).push({str("b")}).op(GET_VARIABLE).op(code)
+                                    .op(TRACE).take());
+                seeds.push_back(assembler().set_var("a", x).push({str("r"), str("a")})
+                                    .op(GET_VARIABLE).push({y}).op(code).op(SET_VARIABLE)
+                                    .trace_var("r").take());
+                seeds.push_back(assembler().set_var("a", x).push({str("a"), str("a")})
+                                    .op(GET_VARIABLE).push({y}).op(code).op(SET_VARIABLE)
+                                    .trace_var("a").take());
+                assembler test;
+                const int past = test.new_label();
+                test.set_var("a", x).push({str("a")}).op(GET_VARIABLE).push({y}).op(code).op(NOT)
+                    .if_true(past).trace_str("taken").label(past).trace_str("end");
+                seeds.push_back(test.take());
+                // o.x = o.x op y, the member read joined with what follows it.
+                seeds.push_back(assembler().push({str("o"), str("x"), x, i32(1)}).op(INIT_OBJECT)
+                                    .op(SET_VARIABLE).push({str("o")}).op(GET_VARIABLE)
+                                    .push({str("x"), str("o")}).op(GET_VARIABLE)
+                                    .push({str("x")}).op(GET_MEMBER).push({y}).op(code)
+                                    .op(SET_MEMBER).take());
+            }
+        }
+        for (const uint8_t code : steps) {
+            seeds.push_back(assembler().push({x}).op(code).op(TRACE).take());
+            seeds.push_back(assembler().set_var("a", x).push({str("a"), str("a")})
+                                .op(GET_VARIABLE).op(code).op(SET_VARIABLE).trace_var("a").take());
+        }
+    }
+    return seeds;
+}
+
+TEST(InterpreterFuzzEntry, RunsItsSeedsBothWaysAlike) {
+    const std::vector<bytes> seeds = both_ways_seeds();
+    const int compared_before = g_inputs_compared;
+    for (const bytes& seed : seeds) interp_fuzz_one_input(seed.data(), seed.size());
+    EXPECT_EQ(g_inputs_compared - compared_before, static_cast<int>(seeds.size()));
 }
 
 }  // namespace

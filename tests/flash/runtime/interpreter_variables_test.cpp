@@ -435,3 +435,153 @@ TEST(InterpreterVariables, ABuiltinMethodAddedSinceTheLastRunIsFoundFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// A change of state that a remembered read, write or call must see, made either after the first
+// turn (the second run then remembers anew) or after the second one, just before the third run:
+// the first run prepares the action's records, the second remembers where the name lies, and
+// from the third on the remembered place answers. Each case gives its trace for both.
+struct change_case {
+    const char* what;
+    assembler setup;
+    assembler body;
+    assembler change;
+    const char* changed_after_first_turn;
+    const char* changed_after_second_turn;
+};
+
+void expect_each_change_seen(const change_case* cases, int count) {
+    for (int i = 0; i < count; ++i) {
+        const change_case& c = cases[i];
+        const char* traces[] = {c.changed_after_first_turn, c.changed_after_second_turn};
+        for (int turn = 0; turn < 2; ++turn) {
+            interptest::machine m;
+            EXPECT_EQ(m.run(three_turns(c.setup, c.body, on_turn(turn, c.change))), traces[turn])
+                << c.what << ", changed after turn " << turn + 1;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(InterpreterVariables, RememberedPlacesSeeAChangeMadeJustBeforeTheyAnswer) {
+    const assembler read_v = a().push({str("v")}).op(GET_VARIABLE).op(TRACE);
+    const assembler read_x = a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(GET_MEMBER)
+                                 .op(TRACE);
+    const assembler call_f = a().push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE);
+    // v = v + 1 and u++, the variable updated where it is stored, traced after.
+    const assembler v_plus_one = a().push({str("v"), str("v")}).op(GET_VARIABLE).push({i32(1)})
+                                     .op(ADD2).op(SET_VARIABLE).raw(assembler(read_v).take());
+    const assembler v_up = a().push({str("v"), str("v")}).op(GET_VARIABLE).op(INCREMENT)
+                               .op(SET_VARIABLE).raw(assembler(read_v).take());
+    // trace(v - 1 < 2): the read joined with the step and the comparison after it.
+    const assembler v_tested = a().push({str("v")}).op(GET_VARIABLE).push({i32(1)}).op(SUBTRACT)
+                                   .push({i32(2)}).op(LESS2).op(TRACE);
+    // trace(this[name]) for name = "n" + turn: one GetVariable of a name computed each turn.
+    const assembler computed_read = a().push({str("n"), str(turn)}).op(GET_VARIABLE).op(ADD2)
+                                        .op(GET_VARIABLE).op(TRACE);
+    const change_case cases[] = {
+        {"a variable deleted", a().set_var("v", i32(1)), read_v,
+         a().push({str("v")}).op(DELETE2).op(POP), "1\nundefined\nundefined\n",
+         "1\n1\nundefined\n"},
+        {"a getter put in a variable's place", a().set_var("v", i32(1)).set_var("tag", str("tag")),
+         read_v,
+         call_on_this("addProperty", a().push({null()}).raw(tag_getter().take()).push({str("v")}),
+                      3),
+         "1\ntag\ntag\n", "1\n1\ntag\n"},
+        {"a watch set on a variable written", a().set_var("v", i32(0)).push({str("w")})
+                                                   .raw(function_returning(str("watched")).take())
+                                                   .op(SET_VARIABLE),
+         a().push({str("v"), str(turn)}).op(GET_VARIABLE).op(SET_VARIABLE)
+             .raw(assembler(read_v).take()),
+         call_on_this("watch", a().push({str("w")}).op(GET_VARIABLE).push({str("v")}), 2),
+         "0\nwatched\nwatched\n", "0\n1\nwatched\n"},
+        {"another target", a().set_var("v", str("root")).set_var("clip.v", str("clip")), read_v,
+         a().push({str("clip")}).op(SET_TARGET2), "root\nclip\nclip\n", "root\nroot\nclip\n"},
+        {"a name computed each turn",
+         a().set_var("n0", str("zero")).set_var("n1", str("one")).set_var("n2", str("two")),
+         computed_read, a(), "zero\none\ntwo\n", "zero\none\ntwo\n"},
+        {"a member deleted", object_with_x("o", i32(1)), read_x,
+         a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(DELETE).op(POP),
+         "1\nundefined\nundefined\n", "1\n1\nundefined\n"},
+        {"a getter put in a member's place",
+         a().raw(object_with_x("o", i32(1)).take()).push({str("o")}).op(GET_VARIABLE)
+             .push({str("tag"), str("o's tag")}).op(SET_MEMBER),
+         read_x,
+         call_on("o", "addProperty", a().push({null()}).raw(tag_getter().take()).push({str("x")}),
+                 3),
+         "1\no's tag\no's tag\n", "1\n1\no's tag\n"},
+        {"a watch set on a member written",
+         a().raw(object_with_x("o", i32(0)).take()).push({str("w")})
+             .raw(function_returning(str("watched")).take()).op(SET_VARIABLE),
+         a().push({str("o")}).op(GET_VARIABLE).push({str("x"), str(turn)}).op(GET_VARIABLE)
+             .op(SET_MEMBER).raw(assembler(read_x).take()),
+         call_on("o", "watch", a().push({str("w")}).op(GET_VARIABLE).push({str("x")}), 2),
+         "0\nwatched\nwatched\n", "0\n1\nwatched\n"},
+        {"another object in the member's variable",
+         a().raw(object_with_x("o", str("first")).take()).raw(object_with_x("p", str("second")).take()),
+         read_x, a().push({str("o"), str("p")}).op(GET_VARIABLE).op(SET_VARIABLE),
+         "first\nsecond\nsecond\n", "first\nfirst\nsecond\n"},
+        {"a function replaced", a().push({str("f")}).raw(function_returning(str("one")).take())
+                                    .op(SET_VARIABLE),
+         call_f, a().push({str("f")}).raw(function_returning(str("two")).take()).op(SET_VARIABLE),
+         "one\ntwo\ntwo\n", "one\none\ntwo\n"},
+        {"a constructor given to the function called",
+         // Called by name, a function with an own __constructor__ calls that instead.
+         a().push({str("f")}).raw(function_returning(str("one")).take()).op(SET_VARIABLE),
+         call_f,
+         a().push({str("f")}).op(GET_VARIABLE).push({str("__constructor__")})
+             .raw(function_returning(str("constructor")).take()).op(SET_MEMBER),
+         "one\nconstructor\nconstructor\n", "one\none\nconstructor\n"},
+        {"a function deleted", a().push({str("f")}).raw(function_returning(str("one")).take())
+                                   .op(SET_VARIABLE),
+         call_f, a().push({str("f")}).op(DELETE2).op(POP), "one\nundefined\nundefined\n",
+         "one\none\nundefined\n"},
+        {"a variable updated from itself becoming a text", a().set_var("v", i32(1)), v_plus_one,
+         a().set_var("v", str("5")), "2\n51\n511\n", "2\n3\n51\n"},
+        {"a variable counted up becoming a text", a().set_var("v", i32(1)), v_up,
+         a().set_var("v", str("5")), "2\n6\n7\n", "2\n3\n6\n"},
+        {"a variable updated from itself given a setter", a().set_var("v", i32(1)), v_plus_one,
+         call_on_this("addProperty",
+                      a().raw(a().define_function("", {"x"}, a().push({str("x")}).op(GET_VARIABLE)
+                                                                 .push({str("set ")}).op(STACK_SWAP)
+                                                                 .op(ADD2).op(TRACE))
+                                  .take())
+                          .raw(function_returning(i32(10)).take())
+                          .push({str("v")}),
+                      3),
+         "2\nset 11\n10\nset 11\n10\n", "2\n3\nset 11\n10\n"},
+        {"a read joined with its step becoming a text", a().set_var("v", i32(1)), v_tested,
+         a().set_var("v", str("9")), "true\nfalse\nfalse\n", "true\ntrue\nfalse\n"},
+    };
+    expect_each_change_seen(cases, static_cast<int>(sizeof cases / sizeof cases[0]));
+}
+
+TEST(InterpreterVariables, ARememberedMemberIsNotTakenFromAnotherObjectWithTheSameLayout) {
+    // A name that lies where "x" lies in a table of one member: the other object's table then
+    // has the layout of the first, and the remembered index holds its member.
+    flash::stringi_hash<flash::as_value> with_x;
+    with_x.set("x", flash::as_value(1));
+    std::string other;
+    for (int i = 0; other.empty() && i < 10000; ++i) {
+        flash::stringi_hash<flash::as_value> with_name;
+        const std::string name = "m" + std::to_string(i);
+        with_name.set(name.c_str(), flash::as_value(1));
+        if (with_name.find_index(name.c_str()) == with_x.find_index("x") &&
+            with_name.layout_version() == with_x.layout_version()) {
+            other = name;
+        }
+    }
+    ASSERT_FALSE(other.empty());
+    const assembler read_x = a().push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(GET_MEMBER)
+                                 .op(TRACE);
+    const change_case cases[] = {
+        {"another object in the member's variable, without x",
+         a().raw(object_with_x("o", str("first")).take())
+             .push({str("p"), str(other), str("other"), i32(1)}).op(INIT_OBJECT).op(SET_VARIABLE),
+         read_x, a().push({str("o"), str("p")}).op(GET_VARIABLE).op(SET_VARIABLE),
+         "first\nundefined\nundefined\n", "first\nfirst\nundefined\n"},
+    };
+    expect_each_change_seen(cases, 1);
+}

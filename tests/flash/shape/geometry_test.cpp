@@ -96,6 +96,34 @@ TEST(Geometry, TransformedRectIsTheBoxOfItsCorners) {
     EXPECT_NEAR(r.m_y_max, 10.0f, 1e-4f);
 }
 
+TEST(Geometry, EnclosingATransformedRectReplacesTheOldBox) {
+    const struct {
+        float x_scale, y_scale, angle, tx, ty;
+        flash::rect expected;
+    } cases[] = {
+        {1.0f, 1.0f, 0.0f, 5.0f, -7.0f, {5.0f, 15.0f, -7.0f, 13.0f}},
+        {2.0f, 3.0f, 0.0f, 0.0f, 0.0f, {0.0f, 20.0f, 0.0f, 60.0f}},
+        {1.0f, 1.0f, static_cast<float>(M_PI / 2), 100.0f, 0.0f, {80.0f, 100.0f, 0.0f, 10.0f}},
+        {-1.0f, 1.0f, 0.0f, 0.0f, 0.0f, {-10.0f, 0.0f, 0.0f, 20.0f}},
+        // Each corner gives one side of the box.
+        {1.0f, 1.0f, static_cast<float>(M_PI / 4), 0.0f, 0.0f, {-14.142136f, 7.071068f, 0.0f, 21.213203f}},
+    };
+    const flash::rect source{0.0f, 10.0f, 0.0f, 20.0f};
+    for (const auto& c : cases) {
+        flash::matrix m;
+        m.set_scale_rotation(c.x_scale, c.y_scale, c.angle);
+        m.m_[0][2] = c.tx;
+        m.m_[1][2] = c.ty;
+        // Far away from every answer: the old box must not widen the new one.
+        flash::rect r{-1000.0f, 1000.0f, -1000.0f, 1000.0f};
+        r.enclose_transformed_rect(m, source);
+        EXPECT_NEAR(r.m_x_min, c.expected.m_x_min, 1e-4f) << c.angle << " " << c.x_scale;
+        EXPECT_NEAR(r.m_x_max, c.expected.m_x_max, 1e-4f) << c.angle << " " << c.x_scale;
+        EXPECT_NEAR(r.m_y_min, c.expected.m_y_min, 1e-4f) << c.angle << " " << c.x_scale;
+        EXPECT_NEAR(r.m_y_max, c.expected.m_y_max, 1e-4f) << c.angle << " " << c.x_scale;
+    }
+}
+
 TEST(Geometry, ColourTransformClampsChannels) {
     flash::cxform c;
     c.m_[0][0] = 2.0f;
@@ -108,6 +136,30 @@ TEST(Geometry, ColourTransformClampsChannels) {
     c.clamp();
     EXPECT_EQ(c.m_[0][1], -255.0f);
     EXPECT_EQ(c.m_[1][0], 0.0f);
+}
+
+TEST(Geometry, ColourTransformTakesEachChannelFromItsOwnPlace) {
+    flash::cxform c;
+    for (int k = 0; k < 4; ++k) {
+        c.m_[k][0] = 0.5f;
+        c.m_[k][1] = static_cast<float>(k + 1);
+    }
+    const flash::rgba out = c.transform(flash::rgba(10, 40, 100, 200));
+    EXPECT_EQ(out.m_r, 6);    // 5 + 1
+    EXPECT_EQ(out.m_g, 22);   // 20 + 2
+    EXPECT_EQ(out.m_b, 53);   // 50 + 3
+    EXPECT_EQ(out.m_a, 104);  // 100 + 4
+}
+
+TEST(Geometry, ScalesOfARotatedMatrixUseBothOfTheirEntries) {
+    flash::matrix m;
+    m.set_scale_rotation(2.0f, 3.0f, static_cast<float>(M_PI / 2));  // m00 = 0, m10 = 2
+    EXPECT_NEAR(m.get_x_scale(), 2.0f, 1e-5f);
+    EXPECT_NEAR(m.get_y_scale(), 3.0f, 1e-5f);
+    m.set_scale_rotation(2.0f, 3.0f, static_cast<float>(M_PI / 6));
+    EXPECT_NEAR(m.get_x_scale(), 2.0f, 1e-5f);
+    EXPECT_NEAR(m.get_y_scale(), 3.0f, 1e-5f);
+    EXPECT_NEAR(m.get_rotation(), M_PI / 6, 1e-5f);
 }
 
 TEST(Geometry, ColourTransformConcatenateAppliesTheArgumentFirst) {

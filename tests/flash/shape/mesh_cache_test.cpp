@@ -117,6 +117,56 @@ TEST(MeshCache, CacheRecordRoundTrip) {
     }
 }
 
+// One mesh set record: the tolerance, one layer of one mesh holding a strip and a list, no lines.
+void write_set(flash::bx_file* out, float tolerance, const std::vector<int32_t>& strip,
+               const std::vector<int32_t>& list) {
+    out->write_float32(tolerance);
+    out->write_le32(1);
+    out->write_le32(1);
+    out->write_byte(1);
+    for (const std::vector<int32_t>* values : {&strip, &list}) {
+        out->write_le32(static_cast<uint32_t>(values->size()));
+        for (int32_t v : *values) out->write_le32(static_cast<uint32_t>(v));
+    }
+    out->write_le32(0);
+}
+
+std::vector<uint8_t> taken(flash::bx_file* out) {
+    const int size = out->get_position();
+    out->set_position(0);
+    std::vector<uint8_t> bytes(size);
+    out->read_bytes(bytes.data(), size);
+    return bytes;
+}
+
+TEST(MeshCache, ARecordReadsBackCoarsestFirstAndListVerticesInPixels) {
+    flash::bx_file out(flash::memory_buffer);
+    out.write_le32(3);
+    write_set(&out, 7.5f, {}, {20, 40, 60, 80, -100, 0});
+    write_set(&out, 30.0f, {}, {});
+    write_set(&out, 15.0f, {200, 400, 600, 800}, {1, 2, 3, 4, 5, 6});
+    std::vector<uint8_t> bytes = taken(&out);
+    flash::bx_file in(flash::memory_buffer, static_cast<int>(bytes.size()), bytes.data());
+    flash::cache_reader reader(&in);
+    flash::smart_ptr<flash::shape_character_def> def(new flash::shape_character_def);
+    ASSERT_TRUE(def->input_cached_data(&reader));
+    EXPECT_EQ(tolerances(*def), (std::vector<float>{30.0f, 15.0f, 7.5f}));
+    // A list's vertices come in pixels, a strip's in twips; only the first mesh with any counts.
+    std::vector<flash::point> v;
+    ASSERT_TRUE(def->get_cached_meshes()[2]->get_vertices(&v));
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_FLOAT_EQ(v[0].m_x, 1.0f);
+    EXPECT_FLOAT_EQ(v[1].m_y, 4.0f);
+    EXPECT_FLOAT_EQ(v[2].m_x, -5.0f);
+    v.clear();
+    ASSERT_TRUE(def->get_cached_meshes()[1]->get_vertices(&v));
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_FLOAT_EQ(v[1].m_x, 600.0f);
+    v.clear();
+    EXPECT_FALSE(def->get_cached_meshes()[0]->get_vertices(&v));
+    EXPECT_TRUE(v.empty());
+}
+
 // A record whose counts claim more than the file holds, or more than any shape has, is refused
 // before anything of that size is allocated, and the shape keeps no part of it.
 TEST(MeshCache, ImpossibleCountsAreRefusedBeforeAllocating) {

@@ -1,10 +1,11 @@
 // What one shape may hold and what its tesselation may take: a shape whose records claim 2^24
-// edges keeps nothing (and allocates little), a shape with too many styles likewise, and shapes
-// whose tesselation would need too many segments, trapezoids or sweep steps draw nothing; each
-// with one ERROR, and the refused shape stays refused.
+// edges keeps nothing (and allocates little), a shape with too many styles likewise; a
+// tesselation stops at each of its limits (tried small) and names it, and a shape past one
+// draws nothing, with one ERROR, and stays refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "flash/shape/morph2_character_def.h"
 #include "shape_fixture.h"
@@ -42,10 +43,17 @@ std::vector<uint8_t> many_edges_body(int edges) {
     swf::BitWriter p;
     horizontal(p, -1), horizontal(p, 1), horizontal(p, -1), horizontal(p, 1);
     const std::vector<uint8_t> pattern = p.take();
-    const int repeats = (edges - 4) / 4;
-    body.reserve(body.size() + static_cast<size_t>(repeats) * pattern.size() + 1);
-    for (int i = 0; i < repeats; ++i) body.insert(body.end(), pattern.begin(), pattern.end());
-    body.push_back(0);  // the end record
+    const size_t repeats = static_cast<size_t>(edges - 4) / 4;
+    const size_t start = body.size();
+    body.resize(start + repeats * pattern.size() + 1);
+    // The pattern once, then the filled part doubled until the records are all there.
+    std::copy(pattern.begin(), pattern.end(), body.begin() + static_cast<std::ptrdiff_t>(start));
+    for (size_t filled = pattern.size(); filled < repeats * pattern.size(); filled *= 2) {
+        const size_t n = std::min(filled, repeats * pattern.size() - filled);
+        std::copy_n(body.begin() + static_cast<std::ptrdiff_t>(start), n,
+                    body.begin() + static_cast<std::ptrdiff_t>(start + filled));
+    }
+    body.back() = 0;  // the end record
     return body;
 }
 
@@ -157,52 +165,99 @@ swf::ShapePath comb(int teeth, int unit, bool filled) {
     return p;
 }
 
-TEST(ShapeLimits, ShapesPastATesselationLimitDrawNothingWithOneError) {
-    // Curves that bulge far: at a huge scale each flattens into about a thousand segments.
+// Records what a tesselation hands on, and its refusal.
+struct recorder : flash::tesselate::trapezoid_accepter {
+    int trapezoids = 0;
+    int strips = 0;
+    int after_refusal = 0;
+    std::string refused;
+    void accept_trapezoid(int, const flash::trapezoid&) override { count(trapezoids); }
+    void accept_line_strip(int, const flash::point[], int) override { count(strips); }
+    void refuse_shape(const char* what, long long limit) override {
+        EXPECT_TRUE(refused.empty()) << "refused twice";
+        refused = std::to_string(limit) + " " + what;
+    }
+    void count(int& n) {
+        ++n;
+        if (!refused.empty()) ++after_refusal;
+    }
+};
+
+// Curves that bulge far: at a tiny tolerance each flattens into about a thousand segments.
+swf::ShapePath bulging_curves(int pairs) {
     swf::ShapePath curves;
     curves.fill1(1).move_to(0, 0);
-    for (int i = 0; i < 1024; ++i) curves.curve_to(32000, 60000, 64000, 0).curve_to(32000, -60000, 0, 0);
-    // The comb unstyled, beside a small filled triangle that sets the sweep going.
-    swf::ShapePath unstyled = comb(3000, 20, false);
+    for (int i = 0; i < pairs; ++i) curves.curve_to(32000, 60000, 64000, 0).curve_to(32000, -60000, 0, 0);
+    return curves;
+}
+
+TEST(ShapeLimits, ATesselationStopsAtEachLimitAndSaysWhich) {
+    // The comb unstyled, beside a small filled triangle that sets the sweep going: steps
+    // without trapezoids.
+    swf::ShapePath unstyled = comb(60, 20, false);
     unstyled.fill1(1).move_to(0, 0).line_to(20, 0).line_to(0, 20).line_to(0, 0);
+    // One limit made small in each row, the others as they are.
+    auto limits = [](int segments, int trapezoids, long long steps) {
+        flash::tesselate::tesselation_limits l;
+        if (segments) l.segments = segments;
+        if (trapezoids) l.trapezoids = trapezoids;
+        if (steps) l.sweep_steps = steps;
+        return l;
+    };
     struct row {
         const char* name;
         swf::Shape shape;
-        float scale;
-        const char* error;
+        float tolerance;
+        flash::tesselate::tesselation_limits limits;
+        const char* refused;  // "" when within every limit
     };
     const row rows[] = {
-        {"segments", shapetest::solid_shape(curves), 1000.0f, "error: shape -1 needs more than 1048576 segments to be drawn; it is not drawn\n"},
-        {"trapezoids", shapetest::solid_shape(comb(1100, 20, true)), 1.0f,
-         "error: shape -1 needs more than 524288 trapezoids to be drawn; it is not drawn\n"},
-        {"sweep steps", shapetest::solid_shape(unstyled), 1.0f,
-         "error: shape -1 needs more than 8388608 sweep steps to be drawn; it is not drawn\n"},
+        {"segments", shapetest::solid_shape(bulging_curves(2)), 0.1f, limits(1000, 0, 0), "1000 segments"},
+        {"trapezoids", shapetest::solid_shape(comb(40, 20, true)), 1.0f, limits(0, 500, 0), "500 trapezoids"},
+        {"sweep steps", shapetest::solid_shape(unstyled), 1.0f, limits(0, 0, 2000), "2000 sweep steps"},
+        {"within", shapetest::solid_shape(comb(40, 20, true)), 1.0f, limits(0, 1000, 0), ""},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
         flash::smart_ptr<flash::shape_character_def> def = read_shape(r.shape);
-        ASSERT_FALSE(def->is_over_limit());
-        engine_log log;
-        flash::matrix m;
-        m.m_[0][0] = m.m_[1][1] = r.scale;
-        EXPECT_EQ(def->get_mesh_set(m, 1.0f), nullptr);
-        EXPECT_TRUE(def->is_over_limit());
-        EXPECT_TRUE(def->get_cached_meshes().empty());
-        EXPECT_EQ(log.errors(), r.error);
-        // Refused for good: no second try, no second ERROR.
-        EXPECT_EQ(def->get_mesh_set(flash::matrix(), 1.0f), nullptr);
-        std::vector<flash::point> vertices;
-        EXPECT_FALSE(def->get_vertices(&vertices));
-        EXPECT_EQ(lines_in(log.errors()), 1);
+        const flash::array<flash::path>& paths = def->get_paths();
+        ASSERT_GT(paths.size(), 0);
+        recorder rec;
+        flash::tesselate::tesselate_paths(&paths[0], paths.size(), def->get_fill_styles().size(),
+                                          def->get_line_styles().size(), r.tolerance, &rec, r.limits);
+        EXPECT_EQ(rec.refused, r.refused);
+        EXPECT_EQ(rec.after_refusal, 0);
+        EXPECT_LE(rec.trapezoids, r.limits.trapezoids);
+        if (!r.refused[0]) {
+            EXPECT_GT(rec.trapezoids, 500);
+        }
     }
-    // A comb well inside the limits is drawn.
+}
+
+TEST(ShapeLimits, AShapePastATesselationLimitDrawsNothingWithOneError) {
+    flash::smart_ptr<flash::shape_character_def> def = read_shape(shapetest::solid_shape(bulging_curves(1024)));
+    ASSERT_FALSE(def->is_over_limit());
     engine_log log;
+    flash::matrix huge;  // at this scale every curve flattens to about a thousand segments
+    huge.m_[0][0] = huge.m_[1][1] = 1000.0f;
+    EXPECT_EQ(def->get_mesh_set(huge, 1.0f), nullptr);
+    EXPECT_TRUE(def->is_over_limit());
+    EXPECT_TRUE(def->get_cached_meshes().empty());
+    EXPECT_EQ(log.errors(), "error: shape -1 needs more than 1048576 segments to be drawn; it is not drawn\n");
+    // Refused for good: no second try, no second ERROR.
+    EXPECT_EQ(def->get_mesh_set(flash::matrix(), 1.0f), nullptr);
+    std::vector<flash::point> vertices;
+    EXPECT_FALSE(def->get_vertices(&vertices));
+    EXPECT_EQ(lines_in(log.errors()), 1);
+
+    // A comb well inside the limits is drawn.
+    engine_log fine;
     flash::smart_ptr<flash::shape_character_def> small = read_shape(shapetest::solid_shape(comb(100, 20, true)));
     const flash::mesh_set* set = small->get_mesh_set(flash::matrix(), 1.0f);
     ASSERT_NE(set, nullptr);
     EXPECT_FALSE(set->is_over_limit());
     EXPECT_FALSE(set->get_layers().empty());
-    EXPECT_EQ(log.errors(), "");
+    EXPECT_EQ(fine.errors(), "");
 }
 
 }  // namespace

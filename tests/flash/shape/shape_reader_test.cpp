@@ -103,4 +103,50 @@ TEST(ShapeReader, RecordsPastTheTagEndStopWithAnError) {
     EXPECT_LE(def->get_paths()[0].m_edges.size(), 4);
 }
 
+TEST(ShapeReader, ACopyTakesEveryStyleAndPathButNoMeshes) {
+    swf::Shape s;
+    s.fills = {swf::FillStyle::solid({10, 20, 30, 40}), swf::FillStyle::solid({50, 60, 70, 80})};
+    s.lines = {swf::LineStyle::solid(60, {1, 2, 3, 4})};
+    s.stroke_flags = 0x01;
+    s.path.fill0(2).line(1).rect(0, 0, 100, 50).fill1(1).move_to(200, 200).line_to(300, 200);
+    auto source = read_shape(s, swf::tag_define_shape4);
+    ASSERT_EQ(source->get_paths().size(), 2);
+    ASSERT_NE(source->get_mesh_set(flash::matrix(), 1.0f), nullptr);
+
+    // A shape that had an outline and meshes of its own.
+    auto copy = read_shape(solid_shape(swf::ShapePath().fill0(1).rect(5000, 5000, 10, 10)));
+    ASSERT_NE(copy->get_mesh_set(flash::matrix(), 1.0f), nullptr);
+    copy->copy_from(*source);
+    EXPECT_TRUE(copy->get_cached_meshes().empty());
+    EXPECT_EQ(source->get_cached_meshes().size(), 1u);
+    ASSERT_EQ(copy->get_fill_styles().size(), 2);
+    EXPECT_EQ(copy->get_fill_styles()[1].m_color.m_g, 60);
+    EXPECT_EQ(copy->get_fill_styles()[1].m_color.m_a, 80);
+    ASSERT_EQ(copy->get_line_styles().size(), 1);
+    EXPECT_EQ(copy->get_line_styles()[0].m_width, 60);
+    EXPECT_EQ(copy->get_line_styles()[0].m_color.m_b, 3);
+    ASSERT_EQ(copy->get_paths().size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const flash::path& a = source->get_paths()[i];
+        const flash::path& b = copy->get_paths()[i];
+        EXPECT_EQ(b.m_fill0, a.m_fill0);
+        EXPECT_EQ(b.m_fill1, a.m_fill1);
+        EXPECT_EQ(b.m_line, a.m_line);
+        EXPECT_FLOAT_EQ(b.m_ax, a.m_ax);
+        EXPECT_FLOAT_EQ(b.m_ay, a.m_ay);
+        ASSERT_EQ(b.m_edges.size(), a.m_edges.size());
+        for (int e = 0; e < a.m_edges.size(); ++e) {
+            expect_edge(b.m_edges[e], a.m_edges[e].m_cx, a.m_edges[e].m_cy, a.m_edges[e].m_ax, a.m_edges[e].m_ay);
+        }
+    }
+    EXPECT_EQ(copy->get_paths()[1].m_fill1, 1);
+    EXPECT_FLOAT_EQ(copy->get_bound().m_x_max, source->get_bound().m_x_max);
+    EXPECT_FLOAT_EQ(copy->get_bound().m_y_max, source->get_bound().m_y_max);
+    EXPECT_FLOAT_EQ(copy->get_edge_bound().m_x_max, source->get_edge_bound().m_x_max);
+    EXPECT_TRUE(copy->uses_scaling_strokes());
+    EXPECT_FALSE(copy->uses_nonscaling_strokes());
+    // Its meshes are built from the copied outline.
+    EXPECT_NE(copy->get_mesh_set(flash::matrix(), 1.0f), nullptr);
+}
+
 }  // namespace

@@ -29,6 +29,19 @@ std::vector<uint8_t> lines_bytes(const std::vector<swf::LineStyle>& lines, int t
     return w.take();
 }
 
+TEST(StyleReader, StylesAreTheirBasesWhoseApplyChangesNothing) {
+    flash::fill_style fill;
+    fill.m_color = flash::rgba(1, 2, 3, 4);
+    flash::base_fill_style* as_fill = &fill;
+    as_fill->apply(0, 0.5f);
+    EXPECT_EQ(fill.m_color.m_g, 2);
+    flash::line_style line;
+    line.m_width = 40;
+    flash::base_line_style* as_line = &line;
+    as_line->apply(1.0f);
+    EXPECT_EQ(line.m_width, 40);
+}
+
 TEST(StyleReader, CountEscapeAndAlphaPerTagVersion) {
     struct Case {
         int tag;

@@ -79,21 +79,25 @@ TEST(SwfrunLoading, RegisterClassGivesPlacedAndAttachedClipsTheClass) {
     swf::PlaceObject place = swf::PlaceObject::place(1, id);
     place.name = "a";
     m.place_object2(place);
+    // A clip attached by its export name takes the class at once.
     assembler b;
-    b.push_str("a").op(testasm::GET_VARIABLE).push_str("made").op(testasm::GET_MEMBER).op(testasm::TRACE);
-    call_method(b, "a", "hello", {}).op(testasm::TRACE);
-    b.push_str("a").op(testasm::GET_VARIABLE).push_str("__constructor__").op(testasm::GET_MEMBER);
-    b.push_str("C").op(testasm::GET_VARIABLE).op(testasm::EQUALS2).op(testasm::TRACE);
-    // A clip attached by its export name takes the class too.
     call_method(b, "_root", "attachMovie", {str("sym"), str("b"), i32(5)}).op(testasm::POP);
     b.push_str("b").op(testasm::GET_VARIABLE).push_str("made").op(testasm::GET_MEMBER).op(testasm::TRACE);
     call_method(b, "b", "hello", {}).op(testasm::TRACE);
     b.push_str("b").op(testasm::GET_VARIABLE).push_str("__constructor__").op(testasm::GET_MEMBER);
     b.push_str("C").op(testasm::GET_VARIABLE).op(testasm::EQUALS2).op(testasm::TRACE);
-    b.op(testasm::STOP);
     m.do_action(code(b));
     m.show_frame();
-    EXPECT_EQ(play(m, 3), "true\nfalse\nyes\nhi\ntrue\nyes\nhi\ntrue\n");
+    // A placed clip takes it on its first advance, after the frame's actions.
+    assembler c;
+    c.push_str("a").op(testasm::GET_VARIABLE).push_str("made").op(testasm::GET_MEMBER).op(testasm::TRACE);
+    call_method(c, "a", "hello", {}).op(testasm::TRACE);
+    c.push_str("a").op(testasm::GET_VARIABLE).push_str("__constructor__").op(testasm::GET_MEMBER);
+    c.push_str("C").op(testasm::GET_VARIABLE).op(testasm::EQUALS2).op(testasm::TRACE);
+    c.op(testasm::STOP);
+    m.do_action(code(c));
+    m.show_frame();
+    EXPECT_EQ(play(m, 4), "true\nfalse\nyes\nhi\ntrue\nyes\nhi\ntrue\n");
     EXPECT_NE(swfruntest::read_file("err.txt").find("can't find exported resource 'nothere'"), std::string::npos);
 }
 
