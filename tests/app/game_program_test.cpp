@@ -1,12 +1,11 @@
-// The game program in child processes: exit codes, one running copy, the close signal, nothing
-// opened at exit.
+// The game program in child processes on a copy of the demo chapter: exit codes, one running copy,
+// the close signal, nothing opened at exit.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <thread>
 
-#include "tests/app/game_data.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,7 +27,10 @@ protected:
         // A browser opener that only leaves a mark: nothing may call it in a headless run.
         testsupport::writeFile(dir.path() / "bin" / "xdg-open", "#!/bin/sh\necho \"$1\" > " + marker.string() + "\n");
         fs::permissions(dir.path() / "bin" / "xdg-open", fs::perms::owner_all);
-        apptest::writeGameData(data, {true, true, "d_noLinkAtExit 0\n"});
+        // The demo chapter, with the page at exit asked for (it must still stay shut headless).
+        fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", data, fs::copy_options::recursive);
+        std::string config = testsupport::readFile(data / "data" / "config.cfg");
+        testsupport::writeFile(data / "data" / "config.cfg", config + "\nd_noLinkAtExit 0\n");
     }
     // Runs that open a GL context leave the driver's own allocations behind: leak detection is off
     // for them (as for the GL tests); the failed start-ups, which open none, keep it.
