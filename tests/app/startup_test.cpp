@@ -1,4 +1,4 @@
-// The whole start-up in the test process on small data folders: its log line, the order of the
+// The whole start-up in the test process on small data folders and on the demo chapter: its log line, the order of the
 // shutdown also after failures, the start-up pictures and the final quad read back, sound after
 // start-up, and a close signal ending the main loop.
 #include <gtest/gtest.h>
@@ -43,6 +43,20 @@ TEST_F(Startup, InitedApplicationIsLoggedWithItsMillisecondsAndShutdownDeletesIn
     ASSERT_NE(at, std::string::npos) << log;
     const std::string line = log.substr(at, log.find('\n', at) - at);
     EXPECT_NE(line.find(" ms; Application::init"), std::string::npos) << line;
+    EXPECT_EQ(log.find("\tERROR\t"), std::string::npos) << log;
+    game.shutdown();
+    EXPECT_EQ(game.app().shutdownTrace(), kFullShutdown);
+}
+
+TEST_F(Startup, TheDemoChapterStartsInTheTestProcessWithoutAnError) {
+    fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
+    testsupport::GameFixture game(dir.path(), 100);
+    ASSERT_TRUE(game.start());
+    EXPECT_EQ(game.app().initStep(), 24);
+    game.skipLogos();
+    game.runFrames(10);
+    const std::string log = game.log();
+    EXPECT_NE(log.find("\tMESSAGE\tInited application; "), std::string::npos) << log;
     EXPECT_EQ(log.find("\tERROR\t"), std::string::npos) << log;
     game.shutdown();
     EXPECT_EQ(game.app().shutdownTrace(), kFullShutdown);
