@@ -23,28 +23,23 @@ inline bool is_finite_float(double value) {
     return !std::isnan(value) && value >= -3.4028234663852886e38 && value <= 3.4028234663852886e38;
 }
 
+// Whether the integer part of d toward zero is an int (false for NaN): the one range test of the
+// conversions below, which differ only in what they give outside it.
+inline bool truncates_to_int(double d) { return d > -2147483649.0 && d < 2147483648.0; }
+
 // The integer part toward zero; values outside the int range give 0.
-inline int dtrunc(double d) {
-    return (d > -2147483649.0 && d < 2147483648.0) ? static_cast<int>(d) : 0;
-}
+inline int dtrunc(double d) { return truncates_to_int(d) ? static_cast<int>(d) : 0; }
 // The one conversion of a script's number to an int: its integer part toward zero. A number past
 // either end of the int range saturates to that end and NaN gives 0; both answer false, so that
 // the caller can log why it saturated or refused.
 inline bool to_int_checked(double d, int* out) {
-    if (std::isnan(d)) {
-        *out = 0;
-        return false;
+    if (truncates_to_int(d)) {
+        *out = static_cast<int>(d);
+        return true;
     }
-    if (d >= 2147483648.0) {
-        *out = std::numeric_limits<int>::max();
-        return false;
-    }
-    if (d <= -2147483649.0) {
-        *out = std::numeric_limits<int>::min();
-        return false;
-    }
-    *out = static_cast<int>(d);
-    return true;
+    if (std::isnan(d)) *out = 0;
+    else *out = d > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
+    return false;
 }
 inline int ftrunc(float value) { return dtrunc(value); }
 // The integer part (toward zero) of value + 0.5.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "flash/base/bx_string.h"
+#include "flash/base/numeric.h"
 #include "flash/base/ref_counted.h"
 
 namespace flash {
@@ -315,10 +316,7 @@ bool string_to_number(int* out, const char* text, int base);
 // of range), and a number's text ("NaN", "Infinity", "-Infinity", else "%.14g").
 inline int double_to_int(double d) {
     // The x86 conversion: NaN and values outside the range give INT32_MIN.
-    constexpr double below_range = -2147483649.0;
-    constexpr double above_range = 2147483648.0;
-    if (d > below_range && d < above_range) return static_cast<int>(d);
-    return INT32_MIN;
+    return truncates_to_int(d) ? static_cast<int>(d) : INT32_MIN;
 }
 inline int as_value::to_int() const { return double_to_int(to_number()); }
 bx_string number_to_string(double d);
