@@ -247,7 +247,17 @@ void Application::shutdown() {
     // COM has no counterpart here.
 }
 
-void Application::removeFromRenderList(RenderListItem* item) { std::erase(m_renderList, item); }
+void Application::removeFromRenderList(BaseRender* item) { std::erase(m_renderList, item); }
+
+void Application::setActivePanel(BaseRender* panel) {
+    if (panel) {
+        m_previousModalPanel = m_modalPanel;
+        m_modalPanel = panel;
+        return;
+    }
+    m_modalPanel = m_previousModalPanel && m_previousModalPanel->isVisible() ? m_previousModalPanel : nullptr;
+    m_previousModalPanel = nullptr;
+}
 
 bool Application::createDevices(bool fullScreen) {
     // COM has no counterpart here.

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/callback.h"
-#include "app/render_list.h"
+#include "app/base_render.h"
 #include "core/attr_tree.h"
 #include "core/flag_object.h"
 #include "core/singleton.h"
@@ -88,11 +88,13 @@ public:
 
     // The modal panel: while one is set the game is busy (the level is not updated).
     bool isBusy() const { return m_modalPanel != nullptr; }
-    RenderListItem* modalPanel() const { return m_modalPanel; }
-    void setModalPanel(RenderListItem* panel) { m_modalPanel = panel; }
-    std::vector<RenderListItem*>& renderList() { return m_renderList; }
-    void addToRenderList(RenderListItem* item) { m_renderList.push_back(item); }
-    void removeFromRenderList(RenderListItem* item);
+    BaseRender* modalPanel() const { return m_modalPanel; }
+    // With a panel it becomes modal and the previous one is remembered; with none the remembered
+    // one comes back when it is still visible.
+    void setActivePanel(BaseRender* panel);
+    std::vector<BaseRender*>& renderList() { return m_renderList; }
+    void addToRenderList(BaseRender* item) { m_renderList.push_back(item); }
+    void removeFromRenderList(BaseRender* item);
 
     // Fades of the final quad.
     void startFadeIn();
@@ -166,9 +168,9 @@ private:
     int m_mouseButtons = 0;
     bool m_quit = false;
     std::vector<float> m_fpsSamples;
-    std::vector<RenderListItem*> m_renderList;
-    RenderListItem* m_modalPanel = nullptr;
-    RenderListItem* m_previousModalPanel = nullptr;
+    std::vector<BaseRender*> m_renderList;
+    BaseRender* m_modalPanel = nullptr;
+    BaseRender* m_previousModalPanel = nullptr;
     bool m_wireframe = false;
     bool m_inputLocked = false;
     bool m_resetRequested = false;

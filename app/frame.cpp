@@ -292,7 +292,7 @@ void Application::draw(float step) {
     if (!m_hideScene) {
         // The loading screen alone while it shows, else the current level (by 0 while busy):
         // both come with their classes. Then the render list.
-        for (RenderListItem* item : m_renderList)
+        for (BaseRender* item : m_renderList)
             if (item && item->isVisible()) item->render(step);
     }
     if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->draw();

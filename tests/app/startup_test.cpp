@@ -167,7 +167,7 @@ TEST_F(Startup, AShownPictureFillsTheScreenAndAMissingOneIsBlackWithOneError) {
 }
 
 // A white screen drawn as a render-list item.
-class WhiteScreen : public RenderListItem {
+class WhiteScreen : public BaseRender {
 public:
     int renders = 0;
     bool isVisible() const override { return true; }
