@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/game_layers.h"
 #include "app/input_script_runner.h"
 #include "app/profiles.h"
 #include "audio/media_center.h"
@@ -129,8 +130,9 @@ bool Application::init(const StartInfo& startInfo) {
     m_renderHandler = flash::create_render_handler_d3d(CMyD3DApplication::instance()->getDevice());
     flash::set_render_handler(m_renderHandler);
 
-    // 13. The fly elements and the level manager come with their classes.
+    // 13. The fly elements and the level manager.
     m_initStep = 13;
+    if (!app::runStartupActions(13)) return false;
 
     // 14. The script state and the common script.
     m_initStep = 14;
@@ -142,10 +144,11 @@ bool Application::init(const StartInfo& startInfo) {
     m_initStep = 15;
     new ScriptTimerManager();
 
-    // 16. The screens and the cursor join the render list here as their classes come: heads-up
-    // panel (with the inventory beside it), main menu, pause menu, dialogs, choose-profile,
-    // enter-name, message box, cursor.
+    // 16. The screens join the render list in their order: heads-up panel (with the inventory
+    // beside it), main menu, pause menu, dialogs, choose-profile, enter-name, message box; the
+    // cursor comes with its class.
     m_initStep = 16;
+    if (!app::runStartupActions(16)) return false;
 
     // 17. Sound, and the engine's effect, sound and text callbacks. Effects are switched on: a
     // paused effect system would refuse every sound, and nothing would resume it.
@@ -167,8 +170,9 @@ bool Application::init(const StartInfo& startInfo) {
     new FontManager();
     FontManager::instance()->loadFonts(".font");
 
-    // 20. The console comes with its class.
+    // 20. The console.
     m_initStep = 20;
+    if (!app::runStartupActions(20)) return false;
 
     // 21. The media list and the volumes.
     m_initStep = 21;
@@ -178,10 +182,13 @@ bool Application::init(const StartInfo& startInfo) {
     // scaling to switch on.
     m_initStep = 22;
 
-    // 23. The loading screen and 24. the level manager's start come with their classes; until
-    // then start-up ends here with success.
+    // 23. The loading screen.
+    m_initStep = 23;
+    if (!app::runStartupActions(23)) return false;
+
+    // 24. The level manager's start decides the result (success while there is none).
     m_initStep = 24;
-    return true;
+    return app::runStartupActions(24);
 }
 
 template <class T>
@@ -193,7 +200,8 @@ void Application::deleteSingleton(const char* name) {
 }
 
 void Application::shutdown() {
-    // Deleted later when they come: the fly elements, the dialog panel.
+    app::runShutdownActions(app::kShutdownFlyElements, m_shutdownTrace);
+    app::runShutdownActions(app::kShutdownDialogPanel, m_shutdownTrace);
     if (m_backBuffer) {
         m_backBuffer->Release();
         m_backBuffer = nullptr;
@@ -202,13 +210,16 @@ void Application::shutdown() {
         releaseRenderTarget();
         m_shutdownTrace.emplace_back("render target");
     }
-    // The level manager, before the textures.
+    app::runShutdownActions(app::kShutdownLevelManager, m_shutdownTrace);
     deleteSingleton<TextureContainer>("TextureContainer");
-    // The replay recorder, cursor, message box, menus, heads-up panel and profile screens.
+    // The replay recorder and the cursor come with their classes.
+    for (int rank = app::kShutdownMsgBox; rank <= app::kShutdownChooseProfile; ++rank)
+        app::runShutdownActions(rank, m_shutdownTrace);
     deleteSingleton<ScriptTimerManager>("ScriptTimerManager");
-    // The console and the loading screen.
+    app::runShutdownActions(app::kShutdownConsole, m_shutdownTrace);
+    app::runShutdownActions(app::kShutdownLoading, m_shutdownTrace);
     deleteSingleton<FontManager>("FontManager");
-    // The inventory.
+    app::runShutdownActions(app::kShutdownInventory, m_shutdownTrace);
     deleteSingleton<Profiles>("Profiles");
     // The game timers.
     if (currentScriptState()) {

@@ -124,7 +124,7 @@ const std::vector<std::string>& layers() {
     static const std::vector<std::string> order = {
         "core/",         "flash/base/", "flash/swf/", "flash/shape/", "flash/runtime/", "flash/render/",
         "flash/movie/",  "vfs/",        "graphics/",  "input/",       "audio/",         "particles/",
-        "script/"};
+        "script/",       "app/",        "screens/",   "levels/"};
     return order;
 }
 

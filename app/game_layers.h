@@ -1,0 +1,135 @@
+#pragma once
+// The game layers built on the application library (the screens, the levels and their manager),
+// as the application knows them: faces that the upper layers' singletons implement and register.
+// The application's start-up, frame, input routing and shutdown, and the screens' calls into the
+// levels, go through them, so the libraries depend one way (app, then screens, then levels). While
+// a layer is absent its face is null and the callers do nothing.
+//
+// A layer that needs a new call from below adds it to its own face here, as small as the call.
+#include <cstdint>
+
+#include "app/base_render.h"
+
+struct InputEvent;
+struct KeyEvent;
+
+namespace flash {
+class character;
+}
+
+namespace app {
+
+// A level as the application and the screens reach it; the level base implements it.
+class GameLevel : public BaseRender {
+public:
+    // A clip event forwarded by the application from the clip's native callback.
+    virtual void onEvent(flash::character* ch, int eventCode) = 0;
+    // The input event that carried the last mouse state; true when it was used.
+    virtual bool onInputEvent(InputEvent* event) = 0;
+    // A key, offered before the application's own keys; true when it was used.
+    virtual bool onKey(KeyEvent* event) = 0;
+    // The hint and the skip of the heads-up panel; true when the level gave one.
+    virtual bool hint() = 0;
+    virtual bool skip() = 0;
+    // The level's zoom (1.0 is its own size).
+    virtual void scale(float factor) = 0;
+    // Whether the level's movie reports its top movie ready for events.
+    virtual bool isMovieReady() const = 0;
+};
+
+// The level manager as the application and the screens reach it.
+class LevelControl {
+public:
+    virtual ~LevelControl() = default;
+    // The level being played; with `deep` the innermost minilevel open in it. Null when none.
+    virtual GameLevel* getCurrentLevel(bool deep) = 0;
+};
+// The registered manager (null while none exists); the manager registers itself and clears the
+// registration when it ends.
+LevelControl* levelControl();
+void setLevelControl(LevelControl* control);
+// The current level through the registered manager, or null.
+GameLevel* currentLevel(bool deep = false);
+
+// The screens the application and other layers reach by role (each screen registers itself).
+enum class Screen : uint8_t {
+    MainPanel,
+    MainMenu,
+    GameMenu,
+    DialogPanel,
+    ChooseProfile,
+    EnterName,
+    MsgBox,
+    Console,
+    Loading,
+    Count
+};
+BaseRender* screen(Screen which);
+void setScreen(Screen which, BaseRender* drawable);
+
+// Start-up and shutdown of the upper layers. A start-up action creates its part at its step of
+// the application's start-up (several at one step run in `order`); false fails the start-up. A
+// shutdown action deletes its part at its place in the shutdown order and answers whether there
+// was one to delete (the shutdown trace then names it).
+using PartAction = bool (*)();
+void registerStartupAction(int step, int order, PartAction create);
+void registerShutdownAction(int rank, const char* name, PartAction destroy);
+// Runs the actions of a step in order; false when one failed (the rest still run).
+bool runStartupActions(int step);
+// Runs the shutdown actions of a rank; the names of those that deleted something are appended.
+template <class Trace>
+void runShutdownActions(int rank, Trace& trace);
+
+// The shutdown order of the upper layers' parts, between the application's own deletions.
+enum ShutdownRank : int {
+    kShutdownFlyElements = 1,
+    kShutdownDialogPanel,
+    kShutdownLevelManager,  // after the render target is released, before the textures
+    kShutdownMsgBox,        // after the replay recorder and the cursor
+    kShutdownMainMenu,
+    kShutdownGameMenu,
+    kShutdownMainPanel,
+    kShutdownEnterName,
+    kShutdownChooseProfile,
+    kShutdownConsole,  // after the script timers
+    kShutdownLoading,
+    kShutdownInventory,  // after the fonts, before the profiles
+};
+
+// Start-up steps and the order of the screens within step 16 (the render list's order).
+enum StartupOrder : int {
+    kStartupFlyElements = 1,  // step 13
+    kStartupLevelManager = 2,
+    kStartupMainPanel = 1,  // step 16
+    kStartupInventory,
+    kStartupMainMenu,
+    kStartupGameMenu,
+    kStartupDialogPanel,
+    kStartupChooseProfile,
+    kStartupEnterName,
+    kStartupMsgBox,
+};
+
+// Statically registers start-up and shutdown actions (an upper library linked whole-archive).
+struct PartRegistration {
+    PartRegistration(int step, int order, PartAction create, int rank, const char* name, PartAction destroy) {
+        if (create) registerStartupAction(step, order, create);
+        if (destroy) registerShutdownAction(rank, name, destroy);
+    }
+};
+
+}  // namespace app
+
+#include <string>
+#include <vector>
+
+namespace app {
+namespace detail {
+std::vector<std::pair<const char*, PartAction>> shutdownActions(int rank);
+}
+template <class Trace>
+void runShutdownActions(int rank, Trace& trace) {
+    for (const auto& [name, destroy] : detail::shutdownActions(rank))
+        if (destroy()) trace.emplace_back(name);
+}
+}  // namespace app
