@@ -28,6 +28,7 @@ std::vector<ShutdownAction>& shutdownList() {
 }
 
 LevelControl* g_levelControl = nullptr;
+MessageBox* g_messageBox = nullptr;
 std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 
 }  // namespace
@@ -35,6 +36,9 @@ std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 LevelControl* levelControl() { return g_levelControl; }
 void setLevelControl(LevelControl* control) { g_levelControl = control; }
 GameLevel* currentLevel(bool deep) { return g_levelControl ? g_levelControl->getCurrentLevel(deep) : nullptr; }
+
+MessageBox* messageBox() { return g_messageBox; }
+void setMessageBox(MessageBox* box) { g_messageBox = box; }
 
 BaseRender* screen(Screen which) {
     const auto index = static_cast<size_t>(which);

@@ -7,6 +7,8 @@
 //
 // A layer that needs a new call from below adds it to its own face here, as small as the call.
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "app/base_render.h"
 
@@ -50,6 +52,25 @@ LevelControl* levelControl();
 void setLevelControl(LevelControl* control);
 // The current level through the registered manager, or null.
 GameLevel* currentLevel(bool deep = false);
+
+// The message box as the application and the levels reach it. Answers: 0 OK, 1 yes, 2 no.
+class MessageBox {
+public:
+    using AnswerCallback = std::function<void(int answer)>;
+    static constexpr int kTypeOk = 0;
+    static constexpr int kTypeYesNo = 1;
+    static constexpr int kTypeTask = 4;
+    static constexpr int kTypeTaskComplete = 5;
+
+    virtual ~MessageBox() = default;
+    // Shows the translated text of the id; a new show replaces a pending callback.
+    virtual void show(int type, const std::string& textId, AnswerCallback callback) = 0;
+    // Shows without a callback; the script runs once when the box is answered.
+    virtual void showWithScript(int type, const std::string& textId, const std::string& script) = 0;
+};
+// The registered message box (null while none exists).
+MessageBox* messageBox();
+void setMessageBox(MessageBox* box);
 
 // The screens the application and other layers reach by role (each screen registers itself).
 enum class Screen : uint8_t {
