@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game_layers.h"
+#include "app/game_timers.h"
 #include "app/input_script_runner.h"
 #include "app/profiles.h"
 #include "audio/media_center.h"
@@ -163,8 +164,9 @@ bool Application::init(const StartInfo& startInfo) {
     m_initStep = 18;
     Profiles::instance()->loadLastProfile();
 
-    // 19. Particles and fonts (the game timers come with their class).
+    // 19. Game timers, particles and fonts.
     m_initStep = 19;
+    new GameTimerManager();
     new particle::fxParticleEffectMgr();
     new particle::ParticleMgr();
     new FontManager();
@@ -221,7 +223,7 @@ void Application::shutdown() {
     deleteSingleton<FontManager>("FontManager");
     app::runShutdownActions(app::kShutdownInventory, m_shutdownTrace);
     deleteSingleton<Profiles>("Profiles");
-    // The game timers.
+    deleteSingleton<GameTimerManager>("GameTimerManager");
     if (currentScriptState()) {
         closeScriptState();
         m_shutdownTrace.emplace_back("script state");
