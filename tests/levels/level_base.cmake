@@ -6,6 +6,7 @@ tov_test(levels_base_tests GL SERIAL
     ${CMAKE_CURRENT_LIST_DIR}/level_lifecycle_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/element_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/level_script_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/level_minigame_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/level_description_fuzz_test.cpp
   DEPS game_fixture)
 

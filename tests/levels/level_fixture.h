@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/game_layers.h"
@@ -32,7 +33,11 @@ namespace fs = std::filesystem;
 // The test kind: complete when told, and remembers the thread it was made on.
 class TestLevel : public BaseLevel {
 public:
-    explicit TestLevel(BaseLevel* parent) : BaseLevel(parent) {}
+    explicit TestLevel(BaseLevel* parent) : BaseLevel(parent), madeOn(std::this_thread::get_id()) {}
+    bool handleEvent(flash::character* ch, int eventCode) override {
+        events.push_back({ch, eventCode});
+        return BaseLevel::handleEvent(ch, eventCode) || takesEvents;
+    }
     bool isComplete() override { return complete; }
     bool onMouse(int x, int y, int buttons) override {
         ++mouseCalls;
@@ -45,6 +50,9 @@ public:
     void noop(void*) {}
     using BaseLevel::setFlag;
 
+    const std::thread::id madeOn;
+    std::vector<std::pair<flash::character*, int>> events;
+    bool takesEvents = false;
     bool complete = false;
     int mouseCalls = 0;
     int inputCalls = 0;
