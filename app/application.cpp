@@ -106,6 +106,9 @@ bool Application::init(const StartInfo& startInfo) {
     // 8. The engine instance and the textures (the replay recorder comes with its class).
     m_initStep = 8;
     m_player = new flash::player();
+    // The application holds the engine's first reference: a root's advance holds the player for
+    // its length and would otherwise free it when it lets go.
+    m_player->add_ref();
     m_frameTimer.restart();
     new TextureContainer();
 
@@ -247,7 +250,7 @@ void Application::shutdown() {
         m_shutdownTrace.emplace_back("render handler");
     }
     if (m_player) {
-        delete m_player;
+        m_player->drop_ref();
         m_player = nullptr;
         m_shutdownTrace.emplace_back("player");
     }

@@ -1,5 +1,7 @@
 // A level's life on the fixed step: the start's script hooks, the frame step's update hook, the
 // win sequence, close-ups opening and closing, the timed zoom, and the searches by name.
+#include "core/cvar_catalogue.h"
+#include "flash/render/render_handler.h"
 #include "input/input_event.h"
 #include "particles/particle_effect.h"
 #include "tests/levels/level_fixture.h"
@@ -309,6 +311,78 @@ TEST_F(Lifecycle, OutsideTheChainUntilAMovieOfTheChainOrAStopFlag) {
     mid->setFlag(BaseLevel::kFlagChainStop, true);
     EXPECT_TRUE(leaf->isOutsideChainOf(top));
     EXPECT_FALSE(leaf->isOutsideChainOf(mid));
+}
+
+}  // namespace
+}  // namespace leveltest
+
+namespace leveltest {
+namespace {
+
+// Counts what a frame draws.
+class CountingHandler : public flash::render_handler {
+public:
+    flash::bitmap_info* create_bitmap_info_empty(const flash::bx_string&) override { return nullptr; }
+    flash::bitmap_info* create_bitmap_info_alpha(int, int, const uint8_t*, const flash::bx_string&) override {
+        return nullptr;
+    }
+    flash::bitmap_info* create_bitmap_info_rgb(flash::image::rgb*, const flash::bx_string&) override { return nullptr; }
+    flash::bitmap_info* create_bitmap_info_rgba(flash::image::rgba*, const flash::bx_string&) override {
+        return nullptr;
+    }
+    void draw_mesh_strip(const int32_t*, int count) override { vertices += count; }
+    void draw_triangle_list(const int32_t*, int count) override { vertices += count; }
+    void draw_line_strip(const int32_t*, int count) override { vertices += count; }
+    long long vertices = 0;
+};
+
+class Drawing : public LevelTest {
+protected:
+    void SetUp() override {
+        LevelTest::SetUp();
+        m_saved = flash::get_render_handler();
+        flash::set_render_handler(&handler);
+    }
+    void TearDown() override {
+        flash::set_render_handler(m_saved);
+        d_RenderLevel->setFromString("true");
+        LevelTest::TearDown();
+    }
+    long long drawn(BaseLevel* level) {
+        handler.vertices = 0;
+        level->render(0.0f);
+        return handler.vertices;
+    }
+    CountingHandler handler;
+
+private:
+    flash::render_handler* m_saved = nullptr;
+};
+
+TEST_F(Drawing, EachSceneIsDrawnOnceAndACloseUpWithoutAreaDrawsTheSceneBehindIt) {
+    descriptions["shared"] = description("shared", "");
+    // Neither movie has a "LevelArea" (a minilevel would find its parent's).
+    descriptions["plain"] = description("plain", stringKey("FileName", "cursor.swf"));
+    TestLevel* bare = topLevel("bare", description("bare", stringKey("FileName", "loading.swf")));
+    const long long scene = drawn(bare);
+    EXPECT_GT(scene, 0);
+    TestLevel* room = topLevel("rooms", description("rooms", stringKey("FileName", "loading.swf") +
+                                                                  list("minilevels", {{"door", "shared"}, {"lock", "plain"}})));
+    BaseLevel* shared = room->getMinilevel(0);
+    BaseLevel* plain = room->getMinilevel(1);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_EQ(plain->getLevelArea(), nullptr);
+    // Hidden minilevels add nothing; a visible one inside the parent's movie is drawn with it.
+    EXPECT_EQ(drawn(room), scene);
+    shared->setVisible(true);
+    EXPECT_EQ(drawn(room), scene);
+    plain->setVisible(true);
+    const long long withPlain = drawn(room);
+    EXPECT_GT(withPlain, scene);
+    // Drawn alone, the close-up without an area draws the scene behind it first: the same picture.
+    EXPECT_EQ(drawn(plain), withPlain);
+    d_RenderLevel->setFromString("false");
+    EXPECT_EQ(drawn(room), 0);
 }
 
 }  // namespace
