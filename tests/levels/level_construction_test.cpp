@@ -246,3 +246,19 @@ TEST_F(Construction, DeletingALevelReleasesItsMovieTimersAmbientAndEffects) {
 
 }  // namespace
 }  // namespace leveltest
+
+namespace leveltest {
+namespace {
+
+TEST_F(LevelTest, AnEffectTheManagerStopsLeavesTheLevelsList) {
+    TestLevel* room = topLevel("room");
+    ASSERT_EQ(room->effectCount(), 1u);
+    // Finished effects are stopped by the manager's own step: the level must not keep them.
+    room->effectAt(0)->stop();
+    EXPECT_EQ(room->effectCount(), 0u);
+    room->update(0.1f);
+    room->onEndLevel();
+}
+
+}  // namespace
+}  // namespace leveltest
