@@ -115,6 +115,14 @@ HCURSOR currentCursor() {
     return g_cursorShape;
 }
 
+bool simulateLetterbox(HWND window, int desktopWidth, int desktopHeight) {
+    if (!window || !window->sdl || !window->fullScreen) return false;
+    SDL_SetWindowFullscreen(window->sdl, 0);
+    SDL_SetWindowSize(window->sdl, desktopWidth, desktopHeight);
+    window->letterboxed = true;
+    return true;
+}
+
 void mapWindowToBackBuffer(HWND window, int& x, int& y) {
     if (!window || !window->sdl || !window->letterboxed) return;
     int w = 0, h = 0;

@@ -95,6 +95,9 @@ int cursorDisplayCount();
 bool leaveTracked(HWND window);
 // The shape SetCursor set last.
 HCURSOR currentCursor();
+// Makes a full-screen window cover a desktop of that size with its picture letterboxed, as on a
+// display without the back buffer's mode (tests). False for a window that is not full screen.
+bool simulateLetterbox(HWND window, int desktopWidth, int desktopHeight);
 
 // Starts SDL's video once for the process (setting the headless drivers in tests is the caller's).
 [[nodiscard]] bool initVideo();
