@@ -7,6 +7,7 @@
 #include "particles/effect_mgr.h"
 #include "particles/particle_effect.h"
 #include "script/script_core.h"
+#include "script/script_binding.h"
 #include "script/script_function.h"
 
 namespace {
@@ -191,6 +192,22 @@ void BaseElement::updateFollowers(float dt) {
         hook(this, dt);
     }
 }
+
+void BaseElement::fadeCarried(bool show) {
+    flash::character* ch = getCharacter();
+    if (!ch) return;
+    auto* fade = new ElementAnimation();
+    fade->startMatrix = ch->get_matrix();
+    fade->targetMatrix = fade->startMatrix;
+    fade->startColour = ch->get_cxform();
+    fade->targetColour = fade->startColour;
+    fade->targetColour.m_[3][0] = show ? 1.0f : 0.0f;
+    fade->colourAnimation = true;
+    fade->duration = MouseCursor::kFadeSeconds;
+    addAnimation(fade);
+}
+
+void BaseElement::pushScriptObject(lua_State* L) { ScriptBinding::push(L, this); }
 
 void BaseElement::endAnimCallback(flash::character* ch) {
     if (BaseElement* element = ClipOwner::elementOf(ch)) {

@@ -14,6 +14,7 @@
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/character.h"
 #include "flash/shape/geometry.h"
+#include "app/mouse_cursor.h"
 #include "levels/clip_owner.h"
 #include "script/bound_object.h"
 
@@ -78,7 +79,7 @@ public:
     static ScriptBinding::ClassDescriptor* scriptClass();
 };
 
-class BaseElement : public script::BoundObject, public levels::ClipOwner {
+class BaseElement : public script::BoundObject, public levels::ClipOwner, public app::CarriedElement {
 public:
     // Kinds the level base makes; the level kinds add their own.
     static constexpr int kKindHidden = 0;
@@ -147,6 +148,13 @@ public:
     const std::vector<ElementTransform>& getTransforms() const { return m_transforms; }
 
     int listenerRef() const { return m_listenerRef; }
+
+    // Carried on the mouse cursor.
+    flash::character* carriedClip() const override { return getCharacter(); }
+    std::string carriedName() const override { return m_name; }
+    // Queues a colour animation of the cursor's fade time to full or no alpha.
+    void fadeCarried(bool show) override;
+    void pushScriptObject(lua_State* L) override;
 
     // The end-of-animation callback of element clips: runs the owner element's script 4.
     static void endAnimCallback(flash::character* ch);

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/game_timers.h"
+#include "app/mouse_cursor.h"
 #include "core/attr_access.h"
 #include "core/attr_xml.h"
 #include "core/log_stream.h"
@@ -57,7 +58,7 @@ BaseLevel::~BaseLevel() {
         Application* app = Application::instance();
         if (app && app->player()) app->player()->get_movie_library().remove(m_swfFile.c_str());
     }
-    // The mouse cursor's reset comes with the cursor.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->reset();
     deleteElements();
     if (BaseRender* panel = app::screen(app::Screen::MainPanel)) panel->hide();
     if (GameTimerManager* timers = GameTimerManager::instance()) timers->clear();

@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/game_timers.h"
+#include "app/mouse_cursor.h"
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
 #include "flash/movie/movie_root.h"
@@ -251,13 +252,21 @@ bool BaseLevel::onMouse(int x, int y, int buttons) {
 }
 
 bool BaseLevel::onInputEvent(InputEvent* event) {
+    // The carried element is the cursor's, not a level's: once a minilevel acted on the press,
+    // the levels around it do not act on it again.
+    bool taken = false;
     for (BaseLevel* minilevel : m_minilevels)
-        if (minilevel && !minilevel->anyFlag(kFlagTransition)) minilevel->onInputEvent(event);
+        if (minilevel && !minilevel->anyFlag(kFlagTransition) && minilevel->onInputEvent(event)) taken = true;
+    if (taken) return true;
     auto* mouse = dynamic_cast<MouseEvent*>(event);
     if (!mouse || mouse->type != MOUSE_PRESSED || mouse->button != kRightButton) return false;
-    // The carried element's right-click script, or the cursor gives it back: comes with the cursor.
-    (void)kRightButton;
-    return false;
+    MouseCursor* cursor = MouseCursor::instance();
+    if (!cursor) return false;
+    // The carried element's right-click script, or the cursor gives the element back.
+    auto* carried = dynamic_cast<BaseElement*>(cursor->connectedElement());
+    if (carried && carried->runScript(eiRightClick)) return true;
+    cursor->setConnectedElement(nullptr, false);
+    return true;
 }
 
 void BaseLevel::enterMinilevel() {
@@ -266,8 +275,13 @@ void BaseLevel::enterMinilevel() {
     flash::matrix matrix = area->get_matrix();
     matrix.set_scale_rotation(kCloseUpStartScale, kCloseUpStartScale, matrix.get_rotation());
     int mouseX = 0, mouseY = 0, buttons = 0;
-    // The cursor's position: the movie keeps the last one the game handed it.
-    if (flash::root* root = getRoot()) root->get_mouse_state(&mouseX, &mouseY, &buttons);
+    // The cursor's position; without a cursor, the last one the movie was handed.
+    if (MouseCursor* cursor = MouseCursor::instance()) {
+        mouseX = cursor->x();
+        mouseY = cursor->y();
+    } else if (flash::root* root = getRoot()) {
+        root->get_mouse_state(&mouseX, &mouseY, &buttons);
+    }
     m_zoomOffsetX = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[0][2] - mouseX * kTwipsPerPixel)));
     m_zoomOffsetY = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[1][2] - mouseY * kTwipsPerPixel)));
     matrix.m_[0][2] = m_levelAreaMatrix.m_[0][2] - static_cast<float>(m_zoomOffsetX / 2);
@@ -290,14 +304,10 @@ void BaseLevel::onZoomOutButton(flash::character* ch, int eventCode) {
     BaseLevel* level = ClipOwner::levelOf(ch);
     if (!level) return;
     level->onLeave();
-    // The application's input-handled flag comes with the input routing.
+    if (Application* app = Application::instance()) app->setInputLocked(true);
 }
 
-void BaseLevel::levelEventCallback(flash::character* ch, int eventCode) {
-    // The application's own forwarding comes with the input routing; until then the same rule.
-    app::GameLevel* level = app::currentLevel(false);
-    if (level && level->isMovieReady()) level->onEvent(ch, eventCode);
-}
+void BaseLevel::levelEventCallback(flash::character* ch, int eventCode) { Application::swfEventCallback(ch, eventCode); }
 
 void BaseLevel::onEndLevel() {
     Tov::LogLine("MESSAGE") << "BaseLevel::onEndLevel";

@@ -291,6 +291,10 @@ const ScriptConstantRegistration kConstants[] = {
 // The classes join the registry before the state starts.
 const ClassDescriptor* const kClasses[] = {BaseElement::scriptClass(), ElementTransform::scriptClass()};
 
+// The cursor reads the elements scripts hand it through this.
+app::CarriedElement* readCarriedElement(lua_State* L, int index) { return ScriptBinding::getArg<BaseElement>(L, index); }
+const bool kReaderInstalled = (app::setCarriedElementReader(&readCarriedElement), true);
+
 }  // namespace
 
 ClassDescriptor* BaseElement::scriptClass() {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "app/mouse_cursor.h"
+#include "input/input_event.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_effect.h"
 #include "tests/levels/level_fixture.h"
@@ -233,6 +235,78 @@ TEST_F(Elements, ACopyHasEveryFieldButTheEffectAndAnOwnedClipLeavesWithItsElemen
     owner->setOwnsCharacter(true);
     delete owner;
     EXPECT_EQ(room->findCharacter("candle", false), nullptr);
+}
+
+}  // namespace
+}  // namespace leveltest
+
+namespace leveltest {
+namespace {
+
+class Carried : public LevelTest {
+protected:
+    void SetUp() override {
+        LevelTest::SetUp();
+        cursor = MouseCursor::instance();
+        ASSERT_NE(cursor, nullptr);
+        room = topLevel("room");
+        current.level = room;
+        cup = new BaseElement(BaseElement::kKindInventoryOnCursor, "cup", "");
+        cup->setCharacter(clip(room, "cup_1"));
+        room->addElement(cup);
+        right.type = MOUSE_PRESSED;
+        right.button = 1;
+    }
+    MouseCursor* cursor = nullptr;
+    TestLevel* room = nullptr;
+    BaseElement* cup = nullptr;
+    MouseEvent right;
+};
+
+TEST_F(Carried, ARightPressRunsTheCarriedElementsScriptOrGivesItBack) {
+    cursor->setConnectedElement(cup, true);
+    ASSERT_EQ(cursor->connectedElement(), cup);
+    cup->setScriptCallback(eiRightClick, "right_clicks = (right_clicks or 0) + 1");
+    MouseEvent left = right;
+    left.button = 0;
+    EXPECT_FALSE(room->onInputEvent(&left));
+    EXPECT_TRUE(room->onInputEvent(&right));
+    // Once, though the room's close-up gets the press first.
+    EXPECT_EQ(luaString("right_clicks"), "1");
+    EXPECT_EQ(cursor->connectedElement(), cup);
+    cup->setScriptCallback(eiRightClick, "");
+    EXPECT_TRUE(room->onInputEvent(&right));
+    EXPECT_EQ(cursor->connectedElement(), nullptr);
+    EXPECT_EQ(cup->getCharacter()->get_parent(), room->getRoot()->get_root_movie());
+}
+
+TEST_F(Carried, ALevelThatGoesTakesItsCarriedElementBackFromTheCursor) {
+    cursor->setConnectedElement(cup, true);
+    ASSERT_EQ(cursor->connectedElement(), cup);
+    release(room);
+    EXPECT_EQ(cursor->connectedElement(), nullptr);
+}
+
+TEST_F(Carried, TheCursorFadesTheElementAndReadsItFromScripts) {
+    cup->fadeCarried(false);
+    ASSERT_EQ(cup->animationCount(), 1u);
+    for (int i = 0; i < 3; ++i) cup->updateAnimation(0.1f);
+    EXPECT_NEAR(cup->getCharacter()->get_cxform().m_[3][0], 0.0f, 1e-5f);
+    cup->fadeCarried(true);
+    for (int i = 0; i < 3; ++i) cup->updateAnimation(0.1f);
+    EXPECT_NEAR(cup->getCharacter()->get_cxform().m_[3][0], 1.0f, 1e-5f);
+    EXPECT_EQ(cup->carriedName(), "cup");
+    EXPECT_EQ(cup->carriedClip(), cup->getCharacter());
+    app::CarriedElementReader reader = app::carriedElementReader();
+    ASSERT_NE(reader, nullptr);
+    lua_State* L = currentScriptState();
+    cup->pushScriptObject(L);
+    EXPECT_EQ(reader(L, -1), static_cast<app::CarriedElement*>(cup));
+    lua_pop(L, 1);
+    runLua("v = Vec2(1, 2)");
+    lua_getglobal(L, "v");
+    EXPECT_EQ(reader(L, -1), nullptr);
+    lua_pop(L, 1);
 }
 
 }  // namespace

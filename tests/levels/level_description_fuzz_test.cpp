@@ -62,8 +62,6 @@ struct FuzzGame {
     }
 };
 void startGameOnce() { static FuzzGame game; }
-#else
-void startGameOnce() {}
 #endif
 
 }  // namespace

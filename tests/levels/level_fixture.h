@@ -132,6 +132,7 @@ protected:
                                 },
                                 [this](int slot) { stopped.push_back(slot); }});
         if (GameTimerManager* timers = GameTimerManager::instance()) timers->clear();
+        LevelGame::instance()->game().app().setInputLocked(false);
         m_logMark = LevelGame::instance()->game().log().size();
     }
     void TearDown() override {

@@ -1,5 +1,6 @@
 // A level's life on the fixed step: the start's script hooks, the frame step's update hook, the
 // win sequence, close-ups opening and closing, the timed zoom, and the searches by name.
+#include "app/mouse_cursor.h"
 #include "core/cvar_catalogue.h"
 #include "flash/render/render_handler.h"
 #include "input/input_event.h"
@@ -158,8 +159,10 @@ protected:
         closeup->setFadeScript(fsFadeIn, "fade_runs[1] = fade_runs[1] + 1");
         closeup->setFadeScript(fsFadeOut, "fade_runs[2] = fade_runs[2] + 1");
     }
+    // The click offset is taken from the mouse cursor's place.
     void open(int mouseX, int mouseY) {
-        closeup->getRoot()->notify_mouse_state(mouseX, mouseY, 0);
+        ASSERT_NE(MouseCursor::instance(), nullptr);
+        MouseCursor::instance()->setPosition(mouseX, mouseY);
         closeup->enterMinilevel();
     }
     float scale() const { return area->get_matrix().get_x_scale(); }
@@ -212,8 +215,11 @@ TEST_F(CloseUp, ThePressOfZoomOutFadesItOutAndHidesItADragDoesNothing) {
     EXPECT_FALSE(closeup->anyFlag(BaseLevel::kFlagFadingOut));
     BaseLevel::onZoomOutButton(area, 1);  // not the button
     EXPECT_FALSE(closeup->anyFlag(BaseLevel::kFlagFadingOut));
+    EXPECT_FALSE(LevelGame::instance()->game().app().inputLocked());
     BaseLevel::onZoomOutButton(button, 1);
     EXPECT_TRUE(closeup->anyFlag(BaseLevel::kFlagFadingOut));
+    // The press is used: nothing after it gets the click.
+    EXPECT_TRUE(LevelGame::instance()->game().app().inputLocked());
     EXPECT_FALSE(closeup->anyFlag(BaseLevel::kFlagOpen));
     EXPECT_EQ(calls("closeup_ON_LEAVE"), 1);
     // 1.0 down by 2 x dt a frame: 0 after 8 frames, hidden on the ninth.
