@@ -70,6 +70,10 @@ BaseLevel::~BaseLevel() {
         for (BaseLevel*& slot : m_parent->m_minilevels)
             if (slot == this) slot = nullptr;
     }
+    releaseMinilevels();
+}
+
+void BaseLevel::releaseMinilevels() {
     for (BaseLevel*& slot : m_minilevels) {
         BaseLevel* minilevel = slot;
         slot = nullptr;

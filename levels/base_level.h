@@ -181,6 +181,8 @@ protected:
     int freeMinilevelSlot() const;
     flash::character* findCharacterOnce(const std::string& name, bool deep, std::vector<const BaseLevel*>& visited);
     void deleteElements();
+    // Empties every slot, giving the minilevels back through the creation entry.
+    void releaseMinilevels();
     // Runs a hook function of the level's name with that ending when the script defines it.
     void callHook(const char* ending);
     void stepCloseUp(float dt);

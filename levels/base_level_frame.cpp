@@ -322,14 +322,7 @@ void BaseLevel::onEndLevel() {
         ch->set_event_callback(nullptr);
     }
     while (effectCount() > 0) removeEffect(effectAt(0));
-    for (BaseLevel*& slot : m_minilevels) {
-        BaseLevel* minilevel = slot;
-        slot = nullptr;
-        if (minilevel) {
-            minilevel->m_parent = nullptr;
-            levels::deleteLevel(minilevel);
-        }
-    }
+    releaseMinilevels();
 }
 
 void BaseLevel::showTask(const std::string& script) {

@@ -16,19 +16,13 @@ namespace {
 
 // The room with its clips "cup_1" (at 250, 200 pixels) and "cup_2" (at 600, 250) as elements
 // "cup" and "target", the room the current level.
-class Elements : public LevelTest {
+class Elements : public CupTest {
 protected:
     void SetUp() override {
-        LevelTest::SetUp();
-        room = topLevel("room");
-        current.level = room;
-        cup = new BaseElement(0, "cup", "");
-        cup->setCharacter(clip(room, "cup_1"));
-        room->addElement(cup);
+        CupTest::SetUp();
         target = new BaseElement(0, "target", "");
         target->setCharacter(clip(room, "cup_2"));
         room->addElement(target);
-        ASSERT_NE(cup->getCharacter(), nullptr);
         ASSERT_NE(target->getCharacter(), nullptr);
         runLua("anim_end = 0");
     }
@@ -38,8 +32,6 @@ protected:
     float rotation() const { return cup->getCharacter()->get_matrix().get_rotation(); }
     int ends() const { return std::stoi(luaString("anim_end")); }
 
-    TestLevel* room = nullptr;
-    BaseElement* cup = nullptr;
     BaseElement* target = nullptr;
 };
 
@@ -243,23 +235,16 @@ TEST_F(Elements, ACopyHasEveryFieldButTheEffectAndAnOwnedClipLeavesWithItsElemen
 namespace leveltest {
 namespace {
 
-class Carried : public LevelTest {
+class Carried : public CupTest {
 protected:
     void SetUp() override {
-        LevelTest::SetUp();
+        CupTest::SetUp();
         cursor = MouseCursor::instance();
         ASSERT_NE(cursor, nullptr);
-        room = topLevel("room");
-        current.level = room;
-        cup = new BaseElement(BaseElement::kKindInventoryOnCursor, "cup", "");
-        cup->setCharacter(clip(room, "cup_1"));
-        room->addElement(cup);
         right.type = MOUSE_PRESSED;
         right.button = 1;
     }
     MouseCursor* cursor = nullptr;
-    TestLevel* room = nullptr;
-    BaseElement* cup = nullptr;
     MouseEvent right;
 };
 

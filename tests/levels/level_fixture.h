@@ -197,4 +197,21 @@ private:
     size_t m_logMark = 0;
 };
 
+// The demo room as the current level, with the clip "cup_1" (at 250, 200 pixels) as element "cup".
+class CupTest : public LevelTest {
+protected:
+    void SetUp() override {
+        LevelTest::SetUp();
+        room = topLevel("room");
+        current.level = room;
+        cup = new BaseElement(BaseElement::kKindHidden, "cup", "");
+        cup->setCharacter(clip(room, "cup_1"));
+        room->addElement(cup);
+        ASSERT_NE(cup->getCharacter(), nullptr);
+    }
+
+    TestLevel* room = nullptr;
+    BaseElement* cup = nullptr;
+};
+
 }  // namespace leveltest

@@ -1,6 +1,7 @@
 // A level's life on the fixed step: the start's script hooks, the frame step's update hook, the
 // win sequence, close-ups opening and closing, the timed zoom, and the searches by name.
 #include "app/mouse_cursor.h"
+#include "bench/counting_render_handler.h"
 #include "core/cvar_catalogue.h"
 #include "flash/render/render_handler.h"
 #include "input/input_event.h"
@@ -325,23 +326,6 @@ TEST_F(Lifecycle, OutsideTheChainUntilAMovieOfTheChainOrAStopFlag) {
 namespace leveltest {
 namespace {
 
-// Counts what a frame draws.
-class CountingHandler : public flash::render_handler {
-public:
-    flash::bitmap_info* create_bitmap_info_empty(const flash::bx_string&) override { return nullptr; }
-    flash::bitmap_info* create_bitmap_info_alpha(int, int, const uint8_t*, const flash::bx_string&) override {
-        return nullptr;
-    }
-    flash::bitmap_info* create_bitmap_info_rgb(flash::image::rgb*, const flash::bx_string&) override { return nullptr; }
-    flash::bitmap_info* create_bitmap_info_rgba(flash::image::rgba*, const flash::bx_string&) override {
-        return nullptr;
-    }
-    void draw_mesh_strip(const int32_t*, int count) override { vertices += count; }
-    void draw_triangle_list(const int32_t*, int count) override { vertices += count; }
-    void draw_line_strip(const int32_t*, int count) override { vertices += count; }
-    long long vertices = 0;
-};
-
 class Drawing : public LevelTest {
 protected:
     void SetUp() override {
@@ -359,7 +343,7 @@ protected:
         level->render(0.0f);
         return handler.vertices;
     }
-    CountingHandler handler;
+    benchsupport::counting_render_handler handler;
 
 private:
     flash::render_handler* m_saved = nullptr;

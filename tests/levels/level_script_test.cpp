@@ -10,24 +10,16 @@ namespace leveltest {
 namespace {
 
 
-class ScriptClasses : public LevelTest {
+class ScriptClasses : public CupTest {
 protected:
     void SetUp() override {
-        LevelTest::SetUp();
-        room = topLevel("room");
-        current.level = room;
-        cup = new BaseElement(0, "cup", "");
-        cup->setCharacter(clip(room, "cup_1"));
-        room->addElement(cup);
+        CupTest::SetUp();
         lua_State* L = currentScriptState();
         ScriptBinding::push(L, static_cast<BaseLevel*>(room));
         lua_setglobal(L, "lvl");
         ASSERT_EQ(runLua("cup = lvl:getElementByName('cup')"), 0);
     }
     const flash::matrix& matrix() const { return cup->getCharacter()->get_matrix(); }
-
-    TestLevel* room = nullptr;
-    BaseElement* cup = nullptr;
 };
 
 TEST_F(ScriptClasses, TheConstantsHaveTheirValues) {
