@@ -105,6 +105,9 @@ bool Application::init(const StartInfo& startInfo) {
     // 8. The engine instance and the textures (the replay recorder comes with its class).
     m_initStep = 8;
     m_player = new flash::player();
+    // Held for the application's life: the engine takes and drops references of its own (a
+    // root's advance does), and the last one dropped deletes the player.
+    m_player->add_ref();
     m_frameTimer.restart();
     new TextureContainer();
 
@@ -245,7 +248,7 @@ void Application::shutdown() {
         m_shutdownTrace.emplace_back("render handler");
     }
     if (m_player) {
-        delete m_player;
+        m_player->drop_ref();
         m_player = nullptr;
         m_shutdownTrace.emplace_back("player");
     }
@@ -268,6 +271,12 @@ void Application::setActivePanel(BaseRender* panel) {
     }
     m_modalPanel = m_previousModalPanel && m_previousModalPanel->isVisible() ? m_previousModalPanel : nullptr;
     m_previousModalPanel = nullptr;
+}
+
+void Application::forgetPanel(BaseRender* panel) {
+    if (!panel) return;
+    if (m_previousModalPanel == panel) m_previousModalPanel = nullptr;
+    if (m_modalPanel == panel) setActivePanel(nullptr);
 }
 
 bool Application::createDevices(bool fullScreen) {

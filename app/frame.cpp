@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/application.h"
+#include "app/game_layers.h"
 #include "app/input_script_runner.h"
 #include "audio/media_center.h"
 #include "core/cvar_catalogue.h"
@@ -253,6 +254,7 @@ void Application::updateGame(float step, bool busy) {
             setDebugText(9, "PSYS: " + std::to_string(effects->getSystemCount()));
         }
     }
+    if (BaseRender* box = app::screen(app::Screen::MsgBox)) box->update(step);
     if (!busy) {
         // The game timers stop with the particles; they come with their class.
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->update(step);
