@@ -5,6 +5,7 @@
 
 #include "app/game_layers.h"
 #include "app/profiles.h"
+#include "audio/media_center.h"
 #include "core/string_table.h"
 #include "core/string_utils.h"
 #include "flash/movie/edit_text_character.h"
@@ -115,7 +116,11 @@ TEST(MainMenu, TheAmbientLoopPlaysOnceHoweverOftenTheMenuShowsAndStopsWithIt) {
     MainMenu* menu = MainMenu::instance();
     EXPECT_FALSE(menu->isVisible());
     EXPECT_EQ(menu->ambientChannel(), MainMenu::kNoChannel);
+    // The sounds of what played before stop.
+    MediaSystem::MediaCenter::instance()->playSound("room_ambient", true, false, true);
+    EXPECT_EQ(screentest::playingSlots("room_ambient"), 1);
     menu->playAmbient();
+    EXPECT_EQ(screentest::playingSlots("room_ambient"), 0);
     EXPECT_TRUE(menu->isVisible());
     EXPECT_NE(menu->ambientChannel(), MainMenu::kNoChannel);
     EXPECT_EQ(screentest::playingSlots("mm_ambient"), 1);
