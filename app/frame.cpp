@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/application.h"
+#include "app/game_layers.h"
 #include "app/game_timers.h"
 #include "app/input_script_runner.h"
 #include "app/mouse_cursor.h"
@@ -261,6 +262,7 @@ void Application::updateGame(float step, bool busy) {
             setDebugText(9, "PSYS: " + std::to_string(effects->getSystemCount()));
         }
     }
+    if (BaseRender* box = app::screen(app::Screen::MsgBox)) box->update(step);
     if (!busy) {
         // The game timers stop with the particles.
         if (GameTimerManager* timers = GameTimerManager::instance()) timers->update(step);
