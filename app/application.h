@@ -88,6 +88,9 @@ public:
 
     // The modal panel: while one is set the game is busy (the level is not updated).
     bool isBusy() const { return m_modalPanel != nullptr; }
+    // A handler that used a click stops it here: the rest of the routing does not see it.
+    void setInputLocked(bool locked) { m_inputLocked = locked; }
+    bool inputLocked() const { return m_inputLocked; }
     BaseRender* modalPanel() const { return m_modalPanel; }
     // With a panel it becomes modal and the previous one is remembered; with none the remembered
     // one comes back when it is still visible.
