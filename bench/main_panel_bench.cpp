@@ -63,9 +63,9 @@ struct PanelGame {
     }
 };
 
-// Sends the fifth notice of each column far up: it and the four below it slide for a long time.
+// Sends the sixth notice of each column far up: it and the four below it slide for a long time.
 void startSliding(MainPanel* panel) {
-    for (int head : {8, 9}) {
+    for (int head : {10, 11}) {
         MainPanel::NotificationElement* notice = panel->entries()[static_cast<size_t>(head)];
         flash::matrix far = notice->field()->get_matrix();
         far.m_[1][2] -= 30.0f * 1e6f;
