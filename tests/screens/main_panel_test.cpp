@@ -117,6 +117,18 @@ TEST_F(PanelTest, APressOnTheShownHintButtonReachesTheLevel) {
     EXPECT_EQ(level.hints, 1);
 }
 
+TEST_F(PanelTest, AClickOfTheInputScriptOnTheHintButtonUsesTheHintOnce) {
+    game->skipLogos();
+    panel->setVisible(true);
+    panel->setFlag(MainPanel::kHintReady, true);
+    stopSounds();
+    ASSERT_TRUE(game->runInput("+2 click @mp_hint_btn\n+2 click @mp_hint_btn\n+1 move 10 10\n"));
+    // The second click finds the hint recharging: the level is asked once.
+    EXPECT_EQ(level.hints, 1);
+    EXPECT_FALSE(panel->anyFlag(MainPanel::kHintReady));
+    EXPECT_TRUE(playing("use_help"));
+}
+
 TEST_F(PanelTest, FlagChangesMoveTheButtonsAndPlayTheHintSound) {
     flash::sprite_instance* hint = panel->hintButton();
     flash::sprite_instance* skip = panel->skipButton();
