@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
     "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "MainPanel",
-    "ScriptTimerManager", "FontManager", "Profiles",
+    "ScriptTimerManager", "FontManager", "Profiles", "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
 
