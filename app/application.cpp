@@ -105,6 +105,9 @@ bool Application::init(const StartInfo& startInfo) {
     // 8. The engine instance and the textures (the replay recorder comes with its class).
     m_initStep = 8;
     m_player = new flash::player();
+    // The application holds the engine instance: a root's advance holds it too while it runs,
+    // and letting go of that hold must not end it.
+    m_player->add_ref();
     m_frameTimer.restart();
     new TextureContainer();
 
@@ -245,7 +248,7 @@ void Application::shutdown() {
         m_shutdownTrace.emplace_back("render handler");
     }
     if (m_player) {
-        delete m_player;
+        m_player->drop_ref();
         m_player = nullptr;
         m_shutdownTrace.emplace_back("player");
     }
