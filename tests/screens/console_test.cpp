@@ -406,6 +406,31 @@ TEST_F(ConsoleGame, WithoutItsMovieTheConsoleLogsOneErrorAndStillHoldsLines) {
     game->runFrames(3);
 }
 
+TEST_F(ConsoleGame, TheGraveKeyOpensAndClosesTheConsoleOnlyWithDebugModeEnabled) {
+    start();
+    Console* console = Console::instance();
+    // Keys through the input file: the application's key chain hands them on.
+    const char* session = "key Grave\n+2 type \"probe = 84 / 2\"\n+1 key Enter\n+1 key Grave\n";
+    d_DebugModeEnabled->setEnabled(false);
+    ASSERT_TRUE(game->runInput(session)) << game->log().substr(game->log().size() > 2000 ? game->log().size() - 2000 : 0);
+    EXPECT_FALSE(console->isVisible()) << "without the debug switch nothing opens";
+    EXPECT_EQ(globalText("probe"), "(nil)");
+    EXPECT_TRUE(console->history().empty());
+
+    d_DebugModeEnabled->setEnabled(true);
+    ASSERT_TRUE(game->runInput("key Grave\n+2 type \"probe = 84 / 2\"\n"));
+    EXPECT_TRUE(console->isVisible());
+    EXPECT_EQ(game->app().modalPanel(), console);
+    EXPECT_TRUE(game->app().isBusy()) << "the game waits while the console is open";
+    EXPECT_EQ(console->input().text(), "probe = 84 / 2");
+    ASSERT_TRUE(game->runInput("key Enter\n+1 key Escape\n+1 key Grave\n"));
+    EXPECT_EQ(globalText("probe"), "42");
+    EXPECT_EQ(console->history().entries(), std::vector<std::string>{"probe = 84 / 2"});
+    EXPECT_FALSE(console->isVisible()) << "the same key closes it";
+    EXPECT_EQ(game->app().modalPanel(), nullptr);
+    EXPECT_FALSE(game->app().isBusy());
+}
+
 TEST_F(ConsoleGame, AnUnwritableHistoryGivesOneWarning) {
     fs::create_directories(profilesFolder() / "console.log");
     start();
