@@ -12,6 +12,7 @@
 
 #include "app/game_layers.h"
 #include "app/profiles.h"
+#include "app/replay_recorder.h"
 #include "core/cvar.h"
 #include "core/cvar_catalogue.h"
 #include "core/string_utils.h"
@@ -429,6 +430,57 @@ TEST_F(ConsoleGame, TheGraveKeyOpensAndClosesTheConsoleOnlyWithDebugModeEnabled)
     EXPECT_FALSE(console->isVisible()) << "the same key closes it";
     EXPECT_EQ(game->app().modalPanel(), nullptr);
     EXPECT_FALSE(game->app().isBusy());
+}
+
+// A drawable on the render list that notes where each press of the left button lands.
+class PressProbe : public BaseRender {
+public:
+    std::vector<std::pair<int, int>> presses;
+    bool onMouse(int x, int y, int buttons) override {
+        if ((buttons & 1) && !(m_buttons & 1)) presses.emplace_back(x, y);
+        m_buttons = buttons;
+        return true;
+    }
+
+private:
+    int m_buttons = 0;
+};
+
+TEST_F(ConsoleGame, AReplayMadeFromTheConsolePlaysTheClicksBack) {
+    start();
+    d_DebugModeEnabled->setEnabled(true);
+    PressProbe probe;
+    game->app().addToRenderList(&probe);
+    // The console's lines, typed through the application's key chain while the console is open.
+    auto consoleLines = [this](const std::vector<std::string>& lines) {
+        ASSERT_TRUE(game->runInput("key Grave\n"));
+        ASSERT_TRUE(Console::instance()->isVisible());
+        for (const std::string& line : lines) {
+            for (char16_t c : utf8ToWString(line + "\r")) {
+                KeyEvent event;
+                event.type = KEY_CLICKED;
+                event.scanCode = c == u'\r' ? kEnter : kLetterA;
+                event.character = c;
+                game->app().onKeyEvent(&event);
+            }
+        }
+        ASSERT_TRUE(game->runInput("key Grave\n"));
+        ASSERT_FALSE(Console::instance()->isVisible());
+    };
+    consoleLines({"replay_recorder():reset()", "replay_recorder():startRecord()"});
+    ASSERT_TRUE(game->runInput("click 300 200\n+5 click 600 400\n+5 click 120 700\n"));
+    const std::vector<std::pair<int, int>> clicked = {{300, 200}, {600, 400}, {120, 700}};
+    EXPECT_EQ(probe.presses, clicked);
+    consoleLines({"replay_recorder():save('clicks.replay')", "replay_recorder():reset()",
+                  "replay_recorder():load('clicks.replay')", "replay_recorder():startPlay()"});
+    ASSERT_TRUE(fs::exists(dir.path() / "clicks.replay"));
+    probe.presses.clear();
+    ReplayRecorder* recorder = ReplayRecorder::instance();
+    ASSERT_TRUE(recorder->isPlaying());
+    for (int i = 0; i < 200 && recorder->isPlaying(); ++i) game->runFrames(1);
+    EXPECT_FALSE(recorder->isPlaying());
+    EXPECT_EQ(probe.presses, clicked);
+    game->app().removeFromRenderList(&probe);
 }
 
 TEST_F(ConsoleGame, AnUnwritableHistoryGivesOneWarning) {
