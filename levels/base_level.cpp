@@ -20,6 +20,7 @@
 #include "levels/level_sound.h"
 #include "levels/minigame_loader.h"
 #include "particles/effect_mgr.h"
+#include "screens/main_panel.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ BaseLevel::~BaseLevel() {
     }
     if (MouseCursor* cursor = MouseCursor::instance()) cursor->reset();
     deleteElements();
-    if (BaseRender* panel = app::screen(app::Screen::MainPanel)) panel->hide();
+    if (MainPanel* panel = MainPanel::instance()) panel->hide();
     if (GameTimerManager* timers = GameTimerManager::instance()) timers->clear();
     if (m_ambientSound != -1) levels::stopSound(m_ambientSound);
     m_sounds.clear();
@@ -100,12 +101,13 @@ bool BaseLevel::initElements(const Attr::AttributePtr& description) {
         return false;
     }
 
-    if (BaseRender* panel = app::screen(app::Screen::MainPanel)) panel->setVisible(true);
+    MainPanel* panel = MainPanel::instance();
+    if (panel) panel->setVisible(true);
 
     m_swfFile = Attr::stringValueOr(Attr::findAttribute(description, "FileName"), std::string());
     m_noAutoAddIOC = Attr::boolValueOr(Attr::findAttribute(description, "NoAutoAddIOC"), true);
     m_chapter = Attr::stringValueOr(Attr::findAttribute(description, "Chapter"), std::string());
-    // The heads-up panel's flag 8 comes with the panel.
+    if (panel) panel->setFlag(MainPanel::kNoInventoryEntries, m_noAutoAddIOC);
 
     if (m_swfFile.empty()) {
         if (!m_parent) {
@@ -278,6 +280,15 @@ BaseElement* BaseLevel::getElementByName(const std::string& name) {
         if (BaseElement* found = minilevel->getElementByName(name)) return found;
     }
     return nullptr;
+}
+
+void BaseLevel::visitElements(ElementVisitor& visitor) const {
+    for (const BaseElement* element : m_elements) visitor.visit(element->getName(), element->getKind());
+}
+
+flash::character* BaseLevel::elementClip(const std::string& name) const {
+    BaseElement* element = const_cast<BaseLevel*>(this)->getElementByName(name);
+    return element ? element->getCharacter() : nullptr;
 }
 
 void BaseLevel::addElement(BaseElement* element) {

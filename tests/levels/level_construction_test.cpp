@@ -7,6 +7,7 @@
 #include "flash/movie/player.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_effect.h"
+#include "screens/main_panel.h"
 #include "tests/levels/level_fixture.h"
 
 namespace leveltest {
@@ -50,6 +51,20 @@ TEST_F(Construction, TheDemoRoomMakesItsElementsDoorMinilevelEffectAndSounds) {
         {"door", BaseElement::kKindMinilevelDoor, "closeup"},
     };
     EXPECT_EQ(rows(*room), expected);
+    // The same walk as the heads-up panel makes it.
+    struct Collect : app::GameLevel::ElementVisitor {
+        std::vector<ElementRow> seen;
+        void visit(const std::string& name, int kind) override { seen.push_back({name, kind, ""}); }
+    } collect;
+    room->visitElements(collect);
+    ASSERT_EQ(collect.seen.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(collect.seen[i].name, expected[i].name);
+        EXPECT_EQ(collect.seen[i].kind, expected[i].kind);
+    }
+    EXPECT_EQ(room->elementClip("door"), clip(room, "door"));
+    EXPECT_EQ(room->elementClip("curtain"), nullptr);
+    EXPECT_EQ(room->elementClip("nobody"), nullptr);
     for (const BaseElement* element : room->getElements()) EXPECT_EQ(element->getLevel(), room);
 
     // The door stands for its clip, which knows it as its owner and reports its ends to it.
@@ -136,6 +151,26 @@ TEST_F(Construction, DescriptionsThatCannotMakeALevelLogTheirErrorAndNothingElse
             EXPECT_TRUE(parent->isVisible()) << c.what << ": hiding it hid the parent's scene";
             EXPECT_FALSE(level.isVisible()) << c.what;
         }
+    }
+}
+
+TEST_F(Construction, TheHeadsUpPanelShowsWithTheInventoryFlagOfTheDescription) {
+    MainPanel* panel = MainPanel::instance();
+    ASSERT_NE(panel, nullptr);
+    const std::pair<std::string, bool> cases[] = {
+        {"", true},
+        {"<boolean name=\"NoAutoAddIOC\" value=\"false\" />", false},
+        {"<boolean name=\"NoAutoAddIOC\" value=\"true\" />", true},
+    };
+    for (const auto& [key, flag] : cases) {
+        panel->setVisible(false);
+        panel->setFlag(MainPanel::kNoInventoryEntries, !flag);
+        TestLevel* level = topLevel("p", description("p", stringKey("FileName", "room.swf") + key));
+        EXPECT_TRUE(panel->isVisible()) << key;
+        EXPECT_EQ(panel->anyFlag(MainPanel::kNoInventoryEntries), flag) << key;
+        EXPECT_EQ(level->getNoAutoAddIOC(), flag) << key;
+        release(level);
+        EXPECT_FALSE(panel->isVisible()) << key;
     }
 }
 
