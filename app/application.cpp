@@ -105,6 +105,8 @@ bool Application::init(const StartInfo& startInfo) {
     // 8. The engine instance and the textures (the replay recorder comes with its class).
     m_initStep = 8;
     m_player = new flash::player();
+    // Counted: an advance holds the player for its length, and would free an uncounted one.
+    m_player->add_ref();
     m_frameTimer.restart();
     new TextureContainer();
 
@@ -245,7 +247,7 @@ void Application::shutdown() {
         m_shutdownTrace.emplace_back("render handler");
     }
     if (m_player) {
-        delete m_player;
+        m_player->drop_ref();
         m_player = nullptr;
         m_shutdownTrace.emplace_back("player");
     }

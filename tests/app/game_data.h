@@ -45,6 +45,8 @@ struct GameDataOptions {
     bool logos = true;
     bool media = true;
     std::string config;  // "config.cfg" text; empty: none
+    // The screens' movies (the demo chapter's) and a level graph of one movie level.
+    bool screens = true;
 };
 
 // The smallest data folder the start-up runs on.
@@ -65,6 +67,20 @@ inline void writeGameData(const fs::path& dir, const GameDataOptions& options = 
             document("media", "<object name=\"music\"><string name=\"1\" value=\"theme.ogg\" /></object>\n"
                               "<object name=\"sounds\"><string name=\"click\" value=\"click.ogg\" /></object>\n"
                               "<object name=\"volume\"><float name=\"click\" value=\"0.5\" /></object>\n"));
+    }
+    if (options.screens) {
+        fs::create_directories(dir / "data" / "movies");
+        fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "movies", dir / "data" / "movies",
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::create_directories(dir / "data" / "levels");
+        fs::copy_file(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "levels" / "intro.swf",
+                      dir / "data" / "levels" / "intro.swf", fs::copy_options::overwrite_existing);
+        testsupport::writeFile(dir / "data" / "levels" / "levels.xml",
+                               document("levels", "<string name=\"StartLevel\" value=\"intro\" />\n"
+                                                  "<object name=\"intro\"></object>\n"));
+        testsupport::writeFile(dir / "data" / "levels" / "intro.xml",
+                               document("intro", "<string name=\"Type\" value=\"movie\" />\n"
+                                                 "<string name=\"FileName\" value=\"intro.swf\" />\n"));
     }
     if (!options.config.empty()) testsupport::writeFile(dir / "config.cfg", options.config);
     testsupport::writeFile(dir / "data" / "scripts" / "_common.lua", "common_loaded = true\n");
