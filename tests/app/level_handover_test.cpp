@@ -270,6 +270,7 @@ TEST_F(Handover, WithFadesDisabledTheHandOverGoesOnAtOnceAndScriptFadesDoNothing
     loading.shown = 2.0f;
     frames(1);
     EXPECT_FALSE(loading.visible);
+    ASSERT_FALSE(levels.calls.empty());
     EXPECT_EQ(levels.calls.back(), "enter room");
 
     // The script's fade-out starts nothing, so its end script waits for fades to come back.
