@@ -4,6 +4,8 @@
 
 #include "app/game_layers.h"
 #include "app/input_script_runner.h"
+#include "app/mouse_cursor.h"
+#include "app/replay_recorder.h"
 #include "app/profiles.h"
 #include "audio/media_center.h"
 #include "core/cli_parser.h"
@@ -102,13 +104,15 @@ bool Application::init(const StartInfo& startInfo) {
     m_initStep = 7;
     if (!createDevices(s_fullScreenMode->value.b)) return false;
 
-    // 8. The engine instance and the textures (the replay recorder comes with its class).
+    // 8. The engine instance, the textures and the replay recorder.
     m_initStep = 8;
     m_player = new flash::player();
-    // Counted: an advance holds the player for its length, and would free an uncounted one.
+    // The application holds a count: the engine's own short-lived references to its instance
+    // would otherwise free it when they drop.
     m_player->add_ref();
     m_frameTimer.restart();
     new TextureContainer();
+    new ReplayRecorder();
 
     // 9. The first picture at once; its alpha is 0, so only the black clear shows.
     m_initStep = 9;
@@ -148,9 +152,10 @@ bool Application::init(const StartInfo& startInfo) {
 
     // 16. The screens join the render list in their order: heads-up panel (with the inventory
     // beside it), main menu, pause menu, dialogs, choose-profile, enter-name, message box; the
-    // cursor comes with its class.
+    // cursor last.
     m_initStep = 16;
     if (!app::runStartupActions(16)) return false;
+    addToRenderList(new MouseCursor());
 
     // 17. Sound, and the engine's effect, sound and text callbacks. Effects are switched on: a
     // paused effect system would refuse every sound, and nothing would resume it.
@@ -214,7 +219,8 @@ void Application::shutdown() {
     }
     app::runShutdownActions(app::kShutdownLevelManager, m_shutdownTrace);
     deleteSingleton<TextureContainer>("TextureContainer");
-    // The replay recorder and the cursor come with their classes.
+    deleteSingleton<ReplayRecorder>("ReplayRecorder");
+    deleteSingleton<MouseCursor>("MouseCursor");
     for (int rank = app::kShutdownMsgBox; rank <= app::kShutdownChooseProfile; ++rank)
         app::runShutdownActions(rank, m_shutdownTrace);
     deleteSingleton<ScriptTimerManager>("ScriptTimerManager");
@@ -289,40 +295,8 @@ bool Application::createDevices(bool fullScreen) {
                                   [this](MouseEvent* event) { onMouseEvent(event); })))
         return false;
     input->acquire();
-    m_mouseButtons = 0;
+    updateWindowMapping(true);
     return true;
-}
-
-// Key and mouse routing come with the input classes.
-void Application::onKeyEvent(KeyEvent*) {}
-void Application::onMouseEvent(MouseEvent*) {}
-
-LRESULT Application::wndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_ACTIVATE: {
-            CMyD3DApplication* frame = CMyD3DApplication::instance();
-            const bool active = LOWORD(wParam) != WA_INACTIVE;
-            // A headless window stays active whatever it is told.
-            if (frame && !platform::gfx::headlessVideo()) frame->setActive(active);
-            if (!m_onActivateScript.empty()) runScriptBuffer(m_onActivateScript.c_str(), 0, "on_activate");
-            if (active) {
-                m_frameTimer.restart();
-            } else if (MediaSystem::MediaCenter* media = MediaSystem::MediaCenter::instance()) {
-                media->update(0.0f, false);
-            }
-            break;
-        }
-        case WM_CLOSE:
-            PostQuitMessage(0);
-            return 0;
-        default: break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT applicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Application* app = Application::instance();
-    return app ? app->wndProc(window, message, wParam, lParam) : 0;
 }
 
 void Application::requestQuit(int answer) {

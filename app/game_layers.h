@@ -60,6 +60,8 @@ public:
     virtual void update() {}
     // Stops the script timers, waits for the preload worker and lets go of the current level.
     virtual void waitLoader() {}
+    // The debug key's completion of the current level (W in debug mode); nothing by default.
+    virtual void debugCompleteLevel() {}
 };
 // The registered manager (null while none exists); the manager registers itself and clears the
 // registration when it ends.

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/game_layers.h"
+#include "app/mouse_cursor.h"
 #include "app/profiles.h"
 #include "audio/media_center.h"
 #include "core/cvar_catalogue.h"
@@ -59,7 +60,7 @@ void Application::applyOverclickPenalty() {
         profiles->save();
         return;
     }
-    // The cursor's penalty comes with the cursor's class.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->startPenalty();
 }
 
 void Application::resetTimer() {
@@ -78,7 +79,7 @@ void Application::startLoading(const std::string& levelName) {
         // The dialog panel's movie is read beside the level's until the panel has its own.
         loading->addMovie(kDialogsMovie);
     }
-    // The cursor is hidden here once it exists.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->setVisible(false);
     if (!fadesEnabled()) {
         // No fade-out ends while fades are off: the hand-over goes on at once.
         setFadeCallback(nullptr);
@@ -128,7 +129,7 @@ void Application::onLevelLoad(uint32_t code) {
 
 void Application::levelLoaded() {
     if (BaseRender* screen = app::screen(app::Screen::Loading)) screen->hide();
-    // The cursor is shown here once it exists.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->setVisible(true);
     enterLevel(m_loadingLevel);
 }
 
