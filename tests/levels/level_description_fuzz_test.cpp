@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "app/application.h"
 #include "core/attr_xml.h"
+#include "flash/movie/player.h"
 #include "levels/base_level.h"
 #include "levels/level_factory.h"
 #include "tests/support/fuzz_target.h"
@@ -44,6 +46,13 @@ void readDescription(const uint8_t* data, size_t size) {
             level.onMouse(100, 100, 1);
             level.update(0.1f);
             level.onEndLevel();
+        }
+    }
+    // What a frame's advance would do: the clips of the movies let go are collected.
+    if (Application* app = Application::instance()) {
+        if (flash::player* player = app->player()) {
+            player->set_as_garbage();
+            player->clear_garbage();
         }
     }
     levels::setLevelFactory({});
