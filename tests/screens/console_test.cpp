@@ -19,6 +19,7 @@
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/runtime/event_id.h"
 #include "input/clipboard.h"
 #include "input/input_event.h"
 #include "script/console_sink.h"
@@ -117,6 +118,11 @@ TEST_F(ConsoleGame, StartsHiddenAsThePrintSinkWithItsFieldsAndIsDeletedAfterTheS
     EXPECT_FALSE(top->find_character_by_path("auto_complete")->get_visible());
     EXPECT_GT(field("console.console_input")->get_matrix().m_[1][2], field("console.console_output")->get_matrix().m_[1][2])
         << "the input line lies below the output";
+    // The input field shows the caret and keeps it: a click elsewhere takes no focus from it.
+    flash::edit_text_character* input = field("console.console_input");
+    EXPECT_TRUE(input->m_has_focus);
+    input->on_event(flash::event_id(flash::event_id::KILLFOCUS));
+    EXPECT_TRUE(input->m_has_focus);
 
     // Shown, it is the active panel and the game is busy.
     console->setVisible(true);
