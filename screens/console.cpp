@@ -108,9 +108,14 @@ Console::~Console() {
 }
 
 void Console::buildFields() {
-    // The first frame places the clips the fields go into.
-    if (Application* app = Application::instance(); app && app->player()) app->player()->set_root(m_root.get_ptr());
+    // The first frame places the clips the fields go into; the player's current root (the
+    // screen that has the keyboard) is given back afterwards.
+    Application* app = Application::instance();
+    flash::player* player = app ? app->player() : nullptr;
+    flash::smart_ptr<flash::root> previous = player ? player->get_root() : nullptr;
+    if (player) player->set_root(m_root.get_ptr());
     m_root->advance(0.0f);
+    if (player) player->set_root(previous.get_ptr());
     m_root->set_visible(false);
     flash::sprite_instance* top = m_root->get_root_sprite();
     if (!top) return;
