@@ -99,7 +99,7 @@ protected:
                                "</object>\n</root>\n");
         testsupport::writeFile(profilesFolder() / "config.sta", "s_LastProfileName \"Ann\"\n");
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-        ASSERT_TRUE(game->start());
+        ASSERT_TRUE(game->startWithProfile());
         ASSERT_NE(Console::instance(), nullptr);
         ASSERT_EQ(game->app().modalPanel(), nullptr) << game->log();
     }
@@ -298,7 +298,7 @@ TEST_F(ConsoleGame, TheHistoryKeepsEachLineOnceInTheUserDataFolder) {
     // A new console reads the file back.
     game.reset();
     game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-    ASSERT_TRUE(game->start());
+    ASSERT_TRUE(game->startWithProfile());
     EXPECT_EQ(Console::instance()->history().entries(), (std::vector<std::string>{"x = 1", "y = 2"}));
 }
 
