@@ -225,6 +225,8 @@ private:
     int m_nonClientHeight = 0;
     int m_windowLeft = 0, m_windowTop = 0, m_windowRight = 0, m_windowBottom = 0;
     int m_mouseButtons = 0;
+    // Where the replay's last entry put the pointer (-1: no entry taken yet).
+    int m_replayX = -1, m_replayY = -1;
     bool m_quit = false;
     std::vector<float> m_fpsSamples;
     std::vector<BaseRender*> m_renderList;

@@ -203,10 +203,18 @@ void Application::routeMouse(MouseEvent* event) {
         if (!(console && console->isVisible()) && recorder->delayPassed()) {
             ReplayEvent replayed;
             recorder->next(replayed, -1);
-            x = static_cast<int>(replayed.x);
-            y = static_cast<int>(replayed.y);
+            m_replayX = static_cast<int>(replayed.x);
+            m_replayY = static_cast<int>(replayed.y);
             m_mouseButtons = replayed.buttons;
         }
+        // Between its entries the replay keeps the pointer where its last entry put it: a real
+        // mouse event later in the same frame must not move a replayed press off its button.
+        if (m_replayX >= 0) {
+            x = m_replayX;
+            y = m_replayY;
+        }
+    } else {
+        m_replayX = m_replayY = -1;
     }
 
     if (!(cursor && cursor->isBlocked())) {

@@ -1,6 +1,7 @@
 #include "screens/console.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/application.h"
 #include "app/game_layers.h"
@@ -37,10 +38,8 @@ const flash::rgba kTextColour{255, 255, 255, 255};
 // What separates a console variable's name from its value.
 constexpr const char* kSeparators = " \t\n";
 
-Console* createConsole() { return new Console(); }
-
 bool startConsole() {
-    createConsole();
+    new Console();  // it registers itself
     return true;
 }
 
@@ -53,10 +52,19 @@ bool deleteConsole() {
 // Start-up step 20, after the fonts: the console follows the cursor on the render list.
 const app::PartRegistration kRegistration(20, 1, &startConsole, app::kShutdownConsole, "Console", &deleteConsole);
 
+// A movie's or a font's sizes are input: placements stay within this many pixels.
+constexpr float kMaxPixels = 100000.0f;
+constexpr int kMaxLineHeight = 1000;
+
 int lineHeight() {
     const Font* font = getFontByName(v_ConsoleFont->text);
     const int height = font ? font->getHeight() : 0;
-    return height > 0 ? height : kFallbackLineHeight;
+    return height > 0 ? std::min(height, kMaxLineHeight) : kFallbackLineHeight;
+}
+
+int toPixels(float twips) {
+    const float pixels = twips * kPixelsPerTwip;
+    return std::isfinite(pixels) ? static_cast<int>(std::clamp(pixels, -kMaxPixels, kMaxPixels)) : 0;
 }
 
 void setFieldText(flash::edit_text_character* field, const std::string& text) {
@@ -100,9 +108,14 @@ Console::~Console() {
 }
 
 void Console::buildFields() {
-    // The first frame places the clips the fields go into.
-    if (Application* app = Application::instance(); app && app->player()) app->player()->set_root(m_root.get_ptr());
+    // The first frame places the clips the fields go into; the player's current root (the
+    // screen that has the keyboard) is given back afterwards.
+    Application* app = Application::instance();
+    flash::player* player = app ? app->player() : nullptr;
+    flash::smart_ptr<flash::root> previous = player ? player->get_root() : nullptr;
+    if (player) player->set_root(m_root.get_ptr());
     m_root->advance(0.0f);
+    if (player) player->set_root(previous.get_ptr());
     m_root->set_visible(false);
     flash::sprite_instance* top = m_root->get_root_sprite();
     if (!top) return;
@@ -125,10 +138,10 @@ flash::edit_text_character* Console::makeField(flash::sprite_instance* clip, con
     flash::rect box;
     clip->get_bound(&box);
     clip->get_matrix().transform_by_inverse(&box);
-    const int left = static_cast<int>(box.m_x_min * kPixelsPerTwip);
-    const int top = static_cast<int>(box.m_y_min * kPixelsPerTwip);
-    const int right = static_cast<int>(box.m_x_max * kPixelsPerTwip);
-    const int bottom = static_cast<int>(box.m_y_max * kPixelsPerTwip);
+    const int left = toPixels(box.m_x_min);
+    const int top = toPixels(box.m_y_min);
+    const int right = toPixels(box.m_x_max);
+    const int bottom = toPixels(box.m_y_max);
     const int height = lineHeight();
     const int width = std::max(0, right - left - 2 * kFieldMargin);
     // One line sits at the clip's bottom; several start at its top.
@@ -138,6 +151,8 @@ flash::edit_text_character* Console::makeField(flash::sprite_instance* clip, con
     if (!field) return nullptr;
     field->m_font_name = v_ConsoleFont->text.c_str();
     field->m_line_feeds_only = true;
+    // The console edits its input itself: the field takes neither focus changes nor typing.
+    field->get_definition()->m_readonly = true;
     field->m_typing_locked = true;
     field->m_vertical_alignment = kTopAligned;
     field->m_color = kTextColour;

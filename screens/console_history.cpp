@@ -41,6 +41,8 @@ void ConsoleHistory::load(const std::string& path) {
         start = end + 1;
     }
     // Splitting "a\nb\n" leaves no empty last entry: the loop ends at the text's end.
+    if (m_entries.size() > kMaxLoadedEntries)
+        m_entries.erase(m_entries.begin(), m_entries.end() - static_cast<long>(kMaxLoadedEntries));
     m_index = static_cast<int>(m_entries.size());
 }
 

@@ -12,6 +12,8 @@ class ConsoleHistory {
 public:
     // A longer file is read from its last this many bytes (its first, cut line dropped).
     static constexpr size_t kMaxFileBytes = 1u << 20;
+    // ... and of its lines the newest this many are kept.
+    static constexpr size_t kMaxLoadedEntries = 10000;
 
     // Reads the file at `path` (none when empty); a missing file is an empty history.
     void load(const std::string& path);

@@ -183,15 +183,22 @@ TEST_F(ConsoleHistoryFile, MissingTruncatedAndHugeFiles) {
     EXPECT_EQ(history.entries(), (std::vector<std::string>{"a", "b"})) << "a last line without its end";
 
     // Past the limit only the end is read, from the first whole line on.
+    const std::string wide(200, 'z');
     std::string big = "cut-away\n";
-    while (big.size() < ConsoleHistory::kMaxFileBytes + 100) big += "0123456789abcdef\n";
+    while (big.size() < ConsoleHistory::kMaxFileBytes + 100) big += wide + "\n";
     big += "newest\n";
     testsupport::writeFile(dir.path() / "big.log", big);
     history.load((dir.path() / "big.log").string());
     ASSERT_FALSE(history.empty());
     EXPECT_EQ(history.entries().back(), "newest");
-    EXPECT_EQ(history.entries().front(), "0123456789abcdef");
-    EXPECT_LE(history.size(), ConsoleHistory::kMaxFileBytes / 17 + 1);
+    EXPECT_EQ(history.entries().front(), wide) << "no piece of a line";
+    EXPECT_EQ(history.size(), ConsoleHistory::kMaxFileBytes / 201 + 1);
+
+    // A file of empty lines is as many entries at most.
+    testsupport::writeFile(dir.path() / "empty.log", std::string(300000, '\n') + "last\n");
+    history.load((dir.path() / "empty.log").string());
+    EXPECT_EQ(history.size(), ConsoleHistory::kMaxLoadedEntries);
+    EXPECT_EQ(history.entries().back(), "last");
 }
 
 TEST_F(ConsoleHistoryFile, AnUnwritableHistoryWarnsOnceAndKeepsTheLinesInMemory) {

@@ -19,11 +19,15 @@
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/runtime/event_id.h"
 #include "input/clipboard.h"
 #include "input/input_event.h"
 #include "script/console_sink.h"
 #include "script/script_core.h"
+#include "screens/choose_profile.h"
 #include "screens/console.h"
+#include "screens/main_menu.h"
+#include "screens/msg_box.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -84,11 +88,20 @@ protected:
 
     fs::path profilesFolder() const { return home.path() / "orlimand" / "profiles"; }
 
-    void start() {
+    // The demo chapter with the player "Ann" chosen before, so that no profile screen holds the
+    // input at start; without its console movie when asked.
+    void start(bool withMovie = true) {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
+        if (!withMovie) fs::remove(dir.path() / "data" / "movies" / "_console.swf");
+        testsupport::writeFile(profilesFolder() / "Ann.prof",
+                               "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<root>\n<object name=\"Ann\">\n"
+                               "<string name=\"LastLevel\" value=\"\" />\n<string name=\"CurrentLevel\" value=\"\" />\n"
+                               "</object>\n</root>\n");
+        testsupport::writeFile(profilesFolder() / "config.sta", "s_LastProfileName \"Ann\"\n");
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
         ASSERT_TRUE(game->startWithProfile());
         ASSERT_NE(Console::instance(), nullptr);
+        ASSERT_EQ(game->app().modalPanel(), nullptr) << game->log();
     }
     void TearDown() override { game.reset(); }
 };
@@ -117,6 +130,11 @@ TEST_F(ConsoleGame, StartsHiddenAsThePrintSinkWithItsFieldsAndIsDeletedAfterTheS
     EXPECT_FALSE(top->find_character_by_path("auto_complete")->get_visible());
     EXPECT_GT(field("console.console_input")->get_matrix().m_[1][2], field("console.console_output")->get_matrix().m_[1][2])
         << "the input line lies below the output";
+    // The input field shows the caret and keeps it: a click elsewhere takes no focus from it.
+    flash::edit_text_character* input = field("console.console_input");
+    EXPECT_TRUE(input->m_has_focus);
+    input->on_event(flash::event_id(flash::event_id::KILLFOCUS));
+    EXPECT_TRUE(input->m_has_focus);
 
     // Shown, it is the active panel and the game is busy.
     console->setVisible(true);
@@ -385,12 +403,8 @@ TEST_F(ConsoleGame, KeysEditTheLineByCharacterAndOnlyTheGraveKeyIsRefused) {
 }
 
 TEST_F(ConsoleGame, WithoutItsMovieTheConsoleLogsOneErrorAndStillHoldsLines) {
-    fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
-    fs::remove(dir.path() / "data" / "movies" / "_console.swf");
-    game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-    ASSERT_TRUE(game->startWithProfile());
+    start(false);
     Console* console = Console::instance();
-    ASSERT_NE(console, nullptr);
     EXPECT_FALSE(console->hasMovie());
     const std::string log = game->log();
     const size_t at = log.find("\tERROR\tconsole.swf not found in Console::init\n");
@@ -432,25 +446,19 @@ TEST_F(ConsoleGame, TheGraveKeyOpensAndClosesTheConsoleOnlyWithDebugModeEnabled)
     EXPECT_FALSE(game->app().isBusy());
 }
 
-// A drawable on the render list that notes where each press of the left button lands.
-class PressProbe : public BaseRender {
-public:
-    std::vector<std::pair<int, int>> presses;
-    bool onMouse(int x, int y, int buttons) override {
-        if ((buttons & 1) && !(m_buttons & 1)) presses.emplace_back(x, y);
-        m_buttons = buttons;
-        return true;
-    }
+// The screen in front: the message box, the profile chooser, the main menu or none.
+std::string frontScreen() {
+    if (MsgBox::instance() && MsgBox::instance()->isVisible()) return "message box";
+    if (ChooseProfile::instance() && ChooseProfile::instance()->isVisible()) return "chooser";
+    if (MainMenu::instance() && MainMenu::instance()->isVisible()) return "main menu";
+    return "none";
+}
 
-private:
-    int m_buttons = 0;
-};
-
-TEST_F(ConsoleGame, AReplayMadeFromTheConsolePlaysTheClicksBack) {
+TEST_F(ConsoleGame, AReplayMadeFromTheConsoleOfMainMenuClicksPlaysBackToTheSameScreens) {
     start();
+    game->skipLogos();  // the screens play only after the start-up pictures
     d_DebugModeEnabled->setEnabled(true);
-    PressProbe probe;
-    game->app().addToRenderList(&probe);
+    MainMenu::instance()->playAmbient();
     // The console's lines, typed through the application's key chain while the console is open.
     auto consoleLines = [this](const std::vector<std::string>& lines) {
         ASSERT_TRUE(game->runInput("key Grave\n"));
@@ -467,20 +475,39 @@ TEST_F(ConsoleGame, AReplayMadeFromTheConsolePlaysTheClicksBack) {
         ASSERT_TRUE(game->runInput("key Grave\n"));
         ASSERT_FALSE(Console::instance()->isVisible());
     };
+    std::vector<std::string> shown;
+    auto note = [&shown] {
+        if (shown.empty() || shown.back() != frontScreen()) shown.push_back(frontScreen());
+    };
+    // The change-profile text, the chooser's back button, the quit button and the box's "no".
+    const std::vector<std::pair<int, int>> clicked = {{512, 615}, {512, 640}, {512, 535}, {612, 474}};
     consoleLines({"replay_recorder():reset()", "replay_recorder():startRecord()"});
-    ASSERT_TRUE(game->runInput("click 300 200\n+5 click 600 400\n+5 click 120 700\n"));
-    const std::vector<std::pair<int, int>> clicked = {{300, 200}, {600, 400}, {120, 700}};
-    EXPECT_EQ(probe.presses, clicked);
-    consoleLines({"replay_recorder():save('clicks.replay')", "replay_recorder():reset()",
-                  "replay_recorder():load('clicks.replay')", "replay_recorder():startPlay()"});
-    ASSERT_TRUE(fs::exists(dir.path() / "clicks.replay"));
-    probe.presses.clear();
+    note();
+    for (const auto& [x, y] : clicked) {
+        ASSERT_TRUE(game->runInput("click " + std::to_string(x) + " " + std::to_string(y) + "\n+4 move 100 700\n"));
+        note();
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"main menu", "chooser", "main menu", "message box", "main menu"}));
+    // Playback waits while the console shows; the menu is in front when it starts.
+    ASSERT_EQ(frontScreen(), "main menu");
+    const std::vector<std::string> made = shown;
+    shown = {"main menu"};
+    consoleLines({"replay_recorder():save('menu.replay')", "replay_recorder():reset()",
+                  "replay_recorder():load('menu.replay')", "replay_recorder():startPlay()"});
+    const std::string file = testsupport::readFile(dir.path() / "menu.replay");
+    for (const auto& [x, y] : clicked)
+        EXPECT_NE(file.find("value=\"" + std::to_string(x) + "|" + std::to_string(y) + "|1|"), std::string::npos) << file;
+
     ReplayRecorder* recorder = ReplayRecorder::instance();
     ASSERT_TRUE(recorder->isPlaying());
-    for (int i = 0; i < 200 && recorder->isPlaying(); ++i) game->runFrames(1);
+    note();
+    for (int i = 0; i < 300 && recorder->isPlaying(); ++i) {
+        game->runFrames(1);
+        note();
+    }
     EXPECT_FALSE(recorder->isPlaying());
-    EXPECT_EQ(probe.presses, clicked);
-    game->app().removeFromRenderList(&probe);
+    EXPECT_EQ(shown, made) << "played back headless to the same screens";
+    EXPECT_FALSE(game->app().quitRequested());
 }
 
 TEST_F(ConsoleGame, AnUnwritableHistoryGivesOneWarning) {
