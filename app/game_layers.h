@@ -45,6 +45,8 @@ public:
     virtual ~LevelControl() = default;
     // The level being played; with `deep` the innermost minilevel open in it. Null when none.
     virtual GameLevel* getCurrentLevel(bool deep) = 0;
+    // The debug key's completion of the current level (W in debug mode); nothing by default.
+    virtual void debugCompleteLevel() {}
 };
 // The registered manager (null while none exists); the manager registers itself and clears the
 // registration when it ends.

@@ -23,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
-    "render target", "TextureContainer", "MsgBox", "MainMenu", "EnterName", "ChooseProfile", "ScriptTimerManager", "FontManager", "Profiles",
+    "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "EnterName",
+    "ChooseProfile", "ScriptTimerManager", "FontManager", "Profiles", "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
 
