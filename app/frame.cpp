@@ -254,6 +254,7 @@ void Application::updateGame(float step, bool busy) {
     // The current level, the heads-up panel and the level manager's check (when not busy and the
     // dialog panel does not hold the game), then the dialog panel and the message box, come with
     // their classes.
+    if (BaseRender* panel = app::screen(app::Screen::MainPanel); panel && !busy && app::currentLevel()) panel->update(step);
     if (d_DebugMode->value.b) {
         setDebugText(0, "version: " + prog_version->text);
         setDebugText(1, "FPS: " + std::to_string(getAverageFps()));

@@ -23,8 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
-    "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "EnterName",
-    "ChooseProfile", "ScriptTimerManager", "FontManager", "Profiles", "GameTimerManager",
+    "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "MainPanel", "EnterName", "ChooseProfile",
+    "ScriptTimerManager", "Console", "FontManager", "Profiles", "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
 
@@ -36,6 +36,10 @@ protected:
 
 TEST_F(Startup, InitedApplicationIsLoggedWithItsMillisecondsAndShutdownDeletesInOrder) {
     apptest::writeGameData(dir.path());
+    // The screens' movies, taken from the demo chapter.
+    fs::create_directories(dir.path() / "data" / "movies");
+    fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "movies" / "mainpanel-inventory.swf",
+             dir.path() / "data" / "movies");
     testsupport::GameFixture game(dir.path());
     ASSERT_TRUE(game.start("--full"));
     EXPECT_EQ(game.app().initStep(), 24);
