@@ -86,6 +86,8 @@ protected:
 
     void start() {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
+        // A player exists: at a first start the name entry would be the active panel.
+        testsupport::writeFile(profilesFolder() / "Tester.prof", "<root><object name=\"Tester\" /></root>\n");
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
         ASSERT_TRUE(game->start());
         ASSERT_NE(Console::instance(), nullptr);
@@ -387,6 +389,7 @@ TEST_F(ConsoleGame, KeysEditTheLineByCharacterAndOnlyTheGraveKeyIsRefused) {
 TEST_F(ConsoleGame, WithoutItsMovieTheConsoleLogsOneErrorAndStillHoldsLines) {
     fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
     fs::remove(dir.path() / "data" / "movies" / "_console.swf");
+    testsupport::writeFile(profilesFolder() / "Tester.prof", "<root><object name=\"Tester\" /></root>\n");
     game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
     ASSERT_TRUE(game->start());
     Console* console = Console::instance();

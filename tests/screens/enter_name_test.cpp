@@ -68,6 +68,9 @@ TEST(EnterName, TheFirstStartAsksForANameWithoutACancel) {
     entry->onEvent(find(entry, "en_btn_ok"), 1);
     EXPECT_TRUE(entry->isVisible());
     EXPECT_TRUE(entry->editField()->m_has_focus);
+    // Each drawable makes its movie the current one as it draws: right after a show it is the
+    // entry's.
+    entry->show();
     EXPECT_EQ(game.app().player()->get_root(), entry->getRoot());
 }
 
