@@ -86,10 +86,8 @@ protected:
 
     void start() {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
-        // A player exists: at a first start the name entry would be the active panel.
-        testsupport::writeFile(profilesFolder() / "Tester.prof", "<root><object name=\"Tester\" /></root>\n");
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-        ASSERT_TRUE(game->start());
+        ASSERT_TRUE(game->startWithProfile());
         ASSERT_NE(Console::instance(), nullptr);
     }
     void TearDown() override { game.reset(); }
@@ -282,7 +280,7 @@ TEST_F(ConsoleGame, TheHistoryKeepsEachLineOnceInTheUserDataFolder) {
     // A new console reads the file back.
     game.reset();
     game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-    ASSERT_TRUE(game->start());
+    ASSERT_TRUE(game->startWithProfile());
     EXPECT_EQ(Console::instance()->history().entries(), (std::vector<std::string>{"x = 1", "y = 2"}));
 }
 
@@ -389,9 +387,8 @@ TEST_F(ConsoleGame, KeysEditTheLineByCharacterAndOnlyTheGraveKeyIsRefused) {
 TEST_F(ConsoleGame, WithoutItsMovieTheConsoleLogsOneErrorAndStillHoldsLines) {
     fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
     fs::remove(dir.path() / "data" / "movies" / "_console.swf");
-    testsupport::writeFile(profilesFolder() / "Tester.prof", "<root><object name=\"Tester\" /></root>\n");
     game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-    ASSERT_TRUE(game->start());
+    ASSERT_TRUE(game->startWithProfile());
     Console* console = Console::instance();
     ASSERT_NE(console, nullptr);
     EXPECT_FALSE(console->hasMovie());

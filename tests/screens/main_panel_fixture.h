@@ -94,10 +94,7 @@ protected:
     void SetUp() override {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
-        // A player exists: at a first start the name entry would hold every click.
-        testsupport::writeFile(game->dataHome() / "orlimand" / "profiles" / "Tester.prof",
-                               "<root><object name=\"Tester\" /></root>\n");
-        ASSERT_TRUE(game->start());
+        ASSERT_TRUE(game->startWithProfile());
         // The game reads its texts before its entry, in its own folder: here the demo's.
         StringTable::instance().load(StringTable::kDefaultFile);
         panel = MainPanel::instance();
