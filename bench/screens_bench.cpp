@@ -33,7 +33,8 @@ void BM_FourScreensLoadedAndWired(benchmark::State& state) {
         delete ChooseProfile::instance();
         delete EnterName::instance();
         // Read from the file again, as at start-up.
-        for (const char* movie : kMovies) game.app().player()->get_movie_library().remove(movie);
+        for (const char* movie : kMovies)
+            if (!game.app().player()->get_movie_library().remove(movie)) state.SkipWithError("a movie stayed read");
         state.ResumeTiming();
         new MainMenu();
         new ChooseProfile();

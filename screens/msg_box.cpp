@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/mouse_cursor.h"
 #include "audio/media_center.h"
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
@@ -87,6 +88,8 @@ void MsgBox::show(int type, const std::string& textId, AnswerCallback callback) 
         Tov::LogLine("WARNING") << "MsgBox::show" << ": no movie for \"" << textId << "\"";
         return;
     }
+    // Open and still showing (a box hidden by other means is shown afresh).
+    const bool alreadyOpen = m_open && isVisible();
     setVisible(true);
     root->goto_frame(type);
     root->set_loop(screens::kLoopOnce);
@@ -98,12 +101,12 @@ void MsgBox::show(int type, const std::string& textId, AnswerCallback callback) 
     m_callback = std::move(callback);
     // A box shown over an open one keeps the volume from before the first: the music may be
     // dipped by now.
-    if (!isOpen()) {
+    if (!alreadyOpen) {
         if (MediaSystem::MediaCenter* media = MediaSystem::MediaCenter::instance())
             g_savedMusicVolume = media->getMusicVolume();
     }
     m_open = true;
-    // The cursor's carried element is hidden while the box shows: the cursor arrives with its class.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->hideConnected();
 
     for (int index = 0; index < kAnswerCount; ++index) {
         if (flash::character* button = screens::findDeep(root, kAnswerButtons[index])) {
@@ -176,7 +179,7 @@ void MsgBox::onEvent(flash::character* ch, int eventCode) {
     }
     m_taskComplete = false;
     screens::takeInput();
-    // The cursor shows its carried element again: the cursor arrives with its class.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->restoreConnected();
     deliver(pending, answerIndex);
 }
 

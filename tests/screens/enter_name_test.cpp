@@ -68,6 +68,10 @@ TEST(EnterName, TheFirstStartAsksForANameWithoutACancel) {
     entry->onEvent(find(entry, "en_btn_ok"), 1);
     EXPECT_TRUE(entry->isVisible());
     EXPECT_TRUE(entry->editField()->m_has_focus);
+    // Each drawable makes its movie the current one as it draws: right after a show it is the
+    // entry's.
+    entry->show();
+    EXPECT_EQ(game.app().player()->get_root(), entry->getRoot());
 }
 
 TEST(EnterName, WithAProfileTheCancelFormShowsAndCancels) {
@@ -178,6 +182,34 @@ TEST(EnterName, BadNamesAreRefusedWithTheScreenOpenAndNoFileWritten) {
     EXPECT_STREQ(MsgBox::instance()->textField()->m_text.c_str(), "ids_changename");
     ASSERT_TRUE(click(MsgBox::instance(), "msg_button_ok"));
     EXPECT_EQ(game.app().modalPanel(), entry);
+}
+
+TEST(EnterName, TheGameProgramAtItsFirstStartTakesATypedNameAndMakesTheProfile) {
+    struct Case {
+        const char* typed;
+        const char* file;
+    };
+    for (const Case& c : std::vector<Case>{{"Ann", "Ann"}, {"abcdefghijk", "abcdefghij"}}) {
+        testsupport::GameRunOptions options;
+        options.program = TOV_GAME_PROGRAM;
+        // After the start-up pictures; each character a press and a release.
+        options.input = std::string("wait \"Inited application\" max 200\n+130 type \"") + c.typed +
+                        "\"\n+2 key Enter\n+5 quit\n";
+        const testsupport::GameRunResult run = testsupport::runGame(options);
+        ASSERT_TRUE(run.finished) << run.err;
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const std::string profile = std::string("data/orlimand/profiles/") + c.file + ".prof";
+        ASSERT_EQ(run.written.count(profile), 1u) << c.typed;
+        EXPECT_EQ(run.written.at(profile), screentest::newProfileFile(c.file));
+        ASSERT_EQ(run.written.count("data/orlimand/profiles/config.sta"), 1u);
+        EXPECT_NE(run.written.at("data/orlimand/profiles/config.sta").find(std::string("s_LastProfileName\t\"") + c.file + "\""),
+                  std::string::npos);
+        size_t profiles = 0;
+        for (const auto& [path, bytes] : run.written)
+            if (path.ends_with(".prof")) ++profiles;
+        EXPECT_EQ(profiles, 1u) << c.typed;
+        for (const testsupport::LogEntry& entry : run.log) EXPECT_NE(entry.level, "ERROR") << entry.text;
+    }
 }
 
 }  // namespace

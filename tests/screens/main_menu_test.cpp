@@ -83,6 +83,7 @@ TEST(MainMenu, QuitAsksYesOrNoAndOnlyYesEndsTheMainLoop) {
     MsgBox* box = MsgBox::instance();
     menu->playAmbient();
     ASSERT_TRUE(click(menu, "mm_quit_btn"));
+    EXPECT_TRUE(game.app().inputLocked());
     ASSERT_TRUE(box->isVisible());
     EXPECT_EQ(box->getRoot()->get_current_frame(), app::MessageBox::kTypeYesNo);
     EXPECT_STREQ(box->textField()->m_text.c_str(), "ids_yesno");
@@ -97,15 +98,46 @@ TEST(MainMenu, QuitAsksYesOrNoAndOnlyYesEndsTheMainLoop) {
     EXPECT_TRUE(game.app().quitRequested());
 }
 
+TEST(MainMenu, ClickedAtItsPlaceQuitAsksAndWhileTheBoxIsOpenTheMenuUnderItGetsNoClick) {
+    screentest::ScreenGame game(screentest::withProfiles({"Ann"}, "Ann"));
+    ASSERT_TRUE(game.start());
+    MsgBox* box = MsgBox::instance();
+    MainMenu::instance()->playAmbient();
+    ASSERT_TRUE(game.fixture().runInput("click @mm_quit_btn\n+3 move 1 1\n"));
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_STREQ(box->textField()->m_text.c_str(), "ids_yesno");
+    ASSERT_TRUE(game.fixture().runInput("click @msg_button_no\n+3 move 1 1\n"));
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_FALSE(game.app().quitRequested());
+
+    // A notice over the menu: the quit button under it does nothing.
+    box->show(app::MessageBox::kTypeOk, "ids_maxprofile", nullptr);
+    ASSERT_TRUE(game.fixture().runInput("click @mm_quit_btn\n+3 move 1 1\n"));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_STREQ(box->textField()->m_text.c_str(), "ids_maxprofile");
+    EXPECT_EQ(box->getRoot()->get_current_frame(), app::MessageBox::kTypeOk);
+
+    ASSERT_TRUE(game.fixture().runInput("click @msg_button_ok\n+3 click @mm_quit_btn\n+3 click @msg_button_yes\n+3 move 1 1\n"));
+    EXPECT_TRUE(game.app().quitRequested());
+}
+
 TEST(MainMenu, CreditsDoNothingAndEveryButtonClicksWithTheMenuSound) {
     screentest::ScreenGame game(screentest::withProfiles({"Ann"}, "Ann"));
     ASSERT_TRUE(game.start());
     MainMenu* menu = MainMenu::instance();
     menu->playAmbient();
     ASSERT_TRUE(click(menu, "mm_credits_btn"));
+    // The click stays with the receivers after the menu.
+    EXPECT_FALSE(game.app().inputLocked());
     EXPECT_TRUE(menu->isVisible());
     EXPECT_FALSE(MsgBox::instance()->isVisible());
     EXPECT_EQ(game.app().modalPanel(), nullptr);
+    // The buttons whose targets come later still take the click.
+    for (const char* name : {"mm_play_btn", "mm_options_btn"}) {
+        game.app().setInputLocked(false);
+        ASSERT_TRUE(click(menu, name));
+        EXPECT_TRUE(game.app().inputLocked()) << name;
+    }
     for (const char* name : {"mm_quit_btn", "change_profile_text_t", "mm_play_btn", "mm_options_btn", "mm_credits_btn"})
         EXPECT_STREQ(find(menu, name)->m_sound_names[flash::SOUND_PRESS].c_str(), "mm_arrow_click") << name;
 }
