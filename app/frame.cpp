@@ -169,8 +169,9 @@ bool Application::frame() {
     if (static_cast<float>(dt) < frameInterval()) return false;
     ++m_frameCount;
     if (CDirectInput8* input = CDirectInput8::instance()) input->update();
-    // A replay moves on frames too, real mouse events or not: each event when its delay has passed
-    // (routing it only then keeps the replayed position between events).
+    // A replay moves on frames, whatever the mouse sends: the input layer's move of every poll
+    // routes it already, and without a mouse device this call does (only when an event is due, so
+    // it adds no routing of its own between events).
     if (ReplayRecorder* recorder = ReplayRecorder::instance();
         recorder && recorder->isPlaying() && recorder->delayPassed())
         routeMouse(nullptr);

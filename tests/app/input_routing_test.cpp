@@ -473,8 +473,9 @@ TEST_F(Routing, InactiveTheMainLoopRunsNoFrameUntilTheFocusReturns) {
 
 std::vector<std::string> g_clicked;
 
-// The buttons pressed, in order. A button held for several frames reports a drag out and, at the
-// release, a drag over (the press code again): one button pressed in a row counts once.
+// The buttons pressed, in order. Between two replayed events the real pointer is routed (the mouse
+// sends a move every poll), so a replayed press drags out of its button and the replayed release
+// drags over it again (the press code once more): one button pressed in a row counts once.
 void recordButton(flash::character* ch, int code) {
     if (code != 1) return;
     const std::string name = ch->get_name().c_str();

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "app/replay_recorder.h"
 #include "tests/support/fuzz_target.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -14,10 +14,8 @@ namespace {
 constexpr int kMostEvents = 100000;
 
 void playFile(const uint8_t* data, size_t size) {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tovreplay_XXXXXX").string();
-        return std::filesystem::path(::mkdtemp(pattern.data()) ? pattern : std::string("."));
-    }();
+    static const testsupport::TempDir dir(false);
+    const std::filesystem::path& folder = dir.path();
     const std::string in = (folder / "in.xml").string(), out = (folder / "out.xml").string();
     if (FILE* f = std::fopen(in.c_str(), "wb")) {
         if (size) std::fwrite(data, 1, size, f);
