@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "app/application.h"
+#include "app/game_layers.h"
+#include "app/game_timers.h"
 #include "app/input_script_runner.h"
 #include "app/mouse_cursor.h"
 #include "app/replay_recorder.h"
@@ -256,6 +258,7 @@ void Application::updateGame(float step, bool busy) {
     // The current level, the heads-up panel and the level manager's check (when not busy and the
     // dialog panel does not hold the game), then the dialog panel and the message box, come with
     // their classes.
+    if (BaseRender* panel = app::screen(app::Screen::MainPanel); panel && !busy && app::currentLevel()) panel->update(step);
     if (d_DebugMode->value.b) {
         setDebugText(0, "version: " + prog_version->text);
         setDebugText(1, "FPS: " + std::to_string(getAverageFps()));
@@ -264,8 +267,10 @@ void Application::updateGame(float step, bool busy) {
             setDebugText(9, "PSYS: " + std::to_string(effects->getSystemCount()));
         }
     }
+    if (BaseRender* box = app::screen(app::Screen::MsgBox)) box->update(step);
     if (!busy) {
-        // The game timers stop with the particles; they come with their class.
+        // The game timers stop with the particles.
+        if (GameTimerManager* timers = GameTimerManager::instance()) timers->update(step);
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->update(step);
     }
     if (ScriptTimerManager* timers = ScriptTimerManager::instance()) timers->update(step, false);
