@@ -25,11 +25,7 @@ std::vector<std::string> g_log;
 // An effect without particle systems whose updates, draws and release are recorded.
 class TestEffect : public particle::fxParticleEffect2D {
 public:
-    explicit TestEffect(const std::string& name) : fxParticleEffect2D(name, false) {
-        setStopCallback(nullptr, [](void*, particle::fxParticleEffect2D* effect) {
-            g_log.push_back("released " + static_cast<TestEffect*>(effect)->tag);
-        });
-    }
+    explicit TestEffect(const std::string& name) : fxParticleEffect2D(name, false) {}
     void update(float) override {
         m_watchdog = 0;
         g_log.push_back("update " + tag);
@@ -37,6 +33,10 @@ public:
     void draw() override { g_log.push_back("draw " + tag); }
     void finish() { m_finished = true; }
     std::string tag;
+
+protected:
+    // Only the release (stop) destroys an effect.
+    ~TestEffect() override { g_log.push_back("released " + tag); }
 };
 
 TestEffect* effect(const std::string& tag, const std::string& name = "fx") {
