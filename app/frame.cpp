@@ -171,8 +171,12 @@ bool Application::frame() {
     if (static_cast<float>(dt) < frameInterval()) return false;
     ++m_frameCount;
     if (CDirectInput8* input = CDirectInput8::instance()) input->update();
-    // A replay moves once a frame, real mouse events or not.
-    if (ReplayRecorder* recorder = ReplayRecorder::instance(); recorder && recorder->isPlaying()) routeMouse(nullptr);
+    // A replay moves on frames, whatever the mouse sends: the input layer's move of every poll
+    // routes it already, and without a mouse device this call does (only when an event is due, so
+    // it adds no routing of its own between events).
+    if (ReplayRecorder* recorder = ReplayRecorder::instance();
+        recorder && recorder->isPlaying() && recorder->delayPassed())
+        routeMouse(nullptr);
 
     m_fpsSamples.push_back(dt == 0 ? 1000.0f : 1000.0f / static_cast<float>(dt));
     if (m_fpsSamples.size() > static_cast<size_t>(kFpsWindow))
