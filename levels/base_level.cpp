@@ -19,6 +19,7 @@
 #include "levels/level_sound.h"
 #include "levels/minigame_loader.h"
 #include "particles/effect_mgr.h"
+#include "screens/main_panel.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ bool BaseLevel::initElements(const Attr::AttributePtr& description) {
     m_swfFile = Attr::stringValueOr(Attr::findAttribute(description, "FileName"), std::string());
     m_noAutoAddIOC = Attr::boolValueOr(Attr::findAttribute(description, "NoAutoAddIOC"), true);
     m_chapter = Attr::stringValueOr(Attr::findAttribute(description, "Chapter"), std::string());
-    // The heads-up panel's flag 8 comes with the panel.
+    if (MainPanel* panel = MainPanel::instance()) panel->setFlag(MainPanel::kNoInventoryEntries, m_noAutoAddIOC);
 
     if (m_swfFile.empty()) {
         if (!m_parent) {

@@ -101,6 +101,9 @@ public:
     virtual bool handleEvent(flash::character* ch, int eventCode);
     virtual flash::character* findCharacter(const std::string& name, bool deep);
     virtual BaseElement* getElementByName(const std::string& name);
+    // The heads-up panel's reads (base_level_tasks.cpp).
+    void visitElements(ElementVisitor& visitor) const override;
+    flash::character* elementClip(const std::string& name) override;
     virtual void onEndLevel();
     virtual bool isComplete();
     virtual void forceWin();

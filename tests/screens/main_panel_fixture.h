@@ -52,7 +52,7 @@ public:
     void visitElements(ElementVisitor& visitor) const override {
         for (const auto& [name, kind] : elements) visitor.visit(name, kind);
     }
-    flash::character* elementClip(const std::string& name) const override {
+    flash::character* elementClip(const std::string& name) override {
         for (const auto& [clipName, clip] : clips)
             if (clipName == name) return clip;
         return nullptr;
