@@ -23,8 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
-    "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "MainPanel",
-    "ScriptTimerManager", "FontManager", "Profiles", "GameTimerManager",
+    "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "MainPanel", "EnterName", "ChooseProfile",
+    "ScriptTimerManager", "Console", "FontManager", "Profiles", "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
 
@@ -48,7 +48,9 @@ TEST_F(Startup, InitedApplicationIsLoggedWithItsMillisecondsAndShutdownDeletesIn
     ASSERT_NE(at, std::string::npos) << log;
     const std::string line = log.substr(at, log.find('\n', at) - at);
     EXPECT_NE(line.find(" ms; Application::init"), std::string::npos) << line;
-    EXPECT_EQ(log.find("\tERROR\t"), std::string::npos) << log;
+    // The small folder holds none of the screens' movies: those are its only errors.
+    for (size_t error = log.find("\tERROR\t"); error != std::string::npos; error = log.find("\tERROR\t", error + 1))
+        EXPECT_NE(log.substr(error, log.find('\n', error) - error).find(".swf"), std::string::npos) << log;
     game.shutdown();
     EXPECT_EQ(game.app().shutdownTrace(), kFullShutdown);
 }
