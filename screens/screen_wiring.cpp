@@ -54,7 +54,7 @@ int wireButtons(flash::root* root, const char* const* names, flash::character_ev
 }
 
 void takeInput() {
-    // The routing's lock arrives with the input routing; until then a used click is not kept.
+    if (Application* application = Application::instance()) application->setInputLocked(true);
 }
 
 const char* nameOf(const flash::character* ch) { return ch ? ch->get_name().c_str() : ""; }

@@ -110,6 +110,16 @@ protected:
         if (game) game->shutdown();
     }
 
+    // The panel shown alone: every other screen hidden and none of them holding the input.
+    void panelAlone() {
+        Application& application = game->app();
+        for (BaseRender* item : application.renderList())
+            if (item != panel) {
+                item->setVisible(false);
+                application.forgetPanel(item);
+            }
+        panel->setVisible(true);
+    }
     static flash::sprite_instance* sprite(const char* name) {
         return flash::cast_to<flash::sprite_instance>(MainPanel::instance()->findClip(name));
     }

@@ -119,7 +119,7 @@ TEST_F(PanelTest, APressOnTheShownHintButtonReachesTheLevel) {
 
 TEST_F(PanelTest, AClickOfTheInputScriptOnTheHintButtonUsesTheHintOnce) {
     game->skipLogos();
-    panel->setVisible(true);
+    panelAlone();
     panel->setFlag(MainPanel::kHintReady, true);
     stopSounds();
     ASSERT_TRUE(game->runInput("+2 click @mp_hint_btn\n+2 click @mp_hint_btn\n+1 move 10 10\n"));
