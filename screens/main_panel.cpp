@@ -161,7 +161,8 @@ void MainPanel::startEffect(const char* name, float x, float y) {
 }
 
 void MainPanel::buttonCallback(flash::character* ch, int event) {
-    // A click restarts the wrong-click count (once the application keeps one).
+    if (event == kClickEvent)
+        if (Application* app = Application::instance()) app->resetTimer();
     if (MainPanel* panel = MainPanel::instance()) panel->onEvent(ch, event);
 }
 

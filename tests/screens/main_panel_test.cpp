@@ -105,6 +105,16 @@ TEST_F(PanelTest, ButtonsAskTheLevelOnlyWhenReadyOrInDebugMode) {
     EXPECT_TRUE(panel->anyFlag(MainPanel::kHintReady));
 }
 
+TEST_F(PanelTest, AClickOnThePanelRestartsTheWrongClickCount) {
+    panelAlone();
+    game->app().applyOverclickPenalty();
+    ASSERT_EQ(game->app().wrongClicks(), 1);
+    MainPanel::buttonCallback(panel->findClip("mp_task_btn"), 4);  // a roll-over is no click
+    EXPECT_EQ(game->app().wrongClicks(), 1);
+    MainPanel::buttonCallback(panel->findClip("mp_task_btn"), 1);
+    EXPECT_EQ(game->app().wrongClicks(), 0);
+}
+
 TEST_F(PanelTest, APressOnTheShownHintButtonReachesTheLevel) {
     panel->setVisible(true);
     panel->setFlag(MainPanel::kHintReady, true);
