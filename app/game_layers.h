@@ -47,7 +47,7 @@ public:
     };
     virtual void visitElements(ElementVisitor& visitor) const { (void)visitor; }
     // The clip of the first element of that name; null when there is none.
-    virtual flash::character* elementClip(const std::string& name) const {
+    virtual flash::character* elementClip(const std::string& name) {
         (void)name;
         return nullptr;
     }

@@ -282,15 +282,6 @@ BaseElement* BaseLevel::getElementByName(const std::string& name) {
     return nullptr;
 }
 
-void BaseLevel::visitElements(ElementVisitor& visitor) const {
-    for (const BaseElement* element : m_elements) visitor.visit(element->getName(), element->getKind());
-}
-
-flash::character* BaseLevel::elementClip(const std::string& name) const {
-    BaseElement* element = const_cast<BaseLevel*>(this)->getElementByName(name);
-    return element ? element->getCharacter() : nullptr;
-}
-
 void BaseLevel::addElement(BaseElement* element) {
     if (!element) return;
     element->setLevel(this);

@@ -96,15 +96,14 @@ public:
     // The zoom about the screen's centre.
     void scale(float factor) override;
     bool isMovieReady() const override;
-    // The elements for the heads-up panel's task list: this level's own, in order.
-    void visitElements(ElementVisitor& visitor) const override;
-    // The clip of the element getElementByName finds.
-    flash::character* elementClip(const std::string& name) const override;
 
     // A clip event: minilevels first; true when one of them (or the kind) took it.
     virtual bool handleEvent(flash::character* ch, int eventCode);
     virtual flash::character* findCharacter(const std::string& name, bool deep);
     virtual BaseElement* getElementByName(const std::string& name);
+    // The heads-up panel's reads (base_level_tasks.cpp).
+    void visitElements(ElementVisitor& visitor) const override;
+    flash::character* elementClip(const std::string& name) override;
     virtual void onEndLevel();
     virtual bool isComplete();
     virtual void forceWin();

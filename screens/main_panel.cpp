@@ -8,7 +8,6 @@
 #include "core/cvar.h"
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
-#include "core/scoped_profiler.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
@@ -17,6 +16,7 @@
 #include "particles/effect_mgr.h"
 #include "platform/clock.h"
 #include "screens/main_panel_notice.h"
+#include "screens/screen_wiring.h"
 #include "script/console_sink.h"
 #include "script/script_core.h"
 #include "script/script_timers.h"
@@ -31,7 +31,7 @@ constexpr const char* kObjectField = "ObjField";
 constexpr const char* kTextPlace = "TextPlace";
 constexpr const char* kSkipReadyLabel = "fade_out";
 
-constexpr int kClickEvent = 1;
+constexpr int kClickEvent = screens::kClickEvent;
 // The bubble's ranges: opening, closing, and the short box of playMsgBox.
 constexpr int kOpenFirst = 0, kOpenLast = 7;
 constexpr int kCloseFirst = 13, kCloseLast = 19;
@@ -47,10 +47,6 @@ constexpr float kNoLoopDelay = -1.0f;
 
 uint32_t tickCount() { return static_cast<uint32_t>(platform::monotonicMs()); }
 
-void lockInput() {
-    if (Application* app = Application::instance()) app->setInputLocked(true);
-}
-
 void onDialogFontChanged(CVar*) {
     if (MainPanel* panel = MainPanel::instance())
         if (flash::character* ch = panel->findClip(kDialogText))
@@ -60,23 +56,10 @@ void onDialogFontChanged(CVar*) {
 std::string g_pendingTask;
 bool g_pendingTaskCentred = false;
 
-// Created at start-up step 16, first of the screens: it heads the render list.
-bool createPanel() {
-    auto* panel = new MainPanel();
-    if (Application* app = Application::instance()) app->addToRenderList(panel);
-    return true;
-}
-
-bool destroyPanel() {
-    MainPanel* panel = MainPanel::instance();
-    if (!panel) return false;
-    if (Application* app = Application::instance()) app->removeFromRenderList(panel);
-    delete panel;
-    return true;
-}
-
-const app::PartRegistration kRegistration(16, app::kStartupMainPanel, &createPanel, app::kShutdownMainPanel,
-                                          "MainPanel", &destroyPanel);
+// Made at start-up step 16, first of the screens: it heads the render list.
+const app::PartRegistration kRegistration(screens::kScreensStep, app::kStartupMainPanel,
+                                          &screens::createScreen<MainPanel>, app::kShutdownMainPanel, "MainPanel",
+                                          &screens::destroyScreen<MainPanel>);
 
 }  // namespace
 
@@ -112,7 +95,7 @@ void MainPanel::setPendingTask(const std::string& text, bool centred) {
 
 MainPanel::MainPanel() {
     setFlagCallback(this, &MainPanel::onFlagsChanged);
-    app::setScreen(app::Screen::MainPanel, this);
+    screens::registerScreen(app::Screen::MainPanel, this);
     init();
     if (flash::character* place = findClip(kTextPlace)) {
         m_textPlaceWidth = static_cast<int>(place->get_width());
@@ -136,27 +119,14 @@ MainPanel::~MainPanel() {
     delete m_taskNotice;
     m_taskNotice = nullptr;
     m_onHideScript.clear();
-    if (app::screen(app::Screen::MainPanel) == this) app::setScreen(app::Screen::MainPanel, nullptr);
+    screens::unregisterScreen(app::Screen::MainPanel, this);
 }
 
 void MainPanel::init() {
-    if (m_root) return;
-    // The render handler draws twips 1:1 into the game's target: there is no coordinate scaling
-    // to switch on before loading.
-    {
-        ScopedProfiler profiler("MainPanel::init", std::string("Loaded swf: ") + kMovieName);
-        Application* app = Application::instance();
-        if (app && app->player()) setRoot(app->player()->load_file(kMovieName).get_ptr());
-    }
-    if (!m_root) {
-        Tov::LogLine("ERROR") << kMovieName << " not found in " << "MainPanel::init";
-        return;
-    }
-    m_root->set_visible(false);
-    m_root->set_loop(-1);
-    m_root->set_play_state(flash::character::STOP);
-    for (const char* const* name = kButtons; **name; ++name)
-        if (flash::character* button = findClip(*name)) button->set_event_callback(&MainPanel::buttonCallback);
+    static const screens::ScreenMovie kMovie{kMovieName, "MainPanel::init", screens::kLoopForever, screens::kStopped};
+    flash::root* root = screens::loadScreenMovie(*this, kMovie);
+    if (!root) return;
+    screens::wireButtons(root, kButtons, &MainPanel::buttonCallback);
     if (flash::character* bubble = findClip(kDialogAnim)) bubble->set_event_callback(&MainPanel::buttonCallback);
     m_heroAvatar = findClip(kHeroAvatar);
     if (flash::character* hero = m_heroAvatar.get_ptr())
@@ -167,9 +137,9 @@ void MainPanel::init() {
 }
 
 flash::character* MainPanel::findClip(const char* name, bool deep) const {
-    if (!m_root) return nullptr;
-    flash::sprite_instance* top = m_root->get_root_sprite();
-    return top ? top->get_character_by_name(name, deep) : nullptr;
+    if (deep) return screens::findDeep(m_root.get(), name);
+    flash::sprite_instance* top = m_root ? m_root->get_root_sprite() : nullptr;
+    return top ? top->get_character_by_name(name, false) : nullptr;
 }
 
 flash::sprite_instance* MainPanel::hintButton() const { return m_hintButton.get_ptr(); }
@@ -191,7 +161,8 @@ void MainPanel::startEffect(const char* name, float x, float y) {
 }
 
 void MainPanel::buttonCallback(flash::character* ch, int event) {
-    // A click restarts the wrong-click count (once the application keeps one).
+    if (event == kClickEvent)
+        if (Application* app = Application::instance()) app->resetTimer();
     if (MainPanel* panel = MainPanel::instance()) panel->onEvent(ch, event);
 }
 
@@ -200,7 +171,7 @@ void MainPanel::onEvent(flash::character* ch, int event) {
     const std::string name = ch->get_name().c_str();
     const bool debug = d_DebugMode->value.b;
     if (name == "mp_hint_btn") {
-        lockInput();
+        screens::takeInput();
         if (anyFlag(kHintReady) || debug) {
             app::GameLevel* level = app::currentLevel();
             if (level && level->hint()) {
@@ -209,14 +180,14 @@ void MainPanel::onEvent(flash::character* ch, int event) {
             }
         }
     } else if (name == "mp_skip_btn") {
-        lockInput();
+        screens::takeInput();
         if (anyFlag(kSkipReady) || debug)
             if (app::GameLevel* level = app::currentLevel()) level->skip();
     } else if (name == "mp_menu_btn") {
         // The pause menu opens here once it exists.
-        lockInput();
+        screens::takeInput();
     } else if (name == "mp_task_btn") {
-        lockInput();
+        screens::takeInput();
     } else if (name == kDialogAnim) {
         const uint32_t now = tickCount();
         m_msgClickTime = now;

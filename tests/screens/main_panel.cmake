@@ -5,3 +5,8 @@ tov_test(screens_main_panel_tests GL SERIAL
     ${CMAKE_CURRENT_LIST_DIR}/main_panel_tasks_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_panel_golden_test.cpp
   DEPS game_fixture demo_layout)
+
+# With the level base: a level's set-up and the panel (one start of the game for the program).
+tov_test(screens_main_panel_level_tests GL SERIAL
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_panel_level_test.cpp
+  DEPS game_fixture)

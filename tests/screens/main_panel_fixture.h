@@ -52,7 +52,7 @@ public:
     void visitElements(ElementVisitor& visitor) const override {
         for (const auto& [name, kind] : elements) visitor.visit(name, kind);
     }
-    flash::character* elementClip(const std::string& name) const override {
+    flash::character* elementClip(const std::string& name) override {
         for (const auto& [clipName, clip] : clips)
             if (clipName == name) return clip;
         return nullptr;
@@ -110,6 +110,16 @@ protected:
         if (game) game->shutdown();
     }
 
+    // The panel shown alone: every other screen hidden and none of them holding the input.
+    void panelAlone() {
+        Application& application = game->app();
+        for (BaseRender* item : application.renderList())
+            if (item != panel) {
+                item->setVisible(false);
+                application.forgetPanel(item);
+            }
+        panel->setVisible(true);
+    }
     static flash::sprite_instance* sprite(const char* name) {
         return flash::cast_to<flash::sprite_instance>(MainPanel::instance()->findClip(name));
     }

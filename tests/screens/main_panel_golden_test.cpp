@@ -33,11 +33,8 @@ TEST_F(PanelTest, FourRowsOfTheTaskListInTheDemoFonts) {
     game->skipLogos();
     level.elements = {{"cup_1", 0}, {"cup_2", 0}, {"book", 0}, {"candle", 0}, {"bird", 6}};
     panel->reset();
-    panel->setVisible(true);
     for (int frame = 0; frame < 51; ++frame) panel->update(0.0f);
-    // The panel alone: the other screens stay out of the picture.
-    for (BaseRender* item : game->app().renderList())
-        if (item != panel) item->setVisible(false);
+    panelAlone();
     game->runFrames(1);
     const platform::gfx::Image strip = renderTargetStrip(game->app());
     ASSERT_EQ(strip.width, 1024);

@@ -163,6 +163,14 @@ TEST_F(PanelTest, ALevelChangeDuringAFadeAndASlideLeavesNoNoticeBehind) {
     level.elements = paneltest::roomElements();
     panel->setFlag(MainPanel::kNoInventoryEntries, true);
     panel->reset();
+    // A middle row goes first: the row above it then leads the one below it.
+    panel->releaseEntry("clock");
+    panel->update(0.0f);
+    Notice* cup = panel->entries()[0];
+    Notice* bird = panel->entries()[3];
+    ASSERT_EQ(bird->name(), "bird");
+    EXPECT_EQ(cup->successor(), bird);
+    EXPECT_EQ(bird->predecessor(), cup);
     panel->releaseEntry("cup_1");
     panel->releaseEntry("cup_2");
     panel->releaseEntry("book");

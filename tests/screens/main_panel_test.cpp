@@ -105,6 +105,16 @@ TEST_F(PanelTest, ButtonsAskTheLevelOnlyWhenReadyOrInDebugMode) {
     EXPECT_TRUE(panel->anyFlag(MainPanel::kHintReady));
 }
 
+TEST_F(PanelTest, AClickOnThePanelRestartsTheWrongClickCount) {
+    panelAlone();
+    game->app().applyOverclickPenalty();
+    ASSERT_EQ(game->app().wrongClicks(), 1);
+    MainPanel::buttonCallback(panel->findClip("mp_task_btn"), 4);  // a roll-over is no click
+    EXPECT_EQ(game->app().wrongClicks(), 1);
+    MainPanel::buttonCallback(panel->findClip("mp_task_btn"), 1);
+    EXPECT_EQ(game->app().wrongClicks(), 0);
+}
+
 TEST_F(PanelTest, APressOnTheShownHintButtonReachesTheLevel) {
     panel->setVisible(true);
     panel->setFlag(MainPanel::kHintReady, true);
@@ -119,7 +129,7 @@ TEST_F(PanelTest, APressOnTheShownHintButtonReachesTheLevel) {
 
 TEST_F(PanelTest, AClickOfTheInputScriptOnTheHintButtonUsesTheHintOnce) {
     game->skipLogos();
-    panel->setVisible(true);
+    panelAlone();
     panel->setFlag(MainPanel::kHintReady, true);
     stopSounds();
     ASSERT_TRUE(game->runInput("+2 click @mp_hint_btn\n+2 click @mp_hint_btn\n+1 move 10 10\n"));
