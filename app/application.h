@@ -16,6 +16,7 @@
 #include "app/base_render.h"
 #include "core/attr_tree.h"
 #include "core/flag_object.h"
+#include "core/math_utils.h"
 #include "core/singleton.h"
 #include "core/timer.h"
 #include "graphics/texture.h"
@@ -83,6 +84,33 @@ public:
     void onKeyEvent(KeyEvent* event);
     void onMouseEvent(MouseEvent* event);
 
+    // Input routing (input_routing.cpp). The window rectangle, and the DirectInput mouse bounded
+    // to the desktop (centred in the window on request).
+    void updateWindowMapping(bool centreMouse);
+    // The client area's top-left corner on the desktop in a window; (0, 0, 0) in full screen.
+    Vector3 getClientOrigin() const;
+    // One mouse update (null: none, as playback and device restores send): recorded or replayed,
+    // then to the modal panel or the render list and the level, and the cursor moves.
+    void routeMouse(MouseEvent* event);
+    // The debug keys (only in debug mode).
+    void onDebugKey(KeyEvent* event);
+    // A clip event of the current level's movie, forwarded unless input is locked.
+    void onSwfEvent(flash::character* ch, int eventCode);
+    // The native event callback levels store in their clips: forwards to onSwfEvent.
+    static void swfEventCallback(flash::character* ch, int eventCode);
+    // A handler that used a click stops it from reaching anything after it; every release clears it.
+    void setInputLocked(bool on) { m_inputLocked = on; }
+    bool inputLocked() const { return m_inputLocked; }
+    int mouseButtons() const { return m_mouseButtons; }
+    // A level start forgets the buttons held before it.
+    void clearMouseButtons() { m_mouseButtons = 0; }
+    bool wireframe() const { return m_wireframe; }
+    bool resetRequested() const { return m_resetRequested; }
+    bool hideScene() const { return m_hideScene; }
+    void setOnActivateScript(const std::string& script) { m_onActivateScript = script; }
+    // Moves the system cursor's display count to the wanted side of zero (shown: 0 or more).
+    static void showSystemCursor(bool show);
+
     // A message-box answer: 1 ends the main loop.
     void requestQuit(int answer);
 
@@ -92,6 +120,8 @@ public:
     // With a panel it becomes modal and the previous one is remembered; with none the remembered
     // one comes back when it is still visible.
     void setActivePanel(BaseRender* panel);
+    // A drawable that goes away leaves the modal place and the remembered one.
+    void forgetPanel(BaseRender* panel);
     std::vector<BaseRender*>& renderList() { return m_renderList; }
     void addToRenderList(BaseRender* item) { m_renderList.push_back(item); }
     void removeFromRenderList(BaseRender* item);
@@ -103,6 +133,28 @@ public:
     void setFadeCallback(app_helpers::BaseCallBack* callback);
     void setFadeScript(const std::string& script) { m_fadeScript = script; }
     const float* fadeColour() const { return m_fadeColour; }
+
+    // Wrong clicks, the hand-over between the loading screen and a level, screenshots
+    // (level_handover.cpp).
+    // One click that hit nothing: it counts when it follows the previous one soon enough, and
+    // enough of them show the explanation once per profile, later the cursor's penalty.
+    void applyOverclickPenalty();
+    // Saves and zeroes the wrong-click count and restarts its timer.
+    void resetTimer();
+    int wrongClicks() const { return m_wrongClicks; }
+    // Undoes the last reset.
+    void restoreWrongClicks() { m_wrongClicks = m_savedWrongClicks; }
+    bool fadesEnabled() const { return !anyFlag(kFadesDisabled); }
+    void setFadesEnabled(bool on) { setFlag(kFadesDisabled, !on); }
+    // Fades out to the loading screen, which then loads the level (empty: the next one).
+    void startLoading(const std::string& levelName);
+    // The finished loader's exit code: once the screen was shown long enough, fades out to the
+    // level.
+    void onLevelLoad(uint32_t code);
+    // Takes a screenshot of the next composed frame.
+    void saveScreenshot() { ++m_screenshotsRequested; }
+    // The file the last screenshot went to (empty before the first).
+    const std::string& lastScreenshot() const { return m_lastScreenshot; }
 
     void setDebugText(int line, const std::string& text);
     const std::string& debugText(int line) const { return m_debugLines[static_cast<size_t>(line)]; }
@@ -154,6 +206,13 @@ private:
     bool fadeFrame(float step);
     void updateGame(float step, bool busy);
     void loadPlayerProfiles();
+    // The end actions of the two hand-over fades.
+    void beginLoading();
+    void levelLoaded();
+    // Frame step 10 without a fade: the finished loader's result.
+    void pollLoadingScreen();
+    // Writes the back buffer of a composed frame before it is presented.
+    void writeScreenshot(IDirect3DDevice9* device);
     void openExitPage();
     template <class T>
     void deleteSingleton(const char* name);
@@ -174,6 +233,7 @@ private:
     bool m_wireframe = false;
     bool m_inputLocked = false;
     bool m_resetRequested = false;
+    int m_updateSpeedStep = 0;  // the F key's place in its cycle of update speeds
     unsigned m_frameCount = 0;
     TexturePtr m_renderTarget;
     int m_wrongClicks = 0, m_savedWrongClicks = 0;
@@ -183,6 +243,10 @@ private:
     std::array<std::string, kDebugLines> m_debugLines;
     CTimer m_frameTimer;
     CTimer m_clickTimer;
+    int m_screenshotsRequested = 0;
+    // The level the running hand-over goes to.
+    std::string m_loadingLevel;
+    std::string m_lastScreenshot;
 
     // Frame data.
     bool m_logoPhase = true;

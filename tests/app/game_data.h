@@ -41,10 +41,20 @@ inline std::string mountEntry(const std::string& name, const std::string& type, 
            (recursive ? "true" : "false") + "\" /></object>\n";
 }
 
+// The smallest movie: a 1024x768 stage of one empty frame (a cursor movie without pictures).
+inline std::string emptyMovie() {
+    static const unsigned char bytes[] = {0x46, 0x57, 0x53, 0x06, 0x19, 0x00, 0x00, 0x00, 0x80, 0x00, 0x02, 0x80, 0x00,
+                                          0x00, 0x01, 0xE0, 0x00, 0x00, 0x1E, 0x01, 0x00, 0x40, 0x00, 0x00, 0x00};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
 struct GameDataOptions {
     bool logos = true;
     bool media = true;
+    bool cursor = true;  // an empty "cursor.swf"
     std::string config;  // "config.cfg" text; empty: none
+    // The screens' movies (the demo chapter's) and a level graph of one movie level.
+    bool screens = true;
 };
 
 // The smallest data folder the start-up runs on.
@@ -66,6 +76,23 @@ inline void writeGameData(const fs::path& dir, const GameDataOptions& options = 
                               "<object name=\"sounds\"><string name=\"click\" value=\"click.ogg\" /></object>\n"
                               "<object name=\"volume\"><float name=\"click\" value=\"0.5\" /></object>\n"));
     }
+    if (options.screens) {
+        fs::create_directories(dir / "data" / "movies");
+        fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "movies", dir / "data" / "movies",
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        // The cursor's movie is the cursor option's.
+        fs::remove(dir / "data" / "movies" / "cursor.swf");
+        fs::create_directories(dir / "data" / "levels");
+        fs::copy_file(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "levels" / "intro.swf",
+                      dir / "data" / "levels" / "intro.swf", fs::copy_options::overwrite_existing);
+        testsupport::writeFile(dir / "data" / "levels" / "levels.xml",
+                               document("levels", "<string name=\"StartLevel\" value=\"intro\" />\n"
+                                                  "<object name=\"intro\"></object>\n"));
+        testsupport::writeFile(dir / "data" / "levels" / "intro.xml",
+                               document("intro", "<string name=\"Type\" value=\"movie\" />\n"
+                                                 "<string name=\"FileName\" value=\"intro.swf\" />\n"));
+    }
+    if (options.cursor) testsupport::writeFile(dir / "data" / "movies" / "cursor.swf", emptyMovie());
     if (!options.config.empty()) testsupport::writeFile(dir / "config.cfg", options.config);
     testsupport::writeFile(dir / "data" / "scripts" / "_common.lua", "common_loaded = true\n");
 }
