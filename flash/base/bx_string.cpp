@@ -14,7 +14,16 @@ namespace {
 
 int rounded_capacity(int length) { return (length + 16) & ~15; }
 
+constinit thread_local int64_t t_heap_text_bytes = 0;
+constinit thread_local bx_string::growth_guard t_growth_guard = nullptr;
+
 }  // namespace
+
+void bx_string::set_growth_guard(growth_guard guard) { t_growth_guard = guard; }
+
+int64_t bx_string::heap_bytes_on_thread() { return t_heap_text_bytes; }
+
+bool bx_string::may_grow(int64_t bytes) { return !t_growth_guard || t_growth_guard(bytes); }
 
 bx_string::bx_string(const char* text) : bx_string() {
     if (text) assign(text, static_cast<int>(std::strlen(text)));
@@ -41,7 +50,10 @@ bx_string::bx_string(bx_string&& other) noexcept
     std::memset(other.m_local, 0, sizeof other.m_local);
 }
 
-void bx_string::free_heap() { bx_free(m_heap.buffer); }
+void bx_string::free_heap() {
+    t_heap_text_bytes -= m_heap.capacity;
+    bx_free(m_heap.buffer);
+}
 
 void bx_string::assign(const char* text, int count) {
     m_name_flags = 0;
@@ -81,11 +93,13 @@ bool bx_string::resize(int new_length) {
             return true;
         }
         const int capacity = rounded_capacity(new_length);
+        if (!may_grow(capacity)) return false;
         char* buffer = static_cast<char*>(bx_alloc(static_cast<size_t>(capacity)));
         if (!buffer) {
             log_error("error: bx_string::resize(): out of memory for %d bytes\n", capacity);
             return false;
         }
+        t_heap_text_bytes += capacity;
         std::memset(buffer, 0, static_cast<size_t>(capacity));
         std::memcpy(buffer, m_local, static_cast<size_t>(old_length + 1));
         m_mode = heap_mode;
@@ -98,6 +112,7 @@ bool bx_string::resize(int new_length) {
 
     if (new_length <= max_local_length) {
         char* buffer = m_heap.buffer;
+        t_heap_text_bytes -= m_heap.capacity;
         std::memcpy(m_local, buffer, sizeof m_local);
         m_mode = static_cast<uint8_t>(new_length + 1);
         m_local[new_length] = 0;
@@ -107,11 +122,13 @@ bool bx_string::resize(int new_length) {
 
     const int capacity = rounded_capacity(new_length);
     if (capacity != m_heap.capacity) {
+        if (capacity > m_heap.capacity && !may_grow(capacity - m_heap.capacity)) return false;
         char* buffer = static_cast<char*>(bx_realloc(m_heap.buffer, static_cast<size_t>(capacity)));
         if (!buffer) {
             log_error("error: bx_string::resize(): out of memory for %d bytes\n", capacity);
             return false;
         }
+        t_heap_text_bytes += capacity - m_heap.capacity;
         m_heap.buffer = buffer;
         m_heap.capacity = capacity;
     }
@@ -124,6 +141,7 @@ void bx_string::clear_heap_text() {
     m_name_flags = 0;
     if (size() == 0) return;
     char* buffer = m_heap.buffer;
+    t_heap_text_bytes -= m_heap.capacity;
     std::memcpy(m_local, buffer, sizeof m_local);
     bx_free(buffer);
     m_mode = 1;

@@ -58,6 +58,13 @@ public:
     // Longest text a string may hold; growth past it is refused and logged.
     static constexpr int max_length = 0x3FFFFFF0;
 
+    // Asked before a heap text takes bytes more memory on this thread; false refuses the growth
+    // (the string stays as it was; the guard says why). Scripts' texts are bounded through it.
+    using growth_guard = bool (*)(int64_t bytes);
+    static void set_growth_guard(growth_guard guard);
+    // The heap text bytes this thread holds: allocated on it less freed on it.
+    static int64_t heap_bytes_on_thread();
+
     // Inline, like the destructor's test for a heap text: every script value holds a string.
     bx_string() : m_mode(1), m_name_flags(0), m_name_hash(0) {
         std::memset(m_local, 0, sizeof m_local);
@@ -254,6 +261,8 @@ private:
     void copy_heap_text(const bx_string& other);
     void clear_heap_text();
     void free_heap();
+    // Whether a heap text may take bytes more (the thread's guard, if any, agrees).
+    static bool may_grow(int64_t bytes);
 
     uint8_t m_mode;  // 1..15: inline length + 1; 255: heap
     // The prepared name's flags and hash, in the bytes the alignment of the text leaves free.

@@ -117,6 +117,11 @@ public:
     bool on_event(const event_id& event) override;
     void this_alive() override;
 
+    // Whether a clip below the button may place one more instance: the topmost button above
+    // owner bounds its whole tree, its state clips' children too, as its records are bounded.
+    // False, with one ERROR per button, past the bound.
+    static bool may_place_below(character* owner);
+
 private:
     // Queues the buffers of every action that matches; true when one was queued.
     bool queue_actions(character* parent, const event_id& event);
@@ -127,6 +132,7 @@ private:
     smart_ptr<button_character_definition> m_def;
     array<smart_ptr<character>> m_record_character;
     int m_mouse_state = MOUSE_UP_STATE;
+    bool m_told_too_many = false;
 };
 
 // DefineButton (7), DefineButton2 (34) and DefineButtonSound (17).

@@ -1,5 +1,6 @@
 #include "flash/base/log.h"
 #include "flash/movie/button.h"
+#include "flash/movie/display_list.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/event_id.h"
 #include "flash/movie/host_callbacks.h"
@@ -73,7 +74,44 @@ int name_slot_of(int event) {
     }
 }
 
+// The instances of the tree below top, top itself included, counted up to limit.
+int count_tree(character* top, int limit) {
+    array<character*> pending;
+    pending.push_back(top);
+    int count = 0;
+    while (pending.size() > 0 && count < limit) {
+        character* ch = pending[pending.size() - 1];
+        pending.pop_back();
+        ++count;
+        if (display_list* list = ch->get_display_list()) {
+            for (int i = 0; i < list->size(); ++i) {
+                if (character* child = list->get_character(i)) pending.push_back(child);
+            }
+        } else if (auto* button = dynamic_cast<button_character_instance*>(ch)) {
+            const int records = button->get_definition() ? button->get_definition()->m_button_records.size() : 0;
+            for (int i = 0; i < records; ++i) {
+                if (character* child = button->get_record_character(i)) pending.push_back(child);
+            }
+        }
+    }
+    return count;
+}
+
 }  // namespace
+
+bool button_character_instance::may_place_below(character* owner) {
+    button_character_instance* top = nullptr;
+    for (character* ch = owner; ch; ch = ch->get_parent()) {
+        if (auto* button = dynamic_cast<button_character_instance*>(ch)) top = button;
+    }
+    if (!top || count_tree(top, max_button_instances + 1) <= max_button_instances) return true;
+    if (!top->m_told_too_many) {
+        log_error("error: button %d makes more than %d instances; its clips place nothing more\n",
+                  top->get_id(), max_button_instances);
+    }
+    top->m_told_too_many = true;
+    return false;
+}
 
 button_character_instance::button_character_instance(engine_instance* player, button_character_definition* def,
                                                      character* parent, int id)

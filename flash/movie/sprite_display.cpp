@@ -7,6 +7,7 @@
 #include "flash/movie/host_callbacks.h"
 #include "flash/movie/sound_handler.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/movie/button.h"
 #include "flash/render/bitmap_info.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/engine_instance.h"
@@ -198,7 +199,7 @@ character* sprite_instance::instantiate(uint16_t character_id, const char* who) 
         log_error("sprite::%s(): unknown cid = %d\n", who, character_id);
         return nullptr;
     }
-    if (!may_nest(def)) return nullptr;
+    if (!may_nest(def) || !button_character_instance::may_place_below(this)) return nullptr;
     return def->create_character_instance(get_player(), this, character_id);
 }
 

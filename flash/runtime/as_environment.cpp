@@ -22,7 +22,9 @@ const array<with_scope>& empty_with_stack() {
 
 as_environment::as_environment(engine_instance* owner) : m_player(owner) {}
 
-as_environment::~as_environment() {}
+as_environment::~as_environment() {
+    if (m_locals_account) m_locals_account->credit(m_locals_charged);
+}
 
 root* as_environment::get_root() const {
     engine_instance* owner = get_player();
@@ -168,7 +170,24 @@ void as_environment::declare_local(const bx_string& name) {
     if (find_local(name, false) < 0) add_local(name, as_value());
 }
 
+bool as_environment::charge_local_slot(const bx_string& name) {
+    // Locals are found by a walk down their frames: their count bounds each lookup's time.
+    if (m_local_frames.size() >= max_local_slots) {
+        stop_script_run(this, bx_string::format("made more than %d local variables", max_local_slots).c_str());
+        return false;
+    }
+    script_account* account = m_locals_account ? m_locals_account.get_ptr() : current_script_account();
+    if (!account) return true;
+    // A slot is counted as a member is.
+    const int64_t bytes = script_member_bytes + name.size();
+    if (!account->charge(bytes)) return false;
+    m_locals_account = account;
+    m_locals_charged += bytes;
+    return true;
+}
+
 void as_environment::add_local_grown(const bx_string& name, const as_value& value) {
+    if (!charge_local_slot(name)) return;
     const int before = m_local_frames.size();
     m_local_frames.push_back(frame_slot(name, value));
     if (m_local_frames.size() == before) return;  // refused and logged by the array
@@ -176,6 +195,7 @@ void as_environment::add_local_grown(const bx_string& name, const as_value& valu
 }
 
 void as_environment::add_local_grown(const bx_string& name, as_value&& value) {
+    if (!charge_local_slot(name)) return;
     const int before = m_local_frames.size();
     m_local_frames.push_back(frame_slot(name, static_cast<as_value&&>(value)));
     if (m_local_frames.size() == before) return;  // refused and logged by the array

@@ -12,6 +12,7 @@
 #include "flash/runtime/as_environment_scopes.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_value.h"
+#include "flash/runtime/script_limits.h"
 
 namespace flash {
 
@@ -66,6 +67,12 @@ public:
         frame_slot(const bx_string& n, const as_value& v) : name(n), value(v) {}
         frame_slot(const bx_string& n, as_value&& v) : name(n), value(static_cast<as_value&&>(v)) {}
     };
+
+    // Longest local name a free slot keeps for the next local.
+    static constexpr int max_kept_local_name = 256;
+    // Local variable slots one environment may hold (frames and their barriers): far above the
+    // locals of every running function together.
+    static constexpr int max_local_slots = 16384;
 
     explicit as_environment(engine_instance* owner);
     as_environment(const as_environment&) = delete;
@@ -286,7 +293,11 @@ public:
         // Read once: a release frees objects, never frames.
         const int count = m_local_frame_count;
         frame_slot* slots = m_local_frames.data();
-        for (int i = size; i < count; ++i) slots[i].value.set_undefined_releasing_object();
+        for (int i = size; i < count; ++i) {
+            slots[i].value.set_undefined_releasing_object();
+            // A long name is not kept for reuse: it would hold text no account sees.
+            if (slots[i].name.capacity() > max_kept_local_name) [[unlikely]] slots[i].name.clear();
+        }
         if (size < count) m_local_frame_count = size;
     }
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
@@ -359,6 +370,8 @@ private:
     // add_local that needs a new slot at the end of the frames.
     void add_local_grown(const bx_string& name, const as_value& value);
     void add_local_grown(const bx_string& name, as_value&& value);
+    // Charges a new local slot to the running movie's account; false when it refuses.
+    bool charge_local_slot(const bx_string& name);
     // The end of a plain name's lookup, after the with blocks, locals and target: "this",
     // "_root", "_level0", "_global", then the global object.
     void get_standard_or_global(const bx_stringi& key, as_object* target, as_value* out) const;
@@ -383,6 +396,10 @@ private:
     // The innermost execution whose start target is not taken yet; the ones outside it follow.
     start_target_hold* m_target_holds = nullptr;
     array<frame_slot> m_local_frames;
+    // The account the local slots were charged to (their slots stay until the environment goes),
+    // and what they were charged.
+    smart_ptr<script_account> m_locals_account;
+    int64_t m_locals_charged = 0;
     int m_local_frame_count = 0;
     weak_ptr<engine_instance> m_player;
     as3_scope_stack m_scope_stack;

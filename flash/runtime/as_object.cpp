@@ -90,6 +90,7 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
         if (!member.is_property()) {
             const int flags = member.get_flags();
             if (flags & AS_READ_ONLY) return true;
+            if (!may_replace_text(member, value)) return true;
             member = value;
             member.set_flags(flags);
             return true;
@@ -145,11 +146,28 @@ bool as_object::set_member(const bx_stringi& name, const as_value& value) {
     return true;
 }
 
+namespace {
+int64_t text_bytes(const as_value& value) { return value.is_string() ? value.to_bx_string().size() : 0; }
+}  // namespace
+
 bool as_object::charge_member(const bx_stringi& name, const as_value& value) {
-    int64_t bytes = script_member_bytes + name.size();
-    if (value.is_string()) bytes += value.to_bx_string().size();
+    const int64_t bytes = script_member_bytes + name.size() + text_bytes(value);
     if (!m_account->charge(bytes)) return false;
     m_charged += bytes;
+    return true;
+}
+
+bool as_object::charge_text_change(const as_value& old, const as_value& value) {
+    const int64_t change = text_bytes(value) - text_bytes(old);
+    if (change > 0) {
+        if (!m_account->charge(change)) return false;
+        m_charged += change;
+    } else if (change < 0) {
+        // Never more than was charged: members written around the account were not.
+        const int64_t back = -change < m_charged ? -change : m_charged;
+        m_account->credit(back);
+        m_charged -= back;
+    }
     return true;
 }
 
@@ -157,6 +175,7 @@ bool as_object::store_own(int index, as_value& new_value) {
     as_value& member = m_members.entry_at(index).value();
     const int flags = member.get_flags();
     if (flags & AS_READ_ONLY) return true;
+    if (!may_replace_text(member, new_value)) return true;
     // Flags belong to the member: the written value brings none.
     member = static_cast<as_value&&>(new_value);
     member.set_flags(flags);
@@ -265,6 +284,8 @@ void as_object::set_proto(as_object* proto) {
 bool as_object::watch(const bx_string& name, as_function* func, const as_value& user_data) {
     if (!func) return false;
     if (!m_watches) m_watches = new stringi_hash<watch_entry>();
+    // A new watch is counted as a member is, its user data as the member's value.
+    if (m_account && m_watches->find_index(name) < 0 && !charge_member(name, user_data)) return false;
     watch_entry entry;
     entry.func = func;
     entry.user_data = user_data;

@@ -111,6 +111,13 @@ public:
     // Every override of set_member keeps this in step.
     virtual bool writes_own_member(const bx_stringi& name);
     bool has_watches() const { return m_watches != nullptr; }
+    // Whether a member holding old may take value instead: a member's text counts with it, so a
+    // longer text is charged to the account (false when refused: nothing may be written) and a
+    // shorter one gives the difference back. Inline: every member write asks.
+    bool may_replace_text(const as_value& old, const as_value& value) {
+        if (!m_account || (!old.is_string() && !value.is_string())) [[likely]] return true;
+        return charge_text_change(old, value);
+    }
 
     // Stores value with the dont-enum flag straight into the member table.
     void builtin_member(const bx_stringi& name, const as_value& value);
@@ -159,6 +166,7 @@ private:
         return !m_account || charge_member(name, value);
     }
     bool charge_member(const bx_stringi& name, const as_value& value);
+    bool charge_text_change(const as_value& old, const as_value& value);
 
     stringi_hash<watch_entry>* m_watches = nullptr;
     weak_ptr<as_object> m_inherited;

@@ -229,7 +229,7 @@ private:
                                       bool for_write);
     // Writes the value at the top into a remembered member, which keeps its flags, and drops
     // count values (the stack holds at least that many).
-    void store_remembered(as_value& slot, int count);
+    void store_remembered(as_object* object, as_value& slot, int count);
     // The value of variable name through the member cache of key into *out; false (nothing
     // read) when the cache cannot answer and the full lookup must run.
     bool read_cached_variable(int key, const bx_string& name, as_value* out);
@@ -373,7 +373,8 @@ inline const as_value* interpreter::cached_member(int key, as_object* target,
     slot.set_flags(flags);
 }
 
-[[gnu::always_inline]] inline void interpreter::store_remembered(as_value& slot, int count) {
+[[gnu::always_inline]] inline void interpreter::store_remembered(as_object* object, as_value& slot,
+                                                               int count) {
     as_value& value = m_env->top_unchecked(0);
     if (value.get_type() == as_value::NUMBER) {
         // A number is written in place; moving would clear every field of the source.
@@ -382,7 +383,7 @@ inline const as_value* interpreter::cached_member(int key, as_object* target,
         const int flags = slot.get_flags();
         // As for a number. Whatever holds the object of the member (the stack, the environment)
         // holds it until the value is in.
-        if (!(flags & AS_READ_ONLY)) {
+        if (!(flags & AS_READ_ONLY) && object->may_replace_text(slot, value)) {
             slot = static_cast<as_value&&>(value);
             slot.set_flags(flags);
         }
@@ -411,7 +412,7 @@ inline bool interpreter::store_to_member(as_object* object, const bx_string& nam
     if (!entry || entry->value().is_property() || !(entry->key() == name.to_bx_stringi())) {
         return store_remembering(object, name, count);
     }
-    store_remembered(const_cast<as_value&>(entry->value()), count);
+    store_remembered(object, const_cast<as_value&>(entry->value()), count);
     return true;
 }
 

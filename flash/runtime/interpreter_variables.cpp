@@ -93,7 +93,7 @@ bool interpreter::read_cached_variable(int key, const bx_string& name, as_value*
 bool interpreter::store_remembering(as_object* object, const bx_string& name, int count) {
     const as_value* member = remember_then_read(m_pc, object, name, true);
     if (!member) return false;
-    store_remembered(const_cast<as_value&>(*member), count);
+    store_remembered(object, const_cast<as_value&>(*member), count);
     return true;
 }
 

@@ -18,6 +18,11 @@ int g_stack_limit = max_stack_values;
 int64_t g_bytes_limit = max_script_bytes_per_movie;
 
 constinit thread_local int t_host_calls = 0;
+// The heap text bytes of this thread when the outermost scope with an account opened: what
+// the thread holds beyond them are texts this host call built and still holds.
+constinit thread_local int64_t t_text_base = 0;
+// Set while a refusal is told: its own message may grow texts.
+constinit thread_local bool t_telling = false;
 // Whether this host call's scripts were stopped with their ERROR.
 constinit thread_local bool t_stop_logged = false;
 
@@ -35,7 +40,17 @@ bx_string run_name(as_environment* env) {
     return "(an object)";
 }
 
+// While it lives, texts grow unguarded: telling of a refusal makes texts of its own.
+struct telling {
+    telling() : was(t_telling) { t_telling = true; }
+    ~telling() { t_telling = was; }
+    telling(const telling&) = delete;
+    telling& operator=(const telling&) = delete;
+    bool was;
+};
+
 void stop(as_environment* env, const char* problem, bool log) {
+    const telling unguarded;
     // Outside any run and host call there is nothing to stop: each refusal is logged.
     const bool running = t_host_calls > 0 || detail::t_run_env;
     if (running) {
@@ -48,6 +63,22 @@ void stop(as_environment* env, const char* problem, bool log) {
     const char* movie = running_movie_name();
     log_error("error: movie '%s': the script run of '%s' %s; it ends\n", *movie ? movie : "(unnamed)",
               run_name(env ? env : detail::t_run_env).c_str(), problem);
+}
+
+// The texts a host call builds: each byte a text takes pays one action, and what the host call
+// holds beyond what it found counts with the account's objects and members (a text kept in a
+// member counts there too until the host call ends).
+bool guard_text_growth(int64_t bytes) {
+    script_account* account = detail::t_account;
+    if (!account || t_telling) return true;
+    detail::t_actions_left -= bytes;
+    const telling unguarded;
+    if (detail::t_actions_left < 0 && !detail::actions_used_up(detail::t_run_env)) return false;
+    int64_t held = bx_string::heap_bytes_on_thread() - t_text_base;
+    if (held < 0) held = 0;
+    if (account->get_used() + held + bytes <= g_bytes_limit) return true;
+    account->refuse();
+    return false;
 }
 
 }  // namespace
@@ -71,6 +102,7 @@ bool start_outermost(as_environment* env, int64_t bytes) {
 bool actions_used_up(as_environment* env) {
     // Stopped before: nothing more to say.
     if (t_actions_left < stopped_count / 2) return false;
+    const telling unguarded;
     const bx_string problem = bx_string::format("ran past %lld actions in one host call",
                                                 static_cast<long long>(g_action_limit));
     stop(env, problem.c_str(), true);
@@ -94,10 +126,15 @@ void script_account::charge_always(int64_t bytes) {
 
 void script_account::credit(int64_t bytes) {
     m_used -= bytes;
+    end_refusal_below_limit();
+}
+
+void script_account::end_refusal_below_limit() {
     if (m_refusing && m_used < g_bytes_limit - g_bytes_limit / refusal_ends_share) m_refusing = false;
 }
 
 void script_account::refuse() {
+    const telling unguarded;
     const bool first = !m_refusing;
     m_refusing = true;
     const bx_string problem = bx_string::format(
@@ -108,13 +145,22 @@ void script_account::refuse() {
 
 script_run_scope::script_run_scope(script_account* account)
     : m_account(account), m_previous_account(detail::t_account) {
-    if (account) detail::t_account = account;
+    if (account) {
+        if (!m_previous_account) {
+            t_text_base = bx_string::heap_bytes_on_thread();
+            bx_string::set_growth_guard(guard_text_growth);
+        }
+        // Texts held by the last host call are gone: a refusal they made is over.
+        account->end_refusal_below_limit();
+        detail::t_account = account;
+    }
     if (t_host_calls++ == 0) start_count();
 }
 
 script_run_scope::~script_run_scope() {
     --t_host_calls;
     detail::t_account = m_previous_account;
+    if (!m_previous_account) bx_string::set_growth_guard(nullptr);
 }
 
 void stop_script_run(as_environment* env, const char* problem) { stop(env, problem, true); }

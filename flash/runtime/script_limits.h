@@ -8,7 +8,8 @@
 //   costs nothing between branches;
 // - the value stack holds a bounded number of values;
 // - a prototype chain is followed at most max_prototype_chain levels;
-// - the objects and members one movie's scripts hold are counted against its account.
+// - the objects, members, local variables, watches and texts one movie's scripts hold are
+//   counted against its account.
 // Past any of them the run ends with one ERROR naming the movie and the run; executions that
 // start later in the same host call do not run. The next host call starts afresh.
 #include <cstdint>
@@ -38,7 +39,9 @@ constexpr int64_t script_object_bytes = 256;
 constexpr int64_t script_member_bytes = 128;
 
 // The objects and members one movie's scripts hold. Objects made while a run scope of the
-// account is open are charged to it, and credit it back when they go.
+// account is open are charged to it, and credit it back when they go. While the outermost such
+// scope is open, the texts its host call builds and holds count with them: every heap text
+// that grows on the thread asks first, and pays one action a byte.
 class script_account : public ref_counted {
 public:
     explicit script_account(const bx_string& movie_name) : m_movie_name(movie_name) {}
@@ -53,9 +56,12 @@ public:
     bool charge(int64_t bytes);
     void charge_always(int64_t bytes);
     void credit(int64_t bytes);
+    // Ends a refusal once the usage is well below the limit again (the next one is told again).
+    void end_refusal_below_limit();
+    // Growth was refused: the running scripts stop, with one ERROR while the refusal lasts.
+    void refuse();
 
 private:
-    void refuse();
 
     bx_string m_movie_name;
     int64_t m_used = 0;

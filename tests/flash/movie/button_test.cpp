@@ -7,6 +7,7 @@
 
 #include "control_test_support.h"
 #include "flash/movie/button.h"
+#include "flash/movie/display_list.h"
 #include "flash/runtime/event_id.h"
 #include "flash/movie/host_callbacks.h"
 #include "movie_fixture.h"
@@ -571,6 +572,60 @@ TEST(ButtonInstances, AClipInAStateRunsItsFirstFrameWhenTheButtonIsPlaced) {
     p.advance(3);
     EXPECT_EQ(inner->get_display_list()->size(), 1);
     EXPECT_EQ(p.fixture.log.errors(), "");
+}
+
+// Every instance below ch, ch included: clips' display lists and buttons' records.
+int tree_size(flash::character* ch) {
+    if (!ch) return 0;
+    int n = 1;
+    if (flash::display_list* list = ch->get_display_list()) {
+        for (int i = 0; i < list->size(); ++i) n += tree_size(list->get_character(i));
+    } else if (auto* b = dynamic_cast<flash::button_character_instance*>(ch)) {
+        for (int i = 0; i < b->get_definition()->m_button_records.size(); ++i) n += tree_size(b->get_record_character(i));
+    }
+    return n;
+}
+
+TEST(ButtonInstances, ClipsInAStatePlaceNoMoreThanTheButtonsInstanceBound) {
+    // Eight clips, each placing the next one four times, the last a square: 4^8 instances asked
+    // for by the clip in the button's up state, which nests only nine deep.
+    swf::MovieWriter m(8);
+    uint16_t below = spritetest::square(m, 0, 0, 10);
+    for (int level = 0; level < 8; ++level) {
+        swf::SpriteWriter clip = m.sprite();
+        for (uint16_t depth = 1; depth <= 4; ++depth) clip.place_object2(swf::PlaceObject::place(depth, below));
+        clip.show_frame();
+        below = m.define_sprite(clip);
+    }
+    m.define_button2({false, {record(below, swf::button_up, 1)}, {}, {}}, button_id);
+    m.place_object2(swf::PlaceObject::place(1, button_id));
+    m.show_frame();
+    spritetest::playing_movie p(spritetest::finish(m));
+    ASSERT_NE(p.top.get_ptr(), nullptr);
+    p.advance(3);
+    auto* b = dynamic_cast<flash::button_character_instance*>(p.top->get_character(0));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(tree_size(b), 1024 + 1);
+    EXPECT_EQ(p.fixture.log.errors(),
+              "error: button " + std::to_string(button_id) + " makes more than 1024 instances; its clips place nothing more\n");
+    // A button within the bound places every instance its clips ask for.
+    swf::MovieWriter small(8);
+    below = spritetest::square(small, 0, 0, 10);
+    for (int level = 0; level < 4; ++level) {
+        swf::SpriteWriter clip = small.sprite();
+        for (uint16_t depth = 1; depth <= 4; ++depth) clip.place_object2(swf::PlaceObject::place(depth, below));
+        clip.show_frame();
+        below = small.define_sprite(clip);
+    }
+    small.define_button2({false, {record(below, swf::button_up, 1)}, {}, {}}, button_id);
+    small.place_object2(swf::PlaceObject::place(1, button_id));
+    small.show_frame();
+    spritetest::playing_movie q(spritetest::finish(small));
+    ASSERT_NE(q.top.get_ptr(), nullptr);
+    q.advance(3);
+    // The button, then 1 + 4 + 16 + 64 clips and 256 squares.
+    EXPECT_EQ(tree_size(q.top->get_character(0)), 1 + 85 + 256);
+    EXPECT_EQ(q.fixture.log.errors(), "");
 }
 
 TEST(ButtonInstances, AClipThatPlacesItsOwnButtonAgainStops) {

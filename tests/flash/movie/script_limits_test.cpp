@@ -68,6 +68,52 @@ assembler growing_array() {
                                                  .push({str("i")}).op(GET_VARIABLE).op(SET_MEMBER));
 }
 
+// s = "abcdefghijklmnop"; for (;;) s = s + s;
+assembler doubling_text() {
+    assembler prologue;
+    prologue.set_var("s", str("abcdefghijklmnop"));
+    return counted_loop(std::move(prologue), assembler()
+                                                 .push({str("s"), str("s")}).op(GET_VARIABLE)
+                                                 .push({str("s")}).op(GET_VARIABLE).op(ADD2).op(SET_VARIABLE));
+}
+
+// a = new Array(); a[0] = "abcdefghijklmnop"; for (;;) a[i + 1] = a + ""; each turn's text
+// holds the array's texts so far.
+assembler array_as_text() {
+    assembler prologue;
+    prologue.push({str("a"), i32(0), str("Array")}).op(NEW_OBJECT).op(SET_VARIABLE)
+        .push({str("a")}).op(GET_VARIABLE).push({i32(0), str("abcdefghijklmnop")}).op(SET_MEMBER);
+    return counted_loop(std::move(prologue),
+                        assembler()
+                            .push({str("a")}).op(GET_VARIABLE)
+                            .push({str("i")}).op(GET_VARIABLE).push({i32(1)}).op(ADD2)
+                            .push({str("a")}).op(GET_VARIABLE).push({str("")}).op(ADD2).op(SET_MEMBER));
+}
+
+// function f() { for (;;) { var ["v" + i] = i; } }; f(): ever more local variables.
+assembler growing_locals() {
+    assembler prologue;
+    prologue.define_function(
+        "f", {},
+        counted_loop(assembler(), assembler()
+                                      .push({str("v"), str("i")}).op(GET_VARIABLE).op(ADD2)
+                                      .push({str("i")}).op(GET_VARIABLE).op(DEFINE_LOCAL)));
+    return assembler(prologue).push({i32(0), str("f")}).op(CALL_FUNCTION).op(POP);
+}
+
+// function f() {}; o = new Object(); for (;;) o.watch("w" + i, f): ever more watches.
+assembler growing_watches() {
+    assembler prologue;
+    prologue.define_function("f", {}, assembler())
+        .push({str("o"), i32(0), str("Object")}).op(NEW_OBJECT).op(SET_VARIABLE);
+    return counted_loop(std::move(prologue),
+                        assembler()
+                            .push({str("f")}).op(GET_VARIABLE)
+                            .push({str("w"), str("i")}).op(GET_VARIABLE).op(ADD2)
+                            .push({i32(2), str("o")}).op(GET_VARIABLE).push({str("watch")})
+                            .op(CALL_METHOD).op(POP));
+}
+
 // function f(d) { if (d < 30) { f(d + 1); f(d + 1); } }; f(0): a tree of calls, no loop.
 assembler call_tree() {
     assembler body;
@@ -144,6 +190,14 @@ TEST(ScriptLimits, RunawayScriptsEndWithOneErrorAndTheMovieGoesOn) {
              {"prototype walk", prototype_walk(), "walked a prototype chain past 256 levels", 255, 258},
              // A member is counted with its name's bytes: "0" to "9999".
              {"growing array", growing_array(), "they may grow no further)", bytes / 133.0, bytes / 129.0},
+             // The text held twice (the member's and the one held since the host call began)
+             // and its doubled copy pass 1 MiB when it is 16 << 14 bytes long.
+             {"doubling text", doubling_text(), "they may grow no further)", 13, 15},
+             // Turn n builds a text of about 17 * 2^n bytes, held by the array's element.
+             {"array as text", array_as_text(), "they may grow no further)", 11, 14},
+             // A local is counted as a member: 128 bytes and its name ("v0" to "v9999").
+             {"growing locals", growing_locals(), "they may grow no further)", bytes / 134.0, bytes / 129.0},
+             {"growing watches", growing_watches(), "they may grow no further)", bytes / 134.0, bytes / 129.0},
          }) {
         const played p = play(r.script);
         EXPECT_EQ(count_of(p.errors, "error:"), 1) << r.name << "\n" << p.errors;
@@ -156,10 +210,42 @@ TEST(ScriptLimits, RunawayScriptsEndWithOneErrorAndTheMovieGoesOn) {
     }
 }
 
+TEST(ScriptLimits, AMemberTextGrowingFrameByFrameIsRefusedOnceItsBytesPassTheAccount) {
+    // Frame 1: s = s + a 1,000-byte text; frame 2 loops back. Each host call builds little, but
+    // what the member keeps counts with it.
+    const lowered_limits limits(2000000, 50000, 1 << 20);
+    const std::string chunk(1000, 'x');
+    swf::MovieWriter m(8);
+    m.frame_rect({0, 550 * 20, 0, 400 * 20});
+    m.do_action(assembler().push({str("s"), str("s")}).op(GET_VARIABLE).push({str(chunk)}).op(ADD2)
+                    .op(SET_VARIABLE).end().take());
+    m.show_frame();
+    m.show_frame();
+    m.end();
+    movietest::movie_fixture f;
+    f.files.add("grower.swf", m.finish_fws());
+    flash::smart_ptr<flash::root> r = f.owner->load_file("grower.swf");
+    ASSERT_TRUE(r);
+    int frames = 0;
+    for (; frames < 4000 && f.log.errors().empty(); ++frames) r->advance(1.0f / 8);
+    EXPECT_EQ(count_of(f.log.errors(), "error:"), 1) << f.log.errors();
+    EXPECT_NE(f.log.errors().find("they may grow no further)"), std::string::npos) << f.log.errors();
+    flash::as_value text;
+    ASSERT_TRUE(r->get_root_movie()->get_member("s", &text));
+    // The member's text and the longer copy built from it meet the 1 MiB between them.
+    EXPECT_GT(text.to_bx_string().size(), 400000);
+    EXPECT_LT(text.to_bx_string().size(), 600000);
+    // Refused growth is refused again, and the movie keeps playing.
+    for (int i = 0; i < 20; ++i) r->advance(1.0f / 8);
+    EXPECT_LT(r->get_root_movie()->get_member("s", &text) ? text.to_bx_string().size() : 0, 600000);
+}
+
 TEST(ScriptLimits, ShippedStackPrototypeAndMemoryLimitsHoldThePeakUnder256MB) {
     // The shipped limits but for the action count, which a sanitizer build takes minutes to use up.
     const lowered_limits limits(40000000, flash::max_stack_values, flash::max_script_bytes_per_movie);
-    for (const assembler& script : {growing_stack(), prototype_walk(), growing_array()}) {
+    // Locals stop at their count (16,384) before their bytes; an array's text is cut at 1 MiB.
+    for (const assembler& script : {growing_stack(), prototype_walk(), growing_array(), doubling_text(),
+                                    growing_locals(), growing_watches()}) {
         const played p = play(script);
         EXPECT_EQ(count_of(p.errors, "error:"), 1) << p.errors;
         EXPECT_EQ(p.messages, "start\nframe 2\n");

@@ -17,6 +17,7 @@
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/interpreter.h"
+#include "flash/runtime/script_limits.h"
 #include "interp_bare_machine.h"
 
 namespace {
@@ -59,6 +60,32 @@ bool ends_without_budget(const uint8_t* data, int length) {
 bool runs_alike(const uint8_t* data, int length) {
     return ends_without_budget(data, length) &&
            std::find(data, data + length, flash::action::GET_TIME) == data + length;
+}
+
+// Every run is one host call of a movie: its texts, objects and members are counted against an
+// account, under limits lower than a movie's so that each input stays quick.
+constexpr int64_t fuzz_action_limit = int64_t{1} << 24;
+constexpr int64_t fuzz_bytes_limit = int64_t{4} << 20;
+class counted_run {
+public:
+    counted_run() : m_account(new flash::script_account("fuzz.swf")) {
+        flash::set_script_limits(fuzz_action_limit, flash::max_stack_values, fuzz_bytes_limit);
+    }
+    ~counted_run() { flash::reset_script_limits(); }
+    counted_run(const counted_run&) = delete;
+    counted_run& operator=(const counted_run&) = delete;
+
+private:
+    flash::smart_ptr<flash::script_account> m_account;
+
+public:
+    const flash::script_run_scope scope{m_account.get_ptr()};
+};
+
+// A run a limit stopped: the two ways may stop at different points, since the prepared program
+// holds texts of its own.
+bool stopped_by_a_limit(const std::string& answer) {
+    return answer.find("': the script run of '") != std::string::npos;
 }
 
 // Runs of one program: the prepared program's caches answer from its third run on.
@@ -122,6 +149,7 @@ std::string run_one_way(const uint8_t* data, int length, bool plain) {
     std::string left;
     {
         interptest::bare_machine machine;
+        const counted_run counted;
         flash::bx_random::seed_random(1);
         flash::action_buffer buffer;
         buffer.read(data, length);
@@ -153,7 +181,7 @@ std::string difference_between_ways(const uint8_t* data, int length) {
     ++g_inputs_compared;
     const std::string prepared = run_one_way(data, length, false);
     const std::string plain = run_one_way(data, length, true);
-    if (prepared == plain) return {};
+    if (prepared == plain || stopped_by_a_limit(prepared) || stopped_by_a_limit(plain)) return {};
     return "prepared program:\n" + prepared + "\none action at a time:\n" + plain;
 }
 
@@ -167,6 +195,7 @@ extern "C" int interp_fuzz_one_input(const uint8_t* data, size_t size) {
     flash::register_log_callback(quiet_log);
     {
         interptest::bare_machine machine;
+        const counted_run counted;
         flash::action_buffer buffer;
         buffer.read(data, size > 0x100000 ? 0x100000 : static_cast<int>(size));
         flash::set_action_budget(20000);
@@ -218,6 +247,7 @@ void interp_fuzz_report_difference(const uint8_t* data, int length, const std::s
 #include <random>
 
 #include "action_assembler.h"
+#include "tests/support/largest_allocation.h"
 
 namespace {
 
@@ -322,6 +352,37 @@ std::vector<bytes> both_ways_seeds() {
         }
     }
     return seeds;
+}
+
+// Straight-line programs whose texts double at each step (the fuzzer's input that ran for minutes
+// turned an array into text again and again): the account stops them at its bytes.
+std::vector<bytes> growing_text_seeds() {
+    assembler doubling;
+    doubling.push({str("abcdefghijklmnop")});
+    for (int i = 0; i < 48; ++i) doubling.op(PUSH_DUPLICATE).op(ADD2);
+    doubling.op(TRACE);
+    assembler array_text;
+    array_text.push({str("a"), str("abcdefghijklmnop"), i32(1)}).op(INIT_ARRAY).op(SET_VARIABLE);
+    for (int i = 0; i < 48; ++i) {
+        array_text.push({str("a")}).op(GET_VARIABLE).push({i32(i + 1)})
+            .push({str("a")}).op(GET_VARIABLE).push({str("")}).op(ADD2).op(SET_MEMBER);
+    }
+    array_text.trace_var("a");
+    return {doubling.take(), array_text.take()};
+}
+
+TEST(InterpreterFuzzEntry, TextsThatDoubleEachStepEndAtTheAccount) {
+    for (const bytes& seed : growing_text_seeds()) {
+        ASSERT_TRUE(runs_alike(seed.data(), static_cast<int>(seed.size())));
+        testsupport::PeakLiveBytes peak;
+        const std::string answer = run_one_way(seed.data(), static_cast<int>(seed.size()), false);
+        EXPECT_NE(answer.find("error: movie 'fuzz.swf': the script run of '/' made the movie's "
+                              "scripts hold more than 4194304 bytes (they may grow no further); it ends"),
+                  std::string::npos)
+            << answer.substr(0, 2000);
+        if (testsupport::PeakLiveBytes::available()) EXPECT_LT(peak.bytes(), 64ll << 20);
+        interp_fuzz_one_input(seed.data(), seed.size());
+    }
 }
 
 TEST(InterpreterFuzzEntry, RunsItsSeedsBothWaysAlike) {
