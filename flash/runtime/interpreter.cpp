@@ -169,38 +169,110 @@ void interpreter::run_actions() {
         // Read into locals once: the byte reads could alias every member to the compiler.
         const int pc = m_pc;
         const int stop = m_stop;
-        const uint8_t* record = m_code + pc;
-        const int code = record[0];
-        if (action_has_payload(code)) {
-            const int payload_length = bounded_payload_length(record, stop - pc);
-            if (payload_length < 0) [[unlikely]] {
+        int code;
+        action_step* step = nullptr;
+        if constexpr (mode == loop_mode::plain) {
+            // The plain loop reads every record from its bytes: nothing prepared.
+            const uint8_t* record = m_code + pc;
+            code = record[0];
+            if (action_has_payload(code)) {
+                const int payload_length = bounded_payload_length(record, stop - pc);
+                if (payload_length < 0) [[unlikely]] {
+                    log_cut_record(code, pc);
+                    break;
+                }
+                m_payload_length = payload_length;
+                m_next_pc = pc + action_record_header_size + payload_length;
+            } else {
+                m_payload_length = 0;
+                m_next_pc = pc + 1;
+            }
+        } else {
+            step = m_buffer.find_step(pc);
+            if (!step) [[unlikely]] {
+                step = prepare_step_at(pc);
+                if (!step) break;
+            }
+            code = step->code;
+            // A record whole in the buffer may still run past this section's end.
+            if (step->next_pc > stop) [[unlikely]] {
                 log_cut_record(code, pc);
                 break;
             }
-            m_payload_length = payload_length;
-            m_next_pc = pc + action_record_header_size + payload_length;
-        } else {
-            m_payload_length = 0;
-            m_next_pc = pc + 1;
+            m_step = step;
+            m_next_pc = step->next_pc;
+            // Only the handlers read payloads: the loop without checks sets the length for them.
+            if constexpr (checked) m_payload_length = step->payload_length;
         }
         if (verbose) {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        // Push records, a third of the actions of most code, the Jump of every loop and the
-        // Increment of a number counter run inside the loop without checks, without a call.
-        if (!checked && code == action::PUSH) {
-            run_push();
-        } else if (!checked && code == action::JUMP) {
-            do_jump_action();
-        } else if (!checked && code == action::INCREMENT && step_number_on_top(code)) {
-            consume_result();
+        if constexpr (!checked) {
+            // The loop without checks runs what each step was prepared as: Push records, a
+            // third of the actions of most code, the Jump of every loop and the step of a
+            // number counter without a call.
+            switch (step->kind) {
+                case step_kind::handler:
+                    m_payload_length = step->payload_length;
+                    handlers[code](*this, code);
+                    break;
+                case step_kind::jump:
+                    do_jump(branch_offset());
+                    break;
+                case step_kind::number_step:
+                    if (step_number_on_top(code)) {
+                        consume_result(step->then, step->then_end);
+                    } else {
+                        handlers[code](*this, code);
+                    }
+                    break;
+                case step_kind::not_if:
+                    // Its If inside the section.
+                    if (depth() >= 1 && step->then_end <= stop) {
+                        branch_if_not(step->then_end);
+                    } else {
+                        handlers[code](*this, code);
+                    }
+                    break;
+                case step_kind::push_from_bytes:
+                    push_from_bytes(*step);
+                    break;
+                case step_kind::push_values:
+                    if (const push_record* record = prepared_push(*step)) push_values(*record);
+                    break;
+                case step_kind::push_read_variable:
+                    push_read_variable(*step);
+                    break;
+                case step_kind::push_call_function:
+                    push_call_function(*step);
+                    break;
+                case step_kind::push_read_member:
+                    push_read_member(*step);
+                    break;
+                case step_kind::push_operate:
+                    push_operate(*step);
+                    break;
+            }
         } else {
             handlers[code](*this, code);
         }
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
+}
+
+action_step* interpreter::prepare_step_at(int pc) {
+    if (action_step* step = m_buffer.prepare_step(pc)) return step;
+    int payload_length;
+    if (!read_action_payload_length(m_code, pc, m_stop, &payload_length) &&
+        action_has_payload(m_code[pc])) {
+        log_cut_record(m_code[pc], pc);
+    } else {
+        log_error("error: action 0x%02X at %d: no memory to prepare it, execution ends\n",
+                  m_code[pc], pc);
+    }
+    return nullptr;
 }
 
 void interpreter::log_cut_record(int code, int pc) {
@@ -471,7 +543,6 @@ void interpreter::do_if() {
     }
 }
 
-void interpreter::on_push(int) { run_push(); }
 void interpreter::on_push_plain(int) { do_push(push_view()); }
 
 // The number read for the GetVariable after record, when the arithmetic or comparison after
@@ -508,14 +579,15 @@ void interpreter::on_push_plain(int) { do_push(push_view()); }
 // name++ or name = name + n, from record on (see push_record::then_stores_at), when the read and
 // the write both reach the variable's member through their caches, as they do one by one: the
 // member is updated where it is, with nothing pushed. False (nothing done) otherwise.
-[[gnu::always_inline]] inline bool interpreter::update_in_place(const push_record& record) {
+[[gnu::always_inline]] inline bool interpreter::update_in_place(const action_step& step,
+                                                                const push_record& record) {
     const int store_pc = m_next_pc + record.then_stores_at;
     // Locals come first in both lookups; the two names would be pushed.
     if (store_pc >= m_stop || m_env->get_local_frame_top() != 0 || !m_env->has_room_for(2)) {
         return false;
     }
     as_object* target = m_env->get_target();
-    const member_entry* read = remembered_entry(record.cache, target, false);
+    const member_entry* read = remembered_entry(step.cache, target, false);
     if (!read || read->value().get_type() != as_value::NUMBER) return false;
     // The same entry, so of the same name: the write reaches it as the read does.
     const member_cache* write_cache = m_buffer.find_member_cache(store_pc);
@@ -531,92 +603,134 @@ void interpreter::on_push_plain(int) { do_push(push_view()); }
     return true;
 }
 
-// Whether record runs from its prepared values: all constants (the loop without checks runs
-// only while the action log is off, which the host sets between runs), or constants and entries
-// of the running pool, while the action log is off.
-[[gnu::always_inline]] inline bool interpreter::runs_prepared(const push_record* record) const {
-    if (!record) return false;
-    if (record->constant) return m_unchecked || !get_verbose_action();
-    return record->dictionary_id && record->dictionary_id == m_buffer.get_dictionary_id() &&
-           !get_verbose_action();
+[[gnu::always_inline]] inline void interpreter::push_from_bytes(const action_step& step) {
+    m_payload_length = step.payload_length;
+    do_push(m_buffer.push_view_of(step));
 }
 
-[[gnu::always_inline]] inline void interpreter::run_push() {
-    push_record* record = m_buffer.find_push_record(m_pc);
-    if (!runs_prepared(record)) {
-        // Read from the bytes: the first run (which prepares the record), records with registers
-        // or entries outside the pool, records of pool entries run under another pool, and every
-        // record while the action log is on.
-        do_push(m_buffer.get_push_record(m_pc, m_payload_length));
-        return;
-    }
-    // The values as prepared on the record's first run.
-    const counted_buffer& store = *m_buffer.get_store();
-    const as_value* values = store.push_values.data() + record->value_first;
-    const int count = record->value_count;
-    // Only the loop without checks runs a record with the action after it: inside a with block
-    // or under a budget the two run one by one, since a block may end between them and the
-    // budget counts records.
-    if (!m_unchecked || m_next_pc >= m_stop) {
-        for (int i = 0; i < count; ++i) m_env->push(values[i]);
-        return;
-    }
-    // A name pushed only for the GetVariable or GetMember right after it is read at once, without
-    // pushing it: one record less to run.
-    if (record->then_reads_name == action::GET_VARIABLE) {
-        if (record->then_stores_at && update_in_place(*record)) return;
-        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        // This loop runs without a with block: a name without a path is a local when the
-        // running function has one of that name, else plain when there are no locals.
-        const as_value* member = nullptr;
-        if (record->reads_plain_name) {
-            member = m_env->get_local_frame_top() == 0
-                         ? remembered_slot(record->cache, m_env->get_target(), false)
-                         : local_named(values[count - 1].to_bx_string());
-        }
-        if (member && !member->is_property()) {
-            if (join_read_with_step(*record, *member)) return;
-            m_env->push(*member);
-        } else {
-            push_variable_remembered(push_cache_key(*record), values[count - 1].to_bx_string());
-        }
-        ++m_next_pc;
-        return;
-    }
-    // CallFunction: the name stays pushed, where the call reads it, and is looked up through
-    // the record's cache.
-    if (record->then_reads_name == action::CALL_FUNCTION) {
-        for (int i = 0; i < count; ++i) m_env->push(values[i]);
-        // depth() again: a stack that could not grow took fewer values.
-        if (depth() >= 1 && m_env->top_unchecked(0).is_string()) {
-            m_pc = m_next_pc++;
-            call_function_named_by(*record, values[count - 1].to_bx_string());
-            consume_result();
-        }
-        return;
-    }
-    // GetMember: the object is the value below the name; without one the GetMember runs on its
-    // own.
-    if (record->then_reads_name == action::GET_MEMBER && depth() + count - 1 >= 1) {
-        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        read_member_of_top(*record, values[count - 1].to_bx_string());
-        ++m_next_pc;
-        return;
-    }
-    // A number pushed for the arithmetic or comparison right after it, over a number: the two
-    // run as one step, without pushing it.
-    if (record->then_operates && depth() + count - 1 >= 1) {
-        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        // depth() again: a stack that could not grow took fewer values.
-        if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {
-            m_pc = m_next_pc++;
-            consume_result();
-            return;
-        }
-        m_env->push(values[count - 1]);
-        return;
-    }
+[[gnu::always_inline]] inline void interpreter::push_values(const push_record& record) {
+    const as_value* values = m_buffer.get_store()->push_values.data() + record.value_first;
+    const int count = record.value_count;
     for (int i = 0; i < count; ++i) m_env->push(values[i]);
+}
+
+// Whether the record of a prepared Push step runs from its values: all constants (the loop
+// without checks runs only while the action log is off, which the host sets between runs), or
+// constants and entries of the running pool, while the action log is off. Else it is read from
+// its bytes: a record of pool entries run under another pool, and every record while the
+// action log is on.
+[[gnu::always_inline]] inline const push_record* interpreter::prepared_push(
+    const action_step& step) {
+    const push_record& record = m_buffer.get_push_record(step.push);
+    const bool prepared =
+        record.constant
+            ? m_unchecked || !get_verbose_action()
+            : record.dictionary_id == m_buffer.get_dictionary_id() && !get_verbose_action();
+    if (prepared) return &record;
+    push_from_bytes(step);
+    return nullptr;
+}
+
+// The Push record of a joined step, when it runs from its values and the action after it lies
+// inside the section; else the record runs on its own (and null).
+[[gnu::always_inline]] inline push_record* interpreter::joined_push(const action_step& step) {
+    const push_record* record = prepared_push(step);
+    if (!record) return nullptr;
+    if (m_next_pc >= m_stop) {
+        push_values(*record);
+        return nullptr;
+    }
+    return const_cast<push_record*>(record);
+}
+
+// Push in the loop with checks: inside a with block or under a budget a record and the action
+// after it run one by one, since a block may end between them and the budget counts records.
+void interpreter::on_push(int) {
+    if (m_step->kind == step_kind::push_from_bytes) {
+        push_from_bytes(*m_step);
+    } else if (const push_record* record = prepared_push(*m_step)) {
+        push_values(*record);
+    }
+}
+
+// A name pushed only for the GetVariable right after it is read at once, without pushing it:
+// one record less to run.
+[[gnu::always_inline]] inline void interpreter::push_read_variable(action_step& step) {
+    push_record* record = joined_push(step);
+    if (!record) return;
+    if (record->then_stores_at && update_in_place(step, *record)) return;
+    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    const int count = record->value_count;
+    for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+    // This loop runs without a with block: a name without a path is a local when the running
+    // function has one of that name, else plain when there are no locals.
+    const as_value* member = nullptr;
+    if (record->reads_plain_name) {
+        member = m_env->get_local_frame_top() == 0
+                     ? remembered_slot(step.cache, m_env->get_target(), false)
+                     : local_named(values[count - 1].to_bx_string());
+    }
+    if (member && !member->is_property()) {
+        if (join_read_with_step(*record, *member)) return;
+        m_env->push(*member);
+    } else {
+        push_variable_remembered(push_cache_key(step), values[count - 1].to_bx_string());
+    }
+    ++m_next_pc;
+}
+
+// The name stays pushed, where the CallFunction after it reads it, and is looked up through
+// the step's cache.
+[[gnu::always_inline]] inline void interpreter::push_call_function(action_step& step) {
+    push_record* record = joined_push(step);
+    if (!record) return;
+    push_values(*record);
+    // depth() again: a stack that could not grow took fewer values.
+    if (depth() < 1 || !m_env->top_unchecked(0).is_string()) return;
+    // The call may prepare steps, which moves them: what takes its result is read before.
+    const result_use then = step.then;
+    const int then_end = step.then_end;
+    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    m_pc = m_next_pc++;
+    call_function_named_by(step, *record, values[record->value_count - 1].to_bx_string());
+    consume_result(then, then_end);
+}
+
+// The object is the value below the name the GetMember after the record reads; without one the
+// GetMember runs on its own.
+[[gnu::always_inline]] inline void interpreter::push_read_member(action_step& step) {
+    push_record* record = joined_push(step);
+    if (!record) return;
+    const int count = record->value_count;
+    if (depth() + count - 1 < 1) {
+        push_values(*record);
+        return;
+    }
+    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+    read_member_of_top(step, values[count - 1].to_bx_string());
+    ++m_next_pc;
+}
+
+// A number pushed for the arithmetic or comparison right after it, over a number: the two run
+// as one step, without pushing it.
+[[gnu::always_inline]] inline void interpreter::push_operate(const action_step& step) {
+    const push_record* record = joined_push(step);
+    if (!record) return;
+    const int count = record->value_count;
+    if (depth() + count - 1 < 1) {
+        push_values(*record);
+        return;
+    }
+    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+    // depth() again: a stack that could not grow took fewer values.
+    if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {
+        m_pc = m_next_pc++;
+        consume_result(step.then, step.then_end);
+        return;
+    }
+    m_env->push(values[count - 1]);
 }
 
 void interpreter::on_pop(int) { drop(1); }
