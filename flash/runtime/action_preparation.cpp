@@ -258,6 +258,9 @@ action_step* action_buffer::prepare_step(int pc) {
             }
             const push_record& record = store.push_records[step.push];
             step.kind = push_kind_of(record);
+            step.pooled = record.dictionary_id != 0;
+            step.value_first = record.value_first;
+            step.value_count = record.value_count;
             settle_result_use(bytes, length, push_result_pc(step.kind, record, step.next_pc),
                               &step);
             break;

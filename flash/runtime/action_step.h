@@ -101,7 +101,7 @@ constexpr bool is_push_step(step_kind kind) { return kind >= step_kind::push_fro
 // same step when it takes its plain path.
 enum class result_use : uint8_t { none, set_variable, set_member, not_if, return_value };
 
-// One prepared action record.
+// One prepared action record: 64 bytes, so that the loop finds a step by a shift.
 struct action_step {
     // Where the record starts, its code, its payload length, and where the next one starts.
     int pc = 0;
@@ -110,11 +110,17 @@ struct action_step {
     // What takes the result of the records the step runs (see result_use), and where the
     // records that take it end (the If's end, for not_if).
     result_use then = result_use::none;
+    // A Push whose values hold pool entries: it runs from them only under the pool they were
+    // taken from (push_record::dictionary_id).
+    bool pooled = false;
     int payload_length = 0;
     int next_pc = 0;
     int then_end = 0;
-    // The Push record, for the Push kinds; -1 otherwise or when none could be prepared.
+    // The Push record, for the Push kinds; -1 otherwise or when none could be prepared. Its
+    // values, copied here for the loop: value_count from push_values[value_first].
     int push = -1;
+    int value_first = 0;
+    int value_count = 0;
     // For a GetVariable, SetVariable, SetMember or CallFunction, the member its name was last
     // found at; for a Push whose name the action after it reads, the member of that read.
     member_cache cache;

@@ -239,7 +239,11 @@ void interpreter::run_actions() {
                     push_from_bytes(*step);
                     break;
                 case step_kind::push_values:
-                    if (const push_record* record = prepared_push(*step)) push_values(*record);
+                    if (runs_from_values(*step)) {
+                        push_values(*step);
+                    } else {
+                        push_from_bytes(*step);
+                    }
                     break;
                 case step_kind::push_read_variable:
                     push_read_variable(*step);
@@ -608,48 +612,45 @@ void interpreter::on_push_plain(int) { do_push(push_view()); }
     do_push(m_buffer.push_view_of(step));
 }
 
-[[gnu::always_inline]] inline void interpreter::push_values(const push_record& record) {
-    const as_value* values = m_buffer.get_store()->push_values.data() + record.value_first;
-    const int count = record.value_count;
+[[gnu::always_inline]] inline void interpreter::push_values(const action_step& step) {
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    const int count = step.value_count;
     for (int i = 0; i < count; ++i) m_env->push(values[i]);
 }
 
-// Whether the record of a prepared Push step runs from its values: all constants (the loop
-// without checks runs only while the action log is off, which the host sets between runs), or
-// constants and entries of the running pool, while the action log is off. Else it is read from
-// its bytes: a record of pool entries run under another pool, and every record while the
-// action log is on.
-[[gnu::always_inline]] inline const push_record* interpreter::prepared_push(
-    const action_step& step) {
-    const push_record& record = m_buffer.get_push_record(step.push);
-    const bool prepared =
-        record.constant
-            ? m_unchecked || !get_verbose_action()
-            : record.dictionary_id == m_buffer.get_dictionary_id() && !get_verbose_action();
-    if (prepared) return &record;
-    push_from_bytes(step);
-    return nullptr;
+// In the loop without checks (where the action log is off, which the host sets between runs),
+// whether a prepared Push step runs from its values: all constants, or entries of the running
+// pool. Else it is read from its bytes.
+[[gnu::always_inline]] inline bool interpreter::runs_from_values(const action_step& step) const {
+    return !step.pooled ||
+           m_buffer.get_store()->push_records[step.push].dictionary_id ==
+               m_buffer.get_dictionary_id();
 }
 
 // The Push record of a joined step, when it runs from its values and the action after it lies
 // inside the section; else the record runs on its own (and null).
 [[gnu::always_inline]] inline push_record* interpreter::joined_push(const action_step& step) {
-    const push_record* record = prepared_push(step);
-    if (!record) return nullptr;
-    if (m_next_pc >= m_stop) {
-        push_values(*record);
+    if (!runs_from_values(step)) {
+        push_from_bytes(step);
         return nullptr;
     }
-    return const_cast<push_record*>(record);
+    if (m_next_pc >= m_stop) {
+        push_values(step);
+        return nullptr;
+    }
+    return &m_buffer.get_push_record(step.push);
 }
 
 // Push in the loop with checks: inside a with block or under a budget a record and the action
 // after it run one by one, since a block may end between them and the budget counts records.
+// Every record is read from its bytes while the action log is on.
 void interpreter::on_push(int) {
-    if (m_step->kind == step_kind::push_from_bytes) {
-        push_from_bytes(*m_step);
-    } else if (const push_record* record = prepared_push(*m_step)) {
-        push_values(*record);
+    const action_step& step = *m_step;
+    if (step.kind != step_kind::push_from_bytes && !get_verbose_action() &&
+        runs_from_values(step)) {
+        push_values(step);
+    } else {
+        push_from_bytes(step);
     }
 }
 
@@ -659,8 +660,8 @@ void interpreter::on_push(int) {
     push_record* record = joined_push(step);
     if (!record) return;
     if (record->then_stores_at && update_in_place(step, *record)) return;
-    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
-    const int count = record->value_count;
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    const int count = step.value_count;
     for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
     // This loop runs without a with block: a name without a path is a local when the running
     // function has one of that name, else plain when there are no locals.
@@ -684,15 +685,15 @@ void interpreter::on_push(int) {
 [[gnu::always_inline]] inline void interpreter::push_call_function(action_step& step) {
     push_record* record = joined_push(step);
     if (!record) return;
-    push_values(*record);
+    push_values(step);
     // depth() again: a stack that could not grow took fewer values.
     if (depth() < 1 || !m_env->top_unchecked(0).is_string()) return;
     // The call may prepare steps, which moves them: what takes its result is read before.
     const result_use then = step.then;
     const int then_end = step.then_end;
-    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
     m_pc = m_next_pc++;
-    call_function_named_by(step, *record, values[record->value_count - 1].to_bx_string());
+    call_function_named_by(step, *record, values[step.value_count - 1].to_bx_string());
     consume_result(then, then_end);
 }
 
@@ -701,12 +702,12 @@ void interpreter::on_push(int) {
 [[gnu::always_inline]] inline void interpreter::push_read_member(action_step& step) {
     push_record* record = joined_push(step);
     if (!record) return;
-    const int count = record->value_count;
+    const int count = step.value_count;
     if (depth() + count - 1 < 1) {
-        push_values(*record);
+        push_values(step);
         return;
     }
-    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
     for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
     read_member_of_top(step, values[count - 1].to_bx_string());
     ++m_next_pc;
@@ -717,12 +718,12 @@ void interpreter::on_push(int) {
 [[gnu::always_inline]] inline void interpreter::push_operate(const action_step& step) {
     const push_record* record = joined_push(step);
     if (!record) return;
-    const int count = record->value_count;
+    const int count = step.value_count;
     if (depth() + count - 1 < 1) {
-        push_values(*record);
+        push_values(step);
         return;
     }
-    const as_value* values = m_buffer.get_store()->push_values.data() + record->value_first;
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
     for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
     // depth() again: a stack that could not grow took fewer values.
     if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {

@@ -64,8 +64,8 @@ private:
     void on_push(int code);
     // The Push kinds of step_kind, with the records each runs together with it.
     void push_from_bytes(const action_step& step);
-    void push_values(const push_record& record);
-    const push_record* prepared_push(const action_step& step);
+    void push_values(const action_step& step);
+    bool runs_from_values(const action_step& step) const;
     push_record* joined_push(const action_step& step);
     void push_read_variable(action_step& step);
     void push_call_function(action_step& step);
