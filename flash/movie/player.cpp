@@ -211,19 +211,8 @@ void player::clear_heap() {
     array<smart_ptr<as_object>> objects;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) objects.push_back(it.get_key());
     m_heap.clear();
-    // Nothing runs scripts once the heap goes: cutting every member and prototype link frees the
-    // cycles that no garbage pass got to, instead of leaking them.
-    for (int i = 0; i < objects.size(); ++i) {
-        objects[i]->get_members().clear();
-        objects[i]->set_proto(nullptr);
-        for (int h = 0; h < objects[i]->get_held_count(); ++h) objects[i]->drop_held(h);
-    }
-    while (objects.size() > 0) {
-        as_object* obj = objects.back().get_ptr();
-        as_add_ref(obj);
-        objects.pop_back();
-        as_release(obj);
-    }
+    // Nothing runs scripts once the heap goes: the cycles that no garbage pass got to are freed.
+    release_cut(&objects);
 }
 
 root* player::get_root() {

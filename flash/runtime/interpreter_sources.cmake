@@ -11,6 +11,7 @@ set(FLASH_INTERPRETER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/extension_loader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/global_functions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interpreter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/interpreter_dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interpreter_movie.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interpreter_objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interpreter_values.cpp

@@ -59,11 +59,7 @@ void stub_engine::clear_heap() {
     flash::array<flash::smart_ptr<flash::as_object>> objects;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) objects.push_back(it.get_key());
     m_heap.clear();
-    for (int i = 0; i < objects.size(); ++i) {
-        objects[i]->get_members().clear();
-        objects[i]->set_proto(nullptr);
-        for (int h = 0; h < objects[i]->get_held_count(); ++h) objects[i]->drop_held(h);
-    }
+    flash::release_cut(&objects);
 }
 
 }  // namespace testsupport
