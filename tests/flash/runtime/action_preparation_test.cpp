@@ -7,6 +7,7 @@
 
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/action_step.h"
+#include "flash/runtime/interpreter.h"
 #include "interp_test_support.h"
 
 using namespace testasm;
@@ -202,6 +203,53 @@ TEST(ActionPreparation, BuildsStepsForTheRecordsARunReaches) {
     const int pool_push_at = assembler().constant_pool({"v"}).set_var("v", i32(3)).size();
     ASSERT_NE(pooled.buffer.find_step(pool_push_at), nullptr);
     EXPECT_EQ(pooled.buffer.find_step(pool_push_at)->kind, step_kind::push_read_variable);
+}
+
+}  // namespace
+
+namespace {
+
+// A result is taken by the action that stands after it, and by no other: a member written from
+// arithmetic leaves the timeline variable of the member's name alone, and a variable written so
+// leaves the member alone. Each program runs twice, so that the second run answers from what the
+// first remembered, as the prepared program and one action at a time.
+TEST(ActionPreparation, AResultIsTakenByTheActionAfterIt) {
+    const assembler member_write =
+        assembler().set_var("x", i32(5)).push({str("o"), str("x"), i32(0), i32(1)})
+            .op(INIT_OBJECT).op(SET_VARIABLE)
+            .push({str("o")}).op(GET_VARIABLE).push({str("x"), str("o")}).op(GET_VARIABLE)
+            .push({str("x")}).op(GET_MEMBER).push({i32(1)}).op(ADD2).op(SET_MEMBER)
+            .trace_var("x").push({str("o")}).op(GET_VARIABLE).push({str("x")}).op(GET_MEMBER)
+            .op(TRACE);
+    const assembler variable_write =
+        assembler().push({str("o"), str("x"), i32(7), i32(1)}).op(INIT_OBJECT)
+            .op(SET_VARIABLE).push({str("x"), i32(2)}).push({i32(3)}).op(MULTIPLY)
+            .op(SET_VARIABLE).trace_var("x").push({str("o")}).op(GET_VARIABLE)
+            .push({str("x")}).op(GET_MEMBER).op(TRACE);
+    const struct {
+        const char* what;
+        assembler code;
+        const char* once;
+    } cases[] = {
+        {"a member written from arithmetic", member_write, "5\n1\n"},
+        {"a variable written from arithmetic", variable_write, "6\n7\n"},
+    };
+    for (const auto& c : cases) {
+        for (const bool plain : {false, true}) {
+            interptest::machine m;
+            const bytes program = assembler(c.code).take();
+            m.buffer.read(program.data(), static_cast<int>(program.size()));
+            interptest::machine::messages().clear();
+            {
+                const flash::plain_actions* one_by_one = plain ? new flash::plain_actions : nullptr;
+                m.buffer.execute(&m.env);
+                m.buffer.execute(&m.env);
+                delete one_by_one;
+            }
+            EXPECT_EQ(interptest::machine::messages(), std::string(c.once) + c.once)
+                << c.what << (plain ? ", one action at a time" : "");
+        }
+    }
 }
 
 }  // namespace
