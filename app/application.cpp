@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "app/game_layers.h"
+#include "app/game_timers.h"
 #include "app/input_script_runner.h"
+#include "app/mouse_cursor.h"
+#include "app/replay_recorder.h"
 #include "app/profiles.h"
 #include "audio/media_center.h"
 #include "core/cli_parser.h"
@@ -102,11 +105,15 @@ bool Application::init(const StartInfo& startInfo) {
     m_initStep = 7;
     if (!createDevices(s_fullScreenMode->value.b)) return false;
 
-    // 8. The engine instance and the textures (the replay recorder comes with its class).
+    // 8. The engine instance, the textures and the replay recorder.
     m_initStep = 8;
     m_player = new flash::player();
+    // The application holds a count: the engine's own short-lived references to its instance
+    // would otherwise free it when they drop.
+    m_player->add_ref();
     m_frameTimer.restart();
     new TextureContainer();
+    new ReplayRecorder();
 
     // 9. The first picture at once; its alpha is 0, so only the black clear shows.
     m_initStep = 9;
@@ -146,9 +153,10 @@ bool Application::init(const StartInfo& startInfo) {
 
     // 16. The screens join the render list in their order: heads-up panel (with the inventory
     // beside it), main menu, pause menu, dialogs, choose-profile, enter-name, message box; the
-    // cursor comes with its class.
+    // cursor last.
     m_initStep = 16;
     if (!app::runStartupActions(16)) return false;
+    addToRenderList(new MouseCursor());
 
     // 17. Sound, and the engine's effect, sound and text callbacks. Effects are switched on: a
     // paused effect system would refuse every sound, and nothing would resume it.
@@ -163,8 +171,9 @@ bool Application::init(const StartInfo& startInfo) {
     m_initStep = 18;
     Profiles::instance()->loadLastProfile();
 
-    // 19. Particles and fonts (the game timers come with their class).
+    // 19. Game timers, particles and fonts.
     m_initStep = 19;
+    new GameTimerManager();
     new particle::fxParticleEffectMgr();
     new particle::ParticleMgr();
     new FontManager();
@@ -212,7 +221,8 @@ void Application::shutdown() {
     }
     app::runShutdownActions(app::kShutdownLevelManager, m_shutdownTrace);
     deleteSingleton<TextureContainer>("TextureContainer");
-    // The replay recorder and the cursor come with their classes.
+    deleteSingleton<ReplayRecorder>("ReplayRecorder");
+    deleteSingleton<MouseCursor>("MouseCursor");
     for (int rank = app::kShutdownMsgBox; rank <= app::kShutdownChooseProfile; ++rank)
         app::runShutdownActions(rank, m_shutdownTrace);
     deleteSingleton<ScriptTimerManager>("ScriptTimerManager");
@@ -221,7 +231,7 @@ void Application::shutdown() {
     deleteSingleton<FontManager>("FontManager");
     app::runShutdownActions(app::kShutdownInventory, m_shutdownTrace);
     deleteSingleton<Profiles>("Profiles");
-    // The game timers.
+    deleteSingleton<GameTimerManager>("GameTimerManager");
     if (currentScriptState()) {
         closeScriptState();
         m_shutdownTrace.emplace_back("script state");
@@ -245,7 +255,7 @@ void Application::shutdown() {
         m_shutdownTrace.emplace_back("render handler");
     }
     if (m_player) {
-        delete m_player;
+        m_player->drop_ref();
         m_player = nullptr;
         m_shutdownTrace.emplace_back("player");
     }
@@ -270,6 +280,12 @@ void Application::setActivePanel(BaseRender* panel) {
     m_previousModalPanel = nullptr;
 }
 
+void Application::forgetPanel(BaseRender* panel) {
+    if (!panel) return;
+    if (m_previousModalPanel == panel) m_previousModalPanel = nullptr;
+    if (m_modalPanel == panel) setActivePanel(nullptr);
+}
+
 bool Application::createDevices(bool fullScreen) {
     // COM has no counterpart here.
     auto* frame = new CMyD3DApplication(fullScreen);
@@ -287,40 +303,8 @@ bool Application::createDevices(bool fullScreen) {
                                   [this](MouseEvent* event) { onMouseEvent(event); })))
         return false;
     input->acquire();
-    m_mouseButtons = 0;
+    updateWindowMapping(true);
     return true;
-}
-
-// Key and mouse routing come with the input classes.
-void Application::onKeyEvent(KeyEvent*) {}
-void Application::onMouseEvent(MouseEvent*) {}
-
-LRESULT Application::wndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_ACTIVATE: {
-            CMyD3DApplication* frame = CMyD3DApplication::instance();
-            const bool active = LOWORD(wParam) != WA_INACTIVE;
-            // A headless window stays active whatever it is told.
-            if (frame && !platform::gfx::headlessVideo()) frame->setActive(active);
-            if (!m_onActivateScript.empty()) runScriptBuffer(m_onActivateScript.c_str(), 0, "on_activate");
-            if (active) {
-                m_frameTimer.restart();
-            } else if (MediaSystem::MediaCenter* media = MediaSystem::MediaCenter::instance()) {
-                media->update(0.0f, false);
-            }
-            break;
-        }
-        case WM_CLOSE:
-            PostQuitMessage(0);
-            return 0;
-        default: break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT applicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Application* app = Application::instance();
-    return app ? app->wndProc(window, message, wParam, lParam) : 0;
 }
 
 void Application::requestQuit(int answer) {

@@ -16,6 +16,7 @@
 #include "app/base_render.h"
 #include "core/attr_tree.h"
 #include "core/flag_object.h"
+#include "core/math_utils.h"
 #include "core/singleton.h"
 #include "core/timer.h"
 #include "graphics/texture.h"
@@ -83,6 +84,31 @@ public:
     void onKeyEvent(KeyEvent* event);
     void onMouseEvent(MouseEvent* event);
 
+    // Input routing (input_routing.cpp). The window rectangle, and the DirectInput mouse bounded
+    // to the desktop (centred in the window on request).
+    void updateWindowMapping(bool centreMouse);
+    // The client area's top-left corner on the desktop in a window; (0, 0, 0) in full screen.
+    Vector3 getClientOrigin() const;
+    // One mouse update (null: none, as playback and device restores send): recorded or replayed,
+    // then to the modal panel or the render list and the level, and the cursor moves.
+    void routeMouse(MouseEvent* event);
+    // The debug keys (only in debug mode).
+    void onDebugKey(KeyEvent* event);
+    // A clip event of the current level's movie, forwarded unless input is locked.
+    void onSwfEvent(flash::character* ch, int eventCode);
+    // The native event callback levels store in their clips: forwards to onSwfEvent.
+    static void swfEventCallback(flash::character* ch, int eventCode);
+    // A handler that used a click stops it from reaching anything after it; every release clears it.
+    void setInputLocked(bool on) { m_inputLocked = on; }
+    bool inputLocked() const { return m_inputLocked; }
+    int mouseButtons() const { return m_mouseButtons; }
+    bool wireframe() const { return m_wireframe; }
+    bool resetRequested() const { return m_resetRequested; }
+    bool hideScene() const { return m_hideScene; }
+    void setOnActivateScript(const std::string& script) { m_onActivateScript = script; }
+    // Moves the system cursor's display count to the wanted side of zero (shown: 0 or more).
+    static void showSystemCursor(bool show);
+
     // A message-box answer: 1 ends the main loop.
     void requestQuit(int answer);
 
@@ -92,6 +118,8 @@ public:
     // With a panel it becomes modal and the previous one is remembered; with none the remembered
     // one comes back when it is still visible.
     void setActivePanel(BaseRender* panel);
+    // A drawable that goes away leaves the modal place and the remembered one.
+    void forgetPanel(BaseRender* panel);
     std::vector<BaseRender*>& renderList() { return m_renderList; }
     void addToRenderList(BaseRender* item) { m_renderList.push_back(item); }
     void removeFromRenderList(BaseRender* item);
@@ -174,6 +202,7 @@ private:
     bool m_wireframe = false;
     bool m_inputLocked = false;
     bool m_resetRequested = false;
+    int m_updateSpeedStep = 0;  // the F key's place in its cycle of update speeds
     unsigned m_frameCount = 0;
     TexturePtr m_renderTarget;
     int m_wrongClicks = 0, m_savedWrongClicks = 0;

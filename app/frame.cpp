@@ -3,7 +3,11 @@
 #include <cmath>
 
 #include "app/application.h"
+#include "app/game_layers.h"
+#include "app/game_timers.h"
 #include "app/input_script_runner.h"
+#include "app/mouse_cursor.h"
+#include "app/replay_recorder.h"
 #include "audio/media_center.h"
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
@@ -40,6 +44,8 @@ constexpr D3DCOLOR kDebugTextColour = 0xFFFF0000u;
 constexpr const char* kDebugFont = "debug_font";
 constexpr const char* kExitPage = "https://orlimand.invalid/thanks";
 constexpr const char* kLocalExitPage = "Data\\xmlfiles\\test.html";
+// Where a device restore puts the mouse, from the client area's corner.
+constexpr float kRestoredMouseX = 420.0f, kRestoredMouseY = 435.0f;
 constexpr DWORD kQuadFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 struct QuadVertex {
@@ -165,6 +171,8 @@ bool Application::frame() {
     if (static_cast<float>(dt) < frameInterval()) return false;
     ++m_frameCount;
     if (CDirectInput8* input = CDirectInput8::instance()) input->update();
+    // A replay moves once a frame, real mouse events or not.
+    if (ReplayRecorder* recorder = ReplayRecorder::instance(); recorder && recorder->isPlaying()) routeMouse(nullptr);
 
     m_fpsSamples.push_back(dt == 0 ? 1000.0f : 1000.0f / static_cast<float>(dt));
     if (m_fpsSamples.size() > static_cast<size_t>(kFpsWindow))
@@ -180,7 +188,8 @@ bool Application::frame() {
         return true;
     }
 
-    // The cursor and the fly elements are updated here once they exist.
+    // The cursor first (the fly elements follow once they exist).
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->update(step);
     const bool busy = isBusy();
     if (fadeFrame(step)) return true;
     updateGame(step, busy);
@@ -245,6 +254,7 @@ void Application::updateGame(float step, bool busy) {
     // The current level, the heads-up panel and the level manager's check (when not busy and the
     // dialog panel does not hold the game), then the dialog panel and the message box, come with
     // their classes.
+    if (BaseRender* panel = app::screen(app::Screen::MainPanel); panel && !busy && app::currentLevel()) panel->update(step);
     if (d_DebugMode->value.b) {
         setDebugText(0, "version: " + prog_version->text);
         setDebugText(1, "FPS: " + std::to_string(getAverageFps()));
@@ -253,8 +263,10 @@ void Application::updateGame(float step, bool busy) {
             setDebugText(9, "PSYS: " + std::to_string(effects->getSystemCount()));
         }
     }
+    if (BaseRender* box = app::screen(app::Screen::MsgBox)) box->update(step);
     if (!busy) {
-        // The game timers stop with the particles; they come with their class.
+        // The game timers stop with the particles.
+        if (GameTimerManager* timers = GameTimerManager::instance()) timers->update(step);
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->update(step);
     }
     if (ScriptTimerManager* timers = ScriptTimerManager::instance()) timers->update(step, false);
@@ -404,7 +416,15 @@ void Application::restoreDevice(bool resetOnly) {
     if (m_renderHandler) flash::reset_render_handler_d3d(frameApp->getDevice(), m_renderHandler);
     if (TextureContainer* textures = TextureContainer::instance()) textures->reloadDefaultPool();
     createRenderTarget();
-    // The cursor's scale, the window mapping and the mouse placement come with the input classes.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->updateScales();
+    updateWindowMapping(false);
+    if (CDirectInput8* input = CDirectInput8::instance()) {
+        const Vector3 origin = getClientOrigin();
+        input->setMousePosition(Vector3(origin.x + kRestoredMouseX, origin.y + kRestoredMouseY, 0), true);
+    }
+    routeMouse(nullptr);
+    // Hidden: the game draws its own.
+    showSystemCursor(false);
 }
 
 void Application::startFadeOut() {

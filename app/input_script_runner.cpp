@@ -2,7 +2,11 @@
 
 #include <cstdlib>
 
+#include "app/application.h"
+#include "app/game_layers.h"
 #include "core/log_stream.h"
+#include "flash/movie/movie_root.h"
+#include "input/named_target.h"
 #include "graphics/d3d_application.h"
 #include "input/direct_input.h"
 #include "platform/graphics/gfx_control.h"
@@ -15,9 +19,23 @@ constexpr DWORD kPressed = 0x80;
 
 InputScriptRunner* g_observing = nullptr;
 
+// "@NAME": the visible screens in render-list order, then the current level (its innermost open
+// minilevel).
+std::optional<inputscript::Target> findInGame(const std::string& name) {
+    auto search = [&](BaseRender* drawable) -> std::optional<inputscript::Target> {
+        if (!drawable || !drawable->isVisible() || !drawable->getRoot()) return std::nullopt;
+        return inputscript::findNamedTarget(drawable->getRoot()->get_root_movie(), name);
+    };
+    if (Application* app = Application::instance())
+        for (BaseRender* screen : app->renderList())
+            if (auto found = search(screen)) return found;
+    return search(app::currentLevel(true));
+}
+
 }  // namespace
 
 InputScriptRunner::InputScriptRunner() {
+    m_script.setResolver(&findInGame);
     g_observing = this;
     Tov::LogStream::setObserver(&InputScriptRunner::observeLine);
 }
@@ -79,7 +97,9 @@ bool InputScriptRunner::step() {
 void InputScriptRunner::apply(const inputscript::Action& action) {
     using inputscript::ActionKind;
     CDirectInput8* input = CDirectInput8::instance();
-    const Vector3 at(static_cast<float>(action.x), static_cast<float>(action.y), 0.0f);
+    // Game pixels are the window's: DirectInput's mouse counts from the desktop's corner.
+    const Vector3 origin = Application::instance() ? Application::instance()->getClientOrigin() : Vector3(0, 0, 0);
+    const Vector3 at(origin.x + static_cast<float>(action.x), origin.y + static_cast<float>(action.y), 0.0f);
     switch (action.kind) {
         case ActionKind::Move:
             if (input) input->setMousePosition(at, true);

@@ -85,6 +85,7 @@ public:
     HWND getWindow() const { return m_hWnd; }
     bool isWindowed() const { return m_bWindowed; }
     bool isActive() const { return m_bActive; }
+    bool showsCursorWhenFullscreen() const { return m_bShowCursorWhenFullscreen; }
     void setActive(bool active) { m_bActive = active; }
     const D3DSettings& settings() const { return m_d3dSettings; }
     const char* deviceStats() const { return m_strDeviceStats; }

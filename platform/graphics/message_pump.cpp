@@ -59,8 +59,21 @@ void gatherEvents() {
                 case SDL_WINDOWEVENT_CLOSE: post(makeMessage(window, WM_CLOSE, 0, 0)); break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED: post(makeMessage(window, WM_ACTIVATE, WA_ACTIVE, 0)); break;
                 case SDL_WINDOWEVENT_FOCUS_LOST: post(makeMessage(window, WM_ACTIVATE, WA_INACTIVE, 0)); break;
+                // SDL tells when the pointer comes in: that is the first move over the window.
+                case SDL_WINDOWEVENT_ENTER: post(makeMessage(window, WM_MOUSEMOVE, 0, 0)); break;
+                case SDL_WINDOWEVENT_LEAVE:
+                    // Win32 sends one leave per request.
+                    if (window->trackLeave) {
+                        window->trackLeave = false;
+                        post(makeMessage(window, WM_MOUSELEAVE, 0, 0));
+                    }
+                    break;
+                case SDL_WINDOWEVENT_MOVED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED: post(makeMessage(window, WM_EXITSIZEMOVE, 0, 0)); break;
                 default: break;
             }
+        } else if (event.type == SDL_KEYMAPCHANGED) {
+            if (HWND first = platform::detail::firstWindow()) post(makeMessage(first, WM_INPUTLANGCHANGE, 0, 0));
         }
     }
 }
@@ -120,6 +133,28 @@ bool headlessVideo() {
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : std::getenv("SDL_VIDEODRIVER");
     if (!driver) return false;
     return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
+bool pushWindowEvent(HWND window, WindowEvent kind) {
+    if (kind == WindowEvent::KeymapChanged) {
+        SDL_Event event{};
+        event.type = SDL_KEYMAPCHANGED;
+        return SDL_PushEvent(&event) == 1;
+    }
+    if (!window || !window->sdl) return false;
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window->sdl);
+    switch (kind) {
+        case WindowEvent::FocusGained: event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED; break;
+        case WindowEvent::FocusLost: event.window.event = SDL_WINDOWEVENT_FOCUS_LOST; break;
+        case WindowEvent::Enter: event.window.event = SDL_WINDOWEVENT_ENTER; break;
+        case WindowEvent::Leave: event.window.event = SDL_WINDOWEVENT_LEAVE; break;
+        case WindowEvent::Moved: event.window.event = SDL_WINDOWEVENT_MOVED; break;
+        case WindowEvent::Close: event.window.event = SDL_WINDOWEVENT_CLOSE; break;
+        case WindowEvent::KeymapChanged: break;
+    }
+    return SDL_PushEvent(&event) == 1;
 }
 
 void clearMessageQueue() {

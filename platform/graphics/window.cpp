@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "platform/graphics/internal/window_impl.h"
+#include "platform/graphics/message_pump.h"
 #include "platform/log_sink.h"
 
 namespace {
@@ -17,6 +18,9 @@ std::map<std::string, WNDPROC> g_classes;
 std::vector<platform::gfx::RecordedMessageBox> g_boxes;
 std::vector<HWND> g_windows;  // open windows, oldest first
 bool g_forceHeadless = false;
+// The system cursor's display count (Win32 starts at 0: shown).
+int g_cursorCount = 0;
+HCURSOR g_cursorShape = nullptr;
 platform::Window makeDesktop() {
     platform::Window w;
     w.desktop = true;
@@ -99,6 +103,26 @@ void* nativeWindow(HWND window) { return window ? window->sdl : nullptr; }
 
 bool isFullScreen(HWND window) { return window && window->fullScreen; }
 
+int cursorDisplayCount() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_cursorCount;
+}
+
+bool leaveTracked(HWND window) { return window && window->trackLeave; }
+
+HCURSOR currentCursor() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_cursorShape;
+}
+
+bool simulateLetterbox(HWND window, int desktopWidth, int desktopHeight) {
+    if (!window || !window->sdl || !window->fullScreen) return false;
+    SDL_SetWindowFullscreen(window->sdl, 0);
+    SDL_SetWindowSize(window->sdl, desktopWidth, desktopHeight);
+    window->letterboxed = true;
+    return true;
+}
+
 void mapWindowToBackBuffer(HWND window, int& x, int& y) {
     if (!window || !window->sdl || !window->letterboxed) return;
     int w = 0, h = 0;
@@ -148,12 +172,21 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     window->backBufferWidth = width;
     window->backBufferHeight = height;
     SDL_SetWindowData(sdl, platform::detail::kWindowDataKey, window);
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (className) {
-        auto it = g_classes.find(className);
-        if (it != g_classes.end()) window->proc = it->second;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (className) {
+            auto it = g_classes.find(className);
+            if (it != g_classes.end()) window->proc = it->second;
+        }
+        g_windows.push_back(window);
     }
-    g_windows.push_back(window);
+    // As Win32 asks at creation: the procedure may set the smallest size the window keeps.
+    if (window->proc) {
+        MINMAXINFO info{};
+        window->proc(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        if (info.ptMinTrackSize.x > 0 && info.ptMinTrackSize.y > 0)
+            SDL_SetWindowMinimumSize(sdl, info.ptMinTrackSize.x, info.ptMinTrackSize.y);
+    }
     return window;
 }
 
@@ -244,6 +277,30 @@ BOOL ClipCursor(const RECT* rect) {
     }
     SDL_Rect r{rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
     SDL_SetWindowMouseRect(focus, &r);
+    return TRUE;
+}
+
+int ShowCursor(BOOL show) {
+    int count;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        count = g_cursorCount += show ? 1 : -1;
+    }
+    // SDL has one switch: it follows the side of zero the count is on.
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return count;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    HCURSOR previous = g_cursorShape;
+    g_cursorShape = cursor;
+    return previous;
+}
+
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
+    if (!track || !track->hwndTrack || track->hwndTrack->desktop) return FALSE;
+    if (track->dwFlags & TME_LEAVE) track->hwndTrack->trackLeave = true;
     return TRUE;
 }
 

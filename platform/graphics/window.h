@@ -45,6 +45,22 @@ HMENU GetMenu(HWND window);
 BOOL SetMenu(HWND window, HMENU menu);
 int GetSystemMetrics(int index);
 BOOL ClipCursor(const RECT* rect);
+// The system cursor's display count: each call moves it by one; the cursor shows while the count
+// is 0 or more. Returns the new count.
+int ShowCursor(BOOL show);
+// The cursor shape over the window; null removes the system cursor's picture (it still counts as
+// shown). Returns the previous shape.
+HCURSOR SetCursor(HCURSOR cursor);
+constexpr DWORD TME_LEAVE = 0x00000002;
+struct TRACKMOUSEEVENT {
+    DWORD cbSize;
+    DWORD dwFlags;
+    HWND hwndTrack;
+    DWORD dwHoverTime;
+};
+// Asks for one WM_MOUSELEAVE when the pointer next leaves the window (SDL reports every leave;
+// the request is what lets one through).
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
 // Calls the window's procedure at once, as Win32 does for a window of the calling thread.
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Shown through SDL; in headless runs (offscreen or dummy video driver) and tests never shown:
@@ -73,6 +89,15 @@ bool isFullScreen(HWND window);
 void letterbox(int drawableW, int drawableH, int bufferW, int bufferH, int out[4]);
 // Maps a position in the window to the back buffer, undoing a letterboxed full-screen picture.
 void mapWindowToBackBuffer(HWND window, int& x, int& y);
+
+// The system cursor's display count and whether a leave of the window is being tracked (tests).
+int cursorDisplayCount();
+bool leaveTracked(HWND window);
+// The shape SetCursor set last.
+HCURSOR currentCursor();
+// Makes a full-screen window cover a desktop of that size with its picture letterboxed, as on a
+// display without the back buffer's mode (tests). False for a window that is not full screen.
+bool simulateLetterbox(HWND window, int desktopWidth, int desktopHeight);
 
 // Starts SDL's video once for the process (setting the headless drivers in tests is the caller's).
 [[nodiscard]] bool initVideo();

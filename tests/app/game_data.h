@@ -41,9 +41,17 @@ inline std::string mountEntry(const std::string& name, const std::string& type, 
            (recursive ? "true" : "false") + "\" /></object>\n";
 }
 
+// The smallest movie: a 1024x768 stage of one empty frame (a cursor movie without pictures).
+inline std::string emptyMovie() {
+    static const unsigned char bytes[] = {0x46, 0x57, 0x53, 0x06, 0x19, 0x00, 0x00, 0x00, 0x80, 0x00, 0x02, 0x80, 0x00,
+                                          0x00, 0x01, 0xE0, 0x00, 0x00, 0x1E, 0x01, 0x00, 0x40, 0x00, 0x00, 0x00};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
 struct GameDataOptions {
     bool logos = true;
     bool media = true;
+    bool cursor = true;  // an empty "cursor.swf"
     std::string config;  // "config.cfg" text; empty: none
 };
 
@@ -66,6 +74,7 @@ inline void writeGameData(const fs::path& dir, const GameDataOptions& options = 
                               "<object name=\"sounds\"><string name=\"click\" value=\"click.ogg\" /></object>\n"
                               "<object name=\"volume\"><float name=\"click\" value=\"0.5\" /></object>\n"));
     }
+    if (options.cursor) testsupport::writeFile(dir / "data" / "movies" / "cursor.swf", emptyMovie());
     if (!options.config.empty()) testsupport::writeFile(dir / "config.cfg", options.config);
     testsupport::writeFile(dir / "data" / "scripts" / "_common.lua", "common_loaded = true\n");
 }

@@ -21,6 +21,8 @@ struct Window {
     int backBufferHeight = 0;
     bool fullScreen = false;
     bool letterboxed = false;
+    // A TrackMouseEvent request for the next leave is pending.
+    bool trackLeave = false;
 };
 
 namespace detail {

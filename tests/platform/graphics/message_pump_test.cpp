@@ -80,8 +80,52 @@ TEST_F(MessagePump, SdlEventsBecomeWindowMessages) {
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     ASSERT_EQ(SDL_PushEvent(&quit), 1);
-    EXPECT_EQ(drain(), (std::vector<UINT>{WM_ACTIVATE, WM_ACTIVATE, WM_CLOSE, WM_QUIT}));
-    EXPECT_EQ(g_received, (std::vector<UINT>{WM_ACTIVATE, 1000 + WA_ACTIVE, WM_ACTIVATE, 1000 + WA_INACTIVE, WM_CLOSE}));
+    EXPECT_EQ(drain(), (std::vector<UINT>{WM_ACTIVATE, WM_ACTIVATE, WM_CLOSE, WM_EXITSIZEMOVE, WM_QUIT}));
+    EXPECT_EQ(g_received, (std::vector<UINT>{WM_ACTIVATE, 1000 + WA_ACTIVE, WM_ACTIVATE, 1000 + WA_INACTIVE, WM_CLOSE,
+                                             WM_EXITSIZEMOVE}));
+}
+
+TEST_F(MessagePump, ThePointerEntersAsAMoveAndLeavesOncePerTrackingRequest) {
+    using platform::gfx::WindowEvent;
+    ASSERT_TRUE(platform::gfx::pushWindowEvent(window, WindowEvent::Enter));
+    ASSERT_TRUE(platform::gfx::pushWindowEvent(window, WindowEvent::Leave));  // not tracked: nothing
+    EXPECT_EQ(drain(), std::vector<UINT>{WM_MOUSEMOVE});
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window, 0};
+    ASSERT_TRUE(TrackMouseEvent(&track));
+    EXPECT_TRUE(platform::gfx::leaveTracked(window));
+    ASSERT_TRUE(platform::gfx::pushWindowEvent(window, WindowEvent::Leave));
+    ASSERT_TRUE(platform::gfx::pushWindowEvent(window, WindowEvent::Leave));
+    ASSERT_TRUE(platform::gfx::pushWindowEvent(nullptr, WindowEvent::KeymapChanged));
+    EXPECT_EQ(drain(), (std::vector<UINT>{WM_MOUSELEAVE, WM_INPUTLANGCHANGE}));
+    EXPECT_FALSE(platform::gfx::leaveTracked(window));
+}
+
+TEST_F(MessagePump, TheProcedureSetsTheSmallestWindowSizeAtCreation) {
+    WNDCLASSA wc{0, [](HWND, UINT message, WPARAM, LPARAM lParam) -> LRESULT {
+                     if (message == WM_GETMINMAXINFO) {
+                         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                         info->ptMinTrackSize = POINT{100, 100};
+                     }
+                     return 0;
+                 },
+                 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "sized test"};
+    RegisterClassA(&wc);
+    HWND sized = CreateWindowExA(0, "sized test", "sized", 0, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(sized, nullptr);
+    int w = 0, h = 0;
+    SDL_GetWindowMinimumSize(static_cast<SDL_Window*>(platform::gfx::nativeWindow(sized)), &w, &h);
+    EXPECT_EQ(w, 100);
+    EXPECT_EQ(h, 100);
+    DestroyWindow(sized);
+}
+
+TEST(SystemCursor, TheDisplayCountMovesOneStepACallAndShowsFromZero) {
+    const int start = platform::gfx::cursorDisplayCount();
+    EXPECT_EQ(ShowCursor(FALSE), start - 1);
+    EXPECT_EQ(ShowCursor(FALSE), start - 2);
+    EXPECT_EQ(ShowCursor(TRUE), start - 1);
+    EXPECT_EQ(ShowCursor(TRUE), start);
+    EXPECT_EQ(platform::gfx::cursorDisplayCount(), start);
 }
 
 TEST_F(MessagePump, ACloseSignalClosesTheFirstWindow) {
