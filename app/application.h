@@ -102,6 +102,8 @@ public:
     void setInputLocked(bool on) { m_inputLocked = on; }
     bool inputLocked() const { return m_inputLocked; }
     int mouseButtons() const { return m_mouseButtons; }
+    // A level start forgets the buttons held before it.
+    void clearMouseButtons() { m_mouseButtons = 0; }
     bool wireframe() const { return m_wireframe; }
     bool resetRequested() const { return m_resetRequested; }
     bool hideScene() const { return m_hideScene; }
@@ -131,6 +133,28 @@ public:
     void setFadeCallback(app_helpers::BaseCallBack* callback);
     void setFadeScript(const std::string& script) { m_fadeScript = script; }
     const float* fadeColour() const { return m_fadeColour; }
+
+    // Wrong clicks, the hand-over between the loading screen and a level, screenshots
+    // (level_handover.cpp).
+    // One click that hit nothing: it counts when it follows the previous one soon enough, and
+    // enough of them show the explanation once per profile, later the cursor's penalty.
+    void applyOverclickPenalty();
+    // Saves and zeroes the wrong-click count and restarts its timer.
+    void resetTimer();
+    int wrongClicks() const { return m_wrongClicks; }
+    // Undoes the last reset.
+    void restoreWrongClicks() { m_wrongClicks = m_savedWrongClicks; }
+    bool fadesEnabled() const { return !anyFlag(kFadesDisabled); }
+    void setFadesEnabled(bool on) { setFlag(kFadesDisabled, !on); }
+    // Fades out to the loading screen, which then loads the level (empty: the next one).
+    void startLoading(const std::string& levelName);
+    // The finished loader's exit code: once the screen was shown long enough, fades out to the
+    // level.
+    void onLevelLoad(uint32_t code);
+    // Takes a screenshot of the next composed frame.
+    void saveScreenshot() { ++m_screenshotsRequested; }
+    // The file the last screenshot went to (empty before the first).
+    const std::string& lastScreenshot() const { return m_lastScreenshot; }
 
     void setDebugText(int line, const std::string& text);
     const std::string& debugText(int line) const { return m_debugLines[static_cast<size_t>(line)]; }
@@ -182,6 +206,13 @@ private:
     bool fadeFrame(float step);
     void updateGame(float step, bool busy);
     void loadPlayerProfiles();
+    // The end actions of the two hand-over fades.
+    void beginLoading();
+    void levelLoaded();
+    // Frame step 10 without a fade: the finished loader's result.
+    void pollLoadingScreen();
+    // Writes the back buffer of a composed frame before it is presented.
+    void writeScreenshot(IDirect3DDevice9* device);
     void openExitPage();
     template <class T>
     void deleteSingleton(const char* name);
@@ -212,6 +243,10 @@ private:
     std::array<std::string, kDebugLines> m_debugLines;
     CTimer m_frameTimer;
     CTimer m_clickTimer;
+    int m_screenshotsRequested = 0;
+    // The level the running hand-over goes to.
+    std::string m_loadingLevel;
+    std::string m_lastScreenshot;
 
     // Frame data.
     bool m_logoPhase = true;

@@ -246,15 +246,19 @@ bool Application::fadeFrame(float step) {
         }
         return false;
     }
-    // The finished loading screen's hand-over comes with the loading screen.
+    pollLoadingScreen();
     return false;
 }
 
 void Application::updateGame(float step, bool busy) {
-    // The current level, the heads-up panel and the level manager's check (when not busy and the
-    // dialog panel does not hold the game), then the dialog panel and the message box, come with
-    // their classes.
-    if (BaseRender* panel = app::screen(app::Screen::MainPanel); panel && !busy && app::currentLevel()) panel->update(step);
+    // The current level, the heads-up panel and the level manager's check, when not busy (the
+    // dialog panel's hold on the game comes with its class).
+    if (app::GameLevel* level = app::currentLevel(); level && !busy) {
+        level->update(step);
+        if (BaseRender* panel = app::screen(app::Screen::MainPanel)) panel->update(step);
+        if (app::LevelControl* control = app::levelControl()) control->update();
+    }
+    // The dialog panel and the message box come with their classes.
     if (d_DebugMode->value.b) {
         setDebugText(0, "version: " + prog_version->text);
         setDebugText(1, "FPS: " + std::to_string(getAverageFps()));
@@ -302,10 +306,17 @@ void Application::draw(float step) {
         }
     }
     if (!m_hideScene) {
-        // The loading screen alone while it shows, else the current level (by 0 while busy):
-        // both come with their classes. Then the render list.
-        for (BaseRender* item : m_renderList)
-            if (item && item->isVisible()) item->render(step);
+        // The loading screen alone while it shows, else the current level (by 0 while busy),
+        // then the render list.
+        BaseRender* loading = app::screen(app::Screen::Loading);
+        if (loading && loading->isVisible()) {
+            loading->render(step);
+        } else {
+            if (app::GameLevel* level = app::currentLevel(); level && level->isVisible())
+                level->render(isBusy() ? 0.0f : step);
+            for (BaseRender* item : m_renderList)
+                if (item && item->isVisible()) item->render(step);
+        }
     }
     if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->draw();
     if (d_DebugMode->value.b) {
@@ -323,6 +334,8 @@ void Application::draw(float step) {
         device->SetSamplerState(0, D3DSAMP_MINFILTER, pointQuad ? D3DTEXF_POINT : D3DTEXF_ANISOTROPIC);
     drawQuad(m_renderTarget, d_rX->value.f[0], d_rY->value.f[0], kGameWidth, kGameHeight, 0, kMaxUv, 0, kMaxUv,
              packArgb(m_fadeColour), anyFlag(kFadeIn | kFadeOut));
+    // The back buffer holds the composed frame only until it is presented.
+    if (m_screenshotsRequested > 0) writeScreenshot(device);
     flash::render::end_display();
 }
 

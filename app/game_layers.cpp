@@ -29,6 +29,7 @@ std::vector<ShutdownAction>& shutdownList() {
 
 LevelControl* g_levelControl = nullptr;
 MessageBox* g_messageBox = nullptr;
+LoadingScreen* g_loadingScreen = nullptr;
 std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 
 }  // namespace
@@ -39,6 +40,9 @@ GameLevel* currentLevel(bool deep) { return g_levelControl ? g_levelControl->get
 
 MessageBox* messageBox() { return g_messageBox; }
 void setMessageBox(MessageBox* box) { g_messageBox = box; }
+
+LoadingScreen* loadingScreen() { return g_loadingScreen; }
+void setLoadingScreen(LoadingScreen* screen) { g_loadingScreen = screen; }
 
 BaseRender* screen(Screen which) {
     const auto index = static_cast<size_t>(which);

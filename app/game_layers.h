@@ -59,6 +59,21 @@ public:
     virtual ~LevelControl() = default;
     // The level being played; with `deep` the innermost minilevel open in it. Null when none.
     virtual GameLevel* getCurrentLevel(bool deep) = 0;
+
+    // The level hand-over (the manager implements them; a manager without them does nothing).
+    // Starts a level at once; false when it cannot start (progress and the running level stay).
+    virtual bool startLevel(const std::string& /*name*/) { return false; }
+    // Starts a level; one that cannot start ends in the main menu, never on an empty screen.
+    virtual void enterLevel(const std::string& /*name*/) {}
+    // Ends the running level before the named one starts.
+    virtual void onEndCurrentLevel(const std::string& /*nextName*/) {}
+    // The level a loading request goes to: the requested one when the graph knows it, else the
+    // next level of the progress (empty: none).
+    virtual std::string levelToLoad(const std::string& requested) { return requested; }
+    // The end-of-level check of the frame.
+    virtual void update() {}
+    // Stops the script timers, waits for the preload worker and lets go of the current level.
+    virtual void waitLoader() {}
     // The debug key's completion of the current level (W in debug mode); nothing by default.
     virtual void debugCompleteLevel() {}
 };
@@ -87,6 +102,26 @@ public:
 // The registered message box (null while none exists).
 MessageBox* messageBox();
 void setMessageBox(MessageBox* box);
+
+// The loading screen as the application drives it: the level it loads, the movies it reads
+// after the level's own, its loader thread and how long it has been shown. Its visibility is
+// that of `screen(Screen::Loading)`.
+class LoadingScreen {
+public:
+    virtual ~LoadingScreen() = default;
+    virtual void setLevelName(const std::string& name) = 0;
+    virtual const std::string& levelName() const = 0;
+    virtual void addMovie(const std::string& fileName) = 0;
+    // Shows the screen and starts the loader; false when the loader could not start.
+    virtual bool startLoader() = 0;
+    virtual bool loaderFinished() const = 0;
+    virtual uint32_t loaderExitCode() const = 0;
+    // Seconds drawn since the screen was last shown or hidden.
+    virtual float shownTime() const = 0;
+};
+// The registered loading screen (null while none exists).
+LoadingScreen* loadingScreen();
+void setLoadingScreen(LoadingScreen* screen);
 
 // The screens the application and other layers reach by role (each screen registers itself).
 enum class Screen : uint8_t {

@@ -30,6 +30,7 @@ constexpr int kKeyP = 25;
 constexpr int kKeyF = 33;
 constexpr int kKeyM = 50;
 constexpr int kKeyH = 35;
+constexpr int kKeyPrintScreen = 183;
 
 constexpr int kAllModifiers = MODIFIER_SHIFT | MODIFIER_CONTROL | MODIFIER_ALT;
 constexpr int kControlShift = MODIFIER_SHIFT | MODIFIER_CONTROL;
@@ -247,8 +248,11 @@ void Application::onKeyEvent(KeyEvent* event) {
     }
     if (app::GameLevel* level = app::currentLevel(); level && level->onKey(event)) return;
     if (event->type == KEY_CLICKED) {
-        // Escape (the pause menu) and Print screen (a screenshot) come with the screens they open.
-        if (event->scanCode == kKeyEnter && has(event->modifiers, MODIFIER_ALT)) {
+        // Escape (the pause menu) and the grave key (the console) come with the screens they
+        // open.
+        if (event->scanCode == kKeyPrintScreen) {
+            saveScreenshot();
+        } else if (event->scanCode == kKeyEnter && has(event->modifiers, MODIFIER_ALT)) {
             // One press switches: the request follows whether the window now differs from the
             // setting, so a second press before the next draw cancels the first.
             toggle(s_fullScreenMode);

@@ -1,5 +1,7 @@
 #include "audio/media_center.h"
 
+#include "audio/sound_files.h"
+#include "core/log_stream.h"
 #include "core/string_utils.h"
 
 namespace MediaSystem {
@@ -30,7 +32,14 @@ bool MediaCenter::playMusic(const std::string& name, bool force) {
     const std::vector<std::string>& list = m_music->playlist();
     for (size_t i = 0; i < list.size(); ++i)
         if (toLower(list[i], entry) == wanted) return playMusicTrack(static_cast<int>(i), force);
-    return false;
+    // A track the playlist does not name joins it, when there is such a file; otherwise the
+    // playing one goes on.
+    if (name.empty() || !findSoundFile(name)) {
+        if (!name.empty()) Tov::LogLine("ERROR") << "not found music file " << name;
+        return false;
+    }
+    const int index = m_music->addTrack(name);
+    return index >= 0 && playMusicTrack(index, force);
 }
 
 void MediaCenter::stopMusic() { m_music->stop(); }

@@ -24,6 +24,8 @@ public:
     // Music.
     size_t setPlaylist(const std::vector<std::string>& names);
     bool playMusicTrack(int index, bool force);
+    // The playlist's track of that name in any case; a name it lacks is added when the file
+    // exists (else false and the playing track goes on).
     bool playMusic(const std::string& name, bool force);
     void stopMusic();
     void resumeMusic();

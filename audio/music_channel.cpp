@@ -37,6 +37,15 @@ size_t MusicChannel::setPlaylist(const std::vector<std::string>& names) {
     return m_playlist.size();
 }
 
+int MusicChannel::addTrack(const std::string& name) {
+    if (m_playlist.size() >= kMaxTracks) {
+        Tov::LogLine("ERROR") << "MediaSystem::MusicChannel::addTrack" << ": too many tracks, left out " << name;
+        return -1;
+    }
+    m_playlist.push_back(name);
+    return static_cast<int>(m_playlist.size() - 1);
+}
+
 void MusicChannel::setOrder(const std::vector<int32_t>& indices) {
     m_order = indices;
     m_sequential = false;

@@ -25,6 +25,9 @@ public:
     // Returns the number of tracks kept.
     size_t setPlaylist(const std::vector<std::string>& names);
     void setOrder(const std::vector<int32_t>& indices);
+    // Appends a track to the playlist (the playing one goes on); its index, or -1 when the list
+    // is full.
+    int addTrack(const std::string& name);
     // A failure is logged once: a missing track until some track opens, the device until it opens.
     bool openTrack(int index);
     void setVolume(float volume);

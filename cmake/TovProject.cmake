@@ -69,4 +69,6 @@ function(tov_bench name)
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${TOV_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+  # Benchmarks run on the demo chapter and the tests' data folders, as the tests do.
+  target_compile_definitions(${name} PRIVATE TOV_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endfunction()

@@ -53,6 +53,8 @@ struct GameDataOptions {
     bool media = true;
     bool cursor = true;  // an empty "cursor.swf"
     std::string config;  // "config.cfg" text; empty: none
+    // The screens' movies (the demo chapter's) and a level graph of one movie level.
+    bool screens = true;
 };
 
 // The smallest data folder the start-up runs on.
@@ -73,6 +75,22 @@ inline void writeGameData(const fs::path& dir, const GameDataOptions& options = 
             document("media", "<object name=\"music\"><string name=\"1\" value=\"theme.ogg\" /></object>\n"
                               "<object name=\"sounds\"><string name=\"click\" value=\"click.ogg\" /></object>\n"
                               "<object name=\"volume\"><float name=\"click\" value=\"0.5\" /></object>\n"));
+    }
+    if (options.screens) {
+        fs::create_directories(dir / "data" / "movies");
+        fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "movies", dir / "data" / "movies",
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        // The cursor's movie is the cursor option's.
+        fs::remove(dir / "data" / "movies" / "cursor.swf");
+        fs::create_directories(dir / "data" / "levels");
+        fs::copy_file(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "levels" / "intro.swf",
+                      dir / "data" / "levels" / "intro.swf", fs::copy_options::overwrite_existing);
+        testsupport::writeFile(dir / "data" / "levels" / "levels.xml",
+                               document("levels", "<string name=\"StartLevel\" value=\"intro\" />\n"
+                                                  "<object name=\"intro\"></object>\n"));
+        testsupport::writeFile(dir / "data" / "levels" / "intro.xml",
+                               document("intro", "<string name=\"Type\" value=\"movie\" />\n"
+                                                 "<string name=\"FileName\" value=\"intro.swf\" />\n"));
     }
     if (options.cursor) testsupport::writeFile(dir / "data" / "movies" / "cursor.swf", emptyMovie());
     if (!options.config.empty()) testsupport::writeFile(dir / "config.cfg", options.config);

@@ -61,7 +61,8 @@ const std::string& toneFile(const std::string& name) {
 }
 
 void MediaTest::SetUp() {
-    Tov::LogStream::setFile("media.log", false);
+    // A path of this test's own folder: the log keeps a file it has open under the same name.
+    Tov::LogStream::setFile((m_dir.path() / "media.log").string(), false);
     World::files.clear();
     World::devices.clear();
     World::finderCalls = 0;

@@ -75,6 +75,28 @@ TEST_F(Music, TrackSelectionRules) {
     EXPECT_TRUE(current->isPlaying());
 }
 
+TEST_F(Music, ANameOutsideThePlaylistJoinsItWhenItsFileExists) {
+    m_center->setPlaylist({"a.ogg"});
+    ASSERT_TRUE(m_center->playMusicTrack(0, true));
+    audiere::OutputStream* first = m_channel->stream();
+
+    // b.ogg exists but is not listed: it is added and plays, the list keeps its first entry.
+    EXPECT_TRUE(m_center->playMusic("b.ogg", false));
+    EXPECT_EQ(m_channel->playlist(), (std::vector<std::string>{"a.ogg", "b.ogg"}));
+    EXPECT_EQ(m_center->getMusicIndex(), 1);
+    EXPECT_NE(m_channel->stream(), first);
+    // Asked again in another case: found, not added twice, not restarted.
+    audiere::OutputStream* second = m_channel->stream();
+    EXPECT_TRUE(m_center->playMusic("B.OGG", false));
+    EXPECT_EQ(m_channel->playlist().size(), 2u);
+    EXPECT_EQ(m_channel->stream(), second);
+    // No such file: nothing is added and the track goes on.
+    EXPECT_FALSE(m_center->playMusic("none.ogg", false));
+    EXPECT_EQ(m_channel->playlist().size(), 2u);
+    EXPECT_EQ(m_channel->stream(), second);
+    EXPECT_TRUE(second->isPlaying());
+}
+
 TEST_F(Music, VolumeScaleAndClamp) {
     m_center->setPlaylist({"b.ogg"});
     m_center->playMusicTrack(0, true);
