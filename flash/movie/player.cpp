@@ -27,6 +27,7 @@
 #include "flash/runtime/as_timer.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/global_functions.h"
+#include "flash/runtime/standard_globals.h"
 #include "platform/clock.h"
 
 namespace flash {
@@ -44,41 +45,8 @@ constexpr int min_heap_growth_for_pass = 64;
 constexpr int heap_growth_share_for_pass = 4;
 bool g_separate_thread = true;
 
-as_value native(as_c_function_ptr func) { return as_value(new as_c_function(nullptr, func)); }
-
 void build_builtin_tables() {
-    struct entry {
-        int id;
-        const char* name;
-        as_c_function_ptr func;
-    };
-    static const entry entries[] = {
-        {BUILTIN_OBJECT_METHOD, "addProperty", as_object_addproperty},
-        {BUILTIN_OBJECT_METHOD, "registerClass", as_object_registerclass},
-        {BUILTIN_OBJECT_METHOD, "hasOwnProperty", as_object_hasownproperty},
-        {BUILTIN_OBJECT_METHOD, "watch", as_object_watch},
-        {BUILTIN_OBJECT_METHOD, "unwatch", as_object_unwatch},
-        {BUILTIN_OBJECT_METHOD, "addEventListener", as_object_addeventlistener},
-        {BUILTIN_NUMBER_METHOD, "toString", as_number_to_string},
-        {BUILTIN_NUMBER_METHOD, "valueOf", as_primitive_value_of},
-        {BUILTIN_BOOLEAN_METHOD, "toString", as_boolean_to_string},
-        {BUILTIN_BOOLEAN_METHOD, "valueOf", as_primitive_value_of},
-        {BUILTIN_STRING_METHOD, "toString", string_to_string},
-        {BUILTIN_STRING_METHOD, "fromCharCode", string_from_char_code},
-        {BUILTIN_STRING_METHOD, "charCodeAt", string_char_code_at},
-        {BUILTIN_STRING_METHOD, "concat", string_concat},
-        {BUILTIN_STRING_METHOD, "indexOf", string_index_of},
-        {BUILTIN_STRING_METHOD, "lastIndexOf", string_last_index_of},
-        {BUILTIN_STRING_METHOD, "slice", string_slice},
-        {BUILTIN_STRING_METHOD, "split", string_split},
-        {BUILTIN_STRING_METHOD, "substring", string_substring},
-        {BUILTIN_STRING_METHOD, "substr", string_substr},
-        {BUILTIN_STRING_METHOD, "toLowerCase", string_to_lower_case},
-        {BUILTIN_STRING_METHOD, "toUpperCase", string_to_upper_case},
-        {BUILTIN_STRING_METHOD, "charAt", string_char_at},
-        {BUILTIN_STRING_METHOD, "length", string_length},
-    };
-    for (const entry& e : entries) player::set_builtin(e.id, e.name, native(e.func));
+    set_standard_builtins();
     sprite_methods_init();
 }
 
@@ -243,19 +211,8 @@ void player::clear_heap() {
     array<smart_ptr<as_object>> objects;
     for (auto it = m_heap.begin(); it != m_heap.end(); ++it) objects.push_back(it.get_key());
     m_heap.clear();
-    // Nothing runs scripts once the heap goes: cutting every member and prototype link frees the
-    // cycles that no garbage pass got to, instead of leaking them.
-    for (int i = 0; i < objects.size(); ++i) {
-        objects[i]->get_members().clear();
-        objects[i]->set_proto(nullptr);
-        for (int h = 0; h < objects[i]->get_held_count(); ++h) objects[i]->drop_held(h);
-    }
-    while (objects.size() > 0) {
-        as_object* obj = objects.back().get_ptr();
-        as_add_ref(obj);
-        objects.pop_back();
-        as_release(obj);
-    }
+    // Nothing runs scripts once the heap goes: the cycles that no garbage pass got to are freed.
+    release_cut(&objects);
 }
 
 root* player::get_root() {
@@ -313,39 +270,11 @@ void player::set_separate_thread(bool on) { g_separate_thread = on; }
 void player::action_init() {
     m_start_time = platform::monotonicMs();
     mark_alive(m_global.get_ptr());
-    stringi_hash<as_value>& g = m_global->get_members();
-    auto function = [this](as_c_function_ptr func) {
-        return as_value(new as_c_function(this, func));
-    };
-    g.set("trace", function(as_global_trace));
-    g.set("Object", function(as_object_ctor));
-    g.set("Array", function(as_global_array_ctor));
-    // Every clip inherits from its prototype (see sprite_instance's construction).
-    g.set("MovieClip", function(sprite_constructor));
-    g.set("TextFormat", function(as_global_textformat_ctor));
-    g.set("MovieClipLoader", function(as_global_mcloader_ctor));
-    g.set("String", as_value(string_class_init(this)));
-    g.set("Number", function(as_global_number_ctor));
-    g.set("Boolean", function(as_global_boolean_ctor));
-    as_object* capabilities = new as_object(this);
-    g.set("Capabilities", as_value(capabilities));
-    capabilities->get_members().set("version", as_value("WIN 9,0,45,0"));
-    g.set("ASSetPropFlags", function(as_global_assetpropflags));
-    g.set("Key", as_value(new as_key(this)));
-    g.set("setInterval", function(as_global_setinterval));
-    const as_value clear_interval = function(as_global_clearinterval);
-    g.set("clearInterval", clear_interval);
-    g.set("setTimeout", function(as_global_settimeout));
-    g.set("clearTimeout", clear_interval);
-    const as_value get_version = function(as_global_get_version);
-    g.set("getVersion", get_version);
-    g.set("parseFloat", function(as_global_parse_float));
-    g.set("parseInt", function(as_global_parse_int));
-    g.set("isNaN", function(as_global_isnan));
-    g.set("TextField", function(edit_text_ctor));
-    // "$version" comes last: a getter-only property that enumeration does not list.
-    g.set("$version", as_value(get_version, as_value()));
-    m_global->set_member_flags("$version", 1);
+    movie_constructors movie;
+    movie.movie_clip = sprite_constructor;
+    movie.movie_clip_loader = as_global_mcloader_ctor;
+    movie.text_field = edit_text_ctor;
+    set_standard_globals(this, m_global.get_ptr(), movie);
 }
 
 void player::action_clear() {

@@ -10,6 +10,7 @@
 #include "flash/base/ref_counted.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/action_codes.h"
+#include "flash/runtime/action_step.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/interpreter_rules.h"
 #include "flash/swf/action_record.h"
@@ -19,62 +20,6 @@ namespace flash {
 class as_value;
 class swf_stream;
 
-// What the last plain read or write of a variable or member at one action found: the object
-// (the target, for a variable) and the index of the name in its member table. A later run on the
-// same object takes the member from that index while the table kept its layout and the entry
-// there holds the name, as long as nothing that comes before own members in a lookup changed
-// (member_lookup_version). Failed attempts are counted so that a name that is never an own
-// member, or code run for many objects in turn, stops being looked for.
-struct member_cache {
-    weak_ptr<as_object> object;
-    int index = -1;
-    uint32_t lookup_version = 0;
-    // The member table's layout version when the index was taken.
-    uint32_t layout_version = 0;
-    int misses = 0;
-};
-
-// One Push record as prepared on its first run: its texts as names (text_count of them from
-// push_names[text_first], in order up to the first one cut short), and, when every item is a
-// constant or a pool entry of the running dictionary and nothing is cut short, all its values
-// (value_count from push_values[value_first]). constant: no item is a pool entry.
-struct push_record {
-    int text_first = 0;
-    int text_count = 0;
-    int value_first = 0;
-    int value_count = 0;
-    bool constant = false;
-    // A constant record whose last item is a text (or a pool entry), followed by a GetVariable,
-    // GetMember or CallFunction: that action's code, else 0.
-    uint8_t then_reads_name = 0;
-    // Whether that is a GetVariable or CallFunction of a name without a path.
-    bool reads_plain_name = false;
-    // A constant record whose last value is a number, followed by an arithmetic or comparison
-    // action that two numbers take straight (operates_on_numbers), or whose GetVariable after
-    // it is followed by one: that action's code, else 0.
-    uint8_t then_operates = 0;
-    // With a GetVariable after it: when a Push record of one number stands between the
-    // GetVariable and its then_operates action (i < 10), that number, taken instead of the value
-    // below, and the offset of the action from the GetVariable (0: no such record).
-    double then_operand = 0.0;
-    int then_operates_at = 0;
-    // A record of one plain name twice whose GetVariable is followed by an Increment or a
-    // Decrement, or by that Push of one number and arithmetic, and then by the SetVariable of the
-    // name (name++, name = name + 1): the offset of that SetVariable from the GetVariable (0:
-    // none), and the Increment or Decrement code (0: the arithmetic).
-    int then_stores_at = 0;
-    uint8_t then_steps = 0;
-    // A record whose items are all constants but pool entries: the dictionary they were taken
-    // from (0: none). It runs from its values only under that one; constant is false for it.
-    uint32_t dictionary_id = 0;
-    // The member cache of the read after it.
-    member_cache cache;
-    // With a CallFunction after it: the function it last called, a function without an own
-    // "__constructor__" while its member table keeps callee_layout.
-    weak_ptr<as_object> callee;
-    uint32_t callee_layout = 0;
-};
-
 // The prepared texts of a Push record, for reading it from its bytes (the constant records run
 // from their push_record).
 struct push_view {
@@ -82,19 +27,18 @@ struct push_view {
     int text_count = 0;
 };
 
-// A byte buffer shared by counted references, with its Push records prepared the first time each
-// runs: every later run copies their values, texts with their name hash, instead of reading and
-// hashing the bytes again. The bytes are only ever appended to, so a record stays valid.
+// A byte buffer shared by counted references, with its records prepared into steps the first
+// time each runs (action_step.h): every later run reads what the step settled, and a Push
+// copies its prepared values, texts with their name hash, instead of reading and hashing the
+// bytes again. The bytes are only ever appended to, so a step stays valid.
 class counted_buffer : public membuf, public ref_counted {
 public:
-    // Per byte offset: 1 + the index of what was prepared for the action there (0: nothing yet):
-    // in push_records for a Push, in member_caches for a GetVariable, SetVariable or SetMember
-    // (a Push record holds the cache of the read after it).
+    // Per byte offset: 1 + the index in steps of the record prepared there (0: nothing yet).
     array<int32_t> record_index;
+    array<action_step> steps;
     array<push_record> push_records;
     array<bx_string> push_names;
     array<as_value> push_values;
-    array<member_cache> member_caches;
 };
 
 class action_buffer {
@@ -134,50 +78,48 @@ public:
     // A number for the dictionary's entries, shared by the copies made after the ConstantPool
     // filled it (0: never filled).
     uint32_t get_dictionary_id() const { return m_dictionary_id; }
-    // The Push record at pc as prepared by its first run; null before.
-    push_record* find_push_record(int pc) {
+    // The step of the record at pc; null before it is prepared. Inline: the loop asks it for
+    // every record it runs.
+    [[gnu::always_inline]] action_step* find_step(int pc) {
         counted_buffer& store = *m_buffer;
-        if (pc < 0 || pc >= store.record_index.size()) return nullptr;
-        const int record = store.record_index[pc];
-        return record > 0 ? &store.push_records[record - 1] : nullptr;
-    }
-    // The prepared Push record at pc whose payload (payload_length bytes after the record
-    // header) lies inside the buffer; empty when it could not be prepared.
-    push_view get_push_record(int pc, int payload_length) {
-        counted_buffer& store = *m_buffer;
-        if (pc >= 0 && pc < store.record_index.size()) {
-            const int record = store.record_index[pc];
-            if (record > 0) return view_of(store.push_records[record - 1]);
+        if (static_cast<unsigned>(pc) >= static_cast<unsigned>(store.record_index.size())) {
+            return nullptr;
         }
-        return prepare_push_record(pc, payload_length);
+        const int step = store.record_index[pc];
+        return step > 0 ? &store.steps[step - 1] : nullptr;
+    }
+    // The same, prepared when missing; null when the record at pc does not lie whole inside the
+    // buffer or memory is refused. The pointer lasts until the next step is prepared: scripts
+    // run by the program may prepare some.
+    action_step* prepare_step(int pc);
+    push_record& get_push_record(int index) { return m_buffer->push_records[index]; }
+    // The prepared texts of the Push record of a step (none when it could not be prepared).
+    push_view push_view_of(const action_step& step) const {
+        return step.push >= 0 ? view_of(m_buffer->push_records[step.push]) : push_view();
     }
     int get_decl_dict_processed_at() const { return m_decl_dict_processed_at; }
 
-    // Member caches are found by a key: the pc of a GetVariable, SetVariable or SetMember (0 or
-    // more), or the Push record whose name the GetVariable or GetMember after it reads (below 0):
-    // that name never changes.
-    static int cache_key_of_push(int push_record) { return -1 - push_record; }
+    // Member caches are found by a key: the pc of a GetVariable, SetVariable, SetMember or
+    // CallFunction (0 or more), or, below 0, that of the Push record whose name the action after
+    // it reads (that name never changes). Each lives in its step.
+    static int cache_key_of_push(int push_pc) { return -1 - push_pc; }
     static bool cache_key_has_fixed_name(int key) { return key < 0; }
-    // The member cache of a key; null when there is none yet. Inline: every cached write of a
-    // variable or member asks it.
+    // The member cache of a key; null when its step is not prepared. Inline: every cached write
+    // of a variable or member asks it.
     [[gnu::always_inline]] member_cache* find_member_cache(int key) {
-        counted_buffer& store = *m_buffer;
-        int index = 0;
-        if (key >= 0) {
-            if (key >= store.record_index.size()) return nullptr;
-            index = store.record_index[key];
-        } else {
-            const int record = -1 - key;
-            return record < store.push_records.size() ? &store.push_records[record].cache : nullptr;
-        }
-        return index > 0 ? &store.member_caches[index - 1] : nullptr;
+        action_step* step = find_step(key >= 0 ? key : -1 - key);
+        return step ? &step->cache : nullptr;
     }
-    // The same, made when missing (null when memory is refused). The pointer lasts until the next
-    // cache is made: scripts that run in between may make one.
-    member_cache* make_member_cache(int key);
+    // The same, its step prepared when missing (null when it cannot be). The pointer lasts until
+    // the next step is prepared.
+    member_cache* make_member_cache(int key) {
+        action_step* step = prepare_step(key >= 0 ? key : -1 - key);
+        return step ? &step->cache : nullptr;
+    }
 
 private:
-    push_view prepare_push_record(int pc, int payload_length);
+    // Prepares the Push record at pc; its index in push_records, or -1 when it cannot be.
+    int prepare_push_record(int pc, int payload_length);
     push_view view_of(const push_record& record) const {
         const counted_buffer& store = *m_buffer;
         push_view view;

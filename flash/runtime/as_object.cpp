@@ -597,6 +597,21 @@ void as_object_dump(const fn_call& fn) {
     if (fn.this_object) fn.this_object->dump();
 }
 
+void release_cut(array<smart_ptr<as_object>>* objects) {
+    for (int i = 0; i < objects->size(); ++i) {
+        as_object* object = (*objects)[i].get_ptr();
+        object->get_members().clear();
+        object->set_proto(nullptr);
+        for (int h = 0; h < object->get_held_count(); ++h) object->drop_held(h);
+    }
+    while (objects->size() > 0) {
+        as_object* obj = objects->back().get_ptr();
+        as_add_ref(obj);
+        objects->pop_back();
+        as_release(obj);
+    }
+}
+
 void as_object_ctor(const fn_call& fn) { fn.result->set_as_object(new as_object(fn.get_player())); }
 
 void as_object_addeventlistener(const fn_call& fn) {

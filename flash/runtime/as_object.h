@@ -222,6 +222,12 @@ const T* cast_to(const as_object* object) {
     return object && object->is(T::cast_class_id) ? static_cast<const T*>(object) : nullptr;
 }
 
+// Lets every object of objects go (the array ends empty) once nothing runs scripts on them any
+// more: every member, prototype link and held value is cut first, so that cycles between them
+// are freed instead of leaked, and each then goes in turn, so the frees run one at a time rather
+// than as one cascade. An engine instance's end does this with its heap.
+void release_cut(array<smart_ptr<as_object>>* objects);
+
 // The native Object methods and constructor.
 void as_object_addproperty(const fn_call& fn);
 void as_object_registerclass(const fn_call& fn);

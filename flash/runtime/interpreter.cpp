@@ -169,38 +169,114 @@ void interpreter::run_actions() {
         // Read into locals once: the byte reads could alias every member to the compiler.
         const int pc = m_pc;
         const int stop = m_stop;
-        const uint8_t* record = m_code + pc;
-        const int code = record[0];
-        if (action_has_payload(code)) {
-            const int payload_length = bounded_payload_length(record, stop - pc);
-            if (payload_length < 0) [[unlikely]] {
+        int code;
+        action_step* step = nullptr;
+        if constexpr (mode == loop_mode::plain) {
+            // The plain loop reads every record from its bytes: nothing prepared.
+            const uint8_t* record = m_code + pc;
+            code = record[0];
+            if (action_has_payload(code)) {
+                const int payload_length = bounded_payload_length(record, stop - pc);
+                if (payload_length < 0) [[unlikely]] {
+                    log_cut_record(code, pc);
+                    break;
+                }
+                m_payload_length = payload_length;
+                m_next_pc = pc + action_record_header_size + payload_length;
+            } else {
+                m_payload_length = 0;
+                m_next_pc = pc + 1;
+            }
+        } else {
+            step = m_buffer.find_step(pc);
+            if (!step) [[unlikely]] {
+                step = prepare_step_at(pc);
+                if (!step) break;
+            }
+            code = step->code;
+            // A record whole in the buffer may still run past this section's end.
+            if (step->next_pc > stop) [[unlikely]] {
                 log_cut_record(code, pc);
                 break;
             }
-            m_payload_length = payload_length;
-            m_next_pc = pc + action_record_header_size + payload_length;
-        } else {
-            m_payload_length = 0;
-            m_next_pc = pc + 1;
+            m_step = step;
+            m_next_pc = step->next_pc;
+            // Only the handlers read payloads: the loop without checks sets the length for them.
+            if constexpr (checked) m_payload_length = step->payload_length;
         }
         if (verbose) {
             log_msg("EX:\t");
             log_action_disasm(m_code + m_pc, m_next_pc - m_pc);
         }
-        // Push records, a third of the actions of most code, the Jump of every loop and the
-        // Increment of a number counter run inside the loop without checks, without a call.
-        if (!checked && code == action::PUSH) {
-            run_push();
-        } else if (!checked && code == action::JUMP) {
-            do_jump_action();
-        } else if (!checked && code == action::INCREMENT && step_number_on_top(code)) {
-            consume_result();
+        if constexpr (!checked) {
+            // The loop without checks runs what each step was prepared as: Push records, a
+            // third of the actions of most code, the Jump of every loop and the step of a
+            // number counter without a call.
+            switch (step->kind) {
+                case step_kind::handler:
+                    m_payload_length = step->payload_length;
+                    handlers[code](*this, code);
+                    break;
+                case step_kind::jump:
+                    do_jump(branch_offset());
+                    break;
+                case step_kind::number_step:
+                    if (step_number_on_top(code)) {
+                        consume_result(step->then, step->then_end);
+                    } else {
+                        handlers[code](*this, code);
+                    }
+                    break;
+                case step_kind::not_if:
+                    // Its If inside the section.
+                    if (depth() >= 1 && step->then_end <= stop) {
+                        branch_if_not(step->then_end);
+                    } else {
+                        handlers[code](*this, code);
+                    }
+                    break;
+                case step_kind::push_from_bytes:
+                    push_from_bytes(*step);
+                    break;
+                case step_kind::push_values:
+                    if (runs_from_values(*step)) {
+                        push_values(*step);
+                    } else {
+                        push_from_bytes(*step);
+                    }
+                    break;
+                case step_kind::push_read_variable:
+                    push_read_variable(*step);
+                    break;
+                case step_kind::push_call_function:
+                    push_call_function(*step);
+                    break;
+                case step_kind::push_read_member:
+                    push_read_member(*step);
+                    break;
+                case step_kind::push_operate:
+                    push_operate(*step);
+                    break;
+            }
         } else {
             handlers[code](*this, code);
         }
         if (m_end != RUNNING) break;
         m_pc = m_next_pc;
     }
+}
+
+action_step* interpreter::prepare_step_at(int pc) {
+    if (action_step* step = m_buffer.prepare_step(pc)) return step;
+    int payload_length;
+    if (!read_action_payload_length(m_code, pc, m_stop, &payload_length) &&
+        action_has_payload(m_code[pc])) {
+        log_cut_record(m_code[pc], pc);
+    } else {
+        log_error("error: action 0x%02X at %d: no memory to prepare it, execution ends\n",
+                  m_code[pc], pc);
+    }
+    return nullptr;
 }
 
 void interpreter::log_cut_record(int code, int pc) {
@@ -365,86 +441,10 @@ void interpreter::do_with() {
     drop(1);
 }
 
-// The cases that hold values or read a payload live in their own functions, so that the switch
-// itself needs no stack frame: it runs for every action.
+// Beside its handler, which inlines it.
 void interpreter::do_push_duplicate() {
     const as_value copy(top(0));
     m_env->push(copy);
-}
-
-void interpreter::do_stack_swap() {
-    need(2);
-    const as_value y(top(0));
-    top(0) = top(1);
-    top(1) = y;
-}
-
-void interpreter::do_goto_frame() {
-    payload_reader in = payload();
-    const int frame = in.u16();
-    if (payload_failed(in)) return;
-    if (character* ch = target_character()) ch->goto_frame(frame);
-}
-
-void interpreter::do_goto_label() {
-    payload_reader in = payload();
-    const char* label = in.c_string();
-    if (payload_failed(in)) return;
-    if (character* ch = target_character()) ch->goto_labeled_frame(label);
-}
-
-void interpreter::do_call_frame() {
-    const as_value frame(top(0));
-    drop(1);
-    if (character* ch = target_character()) ch->call_frame_actions(frame);
-}
-
-void interpreter::do_set_target_action() {
-    payload_reader in = payload();
-    const char* path = in.c_string();
-    if (payload_failed(in)) return;
-    do_set_target(path);
-}
-
-void interpreter::do_set_target2() {
-    const bx_string path(top(0).to_bx_string());
-    drop(1);
-    do_set_target(path.c_str());
-}
-
-void interpreter::do_get_url_action() {
-    payload_reader in = payload();
-    const char* url = in.c_string();
-    const char* target = in.c_string();
-    if (payload_failed(in)) return;
-    do_get_url(url, target);
-}
-
-void interpreter::do_get_url2() {
-    const bx_string url(top(1).to_bx_string());
-    const bx_string target(top(0).to_bx_string());
-    drop(2);
-    do_get_url(url.c_str(), target.c_str());
-}
-
-void interpreter::do_trace() {
-    as_value result;
-    fn_call fn(&result, nullptr, m_env, 1, m_env->get_top_index());
-    as_global_trace(fn);
-    drop(1);
-}
-
-void interpreter::do_define_local() {
-    const bx_string name(top(1).to_bx_string());
-    const as_value value(top(0));
-    drop(2);
-    m_env->set_local(name, value);
-}
-
-void interpreter::do_define_local2() {
-    const bx_string name(top(0).to_bx_string());
-    drop(1);
-    m_env->declare_local(name);
 }
 
 [[gnu::always_inline]] inline void interpreter::do_jump_action() {
@@ -471,7 +471,6 @@ void interpreter::do_if() {
     }
 }
 
-void interpreter::on_push(int) { run_push(); }
 void interpreter::on_push_plain(int) { do_push(push_view()); }
 
 // The number read for the GetVariable after record, when the arithmetic or comparison after
@@ -508,14 +507,15 @@ void interpreter::on_push_plain(int) { do_push(push_view()); }
 // name++ or name = name + n, from record on (see push_record::then_stores_at), when the read and
 // the write both reach the variable's member through their caches, as they do one by one: the
 // member is updated where it is, with nothing pushed. False (nothing done) otherwise.
-[[gnu::always_inline]] inline bool interpreter::update_in_place(const push_record& record) {
+[[gnu::always_inline]] inline bool interpreter::update_in_place(const action_step& step,
+                                                                const push_record& record) {
     const int store_pc = m_next_pc + record.then_stores_at;
     // Locals come first in both lookups; the two names would be pushed.
     if (store_pc >= m_stop || m_env->get_local_frame_top() != 0 || !m_env->has_room_for(2)) {
         return false;
     }
     as_object* target = m_env->get_target();
-    const member_entry* read = remembered_entry(record.cache, target, false);
+    const member_entry* read = remembered_entry(step.cache, target, false);
     if (!read || read->value().get_type() != as_value::NUMBER) return false;
     // The same entry, so of the same name: the write reaches it as the read does.
     const member_cache* write_cache = m_buffer.find_member_cache(store_pc);
@@ -531,92 +531,131 @@ void interpreter::on_push_plain(int) { do_push(push_view()); }
     return true;
 }
 
-// Whether record runs from its prepared values: all constants (the loop without checks runs
-// only while the action log is off, which the host sets between runs), or constants and entries
-// of the running pool, while the action log is off.
-[[gnu::always_inline]] inline bool interpreter::runs_prepared(const push_record* record) const {
-    if (!record) return false;
-    if (record->constant) return m_unchecked || !get_verbose_action();
-    return record->dictionary_id && record->dictionary_id == m_buffer.get_dictionary_id() &&
-           !get_verbose_action();
+[[gnu::always_inline]] inline void interpreter::push_from_bytes(const action_step& step) {
+    m_payload_length = step.payload_length;
+    do_push(m_buffer.push_view_of(step));
 }
 
-[[gnu::always_inline]] inline void interpreter::run_push() {
-    push_record* record = m_buffer.find_push_record(m_pc);
-    if (!runs_prepared(record)) {
-        // Read from the bytes: the first run (which prepares the record), records with registers
-        // or entries outside the pool, records of pool entries run under another pool, and every
-        // record while the action log is on.
-        do_push(m_buffer.get_push_record(m_pc, m_payload_length));
-        return;
-    }
-    // The values as prepared on the record's first run.
-    const counted_buffer& store = *m_buffer.get_store();
-    const as_value* values = store.push_values.data() + record->value_first;
-    const int count = record->value_count;
-    // Only the loop without checks runs a record with the action after it: inside a with block
-    // or under a budget the two run one by one, since a block may end between them and the
-    // budget counts records.
-    if (!m_unchecked || m_next_pc >= m_stop) {
-        for (int i = 0; i < count; ++i) m_env->push(values[i]);
-        return;
-    }
-    // A name pushed only for the GetVariable or GetMember right after it is read at once, without
-    // pushing it: one record less to run.
-    if (record->then_reads_name == action::GET_VARIABLE) {
-        if (record->then_stores_at && update_in_place(*record)) return;
-        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        // This loop runs without a with block: a name without a path is a local when the
-        // running function has one of that name, else plain when there are no locals.
-        const as_value* member = nullptr;
-        if (record->reads_plain_name) {
-            member = m_env->get_local_frame_top() == 0
-                         ? remembered_slot(record->cache, m_env->get_target(), false)
-                         : local_named(values[count - 1].to_bx_string());
-        }
-        if (member && !member->is_property()) {
-            if (join_read_with_step(*record, *member)) return;
-            m_env->push(*member);
-        } else {
-            push_variable_remembered(push_cache_key(*record), values[count - 1].to_bx_string());
-        }
-        ++m_next_pc;
-        return;
-    }
-    // CallFunction: the name stays pushed, where the call reads it, and is looked up through
-    // the record's cache.
-    if (record->then_reads_name == action::CALL_FUNCTION) {
-        for (int i = 0; i < count; ++i) m_env->push(values[i]);
-        // depth() again: a stack that could not grow took fewer values.
-        if (depth() >= 1 && m_env->top_unchecked(0).is_string()) {
-            m_pc = m_next_pc++;
-            call_function_named_by(*record, values[count - 1].to_bx_string());
-            consume_result();
-        }
-        return;
-    }
-    // GetMember: the object is the value below the name; without one the GetMember runs on its
-    // own.
-    if (record->then_reads_name == action::GET_MEMBER && depth() + count - 1 >= 1) {
-        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        read_member_of_top(*record, values[count - 1].to_bx_string());
-        ++m_next_pc;
-        return;
-    }
-    // A number pushed for the arithmetic or comparison right after it, over a number: the two
-    // run as one step, without pushing it.
-    if (record->then_operates && depth() + count - 1 >= 1) {
-        for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
-        // depth() again: a stack that could not grow took fewer values.
-        if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {
-            m_pc = m_next_pc++;
-            consume_result();
-            return;
-        }
-        m_env->push(values[count - 1]);
-        return;
-    }
+[[gnu::always_inline]] inline void interpreter::push_values(const action_step& step) {
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    const int count = step.value_count;
     for (int i = 0; i < count; ++i) m_env->push(values[i]);
+}
+
+// In the loop without checks (where the action log is off, which the host sets between runs),
+// whether a prepared Push step runs from its values: all constants, or entries of the running
+// pool. Else it is read from its bytes.
+[[gnu::always_inline]] inline bool interpreter::runs_from_values(const action_step& step) const {
+    return !step.pooled ||
+           m_buffer.get_store()->push_records[step.push].dictionary_id ==
+               m_buffer.get_dictionary_id();
+}
+
+// The Push record of a joined step, when it runs from its values and the action after it lies
+// inside the section; else the record runs on its own (and null).
+[[gnu::always_inline]] inline push_record* interpreter::joined_push(const action_step& step) {
+    if (!runs_from_values(step)) {
+        push_from_bytes(step);
+        return nullptr;
+    }
+    if (m_next_pc >= m_stop) {
+        push_values(step);
+        return nullptr;
+    }
+    return &m_buffer.get_push_record(step.push);
+}
+
+// Push in the loop with checks: inside a with block or under a budget a record and the action
+// after it run one by one, since a block may end between them and the budget counts records.
+// Every record is read from its bytes while the action log is on.
+void interpreter::on_push(int) {
+    const action_step& step = *m_step;
+    if (step.kind != step_kind::push_from_bytes && !get_verbose_action() &&
+        runs_from_values(step)) {
+        push_values(step);
+    } else {
+        push_from_bytes(step);
+    }
+}
+
+// A name pushed only for the GetVariable right after it is read at once, without pushing it:
+// one record less to run.
+[[gnu::always_inline]] inline void interpreter::push_read_variable(action_step& step) {
+    push_record* record = joined_push(step);
+    if (!record) return;
+    if (record->then_stores_at && update_in_place(step, *record)) return;
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    const int count = step.value_count;
+    for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+    // This loop runs without a with block: a name without a path is a local when the running
+    // function has one of that name, else plain when there are no locals.
+    const as_value* member = nullptr;
+    if (record->reads_plain_name) {
+        member = m_env->get_local_frame_top() == 0
+                     ? remembered_slot(step.cache, m_env->get_target(), false)
+                     : local_named(values[count - 1].to_bx_string());
+    }
+    if (member && !member->is_property()) {
+        if (join_read_with_step(*record, *member)) return;
+        m_env->push(*member);
+    } else {
+        push_variable_remembered(push_cache_key(step), values[count - 1].to_bx_string());
+    }
+    ++m_next_pc;
+}
+
+// The name stays pushed, where the CallFunction after it reads it, and is looked up through
+// the step's cache.
+[[gnu::always_inline]] inline void interpreter::push_call_function(action_step& step) {
+    push_record* record = joined_push(step);
+    if (!record) return;
+    push_values(step);
+    // depth() again: a stack that could not grow took fewer values.
+    if (depth() < 1 || !m_env->top_unchecked(0).is_string()) return;
+    // The call may prepare steps, which moves them: what takes its result is read before.
+    const result_use then = step.then;
+    const int then_end = step.then_end;
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    m_pc = m_next_pc++;
+    call_function_named_by(step, *record, values[step.value_count - 1].to_bx_string());
+    consume_result(then, then_end);
+}
+
+// The object is the value below the name the GetMember after the record reads; without one the
+// GetMember runs on its own.
+[[gnu::always_inline]] inline void interpreter::push_read_member(action_step& step) {
+    push_record* record = joined_push(step);
+    if (!record) return;
+    const int count = step.value_count;
+    if (depth() + count - 1 < 1) {
+        push_values(step);
+        return;
+    }
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+    read_member_of_top(step, values[count - 1].to_bx_string());
+    ++m_next_pc;
+}
+
+// A number pushed for the arithmetic or comparison right after it, over a number: the two run
+// as one step, without pushing it.
+[[gnu::always_inline]] inline void interpreter::push_operate(const action_step& step) {
+    const push_record* record = joined_push(step);
+    if (!record) return;
+    const int count = step.value_count;
+    if (depth() + count - 1 < 1) {
+        push_values(step);
+        return;
+    }
+    const as_value* values = m_buffer.get_store()->push_values.data() + step.value_first;
+    for (int i = 0; i < count - 1; ++i) m_env->push(values[i]);
+    // depth() again: a stack that could not grow took fewer values.
+    if (depth() >= 1 && operate_on_top(record->then_operates, values[count - 1].to_number())) {
+        m_pc = m_next_pc++;
+        consume_result(step.then, step.then_end);
+        return;
+    }
+    m_env->push(values[count - 1]);
 }
 
 void interpreter::on_pop(int) { drop(1); }
@@ -626,175 +665,6 @@ void interpreter::on_jump(int) { do_jump_action(); }
 void interpreter::on_if(int) { do_if(); }
 void interpreter::on_return(int) { do_return(); }
 
-void interpreter::dispatch(int code) {
-    switch (code) {
-        case action::END:
-            finish(END_ACTION);
-            break;
-
-        // Stack and conversions.
-        case action::STACK_SWAP:
-            do_stack_swap();
-            break;
-        case action::CONSTANT_POOL:
-            m_buffer.process_decl_dict(m_pc, m_next_pc);
-            break;
-
-        // Arithmetic, logic and comparison.
-
-        // Strings.
-        case action::STRING_LENGTH:
-        case action::STRING_EXTRACT:
-        case action::STRING_ADD:
-        case action::CHAR_TO_ASCII:
-        case action::ASCII_TO_CHAR:
-            do_string_op(code);
-            break;
-
-        // Not implemented: logged, stack unchanged.
-        case action::TOGGLE_QUALITY:
-        case action::THROW:
-        case action::IMPLEMENTS_OP:
-        case action::MB_STRING_LENGTH:
-        case action::MB_STRING_EXTRACT:
-        case action::MB_CHAR_TO_ASCII:
-        case action::TARGET_PATH:
-            log_error("todo opcode: %02X\n", code);
-            break;
-
-        // Movie control.
-        case action::NEXT_FRAME:
-            if (character* ch = target_character()) ch->goto_frame(ch->get_current_frame() + 1);
-            break;
-        case action::PREV_FRAME:
-            if (character* ch = target_character()) ch->goto_frame(ch->get_current_frame() - 1);
-            break;
-        case action::PLAY:
-            if (character* ch = target_character()) ch->set_play_state(0);
-            break;
-        case action::STOP:
-            if (character* ch = target_character()) ch->set_play_state(1);
-            break;
-        case action::STOP_SOUNDS:
-            do_stop_sounds();
-            break;
-        case action::GOTO_FRAME:
-            do_goto_frame();
-            break;
-        case action::GOTO_LABEL:
-            do_goto_label();
-            break;
-        case action::GOTO_FRAME2:
-            do_goto_frame2();
-            break;
-        case action::CALL:
-            do_call_frame();
-            break;
-        case action::SET_TARGET:
-            do_set_target_action();
-            break;
-        case action::SET_TARGET2:
-            do_set_target2();
-            break;
-        case action::WAIT_FOR_FRAME2:
-            drop(1);
-            break;
-        case action::GET_PROPERTY:
-            do_get_property();
-            break;
-        case action::SET_PROPERTY:
-            do_set_property();
-            break;
-        case action::CLONE_SPRITE:
-            do_clone_sprite();
-            break;
-        case action::REMOVE_SPRITE:
-            do_remove_sprite();
-            break;
-        case action::START_DRAG:
-            do_start_drag();
-            break;
-        case action::END_DRAG:
-            do_end_drag();
-            break;
-        case action::GET_URL:
-            do_get_url_action();
-            break;
-        case action::GET_URL2:
-            do_get_url2();
-            break;
-        case action::TRACE:
-            do_trace();
-            break;
-        case action::GET_TIME:
-            do_get_time();
-            break;
-        case action::RANDOM_NUMBER:
-            need(1);
-            do_random();
-            break;
-
-        // Variables, members and objects.
-        case action::DEFINE_LOCAL:
-            do_define_local();
-            break;
-        case action::DEFINE_LOCAL2:
-            do_define_local2();
-            break;
-        case action::DELETE:
-            need(2);
-            do_delete();
-            break;
-        case action::DELETE2:
-            need(1);
-            do_delete2();
-            break;
-        case action::ENUMERATE:
-            do_enumerate(false);
-            break;
-        case action::ENUMERATE2:
-            do_enumerate(true);
-            break;
-        case action::INIT_OBJECT:
-            do_init_object();
-            break;
-        case action::INIT_ARRAY:
-            do_init_array();
-            break;
-        case action::NEW_OBJECT:
-            do_new_object();
-            break;
-        case action::NEW_METHOD:
-            do_new_method();
-            break;
-        case action::INSTANCE_OF:
-            need(2);
-            do_instance_of();
-            break;
-        case action::CAST_OP:
-            need(2);
-            do_cast_op();
-            break;
-        case action::EXTENDS:
-            do_extends();
-            break;
-
-        // Functions and control flow.
-        case action::DEFINE_FUNCTION:
-            do_define_function(false);
-            break;
-        case action::DEFINE_FUNCTION2:
-            do_define_function(true);
-            break;
-        case action::WITH:
-            do_with();
-            break;
-
-        default:
-            // Unknown codes are skipped by their length.
-            break;
-    }
-}
 
 // The two loops, reached from the executions inline in the internal header.
 template void interpreter::run_actions<interpreter::loop_mode::unchecked>();

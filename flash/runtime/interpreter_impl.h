@@ -62,10 +62,20 @@ private:
     static constexpr handler_table make_plain_handlers();
     void dispatch(int code);
     void on_push(int code);
-    void run_push();
-    bool runs_prepared(const push_record* record) const;
+    // The Push kinds of step_kind, with the records each runs together with it.
+    void push_from_bytes(const action_step& step);
+    void push_values(const action_step& step);
+    bool runs_from_values(const action_step& step) const;
+    push_record* joined_push(const action_step& step);
+    void push_read_variable(action_step& step);
+    void push_call_function(action_step& step);
+    void push_read_member(action_step& step);
+    void push_operate(const action_step& step);
     bool join_read_with_step(const push_record& record, const as_value& number);
-    bool update_in_place(const push_record& record);
+    bool update_in_place(const action_step& step, const push_record& record);
+    // The step at pc prepared; null (logged) when the record there is cut short or cannot be
+    // prepared.
+    TOV_OUT_OF_LINE action_step* prepare_step_at(int pc);
     void on_pop(int code);
     void on_push_duplicate(int code);
     void on_store_register(int code);
@@ -132,12 +142,16 @@ private:
     void do_jump_action();
     void do_if();
     // In the loop without checks, after an arithmetic or comparison step or a call left a value
-    // at the top: a SetVariable or SetMember, a Not with its If, or a Return right after it runs
-    // as part of the same step when it takes its plain path.
-    void consume_result();
-    // Not of the value at the top (the stack holds one) followed by an If that is whole: both
-    // run, true; false (nothing done) otherwise.
-    bool branch_if_not();
+    // at the top: what its step settled to take it (use, the records of which end at end), right
+    // after it, runs as part of the same step when it takes its plain path.
+    void consume_result(result_use use, int end);
+    // The same for the running step, which nothing has moved since the loop read it.
+    [[gnu::always_inline]] void consume_result() {
+        if (m_unchecked) consume_result(m_step->then, m_step->then_end);
+    }
+    // Not of the value at the top (the stack holds one) and the If right after it, which ends at
+    // if_end, as one.
+    void branch_if_not(int if_end);
     // The arithmetic or comparison action code on the number at the top and the number b, the
     // result replacing the top (the stack holds one); false (nothing done) when it is no number.
     bool operate_on_top(int code, double b);
@@ -163,9 +177,9 @@ private:
     TOV_OUT_OF_LINE void do_push(const push_view& record);
     // A register item of a Push: a local register in a DefineFunction2 body, else a global one.
     void push_register(int reg, bool verbose);
-    // GetMember of fixed_name, the last text of record, on the object at the top, which the
-    // value read replaces, through the member cache the record keeps.
-    void read_member_of_top(push_record& record, const bx_string& fixed_name);
+    // GetMember of fixed_name, the last text of the Push step's record, on the object at the
+    // top, which the value read replaces, through the member cache the step keeps.
+    void read_member_of_top(action_step& step, const bx_string& fixed_name);
     // The rest of that read when the cache did not answer.
     TOV_OUT_OF_LINE void read_member_remembered(int key, const bx_string& fixed_name);
     void do_store_register();
@@ -206,10 +220,9 @@ private:
         }
         push_variable_remembered(key, name);
     }
-    // The key of the member cache of the read after a Push record.
-    int push_cache_key(const push_record& record) const {
-        return action_buffer::cache_key_of_push(
-            static_cast<int>(&record - m_buffer.get_store()->push_records.data()));
+    // The key of the member cache of the read after a Push step.
+    static int push_cache_key(const action_step& step) {
+        return action_buffer::cache_key_of_push(step.pc);
     }
     // The rest of push_variable: the cache filled, or the full lookup.
     void push_variable_remembered(int key, const bx_string& name);
@@ -304,6 +317,8 @@ private:
     bool m_budgeted = false;
     // Whether the loop without checks runs.
     bool m_unchecked = false;
+    // The step the loop runs (not in the plain loop); valid until a script runs.
+    action_step* m_step = nullptr;
 
     // Script calls.
     // The newest local variable of that name in any frame, which a lookup without a with
@@ -318,9 +333,9 @@ private:
     void call_function_value(const as_value* func, bool by_name, push_record* record = nullptr);
     // CallFunction of a name the member cache of key did not answer for: the full lookup.
     TOV_OUT_OF_LINE void call_looked_up_function(int key, const bx_string& name);
-    // CallFunction right after the Push record that pushed its name (the last value there),
-    // through the record's member cache.
-    void call_function_named_by(push_record& record, const bx_string& name);
+    // CallFunction right after the Push step whose record pushed its name (the last value
+    // there), through the step's member cache.
+    void call_function_named_by(action_step& step, push_record& record, const bx_string& name);
 };
 #undef TOV_OUT_OF_LINE
 
@@ -416,49 +431,42 @@ inline bool interpreter::store_to_member(as_object* object, const bx_string& nam
     return true;
 }
 
-inline bool interpreter::branch_if_not() {
+inline void interpreter::branch_if_not(int if_end) {
     // Not followed by If, the test of every while loop: the If runs as part of this step.
     const int if_pc = m_next_pc;
-    int payload_length;
-    // The length is read before the code is known: the bound holds for any code.
-    if (!read_action_payload_length(m_code, if_pc, m_stop, &payload_length) ||
-        m_code[if_pc] != action::IF || payload_length < 2) {
-        return false;
-    }
     // The callers have a value at the top.
     const bool condition = !m_env->top_unchecked(0).to_bool();
     m_env->drop_held(1);
     m_pc = if_pc;
-    m_payload_length = payload_length;
-    m_next_pc = if_pc + action_record_header_size + payload_length;
+    m_payload_length = if_end - if_pc - action_record_header_size;
+    m_next_pc = if_end;
     if (condition) do_jump(branch_offset());
-    return true;
 }
 
-[[gnu::always_inline]] inline void interpreter::consume_result() {
+[[gnu::always_inline]] inline void interpreter::consume_result(result_use use, int end) {
+    // The records that take the result lie inside the section, or they run on their own.
+    if (!m_unchecked || use == result_use::none || end > m_stop) return;
     const int pc = m_next_pc;
-    if (!m_unchecked || pc >= m_stop) return;
     const int own_pc = m_pc;
-    switch (m_code[pc]) {
-        case action::SET_VARIABLE:
-        case action::SET_MEMBER: {
+    switch (use) {
+        case result_use::set_variable:
+        case result_use::set_member: {
             // Its member cache is found by its own pc.
             m_pc = pc;
-            const bool written = m_code[pc] == action::SET_VARIABLE ? set_cached_variable()
-                                                                     : set_cached_member();
+            const bool written =
+                use == result_use::set_variable ? set_cached_variable() : set_cached_member();
             if (written) {
                 m_next_pc = pc + 1;
                 return;
             }
             break;
         }
-        case action::NOT:
+        case result_use::not_if:
             m_pc = pc;
             m_next_pc = pc + 1;
-            if (branch_if_not()) return;
-            m_next_pc = pc;
-            break;
-        case action::RETURN:
+            branch_if_not(end);
+            return;
+        case result_use::return_value:
             // The end of every function that returns what it computed.
             m_pc = pc;
             m_next_pc = pc + 1;

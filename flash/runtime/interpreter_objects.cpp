@@ -383,16 +383,17 @@ void interpreter::call_looked_up_function(int key, const bx_string& name) {
     call_function_value(&looked_up, true);
 }
 
-void interpreter::call_function_named_by(push_record& record, const bx_string& name) {
-    // As do_call_function, with the name fixed: the record's cache needs no name compare.
+void interpreter::call_function_named_by(action_step& step, push_record& record,
+                                         const bx_string& name) {
+    // As do_call_function, with the name fixed: the step's cache needs no name compare.
     const as_value* func =
         record.reads_plain_name && m_env->get_local_frame_top() == 0
-            ? remembered_slot(record.cache, m_env->get_target(), false)
+            ? remembered_slot(step.cache, m_env->get_target(), false)
             : nullptr;
     if (func && !func->is_property()) {
         call_function_value(func, true, &record);
     } else {
-        call_looked_up_function(push_cache_key(record), name);
+        call_looked_up_function(push_cache_key(step), name);
     }
 }
 

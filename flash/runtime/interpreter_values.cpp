@@ -12,7 +12,6 @@ namespace flash {
 // The handlers of the table, beside the actions they run, which are inlined into them.
 // Numbers are the usual operands of loops: two of them take the arithmetic straight.
 void interpreter::on_unary(int code) {
-    if (code == action::NOT && m_unchecked && depth() >= 1 && branch_if_not()) return;
     if ((code == action::INCREMENT || code == action::DECREMENT) && step_number_on_top(code)) {
         consume_result();
         return;

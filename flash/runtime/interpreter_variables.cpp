@@ -97,14 +97,14 @@ bool interpreter::store_remembering(as_object* object, const bx_string& name, in
     return true;
 }
 
-void interpreter::read_member_of_top(push_record& record, const bx_string& fixed_name) {
+void interpreter::read_member_of_top(action_step& step, const bx_string& fixed_name) {
     as_value& object_slot = top(0);
     // The name is fixed: the remembered entry holds it while the cache holds.
     const as_value* member =
-        object_slot.is_object() ? remembered_slot(record.cache, object_slot.to_object(), false)
+        object_slot.is_object() ? remembered_slot(step.cache, object_slot.to_object(), false)
                                 : nullptr;
     if (!member || member->is_property()) {
-        read_member_remembered(push_cache_key(record), fixed_name);
+        read_member_remembered(push_cache_key(step), fixed_name);
     } else if (member->get_type() == as_value::NUMBER) {
         // The number is read before the slot lets the object go.
         object_slot.set_double(member->to_number());

@@ -1,12 +1,12 @@
 #pragma once
-// Helpers of the runtime tests: a player per test, calls of native functions with arguments,
-// and capture of the engine log.
+// Helpers of the runtime tests: calls of native functions with arguments and capture of the
+// engine log.
 #include <initializer_list>
 #include <string>
 
 #include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/as_value.h"
@@ -14,7 +14,7 @@
 namespace testsupport {
 
 // Calls f with this_value and the arguments in order (argument 0 on top of the stack).
-inline flash::as_value call_native(flash::player* p, flash::as_c_function_ptr f,
+inline flash::as_value call_native(flash::engine_instance* p, flash::as_c_function_ptr f,
                                    const flash::as_value& this_value,
                                    std::initializer_list<flash::as_value> args = {}) {
     flash::as_environment env(p);

@@ -4,6 +4,7 @@
 
 #include "flash/runtime/as_object.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 #include "test_character.h"
 
 using flash::as_environment;
@@ -24,7 +25,7 @@ protected:
         root->set_member("v", as_value("root v"));
         env.set_target(clip);
     }
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
     smart_ptr<testsupport::test_character> root;
     smart_ptr<testsupport::test_character> clip;
     as_environment env{p};

@@ -6,6 +6,7 @@
 #include "flash/runtime/as_key.h"
 #include "tests/support/engine_log.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_key;
 using flash::as_object;
@@ -51,7 +52,7 @@ protected:
     }
 
     testsupport::engine_log log;
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
 };
 
 TEST_F(KeyTest, TheGlobalKeyHasItsConstantsAndMethods) {

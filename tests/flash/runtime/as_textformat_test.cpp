@@ -6,6 +6,7 @@
 
 #include "flash/runtime/as_textformat.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_object;
 using flash::as_value;
@@ -22,7 +23,7 @@ std::set<std::string> member_names(as_object* o) {
 }
 
 TEST(TextFormatTest, FontAndSizeGiveExactlyThoseMembers) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     const as_value made = call_native(p.get_ptr(), flash::as_global_textformat_ctor, as_value(),
                                       {as_value("Arial"), as_value(12)});
     as_object* format = made.to_object();
@@ -40,7 +41,7 @@ TEST(TextFormatTest, FontAndSizeGiveExactlyThoseMembers) {
 }
 
 TEST(TextFormatTest, EveryArgumentNamesTheNextMemberAndExtrasAreIgnored) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     const char* const names[] = {"font",  "size",   "color",      "bold",        "italic",
                                  "underline", "url", "target", "align", "leftMargin",
                                  "rightMargin", "indent", "leading"};

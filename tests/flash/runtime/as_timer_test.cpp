@@ -8,6 +8,7 @@
 
 #include "flash/runtime/as_timer.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_object;
 using flash::as_timer;
@@ -43,7 +44,7 @@ protected:
     }
     as_timer* timer_of(const as_value& v) { return flash::cast_to<as_timer>(v.to_object()); }
 
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
     smart_ptr<as_object> tick_function{new flash::as_c_function(p.get_ptr(), tick)};
 };
 

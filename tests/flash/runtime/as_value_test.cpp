@@ -14,6 +14,7 @@
 #include "flash/runtime/as_object.h"
 #include "flash/runtime/as_string.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_value;
 
@@ -120,7 +121,7 @@ TEST(AsValue, TextForms) {
 }
 
 TEST(AsValue, TypeOf) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     as_value null_value;
     null_value.set_null();
     EXPECT_STREQ(as_value().type_of(), "undefined");
@@ -156,7 +157,7 @@ TEST(AsValue, EqualityOfTheAs2Operators) {
 }
 
 TEST(AsValue, AbstractEqualityAndLessThan) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     as_value null_value;
     null_value.set_null();
     const as_value obj(new flash::as_object(p));
@@ -248,7 +249,7 @@ TEST(AsValue, FlagsFollowAssignmentAndSettersClearThem) {
 }
 
 TEST(AsValue, SharedObjectsAreCounted) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     flash::weak_ptr<flash::as_object> watch;
     {
         as_value a(new flash::as_object(p));
@@ -274,7 +275,7 @@ void getter_counts_runs(const flash::fn_call& fn) {
 void native_does_nothing(const flash::fn_call&) {}
 
 TEST(AsValue, MovingLeavesUndefinedAndReadsAsACopy) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     flash::smart_ptr<flash::as_object> target(new flash::as_object(p));
     target->get_members().set("name", as_value("got"));
     const as_value getter_setter{as_value(getter_counts_runs), as_value()};
@@ -357,7 +358,7 @@ TEST(AsValue, MovingLeavesUndefinedAndReadsAsACopy) {
 }
 
 TEST(AsValue, MovingAValueOwnedOnlyThroughItsTarget) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     flash::weak_ptr<flash::as_object> watch;
     as_value holder(new flash::as_object(p));
     watch = holder.to_object();
@@ -376,7 +377,7 @@ TEST(AsValue, MovingAValueOwnedOnlyThroughItsTarget) {
 }
 
 TEST(AsValue, PrimitiveMembersComeFromTheBuiltinTables) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     as_value m;
     EXPECT_TRUE(as_value("abc").get_member("charAt", &m));
     EXPECT_TRUE(m.is_function());
@@ -396,7 +397,7 @@ TEST(AsValue, PrimitiveMembersComeFromTheBuiltinTables) {
 }
 
 TEST(AsValue, InstanceTestsOfPrimitives) {
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     flash::as_object* global = p->get_global();
     as_value number_ctor, string_ctor, boolean_ctor, object_ctor;
     global->get_member("Number", &number_ctor);

@@ -10,6 +10,7 @@
 #include "flash/runtime/as_global.h"
 #include "flash/runtime/as_string.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_array;
 using flash::as_value;
@@ -26,7 +27,7 @@ protected:
                   std::initializer_list<as_value> args = {}) {
         return call_native(p, f, self, args);
     }
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
 };
 
 TEST_F(BuiltinsTest, ConversionFunctions) {
@@ -177,7 +178,7 @@ TEST_F(BuiltinsTest, StringClassObject) {
     EXPECT_STREQ(empty.to_string(), "");
 }
 
-as_value make_array(flash::player* p, std::initializer_list<as_value> args) {
+as_value make_array(testsupport::stub_engine* p, std::initializer_list<as_value> args) {
     return call_native(p, flash::as_global_array_ctor, as_value(), args);
 }
 

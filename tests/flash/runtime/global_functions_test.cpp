@@ -8,6 +8,7 @@
 #include "flash/runtime/global_functions.h"
 #include "tests/support/engine_log.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_object;
 using flash::as_value;
@@ -32,16 +33,11 @@ protected:
         return index < 0 ? -1 : o->get_members().entry_at(index).value().get_flags();
     }
     as_value names(std::initializer_list<as_value> list) {
-        flash::as_environment env(p.get_ptr());
-        for (auto it = list.end(); it != list.begin();) env.push(*--it);
-        as_value result;
-        flash::fn_call fn(&result, nullptr, &env, static_cast<int>(list.size()), env.get_top_index());
-        flash::as_global_array_ctor(fn);
-        return result;
+        return testsupport::call_native(p.get_ptr(), flash::as_global_array_ctor, as_value(), list);
     }
 
     testsupport::engine_log log;
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
 };
 
 TEST_F(GlobalFunctionsTest, AssetPropFlagsRules) {

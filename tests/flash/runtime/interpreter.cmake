@@ -10,6 +10,7 @@ tov_test(flash_interpreter_test
     ${CMAKE_CURRENT_LIST_DIR}/interpreter_nesting_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interpreter_variables_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interpreter_rules_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/action_preparation_test.cpp
   DEPS flash_runtime flash_movie)
 target_include_directories(flash_interpreter_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 

@@ -2,6 +2,7 @@
 // counts and deep recursion all end cleanly with a log line.
 #include <gtest/gtest.h>
 
+#include "flash/runtime/interpreter.h"
 #include "interp_test_support.h"
 
 using namespace testasm;
@@ -225,6 +226,28 @@ TEST(InterpreterMalformed, LiteralsWithMoreValuesThanTheStackHoldsGiveUndefinedF
         EXPECT_EQ(m.run(r.code), r.output) << r.name;
         EXPECT_EQ(m.env.get_stack_size(), 0) << r.name;
         EXPECT_EQ(interptest::machine::errors(), "") << r.name;
+    }
+}
+
+// A function body that ends inside a record: the record lies whole in the buffer but runs past
+// the body, so the body's run ends there with a log line, its payload unread, in either way of
+// running (the record's prepared step says where it ends, and the run still checks that against
+// its section). The caller goes on after the body, reading the cut record's tail as actions.
+TEST(InterpreterMalformed, ARecordRunningPastItsFunctionBodyEndsTheBody) {
+    // f's body is the three header bytes of a Push whose one payload byte (a null item, 0x02, an
+    // unknown action where the caller reads it) lies after the body.
+    const bytes program = a().record(DEFINE_FUNCTION, {'f', 0, 0, 0, 3, 0})
+                              .raw({PUSH, 1, 0, 2})
+                              .push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE)
+                              .push({i32(0), str("f")}).op(CALL_FUNCTION).op(TRACE)
+                              .take();
+    for (const bool plain : {false, true}) {
+        interptest::machine m;
+        const flash::plain_actions* one_by_one = plain ? new flash::plain_actions : nullptr;
+        EXPECT_EQ(m.run(program), "undefined\nundefined\n") << (plain ? "one action at a time" : "");
+        delete one_by_one;
+        EXPECT_TRUE(m.error_has("1 payload bytes run past the section end"))
+            << interptest::machine::errors() << (plain ? " one action at a time" : "");
     }
 }
 

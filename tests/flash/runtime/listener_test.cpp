@@ -8,6 +8,7 @@
 #include "flash/runtime/event_id.h"
 #include "flash/runtime/as_object.h"
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 
 using flash::as_object;
 using flash::as_value;
@@ -39,7 +40,7 @@ protected:
         o->set_member("name", as_value(name));
         return o;
     }
-    smart_ptr<flash::player> p{new flash::player};
+    smart_ptr<testsupport::stub_engine> p{new testsupport::stub_engine};
     smart_ptr<flash::listener> list{new flash::listener};
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/support/runtime_test_support.h"
+#include "tests/support/stub_engine.h"
 #include "flash/runtime/as_object.h"
 
 namespace {
@@ -66,7 +67,7 @@ TEST(NameTables, PropertyNumbers) {
     EXPECT_EQ(flash::get_property_name(22), nullptr);
     EXPECT_EQ(flash::get_property_name(-1), nullptr);
 
-    flash::smart_ptr<flash::player> p(new flash::player);
+    flash::smart_ptr<testsupport::stub_engine> p(new testsupport::stub_engine);
     flash::smart_ptr<flash::as_object> target(new flash::as_object(p));
     flash::set_property(target, 13, flash::as_value("clip"));
     flash::as_value v;

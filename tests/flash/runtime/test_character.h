@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "flash/movie/player.h"
+#include "flash/runtime/engine_instance.h"
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/character.h"
@@ -16,7 +16,7 @@ namespace testsupport {
 
 class test_character : public flash::character {
 public:
-    explicit test_character(flash::player* owner, bool sprite = false,
+    explicit test_character(flash::engine_instance* owner, bool sprite = false,
                             std::vector<std::string>* journal = nullptr)
         : flash::character(owner), m_journal(journal), m_sprite(sprite) {}
 
