@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game_layers.h"
+#include "app/game_timers.h"
 #include "app/input_script_runner.h"
 #include "app/mouse_cursor.h"
 #include "app/replay_recorder.h"
@@ -170,8 +171,9 @@ bool Application::init(const StartInfo& startInfo) {
     m_initStep = 18;
     Profiles::instance()->loadLastProfile();
 
-    // 19. Particles and fonts (the game timers come with their class).
+    // 19. Game timers, particles and fonts.
     m_initStep = 19;
+    new GameTimerManager();
     new particle::fxParticleEffectMgr();
     new particle::ParticleMgr();
     new FontManager();
@@ -229,7 +231,7 @@ void Application::shutdown() {
     deleteSingleton<FontManager>("FontManager");
     app::runShutdownActions(app::kShutdownInventory, m_shutdownTrace);
     deleteSingleton<Profiles>("Profiles");
-    // The game timers.
+    deleteSingleton<GameTimerManager>("GameTimerManager");
     if (currentScriptState()) {
         closeScriptState();
         m_shutdownTrace.emplace_back("script state");

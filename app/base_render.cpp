@@ -17,6 +17,7 @@ BaseRender::~BaseRender() {
     std::vector<particle::fxParticleEffect2D*> effects;
     effects.swap(m_effects);
     for (particle::fxParticleEffect2D* effect : effects) {
+        effect->clearStopCallback();
         effect->stopEmission(false);
         effect->stop();
     }
@@ -90,6 +91,18 @@ void BaseRender::addEffect(particle::fxParticleEffect2D* effect) {
         m_effects.reserve(m_effectCapacity);
     }
     m_effects.push_back(effect);
+    // The effect manager stops a finished effect itself: the list must not keep it then.
+    effect->setStopCallback(this, &BaseRender::onListedEffectStopped);
+}
+
+void BaseRender::onListedEffectStopped(void* context, particle::fxParticleEffect2D* effect) {
+    auto& effects = static_cast<BaseRender*>(context)->m_effects;
+    for (size_t i = 0; i < effects.size(); ++i) {
+        if (effects[i] != effect) continue;
+        effects[i] = effects.back();
+        effects.pop_back();
+        return;
+    }
 }
 
 void BaseRender::removeEffect(particle::fxParticleEffect2D* effect) {
@@ -99,6 +112,7 @@ void BaseRender::removeEffect(particle::fxParticleEffect2D* effect) {
         m_effects.pop_back();
         break;
     }
+    effect->clearStopCallback();
     effect->stopEmission(false);
     effect->stop();
 }

@@ -66,6 +66,8 @@ protected:
     flash::smart_ptr<flash::root> m_root;
 
 private:
+    static void onListedEffectStopped(void* context, particle::fxParticleEffect2D* effect);
+
     std::vector<particle::fxParticleEffect2D*> m_effects;
     uint32_t m_effectCapacity = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/game_layers.h"
+#include "app/game_timers.h"
 #include "app/input_script_runner.h"
 #include "app/mouse_cursor.h"
 #include "app/replay_recorder.h"
@@ -267,7 +268,8 @@ void Application::updateGame(float step, bool busy) {
         }
     }
     if (!busy) {
-        // The game timers stop with the particles; they come with their class.
+        // The game timers stop with the particles.
+        if (GameTimerManager* timers = GameTimerManager::instance()) timers->update(step);
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->update(step);
     }
     if (ScriptTimerManager* timers = ScriptTimerManager::instance()) timers->update(step, false);

@@ -23,8 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
-    "render target", "TextureContainer", "ReplayRecorder", "MouseCursor", "ScriptTimerManager", "Loading",
-    "FontManager", "Profiles",
+    "render target", "LevelManager", "TextureContainer", "ReplayRecorder", "MouseCursor", "ScriptTimerManager",
+    "Loading", "FontManager", "Profiles", "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
 
