@@ -123,6 +123,11 @@ TEST_F(Levels, TheGraphDecidesWhatLoadsAndWhatCannotStart) {
         // A level that cannot start leaves the progress alone.
         EXPECT_EQ(Profiles::instance()->CurrentLevel, c.starts ? c.level : "before");
     }
+    // The walk that loads a chain stops at the loop on its own, too.
+    manager()->clear();
+    EXPECT_EQ(manager()->findLevel("x", true), nullptr);
+    EXPECT_TRUE(listed().empty());
+    EXPECT_NE(log().find("LevelManager::findLevel: the parents of x loop in levels.xml: x y x"), std::string::npos);
     const std::string text = log();
     EXPECT_LT(text.find("LevelManager::loadLevel a"), text.find("LevelManager::loadLevel b"));
     EXPECT_LT(text.find("LevelManager::loadLevel b"), text.find("LevelManager::loadLevel c"));
