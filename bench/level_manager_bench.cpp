@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 
 #include "app/application.h"
@@ -79,7 +80,7 @@ void BM_LoadingScreenHandOverLongestFrame(benchmark::State& state) {
     if (!game.start()) state.SkipWithError("start-up failed");
     game.skipLogos();
     LevelManager* manager = LevelManager::instance();
-    double longest = 0.0;
+    double longest = 0.0, longestCpu = 0.0;
     int frames = 0;
     for (auto _ : state) {
         manager->clear();
@@ -87,14 +88,18 @@ void BM_LoadingScreenHandOverLongestFrame(benchmark::State& state) {
         double iterationLongest = 0.0;
         for (int i = 0; i < 200 && manager->getCurrentLevelName() != "intro"; ++i) {
             const Clock::time_point start = Clock::now();
+            // The process's processor time: the loader thread's share counts too.
+            const std::clock_t cpuStart = std::clock();
             game.runFrames(1);
             iterationLongest = std::max(iterationLongest, secondsSince(start));
+            longestCpu = std::max(longestCpu, static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
             ++frames;
         }
         longest = std::max(longest, iterationLongest);
         state.SetIterationTime(iterationLongest);
     }
     state.counters["longest_ms"] = longest * 1000.0;
+    state.counters["longest_cpu_ms"] = longestCpu * 1000.0;
     state.counters["frames"] = frames;
 }
 BENCHMARK(BM_LoadingScreenHandOverLongestFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
