@@ -280,6 +280,12 @@ void Application::setActivePanel(BaseRender* panel) {
     m_previousModalPanel = nullptr;
 }
 
+void Application::forgetPanel(BaseRender* panel) {
+    if (!panel) return;
+    if (m_previousModalPanel == panel) m_previousModalPanel = nullptr;
+    if (m_modalPanel == panel) setActivePanel(nullptr);
+}
+
 bool Application::createDevices(bool fullScreen) {
     // COM has no counterpart here.
     auto* frame = new CMyD3DApplication(fullScreen);

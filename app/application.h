@@ -120,6 +120,8 @@ public:
     // With a panel it becomes modal and the previous one is remembered; with none the remembered
     // one comes back when it is still visible.
     void setActivePanel(BaseRender* panel);
+    // A drawable that goes away leaves the modal place and the remembered one.
+    void forgetPanel(BaseRender* panel);
     std::vector<BaseRender*>& renderList() { return m_renderList; }
     void addToRenderList(BaseRender* item) { m_renderList.push_back(item); }
     void removeFromRenderList(BaseRender* item);

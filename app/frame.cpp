@@ -267,6 +267,7 @@ void Application::updateGame(float step, bool busy) {
             setDebugText(9, "PSYS: " + std::to_string(effects->getSystemCount()));
         }
     }
+    if (BaseRender* box = app::screen(app::Screen::MsgBox)) box->update(step);
     if (!busy) {
         // The game timers stop with the particles.
         if (GameTimerManager* timers = GameTimerManager::instance()) timers->update(step);

@@ -37,6 +37,20 @@ public:
     virtual void scale(float factor) = 0;
     // Whether the level's movie reports its top movie ready for events.
     virtual bool isMovieReady() const = 0;
+
+    // The level's elements as the heads-up panel's task list reads them: name and kind of each,
+    // in the level's element order.
+    class ElementVisitor {
+    public:
+        virtual ~ElementVisitor() = default;
+        virtual void visit(const std::string& name, int kind) = 0;
+    };
+    virtual void visitElements(ElementVisitor& visitor) const { (void)visitor; }
+    // The clip of the first element of that name; null when there is none.
+    virtual flash::character* elementClip(const std::string& name) const {
+        (void)name;
+        return nullptr;
+    }
 };
 
 // The level manager as the application and the screens reach it.

@@ -23,6 +23,7 @@ namespace {
 // Scan codes of the keys the application handles itself.
 constexpr int kKeyEnter = 28;
 constexpr int kKeyD = 32;
+constexpr int kKeyGrave = 41;
 constexpr int kKeyW = 17;
 constexpr int kKeyR = 19;
 constexpr int kKeyP = 25;
@@ -247,8 +248,7 @@ void Application::onKeyEvent(KeyEvent* event) {
     }
     if (app::GameLevel* level = app::currentLevel(); level && level->onKey(event)) return;
     if (event->type == KEY_CLICKED) {
-        // Escape (the pause menu) and the grave key (the console) come with the screens they
-        // open.
+        // Escape (the pause menu) comes with the screen it opens.
         if (event->scanCode == kKeyPrintScreen) {
             saveScreenshot();
         } else if (event->scanCode == kKeyEnter && has(event->modifiers, MODIFIER_ALT)) {
@@ -260,6 +260,9 @@ void Application::onKeyEvent(KeyEvent* event) {
             m_resetRequested = windowFull != s_fullScreenMode->value.b;
         } else if (event->scanCode == kKeyD && has(event->modifiers, kAllModifiers) && d_DebugModeEnabled->value.b) {
             toggle(d_DebugMode);
+        } else if (event->scanCode == kKeyGrave && d_DebugModeEnabled->value.b) {
+            // The console refuses the key itself, so the same key that opened it closes it here.
+            if (BaseRender* console = app::screen(app::Screen::Console)) console->setVisible(!console->isVisible());
         }
     }
     onDebugKey(event);

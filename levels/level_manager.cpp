@@ -18,6 +18,8 @@
 #include "levels/level_factory.h"
 #include "particles/effect_mgr.h"
 #include "platform/clock.h"
+#include "screens/main_menu.h"
+#include "screens/main_panel.h"
 #include "script/script_core.h"
 #include "script/script_function.h"
 #include "script/script_timers.h"
@@ -392,7 +394,8 @@ void LevelManager::initElements() {
         Tov::LogLine("ERROR") << "mCurrentLevel == NULL in " << "LevelManager::initElements";
         return;
     }
-    // The fly elements and the heads-up panel's reset come with their classes.
+    // The fly elements come with their class.
+    if (MainPanel* panel = MainPanel::instance()) panel->reset();
     m_currentLevel->restart();
     setFlag(kFinishDialogStarted | kTaskHidden, false);
     m_currentLevel->startChapter();
@@ -494,8 +497,7 @@ void LevelManager::restartProfile() {
 }
 
 void LevelManager::showMainMenu() {
-    // The main menu's ambient sound comes with its class.
-    if (BaseRender* menu = app::screen(app::Screen::MainMenu)) menu->setVisible(true);
+    if (MainMenu* menu = MainMenu::instance()) menu->playAmbient();
 }
 
 void LevelManager::update() {

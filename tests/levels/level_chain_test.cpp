@@ -30,6 +30,9 @@ const char* const kMovieChain =
 TEST(LevelChain, MovieLevelsRunToTheEndOfTheGameAndTheMainMenuReturns) {
     testsupport::GameRunOptions options = chainRun(
         "wait \"LevelManager::startLevel intro\" max 400\n"
+        // The first start asks for a player's name once the start-up pictures are over.
+        "+170 type \"Tester\"\n"
+        "+2 key Enter\n"
         "wait \"LevelManager::startLevel outro\" max 400\n"
         "wait \"not defined start level in levels.xml\" max 400\n"
         "+5 quit\n");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/game_layers.h"
 #include "audio/media_center.h"
 #include "audio/music_channel.h"
 #include "flash/movie/movie_root.h"
@@ -53,6 +54,9 @@ protected:
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
         ASSERT_TRUE(game->start());
         game->skipLogos();
+        // The first start's name entry would hold the game.
+        if (BaseRender* entry = app::screen(app::Screen::EnterName)) entry->hide();
+        game->app().setActivePanel(nullptr);
     }
     void TearDown() override { game.reset(); }
 
