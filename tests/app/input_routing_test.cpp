@@ -124,6 +124,9 @@ protected:
         // The game's own screens make way for the test's, the cursor stays last.
         kept = game->app().renderList();
         game->app().renderList() = {&a, &b, &c, cursor};
+        // Nor does a screen the start showed hold the input (the first start asks for a name).
+        game->app().setActivePanel(nullptr);
+        game->app().setActivePanel(nullptr);
         levels = std::make_unique<TestLevels>(&level);
         g_calls.clear();
     }

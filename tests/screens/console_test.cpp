@@ -87,7 +87,7 @@ protected:
     void start() {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-        ASSERT_TRUE(game->start());
+        ASSERT_TRUE(game->startWithProfile());
         ASSERT_NE(Console::instance(), nullptr);
     }
     void TearDown() override { game.reset(); }
@@ -280,7 +280,7 @@ TEST_F(ConsoleGame, TheHistoryKeepsEachLineOnceInTheUserDataFolder) {
     // A new console reads the file back.
     game.reset();
     game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-    ASSERT_TRUE(game->start());
+    ASSERT_TRUE(game->startWithProfile());
     EXPECT_EQ(Console::instance()->history().entries(), (std::vector<std::string>{"x = 1", "y = 2"}));
 }
 
@@ -388,7 +388,7 @@ TEST_F(ConsoleGame, WithoutItsMovieTheConsoleLogsOneErrorAndStillHoldsLines) {
     fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
     fs::remove(dir.path() / "data" / "movies" / "_console.swf");
     game = std::make_unique<testsupport::GameFixture>(dir.path(), 100, home.path());
-    ASSERT_TRUE(game->start());
+    ASSERT_TRUE(game->startWithProfile());
     Console* console = Console::instance();
     ASSERT_NE(console, nullptr);
     EXPECT_FALSE(console->hasMovie());

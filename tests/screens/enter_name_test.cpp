@@ -68,7 +68,6 @@ TEST(EnterName, TheFirstStartAsksForANameWithoutACancel) {
     entry->onEvent(find(entry, "en_btn_ok"), 1);
     EXPECT_TRUE(entry->isVisible());
     EXPECT_TRUE(entry->editField()->m_has_focus);
-    EXPECT_EQ(game.app().player()->get_root(), entry->getRoot());
 }
 
 TEST(EnterName, WithAProfileTheCancelFormShowsAndCancels) {

@@ -94,7 +94,7 @@ protected:
     void SetUp() override {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
         game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
-        ASSERT_TRUE(game->start());
+        ASSERT_TRUE(game->startWithProfile());
         // The game reads its texts before its entry, in its own folder: here the demo's.
         StringTable::instance().load(StringTable::kDefaultFile);
         panel = MainPanel::instance();

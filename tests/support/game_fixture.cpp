@@ -1,9 +1,14 @@
 #include "tests/support/game_fixture.h"
 
+#include "app/game_layers.h"
+#include "app/profiles.h"
+
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "app/game_layers.h"
 #include "app/input_script_runner.h"
+#include "app/profiles.h"
 #include "core/cvar.h"
 #include "core/log_stream.h"
 #include "platform/clock.h"
@@ -63,6 +68,14 @@ GameFixture::~GameFixture() {
 }
 
 bool GameFixture::start(const std::string& commandLine) { return m_app->init(StartInfo{nullptr, commandLine}); }
+
+bool GameFixture::startWithProfile(const std::string& profileName, const std::string& commandLine) {
+    if (!start(commandLine)) return false;
+    Profiles* profiles = Profiles::instance();
+    if (profiles && profiles->name.empty() && !profiles->createProfile(profileName)) return false;
+    if (BaseRender* entry = app::screen(app::Screen::EnterName); entry && entry->isVisible()) entry->hide();
+    return true;
+}
 
 bool GameFixture::turn() {
     platform::advanceVirtualClock();

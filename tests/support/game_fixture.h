@@ -23,6 +23,9 @@ public:
 
     // Start-up with a command line; false when it failed (the shutdown still runs at the end).
     bool start(const std::string& commandLine = std::string());
+    // Start-up as a returning player: when the start asks for a first name, a profile of that
+    // name is made and the name entry closed, so no screen holds the input.
+    bool startWithProfile(const std::string& profileName = "Player", const std::string& commandLine = std::string());
     // One main-loop turn: the clock moves by its step, waiting messages are dispatched, then a
     // frame is run. Returns whether a frame ran (pacing may skip it).
     bool turn();
