@@ -268,14 +268,15 @@ void LevelManager::deleteLevel(BaseLevel* level) {
 
 void LevelManager::clear() {
     Tov::LogLine("MESSAGE") << "LevelManager::clear";
-    while (!m_levels.empty()) deleteLevel(m_levels.front());
+    // The last loaded first: a level's parent was loaded before it and outlives it.
+    while (!m_levels.empty()) deleteLevel(m_levels.back());
     m_currentLevel = nullptr;
 }
 
 void LevelManager::clearLevels() {
     while (!m_levels.empty()) {
-        Tov::LogLine("MESSAGE") << "Deleting level: " << m_levels.front()->getName();
-        deleteLevel(m_levels.front());
+        Tov::LogLine("MESSAGE") << "Deleting level: " << m_levels.back()->getName();
+        deleteLevel(m_levels.back());
     }
 }
 
