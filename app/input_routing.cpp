@@ -256,8 +256,7 @@ void Application::onKeyEvent(KeyEvent* event) {
     }
     if (app::GameLevel* level = app::currentLevel(); level && level->onKey(event)) return;
     if (event->type == KEY_CLICKED) {
-        // Escape (the pause menu) and the grave key (the console) come with the screens they
-        // open.
+        // Escape (the pause menu) comes with the screen it opens.
         if (event->scanCode == kKeyPrintScreen) {
             saveScreenshot();
         } else if (event->scanCode == kKeyEnter && has(event->modifiers, MODIFIER_ALT)) {

@@ -26,12 +26,22 @@ bool MediaCenter::playMusicTrack(int index, bool force) {
     return m_music->openTrack(index);
 }
 
+namespace {
+// The part after the last folder separator.
+std::string_view fileNameOf(std::string_view path) {
+    const size_t at = path.find_last_of("\\/");
+    return at == std::string_view::npos ? path : path.substr(at + 1);
+}
+}  // namespace
+
 bool MediaCenter::playMusic(const std::string& name, bool force) {
     std::string wanted, entry;
     toLower(name, wanted);
     const std::vector<std::string>& list = m_music->playlist();
+    // The media list keeps the tracks' paths: a bare name finds its track by file name too.
     for (size_t i = 0; i < list.size(); ++i)
-        if (toLower(list[i], entry) == wanted) return playMusicTrack(static_cast<int>(i), force);
+        if (toLower(list[i], entry) == wanted || fileNameOf(entry) == fileNameOf(wanted))
+            return playMusicTrack(static_cast<int>(i), force);
     // A track the playlist does not name joins it, when there is such a file; otherwise the
     // playing one goes on.
     if (name.empty() || !findSoundFile(name)) {

@@ -88,7 +88,10 @@ void MainMenu::onEvent(flash::character* ch, int eventCode) {
     if (eventCode != screens::kClickEvent || !ch) return;
     const flash::bx_string& name = ch->get_name();
     if (name == "mm_play_btn") {
-        // Loading the profile's level comes with the level hand-over.
+        // The profile's level, or the first one of a new game, through the loading screen.
+        Profiles* profiles = Profiles::instance();
+        if (Application* application = Application::instance())
+            application->startLoading(profiles ? profiles->CurrentLevel : std::string());
         screens::takeInput();
     } else if (name == "mm_quit_btn") {
         if (app::MessageBox* box = app::messageBox())

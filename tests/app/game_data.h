@@ -53,7 +53,7 @@ struct GameDataOptions {
     bool media = true;
     bool cursor = true;  // an empty "cursor.swf"
     std::string config;  // "config.cfg" text; empty: none
-    // The screens' movies (the demo chapter's) and a level graph of one movie level.
+    // The loading screen's movie (the demo chapter's) and a level graph of one movie level.
     bool screens = true;
 };
 
@@ -78,10 +78,8 @@ inline void writeGameData(const fs::path& dir, const GameDataOptions& options = 
     }
     if (options.screens) {
         fs::create_directories(dir / "data" / "movies");
-        fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "movies", dir / "data" / "movies",
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        // The cursor's movie is the cursor option's.
-        fs::remove(dir / "data" / "movies" / "cursor.swf");
+        fs::copy_file(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "movies" / "loading.swf",
+                      dir / "data" / "movies" / "loading.swf", fs::copy_options::overwrite_existing);
         fs::create_directories(dir / "data" / "levels");
         fs::copy_file(fs::path(TOV_TEST_SOURCE_DIR) / "demo" / "data" / "levels" / "intro.swf",
                       dir / "data" / "levels" / "intro.swf", fs::copy_options::overwrite_existing);

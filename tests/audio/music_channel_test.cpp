@@ -90,6 +90,16 @@ TEST_F(Music, ANameOutsideThePlaylistJoinsItWhenItsFileExists) {
     EXPECT_TRUE(m_center->playMusic("B.OGG", false));
     EXPECT_EQ(m_channel->playlist().size(), 2u);
     EXPECT_EQ(m_channel->stream(), second);
+    // A track listed by path is found by its file name.
+    addFile("music\\a.ogg");
+    m_center->setPlaylist({"music\\a.ogg", "b.ogg"});
+    ASSERT_TRUE(m_center->playMusicTrack(1, true));
+    second = m_channel->stream();
+    EXPECT_TRUE(m_center->playMusic("A.ogg", false));
+    EXPECT_EQ(m_center->getMusicIndex(), 0);
+    EXPECT_EQ(m_channel->playlist().size(), 2u);
+    ASSERT_TRUE(m_center->playMusicTrack(1, true));
+    second = m_channel->stream();
     // No such file: nothing is added and the track goes on.
     EXPECT_FALSE(m_center->playMusic("none.ogg", false));
     EXPECT_EQ(m_channel->playlist().size(), 2u);
