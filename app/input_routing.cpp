@@ -205,6 +205,9 @@ void Application::routeMouse(MouseEvent* event) {
             recorder->next(replayed, -1);
             m_replayX = static_cast<int>(replayed.x);
             m_replayY = static_cast<int>(replayed.y);
+            // A replayed release is a release: like a real one it frees the input a screen's
+            // press locked, or no later replayed click would reach anything.
+            if (replayed.buttons == 0) m_inputLocked = false;
             m_mouseButtons = replayed.buttons;
         }
         // Between its entries the replay keeps the pointer where its last entry put it: a real
