@@ -69,15 +69,9 @@ void BaseRender::update(float dt) {
             continue;
         }
         effect->update(dt);
-        // The post-update tick: an effect that stops being updated releases itself.
-        if (effect->frameStep()) {
-            // It is gone: forget it without touching it again.
-            if (i < m_effects.size() && m_effects[i] == effect) {
-                m_effects[i] = m_effects.back();
-                m_effects.pop_back();
-                continue;
-            }
-        }
+        // The post-update tick: an effect that stops being updated releases itself. Its stop
+        // callback has unlisted it then, and the entry now at i has not been updated yet.
+        if (effect->frameStep()) continue;
         ++i;
     }
 }
