@@ -181,6 +181,20 @@ TEST_F(Levels, TheRoutesToALevel) {
     EXPECT_FALSE(app::screen(app::Screen::Loading)->isVisible());
 }
 
+TEST_F(Levels, TheLoadingScreenStaysForItsMinimumTimeOfTheFixedClock) {
+    // s_LoadingLevelTime is 2 s and each frame 100 ms: the movie reads at once, the screen stays.
+    manager()->goToLevel("s");
+    int shown = 0, frames = 0;
+    for (; frames < 200 && current() != "s"; ++frames) {
+        game->runFrames(1);
+        if (app::screen(app::Screen::Loading)->isVisible()) ++shown;
+    }
+    ASSERT_EQ(current(), "s");
+    EXPECT_GE(shown * 100, 2000) << "the loading screen went before its minimum time";
+    // The fades of the hand-over run on either side of the minimum time.
+    EXPECT_LE(shown * 100, 2000 + 1000) << "it stayed well past its minimum time";
+}
+
 TEST_F(Levels, FailedStartsEndInTheMainMenuWithTheProgressKept) {
     ASSERT_TRUE(manager()->startLevel("bad"));
     settle();
