@@ -332,10 +332,18 @@ TEST_F(Levels, ScriptFunctionsAndTheScriptClass) {
     }
 }
 
-TEST_F(Levels, WorkersAreJoinedWhateverHappensDuringAPreload) {
-    // Many lists one after another, each read by its own worker.
+// The preload workers, each case on its own so that a thread-sanitizer build names the one
+// that races.
+TEST_F(Levels, RepeatedPreloadsAreEachReadByTheirOwnWorkerAndJoined) {
     for (int i = 0; i < 8; ++i) manager()->loadSWF(i % 2 ? "letters.swf" : "puzzle.swf");
-    // The level that started the preload is deleted while it runs.
+    manager()->joinWorkers();
+    EXPECT_EQ(manager()->busy(), 0);
+    EXPECT_TRUE(inLibrary("letters.swf"));
+    EXPECT_TRUE(inLibrary("puzzle.swf"));
+}
+
+TEST_F(Levels, ALevelDeletedDuringItsPreloadLeavesTheWorkerToFinish) {
+    for (int i = 0; i < 4; ++i) manager()->loadSWF(i % 2 ? "letters.swf" : "puzzle.swf");
     ASSERT_TRUE(manager()->startLevel("l"));
     manager()->deleteLevelByName("l");
     // The return to the main menu waits for them.
@@ -343,6 +351,13 @@ TEST_F(Levels, WorkersAreJoinedWhateverHappensDuringAPreload) {
     manager()->joinWorkers();
     EXPECT_EQ(manager()->busy(), 0);
     EXPECT_EQ(manager()->currentLevel(), nullptr);
+}
+
+TEST_F(Levels, AQuitDuringAPreloadJoinsTheWorkersBeforeTheLibraryGoes) {
+    for (int i = 0; i < 4; ++i) manager()->loadSWF(i % 2 ? "rotator.swf" : "room.swf");
+    game->shutdown();
+    EXPECT_EQ(LevelManager::instance(), nullptr);
+    EXPECT_EQ(log().find("still runs"), std::string::npos) << log();
 }
 
 }  // namespace
