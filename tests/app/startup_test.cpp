@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
     "render target", "LevelManager", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu",
-    "MainPanel", "EnterName", "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager", "Profiles",
-    "GameTimerManager",
+    "MainPanel", "EnterName", "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager",
+    "Inventory", "Profiles", "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
 
