@@ -6,52 +6,19 @@
 #include <lua.hpp>
 
 #include "app/application.h"
-#include "app/mouse_cursor.h"
-#include "levels/inventory.h"
-#include "screens/main_panel.h"
-#include "tests/levels/level_fixture.h"
+#include "tests/levels/inventory_fixture.h"
 
 namespace {
-
-using leveltest::CupTest;
 
 constexpr int kPress = 1;
 constexpr int kRollOver = 4;
 
-// The module replaced by recorders: every call appends "what:argument" to `calls`.
-constexpr const char* kRecorders = R"(
-test_saved = {inventory = inventory, added = on_inventory_item_added}
-calls = {}
-local function record(what, value) calls[#calls + 1] = what .. ":" .. tostring(value) end
-inventory = {}
-function inventory.scroll_right() record("right", "") end
-function inventory.scroll_left() record("left", "") end
-function inventory.right_click_callback(name) record("rclick", name) end
-function inventory.delete_elem(name) record("delete", name) end
-function on_inventory_item_added(element, flag) record("added", element:getName() .. "," .. tostring(flag)) end
-)";
-
-class InventoryTest : public CupTest {
+class InventoryTest : public inventorytest::RecordingTest {
 protected:
     void SetUp() override {
-        CupTest::SetUp();
-        inventory = Inventory::instance();
-        ASSERT_NE(inventory, nullptr);
-        panel = MainPanel::instance();
-        ASSERT_NE(panel, nullptr);
-        cursor = MouseCursor::instance();
-        ASSERT_NE(cursor, nullptr);
-        ASSERT_EQ(runLua(kRecorders), 0);
+        RecordingTest::SetUp();
         inventory->initSlots();
     }
-    void TearDown() override {
-        cursor->setConnectedElement(nullptr, true);
-        runLua("inventory = test_saved.inventory on_inventory_item_added = test_saved.added");
-        CupTest::TearDown();
-    }
-
-    std::string calls() { return luaString("table.concat(calls, '|')"); }
-    void clearCalls() { runLua("calls = {}"); }
     void press(const char* clipName, int event = kPress) {
         flash::character* ch = panel->findClip(clipName);
         ASSERT_NE(ch, nullptr) << clipName;
@@ -63,10 +30,6 @@ protected:
         cup->setScriptCallback(eiLeftClick, "calls[#calls + 1] = 'cup clicked'");
         cup->getCharacter()->set_event_callback(&Inventory::clipCallback);
     }
-
-    Inventory* inventory = nullptr;
-    MainPanel* panel = nullptr;
-    MouseCursor* cursor = nullptr;
 };
 
 TEST_F(InventoryTest, ThePanelsFourClipsAreWiredAndAMissingOneIsSkipped) {
