@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 #include "app/application.h"
+#include "flash/movie/movie_root.h"
 #include "tests/levels/inventory_fixture.h"
 
 namespace {
@@ -89,6 +90,30 @@ TEST_F(InventoryTest, PressesBecomeTheModulesCalls) {
         EXPECT_EQ(calls(), c.calls);
         EXPECT_EQ(inventory->isArmed(), c.armedAfter);
     }
+}
+
+TEST_F(InventoryTest, PressesInThePanelMovieReachTheInventory) {
+    // The demo's right arrow at (980, 658), 30 by 60; the left at (800, 658); the panel's ground
+    // under the buttons' row.
+    struct Case {
+        int x, y;
+        const char* calls;
+    };
+    const Case cases[] = {{995, 688, "right:"}, {815, 688, "right:|left:"}, {600, 740, "right:|left:"}};
+    const bool wasVisible = panel->isVisible();
+    panel->setVisible(true);
+    flash::root* root = panel->getRoot();
+    ASSERT_NE(root, nullptr);
+    for (const Case& c : cases) {
+        for (int buttons : {0, 1, 0}) {
+            root->notify_mouse_state(c.x, c.y, buttons);
+            panel->render(0.0f);
+        }
+        EXPECT_EQ(calls(), c.calls) << c.x << "," << c.y;
+    }
+    // The ground was pressed with nothing held.
+    EXPECT_FALSE(inventory->isArmed());
+    panel->setVisible(wasVisible);
 }
 
 TEST_F(InventoryTest, APressThatRanAnItemsClickScriptSwallowsTheNextPanelPressOnce) {
