@@ -8,6 +8,7 @@
 #include "levels/base_element.h"
 #include "levels/clip_owner.h"
 #include "screens/main_panel.h"
+#include "screens/screen_wiring.h"
 #include "script/script_core.h"
 #include "script/script_function.h"
 
@@ -43,14 +44,8 @@ bool createInventory() {
     new Inventory();
     return true;
 }
-bool destroyInventory() {
-    Inventory* inventory = Inventory::instance();
-    if (!inventory) return false;
-    delete inventory;
-    return true;
-}
-const app::PartRegistration kRegistration(16, app::kStartupInventory, &createInventory, app::kShutdownInventory,
-                                          "Inventory", &destroyInventory);
+const app::PartRegistration kRegistration(screens::kScreensStep, app::kStartupInventory, &createInventory,
+                                          app::kShutdownInventory, "Inventory", &screens::destroyScreen<Inventory>);
 
 }  // namespace
 
