@@ -150,6 +150,11 @@ void setCurrentScriptState(lua_State* L) { g_currentState = L; }
 unsigned stateGeneration() { return g_stateGeneration; }
 
 int runBuffer(lua_State* L, const char* text, size_t length, const char* chunkName) {
+    return runBufferWithText(L, text, length, chunkName, nullptr);
+}
+
+int runBufferWithText(lua_State* L, const char* text, size_t length, const char* chunkName,
+                      const std::string* argument) {
     if (!L) return kScriptFailure;
     if (!text) return kScriptSyntaxError;
     if (length == 0) length = std::strlen(text);
@@ -160,7 +165,10 @@ int runBuffer(lua_State* L, const char* text, size_t length, const char* chunkNa
         status = LUA_ERRSYNTAX;
     } else {
         status = luaL_loadbuffer(L, text, length, chunkName);
-        if (status == 0) status = lua_pcall(L, 0, LUA_MULTRET, 0);
+        if (status == 0) {
+            if (argument) lua_pushlstring(L, argument->data(), argument->size());
+            status = lua_pcall(L, argument ? 1 : 0, LUA_MULTRET, 0);
+        }
     }
     if (status != 0) alert(L);
     lua_settop(L, top);
@@ -221,6 +229,10 @@ void closeScriptState() {
 
 int runScriptBuffer(const char* text, size_t length, const char* chunkName) {
     return script::runBuffer(g_currentState, text, length, chunkName);
+}
+
+int runScriptBufferWithText(const char* text, size_t length, const char* chunkName, const std::string& argument) {
+    return script::runBufferWithText(g_currentState, text, length, chunkName, &argument);
 }
 
 int runScriptFile(const char* fileName) {

@@ -29,6 +29,9 @@ void closeScriptState();
 // Runs a text as a chunk on the current state; length 0 means NUL-terminated. Errors go to the
 // global _ALERT (or standard error when it is no function). Whatever the chunk returns is dropped.
 int runScriptBuffer(const char* text, size_t length, const char* chunkName);
+// The same with one text handed to the chunk as its argument (read there as `...`): a name from
+// data reaches the script intact, never as part of the chunk's source.
+int runScriptBufferWithText(const char* text, size_t length, const char* chunkName, const std::string& argument);
 // Runs a file found in the virtual file system and records its name for recompiling.
 int runScriptFile(const char* fileName);
 // Runs every recorded file again; true when all succeeded (or none is recorded).
@@ -47,6 +50,9 @@ namespace script {
 
 // The same runs on a given state (native functions use the state they are called with).
 int runBuffer(lua_State* L, const char* text, size_t length, const char* chunkName);
+// With a text argument for the chunk; null runs it without arguments.
+int runBufferWithText(lua_State* L, const char* text, size_t length, const char* chunkName,
+                      const std::string* argument);
 int runFile(lua_State* L, const char* fileName);
 
 // Installs createNewThread, resumeThread and yieldThread as globals.

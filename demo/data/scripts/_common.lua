@@ -45,20 +45,42 @@ function common_hint()
     return 0
 end
 
--- The inventory: the items picked up, in order, and the first one shown.
-inventory = {items = {}, first = 1}
+-- The inventory: the items picked up, in order, how many of each, the first one shown and the
+-- cells of the panel's row. The game reports items added and presses on the row; the module lays
+-- the row out on each update.
+inventory = {items = {}, counts = {}, first = 1, cells = 4, cell_width = 40}
 
 function on_inventory_item_added(element, flag)
     local name = nameOf(element)
-    table.insert(inventory.items, name)
+    if inventory.counts[name] then
+        inventory.counts[name] = inventory.counts[name] + 1
+        inc_elements_count(name)
+    else
+        table.insert(inventory.items, name)
+        inventory.counts[name] = 1
+        activateInventoryElement(name, true)
+    end
     announce("inventory add: " .. name)
 end
 
 function inventory.update()
+    local count = #inventory.items
+    if inventory.first > count then inventory.first = math.max(1, count - inventory.cells + 1) end
+    local last = inventory.first + inventory.cells - 1
+    if set_clip_pos then
+        local cell = getInventoryFirstCellPos()
+        for i = inventory.first, math.min(last, count) do
+            set_clip_pos(inventory.items[i], cell.x + (i - inventory.first) * inventory.cell_width, cell.y)
+        end
+    end
+    activate_inv_arrows(count > inventory.cells)
+    inv_btn_enable("btn_left", inventory.first > 1)
+    inv_btn_enable("btn_right", last < count)
 end
 
 function inventory.reset()
     inventory.items = {}
+    inventory.counts = {}
     inventory.first = 1
 end
 
@@ -68,11 +90,14 @@ function inventory.scroll_left()
 end
 
 function inventory.scroll_right()
-    if inventory.first < #inventory.items then inventory.first = inventory.first + 1 end
+    if inventory.first + inventory.cells <= #inventory.items then inventory.first = inventory.first + 1 end
     announce("inventory right")
 end
 
+-- A press on the row with an item carried puts the item back.
 function inventory.right_click_callback(name)
+    local mouse = getMouse()
+    if mouse then mouse:setConnElem(nil, true) end
     announce("inventory right click: " .. tostring(name))
 end
 
@@ -80,6 +105,7 @@ function inventory.delete_elem(name)
     for i, item in ipairs(inventory.items) do
         if item == name then
             table.remove(inventory.items, i)
+            inventory.counts[name] = nil
             break
         end
     end
