@@ -2,8 +2,6 @@
 // and fails its start-up without a level graph, run by GameRun on the demo chapter.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <filesystem>
 #include <string>
 
@@ -116,7 +114,7 @@ TEST(LevelChain, AGameKilledInItsSecondLevelResumesThereOnTheNextPlay) {
     killed.killAtLog = "LevelManager::loadLevel outro";
     const testsupport::GameRunResult first = testsupport::runGame(killed);
     ASSERT_TRUE(first.finished) << first.err;
-    ASSERT_EQ(first.termSignal, SIGKILL) << first.err;
+    ASSERT_TRUE(first.killedAtLog) << first.err;
     const auto profile = first.written.find("data/orlimand/profiles/Tester.prof");
     ASSERT_NE(profile, first.written.end());
     EXPECT_NE(profile->second.find("outro"), std::string::npos) << profile->second;

@@ -1,5 +1,6 @@
 #include "tests/support/game_run.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -114,6 +115,7 @@ GameRunResult runGame(const GameRunOptions& options) {
     result.finished = exit.finished;
     result.exitCode = exit.exitCode;
     result.termSignal = exit.termSignal;
+    result.killedAtLog = !options.killAtLog.empty() && exit.finished && exit.termSignal == SIGKILL;
     result.out = readFile(base / "out.txt");
     result.err = readFile(base / "err.txt");
 

@@ -55,6 +55,7 @@ struct GameRunResult {
     bool finished = false;  // false when the run was killed at its limit
     int exitCode = -1;
     int termSignal = 0;
+    bool killedAtLog = false;  // killed with SIGKILL on the log text of `killAtLog`
     std::string out, err;
     // The log file's lines, or standard error's when the program wrote no log file (swfrun).
     std::vector<LogEntry> log;
