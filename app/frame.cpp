@@ -192,8 +192,9 @@ bool Application::frame() {
         return true;
     }
 
-    // The cursor first (the fly elements follow once they exist).
+    // The cursor first, then the fly elements.
     if (MouseCursor* cursor = MouseCursor::instance()) cursor->update(step);
+    if (app::FlyElements* flights = app::flyElements()) flights->update(step);
     const bool busy = isBusy();
     if (fadeFrame(step)) return true;
     updateGame(step, busy);

@@ -29,6 +29,7 @@ std::vector<ShutdownAction>& shutdownList() {
 
 LevelControl* g_levelControl = nullptr;
 MessageBox* g_messageBox = nullptr;
+FlyElements* g_flyElements = nullptr;
 LoadingScreen* g_loadingScreen = nullptr;
 std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 
@@ -37,6 +38,9 @@ std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 LevelControl* levelControl() { return g_levelControl; }
 void setLevelControl(LevelControl* control) { g_levelControl = control; }
 GameLevel* currentLevel(bool deep) { return g_levelControl ? g_levelControl->getCurrentLevel(deep) : nullptr; }
+
+FlyElements* flyElements() { return g_flyElements; }
+void setFlyElements(FlyElements* elements) { g_flyElements = elements; }
 
 MessageBox* messageBox() { return g_messageBox; }
 void setMessageBox(MessageBox* box) { g_messageBox = box; }

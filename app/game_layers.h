@@ -84,6 +84,16 @@ void setLevelControl(LevelControl* control);
 // The current level through the registered manager, or null.
 GameLevel* currentLevel(bool deep = false);
 
+// The running fly elements as the frame advances them (right after the cursor, before the level).
+class FlyElements {
+public:
+    virtual ~FlyElements() = default;
+    virtual void update(float dt) = 0;
+};
+// The registered fly elements (null while none exist).
+FlyElements* flyElements();
+void setFlyElements(FlyElements* elements);
+
 // The message box as the application and the levels reach it. Answers: 0 OK, 1 yes, 2 no.
 class MessageBox {
 public:

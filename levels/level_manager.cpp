@@ -15,6 +15,7 @@
 #include "core/thread.h"
 #include "flash/movie/player.h"
 #include "levels/base_level.h"
+#include "levels/fly_elements.h"
 #include "levels/level_factory.h"
 #include "particles/effect_mgr.h"
 #include "platform/clock.h"
@@ -395,7 +396,7 @@ void LevelManager::initElements() {
         Tov::LogLine("ERROR") << "mCurrentLevel == NULL in " << "LevelManager::initElements";
         return;
     }
-    // The fly elements come with their class.
+    if (FlyElementsManager* flights = FlyElementsManager::instance()) flights->clear();
     if (MainPanel* panel = MainPanel::instance()) panel->reset();
     m_currentLevel->restart();
     setFlag(kFinishDialogStarted | kTaskHidden, false);
