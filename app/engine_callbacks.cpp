@@ -144,7 +144,7 @@ void Application::logCallback(bool isError, const char* text) {
 
 void Application::soundCallback(flash::character* ch, const char* name) {
     if (!name || !*name || !ch) return;
-    if (const auto* owner = static_cast<const GameObject*>(ch->m_owner); owner && !owner->isAvailable()) return;
+    if (const GameObject* owner = GameObject::fromOwner(ch->m_owner); owner && !owner->isAvailable()) return;
     if (MediaSystem::MediaCenter* media = MediaSystem::MediaCenter::instance()) media->playSound(name, false, true, true);
 }
 

@@ -139,6 +139,8 @@ public:
     // on a loader thread and made here at the following updates.
     void loadMinigame(const std::string& names, bool threaded);
     bool isLoadingMinigames() const;
+    // Opens the minilevel of that name for a script (its start the first time); hidden_level.cpp.
+    void initMinigameScript(const std::string& name);
 
     const std::string& getName() const { return m_name; }
     const std::string& getSwfFile() const { return m_swfFile; }

@@ -20,7 +20,7 @@ std::unordered_set<const ClipOwner*>& liveOwners() {
 
 ClipOwner::ClipOwner(Kind kind) : m_kind(kind) { liveOwners().insert(this); }
 
-ClipOwner::ClipOwner(const ClipOwner& other) : m_kind(other.m_kind) { liveOwners().insert(this); }
+ClipOwner::ClipOwner(const ClipOwner& other) : GameObject(other), m_kind(other.m_kind) { liveOwners().insert(this); }
 
 ClipOwner::~ClipOwner() { liveOwners().erase(this); }
 

@@ -4,6 +4,8 @@
 // owner counts as a level or an element only while it is a live `ClipOwner` of that kind.
 #include <cstdint>
 
+#include "app/game_object.h"
+
 namespace flash {
 class character;
 }
@@ -13,7 +15,8 @@ class BaseElement;
 
 namespace levels {
 
-class ClipOwner {
+// A game object: the engine's sound callback reads the owner field as one.
+class ClipOwner : public GameObject {
 public:
     enum class Kind : uint8_t { Level, Element };
 

@@ -11,6 +11,7 @@
 #include "core/attr_xml.h"
 #include "flash/movie/player.h"
 #include "levels/base_level.h"
+#include "levels/hidden_level.h"
 #include "levels/level_factory.h"
 #include "tests/support/fuzz_target.h"
 #include "tests/support/game_fixture.h"
@@ -44,6 +45,24 @@ void readDescription(const uint8_t* data, size_t size) {
         if (level.initElements(tree)) {
             level.update(0.1f);
             level.onMouse(100, 100, 1);
+            level.update(0.1f);
+            level.onEndLevel();
+        }
+    }
+    // The same description as a hidden-object scene: its groups, clips, presses and completion.
+    {
+        HiddenLevel level(nullptr);
+        if (level.initElements(tree)) {
+            level.restart();
+            for (size_t i = 0; i < level.getElements().size(); ++i) {
+                flash::character* clip = level.getElements()[i]->getCharacter();
+                for (int event : {4, 1, 5}) level.handleEvent(clip, event);
+            }
+            level.update(0.1f);
+            level.hint();
+            level.toggleLabels();
+            level.forceWin();
+            level.isComplete();
             level.update(0.1f);
             level.onEndLevel();
         }
@@ -112,6 +131,17 @@ TEST_F(DescriptionFuzzSeeds, DescriptionsOfAnyShapeSetUpOrFailWithoutHarm) {
         document(stringKey("FileName", "room.xml")),
         document("<boolean name=\"NoAutoAddIOC\" value=\"maybe\" />" + room),
         document(room + "<object name=\"minilevels\"><string name=\"door\" value=\"door\" /></object>"),
+        // Hidden-object groups with names the movie cannot hold, duplicates and odd values.
+        document(room + "<object name=\"hidden\">" + stringKey("", "") + stringKey(std::string(300, 'n'), "") +
+                 stringKey("cup_1", "a") + stringKey("cup_1", "b") + "</object>"),
+        document(room + "<object name=\"invisible\">" + stringKey("lock", "") + stringKey("lock", "key") +
+                 stringKey("clickarea", "clickarea") + "</object><object name=\"script_objects\">" +
+                 stringKey("LevelArea", "") + "</object>"),
+        document(room + "<object name=\"hidden_and_staying\"><object name=\"bird\"/></object>" +
+                 "<integer name=\"hidden\" value=\"5\" /><object name=\"script_objects\">" +
+                 "<float name=\"book\" value=\"1e39\" /></object>"),
+        document(room + "<object name=\"hidden\">" + stringKey("cup_1", "") + stringKey("key", "") + "</object>" +
+                 "<object name=\"invent_on_cursor\">" + stringKey("cup_1", "") + "</object>"),
         std::string(5000, '<'),
         document(room).substr(0, 60),
     };

@@ -39,6 +39,8 @@ function element_fly_to_main_panel(element)
             set_anim_new(name, target.x - from.x, target.y - from.y, 0, 0, 0.5, "")
         end)
     end
+    -- Its row counts down.
+    if main_panel then pcall(function() main_panel():notify(name) end) end
 end
 
 function common_hint()

@@ -1,0 +1,127 @@
+// The demo room played through the game's input, as a player presses it: rows counting down and
+// fading, the wrong-click series on the background, the hidden fifth row, the pick-up, and the
+// win once everything is found.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/application.h"
+#include "app/game_layers.h"
+#include "app/mouse_cursor.h"
+#include "app/profiles.h"
+#include "core/cvar_catalogue.h"
+#include "levels/hidden_level.h"
+#include "levels/level_manager.h"
+#include "particles/effect_mgr.h"
+#include "particles/particle_effect.h"
+#include "screens/main_panel.h"
+#include "screens/main_panel_notice.h"
+#include "tests/support/game_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Room : public ::testing::Test {
+protected:
+    testsupport::TempDir dir{false};
+    std::unique_ptr<testsupport::GameFixture> game;
+    HiddenLevel* room = nullptr;
+
+    void SetUp() override {
+        fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
+        game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
+        ASSERT_TRUE(game->startWithProfile());
+        game->skipLogos();
+        LevelManager* manager = LevelManager::instance();
+        manager->setFlag(LevelManager::kSkipStartDialog, true);
+        ASSERT_TRUE(manager->startLevel("room"));
+        room = dynamic_cast<HiddenLevel*>(manager->currentLevel());
+        ASSERT_NE(room, nullptr);
+        // The count rule, as the room's script asks for it.
+        room->setFlag(BaseLevel::kFlagNoScriptWin, true);
+        game->app().setActivePanel(nullptr);
+        game->runFrames(30);
+    }
+    void TearDown() override { game.reset(); }
+
+    MainPanel::NotificationElement* row(const char* name) { return MainPanel::instance()->findEntry(name); }
+    // Frames until the row has faded out and left the list (at most `frames`).
+    int framesUntilGone(const char* name, int frames) {
+        for (int i = 0; i < frames; ++i) {
+            if (!row(name)) return i;
+            game->runFrames(1);
+        }
+        return -1;
+    }
+};
+
+TEST_F(Room, ObjectsPressedThroughTheInputCountTheirRowsDownAndFade) {
+    ASSERT_NE(row("cup"), nullptr);
+    EXPECT_EQ(row("cup")->count(), 2);
+    ASSERT_TRUE(game->runInput("+2 click @cup_1\n+2 click @cup_2\n+2 click @book\n"));
+    EXPECT_EQ(room->foundCount(), 3);
+    for (const char* name : {"cup_1", "cup_2", "book"})
+        EXPECT_EQ(room->findCharacter(name, true) ? room->findCharacter(name, true)->get_event_callback() : nullptr,
+                  nullptr)
+            << name;
+    // Both rows fade out (51 frames at 5 a frame) and leave; the rows below slide up.
+    EXPECT_GE(framesUntilGone("cup", 80), 0);
+    EXPECT_GE(framesUntilGone("book", 80), 0);
+    EXPECT_NE(row("clock"), nullptr);
+}
+
+TEST_F(Room, ThreeQuickPressesOnTheBackgroundShowTheMessageOnce) {
+    Profiles* profiles = Profiles::instance();
+    ASSERT_NE(profiles, nullptr);
+    ASSERT_FALSE(profiles->anyFlag(Profiles::kWrongMsgShown));
+    // The free point of "clickarea", twice; then a press there is the third.
+    ASSERT_TRUE(game->runInput("+2 click 480 350\n+2 click 480 350\n"));
+    EXPECT_EQ(game->app().wrongClicks(), 2);
+    EXPECT_FALSE(profiles->anyFlag(Profiles::kWrongMsgShown));
+    ASSERT_TRUE(game->runInput("+2 click 480 350\n+2 move 480 350\n"));
+    EXPECT_TRUE(profiles->anyFlag(Profiles::kWrongMsgShown));
+    EXPECT_EQ(game->app().wrongClicks(), 0);
+    BaseRender* box = app::screen(app::Screen::MsgBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+}
+
+TEST_F(Room, TheHiddenFifthRowsObjectIsWrongUntilItsRowSlidesIntoView) {
+    ASSERT_FALSE(MainPanel::instance()->isEntryVisible(row("bird")));
+    ASSERT_TRUE(game->runInput("+2 click @bird\n"));
+    EXPECT_EQ(room->foundCount(), 0);
+    EXPECT_EQ(game->app().wrongClicks(), 1);
+    // The cups' row above it goes; the bird's row slides up into the list.
+    ASSERT_TRUE(game->runInput("+4 click @cup_1\n+4 click @cup_2\n"));
+    ASSERT_GE(framesUntilGone("cup", 80), 0);
+    game->runFrames(30);
+    ASSERT_TRUE(MainPanel::instance()->isEntryVisible(row("bird")));
+    ASSERT_TRUE(game->runInput("+2 click @bird\n"));
+    EXPECT_EQ(room->foundCount(), 3);
+}
+
+TEST_F(Room, EverythingFoundRunsTheWinAndTheManagerMovesOn) {
+    ASSERT_TRUE(game->runInput("+2 click @cup_1\n+2 click @cup_2\n+2 click @book\n+2 click @clock\n+2 click @candle\n"));
+    EXPECT_EQ(room->foundCount(), 5);
+    EXPECT_FALSE(room->isComplete());
+    // The close-up done too, the last object makes the scene complete: the win sequence runs
+    // and the level manager moves on.
+    for (int slot = 0; slot < BaseLevel::kMaxMinilevels; ++slot)
+        if (BaseLevel* minilevel = room->getMinilevel(slot)) minilevel->forceWin();
+    d_DebugMode->value.b = true;
+    ASSERT_TRUE(game->runInput("+2 click @bird\n"));
+    d_DebugMode->value.b = false;
+    // The manager ends the scene (the pointer is only compared: the room is gone then).
+    int frames = 0;
+    for (; frames < 300 && LevelManager::instance()->currentLevel() == room; ++frames) game->runFrames(1);
+    EXPECT_LT(frames, 300);
+    const std::string log = game->log();
+    EXPECT_NE(log.find("\tMESSAGE\tStart level win effect: room\n"), std::string::npos);
+}
+
+}  // namespace
