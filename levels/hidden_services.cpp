@@ -1,6 +1,7 @@
 #include "levels/hidden_services.h"
 
 #include "levels/fly_elements.h"
+#include "levels/inventory.h"
 
 namespace levels {
 
@@ -26,7 +27,8 @@ void addTurnFly(flash::character* clip, bool rotate, bool force) {
     if (FlyElementsManager* flights = FlyElementsManager::instance()) flights->addTurnFly(clip, rotate, force);
 }
 
-// The inventory comes with its own class; until then a picked-up item reaches nothing.
-void itemAdded(BaseElement*, bool) {}
+void itemAdded(BaseElement* element, bool flag) {
+    if (Inventory* inventory = Inventory::instance()) inventory->onItemAdded(element, flag);
+}
 
 }  // namespace levels

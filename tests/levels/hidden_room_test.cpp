@@ -19,6 +19,7 @@
 #include "particles/particle_effect.h"
 #include "screens/main_panel.h"
 #include "screens/main_panel_notice.h"
+#include "script/script_core.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -103,6 +104,16 @@ TEST_F(Room, TheHiddenFifthRowsObjectIsWrongUntilItsRowSlidesIntoView) {
     ASSERT_TRUE(MainPanel::instance()->isEntryVisible(row("bird")));
     ASSERT_TRUE(game->runInput("+2 click @bird\n"));
     EXPECT_EQ(room->foundCount(), 3);
+}
+
+TEST_F(Room, ThePickedUpKeyGoesToTheInventoryModule) {
+    ASSERT_TRUE(game->runInput("+2 click @key\n"));
+    flash::character* key = room->findCharacter("key", true);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->get_event_callback(), nullptr) << "a taken item takes no more presses";
+    // The demo's module keeps what on_inventory_item_added handed it.
+    const char* check = "assert(inventory.counts.key == 1 and inventory.items[#inventory.items] == 'key')";
+    EXPECT_EQ(runScriptBuffer(check, 0, "test"), kScriptOk) << game->log();
 }
 
 TEST_F(Room, EverythingFoundRunsTheWinAndTheManagerMovesOn) {
