@@ -1,0 +1,7 @@
+# The letters, puzzle and rotator minigames on the demo chapter and on variants of its movies
+# made by the demo's own movie builder; the heads-up skip button with them.
+tov_test(levels_minigames_tests GL SERIAL
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/rotator_level_test.cpp
+    ${CMAKE_SOURCE_DIR}/tools/demo/movie_builder.cpp
+  DEPS game_fixture demo_layout swfwriter)
