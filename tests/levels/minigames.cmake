@@ -3,5 +3,7 @@
 tov_test(levels_minigames_tests GL SERIAL
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/rotator_level_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/puzzle_level_test.cpp
     ${CMAKE_SOURCE_DIR}/tools/demo/movie_builder.cpp
   DEPS game_fixture demo_layout swfwriter)
+# The game program plays the demo's minigames from d_StartLevel to the end of the game.
