@@ -214,22 +214,12 @@ TEST_F(Letters, AMinigameInsideAnotherLevelShowsNoSkipButtonAndASkipEndsItAtOnce
 }
 
 TEST_F(Letters, WordsThatCannotBeSpelledFailTheSetUpAndAMissingClipIsWarnedOf) {
-    const struct {
-        const char* level;
-        const char* line;
-    } cases[] = {
+    expectStartsFail({
         {"pool_utf8", "ERROR\tLettersLevel::initInternal FinalWord and StartWord must be ASCII"},
         {"pool_nonperm", "ERROR\tLettersLevel::initInternal StartWord \"POOL\" is no reordering of FinalWord \"POOP\""},
         {"pool_short", "ERROR\tLettersLevel::initInternal FinalWord \"LOOP\" and StartWord \"POO\" must be of one length"},
         {"pool_empty", "ERROR\tLettersLevel::initInternal FinalWord \"\" and StartWord \"\""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.level);
-        const size_t mark = game().log().size();
-        EXPECT_FALSE(LevelManager::instance()->startLevel(c.level));
-        EXPECT_EQ(LevelManager::instance()->currentLevel(), nullptr);
-        EXPECT_NE(game().log().substr(mark).find(c.line), std::string::npos) << game().log().substr(mark);
-    }
+    });
     LettersLevel* level = start<LettersLevel>("pool_missing");  // the demo's row has no P nor L
     ASSERT_NE(level, nullptr);
     EXPECT_NE(logSince().find("WARNING\tLettersLevel::restart not find element P_letter"), std::string::npos);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,6 +174,20 @@ protected:
     std::string logSince() const { return game().log().substr(m_logMark); }
     size_t soundCount(const std::string& name) const {
         return static_cast<size_t>(std::count(sounds.begin(), sounds.end(), name));
+    }
+    // Each level fails to start, leaving no current level, and logs its line.
+    struct FailedStart {
+        const char* level;
+        const char* line;
+    };
+    void expectStartsFail(std::initializer_list<FailedStart> cases) {
+        for (const FailedStart& c : cases) {
+            SCOPED_TRACE(c.level);
+            const size_t mark = game().log().size();
+            EXPECT_FALSE(LevelManager::instance()->startLevel(c.level));
+            EXPECT_EQ(LevelManager::instance()->currentLevel(), nullptr);
+            EXPECT_NE(game().log().substr(mark).find(c.line), std::string::npos) << game().log().substr(mark);
+        }
     }
     static unsigned panelFlags() { return MainPanel::instance() ? MainPanel::instance()->getFlags() : 0u; }
 
