@@ -10,9 +10,13 @@
 #include "app/application.h"
 #include "core/attr_xml.h"
 #include "flash/movie/player.h"
+#include "core/attr_access.h"
 #include "levels/base_level.h"
 #include "levels/hidden_level.h"
+#include "levels/letters_level.h"
 #include "levels/level_factory.h"
+#include "levels/puzzle_level.h"
+#include "levels/rotator_level.h"
 #include "tests/support/fuzz_target.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -41,12 +45,29 @@ void readDescription(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const Attr::AttributePtr tree = Attr::parseDocument(text.c_str());
     {
-        FuzzLevel level(nullptr);
-        if (level.initElements(tree)) {
-            level.update(0.1f);
-            level.onMouse(100, 100, 1);
-            level.update(0.1f);
-            level.onEndLevel();
+        // The minigame kinds by the description's "Type"; any other is the level base alone.
+        const std::string type = Attr::stringValueOr(Attr::findAttribute(tree, "Type"), std::string());
+        std::unique_ptr<BaseLevel> level;
+        if (type == "letters")
+            level = std::make_unique<LettersLevel>(nullptr);
+        else if (type == "puzzle")
+            level = std::make_unique<PuzzleLevel>(nullptr);
+        else if (type == "rotator")
+            level = std::make_unique<RotatorLevel>(nullptr);
+        else
+            level = std::make_unique<FuzzLevel>(nullptr);
+        if (level->initElements(tree)) {
+            level->restart();
+            level->update(0.1f);
+            level->onMouse(100, 100, 1);
+            // A press on every element's clip, as a player would make them.
+            for (BaseElement* element : std::vector<BaseElement*>(level->getElements()))
+                if (flash::character* ch = element->getCharacter()) level->onEvent(ch, 1);
+            level->update(0.1f);
+            level->skip();
+            level->forceWin();
+            level->update(0.1f);
+            level->onEndLevel();
         }
     }
     // The same description as a hidden-object scene: its groups, clips, presses and completion.
@@ -116,6 +137,7 @@ TEST_F(DescriptionFuzzSeeds, DescriptionsOfAnyShapeSetUpOrFailWithoutHarm) {
         manyEffects += stringKey("cup_" + std::to_string(i % 3), i % 2 ? "test" : "nosuch");
     }
     const std::string room = stringKey("FileName", "room.swf");
+    const std::string longWord = stringKey("FinalWord", std::string(300, 'O')) + stringKey("StartWord", std::string(300, 'O'));
     const std::string seeds[] = {
         "",
         "<root/>",
@@ -144,10 +166,37 @@ TEST_F(DescriptionFuzzSeeds, DescriptionsOfAnyShapeSetUpOrFailWithoutHarm) {
                  "<object name=\"invent_on_cursor\">" + stringKey("cup_1", "") + "</object>"),
         std::string(5000, '<'),
         document(room).substr(0, 60),
+        // The minigame kinds: words, and piece counts of any size and sign.
+        document(stringKey("Type", "letters") + stringKey("FileName", "letters.swf") + stringKey("FinalWord", "MOON") +
+                 stringKey("StartWord", "NOOM")),
+        document(stringKey("Type", "letters") + stringKey("FileName", "letters.swf") + stringKey("FinalWord", "MOON") +
+                 stringKey("StartWord", "MOON") + "<boolean name=\"FlyStraight\" value=\"true\" />"),
+        document(stringKey("Type", "letters") + stringKey("FileName", "letters.swf") +
+                 stringKey("FinalWord", "M\xC3\x96N") + stringKey("StartWord", "N\xC3\x96M")),
+        document(stringKey("Type", "letters") + stringKey("FileName", "letters.swf") + stringKey("FinalWord", "MOON") +
+                 stringKey("StartWord", "NOON")),
+        document(stringKey("Type", "letters") + stringKey("FileName", "room.swf") + longWord),
+        document(stringKey("Type", "letters") + stringKey("FileName", "letters.swf")),
+        document(stringKey("Type", "puzzle") + stringKey("FileName", "puzzle.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"4\" />"),
+        document(stringKey("Type", "puzzle") + stringKey("FileName", "puzzle.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"2147483647\" />"),
+        document(stringKey("Type", "puzzle") + stringKey("FileName", "puzzle.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"-2147483648\" />"),
+        document(stringKey("Type", "puzzle") + stringKey("FileName", "room.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"2\" />"),
+        document(stringKey("Type", "rotator") + stringKey("FileName", "rotator.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"4\" />"),
+        document(stringKey("Type", "rotator") + stringKey("FileName", "rotator.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"1000000000\" />"),
+        document(stringKey("Type", "rotator") + stringKey("FileName", "rotator.swf") +
+                 "<integer name=\"PiecesNumber\" value=\"-1\" />"),
+        document(stringKey("Type", "rotator") + stringKey("FileName", "rotator.swf") +
+                 stringKey("PiecesNumber", "many")),
     };
     for (const std::string& seed : seeds) readDescription(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
     // The demo's own descriptions.
-    for (const char* name : {"room.xml", "closeup.xml", "letters.xml", "intro.xml"}) {
+    for (const char* name : {"room.xml", "closeup.xml", "letters.xml", "intro.xml", "puzzle.xml", "rotator.xml"}) {
         std::ifstream in(LevelGame::instance()->folder() / "data" / "levels" / name, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_FALSE(bytes.empty()) << name;

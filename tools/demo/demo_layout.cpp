@@ -351,7 +351,9 @@ std::vector<Movie> makeMovies() {
         m.clips.push_back(with(sprite("pzl_pieces", 0, 0, 4, 4, kInvisible), pieces));
         m.clips.push_back(sprite("RotateArea", 800, 440, 120, 120, 0xFF705030));
         for (int i = 0; i < 4; ++i)
-            m.clips.push_back(sprite("PuzzleArea" + std::to_string(i), 20 + 190 * i, 440, 170, 140, 0x30FFFFFF));
+            // Low enough for a piece of any turn to stay above the heads-up panel, whose clips
+            // take presses.
+            m.clips.push_back(sprite("PuzzleArea" + std::to_string(i), 20 + 190 * i, 430, 170, 30, 0x30FFFFFF));
         out.push_back(m);
     }
     {
