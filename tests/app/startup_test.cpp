@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
-    "render target", "LevelManager", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu",
+    "DialogPanel", "render target", "LevelManager", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu",
     "MainPanel", "EnterName", "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager", "Profiles",
     "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
