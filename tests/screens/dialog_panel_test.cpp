@@ -180,6 +180,10 @@ TEST_F(Dialogs, ThreeBubblesWaitAfterEachZoomTheLevelInAndOutAndEndWithTheScript
         // from the "zoom_out" label, and back at the level's own size at the end.
         const float peak = *std::max_element(scales.begin(), scales.end());
         EXPECT_NEAR(peak, 1.072f, 1e-4f);
+        const auto rising = std::adjacent_find(scales.begin(), scales.end(),
+                                               [](float a, float b) { return a > 1.0f && b > a; });
+        ASSERT_NE(rising, scales.end());
+        EXPECT_NEAR(*(rising + 1) - *rising, 0.002f, 1e-5f) << "one step an update";
         const auto top = std::find(scales.begin(), scales.end(), peak);
         EXPECT_TRUE(std::any_of(top, scales.end(), [&](float s) { return s < peak - 0.001f && s > 1.0f; }))
             << "no step of the zoom out";
@@ -446,8 +450,13 @@ TEST_F(Dialogs, TheScriptFunctionsStartTheDialogWithItsFlagAndScript) {
     game.frames(1);
     EXPECT_TRUE(panel()->holdsGame());
     EXPECT_EQ(panel()->dialogName(), "room_start");
+    // No level is running: the zoom steps and the end scale nothing.
+    ASSERT_EQ(app::currentLevel(), nullptr);
+    game.frames(4);
+    EXPECT_GT(panel()->zoom(), 1.0f);
     ASSERT_TRUE(clickSkip());
     EXPECT_TRUE(untilOver());
+    EXPECT_EQ(panel()->zoom(), 1.0f);
 }
 
 }  // namespace
