@@ -256,14 +256,15 @@ bool Application::fadeFrame(float step) {
 }
 
 void Application::updateGame(float step, bool busy) {
-    // The current level, the heads-up panel and the level manager's check, when not busy (the
-    // dialog panel's hold on the game comes with its class).
-    if (app::GameLevel* level = app::currentLevel(); level && !busy) {
+    // The current level, the heads-up panel and the level manager's check, when not busy and no
+    // dialog holds the game.
+    const app::DialogControl* dialogs = app::dialogControl();
+    if (app::GameLevel* level = app::currentLevel(); level && !busy && !(dialogs && dialogs->holdsGame())) {
         level->update(step);
         if (BaseRender* panel = app::screen(app::Screen::MainPanel)) panel->update(step);
         if (app::LevelControl* control = app::levelControl()) control->update();
     }
-    // The dialog panel and the message box come with their classes.
+    if (BaseRender* dialogPanel = app::screen(app::Screen::DialogPanel)) dialogPanel->update(step);
     if (d_DebugMode->value.b) {
         setDebugText(0, "version: " + prog_version->text);
         setDebugText(1, "FPS: " + std::to_string(getAverageFps()));
@@ -273,7 +274,8 @@ void Application::updateGame(float step, bool busy) {
         }
     }
     if (BaseRender* box = app::screen(app::Screen::MsgBox)) box->update(step);
-    if (!busy) {
+    // A dialog holds the game, not its clocks: the game timers and particles run on under it.
+    if (!busy || (dialogs && dialogs->holdsGame())) {
         // The game timers stop with the particles.
         if (GameTimerManager* timers = GameTimerManager::instance()) timers->update(step);
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->update(step);

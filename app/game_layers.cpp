@@ -31,6 +31,7 @@ LevelControl* g_levelControl = nullptr;
 MessageBox* g_messageBox = nullptr;
 FlyElements* g_flyElements = nullptr;
 LoadingScreen* g_loadingScreen = nullptr;
+DialogControl* g_dialogControl = nullptr;
 std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 
 }  // namespace
@@ -47,6 +48,9 @@ void setMessageBox(MessageBox* box) { g_messageBox = box; }
 
 LoadingScreen* loadingScreen() { return g_loadingScreen; }
 void setLoadingScreen(LoadingScreen* screen) { g_loadingScreen = screen; }
+
+DialogControl* dialogControl() { return g_dialogControl; }
+void setDialogControl(DialogControl* dialogs) { g_dialogControl = dialogs; }
 
 BaseRender* screen(Screen which) {
     const auto index = static_cast<size_t>(which);

@@ -133,6 +133,25 @@ public:
 LoadingScreen* loadingScreen();
 void setLoadingScreen(LoadingScreen* screen);
 
+// The dialog panel as the application and the level manager reach it.
+class DialogControl {
+public:
+    virtual ~DialogControl() = default;
+    // Loads the panel's movie once (the first level start asks for it).
+    virtual void init() = 0;
+    // The movie is loaded: the loading route need not read it for the panel any more.
+    virtual bool isLoaded() const = 0;
+    // A dialog holds the game: the level and the heads-up panel wait, while the game timers and
+    // particles run on.
+    virtual bool holdsGame() const = 0;
+    // Plays the named dialog; the end script runs once when it is over (at once when it cannot
+    // play, the answer then being false).
+    virtual bool startDialog(const std::string& name, bool flag, const std::string& endScript) = 0;
+};
+// The registered dialog panel (null while none exists).
+DialogControl* dialogControl();
+void setDialogControl(DialogControl* dialogs);
+
 // The screens the application and other layers reach by role (each screen registers itself).
 enum class Screen : uint8_t {
     MainPanel,

@@ -77,7 +77,8 @@ void Application::startLoading(const std::string& levelName) {
     if (app::LoadingScreen* loading = app::loadingScreen()) {
         loading->setLevelName(m_loadingLevel);
         // The dialog panel's movie is read beside the level's until the panel has its own.
-        loading->addMovie(kDialogsMovie);
+        if (const app::DialogControl* dialogs = app::dialogControl(); !dialogs || !dialogs->isLoaded())
+            loading->addMovie(kDialogsMovie);
     }
     if (MouseCursor* cursor = MouseCursor::instance()) cursor->setVisible(false);
     if (!fadesEnabled()) {

@@ -38,6 +38,9 @@ constexpr const char* kLoadListKey = "LoadList";
 constexpr const char* kTypeKey = "Type";
 constexpr const char* kClearLevelScript = "common.clear_level()";
 constexpr const char* kEnterHook = "_ON_ENTER";
+// The dialogs a level start and a level's completion play: the level's name and these.
+constexpr const char* kStartDialogSuffix = "_start";
+constexpr const char* kFinishDialogSuffix = "_finish";
 constexpr unsigned kPollMs = 10;
 // Level flags the end of a level clears: its script ran and its update function answered.
 constexpr unsigned kLevelInited = 0x200;
@@ -82,6 +85,11 @@ bool destroyManager() {
 const app::PartRegistration s_created(13, app::kStartupLevelManager, &createManager, app::kShutdownLevelManager,
                                       "LevelManager", &destroyManager);
 const app::PartRegistration s_started(24, 1, &initManager, 0, nullptr, nullptr);
+
+// The level manager's dialogs: the start's flag on, no end script.
+void startDialog(const std::string& name) {
+    if (app::DialogControl* dialogs = app::dialogControl()) dialogs->startDialog(name, true, std::string());
+}
 
 }  // namespace
 
@@ -339,7 +347,7 @@ bool LevelManager::startLevel(const std::string& requested) {
     BaseLevel* parent = findLevel(parentName, true);
     d_StartLevel->setFromString("");
     runScriptBuffer(kClearLevelScript, 0, "clear_level");
-    // The dialog panel's set-up comes with its class.
+    if (app::DialogControl* dialogs = app::dialogControl()) dialogs->init();
     if (MouseCursor* cursor = MouseCursor::instance()) cursor->reset();
     if (Application* app = Application::instance()) app->updateWindowMapping(false);
     if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->clearEffects();
@@ -405,7 +413,8 @@ void LevelManager::initElements() {
     script::Function<void> enter;
     enter.bind((m_currentLevel->getName() + kEnterHook).c_str());
     enter();
-    // The opening dialog comes with the dialog panel.
+    // The entry script may have let go of the level.
+    if (m_currentLevel && !anyFlag(kSkipStartDialog)) startDialog(m_currentLevel->getName() + kStartDialogSuffix);
     setFlag(kSkipStartDialog, false);
 }
 
@@ -509,8 +518,9 @@ void LevelManager::update() {
     Application* app = Application::instance();
     if (app && app->anyFlag(Application::kFadeOut)) return;
     if (!anyFlag(kFinishDialogStarted | kSkipFinishDialog)) {
-        // The closing dialog comes with the dialog panel: the next frame moves on.
+        // The frame checks again once the closing dialog lets the game go.
         setFlag(kFinishDialogStarted, true);
+        startDialog(m_currentLevel->getName() + kFinishDialogSuffix);
         return;
     }
     setFlag(kSkipFinishDialog, false);

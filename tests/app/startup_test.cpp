@@ -23,9 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
-    "FlyElementsManager", "render target", "LevelManager", "TextureContainer", "ReplayRecorder",
-    "MouseCursor", "MsgBox", "MainMenu", "MainPanel", "EnterName", "ChooseProfile",
-    "ScriptTimerManager", "Console", "Loading", "FontManager", "Inventory", "Profiles",
+    "FlyElementsManager", "DialogPanel", "render target", "LevelManager", "TextureContainer",
+    "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "MainPanel", "EnterName",
+    "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager", "Inventory",
+    "Profiles",
     "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};

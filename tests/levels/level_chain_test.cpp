@@ -38,8 +38,9 @@ TEST(LevelChain, MovieLevelsRunToTheEndOfTheGameAndTheMainMenuReturns) {
         "wait \"not defined start level in levels.xml\" max 400\n"
         "+5 quit\n");
     options.overlays["data/levels/levels.xml"] = kMovieChain;
-    // The first level at once, as the debug setting asks.
-    options.overlays["data/config.cfg"] = "d_FPSCount\t60\nd_DTMax\t0.1\nd_noLinkAtExit\ttrue\nd_StartLevel\t\"intro\"\n";
+    // The first level at once, as the debug setting asks; the levels' dialogs are not shown.
+    options.overlays["data/config.cfg"] =
+        "d_FPSCount\t60\nd_DTMax\t0.1\nd_noLinkAtExit\ttrue\nd_StartLevel\t\"intro\"\nd_DisableDialogs\ttrue\n";
     const testsupport::GameRunResult run = testsupport::runGame(options);
     ASSERT_TRUE(run.finished) << run.err;
     EXPECT_EQ(run.exitCode, 0) << run.err;

@@ -42,7 +42,7 @@ TEST(MinigamesRun, LettersPuzzleAndRotatorAreSolvedByPressesToTheEndOfTheGame) {
     options.input = input;
     options.environment.push_back("ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0");
     options.overlays["data/config.cfg"] =
-        "d_FPSCount\t60\nd_DTMax\t0.1\nd_noLinkAtExit\ttrue\nd_StartLevel\t\"letters\"\n";
+        "d_FPSCount\t60\nd_DTMax\t0.1\nd_noLinkAtExit\ttrue\nd_StartLevel\t\"letters\"\nd_DisableDialogs\ttrue\n";
     options.limit = std::chrono::milliseconds(120000);
     const testsupport::GameRunResult run = testsupport::runGame(options);
     ASSERT_TRUE(run.finished) << run.err;

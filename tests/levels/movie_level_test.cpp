@@ -10,6 +10,7 @@
 #include "app/game_layers.h"
 #include "audio/media_center.h"
 #include "audio/music_channel.h"
+#include "core/cvar_catalogue.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
 #include "input/input_event.h"
@@ -57,6 +58,8 @@ protected:
         // The first start's name entry would hold the game.
         if (BaseRender* entry = app::screen(app::Screen::EnterName)) entry->hide();
         game->app().setActivePanel(nullptr);
+        // The levels' opening dialogs would hold the movies these tests play.
+        d_DisableDialogs->setFromString("true");
     }
     void TearDown() override { game.reset(); }
 
