@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -15,8 +14,7 @@
 #include "levels/base_level.h"
 #include "levels/level_factory.h"
 #include "script/script_core.h"
-#include "tests/support/game_fixture.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/demo_game.h"
 
 namespace {
 
@@ -44,15 +42,11 @@ public:
 
 // The game on the demo chapter with the room current and "cup" bound to the clip "cup_1".
 struct BenchRoom {
-    testsupport::TempDir dir{false};
-    std::unique_ptr<testsupport::GameFixture> game;
+    testsupport::DemoGame demo{17};
     RoomControl control;
     BaseElement* cup = nullptr;
     BenchRoom() {
-        std::filesystem::copy(std::filesystem::path(TOV_BENCH_SOURCE_DIR) / "demo", dir.path(),
-                              std::filesystem::copy_options::recursive);
-        game = std::make_unique<testsupport::GameFixture>(dir.path(), 17);
-        if (!game->start()) std::abort();
+        if (!demo.started) std::abort();
         levels::setLevelFactory({&makeFromChapter, {}});
         control.room = makeFromChapter("room", nullptr);
         if (!control.room || !control.room->findCharacter("vase_sz", true)) std::abort();
@@ -68,7 +62,7 @@ struct BenchRoom {
         app::setLevelControl(nullptr);
         delete control.room;
         levels::setLevelFactory({});
-        game->shutdown();
+        demo.game->shutdown();
     }
 };
 

@@ -5,7 +5,6 @@
 // ordinary tests, a run over seeds; TOV_FUZZ_SECONDS runs random programs for that long.
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "script/script_core.h"
 #include "script/script_timers.h"
 #include "tests/script/script_fuzz.h"
+#include "tests/support/demo_game.h"
 #include "tests/support/fuzz_target.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -133,17 +133,7 @@ void runOnRoom(const uint8_t* data, size_t size) {
 
 #ifdef TOV_FUZZ_MAIN
 // The fuzzer runs the game once, on a copy of the demo chapter.
-struct FuzzGame {
-    testsupport::TempDir dir{false};
-    std::unique_ptr<testsupport::GameFixture> game;
-    FuzzGame() {
-        std::filesystem::copy(std::filesystem::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(),
-                              std::filesystem::copy_options::recursive);
-        game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
-        game->start();
-    }
-};
-void startGameOnce() { static FuzzGame game; }
+void startGameOnce() { static testsupport::DemoGame game; }
 #endif
 
 }  // namespace
@@ -168,11 +158,8 @@ std::vector<uint8_t> randomProgram(uint32_t& state, size_t length) {
 }
 
 TEST(ScriptFunctionsFuzz, SeedsRunCleanOnTheDemoRoom) {
-    testsupport::TempDir dir{false};
-    std::filesystem::copy(std::filesystem::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(),
-                          std::filesystem::copy_options::recursive);
-    testsupport::GameFixture game(dir.path(), 100);
-    ASSERT_TRUE(game.start());
+    testsupport::DemoGame demo;
+    ASSERT_TRUE(demo.started);
     // Every step kind with each host step, then programs of every operation on a room name.
     for (int op = 0; op < 256; ++op) {
         const std::vector<uint8_t> seed{9, static_cast<uint8_t>(op + 7), 9, 5, static_cast<uint8_t>(op), 0,
@@ -197,7 +184,7 @@ TEST(ScriptFunctionsFuzz, SeedsRunCleanOnTheDemoRoom) {
     }
     EXPECT_NE(currentScriptState(), nullptr);
     fuzzRoom().drop();
-    game.shutdown();
+    demo.game->shutdown();
 }
 
 }  // namespace
