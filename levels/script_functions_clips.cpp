@@ -19,8 +19,6 @@ namespace script_functions {
 
 namespace {
 
-constexpr float kTwipsPerPixel = 20.0f;
-constexpr float kPixelsPerTwip = 0.05f;
 // A clip's colour multiplier is the script's byte over this (so 255 gives 0.99609375).
 constexpr float kColourDivisor = 256.0f;
 constexpr int kWholeRange = -1;   // the last frame of a play range
@@ -34,19 +32,10 @@ constexpr int kKeepLast = 1;
 constexpr int kMaxEventId = 255;  // event ids are bytes
 const flash::rgba kWhite{255, 255, 255, 255};
 
-float finiteTwips(float pixels) { return ScriptBinding::finiteOrZero(pixels * kTwipsPerPixel); }
-
 // The display list of the clip's parent when that parent is a sprite.
 flash::display_list* parentList(flash::character* ch) {
     flash::character* parent = ch ? ch->get_parent() : nullptr;
     return parent && parent->cast_to_sprite() ? parent->get_display_list() : nullptr;
-}
-
-void setTranslation(flash::character* ch, float xTwips, float yTwips) {
-    flash::matrix matrix = ch->get_matrix();
-    matrix.m_[0][2] = ScriptBinding::finiteOrZero(xTwips);
-    matrix.m_[1][2] = ScriptBinding::finiteOrZero(yTwips);
-    ch->set_matrix(matrix);
 }
 
 flash::character* elementClip(const std::string& name) {
@@ -70,6 +59,13 @@ flash::sprite_instance* findSprite(const std::string& path) {
 BaseElement* findElement(const std::string& name) {
     BaseLevel* level = currentLevel();
     return level ? level->getElementByName(name) : nullptr;
+}
+
+void setTranslation(flash::character* ch, float xTwips, float yTwips) {
+    flash::matrix matrix = ch->get_matrix();
+    matrix.m_[0][2] = ScriptBinding::finiteOrZero(xTwips);
+    matrix.m_[1][2] = ScriptBinding::finiteOrZero(yTwips);
+    ch->set_matrix(matrix);
 }
 
 void playMovieClip(const std::string& path, bool thisOnly) {
@@ -143,12 +139,12 @@ Vec2 getClipSize(const std::string& path) {
 
 void setClipPos(const std::string& element, int x, int y) {
     if (flash::character* ch = elementClip(element))
-        setTranslation(ch, finiteTwips(static_cast<float>(x)), finiteTwips(static_cast<float>(y)));
+        setTranslation(ch, static_cast<float>(x) * kTwipsPerPixel, static_cast<float>(y) * kTwipsPerPixel);
 }
 
 void setClipPosY(const std::string& element, int y) {
     if (flash::character* ch = elementClip(element))
-        setTranslation(ch, ch->get_matrix().m_[0][2], finiteTwips(static_cast<float>(y)));
+        setTranslation(ch, ch->get_matrix().m_[0][2], static_cast<float>(y) * kTwipsPerPixel);
 }
 
 void setCharacterPos(const std::string& path, const std::string& targetPath) {

@@ -29,6 +29,13 @@ flash::character* findClip(const std::string& path, bool deep = false);
 flash::sprite_instance* findSprite(const std::string& path);
 BaseElement* findElement(const std::string& name);
 
+// Scripts speak pixels, clip matrices twips.
+constexpr float kTwipsPerPixel = 20.0f;
+constexpr float kPixelsPerTwip = 0.05f;
+// The clip's translation set (twips; a value that is not finite becomes 0), its scale and
+// rotation kept.
+void setTranslation(flash::character* ch, float xTwips, float yTwips);
+
 // play_movie_clip: frame 0, playing (its child sprites too unless `thisOnly`), the whole range,
 // no repeat, visible; prints "play_movie_clip: <path>".
 void playMovieClip(const std::string& path, bool thisOnly);

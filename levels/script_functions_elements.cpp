@@ -18,8 +18,6 @@ namespace script_functions {
 
 namespace {
 
-constexpr float kTwipsPerPixel = 20.0f;
-
 void setScript(const std::string& name, int eventId, const std::string& script) {
     if (BaseElement* element = findElement(name)) element->setScriptCallback(eventId, script);
 }
@@ -115,11 +113,7 @@ void setElementEffect(const std::string& element, const std::string& effect) {
 void setElementAtCursor(const std::string& path) {
     flash::character* ch = findReported(path, "set_element_at_cursor");
     MouseCursor* cursor = MouseCursor::instance();
-    if (!ch || !cursor) return;
-    flash::matrix matrix = ch->get_matrix();
-    matrix.m_[0][2] = ScriptBinding::finiteOrZero(cursor->x() * kTwipsPerPixel);
-    matrix.m_[1][2] = ScriptBinding::finiteOrZero(cursor->y() * kTwipsPerPixel);
-    ch->set_matrix(matrix);
+    if (ch && cursor) setTranslation(ch, cursor->x() * kTwipsPerPixel, cursor->y() * kTwipsPerPixel);
 }
 
 namespace {

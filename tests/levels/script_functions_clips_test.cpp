@@ -119,6 +119,18 @@ TEST_F(ClipFunctions, FramesAreMovedAndRead) {
     EXPECT_EQ(luaString("is_movie_playing('curtain')"), "true");
 }
 
+TEST_F(ClipFunctions, LabelsAreTheClipsOwnFrames) {
+    // The room's clips carry no labels; the cursor's picture does, one per frame.
+    TestLevel* labelled = topLevel("labelled", description("labelled", stringKey("FileName", "cursor.swf")));
+    current.level = labelled;
+    const std::pair<const char*, const char*> cases[] = {
+        {"default_cursor", "0"}, {"over_blocked", "1"}, {"cursor_penalty", "2"}, {"Over_Blocked", "-1"}, {"", "-1"}};
+    for (const auto& [label, frame] : cases)
+        EXPECT_EQ(luaString(std::string("get_labeled_frame('default_cursor', '") + label + "')"), frame) << label;
+    EXPECT_EQ(luaString("get_labeled_frame('default_cursor')"), "-1");
+    EXPECT_EQ(luaString("get_labeled_frame('nobody', 'over_blocked')"), "0");
+}
+
 TEST_F(ClipFunctions, SwapDepthExchangesThroughAFreeDepth) {
     flash::character* a = cup->getCharacter();
     flash::character* b = book->getCharacter();
