@@ -47,8 +47,9 @@ flash::character* elementClip(const std::string& name) {
 
 BaseLevel* currentLevel(bool deep) { return dynamic_cast<BaseLevel*>(app::currentLevel(deep)); }
 
+// An empty name (also a missing argument) finds nothing, not the first unnamed clip or element.
 flash::character* findClip(const std::string& path, bool deep) {
-    BaseLevel* level = currentLevel(deep);
+    BaseLevel* level = path.empty() ? nullptr : currentLevel(deep);
     return level ? level->findCharacter(path, true) : nullptr;
 }
 
@@ -57,7 +58,7 @@ flash::sprite_instance* findSprite(const std::string& path) {
 }
 
 BaseElement* findElement(const std::string& name) {
-    BaseLevel* level = currentLevel();
+    BaseLevel* level = name.empty() ? nullptr : currentLevel();
     return level ? level->getElementByName(name) : nullptr;
 }
 

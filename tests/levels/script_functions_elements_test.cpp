@@ -105,6 +105,13 @@ TEST_F(ElementFunctions, ScriptElementsAreMadeInTheLevelOrTheFirstMinilevelOfTha
     EXPECT_EQ(minilevel->getElements().size(), before + 1);
 }
 
+TEST_F(ElementFunctions, AnEmptyNameFindsNoElement) {
+    runLua("create_script_element('') set_callback_for_element('', 'x = 1') set_callback_for_element(nil, 'y = 1')");
+    BaseElement* unnamed = room->getElements().back();
+    EXPECT_EQ(unnamed->getName(), "");
+    EXPECT_EQ(unnamed->getScript(eiLeftClick), "");
+}
+
 TEST_F(ElementFunctions, TheElementsEffectStartsAndStops) {
     runLua("set_element_effect('cup', 'test')");
     ASSERT_NE(cup->getEffect(), nullptr);
@@ -144,7 +151,7 @@ TEST_F(ElementFunctions, MissingObjectsGiveOneValueTheDefault) {
         {"get_clip_size('nobody').y", "0"},           {"get_char_full_name('nobody')", "nil"},
         {"can_be_hinted('nobody')", "false"},         {"is_movie_playing('nobody')", "false"},
         {"create_script_element_ex('x', 'nowhere')", "nil"}, {"get_current_frame()", "-1"},
-        {"get_clip_pos(nil).x", "0"},
+        {"get_clip_pos(nil).x", "0"}, {"get_char_full_name('')", "nil"}, {"can_be_hinted()", "false"},
     };
     const Case noLevel[] = {{"create_script_element('x')", "nil"}, {"create_script_element_ex('x', 'closeup')", "nil"}};
     for (bool withLevel : {true, false}) {
