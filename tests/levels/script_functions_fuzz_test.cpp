@@ -67,7 +67,7 @@ public:
     }
     bool made() const { return m_room != nullptr; }
     void step(lua_State* L, uint8_t choice) {
-        switch (choice % 8) {
+        switch (choice % 9) {
             case 0: make(); break;
             case 1: drop(); break;
             case 2: m_shown = !m_shown; break;
@@ -87,6 +87,15 @@ public:
                 if (m_room && !m_room->getElements().empty()) {
                     ScriptBinding::push(L, m_room->getElements()[choice % m_room->getElements().size()]);
                     scriptfuzz::setPoolSlot(L, choice % scriptfuzz::kPoolSize + 1);
+                }
+                break;
+            case 7:
+                // The close-up opened or left, so the deep lookups reach it.
+                if (BaseLevel* closeup = m_room ? m_room->getMinilevel(0) : nullptr) {
+                    if (choice & 0x10)
+                        closeup->enterMinilevel();
+                    else
+                        closeup->onLeave();
                 }
                 break;
             default:
