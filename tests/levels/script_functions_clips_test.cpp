@@ -104,6 +104,43 @@ TEST_F(ClipFunctions, PlayMovieClipLoopSetsTheRangeUnlessFirstIsMinusOneOrLastIs
     EXPECT_TRUE(console.lines.empty());
 }
 
+// The close-up's "LevelArea" holds the sprites "WorkArea" and "vase_sz": what each play function
+// does to the children's play state and repeats.
+TEST_F(ClipFunctions, ThePlayFunctionsReachTheChildrenTheyShould) {
+    struct Case {
+        const char* call;
+        bool childPlays;
+        int childLoops;  // from 5
+    };
+    const Case cases[] = {{"play_movie_clip('LevelArea', false)", true, 5},
+                          {"play_movie_clip('LevelArea', true)", false, 5},
+                          {"play_movie_clip_ex('LevelArea', 0, 0)", false, 0},
+                          {"play_movie_clip_loop('LevelArea', 0, 0)", true, -1}};
+    BaseLevel* closeup = room->getMinilevel(0);
+    ASSERT_NE(closeup, nullptr);
+    current.level = closeup;
+    flash::sprite_instance* area = flash::cast_to<flash::sprite_instance>(clip(closeup, "LevelArea"));
+    ASSERT_NE(area, nullptr);
+    for (const Case& c : cases) {
+        std::vector<flash::sprite_instance*> children;
+        for (const char* name : {"WorkArea", "vase_sz"}) {
+            auto* child = flash::cast_to<flash::sprite_instance>(clip(closeup, name));
+            ASSERT_NE(child, nullptr) << name;
+            ASSERT_EQ(child->get_parent(), area) << name;
+            child->set_play_state(flash::character::STOP);
+            child->set_loop(5, false, 0.0f);
+            children.push_back(child);
+        }
+        area->set_play_state(flash::character::STOP);
+        runLua(c.call);
+        EXPECT_EQ(area->get_play_state(), flash::character::PLAY) << c.call;
+        for (flash::sprite_instance* child : children) {
+            EXPECT_EQ(child->get_play_state() == flash::character::PLAY, c.childPlays) << c.call;
+            EXPECT_EQ(child->m_loop_count, c.childLoops) << c.call;
+        }
+    }
+}
+
 TEST_F(ClipFunctions, FramesAreMovedAndRead) {
     runLua("goto_frame('curtain', 3)");
     EXPECT_EQ(sprite("curtain")->get_current_frame(), 3);
