@@ -52,4 +52,14 @@ host_event_code sprite_host_event(int event) {
     }
 }
 
+int sprite_sound_slot(int event) {
+    switch (event) {
+        case event_id::ROLL_OUT: return SOUND_ROLL_OUT;
+        case event_id::ROLL_OVER: return SOUND_ROLL_OVER;
+        case event_id::PRESS: return SOUND_PRESS;
+        case event_id::RELEASE: return SOUND_RELEASE;
+        default: return -1;
+    }
+}
+
 }  // namespace flash

@@ -31,5 +31,8 @@ host_event_code button_host_event(int event);
 // What a sprite reports of an event id: press, roll over, roll out, drag over, drag out and drag
 // (still pressed over it); none for every other event.
 host_event_code sprite_host_event(int event);
+// The sound and effect name slot (button_sound_slot) a sprite plays on an event id: press,
+// release, roll over and roll out; -1 for every other event.
+int sprite_sound_slot(int event);
 
 }  // namespace flash

@@ -25,17 +25,6 @@ constexpr uint32_t character_key_mask = 0xFFFF;
 const char* const movieclip_class_name = "MovieClip";
 const char* const prototype_member = "prototype";
 
-// The sound and effect slot an event plays; -1 for events without one.
-int sound_slot_of(int id) {
-    switch (id) {
-    case event_id::ROLL_OUT: return SOUND_ROLL_OUT;
-    case event_id::ROLL_OVER: return SOUND_ROLL_OVER;
-    case event_id::PRESS: return SOUND_PRESS;
-    case event_id::RELEASE: return SOUND_RELEASE;
-    default: return -1;
-    }
-}
-
 
 }  // namespace
 
@@ -117,7 +106,7 @@ bool sprite_instance::set_member(const bx_stringi& name, const as_value& value) 
 
 bool sprite_instance::on_event(const event_id& event) {
     smart_ptr<sprite_instance> hold(this);
-    const int slot = sound_slot_of(event.m_id);
+    const int slot = sprite_sound_slot(event.m_id);
     if (slot >= 0) {
         sound_callback sound = get_sound_callback();
         if (sound && m_sound_names[slot].length() > 0) sound(this, m_sound_names[slot].c_str());

@@ -17,6 +17,7 @@
 #include "levels/level_factory.h"
 #include "levels/puzzle_level.h"
 #include "levels/rotator_level.h"
+#include "tests/support/demo_game.h"
 #include "tests/support/fuzz_target.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -100,17 +101,7 @@ void readDescription(const uint8_t* data, size_t size) {
 
 #ifdef TOV_FUZZ_MAIN
 // The fuzzer runs the game once, on a copy of the demo chapter.
-struct FuzzGame {
-    testsupport::TempDir dir{false};
-    std::unique_ptr<testsupport::GameFixture> game;
-    FuzzGame() {
-        std::filesystem::copy(std::filesystem::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(),
-                              std::filesystem::copy_options::recursive);
-        game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
-        game->start();
-    }
-};
-void startGameOnce() { static FuzzGame game; }
+void startGameOnce() { static testsupport::DemoGame game; }
 #endif
 
 }  // namespace

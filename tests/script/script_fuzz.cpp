@@ -3,7 +3,8 @@
 // from a pool of hostile values (NaN, infinities, long strings, cyclic tables, threads, foreign,
 // light and stale userdata), switching between the lenient and the strict readers. Results go back
 // into the pool, so later calls receive them. Registrations of any linked library join by
-// themselves.
+// themselves. A host that runs the programs on a state of its own (the game's, with a level
+// loaded) adds steps of its own (script_fuzz.h) and builds this file with TOV_SCRIPT_FUZZ_HOSTED.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -17,11 +18,13 @@
 #include "script/script_core.h"
 #include "script/script_registry.h"
 #include "script/script_timers.h"
+#include "tests/script/script_fuzz.h"
 #include "tests/script/test_classes.h"
+
+namespace scriptfuzz {
 
 namespace {
 
-constexpr int kPoolSize = 32;
 constexpr int kMaxArguments = 5;
 constexpr const char* kPool = "__fuzz_pool";
 
@@ -60,12 +63,16 @@ constexpr int kLightSlot = 31;
 constexpr int kObjectSlot = 32;
 constexpr int kStaleSlot = 30;
 
+}  // namespace
+
 void setPoolSlot(lua_State* L, int slot) {
     lua_getglobal(L, kPool);
     lua_insert(L, -2);
     lua_rawseti(L, -2, slot);
     lua_pop(L, 1);
 }
+
+namespace {
 
 void pushPoolValue(lua_State* L, Input& in) {
     lua_getglobal(L, kPool);
@@ -136,8 +143,11 @@ void callWithPool(lua_State* L, lua_CFunction function, int arguments, Input& in
     lua_settop(L, top);
 }
 
-void step(lua_State* L, Input& in, ScriptTimerManager& timers) {
-    switch (in.next() % 10) {
+void step(lua_State* L, Input& in, ScriptTimerManager& timers, HostStep host) {
+    // Without a host the programs read as they always did (step 9 collects garbage).
+    constexpr int kSteps = 10;
+    constexpr int kHostedSteps = 11;
+    switch (in.next() % (host ? kHostedSteps : kSteps)) {
         case 0:
         case 1:
             if (lua_CFunction f = pickFunction(in)) callWithPool(L, f, in.next() % (kMaxArguments + 1), in);
@@ -177,6 +187,12 @@ void step(lua_State* L, Input& in, ScriptTimerManager& timers) {
         case 8:
             callWithPool(L, operators, 3, in);
             break;
+        case 9:
+            if (host) {
+                host(L, in.next());
+                break;
+            }
+            [[fallthrough]];
         default:
             lua_gc(L, LUA_GCCOLLECT, 0);
             break;
@@ -185,32 +201,45 @@ void step(lua_State* L, Input& in, ScriptTimerManager& timers) {
 
 }  // namespace
 
+void runProgram(lua_State* L, ScriptTimerManager& timers, const uint8_t* data, size_t size, HostStep host) {
+    CountingConsole console;
+    script::ConsoleSink* previous = script::consoleSink();
+    script::setConsoleSink(&console);
+    runScriptBuffer(kPoolScript, 0, "pool");
+    static int lightTarget;
+    lua_pushlightuserdata(L, &lightTarget);
+    setPoolSlot(L, kLightSlot);
+    auto live = std::make_unique<scripttest::TestDerived>();
+    ScriptBinding::push(L, live.get());
+    setPoolSlot(L, kObjectSlot);
+    {
+        scripttest::TestBase gone;
+        ScriptBinding::push(L, &gone);
+        setPoolSlot(L, kStaleSlot);
+    }
+    Input in{data, size};
+    while (in.size > 0) step(L, in, timers, host);
+    timers.clear();
+    ScriptBinding::setStrictArguments(false);
+    // Nothing of this program stays reachable: the live object goes with it.
+    lua_pushnil(L);
+    lua_setglobal(L, kPool);
+    lua_settop(L, 0);
+    lua_gc(L, LUA_GCCOLLECT, 0);
+    script::setConsoleSink(previous);
+}
+
+}  // namespace scriptfuzz
+
+#ifndef TOV_SCRIPT_FUZZ_HOSTED
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!startScriptState()) return 0;
-    lua_State* L = currentScriptState();
-    CountingConsole console;
-    script::setConsoleSink(&console);
-    ScriptTimerManager timers;
     {
-        runScriptBuffer(kPoolScript, 0, "pool");
-        static int lightTarget;
-        lua_pushlightuserdata(L, &lightTarget);
-        setPoolSlot(L, kLightSlot);
-        auto live = std::make_unique<scripttest::TestDerived>();
-        ScriptBinding::push(L, live.get());
-        setPoolSlot(L, kObjectSlot);
-        {
-            scripttest::TestBase gone;
-            ScriptBinding::push(L, &gone);
-            setPoolSlot(L, kStaleSlot);
-        }
-        Input in{data, size};
-        while (in.size > 0) step(L, in, timers);
-        timers.clear();
-        ScriptBinding::setStrictArguments(false);
+        ScriptTimerManager timers;
+        scriptfuzz::runProgram(currentScriptState(), timers, data, size, nullptr);
         // The live object must outlive every handle the state may still use.
         closeScriptState();
     }
-    script::setConsoleSink(nullptr);
     return 0;
 }
+#endif
