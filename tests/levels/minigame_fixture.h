@@ -156,6 +156,8 @@ protected:
 
     template <class Level>
     Level* start(const std::string& name) {
+        // The level's dialogs would hold the presses and the frames: these tests are about the game.
+        LevelManager::instance()->setFlag(LevelManager::kSkipStartDialog | LevelManager::kSkipFinishDialog, true);
         EXPECT_TRUE(LevelManager::instance()->startLevel(name)) << name;
         auto* level = dynamic_cast<Level*>(LevelManager::instance()->currentLevel());
         EXPECT_NE(level, nullptr) << name;
