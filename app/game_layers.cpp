@@ -30,6 +30,7 @@ std::vector<ShutdownAction>& shutdownList() {
 LevelControl* g_levelControl = nullptr;
 MessageBox* g_messageBox = nullptr;
 LoadingScreen* g_loadingScreen = nullptr;
+PauseMenu* g_pauseMenu = nullptr;
 std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 
 }  // namespace
@@ -43,6 +44,9 @@ void setMessageBox(MessageBox* box) { g_messageBox = box; }
 
 LoadingScreen* loadingScreen() { return g_loadingScreen; }
 void setLoadingScreen(LoadingScreen* screen) { g_loadingScreen = screen; }
+
+PauseMenu* pauseMenu() { return g_pauseMenu; }
+void setPauseMenu(PauseMenu* menu) { g_pauseMenu = menu; }
 
 BaseRender* screen(Screen which) {
     const auto index = static_cast<size_t>(which);

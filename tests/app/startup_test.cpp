@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
     "render target", "LevelManager", "TextureContainer", "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu",
-    "MainPanel", "EnterName", "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager", "Profiles",
+    "GameMenu", "MainPanel", "EnterName", "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager", "Profiles",
     "GameTimerManager",
     "script state",  "MediaCenter",      "fxParticleEffectMgr", "ParticleMgr", "VFSManager",
     "render handler", "player",          "CDirectInput8",       "CD3DDevice",  "CMyD3DApplication"};
