@@ -1,8 +1,12 @@
 // The pause menu's cost against its goal: opened and closed under 1 ms of main-thread time, over
 // the game (its play form, closed by continue) and as the main menu's options (the commands clip
 // changes its form both ways, closed by its return button). The frames between are not counted.
+//   game_menu_bench --once COUNT   COUNT openings and closings over the game and nothing else, for
+//                                  callgrind: (Ir(COUNT2) - Ir(COUNT1)) / (COUNT2 - COUNT1)
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "flash/movie/movie_root.h"
@@ -20,11 +24,13 @@ struct MenuGame {
     std::unique_ptr<testsupport::GameFixture> game;
     GameMenu* menu = nullptr;
 
-    MenuGame() {
+    // The start-up pictures are run through unless skipped (a run under callgrind then counts no
+    // drawing).
+    explicit MenuGame(bool pictures = true) {
         std::filesystem::copy(testsupport::demoFolder(), dir.path(), std::filesystem::copy_options::recursive);
-        game = std::make_unique<testsupport::GameFixture>(dir.path(), 17);
+        game = std::make_unique<testsupport::GameFixture>(dir.path(), 100);
         if (!game->startWithProfile()) return;
-        game->skipLogos();
+        if (pictures) game->skipLogos();
         menu = GameMenu::instance();
     }
     // The engine's click on a button of the menu.
@@ -37,6 +43,12 @@ struct MenuGame {
     }
 };
 
+// One opening over the game and its close by continue; false when continue is not wired.
+bool openAndContinue(MenuGame& game) {
+    game.menu->show(false);
+    return game.click("continue_btn");
+}
+
 void BM_PauseMenuOpenedAndContinued(benchmark::State& state) {
     MenuGame game;
     if (!game.menu || !game.menu->getRoot()) {
@@ -45,8 +57,7 @@ void BM_PauseMenuOpenedAndContinued(benchmark::State& state) {
     }
     if (MainMenu* mainMenu = MainMenu::instance()) mainMenu->hide();
     for (auto _ : state) {
-        game.menu->show(false);
-        if (!game.click("continue_btn")) state.SkipWithError("continue is not wired");
+        if (!openAndContinue(game)) state.SkipWithError("continue is not wired");
     }
 }
 BENCHMARK(BM_PauseMenuOpenedAndContinued)->Unit(benchmark::kMicrosecond);
@@ -69,3 +80,20 @@ void BM_OptionsOpenedAndClosed(benchmark::State& state) {
 BENCHMARK(BM_OptionsOpenedAndClosed)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--once") == 0) {
+        MenuGame game(false);
+        if (!game.menu || !game.menu->getRoot()) return 1;
+        if (MainMenu* mainMenu = MainMenu::instance()) mainMenu->hide();
+        const long count = std::strtol(argv[2], nullptr, 10);
+        for (long i = 0; i < count; ++i)
+            if (!openAndContinue(game)) return 1;
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -215,7 +215,5 @@ void GameMenu::onMainMenuAnswer(int answer) {
     hide();
     if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) effects->clearEffects();
     runScriptBuffer(kClearLevelsScript, 0, "GameMenu::onMainMenuAnswer");
-    // The panel of the game that ended would take the menu's clicks under it.
-    if (MainPanel* panel = MainPanel::instance()) panel->hide();
     if (MainMenu* menu = MainMenu::instance()) menu->playAmbient();
 }
