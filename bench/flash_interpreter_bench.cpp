@@ -6,6 +6,7 @@
 #include "action_assembler.h"
 #include "flash/base/log.h"
 #include "flash/runtime/action_buffer.h"
+#include "flash/movie/player.h"
 #include "interp_bare_machine.h"
 
 using namespace testasm;
@@ -29,7 +30,7 @@ bytes counted_loop(assembler prologue, const assembler& body) {
 
 void run(benchmark::State& state, const bytes& code) {
     flash::register_log_callback(nullptr);
-    interptest::bare_machine machine;
+    interptest::bare_machine<flash::player> machine;
     flash::action_buffer buffer;
     buffer.read(code.data(), static_cast<int>(code.size()));
     for (auto _ : state) buffer.execute(&machine.env);

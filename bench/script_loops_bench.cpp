@@ -24,6 +24,7 @@
 #include "action_assembler.h"
 #include "flash/base/log.h"
 #include "flash/runtime/action_buffer.h"
+#include "flash/movie/player.h"
 #include "interp_bare_machine.h"
 
 using namespace testasm;
@@ -150,7 +151,7 @@ public:
     void run() { m_buffer.execute(&m_machine.env); }
 
 private:
-    interptest::bare_machine m_machine;
+    interptest::bare_machine<flash::player> m_machine;
     flash::action_buffer m_buffer;
 };
 

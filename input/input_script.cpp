@@ -442,11 +442,13 @@ bool Script::start(const Entry& e) {
                 queue(turn, key);
                 key.kind = ActionKind::KeyUp;
                 queue(turn + 1, key);
+                // Shift goes up a turn after the key, as a typist's does: the key's release
+                // (and its click) still sees Shift held and reports the shifted character.
                 if (k.shift) {
                     shift.kind = ActionKind::KeyUp;
-                    queue(turn + 1, shift);
+                    queue(turn + 2, shift);
                 }
-                turn += 2;
+                turn += k.shift ? 3 : 2;
             }
             return true;
         }

@@ -118,12 +118,12 @@ TEST(InputScriptTest, EventsRunOnTheirTurns) {
 
 TEST(InputScriptTest, TypedTextPressesEachKeyWithShiftWhereNeeded) {
     Script s = parsed("type \"aB 1!\"\n");
-    EXPECT_EQ(run(s, 12), (std::vector<std::string>{
+    EXPECT_EQ(run(s, 14), (std::vector<std::string>{
                               "t0 down s30 k65 'a' l1", "t1 up s30 k65 'a' l1", "t2 down s42 k16 l1",
-                              "t2 down s48 k66 'B' l1", "t3 up s48 k66 'B' l1", "t3 up s42 k16 l1",
-                              "t4 down s57 k32 ' ' l1", "t5 up s57 k32 ' ' l1", "t6 down s2 k49 '1' l1",
-                              "t7 up s2 k49 '1' l1", "t8 down s42 k16 l1", "t8 down s2 k49 '!' l1",
-                              "t9 up s2 k49 '!' l1", "t9 up s42 k16 l1"}));
+                              "t2 down s48 k66 'B' l1", "t3 up s48 k66 'B' l1", "t4 up s42 k16 l1",
+                              "t5 down s57 k32 ' ' l1", "t6 up s57 k32 ' ' l1", "t7 down s2 k49 '1' l1",
+                              "t8 up s2 k49 '1' l1", "t9 down s42 k16 l1", "t9 down s2 k49 '!' l1",
+                              "t10 up s2 k49 '!' l1", "t11 up s42 k16 l1"}));
 }
 
 TEST(InputScriptTest, KeyNamesMatchTheirScanCodes) {

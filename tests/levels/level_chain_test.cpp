@@ -2,7 +2,10 @@
 // and fails its start-up without a level graph, run by GameRun on the demo chapter.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <filesystem>
+#include <string>
 
 #include "tests/support/game_run.h"
 #include "tests/support/temp_dir.h"
@@ -51,6 +54,85 @@ TEST(LevelChain, MovieLevelsRunToTheEndOfTheGameAndTheMainMenuReturns) {
             EXPECT_EQ(entry.text, "not defined start level in levels.xml");
         }
     }
+}
+
+// Intro through the loading screen, then outro: the end of the game.
+const char* const kLoadedMovieChain =
+    "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<root>\n<object name=\"levels\">\n"
+    "<string name=\"StartLevel\" value=\"intro\" />\n"
+    "<object name=\"intro\"><string name=\"next_level\" value=\"outro\" />"
+    "<boolean name=\"loadscreen\" value=\"true\" /></object>\n"
+    "<object name=\"outro\"></object>\n"
+    "</object>\n</root>\n";
+// The demo's settings without level dialogs: these runs are about the levels' hand-over.
+const char* const kChainSettings =
+    "d_FPSCount\t60\nd_DTMax\t0.1\nd_noLinkAtExit\ttrue\ns_LoadingLevelTime\t2\nd_DisableDialogs\ttrue\n";
+// The first start's name, once the start-up pictures are over.
+const char* const kFirstName = "wait \"LevelManager::init\" max 400\n+170 type \"Tester\"\n+2 key Enter\n";
+
+TEST(LevelChain, PlayGoesThroughTheLoadingScreenEscapeEndsTheIntroAndTheEndOfTheGameRecreatesTheProfile) {
+    testsupport::GameRunOptions options = chainRun(
+        std::string(kFirstName) +
+        "+10 click @mm_play_btn\n"
+        "wait \"Loading::run loading intro.swf\" max 100\n"
+        // The loading screen stays 2 s (20 frames); the intro of 60 movie frames would play
+        // about 20 more, so outro starting within a few frames of Escape is Escape's doing.
+        "+25 key Escape\n"
+        "wait \"LevelManager::startLevel outro\" max 6\n"
+        // The last level's end asks for the start level of an empty name: the main menu.
+        "wait \"not defined start level in levels.xml\" max 400\n"
+        // The main menu is back, and Play starts the game anew.
+        "+30 click @mm_play_btn\n"
+        "wait \"LevelManager::startLevel intro\" max 60\n"
+        "+5 quit\n");
+    options.overlays["data/levels/levels.xml"] = kLoadedMovieChain;
+    options.overlays["data/config.cfg"] = kChainSettings;
+    const testsupport::GameRunResult run = testsupport::runGame(options);
+    ASSERT_TRUE(run.finished) << run.err;
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.logLines("LevelManager::startLevel intro").size(), 2u);
+    EXPECT_EQ(run.logLines("LevelManager::startLevel outro").size(), 1u);
+    // The end of the game: the profile made again, with no level to go on with.
+    const auto profile = run.written.find("data/orlimand/profiles/Tester.prof");
+    ASSERT_NE(profile, run.written.end());
+    EXPECT_EQ(profile->second.find("outro"), std::string::npos) << profile->second;
+    for (const testsupport::LogEntry& entry : run.log) {
+        if (entry.level == "ERROR") EXPECT_EQ(entry.text, "not defined start level in levels.xml");
+    }
+}
+
+TEST(LevelChain, AGameKilledInItsSecondLevelResumesThereOnTheNextPlay) {
+    testsupport::TempDir home(false);
+    testsupport::GameRunOptions killed = chainRun(std::string(kFirstName) +
+                                                  "+10 click @mm_play_btn\n"
+                                                  "wait \"Loading::run loading intro.swf\" max 100\n"
+                                                  "+25 key Escape\n"
+                                                  "wait \"LevelManager::startLevel outro\" max 6\n"
+                                                  "+100 quit\n");
+    killed.overlays["data/levels/levels.xml"] = kLoadedMovieChain;
+    killed.overlays["data/config.cfg"] = kChainSettings;
+    killed.dataHome = home.path();
+    // As a power cut would, once the second level is being made.
+    killed.killAtLog = "LevelManager::loadLevel outro";
+    const testsupport::GameRunResult first = testsupport::runGame(killed);
+    ASSERT_TRUE(first.finished) << first.err;
+    ASSERT_EQ(first.termSignal, SIGKILL) << first.err;
+    const auto profile = first.written.find("data/orlimand/profiles/Tester.prof");
+    ASSERT_NE(profile, first.written.end());
+    EXPECT_NE(profile->second.find("outro"), std::string::npos) << profile->second;
+
+    testsupport::GameRunOptions again = chainRun("wait \"LevelManager::init\" max 400\n"
+                                                 "+175 click @mm_play_btn\n"
+                                                 "wait \"LevelManager::startLevel outro\" max 100\n"
+                                                 "+5 quit\n");
+    again.overlays = killed.overlays;
+    again.dataHome = home.path();
+    const testsupport::GameRunResult second = testsupport::runGame(again);
+    ASSERT_TRUE(second.finished) << second.err;
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_TRUE(second.logLines("LevelManager::startLevel intro").empty()) << "the progress was lost";
+    EXPECT_EQ(second.logLines("LevelManager::startLevel outro").size(), 1u);
+    for (const testsupport::LogEntry& entry : second.log) EXPECT_NE(entry.level, "ERROR") << entry.text;
 }
 
 TEST(LevelChain, WithoutALevelGraphTheStartUpFails) {

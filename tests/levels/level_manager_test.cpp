@@ -181,6 +181,20 @@ TEST_F(Levels, TheRoutesToALevel) {
     EXPECT_FALSE(app::screen(app::Screen::Loading)->isVisible());
 }
 
+TEST_F(Levels, TheLoadingScreenStaysForItsMinimumTimeOfTheFixedClock) {
+    // s_LoadingLevelTime is 2 s and each frame 100 ms: the movie reads at once, the screen stays.
+    manager()->goToLevel("s");
+    int shown = 0, frames = 0;
+    for (; frames < 200 && current() != "s"; ++frames) {
+        game->runFrames(1);
+        if (app::screen(app::Screen::Loading)->isVisible()) ++shown;
+    }
+    ASSERT_EQ(current(), "s");
+    EXPECT_GE(shown * 100, 2000) << "the loading screen went before its minimum time";
+    // The fades of the hand-over run on either side of the minimum time.
+    EXPECT_LE(shown * 100, 2000 + 1000) << "it stayed well past its minimum time";
+}
+
 TEST_F(Levels, FailedStartsEndInTheMainMenuWithTheProgressKept) {
     ASSERT_TRUE(manager()->startLevel("bad"));
     settle();
@@ -318,10 +332,18 @@ TEST_F(Levels, ScriptFunctionsAndTheScriptClass) {
     }
 }
 
-TEST_F(Levels, WorkersAreJoinedWhateverHappensDuringAPreload) {
-    // Many lists one after another, each read by its own worker.
+// The preload workers, each case on its own so that a thread-sanitizer build names the one
+// that races.
+TEST_F(Levels, RepeatedPreloadsAreEachReadByTheirOwnWorkerAndJoined) {
     for (int i = 0; i < 8; ++i) manager()->loadSWF(i % 2 ? "letters.swf" : "puzzle.swf");
-    // The level that started the preload is deleted while it runs.
+    manager()->joinWorkers();
+    EXPECT_EQ(manager()->busy(), 0);
+    EXPECT_TRUE(inLibrary("letters.swf"));
+    EXPECT_TRUE(inLibrary("puzzle.swf"));
+}
+
+TEST_F(Levels, ALevelDeletedDuringItsPreloadLeavesTheWorkerToFinish) {
+    for (int i = 0; i < 4; ++i) manager()->loadSWF(i % 2 ? "letters.swf" : "puzzle.swf");
     ASSERT_TRUE(manager()->startLevel("l"));
     manager()->deleteLevelByName("l");
     // The return to the main menu waits for them.
@@ -329,6 +351,13 @@ TEST_F(Levels, WorkersAreJoinedWhateverHappensDuringAPreload) {
     manager()->joinWorkers();
     EXPECT_EQ(manager()->busy(), 0);
     EXPECT_EQ(manager()->currentLevel(), nullptr);
+}
+
+TEST_F(Levels, AQuitDuringAPreloadJoinsTheWorkersBeforeTheLibraryGoes) {
+    for (int i = 0; i < 4; ++i) manager()->loadSWF(i % 2 ? "rotator.swf" : "room.swf");
+    game->shutdown();
+    EXPECT_EQ(LevelManager::instance(), nullptr);
+    EXPECT_EQ(log().find("still runs"), std::string::npos) << log();
 }
 
 }  // namespace

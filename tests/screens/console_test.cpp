@@ -433,14 +433,15 @@ TEST_F(ConsoleGame, TheGraveKeyOpensAndClosesTheConsoleOnlyWithDebugModeEnabled)
     EXPECT_TRUE(console->history().empty());
 
     d_DebugModeEnabled->setEnabled(true);
-    ASSERT_TRUE(game->runInput("key Grave\n+2 type \"probe = 84 / 2\"\n"));
+    // Shifted characters (capitals, quotes, "!") arrive shifted, on the press and the click.
+    ASSERT_TRUE(game->runInput("key Grave\n+2 type \"Probe = 84 / 2 .. \\\"Ann!\\\"\"\n"));
     EXPECT_TRUE(console->isVisible());
     EXPECT_EQ(game->app().modalPanel(), console);
     EXPECT_TRUE(game->app().isBusy()) << "the game waits while the console is open";
-    EXPECT_EQ(console->input().text(), "probe = 84 / 2");
+    EXPECT_EQ(console->input().text(), "Probe = 84 / 2 .. \"Ann!\"");
     ASSERT_TRUE(game->runInput("key Enter\n+1 key Escape\n+1 key Grave\n"));
-    EXPECT_EQ(globalText("probe"), "42");
-    EXPECT_EQ(console->history().entries(), std::vector<std::string>{"probe = 84 / 2"});
+    EXPECT_EQ(globalText("Probe"), "42Ann!");
+    EXPECT_EQ(console->history().entries(), std::vector<std::string>{"Probe = 84 / 2 .. \"Ann!\""});
     EXPECT_FALSE(console->isVisible()) << "the same key closes it";
     EXPECT_EQ(game->app().modalPanel(), nullptr);
     EXPECT_FALSE(game->app().isBusy());

@@ -116,4 +116,25 @@ TEST_F(LoadingScreen, TheCaptionIsSetAtTheNextDrawAndClearedByHiding) {
     EXPECT_EQ(loading->shownTime(), 0.0f);
 }
 
+TEST_F(LoadingScreen, TheLoaderReadsBesideTheMainThreadsDraws) {
+    // The screen shown and drawn every frame while its loader reads the level's movie and the
+    // queued ones: the caption and the library are what the two threads share (a
+    // thread-sanitizer build watches this run).
+    game->skipLogos();
+    Loading* loading = Loading::instance();
+    loading->setLevelName("room");
+    for (const char* movie : {"dialogs.swf", "letters.swf", "puzzle.swf", "rotator.swf"}) loading->addMovie(movie);
+    loading->setVisible(true);
+    ASSERT_TRUE(loading->startLoader());
+    int frames = 0;
+    for (; frames < 1000 && !loading->loaderFinished(); ++frames) game->runFrames(1);
+    ASSERT_TRUE(loading->wait(10000));
+    EXPECT_EQ(loading->loaderExitCode(), Loading::kLoaded);
+    for (const char* movie : {"room.swf", "dialogs.swf", "letters.swf", "puzzle.swf", "rotator.swf"})
+        EXPECT_TRUE(inLibrary(movie)) << movie;
+    game->runFrames(1);
+    EXPECT_FALSE(loading->captionText().empty()) << "the caption the loader set reached the screen";
+    loading->hide();
+}
+
 }  // namespace

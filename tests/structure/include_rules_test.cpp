@@ -213,6 +213,17 @@ TEST_F(IncludeRules, FlashLibrariesDependOneWay) {
     }
 }
 
+TEST_F(IncludeRules, TheLowerFlashLibrariesAreTestedWithoutTheMovieLibrary) {
+    // Their tests run on the stub engine (tests/support/stub_engine.h): a fault below the movies
+    // then shows in the library that has it.
+    for (const Include& inc : all) {
+        if (inc.system || !startsWith(inc.name, "flash/movie/")) continue;
+        for (const char* folder : {"tests/flash/base/", "tests/flash/swf/", "tests/flash/shape/", "tests/flash/runtime/"}) {
+            if (startsWith(inc.file, folder)) ADD_FAILURE() << describe(inc) << ": " << folder << " runs without the movie library";
+        }
+    }
+}
+
 TEST_F(IncludeRules, ThePlatformLayerIncludesNoUpperLayer) {
     for (const Include& inc : all) {
         if (inc.system || !startsWith(inc.file, "platform/")) continue;

@@ -92,7 +92,7 @@ std::string ChildProcess::readErrors(std::chrono::milliseconds limit) {
     return got;
 }
 
-ChildExit ChildProcess::wait(std::chrono::milliseconds limit) {
+ChildExit ChildProcess::wait(std::chrono::milliseconds limit, const std::function<bool()>& killWhen) {
     if (m_pid <= 0) return m_exit;
     const auto deadline = Clock::now() + limit;
     int status = 0;
@@ -100,6 +100,13 @@ ChildExit ChildProcess::wait(std::chrono::milliseconds limit) {
         const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
         if (done == m_pid) break;
         if (done < 0) return m_exit;
+        if (killWhen && killWhen()) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, &status, 0);
+            m_pid = -1;
+            m_exit = ChildExit{true, -1, SIGKILL};
+            return m_exit;
+        }
         if (Clock::now() > deadline) {
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, &status, 0);

@@ -2,6 +2,7 @@
 // Child processes and FIFOs for tests of code that only shows its behaviour in another process
 // (crashes, the log viewer's pipe). Every wait is bounded: a child past its limit is killed.
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,10 @@ public:
     // Collects the standard error until every writer (the child and whatever it started) has
     // closed it; past the limit the child is killed.
     std::string readErrors(std::chrono::milliseconds limit);
-    // Waits for the child to end; past the limit it is killed.
-    ChildExit wait(std::chrono::milliseconds limit);
+    // Waits for the child to end; past the limit it is killed. killWhen, asked at each look, kills
+    // it with SIGKILL once it answers true (a power cut at a chosen moment); that end counts as
+    // finished, with termSignal SIGKILL.
+    ChildExit wait(std::chrono::milliseconds limit, const std::function<bool()>& killWhen = {});
 
 private:
     int m_pid = -1;  // -1 once reaped

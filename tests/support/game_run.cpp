@@ -29,7 +29,7 @@ std::map<std::string, std::string> snapshot(const fs::path& base, const std::vec
         for (auto it = fs::recursive_directory_iterator(base / folder, ec); it != fs::recursive_directory_iterator();
              it.increment(ec)) {
             if (ec) break;
-            if (it->is_regular_file()) out[fs::relative(it->path(), base).string()] = readFile(it->path());
+            if (it->is_regular_file()) out[it->path().lexically_relative(base).string()] = readFile(it->path());
         }
     }
     return out;
@@ -74,7 +74,13 @@ GameRunResult runGame(const GameRunOptions& options) {
     fs::copy(options.demo, run, fs::copy_options::recursive, ec);
     fs::create_directories(run, ec);
     for (const auto& [path, text] : options.overlays) writeFile(run / path, text);
-    fs::create_directories(base / "data");
+    if (options.dataHome.empty()) {
+        fs::create_directories(base / "data");
+    } else {
+        // The kept folder stands in as the run's own, so its files show in `written` alike.
+        fs::create_directories(options.dataHome, ec);
+        fs::create_directory_symlink(fs::absolute(options.dataHome, ec), base / "data", ec);
+    }
     fs::create_directories(base / "runtime");
     ::chmod((base / "runtime").c_str(), 0700);  // as the system makes XDG_RUNTIME_DIR
 
@@ -99,14 +105,18 @@ GameRunResult runGame(const GameRunOptions& options) {
     command += " >" + quoted((base / "out.txt").string()) + " 2>" + quoted((base / "err.txt").string());
     ChildProcess child("/bin/sh", {"-c", command}, env);
     result.started = child.started();
-    const ChildExit exit = child.wait(options.limit);
+    const fs::path logPath = run / options.logFile;
+    const auto logHoldsKillText = [&] {
+        return readFile(logPath).find(options.killAtLog) != std::string::npos;
+    };
+    const ChildExit exit = options.killAtLog.empty() ? child.wait(options.limit)
+                                                      : child.wait(options.limit, logHoldsKillText);
     result.finished = exit.finished;
     result.exitCode = exit.exitCode;
     result.termSignal = exit.termSignal;
     result.out = readFile(base / "out.txt");
     result.err = readFile(base / "err.txt");
 
-    const fs::path logPath = run / options.logFile;
     const std::string logText = fs::exists(logPath, ec) ? readFile(logPath) : result.err;
     for (const std::string& line : lines(logText)) result.log.push_back(parseLogLine(line));
     for (const auto& [path, bytes] : snapshot(base, {"run", "data", "runtime"})) {

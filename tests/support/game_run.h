@@ -38,6 +38,11 @@ struct GameRunOptions {
     bool inputAsArgument = false;          // hand the script as --input FILE (swfrun) too
     std::chrono::milliseconds limit{60000};
     std::string logFile = "megalog.log";   // the log the program writes into its working folder
+    // The per-user data folder (XDG_DATA_HOME) to use and keep, so that a later run goes on with
+    // the profiles this one leaves; empty: a fresh folder of the run's own.
+    std::filesystem::path dataHome;
+    // When not empty, the run is killed with SIGKILL as soon as its log holds this text.
+    std::string killAtLog;
 };
 
 struct LogEntry {

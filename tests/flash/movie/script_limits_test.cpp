@@ -240,6 +240,55 @@ TEST(ScriptLimits, AMemberTextGrowingFrameByFrameIsRefusedOnceItsBytesPassTheAcc
     EXPECT_LT(r->get_root_movie()->get_member("s", &text) ? text.to_bx_string().size() : 0, 600000);
 }
 
+TEST(ScriptLimits, TextsReplacingShortMembersCountWithTheMembersThatHoldThem) {
+    // Frame 1 gives an object 100 empty members; each pass of frames 2-3 replaces the next one by
+    // a new 20,000-byte text. Every host call builds only its one text: what keeps the account
+    // from being passed is the charge a member pays when it takes a longer text.
+    const lowered_limits limits(2000000, 50000, 1 << 20);
+    constexpr int kMembers = 100;
+    constexpr int kChunk = 20000;
+    const std::string chunk(kChunk, 'x');
+    assembler init;
+    init.push({str("o"), i32(0), str("Object")}).op(NEW_OBJECT).op(SET_VARIABLE);
+    for (int k = 0; k < kMembers; ++k)
+        init.push({str("o")}).op(GET_VARIABLE).push({str("m" + std::to_string(k)), str("")}).op(SET_MEMBER);
+    init.set_var("k", i32(0));
+    swf::MovieWriter m(8);
+    m.frame_rect({0, 550 * 20, 0, 400 * 20});
+    m.do_action(init.end().take());
+    m.show_frame();
+    m.do_action(assembler()
+                    .push({str("o")}).op(GET_VARIABLE)
+                    .push({str("m"), str("k")}).op(GET_VARIABLE).op(ADD2)
+                    .push({str(chunk), str("k")}).op(GET_VARIABLE).op(ADD2).op(SET_MEMBER)
+                    .push({str("k"), str("k")}).op(GET_VARIABLE).op(INCREMENT).op(SET_VARIABLE)
+                    .end().take());
+    m.show_frame();
+    m.do_action(assembler().goto_frame(1).op(PLAY).end().take());
+    m.show_frame();
+    m.end();
+    movietest::movie_fixture f;
+    f.files.add("holder.swf", m.finish_fws());
+    flash::smart_ptr<flash::root> r = f.owner->load_file("holder.swf");
+    ASSERT_TRUE(r);
+    // Until the first refusal: the stopped run then lets the movie loop back to frame 1.
+    for (int frame = 0; frame < 3 * kMembers && f.log.errors().empty(); ++frame) r->advance(1.0f / 8);
+    EXPECT_EQ(count_of(f.log.errors(), "error:"), 1) << f.log.errors();
+    EXPECT_NE(f.log.errors().find("they may grow no further)"), std::string::npos) << f.log.errors();
+    flash::as_value holder;
+    ASSERT_TRUE(r->get_root_movie()->get_member("o", &holder));
+    ASSERT_TRUE(holder.to_object());
+    int long_members = 0;
+    for (int k = 0; k < kMembers; ++k) {
+        flash::as_value member;
+        ASSERT_TRUE(holder.to_object()->get_member(("m" + std::to_string(k)).c_str(), &member)) << k;
+        if (member.to_bx_string().size() > kChunk) ++long_members;
+    }
+    // About 1 MiB of member texts, less the object's and its members' own share.
+    EXPECT_GE(long_members, 40);
+    EXPECT_LE(long_members, (1 << 20) / kChunk);
+}
+
 TEST(ScriptLimits, ShippedStackPrototypeAndMemoryLimitsHoldThePeakUnder256MB) {
     // The shipped limits but for the action count, which a sanitizer build takes minutes to use up.
     const lowered_limits limits(40000000, flash::max_stack_values, flash::max_script_bytes_per_movie);

@@ -4,12 +4,12 @@
 namespace flash {
 class as_object;
 class as_value;
-class player;
+class engine_instance;
 }  // namespace flash
 
-extern "C" flash::as_object* interp_test_make_widget(flash::player* owner, int nargs);
+extern "C" flash::as_object* interp_test_make_widget(flash::engine_instance* owner, int nargs);
 
 extern "C" __attribute__((visibility("default"))) flash::as_object* flash_module_init(
-    flash::player* owner, const flash::array<flash::as_value>& args) {
+    flash::engine_instance* owner, const flash::array<flash::as_value>& args) {
     return interp_test_make_widget(owner, args.size());
 }

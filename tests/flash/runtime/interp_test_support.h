@@ -1,5 +1,5 @@
 #pragma once
-// Runs assembled action bytes against a player whose root movie is a recording test character,
+// Runs assembled action bytes against an engine whose root movie is a recording test character,
 // and collects the trace output and the error log.
 #include <map>
 #include <string>
@@ -9,28 +9,28 @@
 #include "tests/support/engine_log.h"
 #include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
-#include "flash/movie/player.h"
 #include "flash/runtime/action_buffer.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/character.h"
 #include "flash/runtime/interpreter.h"
 #include "test_character.h"
+#include "tests/support/stub_engine.h"
 
 namespace interptest {
 
 using recording_character = testsupport::test_character;
 
-// One player with a root movie (a sprite) named "root" in the global sense, and a child sprite
+// One engine (the stub: no movie library) with a root movie (a sprite) named "root" in the global sense, and a child sprite
 // "clip" under it, both recording into the journal.
 class machine {
 public:
-    machine() : m_player(new flash::player), env(m_player.get_ptr()) {
-        root = new recording_character(m_player.get_ptr(), true, &journal);
+    machine() : m_engine(new testsupport::stub_engine), env(m_engine.get_ptr()) {
+        root = new recording_character(m_engine.get_ptr(), true, &journal);
         m_root_ref = root;
-        clip = new recording_character(m_player.get_ptr(), true, &journal);
+        clip = new recording_character(m_engine.get_ptr(), true, &journal);
         clip->parent = root;
         root->get_members().set("clip", flash::as_value(clip));
-        m_player->set_root_movie(root);
+        m_engine->set_root_movie(root);
         env.set_target(root);
         root->call_env = &env;
         clip->call_env = &env;
@@ -50,7 +50,7 @@ public:
         return messages();
     }
 
-    flash::player* get_player() { return m_player.get_ptr(); }
+    testsupport::stub_engine* get_engine() { return m_engine.get_ptr(); }
     static std::string& messages() { return testsupport::engine_log::messages(); }
     static std::string& errors() { return testsupport::engine_log::errors(); }
     bool error_has(const std::string& part) const {
@@ -63,9 +63,9 @@ public:
     flash::action_buffer buffer;
 
 private:
-    // First member, so the engine's log is collected from the player's construction on.
+    // First member, so the engine's log is collected from the engine's construction on.
     testsupport::engine_log m_log;
-    flash::smart_ptr<flash::player> m_player;
+    flash::smart_ptr<testsupport::stub_engine> m_engine;
     flash::smart_ptr<flash::as_object> m_root_ref;
 
 public:

@@ -11,12 +11,13 @@ tov_test(flash_interpreter_test
     ${CMAKE_CURRENT_LIST_DIR}/interpreter_variables_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interpreter_rules_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/action_preparation_test.cpp
-  DEPS flash_runtime flash_movie)
+    ${CMAKE_CURRENT_LIST_DIR}/interp_test_widget.cpp
+  DEPS flash_runtime stub_engine)
 target_include_directories(flash_interpreter_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
 # An extension module for the loader tests.
 add_library(flash_interpreter_test_module MODULE ${CMAKE_CURRENT_LIST_DIR}/interp_test_module.cpp)
-target_link_libraries(flash_interpreter_test_module PRIVATE flash_runtime flash_movie)
+target_link_libraries(flash_interpreter_test_module PRIVATE flash_runtime)
 add_dependencies(flash_interpreter_test flash_interpreter_test_module)
 target_compile_definitions(flash_interpreter_test PRIVATE
   INTERP_TEST_MODULE="$<TARGET_FILE:flash_interpreter_test_module>")
@@ -26,5 +27,5 @@ if(TOV_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_compile_definitions(flash_interpreter_fuzz PRIVATE INTERP_FUZZ_MAIN=1)
   target_compile_options(flash_interpreter_fuzz PRIVATE -fsanitize=fuzzer)
   target_link_options(flash_interpreter_fuzz PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(flash_interpreter_fuzz PRIVATE flash_runtime flash_movie)
+  target_link_libraries(flash_interpreter_fuzz PRIVATE flash_runtime stub_engine)
 endif()

@@ -16,12 +16,6 @@
 
 using namespace testasm;
 
-extern "C" flash::as_object* interp_test_make_widget(flash::player* owner, int nargs) {
-    flash::as_object* obj = new flash::as_object(owner);
-    obj->get_members().set("args", flash::as_value(nargs));
-    return obj;
-}
-
 namespace {
 
 assembler a() { return assembler(); }
@@ -96,7 +90,7 @@ void native_drops_its_holders(const flash::fn_call& fn) {
 TEST(InterpreterCalls, CallMethodKeepsTheFunctionAndThisForTheWholeCall) {
     interptest::machine m;
     flash::weak_ptr<flash::as_object> object_watch, function_watch;
-    flash::as_value holder(new flash::as_object(m.get_player()));
+    flash::as_value holder(new flash::as_object(m.get_engine()));
     flash::as_object* object = holder.to_object();
     object->set_member("tag", flash::as_value("kept"));
     object->set_member("f", flash::as_value(native_drops_its_holders));
@@ -139,7 +133,7 @@ TEST(InterpreterCalls, FunctionCallPassesOnlyTheFirstArgumentAfterThis) {
                         .op(POP)),
               "a\nundefined\na|undefined\nO\n");
     // A native wrapper without a routine gives undefined.
-    flash::as_value empty(new flash::as_c_function(m.get_player(), nullptr));
+    flash::as_value empty(new flash::as_c_function(m.get_engine(), nullptr));
     EXPECT_TRUE(flash::call_method(empty, &m.env, flash::as_value(), 0, -1).is_undefined());
     EXPECT_STREQ(empty.type_of(), "function");
 }
@@ -389,7 +383,7 @@ TEST(InterpreterCalls, ArgumentCountsPastTheStackAreCutToTheValuesThere) {
 // A displayed clip counting levels, with an environment of its own.
 class clip_with_environment : public flash::character {
 public:
-    explicit clip_with_environment(flash::player* owner) : flash::character(owner), env(owner) {}
+    explicit clip_with_environment(flash::engine_instance* owner) : flash::character(owner), env(owner) {}
     int get_level_count() const override { return 1; }
     flash::as_environment* get_environment() override { return &env; }
     flash::as_environment env;
@@ -397,7 +391,7 @@ public:
 
 TEST(InterpreterCalls, AFunctionOfAClipRunsInTheClipsEnvironmentOnTheCallersArguments) {
     interptest::machine m;
-    flash::smart_ptr<clip_with_environment> clip(new clip_with_environment(m.get_player()));
+    flash::smart_ptr<clip_with_environment> clip(new clip_with_environment(m.get_engine()));
     clip->env.set_owner(clip.get_ptr());
     // Defined by the clip's actions: function f(a) { trace(a); x = a; trace(this == _root) }
     flash::action_buffer definition;
@@ -566,7 +560,7 @@ TEST(InterpreterCalls, ActionTagsReadToTheirEndAndQueueOnTheSprite) {
     EXPECT_FALSE(def.frame_tags[0]->is_remove_tag());
     EXPECT_EQ(def.frame_tags[0]->get_depth_id_key(), 0xFFFFFFFFu);
 
-    flash::smart_ptr<queueing_sprite> sprite(new queueing_sprite(m.get_player()));
+    flash::smart_ptr<queueing_sprite> sprite(new queueing_sprite(m.get_engine()));
     def.frame_tags[0]->execute(sprite.get_ptr());
     static_cast<flash::do_action*>(def.init_actions[0].second)->execute(sprite.get_ptr());
     ASSERT_EQ(sprite->queue.size(), 2u);
@@ -630,32 +624,14 @@ TEST(InterpreterCalls, ExtensionModulesAreOffByDefaultAndLoadOnlyFromTheirFolder
     EXPECT_EQ(m.run(make), "1\n");
     // Names that could leave the folder are refused; a missing module is tried once.
     const flash::array<flash::as_value> none;
-    EXPECT_EQ(flash::load_extension("../Widget", m.get_player(), none), nullptr);
-    EXPECT_EQ(flash::load_extension("", m.get_player(), none), nullptr);
-    EXPECT_EQ(flash::load_extension("Absent", m.get_player(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("../Widget", m.get_engine(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("", m.get_engine(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("Absent", m.get_engine(), none), nullptr);
     std::filesystem::copy_file(INTERP_TEST_MODULE, dir.path() / "flash_modules" / "Absent.so");
-    EXPECT_EQ(flash::load_extension("Absent", m.get_player(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("Absent", m.get_engine(), none), nullptr);
     flash::set_extension_modules(false);
-    EXPECT_EQ(flash::load_extension("Widget", m.get_player(), none), nullptr);
+    EXPECT_EQ(flash::load_extension("Widget", m.get_engine(), none), nullptr);
     // Modules stay loaded until the engine's clean-up.
-    flash::clear_extension_modules();
-}
-
-TEST(InterpreterCalls, ExtensionModulesAreReleasedWithTheLastEngineInstance) {
-    // A name is tried once while the table keeps it: the module that appears later loads only
-    // after the last engine instance has released the table.
-    testsupport::TempDir dir;
-    const std::string path = (dir.path() / "Late.so").string();
-    {
-        flash::smart_ptr<flash::player> only(new flash::player);
-        ASSERT_EQ(flash::player::get_instance_count(), 1);
-        ASSERT_NE(flash::get_extension_module("Late", path.c_str()), nullptr);
-        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
-        std::filesystem::copy_file(INTERP_TEST_MODULE, path);
-        EXPECT_FALSE(flash::get_extension_module("Late", path.c_str())->is_loaded());
-    }
-    EXPECT_EQ(flash::player::get_instance_count(), 0);
-    EXPECT_TRUE(flash::get_extension_module("Late", path.c_str())->is_loaded());
     flash::clear_extension_modules();
 }
 
@@ -663,7 +639,7 @@ TEST(InterpreterCalls, GlobalFunctions) {
     // The engine instance registers these globals once, "$version" last and hidden from enumeration.
     interptest::machine m;
     flash::as_value version;
-    ASSERT_TRUE(m.get_player()->get_global()->get_members().get("$version", &version));
+    ASSERT_TRUE(m.get_engine()->get_global()->get_members().get("$version", &version));
     EXPECT_TRUE(version.get_flags() & flash::AS_DONT_ENUM);
     // o = {a: 1, b: 2}; ASSetPropFlags(o, ["a"], 1); then enumerate o.
     EXPECT_EQ(m.run(a().push({str("o"), i32(0), str("Object")})

@@ -19,6 +19,7 @@
 #include "flash/runtime/interpreter.h"
 #include "flash/runtime/script_limits.h"
 #include "interp_bare_machine.h"
+#include "tests/support/stub_engine.h"
 
 namespace {
 
@@ -148,7 +149,7 @@ std::string run_one_way(const uint8_t* data, int length, bool plain) {
     flash::register_log_callback(collect_log);
     std::string left;
     {
-        interptest::bare_machine machine;
+        interptest::bare_machine<testsupport::stub_engine> machine;
         const counted_run counted;
         flash::bx_random::seed_random(1);
         flash::action_buffer buffer;
@@ -194,7 +195,7 @@ extern "C" int interp_fuzz_one_input(const uint8_t* data, size_t size) {
     const flash::log_callback previous = flash::get_log_callback();
     flash::register_log_callback(quiet_log);
     {
-        interptest::bare_machine machine;
+        interptest::bare_machine<testsupport::stub_engine> machine;
         const counted_run counted;
         flash::action_buffer buffer;
         buffer.read(data, size > 0x100000 ? 0x100000 : static_cast<int>(size));

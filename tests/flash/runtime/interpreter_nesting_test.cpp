@@ -135,47 +135,6 @@ TEST(InterpreterNesting, AnArrayHoldingItselfConvertsWithALogLine) {
               ",2\n");
 }
 
-TEST(InterpreterNesting, LiteralCyclesNothingReachesAreCutByTheGarbagePass) {
-    // a = []; a[0] = a; o = {}; o extends o (its new prototype names o as constructor).
-    interptest::machine m;
-    const bytes program = self_holding_array()
-                              .push({str("o"), i32(0)})
-                              .op(INIT_OBJECT)
-                              .op(SET_VARIABLE)
-                              .push_str("o")
-                              .op(GET_VARIABLE)
-                              .op(PUSH_DUPLICATE)
-                              .op(EXTENDS)
-                              .take();
-    m.run(program);
-    // A frame step: everything is a candidate until the timeline (here the root) reaches it.
-    flash::player* p = m.get_player();
-    auto frame_step = [&] {
-        p->set_as_garbage();
-        m.root->this_alive();
-        p->clear_garbage();
-    };
-    auto literal = [&](const char* name) {
-        flash::as_value value;
-        EXPECT_TRUE(m.root->get_member(name, &value));
-        return flash::weak_ptr<flash::as_object>(value.to_object());
-    };
-    flash::weak_ptr<flash::as_object> array = literal("a"), object = literal("o");
-    frame_step();  // reached from the timeline: kept
-    EXPECT_NE(array.get_ptr(), nullptr);
-    EXPECT_NE(object.get_ptr(), nullptr);
-
-    // Made again and dropped within one frame, before any step could reach them.
-    m.run(program);
-    array = literal("a");
-    object = literal("o");
-    m.root->set_member("a", flash::as_value());
-    m.root->set_member("o", flash::as_value());
-    frame_step();
-    EXPECT_EQ(array.get_ptr(), nullptr);
-    EXPECT_EQ(object.get_ptr(), nullptr);
-}
-
 TEST(InterpreterNesting, ArraysNestedPastTheBoundConvertWithALogLine) {
     // a = []; for (i = 0; i < 1000; ++i) a = [a]; trace(a);
     assembler loop = a().push({str("a"), i32(0)}).op(INIT_ARRAY).op(SET_VARIABLE).set_var("i", i32(0));

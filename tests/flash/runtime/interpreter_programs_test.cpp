@@ -796,7 +796,7 @@ TEST(InterpreterPrograms, PropertiesAndTargets) {
     EXPECT_EQ(m.env.get_target(), m.root);
     EXPECT_EQ(m.root->get_members().find_index("where") >= 0, true);
     // An execution that starts on an object that is no character ends without a target.
-    const flash::smart_ptr<flash::as_object> plain(new flash::as_object(m.get_player()));
+    const flash::smart_ptr<flash::as_object> plain(new flash::as_object(m.get_engine()));
     m.env.set_target(plain.get_ptr());
     m.run(a().push({i32(1)}).op(POP));
     EXPECT_EQ(m.env.get_target(), nullptr);

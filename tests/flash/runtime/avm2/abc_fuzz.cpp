@@ -1,4 +1,4 @@
-// The fuzz entry: arbitrary bytes read as an ABC block by a fresh player; a block the reader
+// The fuzz entry: arbitrary bytes read as an ABC block by a fresh engine; a block the reader
 // accepts is listed, its entry script runs, and so does each of its first methods, under an
 // instruction budget. The gtest below runs it over assembled blocks, their cuts and byte flips.
 #include <cstddef>
@@ -6,7 +6,7 @@
 
 #include "flash/base/log.h"
 #include "flash/base/smart_ptr.h"
-#include "flash/movie/player.h"
+#include "tests/support/stub_engine.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/avm2/abc_def.h"
 #include "flash/runtime/avm2/as_3_function.h"
@@ -30,7 +30,7 @@ void fuzz_abc_bytes(const uint8_t* data, size_t size) {
     const flash::log_callback previous = flash::get_log_callback();
     flash::register_log_callback(quiet_log);
     {
-        flash::smart_ptr<flash::player> owner(new flash::player);
+        flash::smart_ptr<testsupport::stub_engine> owner(new testsupport::stub_engine);
         flash::smart_ptr<flash::abc_def> abc(new flash::abc_def);
         const int length = static_cast<int>(size > max_input ? max_input : size);
         if (abc->read(data, length, owner.get_ptr())) {

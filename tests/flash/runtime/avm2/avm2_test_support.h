@@ -1,27 +1,29 @@
 #pragma once
-// Helpers of the ActionScript 3 tests: a player with a block read from assembled bytes, the run of
+// Helpers of the ActionScript 3 tests: an engine (the stub: no movie library) with a block read from assembled bytes, the run of
 // its entry script, a program builder whose code traces values, and the movie that carries it.
 #include <string>
 
 #include "flash/base/smart_ptr.h"
-#include "flash/movie/player.h"
 #include "flash/runtime/as_environment.h"
 #include "flash/runtime/as_function.h"
 #include "flash/runtime/avm2/abc_def.h"
 #include "flash/runtime/avm2/as_3_function.h"
 #include "tests/support/engine_log.h"
+#include "tests/support/stub_engine.h"
 #include "tools/swfwriter/abc.h"
 #include "tools/swfwriter/movie_writer.h"
 
 namespace avm2test {
 
-// A player, the captured log and one block.
-struct machine {
+// An engine, the captured log and one block. The ActionScript 3 tests run it on the stub engine;
+// the player's own tests on the player.
+template <class Engine>
+struct engine_machine {
     testsupport::engine_log log;
-    flash::smart_ptr<flash::player> owner{new flash::player};
+    flash::smart_ptr<Engine> owner{new Engine};
     flash::smart_ptr<flash::abc_def> abc{new flash::abc_def};
 
-    ~machine() {
+    ~engine_machine() {
         abc = nullptr;
         owner->clear_heap();
         owner = nullptr;
@@ -41,6 +43,7 @@ struct machine {
         return flash::call_method(flash::as_value(entry), use, flash::as_value(self), 0, use->get_top_index());
     }
 };
+using machine = engine_machine<testsupport::stub_engine>;
 
 // An entry script under construction: its code starts by pushing this as the first scope.
 struct program {
