@@ -106,6 +106,9 @@ public:
     void clearMouseButtons() { m_mouseButtons = 0; }
     bool wireframe() const { return m_wireframe; }
     bool resetRequested() const { return m_resetRequested; }
+    // Alt+Enter and the pause menu: the saved mode turns over and the window follows it at the
+    // next draw (two switches before a draw cancel out).
+    void switchWindowMode();
     bool hideScene() const { return m_hideScene; }
     void setOnActivateScript(const std::string& script) { m_onActivateScript = script; }
     // Moves the system cursor's display count to the wanted side of zero (shown: 0 or more).

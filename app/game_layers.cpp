@@ -32,6 +32,7 @@ MessageBox* g_messageBox = nullptr;
 FlyElements* g_flyElements = nullptr;
 LoadingScreen* g_loadingScreen = nullptr;
 DialogControl* g_dialogControl = nullptr;
+PauseMenu* g_pauseMenu = nullptr;
 std::array<BaseRender*, static_cast<size_t>(Screen::Count)> g_screens{};
 
 }  // namespace
@@ -51,6 +52,8 @@ void setLoadingScreen(LoadingScreen* screen) { g_loadingScreen = screen; }
 
 DialogControl* dialogControl() { return g_dialogControl; }
 void setDialogControl(DialogControl* dialogs) { g_dialogControl = dialogs; }
+PauseMenu* pauseMenu() { return g_pauseMenu; }
+void setPauseMenu(PauseMenu* menu) { g_pauseMenu = menu; }
 
 BaseRender* screen(Screen which) {
     const auto index = static_cast<size_t>(which);

@@ -74,6 +74,9 @@ public:
     virtual void update() {}
     // Stops the script timers, waits for the preload worker and lets go of the current level.
     virtual void waitLoader() {}
+    // Puts the running level back to its start without ending it and without a fade: its entry
+    // step runs again (its minilevels are kept and restarted). Nothing without a running level.
+    virtual void restartCurrentLevel() {}
     // The debug key's completion of the current level (W in debug mode); nothing by default.
     virtual void debugCompleteLevel() {}
 };
@@ -151,6 +154,16 @@ public:
 // The registered dialog panel (null while none exists).
 DialogControl* dialogControl();
 void setDialogControl(DialogControl* dialogs);
+// The pause menu as the key chain and the other screens open it: over the game (false) or as
+// the main menu's options (true).
+class PauseMenu {
+public:
+    virtual ~PauseMenu() = default;
+    virtual void show(bool fromMainMenu) = 0;
+};
+// The registered pause menu (null while none exists).
+PauseMenu* pauseMenu();
+void setPauseMenu(PauseMenu* menu);
 
 // The screens the application and other layers reach by role (each screen registers itself).
 enum class Screen : uint8_t {

@@ -21,6 +21,7 @@
 namespace {
 
 // Scan codes of the keys the application handles itself.
+constexpr int kKeyEscape = 1;
 constexpr int kKeyEnter = 28;
 constexpr int kKeyD = 32;
 constexpr int kKeyGrave = 41;
@@ -47,6 +48,16 @@ constexpr const char* kTestEffects[] = {"test", "firework"};
 constexpr float kScreenCentreX = 512.0f, kScreenCentreY = 384.0f;
 
 constexpr LONG kMinimumWindowSize = 100;
+
+// Escape opens the pause menu only while none of these shows.
+constexpr app::Screen kScreensOverPlay[] = {app::Screen::DialogPanel, app::Screen::MsgBox, app::Screen::MainMenu,
+                                            app::Screen::GameMenu};
+
+bool screenOverPlayVisible() {
+    for (app::Screen role : kScreensOverPlay)
+        if (BaseRender* drawable = app::screen(role); drawable && drawable->isVisible()) return true;
+    return false;
+}
 
 bool has(int modifiers, int wanted) { return (modifiers & wanted) == wanted; }
 
@@ -259,16 +270,13 @@ void Application::onKeyEvent(KeyEvent* event) {
     }
     if (app::GameLevel* level = app::currentLevel(); level && level->onKey(event)) return;
     if (event->type == KEY_CLICKED) {
-        // Escape (the pause menu) comes with the screen it opens.
-        if (event->scanCode == kKeyPrintScreen) {
+        if (event->scanCode == kKeyEscape) {
+            if (!screenOverPlayVisible())
+                if (app::PauseMenu* menu = app::pauseMenu()) menu->show(false);
+        } else if (event->scanCode == kKeyPrintScreen) {
             saveScreenshot();
         } else if (event->scanCode == kKeyEnter && has(event->modifiers, MODIFIER_ALT)) {
-            // One press switches: the request follows whether the window now differs from the
-            // setting, so a second press before the next draw cancels the first.
-            toggle(s_fullScreenMode);
-            CMyD3DApplication* frame = CMyD3DApplication::instance();
-            const bool windowFull = frame && !frame->isWindowed();
-            m_resetRequested = windowFull != s_fullScreenMode->value.b;
+            switchWindowMode();
         } else if (event->scanCode == kKeyD && has(event->modifiers, kAllModifiers) && d_DebugModeEnabled->value.b) {
             toggle(d_DebugMode);
         } else if (event->scanCode == kKeyGrave && d_DebugModeEnabled->value.b) {
@@ -277,6 +285,15 @@ void Application::onKeyEvent(KeyEvent* event) {
         }
     }
     onDebugKey(event);
+}
+
+void Application::switchWindowMode() {
+    // The request follows whether the window now differs from the setting, so a second switch
+    // before the next draw cancels the first.
+    toggle(s_fullScreenMode);
+    CMyD3DApplication* frame = CMyD3DApplication::instance();
+    const bool windowFull = frame && !frame->isWindowed();
+    m_resetRequested = windowFull != s_fullScreenMode->value.b;
 }
 
 void Application::onDebugKey(KeyEvent* event) {

@@ -574,6 +574,14 @@ void LevelManager::stopWorkers() {
     joinWorkers();
 }
 
+void LevelManager::restartCurrentLevel() {
+    if (!m_currentLevel) return;
+    Tov::LogLine("MESSAGE") << "LevelManager::restartCurrentLevel" << ' ' << m_currentLevel->getName();
+    // What the cursor carries belongs to the level as it was.
+    if (MouseCursor* cursor = MouseCursor::instance()) cursor->reset();
+    initElements();
+}
+
 void LevelManager::waitLoader() {
     if (ScriptTimerManager* timers = ScriptTimerManager::instance()) timers->clear();
     m_stopPreload.store(true);

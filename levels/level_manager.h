@@ -94,6 +94,9 @@ public:
     void processLoadList();
     void loadSWF(const std::string& fileName);
     void waitLoader() override;
+    // The pause menu's restart: the cursor reset and the entry step run again on the running
+    // level, which is neither ended nor faded (ending it would delete its minilevels).
+    void restartCurrentLevel() override;
 
     // The graph's text and boolean values of a level's node (empty or false when missing).
     std::string levelString(const std::string& level, const char* key) const;

@@ -100,7 +100,7 @@ void MainMenu::onEvent(flash::character* ch, int eventCode) {
             });
         screens::takeInput();
     } else if (name == "mm_options_btn") {
-        // The pause menu's options form comes with the pause menu.
+        if (app::PauseMenu* menu = app::pauseMenu()) menu->show(true);
         screens::takeInput();
     } else if (name == "mm_credits_btn") {
         // No credits: the click stays with the next receiver.

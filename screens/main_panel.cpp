@@ -184,7 +184,7 @@ void MainPanel::onEvent(flash::character* ch, int event) {
         if (anyFlag(kSkipReady) || debug)
             if (app::GameLevel* level = app::currentLevel()) level->skip();
     } else if (name == "mp_menu_btn") {
-        // The pause menu opens here once it exists.
+        if (app::PauseMenu* menu = app::pauseMenu()) menu->show(false);
         screens::takeInput();
     } else if (name == "mp_task_btn") {
         screens::takeInput();

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kFullShutdown = {
     "FlyElementsManager", "DialogPanel", "render target", "LevelManager", "TextureContainer",
-    "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "MainPanel", "EnterName",
+    "ReplayRecorder", "MouseCursor", "MsgBox", "MainMenu", "GameMenu", "MainPanel", "EnterName",
     "ChooseProfile", "ScriptTimerManager", "Console", "Loading", "FontManager", "Inventory",
     "Profiles",
     "GameTimerManager",

@@ -185,8 +185,9 @@ std::vector<Movie> makeMovies() {
                    button("FullScreen", 412, 395, 40, 40),
                    sprite("MusicSlider", 428, 460, 180, 20, 0xFF505070, 11),
                    sprite("SoundSlider", 428, 530, 180, 20, 0xFF505070, 11),
-                   wire(sprite("MusicSliderCtrl", 512, 455, 12, 30, 0xFFE0E0E0)),
-                   wire(sprite("SoundSliderCtrl", 512, 525, 12, 30, 0xFFE0E0E0)),
+                   // The knobs stand on their centres, where the game puts them under the pointer.
+                   centred(wire(sprite("MusicSliderCtrl", 518, 470, 12, 30, 0xFFE0E0E0))),
+                   centred(wire(sprite("SoundSliderCtrl", 518, 540, 12, 30, 0xFFE0E0E0))),
                    button("music_minus_btn", 380, 455, 30, 30), button("music_plus_btn", 626, 455, 30, 30),
                    button("snd_minus_btn", 380, 525, 30, 30), button("snd_plus_btn", 626, 525, 30, 30)};
         m.points = {{"free", {100, 100}}};
