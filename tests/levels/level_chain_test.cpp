@@ -74,10 +74,12 @@ TEST(LevelChain, PlayGoesThroughTheLoadingScreenEscapeEndsTheIntroAndTheEndOfThe
         std::string(kFirstName) +
         "+10 click @mm_play_btn\n"
         "wait \"Loading::run loading intro.swf\" max 100\n"
-        // The loading screen stays 2 s (20 frames); the intro of 60 movie frames would play
-        // about 20 more, so outro starting within a few frames of Escape is Escape's doing.
-        "+25 key Escape\n"
-        "wait \"LevelManager::startLevel outro\" max 6\n"
+        // The intro starts once the loader is done and the screen has stayed its 2 s; its 60
+        // movie frames would play about 20 more, so outro starting within a few frames of
+        // Escape is Escape's doing.
+        "wait \"LevelManager::startLevel intro\" max 300\n"
+        "+8 key Escape\n"
+        "wait \"LevelManager::startLevel outro\" max 12\n"
         // The last level's end asks for the start level of an empty name: the main menu.
         "wait \"not defined start level in levels.xml\" max 400\n"
         // The main menu is back, and Play starts the game anew.
@@ -105,8 +107,9 @@ TEST(LevelChain, AGameKilledInItsSecondLevelResumesThereOnTheNextPlay) {
     testsupport::GameRunOptions killed = chainRun(std::string(kFirstName) +
                                                   "+10 click @mm_play_btn\n"
                                                   "wait \"Loading::run loading intro.swf\" max 100\n"
-                                                  "+25 key Escape\n"
-                                                  "wait \"LevelManager::startLevel outro\" max 6\n"
+                                                  "wait \"LevelManager::startLevel intro\" max 300\n"
+                                                  "+8 key Escape\n"
+                                                  "wait \"LevelManager::startLevel outro\" max 12\n"
                                                   "+100 quit\n");
     killed.overlays["data/levels/levels.xml"] = kLoadedMovieChain;
     killed.overlays["data/config.cfg"] = kChainSettings;
