@@ -191,6 +191,7 @@ void as_environment::add_local_grown(const bx_string& name, const as_value& valu
     const int before = m_local_frames.size();
     m_local_frames.push_back(frame_slot(name, value));
     if (m_local_frames.size() == before) return;  // refused and logged by the array
+    if (name.capacity() > max_kept_local_name) m_long_local_names = true;
     ++m_local_frame_count;
 }
 
@@ -199,7 +200,17 @@ void as_environment::add_local_grown(const bx_string& name, as_value&& value) {
     const int before = m_local_frames.size();
     m_local_frames.push_back(frame_slot(name, static_cast<as_value&&>(value)));
     if (m_local_frames.size() == before) return;  // refused and logged by the array
+    if (name.capacity() > max_kept_local_name) m_long_local_names = true;
     ++m_local_frame_count;
+}
+
+void as_environment::forget_long_local_names(int first, int end) {
+    frame_slot* slots = m_local_frames.data();
+    for (int i = first; i < end; ++i) {
+        if (slots[i].name.capacity() > max_kept_local_name) slots[i].name.clear();
+    }
+    // Slots above end were cut before, and lost their long names then.
+    if (first == 0) m_long_local_names = false;
 }
 
 bool as_environment::parse_path(const bx_string& var_path, bx_string* path, bx_string* var) {

@@ -238,14 +238,18 @@ public:
     void declare_local(const bx_string& name);
     // A slot above the count keeps its name: a call that adds the same locals as the last one
     // finds their names already there.
-    static void name_slot(frame_slot& slot, const bx_string& name) {
-        if (!slot.name.same_inline_bytes(name)) slot.name = name;
+    // A long name raises long_names: the cuts of the frames then look for it.
+    static void name_slot(frame_slot& slot, const bx_string& name, bool& long_names) {
+        if (!slot.name.same_inline_bytes(name)) [[unlikely]] {
+            slot.name = name;
+            if (slot.name.capacity() > max_kept_local_name) long_names = true;
+        }
     }
     // Inline into a slot the frames already have: every script call adds its arguments.
     void add_local(const bx_string& name, const as_value& value) {
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
-            name_slot(slot, name);
+            name_slot(slot, name, m_long_local_names);
             slot.value = value;
             ++m_local_frame_count;
             return;
@@ -256,7 +260,7 @@ public:
     void add_local(const bx_string& name, as_value&& value) {
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
-            name_slot(slot, name);
+            name_slot(slot, name, m_long_local_names);
             slot.value = static_cast<as_value&&>(value);
             ++m_local_frame_count;
             return;
@@ -267,7 +271,7 @@ public:
     void add_local_object(const bx_string& name, as_object* object) {
         if (m_local_frame_count < m_local_frames.size()) {
             frame_slot& slot = m_local_frames[m_local_frame_count];
-            name_slot(slot, name);
+            name_slot(slot, name, m_long_local_names);
             slot.value.become_object(object);
             ++m_local_frame_count;
             return;
@@ -293,11 +297,10 @@ public:
         // Read once: a release frees objects, never frames.
         const int count = m_local_frame_count;
         frame_slot* slots = m_local_frames.data();
-        for (int i = size; i < count; ++i) {
-            slots[i].value.set_undefined_releasing_object();
-            // A long name is not kept for reuse: it would hold text no account sees.
-            if (slots[i].name.capacity() > max_kept_local_name) [[unlikely]] slots[i].name.clear();
-        }
+        for (int i = size; i < count; ++i) slots[i].value.set_undefined_releasing_object();
+        // A long name is not kept for reuse: it would hold text no account sees. Only an
+        // environment that was given one looks (every script call ends here).
+        if (m_long_local_names) [[unlikely]] forget_long_local_names(size, count);
         if (size < count) m_local_frame_count = size;
     }
     const frame_slot& get_local(int index) const { return m_local_frames[index]; }
@@ -370,6 +373,9 @@ private:
     // add_local that needs a new slot at the end of the frames.
     void add_local_grown(const bx_string& name, const as_value& value);
     void add_local_grown(const bx_string& name, as_value&& value);
+    // Clears the long names of the slots from first up to end; with every frame cut none is
+    // left.
+    void forget_long_local_names(int first, int end);
     // Charges a new local slot to the running movie's account; false when it refuses.
     bool charge_local_slot(const bx_string& name);
     // The end of a plain name's lookup, after the with blocks, locals and target: "this",
@@ -401,6 +407,8 @@ private:
     smart_ptr<script_account> m_locals_account;
     int64_t m_locals_charged = 0;
     int m_local_frame_count = 0;
+    // Some slot may hold a name longer than max_kept_local_name.
+    bool m_long_local_names = false;
     weak_ptr<engine_instance> m_player;
     as3_scope_stack m_scope_stack;
     mutable as_value m_scratch;

@@ -168,6 +168,36 @@ TEST_F(AsEnvironmentTest, CutLocalsReleaseTheirValuesAndLeaveNoNameBehind) {
     EXPECT_TRUE(env.get_local(2).value.is_undefined());
 }
 
+TEST_F(AsEnvironmentTest, ACutFrameKeepsNoLongNameForTheNextLocal) {
+    // Past max_kept_local_name a cut slot's name would hold text no account sees: it goes with
+    // its frame, whether the slot was new or reused, and a live frame below keeps its own.
+    const int kept = flash::as_environment::max_kept_local_name;
+    const flash::bx_string long_outer(std::string(kept + 1, 'o').c_str());
+    const flash::bx_string long_inner(std::string(kept + 40, 'i').c_str());
+    const flash::bx_string kept_name(std::string(kept / 2, 'k').c_str());
+    env.add_local(long_outer, as_value(1));  // a new slot
+    env.add_local(kept_name, as_value(2));
+    env.add_local(long_inner, as_value(3));
+    env.set_local_frame_top(2);
+    EXPECT_EQ(env.get_local(2).name.size(), 0) << "the cut slot keeps its long name";
+    EXPECT_EQ(env.get_local(0).name.size(), kept + 1) << "the live frame's name is its own";
+    EXPECT_EQ(env.get_local(1).name.size(), kept / 2);
+    env.add_local(long_inner, as_value(4));  // the cut slot again, renamed
+    env.set_local_frame_top(1);
+    EXPECT_EQ(env.get_local(2).name.size(), 0);
+    EXPECT_EQ(env.get_local(1).name.size(), kept / 2) << "a name within the bound is kept for reuse";
+    env.set_local_frame_top(0);
+    EXPECT_EQ(env.get_local(0).name.size(), 0);
+    // With every long name gone, a later short frame's cut keeps its names for reuse.
+    env.add_local("x", as_value(5));
+    env.set_local_frame_top(0);
+    EXPECT_EQ(env.get_local(0).name.size(), 1);
+    // And a long name given to a reused slot is found again.
+    env.add_local(long_outer, as_value(6));
+    env.set_local_frame_top(0);
+    EXPECT_EQ(env.get_local(0).name.size(), 0);
+}
+
 TEST_F(AsEnvironmentTest, LocalNamesMatchByExactBytesOnly) {
     // Local names are case-sensitive, unlike member names; heap-long names compare whole.
     const char* const long_name = "a_name_longer_than_inline";
