@@ -1,10 +1,11 @@
-# The game's script functions of elements and clips, on the demo room, and the registry of every
-# game function and constant.
+# The game's script functions on the demo room (elements and clips; levels, tasks, the panel,
+# sound, effects, the cursor and diagnostics) and the registry of every game function and constant.
 tov_test(levels_script_function_tests GL SERIAL
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/script_function_names_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/script_functions_clips_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/script_functions_elements_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/script_functions_test.cpp
   DEPS game_fixture)
 
 # The script fuzz programs on the game's state with the demo room (a program of its own: it runs
