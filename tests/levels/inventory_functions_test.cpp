@@ -130,7 +130,9 @@ TEST_F(InventoryFunctionsTest, DroppingAnItemLeavesNoElementOnItsClip) {
     EXPECT_EQ(key->getCharacter(), nullptr);
     EXPECT_EQ(cursor->connectedElement(), nullptr);
     // Whoever still holds the clip finds no element behind it.
-    if (keyClip.get_ptr()) EXPECT_EQ(levels::ClipOwner::elementOf(keyClip.get_ptr()), nullptr);
+    if (keyClip.get_ptr()) {
+        EXPECT_EQ(levels::ClipOwner::elementOf(keyClip.get_ptr()), nullptr);
+    }
     EXPECT_EQ(flash::cast_to<flash::sprite_instance>(parent)->get_character_by_name("key"), nullptr);
     // Again, and with no element, nothing happens.
     lua_getglobal(L, "drop_inventory_element");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "core/cvar_catalogue.h"
 #include "app/game_layers.h"
 #include "app/mouse_cursor.h"
 #include "audio/media_center.h"
@@ -97,6 +98,8 @@ protected:
         ASSERT_NE(menu, nullptr);
         // The chapter's announcements, counted.
         ASSERT_EQ(lua("announced = {} function announce(text) announced[#announced + 1] = text end"), 0);
+        // The room's dialogs would hold the game over the menu: these tests are about the menu.
+        d_DisableDialogs->value.b = true;
         ASSERT_EQ(lua("start_level_no_fade('room')"), 0);
         for (int i = 0; i < 60 && game->app().anyFlag(Application::kFadeIn); ++i) game->frames(1);
         level = LevelManager::instance()->currentLevel();
@@ -107,6 +110,7 @@ protected:
     }
     void TearDown() override {
         game.reset();
+        d_DisableDialogs->value.b = false;
         levels::setLevelMaker("hidden", m_earlierHidden);
         levels::setLevelMaker("contour", m_earlierContour);
     }
