@@ -14,6 +14,7 @@
 #include "flash/render/bitmap_info.h"
 #include "flash/render/render_dispatch.h"
 #include "flash/render/d3d/render_handler_d3d.h"
+#include "flash/shape/geometry.h"
 #include "graphics/d3d_application.h"
 #include "graphics/d3d_device.h"
 #include "graphics/font.h"
@@ -39,7 +40,6 @@ constexpr int kLogoFadeOutMs = 5000;
 constexpr int kLogoEndMs = 6000;
 constexpr float kFadeSpeed = 2.0f;
 constexpr float kMaxUv = 0.99999f;
-constexpr int kTwipsPerPixel = 20;
 constexpr D3DCOLOR kDebugTextColour = 0xFFFF0000u;
 constexpr const char* kDebugFont = "debug_font";
 constexpr const char* kExitPage = "https://orlimand.invalid/thanks";
@@ -300,8 +300,8 @@ void Application::draw(float step) {
     device->SetSamplerState(0, D3DSAMP_MINFILTER, pointScene ? D3DTEXF_POINT : D3DTEXF_ANISOTROPIC);
     const int width = frameApp->getWidth(), height = frameApp->getHeight();
     flash::render::begin_display(flash::rgba(0, 0, 0, 255), 0, 0, width, height, 0.0f,
-                                 static_cast<float>(width * kTwipsPerPixel), 0.0f,
-                                 static_cast<float>(height * kTwipsPerPixel));
+                                 static_cast<float>(width * flash::twips_per_pixel), 0.0f,
+                                 static_cast<float>(height * flash::twips_per_pixel));
 
     if (m_renderTarget && m_renderTarget->getTexture()) {
         auto* texture = static_cast<IDirect3DTexture9*>(m_renderTarget->getTexture());

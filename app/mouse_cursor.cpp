@@ -11,12 +11,12 @@
 #include "flash/movie/player.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/character.h"
+#include "flash/shape/geometry.h"
 #include "graphics/d3d_application.h"
 #include "platform/graphics/window.h"
 
 namespace {
 
-constexpr float kTwipsPerPixel = 20.0f;
 constexpr const char* kConstructor = "MouseCursor::MouseCursor";
 
 app::CarriedElementReader g_elementReader = nullptr;
@@ -142,8 +142,8 @@ void MouseCursor::updateScales() {
 void MouseCursor::setPosition(int x, int y) {
     m_x = x;
     m_y = y;
-    const float tx = finiteOrZero(static_cast<float>(x) * kTwipsPerPixel);
-    const float ty = finiteOrZero(static_cast<float>(y) * kTwipsPerPixel);
+    const float tx = finiteOrZero(static_cast<float>(x) * flash::twips_per_pixel);
+    const float ty = finiteOrZero(static_cast<float>(y) * flash::twips_per_pixel);
     if (flash::character* clip = cursorClip()) {
         flash::matrix m = clip->get_matrix();
         m.m_[0][2] = tx;

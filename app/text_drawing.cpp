@@ -11,13 +11,13 @@
 #include "core/string_utils.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/text.h"
+#include "flash/shape/geometry.h"
 #include "graphics/font.h"
 #include "graphics/font_manager.h"
 
 namespace {
 
 constexpr int kMaxLines = 20;
-constexpr float kPixelsPerTwip = 0.05f;
 constexpr int kAlignCentre = 2;
 
 // The font manager's fonts as the callback uses them.
@@ -118,8 +118,8 @@ void Application::drawText(flash::edit_text_character* field) {
     const flash::rect& bounds = def->m_rect;
     flash::point origin;
     world.transform(&origin, flash::point(bounds.m_x_min, bounds.m_y_min));
-    const float width = (bounds.m_x_max - bounds.m_x_min) * kPixelsPerTwip * std::fabs(world.get_x_scale());
-    const float height = (bounds.m_y_max - bounds.m_y_min) * kPixelsPerTwip * std::fabs(world.get_y_scale());
+    const float width = (bounds.m_x_max - bounds.m_x_min) * flash::pixels_per_twip * std::fabs(world.get_x_scale());
+    const float height = (bounds.m_y_max - bounds.m_y_min) * flash::pixels_per_twip * std::fabs(world.get_y_scale());
     const int lineHeight = font->lineHeight();
 
     int lineCount = 0;
@@ -173,7 +173,7 @@ void Application::drawText(flash::edit_text_character* field) {
 
     const uint32_t colour = packArgb(field->get_cxform().transform(field->m_color));
     const uint32_t outline = packArgb(field->m_outline_color);
-    const float left = origin.m_x * kPixelsPerTwip, top = origin.m_y * kPixelsPerTwip;
+    const float left = origin.m_x * flash::pixels_per_twip, top = origin.m_y * flash::pixels_per_twip;
     for (int i = 0; i < lineCount; ++i) {
         const LineRecord& record = g_lines[static_cast<size_t>(i)];
         font->draw(record.x + left, record.y + top + offset, colour, record.text, field->m_outline_width, outline);

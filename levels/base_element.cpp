@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/log_stream.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_level.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_effect.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr float kPixelsPerTwip = 0.05f;
 
 float finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
@@ -114,7 +114,7 @@ void BaseElement::setEffect(const std::string& name) {
     if (name.empty() || !ch || !effects) return;
     const flash::matrix world = ch->get_world_matrix();
     // Unmanaged: the level steps and draws it.
-    m_effect = effects->startEffect(world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip, name, true, false);
+    m_effect = effects->startEffect(world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip, name, true, false);
     if (!m_effect) return;
     m_effect->setCompletionCallback(this, &BaseElement::onEffectDone);
     // The effect nulls the field when it goes, whoever stops it.
@@ -162,7 +162,7 @@ bool BaseElement::updateAnimation(float dt) {
     }
     if (m_effect) {
         const flash::matrix world = ch->get_world_matrix();
-        m_effect->setPosition({world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip});
+        m_effect->setPosition({world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip});
     }
 
     if (animation.elapsed >= animation.duration) {
@@ -183,7 +183,7 @@ void BaseElement::updateFollowers(float dt) {
     flash::character* ch = getCharacter();
     if (m_effect && ch) {
         const flash::matrix& local = ch->get_matrix();
-        m_effect->setPosition({local.m_[0][2] * kPixelsPerTwip, local.m_[1][2] * kPixelsPerTwip});
+        m_effect->setPosition({local.m_[0][2] * flash::pixels_per_twip, local.m_[1][2] * flash::pixels_per_twip});
     }
     const std::string& function = m_scripts[eiUpdate];
     if (!function.empty() && currentScriptState()) {

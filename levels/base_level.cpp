@@ -15,6 +15,7 @@
 #include "flash/movie/player.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/render/render_handler.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/level_factory.h"
 #include "levels/level_sound.h"
@@ -27,7 +28,6 @@ namespace {
 constexpr const char* kInitElements = "BaseLevel::initElements";
 constexpr const char* kZoomOutButton = "ZoomOutBtn";
 constexpr const char* kLevelArea = "LevelArea";
-constexpr float kPixelsPerTwip = 0.05f;
 
 // The element lists of a description, each with the kind it makes and its log text.
 struct ElementList {
@@ -213,7 +213,7 @@ bool BaseLevel::initInternal(const Attr::AttributePtr& description) {
         if (!clip || !effectMgr) continue;
         const flash::matrix world = clip->get_world_matrix();
         // The level steps and draws the effect, and releases it with itself.
-        addEffect(effectMgr->startEffect(world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip,
+        addEffect(effectMgr->startEffect(world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip,
                                          entryValue(entry), true, false));
     }
     return true;

@@ -10,6 +10,7 @@
 #include "core/log_stream.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "input/input_event.h"
 #include "levels/base_element.h"
 #include "levels/base_level.h"
@@ -22,8 +23,6 @@
 
 namespace {
 
-constexpr float kPixelsPerTwip = 0.05f;
-constexpr float kTwipsPerPixel = 20.0f;
 constexpr int kAlpha = 3;  // the alpha row of a colour transform
 constexpr int kPressEvent = 1;
 constexpr int kRightButton = 1;
@@ -156,7 +155,7 @@ void BaseLevel::startWin() {
     if (!anyFlag(kFlagNoWinEffect) && !m_winEffectName.empty()) {
         const flash::matrix world = getLevelArea()->get_world_matrix();
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance())
-            addEffect(effects->startEffect(world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip,
+            addEffect(effects->startEffect(world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip,
                                            m_winEffectName, true, false));
         if (GameTimerManager* timers = GameTimerManager::instance()) {
             timers->start(this, &BaseLevel::onLeaveTimer, nullptr, kLeaveDelay);
@@ -248,7 +247,7 @@ bool BaseLevel::onMouse(int x, int y, int buttons) {
     flash::rect bound;
     area->get_bound(&bound);
     if (flash::character* parent = area->get_parent()) parent->get_world_matrix().transform(&bound);
-    return bound.point_test(static_cast<float>(x) * kTwipsPerPixel, static_cast<float>(y) * kTwipsPerPixel);
+    return bound.point_test(static_cast<float>(x) * flash::twips_per_pixel, static_cast<float>(y) * flash::twips_per_pixel);
 }
 
 bool BaseLevel::onInputEvent(InputEvent* event) {
@@ -282,8 +281,8 @@ void BaseLevel::enterMinilevel() {
     } else if (flash::root* root = getRoot()) {
         root->get_mouse_state(&mouseX, &mouseY, &buttons);
     }
-    m_zoomOffsetX = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[0][2] - mouseX * kTwipsPerPixel)));
-    m_zoomOffsetY = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[1][2] - mouseY * kTwipsPerPixel)));
+    m_zoomOffsetX = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[0][2] - mouseX * flash::twips_per_pixel)));
+    m_zoomOffsetY = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[1][2] - mouseY * flash::twips_per_pixel)));
     matrix.m_[0][2] = m_levelAreaMatrix.m_[0][2] - static_cast<float>(m_zoomOffsetX / 2);
     matrix.m_[1][2] = m_levelAreaMatrix.m_[1][2] - static_cast<float>(m_zoomOffsetY / 2);
     area->set_matrix(matrix);
@@ -338,8 +337,8 @@ void BaseLevel::scale(float s, float centreX, float centreY) {
     if (!movie) return;
     flash::matrix matrix = movie->get_matrix();
     matrix.set_scale_rotation(s, s, matrix.get_rotation());
-    matrix.m_[0][2] = finite(-(static_cast<float>(root->get_movie_width()) * kTwipsPerPixel * (s - 1.0f) * centreX));
-    matrix.m_[1][2] = finite(-(static_cast<float>(root->get_movie_height()) * kTwipsPerPixel * (s - 1.0f) * centreY));
+    matrix.m_[0][2] = finite(-(static_cast<float>(root->get_movie_width()) * flash::twips_per_pixel * (s - 1.0f) * centreX));
+    matrix.m_[1][2] = finite(-(static_cast<float>(root->get_movie_height()) * flash::twips_per_pixel * (s - 1.0f) * centreY));
     movie->set_matrix(matrix);
 }
 

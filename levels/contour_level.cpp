@@ -6,13 +6,13 @@
 #include "core/attr_access.h"
 #include "core/log_stream.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "levels/fly_elements.h"
 #include "levels/level_manager.h"
 #include "script/script_core.h"
 
 namespace {
 
-constexpr float kPixelsPerTwip = 0.05f;
 constexpr int kFrameHidden = 0;
 constexpr int kFramePlaced = 1;
 constexpr int kKindAnimated = 6;
@@ -38,8 +38,8 @@ void ContourPart::attachClip(flash::character* clip) {
     m_clip = clip;
     clip->set_visible(true);
     const flash::matrix world = clip->get_world_matrix();
-    m_home[0] = world.m_[0][2] * kPixelsPerTwip;
-    m_home[1] = world.m_[1][2] * kPixelsPerTwip;
+    m_home[0] = world.m_[0][2] * flash::pixels_per_twip;
+    m_home[1] = world.m_[1][2] * flash::pixels_per_twip;
     m_home[2] = 0.0f;
 }
 

@@ -4,6 +4,7 @@
 #include <lua.hpp>
 
 #include "app/game_layers.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/base_level.h"
 #include "script/script_args.h"
@@ -15,8 +16,6 @@ namespace {
 
 using ScriptBinding::ClassDescriptor;
 
-constexpr float kTwipsPerPixel = 20.0f;
-constexpr float kPixelsPerTwip = 0.05f;
 constexpr float kRadiansPerDegree = 0.017453292f;
 
 // set_anim_ex's flag bits: which parts of the target clip the animation takes.
@@ -106,8 +105,8 @@ int elementGetPos(lua_State* L) {
     Vec2 position;
     if (ch) {
         const flash::matrix world = ch->get_world_matrix();
-        position.x = world.m_[0][2] * kPixelsPerTwip;
-        position.y = world.m_[1][2] * kPixelsPerTwip;
+        position.x = world.m_[0][2] * flash::pixels_per_twip;
+        position.y = world.m_[1][2] * flash::pixels_per_twip;
     }
     ScriptBinding::pushCopy(L, position);
     return 1;
@@ -118,8 +117,8 @@ int elementSetPos(lua_State* L) {
     const Vec2* position = ScriptBinding::getArg<Vec2>(L, 2);
     if (!ch || !position) return 0;
     flash::matrix matrix = ch->get_matrix();
-    matrix.m_[0][2] = finite(position->x * kTwipsPerPixel);
-    matrix.m_[1][2] = finite(position->y * kTwipsPerPixel);
+    matrix.m_[0][2] = finite(position->x * flash::twips_per_pixel);
+    matrix.m_[1][2] = finite(position->y * flash::twips_per_pixel);
     ch->set_matrix(matrix);
     return 0;
 }
@@ -154,8 +153,8 @@ int transformTranslate(lua_State* L) {
     ElementTransform* transform = ScriptBinding::getArg<ElementTransform>(L, 1);
     const Vec2* delta = ScriptBinding::getArg<Vec2>(L, 2);
     if (!transform || !delta) return 0;
-    transform->deltaX = finite(delta->x * kTwipsPerPixel);
-    transform->deltaY = finite(delta->y * kTwipsPerPixel);
+    transform->deltaX = finite(delta->x * flash::twips_per_pixel);
+    transform->deltaY = finite(delta->y * flash::twips_per_pixel);
     return 0;
 }
 
@@ -163,8 +162,8 @@ int transformTranslateTo(lua_State* L) {
     ElementTransform* transform = ScriptBinding::getArg<ElementTransform>(L, 1);
     const Vec2* target = ScriptBinding::getArg<Vec2>(L, 2);
     if (!transform || !target) return 0;
-    transform->targetMatrix.m_[0][2] = finite(target->x * kTwipsPerPixel);
-    transform->targetMatrix.m_[1][2] = finite(target->y * kTwipsPerPixel);
+    transform->targetMatrix.m_[0][2] = finite(target->x * flash::twips_per_pixel);
+    transform->targetMatrix.m_[1][2] = finite(target->y * flash::twips_per_pixel);
     transform->setFlag(ElementTransform::kAbsoluteTarget, true);
     return 0;
 }
@@ -254,8 +253,8 @@ int setAnimNew(lua_State* L) {
     ElementAnimation* animation = startFromClip(element, ScriptBinding::getFloatArg(L, 6), textArg(L, 7));
     if (!animation) return 0;
     animation->targetMatrix = animation->startMatrix;
-    animation->dx = finite(ScriptBinding::getFloatArg(L, 2) * kTwipsPerPixel);
-    animation->dy = finite(ScriptBinding::getFloatArg(L, 3) * kTwipsPerPixel);
+    animation->dx = finite(ScriptBinding::getFloatArg(L, 2) * flash::twips_per_pixel);
+    animation->dy = finite(ScriptBinding::getFloatArg(L, 3) * flash::twips_per_pixel);
     animation->rotationDelta = finite(ScriptBinding::getFloatArg(L, 4) * kRadiansPerDegree);
     animation->scaleDelta = finite(ScriptBinding::getFloatArg(L, 5));
     element->addAnimation(animation);

@@ -16,6 +16,7 @@
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "input/input_event.h"
 #include "levels/hidden_services.h"
 #include "levels/level_manager.h"
@@ -36,7 +37,6 @@ constexpr int kPlaying = 0;
 constexpr int kIdleFrame = 0;
 constexpr int kFoundFrame = 1;
 constexpr int kAlpha = 3;  // the alpha row of a colour transform
-constexpr float kPixelsPerTwip = 0.05f;
 
 const levels::LevelKindRegistration s_kind("hidden", [](BaseLevel* parent) -> BaseLevel* {
     return new HiddenLevel(parent);
@@ -476,7 +476,7 @@ void HiddenLevel::updateUseTargets() {
         const flash::matrix b = heldClip->get_world_matrix();
         const float d = std::hypot(a.m_[0][2] - b.m_[0][2], a.m_[1][2] - b.m_[1][2]);
         target->set_visible(d <= heldClip->get_width() * 0.5f);
-        const float alpha = kProximityAlpha / (d * kPixelsPerTwip);
+        const float alpha = kProximityAlpha / (d * flash::pixels_per_twip);
         flash::cxform colour = target->get_cxform();
         colour.m_[kAlpha][0] = std::isfinite(alpha) ? alpha : 0.0f;
         target->set_cxform(colour);
@@ -539,7 +539,7 @@ bool HiddenLevel::hint() {
         if (!ch || !ch->get_event_callback() || !ch->get_visible()) continue;
         const flash::matrix world = ch->get_world_matrix();
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance())
-            effects->startEffect(world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip, kHintEffect,
+            effects->startEffect(world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip, kHintEffect,
                                  false, true);
         return true;
     }

@@ -3,6 +3,8 @@
 // description may claim, turning and raising a piece's clip, the press test and the skip button.
 #include <string>
 
+#include "flash/shape/geometry.h"
+
 namespace flash {
 class character;
 struct matrix;
@@ -17,8 +19,6 @@ namespace levels {
 constexpr int kMaxPieces = 256;
 // The press event of a clip's native callback.
 constexpr int kPressEvent = 1;
-constexpr float kPixelsPerTwip = 0.05f;
-constexpr float kTwipsPerPixel = 20.0f;
 constexpr float kHalfPi = 1.5707963f;
 constexpr float kTwoPi = 6.2831853f;
 

@@ -9,6 +9,7 @@
 #include "core/random_tables.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/character.h"
+#include "flash/shape/geometry.h"
 #include "input/input_event.h"
 #include "levels/level_manager.h"
 #include "levels/level_sound.h"
@@ -37,8 +38,8 @@ void PuzzlePart::bind(flash::character* ch) {
         ch->set_visible(true);
         m_home = ch->get_matrix();
         const flash::matrix world = ch->get_world_matrix();
-        m_homeX = world.m_[0][2] * levels::kPixelsPerTwip;
-        m_homeY = world.m_[1][2] * levels::kPixelsPerTwip;
+        m_homeX = world.m_[0][2] * flash::pixels_per_twip;
+        m_homeY = world.m_[1][2] * flash::pixels_per_twip;
         m_angle = 0.0f;
         m_bound = true;
     }
@@ -61,7 +62,7 @@ void PuzzlePart::turnStep() {
     setAngle(m_angle + levels::kHalfPi >= levels::kTwoPi - 1e-3f ? levels::kTwoPi : m_angle + levels::kHalfPi);
 }
 
-void PuzzlePart::moveTo(float x, float y) { moveToTwips(x * levels::kTwipsPerPixel, y * levels::kTwipsPerPixel); }
+void PuzzlePart::moveTo(float x, float y) { moveToTwips(x * flash::twips_per_pixel, y * flash::twips_per_pixel); }
 
 void PuzzlePart::moveToTwips(float x, float y) {
     flash::character* ch = getCharacter();
@@ -143,8 +144,8 @@ bool PuzzleLevel::initInternal(const Attr::AttributePtr& description) {
         return false;
     }
     const flash::matrix layerWorld = layer->get_world_matrix();
-    m_layerX = layerWorld.m_[0][2] * levels::kPixelsPerTwip;
-    m_layerY = layerWorld.m_[1][2] * levels::kPixelsPerTwip;
+    m_layerX = layerWorld.m_[0][2] * flash::pixels_per_twip;
+    m_layerY = layerWorld.m_[1][2] * flash::pixels_per_twip;
     m_areas.clear();
     // More areas than pieces are never used.
     for (int k = 0; k < levels::kMaxPieces; ++k) {
@@ -184,10 +185,10 @@ void PuzzleLevel::restart() {
         part->bind(ch);
         part->randomTurn();
         const flash::matrix& areaMatrix = area->get_matrix();
-        const float left = areaMatrix.m_[0][2] * levels::kPixelsPerTwip;
-        const float top = areaMatrix.m_[1][2] * levels::kPixelsPerTwip;
-        const float right = left + area->get_width() * levels::kPixelsPerTwip;
-        const float bottom = top + area->get_height() * levels::kPixelsPerTwip;
+        const float left = areaMatrix.m_[0][2] * flash::pixels_per_twip;
+        const float top = areaMatrix.m_[1][2] * flash::pixels_per_twip;
+        const float right = left + area->get_width() * flash::pixels_per_twip;
+        const float bottom = top + area->get_height() * flash::pixels_per_twip;
         const float r1 = randomFloat();
         const float r2 = randomFloat();
         part->moveTo(left + (right - left) * r2, top + (bottom - top) * r1);
@@ -224,8 +225,8 @@ bool PuzzleLevel::handleEvent(flash::character* ch, int eventCode) {
             flash::point local;
             const flash::character* layer = m_piecesLayer.get_ptr();
             const flash::matrix world = layer ? layer->get_world_matrix() : flash::matrix();
-            world.transform_by_inverse(&local, flash::point(cursorX * levels::kTwipsPerPixel,
-                                                            cursorY * levels::kTwipsPerPixel));
+            world.transform_by_inverse(&local, flash::point(cursorX * flash::twips_per_pixel,
+                                                            cursorY * flash::twips_per_pixel));
             carried->moveToTwips(local.m_x, local.m_y);
         }
     } else if (ch == m_picture.get_ptr()) {

@@ -1,35 +1,28 @@
 #pragma once
-// What the game's script functions share: the current level (or none), a clip of it by path
-// (searched deep) and the screen's pixel scale of movie matrices.
+// The lookups every game script function shares: the level manager's current level (deep: its
+// open minilevel when there is one), a clip of it by path (searched in its minilevels and parents
+// too) and an element of it by name. Null when the level or the object is missing; an empty name
+// (also a missing argument) finds nothing, not the first unnamed clip or element.
 #include <string>
 
-#include "levels/base_level.h"
-#include "levels/level_manager.h"
-
-namespace levels::script_support {
-
-// Movie matrices hold twentieths of a pixel.
-inline constexpr float kTwipsPerPixel = 20.0f;
-inline constexpr float kPixelsPerTwip = 0.05f;
-
-// The current level; with deep, its active minilevel when it has one. Null without one.
-inline BaseLevel* currentLevel(bool deep = false) {
-    LevelManager* manager = LevelManager::instance();
-    return manager ? manager->currentLevel(deep) : nullptr;
+class BaseLevel;
+class BaseElement;
+namespace flash {
+class character;
+class sprite_instance;
 }
 
-// A clip of the level by path, searched deep; null without a level or clip.
-inline flash::character* findClip(BaseLevel* level, const std::string& path) {
-    return level ? level->findCharacter(path, true) : nullptr;
-}
+namespace script_functions {
 
+BaseLevel* currentLevel(bool deep = false);
+flash::character* findClip(const std::string& path, bool deep = false);
+// The clip when it is a sprite (the frame and play functions act on sprites only).
+flash::sprite_instance* findSprite(const std::string& path);
+BaseElement* findElement(const std::string& name);
+// The clip's translation set (twips; a value that is not finite becomes 0), its scale and
+// rotation kept.
+void setTranslation(flash::character* ch, float xTwips, float yTwips);
 // True while the level is still one the manager keeps (a script callback may delete it).
-inline bool levelAlive(const BaseLevel* level) {
-    LevelManager* manager = LevelManager::instance();
-    if (!manager || !level) return false;
-    for (const BaseLevel* kept : manager->levels())
-        if (kept == level) return true;
-    return false;
-}
+bool levelAlive(const BaseLevel* level);
 
-}  // namespace levels::script_support
+}  // namespace script_functions

@@ -9,6 +9,7 @@
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/host_callbacks.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/base_level.h"
 #include "script/console_sink.h"
@@ -44,30 +45,6 @@ flash::character* elementClip(const std::string& name) {
 }
 
 }  // namespace
-
-BaseLevel* currentLevel(bool deep) { return dynamic_cast<BaseLevel*>(app::currentLevel(deep)); }
-
-// An empty name (also a missing argument) finds nothing, not the first unnamed clip or element.
-flash::character* findClip(const std::string& path, bool deep) {
-    BaseLevel* level = path.empty() ? nullptr : currentLevel(deep);
-    return level ? level->findCharacter(path, true) : nullptr;
-}
-
-flash::sprite_instance* findSprite(const std::string& path) {
-    return flash::cast_to<flash::sprite_instance>(findClip(path));
-}
-
-BaseElement* findElement(const std::string& name) {
-    BaseLevel* level = name.empty() ? nullptr : currentLevel();
-    return level ? level->getElementByName(name) : nullptr;
-}
-
-void setTranslation(flash::character* ch, float xTwips, float yTwips) {
-    flash::matrix matrix = ch->get_matrix();
-    matrix.m_[0][2] = ScriptBinding::finiteOrZero(xTwips);
-    matrix.m_[1][2] = ScriptBinding::finiteOrZero(yTwips);
-    ch->set_matrix(matrix);
-}
 
 void playMovieClip(const std::string& path, bool thisOnly) {
     flash::sprite_instance* clip = findSprite(path);
@@ -129,23 +106,23 @@ Vec2 getClipPos(const std::string& path) {
     flash::character* ch = findClip(path);
     if (!ch) return Vec2{};
     const flash::matrix world = ch->get_world_matrix();
-    return Vec2{world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip};
+    return Vec2{world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip};
 }
 
 Vec2 getClipSize(const std::string& path) {
     flash::character* ch = findClip(path);
     if (!ch) return Vec2{};
-    return Vec2{ch->get_width() * kPixelsPerTwip, ch->get_height() * kPixelsPerTwip};
+    return Vec2{ch->get_width() * flash::pixels_per_twip, ch->get_height() * flash::pixels_per_twip};
 }
 
 void setClipPos(const std::string& element, int x, int y) {
     if (flash::character* ch = elementClip(element))
-        setTranslation(ch, static_cast<float>(x) * kTwipsPerPixel, static_cast<float>(y) * kTwipsPerPixel);
+        setTranslation(ch, static_cast<float>(x) * flash::twips_per_pixel, static_cast<float>(y) * flash::twips_per_pixel);
 }
 
 void setClipPosY(const std::string& element, int y) {
     if (flash::character* ch = elementClip(element))
-        setTranslation(ch, ch->get_matrix().m_[0][2], static_cast<float>(y) * kTwipsPerPixel);
+        setTranslation(ch, ch->get_matrix().m_[0][2], static_cast<float>(y) * flash::twips_per_pixel);
 }
 
 void setCharacterPos(const std::string& path, const std::string& targetPath) {

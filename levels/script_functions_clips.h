@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "levels/script_function_support.h"
 #include "script/value_types.h"
 
 class BaseLevel;
@@ -19,22 +20,6 @@ class sprite_instance;
 }
 
 namespace script_functions {
-
-// The lookups every game function shares: the level manager's current level (deep: its open
-// minilevel when there is one), a clip of it by path (searched in its minilevels and parents
-// too) and an element of it by name. Null when the level or the object is missing.
-BaseLevel* currentLevel(bool deep = false);
-flash::character* findClip(const std::string& path, bool deep = false);
-// The clip when it is a sprite (the frame and play functions act on sprites only).
-flash::sprite_instance* findSprite(const std::string& path);
-BaseElement* findElement(const std::string& name);
-
-// Scripts speak pixels, clip matrices twips.
-constexpr float kTwipsPerPixel = 20.0f;
-constexpr float kPixelsPerTwip = 0.05f;
-// The clip's translation set (twips; a value that is not finite becomes 0), its scale and
-// rotation kept.
-void setTranslation(flash::character* ch, float xTwips, float yTwips);
 
 // play_movie_clip: frame 0, playing (its child sprites too unless `thisOnly`), the whole range,
 // no repeat, visible; prints "play_movie_clip: <path>".

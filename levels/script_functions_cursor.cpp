@@ -6,8 +6,10 @@
 
 #include "app/mouse_cursor.h"
 #include "flash/runtime/character.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/clip_owner.h"
+#include "levels/base_level.h"
 #include "levels/script_function_support.h"
 #include "platform/graphics/window.h"
 #include "script/console_sink.h"
@@ -16,9 +18,8 @@
 
 namespace {
 
-using levels::script_support::currentLevel;
-using levels::script_support::findClip;
-using levels::script_support::kTwipsPerPixel;
+using script_functions::currentLevel;
+using script_functions::findClip;
 
 constexpr float kFlyBackSeconds = 0.3f;
 constexpr const char* kNoElement = "No element";
@@ -28,7 +29,7 @@ void addMouseElement(const std::string& path) {
     BaseLevel* level = currentLevel();
     MouseCursor* cursor = MouseCursor::instance();
     if (!level || !cursor) return;
-    flash::character* clip = findClip(level, path);
+    flash::character* clip = findClip(path);
     cursor->setConnectedElement(clip ? levels::ClipOwner::elementOf(clip) : nullptr, false);
 }
 
@@ -42,7 +43,7 @@ bool isConnElemName(const std::string& name) {
 void setMouseElement(const std::string& path) {
     MouseCursor* cursor = MouseCursor::instance();
     if (!cursor) return;
-    if (flash::character* clip = findClip(currentLevel(), path))
+    if (flash::character* clip = findClip(path))
         cursor->setCursorClip(clip, MouseCursor::kModeNormal);
     else
         cursor->setCursor(path, MouseCursor::kModeNormal);
@@ -56,7 +57,7 @@ void setMouseConnectedCharacterPos(const std::string& path) {
     if (!clip) return;
     flash::smart_ptr<flash::character> held(clip);
     cursor->setConnectedElement(nullptr, false);
-    flash::character* place = findClip(currentLevel(), path);
+    flash::character* place = findClip(path);
     if (!place) return;
     flash::matrix m = clip->get_matrix();
     m.m_[0][2] = place->get_matrix().m_[0][2];
@@ -79,8 +80,8 @@ void flyFromMouseToElement(const std::string& name) {
     animation->targetMatrix = ch->get_matrix();
     animation->startMatrix = ch->get_matrix();
     const flash::matrix world = ch->get_world_matrix();
-    animation->startMatrix.m_[0][2] += wholeOrZero(world.m_[0][2] - static_cast<float>(cursor->x()) * kTwipsPerPixel);
-    animation->startMatrix.m_[1][2] += wholeOrZero(world.m_[1][2] - static_cast<float>(cursor->y()) * kTwipsPerPixel);
+    animation->startMatrix.m_[0][2] += wholeOrZero(world.m_[0][2] - static_cast<float>(cursor->x()) * flash::twips_per_pixel);
+    animation->startMatrix.m_[1][2] += wholeOrZero(world.m_[1][2] - static_cast<float>(cursor->y()) * flash::twips_per_pixel);
     ch->set_matrix(animation->startMatrix);
     element->addAnimation(animation.release());
 }

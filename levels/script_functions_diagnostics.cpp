@@ -16,6 +16,7 @@
 #include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
 #include "flash/movie/sprite_instance.h"
+#include "levels/base_level.h"
 #include "levels/script_function_support.h"
 #include "platform/clock.h"
 #include "platform/graphics/message_pump.h"
@@ -28,8 +29,8 @@
 
 namespace {
 
-using levels::script_support::currentLevel;
-using levels::script_support::levelAlive;
+using script_functions::currentLevel;
+using script_functions::levelAlive;
 
 constexpr int kLeakBlockBytes = 256;
 constexpr const char* kSurveyPage = "https://orlimand.invalid/survey";

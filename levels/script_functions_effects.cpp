@@ -5,6 +5,8 @@
 #include "core/cvar_catalogue.h"
 #include "core/log_stream.h"
 #include "flash/runtime/character.h"
+#include "flash/shape/geometry.h"
+#include "levels/base_level.h"
 #include "levels/script_function_support.h"
 #include "particles/effect_mgr.h"
 #include "script/script_call.h"
@@ -13,9 +15,8 @@
 
 namespace {
 
-using levels::script_support::currentLevel;
-using levels::script_support::findClip;
-using levels::script_support::kPixelsPerTwip;
+using script_functions::currentLevel;
+using script_functions::findClip;
 using particle::fxParticleEffect2D;
 using particle::fxParticleEffectMgr;
 
@@ -35,11 +36,11 @@ fxParticleEffect2D* startOnLevel(BaseLevel* level, const std::string& name, floa
 void startEffect(const std::string& name, const std::string& path) {
     if (particlesDisabled()) return;
     BaseLevel* level = currentLevel(true);
-    flash::character* clip = findClip(level, path);
+    flash::character* clip = findClip(path, true);
     if (!clip) return;
     Tov::LogLine("MESSAGE") << "start_effect " << name << " on " << path;
     const flash::matrix world = clip->get_world_matrix();
-    startOnLevel(level, name, world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip);
+    startOnLevel(level, name, world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip);
 }
 
 void startEffectAt(const std::string& name, Vec2 position) {
@@ -50,11 +51,11 @@ void startEffectAt(const std::string& name, Vec2 position) {
 // The effect's name, or an empty text when no level, clip or effect.
 std::string startEffectWithRect(const std::string& name, const std::string& path) {
     BaseLevel* level = currentLevel(true);
-    flash::character* clip = findClip(level, path);
+    flash::character* clip = findClip(path, true);
     if (!clip) return std::string();
     const flash::matrix world = clip->get_world_matrix();
     fxParticleEffect2D* effect =
-        startOnLevel(level, name, world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip);
+        startOnLevel(level, name, world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip);
     return effect ? effect->name() : std::string();
 }
 

@@ -7,6 +7,7 @@
 #include "flash/movie/sprite_instance.h"
 #include "flash/base/smart_ptr.h"
 #include "flash/runtime/event_id.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/base_level.h"
 #include "levels/script_functions_clips.h"
@@ -113,7 +114,7 @@ void setElementEffect(const std::string& element, const std::string& effect) {
 void setElementAtCursor(const std::string& path) {
     flash::character* ch = findReported(path, "set_element_at_cursor");
     MouseCursor* cursor = MouseCursor::instance();
-    if (ch && cursor) setTranslation(ch, cursor->x() * kTwipsPerPixel, cursor->y() * kTwipsPerPixel);
+    if (ch && cursor) setTranslation(ch, cursor->x() * flash::twips_per_pixel, cursor->y() * flash::twips_per_pixel);
 }
 
 namespace {

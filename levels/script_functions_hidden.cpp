@@ -8,9 +8,11 @@
 #include "flash/movie/display_list.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/base_level.h"
 #include "levels/hidden_level.h"
+#include "levels/script_function_support.h"
 #include "screens/main_panel.h"
 #include "screens/main_panel_notice.h"
 #include "script/script_call.h"
@@ -19,16 +21,14 @@
 
 namespace {
 
-constexpr float kTwipsPerPixel = 20.0f;
-constexpr float kPixelsPerTwip = 0.05f;
 constexpr const char* kTextPlace = "TextPlace";
 
 float finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
-BaseLevel* currentBaseLevel() { return dynamic_cast<BaseLevel*>(app::currentLevel(false)); }
+using script_functions::currentLevel;
 
 HiddenLevel* currentHiddenLevel() {
-    BaseLevel* level = currentBaseLevel();
+    BaseLevel* level = currentLevel();
     return level && level->getLevelKind() == BaseLevel::kKindHidden ? dynamic_cast<HiddenLevel*>(level) : nullptr;
 }
 
@@ -53,8 +53,8 @@ Vec2 getTargetPosMainPanel(BaseElement* element) {
         tx = place->get_matrix().m_[0][2];
         ty = place->get_matrix().m_[1][2];
     }
-    return Vec2{finite(entry->x() * kTwipsPerPixel + tx) * kPixelsPerTwip,
-                finite(entry->y() * kTwipsPerPixel + ty) * kPixelsPerTwip};
+    return Vec2{finite(entry->x() * flash::twips_per_pixel + tx) * flash::pixels_per_twip,
+                finite(entry->y() * flash::twips_per_pixel + ty) * flash::pixels_per_twip};
 }
 
 void setParentToMainPanel(BaseElement* element, const std::string& clipName) {
@@ -77,7 +77,7 @@ void setParentToMainPanel(BaseElement* element, const std::string& clipName) {
 }
 
 void setClipDepth(const std::string& elementName, int depth, const std::string& clipName) {
-    BaseLevel* level = currentBaseLevel();
+    BaseLevel* level = currentLevel();
     BaseElement* element = level ? level->getElementByName(elementName) : nullptr;
     flash::character* clip = element ? element->getCharacter() : nullptr;
     flash::sprite_instance* root = panelRootOf(clipName);

@@ -10,10 +10,12 @@
 #include "flash/movie/display_list.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/base_level.h"
 #include "levels/clip_owner.h"
 #include "levels/inventory.h"
+#include "levels/script_function_support.h"
 #include "screens/main_panel.h"
 #include "script/script_call.h"
 #include "script/script_registry.h"
@@ -21,14 +23,13 @@
 
 namespace {
 
-constexpr float kPixelsPerTwip = 0.05f;
 constexpr int kFoundFrame = 1;  // element clips show frame 1 once picked
 constexpr int kCounterDepthAbove = 1000;
 constexpr int kCounterWidth = 200;
 // The cursor's mode for a cursor picture that is an item: dropping the item drops the picture too.
 constexpr int kItemCursorMode = 3;
 
-BaseLevel* currentLevel() { return dynamic_cast<BaseLevel*>(app::currentLevel(false)); }
+using script_functions::currentLevel;
 
 flash::character* levelClip(const std::string& name) {
     BaseLevel* level = currentLevel();
@@ -59,7 +60,7 @@ Vec2 getInventoryFirstCellPos() {
     flash::character* cell = panelClip(Inventory::kFirstCell);
     if (!cell) return Vec2{};
     const flash::matrix& m = cell->get_matrix();
-    return Vec2{m.m_[0][2] * kPixelsPerTwip, m.m_[1][2] * kPixelsPerTwip};
+    return Vec2{m.m_[0][2] * flash::pixels_per_twip, m.m_[1][2] * flash::pixels_per_twip};
 }
 
 void dropInventoryElement(BaseElement* element) {

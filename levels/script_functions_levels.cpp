@@ -4,6 +4,8 @@
 
 #include "app/profiles.h"
 #include "levels/base_element.h"
+#include "levels/base_level.h"
+#include "levels/level_manager.h"
 #include "levels/script_function_support.h"
 #include "script/console_sink.h"
 #include "script/script_call.h"
@@ -12,7 +14,7 @@
 
 namespace {
 
-using levels::script_support::currentLevel;
+using script_functions::currentLevel;
 
 // The first minilevel slot of the current level whose level is named exactly `name`.
 BaseLevel* findMinilevel(const std::string& name) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "flash/movie/edit_text_character.h"
+#include "levels/base_level.h"
 #include "levels/script_function_support.h"
 #include "screens/main_panel.h"
 #include "screens/main_panel_notice.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-using levels::script_support::currentLevel;
+using script_functions::currentLevel;
 
 constexpr uint8_t kDisabledGrey = 150;
 constexpr uint8_t kFull = 255;

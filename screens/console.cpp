@@ -15,6 +15,7 @@
 #include "flash/movie/movie_root.h"
 #include "flash/movie/player.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "graphics/font.h"
 #include "graphics/font_manager.h"
 #include "script/script_core.h"
@@ -33,7 +34,6 @@ constexpr const char* kChunkName = "console";
 constexpr int kFieldMargin = 4;
 constexpr int kFallbackLineHeight = 16;
 constexpr int kTopAligned = 1;
-constexpr float kPixelsPerTwip = 0.05f;
 const flash::rgba kTextColour{255, 255, 255, 255};
 // What separates a console variable's name from its value.
 constexpr const char* kSeparators = " \t\n";
@@ -63,7 +63,7 @@ int lineHeight() {
 }
 
 int toPixels(float twips) {
-    const float pixels = twips * kPixelsPerTwip;
+    const float pixels = twips * flash::pixels_per_twip;
     return std::isfinite(pixels) ? static_cast<int>(std::clamp(pixels, -kMaxPixels, kMaxPixels)) : 0;
 }
 

@@ -11,6 +11,7 @@
 #include "flash/base/numeric.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "particles/effect_mgr.h"
 #include "screens/main_menu.h"
 #include "screens/main_panel.h"
@@ -34,7 +35,6 @@ constexpr const char* kQuitQuestion = "ids_surequit";
 constexpr const char* kClearLevelScript = "common.clear_level()";
 constexpr const char* kClearLevelsScript = "clear_levels()";
 
-constexpr float kTwipsPerPixel = 20.0f;
 constexpr int kFullVolume = 100;
 constexpr int kAlphaChannel = 3;
 constexpr float kShownAlpha = 1.0f;
@@ -190,7 +190,7 @@ void GameMenu::onSliderDrag(flash::character* knob) {
     MouseCursor* cursor = MouseCursor::instance();
     const int x = flash::iclamp(cursor ? cursor->x() : 0, kKnobLeft, kKnobRight);
     flash::matrix m = knob->get_matrix();
-    flash::finite_assign(m.m_[0][2], static_cast<double>(x) * kTwipsPerPixel);
+    flash::finite_assign(m.m_[0][2], static_cast<double>(x) * flash::twips_per_pixel);
     knob->set_matrix(m);
     // Both knobs count positions by the sound slider's frames.
     const int frames = frameSource->get_frame_count();

@@ -8,6 +8,7 @@
 #include "core/log_stream.h"
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_root.h"
+#include "flash/shape/geometry.h"
 #include "input/text_utils.h"
 #include "screens/choose_profile.h"
 #include "screens/screen_wiring.h"
@@ -25,7 +26,6 @@ constexpr const char* kChangeProfileClip = "change_profile_text";
 constexpr const char* kChangeProfileText = "change_profile_text_t";
 constexpr const char* kChangeProfileKey = "ids_changeuser";
 constexpr const char* kQuitQuestion = "ids_yesno";
-constexpr float kTwipsPerPixel = 20.0f;
 
 // The change-profile text: blue, 40 high, broken only at line feeds, never typed into.
 constexpr uint32_t kChangeProfileColour = 0xFF0000FF;
@@ -67,8 +67,8 @@ void MainMenu::init() {
         Tov::LogLine("ERROR") << "not find element change_profile_text in mainmenu!!!";
         return;
     }
-    const int width = static_cast<int>(std::trunc(changeClip->get_width() / kTwipsPerPixel));
-    const int height = static_cast<int>(std::trunc(changeClip->get_height() / kTwipsPerPixel));
+    const int width = static_cast<int>(std::trunc(changeClip->get_width() / flash::twips_per_pixel));
+    const int height = static_cast<int>(std::trunc(changeClip->get_height() / flash::twips_per_pixel));
     TextUtils::TextFieldStyle style;
     style.width = 2 * width;
     style.height = height;

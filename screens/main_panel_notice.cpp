@@ -15,6 +15,7 @@
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/movie/text.h"
+#include "flash/shape/geometry.h"
 #include "graphics/font.h"
 #include "graphics/font_manager.h"
 
@@ -23,8 +24,6 @@ namespace {
 constexpr const char* kTextPlace = "TextPlace";
 constexpr const char* kTaskText = "TaskText";
 constexpr const char* kIdPrefix = "IDS_";
-constexpr float kPixelsPerTwip = 0.05f;
-constexpr float kTwipsPerPixel = 20.0f;
 constexpr int kMaxAlpha = 255;
 constexpr int kAlignLeft = 0;
 constexpr int kAlignCentre = 2;
@@ -74,8 +73,8 @@ Notice::~NotificationElement() {
                 target = field->get_matrix();
             } else {
                 target.set_identity();
-                target.m_[0][2] = m_x * kTwipsPerPixel;
-                target.m_[1][2] = m_y * kTwipsPerPixel;
+                target.m_[0][2] = m_x * flash::twips_per_pixel;
+                target.m_[1][2] = m_y * flash::twips_per_pixel;
             }
         }
         m_successor->move(target, false);
@@ -88,7 +87,7 @@ flash::edit_text_character* Notice::field() const { return m_field.get_ptr(); }
 
 float Notice::fieldY() const {
     if (flash::edit_text_character* field = this->field()) return field->get_matrix().m_[1][2];
-    return m_y * kTwipsPerPixel;
+    return m_y * flash::twips_per_pixel;
 }
 
 void Notice::createText(int x, int y, bool centred) {
@@ -126,8 +125,8 @@ bool Notice::update(float) {
         if (!anyFlag(kDisappearStarted)) {
             if (field) {
                 const flash::matrix world = field->get_world_matrix();
-                startEffect("Item_Disappear", world.m_[0][2] * kPixelsPerTwip + static_cast<float>(getTextWidth() / 2),
-                            world.m_[1][2] * kPixelsPerTwip);
+                startEffect("Item_Disappear", world.m_[0][2] * flash::pixels_per_twip + static_cast<float>(getTextWidth() / 2),
+                            world.m_[1][2] * flash::pixels_per_twip);
             }
             setFlag(kDisappearStarted, true);
         }
@@ -159,10 +158,10 @@ void Notice::move(const flash::matrix& destination, bool immediately) {
     Tov::LogLine("MESSAGE") << "MainPanel::NotificationElement::move" << " Destination: " << destination.m_[1][2];
     m_destination = destination;
     flash::edit_text_character* field = this->field();
-    const float fromX = field ? field->get_matrix().m_[0][2] : m_x * kTwipsPerPixel;
-    const float fromY = field ? field->get_matrix().m_[1][2] : m_y * kTwipsPerPixel;
-    m_x += (destination.m_[0][2] - fromX) * kPixelsPerTwip;
-    m_y += (destination.m_[1][2] - fromY) * kPixelsPerTwip;
+    const float fromX = field ? field->get_matrix().m_[0][2] : m_x * flash::twips_per_pixel;
+    const float fromY = field ? field->get_matrix().m_[1][2] : m_y * flash::twips_per_pixel;
+    m_x += (destination.m_[0][2] - fromX) * flash::pixels_per_twip;
+    m_y += (destination.m_[1][2] - fromY) * flash::pixels_per_twip;
     if (immediately && field) field->set_matrix(destination);
     setFlag(kMoving, !immediately);
     if (m_successor) {
@@ -235,7 +234,7 @@ void MainPanel::addElement(const std::string& name) {
         existing->incCount();
         return;
     }
-    const float height = static_cast<float>(m_textPlaceHeight) * kPixelsPerTwip;
+    const float height = static_cast<float>(m_textPlaceHeight) * flash::pixels_per_twip;
     const float base = std::trunc(kFirstRowOffset - height * 0.5f);
     int column, x;
     if (m_columnCount[0] < m_columnCount[1]) {
@@ -243,7 +242,7 @@ void MainPanel::addElement(const std::string& name) {
         x = 0;
     } else {
         column = 1;
-        x = static_cast<int>(-(static_cast<float>(m_textPlaceWidth) * kPixelsPerTwip) * 0.5f);
+        x = static_cast<int>(-(static_cast<float>(m_textPlaceWidth) * flash::pixels_per_twip) * 0.5f);
     }
     const int row = ++m_columnCount[column];
     const int y = static_cast<int>(height * static_cast<float>(row) * 0.25f + base);
@@ -254,9 +253,9 @@ void MainPanel::addElement(const std::string& name) {
         if (flash::character* place = findClip(kTextPlace)) {
             const flash::matrix world = place->get_world_matrix();
             startEffect("Item_Appear",
-                        (world.m_[0][2] + static_cast<float>(notice->getTextWidth() / 2 + x) * kTwipsPerPixel) *
-                            kPixelsPerTwip,
-                        (world.m_[1][2] + static_cast<float>(y) * kTwipsPerPixel) * kPixelsPerTwip);
+                        (world.m_[0][2] + static_cast<float>(notice->getTextWidth() / 2 + x) * flash::twips_per_pixel) *
+                            flash::pixels_per_twip,
+                        (world.m_[1][2] + static_cast<float>(y) * flash::twips_per_pixel) * flash::pixels_per_twip);
         }
     }
     setFlag(kListHasEntries, true);
@@ -294,7 +293,7 @@ void MainPanel::destroyEntries() {
 
 void MainPanel::buildTaskList() {
     if (!findClip(kTextPlace)) return;
-    m_rowSpacing = static_cast<int>(static_cast<float>(m_textPlaceHeight) * kPixelsPerTwip) / 4 * 20;
+    m_rowSpacing = static_cast<int>(static_cast<float>(m_textPlaceHeight) * flash::pixels_per_twip) / 4 * 20;
     app::GameLevel* level = app::currentLevel();
     if (!level) return;
     struct Lister : app::GameLevel::ElementVisitor {
@@ -318,13 +317,13 @@ void MainPanel::showTask(const std::string& text, bool centred) {
     if (anyFlag(kListLive)) {
         delete m_taskNotice;
         m_taskNotice = nullptr;
-        const int x = static_cast<int>(-static_cast<float>(m_textPlaceWidth / 2) * kPixelsPerTwip);
-        const int y = static_cast<int>((centred ? kTaskCentredY : kTaskPlainY) * kPixelsPerTwip);
+        const int x = static_cast<int>(-static_cast<float>(m_textPlaceWidth / 2) * flash::pixels_per_twip);
+        const int y = static_cast<int>((centred ? kTaskCentredY : kTaskPlainY) * flash::pixels_per_twip);
         m_taskNotice = new Notice(x, y, text, nullptr, 1, centred, true);
         if (!text.empty())
             if (flash::character* anchor = findClip(kTaskText)) {
                 const flash::matrix world = anchor->get_world_matrix();
-                startEffect("task_appear", world.m_[0][2] * kPixelsPerTwip, world.m_[1][2] * kPixelsPerTwip);
+                startEffect("task_appear", world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip);
             }
     }
     setPendingTask(std::string(), false);

@@ -11,6 +11,7 @@
 #include "flash/movie/edit_text_character.h"
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "particles/effect_mgr.h"
 #include "screens/screen_wiring.h"
 #include "script/script_core.h"
@@ -32,7 +33,6 @@ constexpr int kAnswerCount = 3;
 constexpr const char* kStopLabel = "stop";
 constexpr const char* kTaskCompleteSound = "task_complete";
 constexpr const char* kTaskCompleteEffect = "task_complete";
-constexpr float kPixelsPerTwip = 0.05f;
 // The text's look: white, drawn in the text mode 2 (centred between its edges).
 constexpr uint8_t kWhite = 0xFF;
 constexpr int kTextMode = 2;
@@ -138,8 +138,8 @@ void MsgBox::show(int type, const std::string& textId, AnswerCallback callback) 
         if (MediaSystem::MediaCenter* media = MediaSystem::MediaCenter::instance())
             media->playSound(kTaskCompleteSound, false, false, false);
         const flash::matrix world = clip->get_world_matrix();
-        const Vector2 at{world.m_[0][2] * kPixelsPerTwip + d_taskCompleteDX->value.f[0],
-                         world.m_[1][2] * kPixelsPerTwip + d_taskCompleteDY->value.f[0]};
+        const Vector2 at{world.m_[0][2] * flash::pixels_per_twip + d_taskCompleteDX->value.f[0],
+                         world.m_[1][2] * flash::pixels_per_twip + d_taskCompleteDY->value.f[0]};
         if (particle::fxParticleEffectMgr* effects = particle::fxParticleEffectMgr::instance()) {
             if (particle::fxParticleEffect2D* effect = effects->getEffect(kTaskCompleteEffect, false, true)) {
                 // The box alone updates, draws and ends it: the manager would end a finished

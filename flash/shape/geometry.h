@@ -14,6 +14,7 @@ struct swf_cxform;
 struct swf_matrix;
 
 constexpr float twips_per_pixel = 20.0f;
+constexpr float pixels_per_twip = 1.0f / twips_per_pixel;
 
 // NaN and values beyond the largest finite float become 0.
 float finite_or_zero(float value);
