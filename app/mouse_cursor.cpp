@@ -26,7 +26,6 @@ flash::smart_ptr<flash::character> g_suspendedClip;
 int g_suspendedMode = 0;
 int g_suspendedFrame = 0;
 
-float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 void showDeviceCursor(bool show) {
     CMyD3DApplication* frame = CMyD3DApplication::instance();
@@ -142,8 +141,8 @@ void MouseCursor::updateScales() {
 void MouseCursor::setPosition(int x, int y) {
     m_x = x;
     m_y = y;
-    const float tx = finiteOrZero(static_cast<float>(x) * flash::twips_per_pixel);
-    const float ty = finiteOrZero(static_cast<float>(y) * flash::twips_per_pixel);
+    const float tx = flash::finite_or_zero(static_cast<float>(x) * flash::twips_per_pixel);
+    const float ty = flash::finite_or_zero(static_cast<float>(y) * flash::twips_per_pixel);
     if (flash::character* clip = cursorClip()) {
         flash::matrix m = clip->get_matrix();
         m.m_[0][2] = tx;

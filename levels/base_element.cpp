@@ -14,16 +14,15 @@
 namespace {
 
 
-float finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 void makeFinite(flash::matrix& matrix) {
     for (auto& row : matrix.m_)
-        for (float& value : row) value = finite(value);
+        for (float& value : row) value = flash::finite_or_zero(value);
 }
 
 void makeFinite(flash::cxform& colour) {
     for (auto& row : colour.m_)
-        for (float& value : row) value = finite(value);
+        for (float& value : row) value = flash::finite_or_zero(value);
 }
 
 }  // namespace

@@ -36,7 +36,6 @@ float g_zoomClock = 0.0f;
 // behind it drawn already.
 bool g_drawingFromParent = false;
 
-float finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 void runText(const std::string& text, const char* chunk) {
     if (!text.empty() && currentScriptState()) runScriptBuffer(text.c_str(), text.size(), chunk);
@@ -186,8 +185,8 @@ void BaseLevel::stepCloseUp(float dt) {
             setVisible(false);
             fadeScript = fsFadeOut;
         } else {
-            colour.m_[kAlpha][0] = finite(colour.m_[kAlpha][0] - kCloseUpRate * dt);
-            backgroundColour.m_[kAlpha][0] = finite(backgroundColour.m_[kAlpha][0] - kCloseUpRate * dt);
+            colour.m_[kAlpha][0] = flash::finite_or_zero(colour.m_[kAlpha][0] - kCloseUpRate * dt);
+            backgroundColour.m_[kAlpha][0] = flash::finite_or_zero(backgroundColour.m_[kAlpha][0] - kCloseUpRate * dt);
         }
     }
     if (anyFlag(kFlagZoomingIn)) {
@@ -196,13 +195,13 @@ void BaseLevel::stepCloseUp(float dt) {
             matrix = m_levelAreaMatrix;
             fadeScript = fsFadeIn;
         } else {
-            const float scale = finite(matrix.get_x_scale() + kCloseUpRate * dt);
+            const float scale = flash::finite_or_zero(matrix.get_x_scale() + kCloseUpRate * dt);
             matrix.set_scale_rotation(scale, scale, matrix.get_rotation());
-            matrix.m_[0][2] = finite(m_levelAreaMatrix.m_[0][2] - (1.0f - scale) * static_cast<float>(m_zoomOffsetX));
-            matrix.m_[1][2] = finite(m_levelAreaMatrix.m_[1][2] - (1.0f - scale) * static_cast<float>(m_zoomOffsetY));
+            matrix.m_[0][2] = flash::finite_or_zero(m_levelAreaMatrix.m_[0][2] - (1.0f - scale) * static_cast<float>(m_zoomOffsetX));
+            matrix.m_[1][2] = flash::finite_or_zero(m_levelAreaMatrix.m_[1][2] - (1.0f - scale) * static_cast<float>(m_zoomOffsetY));
         }
-        colour.m_[kAlpha][0] = finite(matrix.get_x_scale());
-        backgroundColour.m_[kAlpha][0] = finite(backgroundColour.m_[kAlpha][0] + kCloseUpRate * dt);
+        colour.m_[kAlpha][0] = flash::finite_or_zero(matrix.get_x_scale());
+        backgroundColour.m_[kAlpha][0] = flash::finite_or_zero(backgroundColour.m_[kAlpha][0] + kCloseUpRate * dt);
     }
 
     area->set_matrix(matrix);
@@ -281,8 +280,8 @@ void BaseLevel::enterMinilevel() {
     } else if (flash::root* root = getRoot()) {
         root->get_mouse_state(&mouseX, &mouseY, &buttons);
     }
-    m_zoomOffsetX = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[0][2] - mouseX * flash::twips_per_pixel)));
-    m_zoomOffsetY = static_cast<int>(std::lround(finite(m_levelAreaWorldMatrix.m_[1][2] - mouseY * flash::twips_per_pixel)));
+    m_zoomOffsetX = static_cast<int>(std::lround(flash::finite_or_zero(m_levelAreaWorldMatrix.m_[0][2] - mouseX * flash::twips_per_pixel)));
+    m_zoomOffsetY = static_cast<int>(std::lround(flash::finite_or_zero(m_levelAreaWorldMatrix.m_[1][2] - mouseY * flash::twips_per_pixel)));
     matrix.m_[0][2] = m_levelAreaMatrix.m_[0][2] - static_cast<float>(m_zoomOffsetX / 2);
     matrix.m_[1][2] = m_levelAreaMatrix.m_[1][2] - static_cast<float>(m_zoomOffsetY / 2);
     area->set_matrix(matrix);
@@ -337,8 +336,8 @@ void BaseLevel::scale(float s, float centreX, float centreY) {
     if (!movie) return;
     flash::matrix matrix = movie->get_matrix();
     matrix.set_scale_rotation(s, s, matrix.get_rotation());
-    matrix.m_[0][2] = finite(-(static_cast<float>(root->get_movie_width()) * flash::twips_per_pixel * (s - 1.0f) * centreX));
-    matrix.m_[1][2] = finite(-(static_cast<float>(root->get_movie_height()) * flash::twips_per_pixel * (s - 1.0f) * centreY));
+    matrix.m_[0][2] = flash::finite_or_zero(-(static_cast<float>(root->get_movie_width()) * flash::twips_per_pixel * (s - 1.0f) * centreX));
+    matrix.m_[1][2] = flash::finite_or_zero(-(static_cast<float>(root->get_movie_height()) * flash::twips_per_pixel * (s - 1.0f) * centreY));
     movie->set_matrix(matrix);
 }
 

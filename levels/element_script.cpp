@@ -24,7 +24,6 @@ constexpr int kAnimY = 2;
 constexpr int kAnimRotation = 4;
 constexpr int kAnimScale = 8;
 
-float finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 BaseElement* elementArg(lua_State* L) { return ScriptBinding::getArg<BaseElement>(L, 1); }
 
@@ -117,8 +116,8 @@ int elementSetPos(lua_State* L) {
     const Vec2* position = ScriptBinding::getArg<Vec2>(L, 2);
     if (!ch || !position) return 0;
     flash::matrix matrix = ch->get_matrix();
-    matrix.m_[0][2] = finite(position->x * flash::twips_per_pixel);
-    matrix.m_[1][2] = finite(position->y * flash::twips_per_pixel);
+    matrix.m_[0][2] = flash::finite_or_zero(position->x * flash::twips_per_pixel);
+    matrix.m_[1][2] = flash::finite_or_zero(position->y * flash::twips_per_pixel);
     ch->set_matrix(matrix);
     return 0;
 }
@@ -153,8 +152,8 @@ int transformTranslate(lua_State* L) {
     ElementTransform* transform = ScriptBinding::getArg<ElementTransform>(L, 1);
     const Vec2* delta = ScriptBinding::getArg<Vec2>(L, 2);
     if (!transform || !delta) return 0;
-    transform->deltaX = finite(delta->x * flash::twips_per_pixel);
-    transform->deltaY = finite(delta->y * flash::twips_per_pixel);
+    transform->deltaX = flash::finite_or_zero(delta->x * flash::twips_per_pixel);
+    transform->deltaY = flash::finite_or_zero(delta->y * flash::twips_per_pixel);
     return 0;
 }
 
@@ -162,8 +161,8 @@ int transformTranslateTo(lua_State* L) {
     ElementTransform* transform = ScriptBinding::getArg<ElementTransform>(L, 1);
     const Vec2* target = ScriptBinding::getArg<Vec2>(L, 2);
     if (!transform || !target) return 0;
-    transform->targetMatrix.m_[0][2] = finite(target->x * flash::twips_per_pixel);
-    transform->targetMatrix.m_[1][2] = finite(target->y * flash::twips_per_pixel);
+    transform->targetMatrix.m_[0][2] = flash::finite_or_zero(target->x * flash::twips_per_pixel);
+    transform->targetMatrix.m_[1][2] = flash::finite_or_zero(target->y * flash::twips_per_pixel);
     transform->setFlag(ElementTransform::kAbsoluteTarget, true);
     return 0;
 }
@@ -253,10 +252,10 @@ int setAnimNew(lua_State* L) {
     ElementAnimation* animation = startFromClip(element, ScriptBinding::getFloatArg(L, 6), textArg(L, 7));
     if (!animation) return 0;
     animation->targetMatrix = animation->startMatrix;
-    animation->dx = finite(ScriptBinding::getFloatArg(L, 2) * flash::twips_per_pixel);
-    animation->dy = finite(ScriptBinding::getFloatArg(L, 3) * flash::twips_per_pixel);
-    animation->rotationDelta = finite(ScriptBinding::getFloatArg(L, 4) * kRadiansPerDegree);
-    animation->scaleDelta = finite(ScriptBinding::getFloatArg(L, 5));
+    animation->dx = flash::finite_or_zero(ScriptBinding::getFloatArg(L, 2) * flash::twips_per_pixel);
+    animation->dy = flash::finite_or_zero(ScriptBinding::getFloatArg(L, 3) * flash::twips_per_pixel);
+    animation->rotationDelta = flash::finite_or_zero(ScriptBinding::getFloatArg(L, 4) * kRadiansPerDegree);
+    animation->scaleDelta = flash::finite_or_zero(ScriptBinding::getFloatArg(L, 5));
     element->addAnimation(animation);
     return 0;
 }
@@ -268,7 +267,7 @@ int setColorAnim(lua_State* L) {
     if (!animation) return 0;
     animation->targetMatrix = animation->startMatrix;
     for (int channel = 0; channel < 4; ++channel) {
-        animation->targetColour.m_[channel][0] = finite(ScriptBinding::getFloatArg(L, 2 + channel));
+        animation->targetColour.m_[channel][0] = flash::finite_or_zero(ScriptBinding::getFloatArg(L, 2 + channel));
         animation->targetColour.m_[channel][1] = 0.0f;
     }
     animation->colourAnimation = true;

@@ -5,6 +5,7 @@
 #include "app/mouse_cursor.h"
 #include "core/log_stream.h"
 #include "flash/movie/sprite_instance.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_element.h"
 #include "levels/clip_owner.h"
 
@@ -15,11 +16,10 @@ constexpr int kTranslation = 2;  // the matrix column of tx and ty
 constexpr int kMinAnimatedFrames = 2;
 constexpr int kFrameHome = 1;
 
-float finiteOrZero(float v) { return std::isfinite(v) ? v : 0.0f; }
 
 void setAlpha(flash::character* clip, float alpha) {
     flash::cxform cx = clip->get_cxform();
-    cx.m_[3][0] = finiteOrZero(alpha);
+    cx.m_[3][0] = flash::finite_or_zero(alpha);
     clip->set_cxform(cx);
 }
 
@@ -128,7 +128,7 @@ ContourFlyElement::ContourFlyElement(flash::character* clip, bool rotate) : FlyE
     flash::matrix m = m_start;
     for (int row = 0; row < 2; ++row)
         m.m_[row][kTranslation] =
-            finiteOrZero(m_cursor.m_[row][kTranslation] - m_home.m_[row][kTranslation] + m_start.m_[row][kTranslation]);
+            flash::finite_or_zero(m_cursor.m_[row][kTranslation] - m_home.m_[row][kTranslation] + m_start.m_[row][kTranslation]);
     clip->set_matrix(m);
     clip->set_visible(true);
     m_lastDistance = distanceFrom(clip->get_world_matrix(), m_home);
@@ -148,7 +148,7 @@ bool ContourFlyElement::update(float dt) {
         m.set_scale_rotation(m.get_x_scale(), m.get_y_scale(), m.get_rotation() + kTurnSpeed * dt);
     for (int row = 0; row < 2; ++row) {
         const float step = (m_home.m_[row][kTranslation] - m_cursor.m_[row][kTranslation]) * kStepShare;
-        m.m_[row][kTranslation] = finiteOrZero(m.m_[row][kTranslation] + finiteOrZero(step));
+        m.m_[row][kTranslation] = flash::finite_or_zero(m.m_[row][kTranslation] + flash::finite_or_zero(step));
     }
     c->set_matrix(m);
     const flash::matrix world = c->get_world_matrix();

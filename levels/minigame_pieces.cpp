@@ -8,12 +8,12 @@
 #include "flash/movie/display_list.h"
 #include "flash/movie/sprite_instance.h"
 #include "flash/runtime/character.h"
+#include "flash/shape/geometry.h"
 #include "levels/base_level.h"
 #include "screens/main_panel.h"
 
 namespace levels {
 
-float finiteOr0(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 int highestNumberedClip(BaseLevel* level, const std::string& prefix, int claimed) {
     if (!level) return 0;
@@ -39,14 +39,14 @@ bool piecesFit(BaseLevel* level, const char* where, const std::string& prefix, i
 void setClipRotation(flash::character* ch, float angle) {
     if (!ch) return;
     flash::matrix m = ch->get_matrix();
-    m.set_scale_rotation(m.get_x_scale(), m.get_y_scale(), finiteOr0(angle));
+    m.set_scale_rotation(m.get_x_scale(), m.get_y_scale(), flash::finite_or_zero(angle));
     ch->set_matrix(m);
 }
 
 void setClipScale(flash::character* ch, float scale) {
     if (!ch) return;
     flash::matrix m = ch->get_matrix();
-    m.set_scale_rotation(finiteOr0(scale), finiteOr0(scale), m.get_rotation());
+    m.set_scale_rotation(flash::finite_or_zero(scale), flash::finite_or_zero(scale), m.get_rotation());
     ch->set_matrix(m);
 }
 

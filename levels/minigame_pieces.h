@@ -22,8 +22,6 @@ constexpr int kPressEvent = 1;
 constexpr float kHalfPi = 1.5707963f;
 constexpr float kTwoPi = 6.2831853f;
 
-// A computed matrix value that is not a finite float is stored as 0.
-float finiteOr0(float value);
 // The highest k (1 to min(claimed, kMaxPieces)) for which the level's movie holds the clip
 // `prefix` followed by k; 0 when none.
 int highestNumberedClip(BaseLevel* level, const std::string& prefix, int claimed);

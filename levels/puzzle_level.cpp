@@ -69,8 +69,8 @@ void PuzzlePart::moveToTwips(float x, float y) {
     if (!ch) return;
     flash::matrix m = ch->get_matrix();
     m.set_scale_rotation(m.get_x_scale(), m.get_y_scale(), m_angle);
-    m.m_[0][2] = levels::finiteOr0(x);
-    m.m_[1][2] = levels::finiteOr0(y);
+    m.m_[0][2] = flash::finite_or_zero(x);
+    m.m_[1][2] = flash::finite_or_zero(y);
     ch->set_matrix(m);
 }
 

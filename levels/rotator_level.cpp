@@ -4,6 +4,7 @@
 #include "core/log_stream.h"
 #include "core/random_tables.h"
 #include "flash/runtime/character.h"
+#include "flash/shape/geometry.h"
 #include "levels/level_manager.h"
 #include "levels/minigame_pieces.h"
 
@@ -86,7 +87,7 @@ void RotatorPart::apply() {
     flash::character* ch = getCharacter();
     if (!ch) return;
     flash::matrix m = ch->get_matrix();
-    m.set_scale_rotation(levels::finiteOr0(m_scale), levels::finiteOr0(m_scale), levels::finiteOr0(m_angle));
+    m.set_scale_rotation(flash::finite_or_zero(m_scale), flash::finite_or_zero(m_scale), flash::finite_or_zero(m_angle));
     ch->set_matrix(m);
 }
 

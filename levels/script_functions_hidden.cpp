@@ -23,7 +23,6 @@ namespace {
 
 constexpr const char* kTextPlace = "TextPlace";
 
-float finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
 using script_functions::currentLevel;
 
@@ -53,8 +52,8 @@ Vec2 getTargetPosMainPanel(BaseElement* element) {
         tx = place->get_matrix().m_[0][2];
         ty = place->get_matrix().m_[1][2];
     }
-    return Vec2{finite(entry->x() * flash::twips_per_pixel + tx) * flash::pixels_per_twip,
-                finite(entry->y() * flash::twips_per_pixel + ty) * flash::pixels_per_twip};
+    return Vec2{flash::finite_or_zero(entry->x() * flash::twips_per_pixel + tx) * flash::pixels_per_twip,
+                flash::finite_or_zero(entry->y() * flash::twips_per_pixel + ty) * flash::pixels_per_twip};
 }
 
 void setParentToMainPanel(BaseElement* element, const std::string& clipName) {

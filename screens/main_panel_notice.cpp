@@ -39,8 +39,6 @@ constexpr int kHiddenObject = 0;
 constexpr int kHiddenStaying = 6;
 constexpr int kInventoryPickUp = 7;
 
-// A computed matrix value that is no finite float is stored as 0.
-float finiteOrZero(float v) { return std::isfinite(v) ? v : 0.0f; }
 
 std::string shownId(const std::string& name) { return name.empty() ? std::string() : kIdPrefix + name; }
 
@@ -142,7 +140,7 @@ bool Notice::update(float) {
         return true;
     }
     flash::matrix m = field->get_matrix();
-    m.m_[1][2] = finiteOrZero(m.m_[1][2] - kSlideTwips);
+    m.m_[1][2] = flash::finite_or_zero(m.m_[1][2] - kSlideTwips);
     const float target = m_destination.m_[1][2];
     if (std::fabs(m.m_[1][2] - target) <= kSlideTwips) {
         m.m_[1][2] = target;
@@ -167,7 +165,7 @@ void Notice::move(const flash::matrix& destination, bool immediately) {
     if (m_successor) {
         flash::matrix below = destination;
         const MainPanel* panel = MainPanel::instance();
-        below.m_[1][2] = finiteOrZero(below.m_[1][2] + static_cast<float>(panel ? panel->rowSpacing() : 0));
+        below.m_[1][2] = flash::finite_or_zero(below.m_[1][2] + static_cast<float>(panel ? panel->rowSpacing() : 0));
         m_successor->move(below, immediately);
     }
 }
