@@ -69,13 +69,6 @@ const std::vector<std::string> kFunctionNames = {
     "console",
 };
 
-// Expected, but added on other branches of this round of work: the test tolerates their absence
-// until they land (each one that is registered here already fails the test, so the list only
-// ever shrinks). Empty it once every branch is in.
-const std::set<std::string> kNotYetRegistered = {
-
-};
-
 // Globals the script core sets itself, outside the registry.
 const std::vector<std::string> kCoreGlobals = {"createNewThread", "resumeThread", "yieldThread"};
 
@@ -100,18 +93,12 @@ protected:
 TEST_F(ScriptFunctionNames, TheListHoldsEachNameOnce) {
     std::set<std::string> seen;
     for (const std::string& name : kFunctionNames) EXPECT_TRUE(seen.insert(name).second) << name;
-    for (const std::string& name : kNotYetRegistered) EXPECT_TRUE(seen.count(name)) << name << " is not expected";
 }
 
 TEST_F(ScriptFunctionNames, EveryExpectedFunctionIsRegisteredOnceAndIsAGlobalFunction) {
     std::map<std::string, int> registered;
     for (const ScriptFunctionEntry& entry : scriptFunctions()) ++registered[entry.name];
     for (const std::string& name : kFunctionNames) {
-        const bool pending = kNotYetRegistered.count(name) > 0;
-        if (pending) {
-            EXPECT_EQ(registered.count(name), 0u) << name << " is registered now: take it off the pending list";
-            continue;
-        }
         EXPECT_EQ(registered[name], 1) << name;
         EXPECT_EQ(globalType(name), "function") << name;
     }
