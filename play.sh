@@ -9,7 +9,7 @@
 # user's own are never touched. The exit status is the game's (its 666 reads as 154).
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
-game="$root/build/app/game"
+game="$root/build/game"
 data="${TOV_DATA:-$root/demo}"
 args=()
 headless=0

@@ -15,6 +15,7 @@
 #include "core/log_stream.h"
 #include "core/math_utils.h"
 #include "core/scoped_profiler.h"
+#include "core/string_table.h"
 #include "flash/base/log.h"
 #include "flash/movie/host_callbacks.h"
 #include "flash/movie/movie_library.h"
@@ -50,6 +51,11 @@ constexpr int kDoubleClickMs = 300;
 constexpr int kIconResource = 101;
 
 bool g_crashReporting = true;
+
+// The player's texts, read before the program entry from the plain file in the working folder (not
+// the mounted data). A failed load leaves the table empty: every text then shows as its key.
+constexpr const char* kStringsFile = "Data\\Texts\\strings.st";
+[[maybe_unused]] const bool g_stringsLoaded = StringTable::instance().load(kStringsFile);
 
 }  // namespace
 
