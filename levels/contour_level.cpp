@@ -8,6 +8,7 @@
 #include "flash/movie/sprite_instance.h"
 #include "flash/shape/geometry.h"
 #include "levels/fly_elements.h"
+#include "levels/inventory.h"
 #include "levels/level_manager.h"
 #include "script/script_core.h"
 
@@ -144,6 +145,8 @@ bool ContourLevel::handleEvent(flash::character* ch, int eventCode) {
 void ContourLevel::drop(app::CarriedElement* carried) {
     MouseCursor* cursor = MouseCursor::instance();
     flash::character* item = carried->carriedClip();
+    // Held over the give-back: the clip may then have no other holder.
+    const flash::smart_ptr<flash::character> keep(item);
     const std::string sized = item ? sizedName(item->get_name().c_str()) : std::string();
     BaseElement* element = sized.empty() ? nullptr : getElementByName(sized);
     auto* part = element && element->getKind() == ContourPart::kKind ? static_cast<ContourPart*>(element) : nullptr;
@@ -154,13 +157,17 @@ void ContourLevel::drop(app::CarriedElement* carried) {
         part->place(false);
         ++m_placedCount;
     }
-    // Hit or miss, the item leaves the inventory and the cursor.
+    // Hit or miss, the item leaves the cursor.
     cursor->setConnectedElement(nullptr, false);
+    if (!hit) return;
     // The cursor gives the clip its callback back: a used item takes no more clicks.
-    if (hit && item) {
+    if (item) {
         item->set_event_callback(nullptr);
         item->set_visible(false);
     }
+    // Last, as the module may drop the item's clip: a used item leaves the inventory, while a missed
+    // drop keeps it there, or the player could never bring it again.
+    if (Inventory* inventory = Inventory::instance()) inventory->deleteElem(sized);
 }
 
 bool ContourLevel::isComplete() { return m_placedCount == m_partCount; }

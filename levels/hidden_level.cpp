@@ -478,7 +478,8 @@ void HiddenLevel::updateUseTargets() {
         target->set_visible(d <= heldClip->get_width() * 0.5f);
         const float alpha = kProximityAlpha / (d * flash::pixels_per_twip);
         flash::cxform colour = target->get_cxform();
-        colour.m_[kAlpha][0] = std::isfinite(alpha) ? alpha : 0.0f;
+        // Right over the target the distance is 0: shown in full, not left transparent.
+        colour.m_[kAlpha][0] = std::isfinite(alpha) ? alpha : kProximityAlpha;
         target->set_cxform(colour);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/game_layers.h"
 #include "flash/movie/sprite_instance.h"
+#include "levels/base_element.h"
 #include "levels/base_level.h"
 #include "levels/level_manager.h"
 #include "script/script_call.h"
@@ -22,6 +23,12 @@ flash::sprite_instance* findSprite(const std::string& path) {
 BaseElement* findElement(const std::string& name) {
     BaseLevel* level = name.empty() ? nullptr : currentLevel();
     return level ? level->getElementByName(name) : nullptr;
+}
+
+flash::character* findClipOrElementClip(const std::string& name) {
+    if (flash::character* ch = findClip(name)) return ch;
+    BaseElement* element = findElement(name);
+    return element ? element->getCharacter() : nullptr;
 }
 
 void setTranslation(flash::character* ch, float xTwips, float yTwips) {

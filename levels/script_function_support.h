@@ -19,6 +19,9 @@ flash::character* findClip(const std::string& path, bool deep = false);
 // The clip when it is a sprite (the frame and play functions act on sprites only).
 flash::sprite_instance* findSprite(const std::string& path);
 BaseElement* findElement(const std::string& name);
+// A clip of the level by path, else the clip of the level's element of that name wherever it now
+// stands (set_parent_to_main_panel moves an item's clip into the panel, out of the level's tree).
+flash::character* findClipOrElementClip(const std::string& name);
 // The clip's translation set (twips; a value that is not finite becomes 0), its scale and
 // rotation kept.
 void setTranslation(flash::character* ch, float xTwips, float yTwips);

@@ -20,6 +20,7 @@ namespace {
 
 using script_functions::currentLevel;
 using script_functions::findClip;
+using script_functions::findClipOrElementClip;
 
 constexpr float kFlyBackSeconds = 0.3f;
 constexpr const char* kNoElement = "No element";
@@ -29,7 +30,7 @@ void addMouseElement(const std::string& path) {
     BaseLevel* level = currentLevel();
     MouseCursor* cursor = MouseCursor::instance();
     if (!level || !cursor) return;
-    flash::character* clip = findClip(path);
+    flash::character* clip = findClipOrElementClip(path);
     cursor->setConnectedElement(clip ? levels::ClipOwner::elementOf(clip) : nullptr, false);
 }
 

@@ -30,11 +30,10 @@ constexpr int kCounterWidth = 200;
 constexpr int kItemCursorMode = 3;
 
 using script_functions::currentLevel;
+using script_functions::findClipOrElementClip;
 
-flash::character* levelClip(const std::string& name) {
-    BaseLevel* level = currentLevel();
-    return level && !name.empty() ? level->findCharacter(name, true) : nullptr;
-}
+// An item: a clip of the level, or an element's clip moved into the panel.
+flash::character* levelClip(const std::string& name) { return findClipOrElementClip(name); }
 
 flash::character* panelClip(const char* name) {
     MainPanel* panel = MainPanel::instance();

@@ -368,7 +368,7 @@ TEST_F(Hidden, TheUseTargetShowsNearTheCarriedKeyAndTakesOnlyIt) {
         bool visible;
         float alpha;
     };
-    const Case cases[] = {{0.0f, true, 0.0f}, {100.0f, true, 8.0f}, {half, true, 40.0f / (half * 0.05f)},
+    const Case cases[] = {{0.0f, true, 40.0f}, {100.0f, true, 8.0f}, {half, true, 40.0f / (half * 0.05f)},
                           {half + 1.0f, false, 40.0f / ((half + 1.0f) * 0.05f)}};
     for (const Case& c : cases) {
         place(c.d);

@@ -13,6 +13,8 @@
 #include "app/mouse_cursor.h"
 #include "app/profiles.h"
 #include "core/cvar_catalogue.h"
+#include "flash/movie/movie_root.h"
+#include "flash/movie/sprite_instance.h"
 #include "levels/hidden_level.h"
 #include "levels/level_manager.h"
 #include "particles/effect_mgr.h"
@@ -47,6 +49,8 @@ protected:
         // The count rule, as the room's script asks for it.
         room->setFlag(BaseLevel::kFlagNoScriptWin, true);
         game->app().setActivePanel(nullptr);
+        // As Play does: the main menu's buttons would otherwise take the presses under them.
+        if (BaseRender* menu = app::screen(app::Screen::MainMenu)) menu->setVisible(false);
         game->runFrames(30);
     }
     void TearDown() override { game.reset(); }
@@ -107,14 +111,55 @@ TEST_F(Room, TheHiddenFifthRowsObjectIsWrongUntilItsRowSlidesIntoView) {
     EXPECT_EQ(room->foundCount(), 3);
 }
 
-TEST_F(Room, ThePickedUpKeyGoesToTheInventoryModule) {
-    ASSERT_TRUE(game->runInput("+2 click @key\n"));
-    flash::character* key = room->findCharacter("key", true);
+TEST_F(Room, TheKeyIsTakenIntoTheRowCarriedFromThereAndUsedOnTheLock) {
+    BaseElement* key = room->getElementByName("key");
     ASSERT_NE(key, nullptr);
-    EXPECT_EQ(key->get_event_callback(), nullptr) << "a taken item takes no more presses";
-    // The demo's module keeps what on_inventory_item_added handed it.
+    ASSERT_TRUE(game->runInput("+2 click @key\n"));
+    // The demo's module keeps what on_inventory_item_added handed it and moves it into the row.
     const char* check = "assert(inventory.counts.key == 1 and inventory.items[#inventory.items] == 'key')";
     EXPECT_EQ(runScriptBuffer(check, 0, "test"), kScriptOk) << game->log();
+    flash::character* clip = key->getCharacter();
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->get_event_callback(), nullptr) << "a taken item takes no more presses in the room";
+    EXPECT_EQ(clip->get_parent(), static_cast<flash::character*>(MainPanel::instance()->getRoot()->get_root_sprite()));
+    // Laid out in the row by the module's update, a press there puts it on the cursor.
+    game->runFrames(10);
+    ASSERT_TRUE(game->runInput("+2 click @key\n"));
+    MouseCursor* cursor = MouseCursor::instance();
+    ASSERT_NE(cursor->connectedElement(), nullptr);
+    EXPECT_EQ(cursor->connectedName(), "key");
+    // Over the lock (carried by its corner), the hidden lock shows; a press there uses the key:
+    // the lock's script drops it from the cursor and the inventory.
+    flash::character* lock = room->findCharacter("lock", true);
+    ASSERT_NE(lock, nullptr);
+    EXPECT_FALSE(lock->get_visible());
+    ASSERT_TRUE(game->runInput("+2 move 762 422\n+3 move 762 422\n"));
+    EXPECT_TRUE(lock->get_visible());
+    ASSERT_TRUE(game->runInput("+1 click 762 422\n+20 move 762 422\n"));
+    EXPECT_EQ(room->useTargetCount(), 0);
+    EXPECT_EQ(cursor->connectedElement(), nullptr);
+    EXPECT_EQ(key->getCharacter(), nullptr) << "the used key left the panel";
+    EXPECT_EQ(runScriptBuffer("assert(inventory.counts.key == nil and #inventory.items == 0)", 0, "test"), kScriptOk);
+}
+
+TEST_F(Room, TheDoorOpensTheCloseUpWhereTheVaseFromTheRowIsPlaced) {
+    BaseLevel* closeup = room->getMinilevel(0);
+    ASSERT_NE(closeup, nullptr);
+    ASSERT_FALSE(closeup->isVisible());
+    // The door opens the close-up, whose _ON_ENTER brings the vase on the cursor.
+    ASSERT_TRUE(game->runInput("+2 click @vase_1\n+20 click @door\n+20 move 462 254\n"));
+    ASSERT_TRUE(closeup->isVisible()) << game->log();
+    MouseCursor* cursor = MouseCursor::instance();
+    ASSERT_NE(cursor->connectedElement(), nullptr);
+    EXPECT_EQ(cursor->connectedName(), "vase_1");
+    // Dropped on its place the vase is placed; the close-up is solved and fades back to the room.
+    ASSERT_TRUE(game->runInput("+2 click 462 254\n"));
+    EXPECT_EQ(cursor->connectedElement(), nullptr);
+    EXPECT_TRUE(closeup->isComplete());
+    int frames = 0;
+    for (; frames < 100 && closeup->isVisible(); ++frames) game->runFrames(1);
+    EXPECT_LT(frames, 100);
+    EXPECT_NE(game->log().find("\tMESSAGE\tinventory delete: vase_1\n"), std::string::npos);
 }
 
 TEST_F(Room, EverythingFoundRunsTheWinAndTheManagerMovesOn) {

@@ -180,10 +180,15 @@ protected:
         runLua("inventory.reset()");
         RecordingTest::TearDown();
     }
+    // The room's own element of that name when it has one (the module finds items by name, and a
+    // second element of one name would stay hidden behind the first), given its clip.
     BaseElement* element(const std::string& name) {
-        auto* made = new BaseElement(BaseElement::kKindInventoryOnCursor, name, "");
+        BaseElement* made = room->getElementByName(name);
+        if (!made) {
+            made = new BaseElement(BaseElement::kKindInventoryOnCursor, name, "");
+            room->addElement(made);
+        }
         made->setCharacter(clip(room, name));
-        room->addElement(made);
         return made;
     }
     void update() { runLua("inventory.update()"); }

@@ -119,6 +119,8 @@ std::vector<Level> makeLevels() {
         {"effects", {{"fireplace", "room_fire"}}},
     };
     room.sounds = {{"room_bell", 2, 10}};
+    // The key used on the lock leaves the cursor and the inventory.
+    room.initScript = "    set_callback_for_element(\"lock\", \"drop_mouse_element()\")\n";
     room.startBubbles = 3;
     room.startZooms = true;
     out.push_back(room);
@@ -126,6 +128,8 @@ std::vector<Level> makeLevels() {
     Level closeup;
     closeup.name = "closeup", closeup.type = "contour", closeup.file = "closeup.swf", closeup.parent = "room";
     closeup.groups = {{"contour", {{"vase_sz", ""}}}};
+    // The vase picked up in the room comes along on the cursor.
+    closeup.enterScript = "    if inventory.counts.vase_1 then add_mouse_element(\"vase_1\") end\n";
     out.push_back(closeup);
 
     Level letters;
@@ -138,6 +142,7 @@ std::vector<Level> makeLevels() {
 
     Level puzzle;
     puzzle.name = "puzzle", puzzle.type = "puzzle", puzzle.file = "puzzle.swf", puzzle.next = "rotator";
+    puzzle.loadScreen = true;
     puzzle.keys = {{"integer", "PiecesNumber", "4"}};
     out.push_back(puzzle);
 

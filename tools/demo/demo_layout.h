@@ -86,6 +86,8 @@ struct Level {
     // Dialogs: bubbles of "<name>_start" and "<name>_finish".
     int startBubbles = 1, finishBubbles = 1;
     bool startZooms = false;  // "<name>_start" has zoom_in and zoom_out
+    std::string initScript;   // further lines of "<name>_init"
+    std::string enterScript;  // further lines of "<name>_ON_ENTER"
 };
 const std::vector<Level>& levels();
 const Level* findLevel(const std::string& name);

@@ -175,12 +175,13 @@ void writeLevels() {
             const std::string& n = l.name;
             s << "-- The " << n << " level (" << l.type << "): its hooks announce themselves.\n\n";
             s << "function " << n << "_init()\n";
-            // The scene is won by its found objects, not by its update's answer.
-            if (l.type == "hidden")
-                s << "    if set_no_check_win_by_script_c then set_no_check_win_by_script_c(true) end\n";
-            s << "    announce(\"" << n << "_init\")\nend\n\n";
+            s << l.initScript << "    announce(\"" << n << "_init\")\nend\n\n";
             s << "function " << n << "_update()\n    return 0\nend\n\n";
-            s << "function " << n << "_ON_ENTER()\n    announce(\"" << n << "_ON_ENTER\")\nend\n\n";
+            s << "function " << n << "_ON_ENTER()\n    announce(\"" << n << "_ON_ENTER\")\n";
+            // The scene is won by its found objects, not by its update's answer (asked once the
+            // manager holds the level, which its init runs before).
+            if (l.type == "hidden") s << "    set_no_check_win_by_script_c(true, \"" << n << "\")\n";
+            s << l.enterScript << "end\n\n";
             s << "function " << n << "_ON_LEAVE()\n    announce(\"" << n << "_ON_LEAVE\")\nend\n\n";
             s << "function " << n << "_on_hint()\n    return 0\nend\n\n";
             s << "function " << n << "_ON_SKIP()\n    announce(\"" << n << "_ON_SKIP\")\n    return 1\nend\n";
@@ -189,7 +190,7 @@ void writeLevels() {
     }
 }
 
-const char* kCommonLua = R"(-- The demo chapter's common script: everything the game calls by name.
+const char* kCommonLua = R"lua(-- The demo chapter's common script: everything the game calls by name.
 
 -- Writes a line to the game's log once the game offers log_message, to the console before.
 function announce(text)
@@ -200,7 +201,8 @@ function announce(text)
     end
 end
 
-common = {chapter = ""}
+-- flown: the found objects moved into the panel by their flight.
+common = {chapter = "", flown = {}}
 
 function common.set_chapter(name)
     common.chapter = name
@@ -209,6 +211,10 @@ end
 
 function common.clear_level()
     announce("clear level")
+    for _, element in ipairs(common.flown) do drop_inventory_element(element) end
+    common.flown = {}
+    -- The hero's bubble stays closed until the panel has something to say.
+    if hide_main_panel_msg then hide_main_panel_msg() end
 end
 
 local function nameOf(element)
@@ -228,6 +234,9 @@ function element_fly_to_main_panel(element)
             local from = element:getPos()
             set_parent_to_main_panel(element, "TextPlace")
             set_anim_new(name, target.x - from.x, target.y - from.y, 0, 0, 0.5, "")
+            -- Then it fades there; the next level's start takes it out of the panel.
+            set_color_anim(name, 1, 1, 1, 0, 0.5, "")
+            table.insert(common.flown, element)
         end)
     end
     -- Its row counts down.
@@ -241,7 +250,7 @@ end
 -- The inventory: the items picked up, in order, how many of each, the first one shown and the
 -- cells of the panel's row. The game reports items added and presses on the row; the module lays
 -- the row out on each update.
-inventory = {items = {}, counts = {}, first = 1, cells = 4, cell_width = 40}
+inventory = {items = {}, counts = {}, elements = {}, laid = {}, first = 1, cells = 4, cell_width = 40}
 
 function on_inventory_item_added(element, flag)
     local name = nameOf(element)
@@ -251,7 +260,10 @@ function on_inventory_item_added(element, flag)
     else
         table.insert(inventory.items, name)
         inventory.counts[name] = 1
-        activateInventoryElement(name, true)
+        inventory.elements[name] = element
+        set_callback_for_element(name, string.format("inventory.take(%q)", name))
+        -- Into the panel, where the row shows it.
+        set_parent_to_main_panel(element, "Inv_flag")
     end
     announce("inventory add: " .. name)
 end
@@ -263,7 +275,15 @@ function inventory.update()
     if set_clip_pos then
         local cell = getInventoryFirstCellPos()
         for i = inventory.first, math.min(last, count) do
-            set_clip_pos(inventory.items[i], cell.x + (i - inventory.first) * inventory.cell_width, cell.y)
+            -- An item on the cursor goes with the cursor.
+            if not is_conn_elem_name(inventory.items[i]) then
+                set_clip_pos(inventory.items[i], cell.x + (i - inventory.first) * inventory.cell_width, cell.y)
+            end
+            -- Laid out, it takes presses.
+            if not inventory.laid[inventory.items[i]] then
+                inventory.laid[inventory.items[i]] = true
+                activateInventoryElement(inventory.items[i], true)
+            end
         end
     end
     activate_inv_arrows(count > inventory.cells)
@@ -272,9 +292,20 @@ function inventory.update()
 end
 
 function inventory.reset()
+    -- What the row still shows leaves the panel with the level.
+    for _, element in pairs(inventory.elements) do drop_inventory_element(element) end
     inventory.items = {}
     inventory.counts = {}
+    inventory.elements = {}
+    inventory.laid = {}
     inventory.first = 1
+end
+
+-- A press on an item laid out in the row puts it on the cursor (the press that picked it up, which
+-- runs the same script, does not).
+function inventory.take(name)
+    local element = inventory.elements[name]
+    if element and inventory.laid[name] then getMouse():setConnElem(element, false) end
 end
 
 function inventory.scroll_left()
@@ -294,17 +325,27 @@ function inventory.right_click_callback(name)
     announce("inventory right click: " .. tostring(name))
 end
 
+-- The contour level names the part an item fits ("vase_sz" for "vase_1").
+local function fits(item, name)
+    local stem = string.match(name, "^(.*)_sz$")
+    return item == name or (stem ~= nil and string.match(item, "^(.*)_%d+$") == stem)
+end
+
 function inventory.delete_elem(name)
     for i, item in ipairs(inventory.items) do
-        if item == name then
+        if fits(item, name) then
+            name = item
+            if inventory.elements[name] then drop_inventory_element(inventory.elements[name]) end
             table.remove(inventory.items, i)
             inventory.counts[name] = nil
+            inventory.elements[name] = nil
+            inventory.laid[name] = nil
             break
         end
     end
     announce("inventory delete: " .. tostring(name))
 end
-)";
+)lua";
 
 std::string soundFile(const std::string& name) { return name + ".ogg"; }
 

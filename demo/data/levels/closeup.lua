@@ -10,6 +10,7 @@ end
 
 function closeup_ON_ENTER()
     announce("closeup_ON_ENTER")
+    if inventory.counts.vase_1 then add_mouse_element("vase_1") end
 end
 
 function closeup_ON_LEAVE()

@@ -1,7 +1,7 @@
 -- The room level (hidden): its hooks announce themselves.
 
 function room_init()
-    if set_no_check_win_by_script_c then set_no_check_win_by_script_c(true) end
+    set_callback_for_element("lock", "drop_mouse_element()")
     announce("room_init")
 end
 
@@ -11,6 +11,7 @@ end
 
 function room_ON_ENTER()
     announce("room_ON_ENTER")
+    set_no_check_win_by_script_c(true, "room")
 end
 
 function room_ON_LEAVE()

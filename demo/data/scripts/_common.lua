@@ -9,7 +9,8 @@ function announce(text)
     end
 end
 
-common = {chapter = ""}
+-- flown: the found objects moved into the panel by their flight.
+common = {chapter = "", flown = {}}
 
 function common.set_chapter(name)
     common.chapter = name
@@ -18,6 +19,10 @@ end
 
 function common.clear_level()
     announce("clear level")
+    for _, element in ipairs(common.flown) do drop_inventory_element(element) end
+    common.flown = {}
+    -- The hero's bubble stays closed until the panel has something to say.
+    if hide_main_panel_msg then hide_main_panel_msg() end
 end
 
 local function nameOf(element)
@@ -37,6 +42,9 @@ function element_fly_to_main_panel(element)
             local from = element:getPos()
             set_parent_to_main_panel(element, "TextPlace")
             set_anim_new(name, target.x - from.x, target.y - from.y, 0, 0, 0.5, "")
+            -- Then it fades there; the next level's start takes it out of the panel.
+            set_color_anim(name, 1, 1, 1, 0, 0.5, "")
+            table.insert(common.flown, element)
         end)
     end
     -- Its row counts down.
@@ -50,7 +58,7 @@ end
 -- The inventory: the items picked up, in order, how many of each, the first one shown and the
 -- cells of the panel's row. The game reports items added and presses on the row; the module lays
 -- the row out on each update.
-inventory = {items = {}, counts = {}, first = 1, cells = 4, cell_width = 40}
+inventory = {items = {}, counts = {}, elements = {}, laid = {}, first = 1, cells = 4, cell_width = 40}
 
 function on_inventory_item_added(element, flag)
     local name = nameOf(element)
@@ -60,7 +68,10 @@ function on_inventory_item_added(element, flag)
     else
         table.insert(inventory.items, name)
         inventory.counts[name] = 1
-        activateInventoryElement(name, true)
+        inventory.elements[name] = element
+        set_callback_for_element(name, string.format("inventory.take(%q)", name))
+        -- Into the panel, where the row shows it.
+        set_parent_to_main_panel(element, "Inv_flag")
     end
     announce("inventory add: " .. name)
 end
@@ -72,7 +83,15 @@ function inventory.update()
     if set_clip_pos then
         local cell = getInventoryFirstCellPos()
         for i = inventory.first, math.min(last, count) do
-            set_clip_pos(inventory.items[i], cell.x + (i - inventory.first) * inventory.cell_width, cell.y)
+            -- An item on the cursor goes with the cursor.
+            if not is_conn_elem_name(inventory.items[i]) then
+                set_clip_pos(inventory.items[i], cell.x + (i - inventory.first) * inventory.cell_width, cell.y)
+            end
+            -- Laid out, it takes presses.
+            if not inventory.laid[inventory.items[i]] then
+                inventory.laid[inventory.items[i]] = true
+                activateInventoryElement(inventory.items[i], true)
+            end
         end
     end
     activate_inv_arrows(count > inventory.cells)
@@ -81,9 +100,20 @@ function inventory.update()
 end
 
 function inventory.reset()
+    -- What the row still shows leaves the panel with the level.
+    for _, element in pairs(inventory.elements) do drop_inventory_element(element) end
     inventory.items = {}
     inventory.counts = {}
+    inventory.elements = {}
+    inventory.laid = {}
     inventory.first = 1
+end
+
+-- A press on an item laid out in the row puts it on the cursor (the press that picked it up, which
+-- runs the same script, does not).
+function inventory.take(name)
+    local element = inventory.elements[name]
+    if element and inventory.laid[name] then getMouse():setConnElem(element, false) end
 end
 
 function inventory.scroll_left()
@@ -103,11 +133,21 @@ function inventory.right_click_callback(name)
     announce("inventory right click: " .. tostring(name))
 end
 
+-- The contour level names the part an item fits ("vase_sz" for "vase_1").
+local function fits(item, name)
+    local stem = string.match(name, "^(.*)_sz$")
+    return item == name or (stem ~= nil and string.match(item, "^(.*)_%d+$") == stem)
+end
+
 function inventory.delete_elem(name)
     for i, item in ipairs(inventory.items) do
-        if item == name then
+        if fits(item, name) then
+            name = item
+            if inventory.elements[name] then drop_inventory_element(inventory.elements[name]) end
             table.remove(inventory.items, i)
             inventory.counts[name] = nil
+            inventory.elements[name] = nil
+            inventory.laid[name] = nil
             break
         end
     end

@@ -11,10 +11,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The play-through's input script is written by hand beside the generated chapter.
+constexpr const char* kHandWritten = "playthrough.input";
+
 std::set<std::string> filesBelow(const fs::path& root) {
     std::set<std::string> out;
     for (const auto& e : fs::recursive_directory_iterator(root))
         if (e.is_regular_file()) out.insert(fs::relative(e.path(), root).string());
+    out.erase(kHandWritten);
     return out;
 }
 
