@@ -9,6 +9,8 @@
 #include "levels/base_level.h"
 #include "levels/script_function_support.h"
 #include "particles/effect_mgr.h"
+#include "particles/particle_effect.h"
+#include "particles/particle_system.h"
 #include "script/script_call.h"
 #include "script/script_registry.h"
 #include "script/value_types.h"
@@ -48,6 +50,27 @@ void startEffectAt(const std::string& name, Vec2 position) {
     startOnLevel(currentLevel(true), name, position.x, position.y);
 }
 
+// The clip's bounds, as four corners in game pixels, become the emission area of every system of
+// the effect.
+void insertBounds(fxParticleEffect2D* effect, flash::character* clip) {
+    flash::rect bounds;
+    clip->get_bound(&bounds);  // in the parent's space
+    const flash::matrix parent = clip->get_parent() ? clip->get_parent()->get_world_matrix() : flash::matrix();
+    const flash::point corners[4] = {{bounds.m_x_min, bounds.m_y_min},
+                                     {bounds.m_x_max, bounds.m_y_min},
+                                     {bounds.m_x_max, bounds.m_y_max},
+                                     {bounds.m_x_min, bounds.m_y_max}};
+    Vector2 quad[4];
+    for (int i = 0; i < 4; ++i) {
+        flash::point world;
+        parent.transform(&world, corners[i]);
+        quad[i] = Vector2(flash::finite_or_zero(world.m_x * flash::pixels_per_twip),
+                          flash::finite_or_zero(world.m_y * flash::pixels_per_twip));
+    }
+    for (const fxParticleEffect2D::SystemEntry& entry : effect->systems())
+        if (entry.system) entry.system->setBoundsQuad(quad);
+}
+
 // The effect's name, or an empty text when no level, clip or effect.
 std::string startEffectWithRect(const std::string& name, const std::string& path) {
     BaseLevel* level = currentLevel(true);
@@ -56,7 +79,9 @@ std::string startEffectWithRect(const std::string& name, const std::string& path
     const flash::matrix world = clip->get_world_matrix();
     fxParticleEffect2D* effect =
         startOnLevel(level, name, world.m_[0][2] * flash::pixels_per_twip, world.m_[1][2] * flash::pixels_per_twip);
-    return effect ? effect->name() : std::string();
+    if (!effect) return std::string();
+    insertBounds(effect, clip);
+    return effect->name();
 }
 
 void stopEffect(const std::string& name) {

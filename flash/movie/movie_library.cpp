@@ -1,6 +1,7 @@
 #include "flash/movie/movie_library.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 
 #include "flash/base/bx_file.h"
@@ -166,6 +167,21 @@ void movie_library::walk(const std::function<void(const char* path, movie_defini
 }
 
 void movie_library::clear() {
+    bool settledInTime = true;
+    {
+        // Reads in progress on other threads are waited for, so that they are cleared too; one on
+        // this thread cannot end while it waits. The wait is bounded: a reader that needs this
+        // thread in turn would otherwise never finish, and its movie then stays.
+        std::unique_lock<std::mutex> lock(m_lock);
+        const std::thread::id self = std::this_thread::get_id();
+        const auto settled = [&] {
+            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+                if (it.get_value().m_loading && it.get_value().m_loader != self) return false;
+            return true;
+        };
+        settledInTime = m_loaded.wait_for(lock, std::chrono::seconds(clear_wait_seconds), settled);
+    }
+    if (!settledInTime) log_error("error: movie_library::clear: a movie still being read stays in the library\n");
     array<bx_string> paths;
     walk([&paths](const char* path, movie_definition_sub*) { paths.push_back(bx_string(path)); });
     for (const bx_string& path : paths) remove(path.c_str());

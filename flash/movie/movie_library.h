@@ -57,8 +57,10 @@ public:
     // Calls visit with each stored path and definition, in no set order. The library is not
     // locked while visit runs, so visit may remove movies or load others.
     void walk(const std::function<void(const char* path, movie_definition_sub* def)>& visit);
-    // Takes every movie out as remove does (movies other threads are still reading stay).
+    // Takes every movie out as remove does, once the reads other threads have in progress are done
+    // (waited for at most clear_wait_seconds; a movie still being read then stays).
     void clear();
+    static constexpr int clear_wait_seconds = 10;
 
     // The player's destruction: reports definitions still held elsewhere and releases the
     // library's references (a definition held elsewhere lives on with its holder).

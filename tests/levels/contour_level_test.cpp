@@ -170,6 +170,18 @@ TEST_F(Contour, APressWithNothingCarriedInACloseUpExplainsTheWorkArea) {
     EXPECT_EQ(box.shown[0].second, "ids_closeup_workarea_descr");
 }
 
+TEST_F(Contour, APressWithNothingCarriedOnAStandaloneLevelSaysNothing) {
+    // The puzzle's movie has a work area and no zoom-out button: a level of its own.
+    ContourLevel standalone(nullptr);
+    ASSERT_TRUE(standalone.initElements(Attr::parseDocument(
+        "<root><object name=\"alone\"><string name=\"FileName\" value=\"puzzle.swf\" /></object></root>")));
+    standalone.restart();
+    ASSERT_EQ(standalone.getZoomOutButton(), nullptr);
+    ASSERT_NE(standalone.workArea(), nullptr);
+    EXPECT_TRUE(standalone.handleEvent(standalone.workArea(), ContourLevel::kPressEvent));
+    EXPECT_TRUE(box.shown.empty());
+}
+
 TEST_F(Contour, AForcedWinPlacesEveryPieceAtOnceAndResetsTheInventory) {
     runLua("inventory_reset_calls = 0; inventory = inventory or {}; "
            "local earlier = inventory.reset; inventory.reset = function() inventory_reset_calls = inventory_reset_calls + 1 end; "

@@ -243,6 +243,8 @@ TEST_F(Flights, AContourFlightLandsHomeUnderPlainScaledAndTurnedParents) {
         float angle;
         int cursorX, cursorY;  // pixels; -1: 3 and 4 pixels off home
         int mostUpdates;
+        // The parent moves after each update by this share of the piece's own step, backwards.
+        float drift = 0.0f;
     };
     const Case cases[] = {
         {"plain parent", 1.0f, 0.0f, 400, 300, 25},
@@ -250,6 +252,10 @@ TEST_F(Flights, AContourFlightLandsHomeUnderPlainScaledAndTurnedParents) {
         {"parent scaled by 0.5", 0.5f, 0.0f, 400, 300, 25},
         {"parent turned by 45 degrees", 1.0f, kPi / 4.0f, 400, 300, 25},
         {"start within 5 pixels", 1.0f, 0.0f, -1, -1, 1},
+        // Moving away faster than the piece flies, home never comes closer: it ends at once.
+        {"parent moving away fast", 1.0f, 0.0f, 400, 300, 2, 2.0f},
+        // Moving away at half its speed, it would need 50 steps: the cap ends it at 25.
+        {"parent moving away slowly", 1.0f, 0.0f, 400, 300, 25, 0.5f},
     };
     flash::character* holder = clip(level, "holder");
     flash::sprite_instance* piece = sprite("piece");
@@ -267,6 +273,8 @@ TEST_F(Flights, AContourFlightLandsHomeUnderPlainScaledAndTurnedParents) {
             cursor->setPosition(static_cast<int>(home.m_[0][2] / kTwips) + 3, static_cast<int>(home.m_[1][2] / kTwips) + 4);
         else
             cursor->setPosition(c.cursorX, c.cursorY);
+        const float stepX = (home.m_[0][2] - cursor->cursorClip()->get_world_matrix().m_[0][2]) *
+                            levels::ContourFlyElement::kStepShare;
         ASSERT_TRUE(manager->addContourFly(piece, false, false));
         EXPECT_TRUE(piece->get_visible()) << "shown at the cursor";
         EXPECT_FALSE(manager->isBusy());
@@ -279,18 +287,22 @@ TEST_F(Flights, AContourFlightLandsHomeUnderPlainScaledAndTurnedParents) {
         while (manager->count() > 0 && updates < 100) {
             manager->update(1.0f / 30.0f);
             ++updates;
+            flash::matrix moved = holder->get_matrix();
+            moved.m_[0][2] -= c.drift * stepX;
+            holder->set_matrix(moved);
         }
         EXPECT_EQ(manager->count(), 0u) << "it never flies for ever";
         EXPECT_LE(updates, c.mostUpdates);
-        if (c.scale == 1.0f && c.angle == 0.0f && c.cursorX > 0) {
+        if (c.drift > 0.0f) EXPECT_EQ(updates, c.mostUpdates);
+        if (c.scale == 1.0f && c.angle == 0.0f && c.cursorX > 0 && c.drift == 0.0f) {
             EXPECT_EQ(updates, 25) << "1/25 of the way a frame";
         }
         for (int r = 0; r < 2; ++r)
             for (int col = 0; col < 3; ++col) EXPECT_FLOAT_EQ(piece->get_matrix().m_[r][col], start.m_[r][col]);
         EXPECT_TRUE(piece->get_visible());
         EXPECT_EQ(piece->get_current_frame(), 1);
+        holder->set_matrix(flash::matrix());
     }
-    holder->set_matrix(flash::matrix());
 }
 
 TEST_F(Flights, AContourStepIsAShareOfTheWayWhateverTheStepAndRotateTurnsIt) {

@@ -26,6 +26,8 @@
 #include "screens/console.h"
 #include "flash/movie/edit_text_character.h"
 #include "particles/effect_mgr.h"
+#include "particles/particle_effect.h"
+#include "particles/particle_system.h"
 #include "screens/main_panel.h"
 #include "screens/main_panel_notice.h"
 #include "screens/msg_box.h"
@@ -254,6 +256,17 @@ TEST_F(ScriptFunctions, EffectsGoToTheLevelUnlessParticlesAreOff) {
     EXPECT_FLOAT_EQ(started->position().x, world.m_[0][2] * 0.05f);
     EXPECT_FLOAT_EQ(started->position().y, world.m_[1][2] * 0.05f);
     EXPECT_EQ(text("start_effect_with_rect('room_fire', 'fireplace')"), "room_fire");
+    // Its systems emit over the clip's bounds (the fireplace stands at 60-220 x 300-500 pixels).
+    ASSERT_EQ(room()->effectCount(), effects + 2);
+    const particle::fxParticleEffect2D* overClip = room()->effectAt(effects + 1);
+    ASSERT_FALSE(overClip->systems().empty());
+    for (const particle::fxParticleEffect2D::SystemEntry& entry : overClip->systems()) {
+        ASSERT_NE(entry.system, nullptr);
+        EXPECT_TRUE(entry.system->insideQuad(61.0f, 301.0f));
+        EXPECT_TRUE(entry.system->insideQuad(219.0f, 499.0f));
+        EXPECT_FALSE(entry.system->insideQuad(59.0f, 400.0f));
+        EXPECT_FALSE(entry.system->insideQuad(140.0f, 501.0f));
+    }
     EXPECT_EQ(text("start_effect_with_rect('room_fire', 'no_clip')"), "");
     EXPECT_EQ(text("start_effect_with_rect('no_such_effect', 'fireplace')"), "");
     ASSERT_EQ(room()->effectCount(), effects + 2);

@@ -203,6 +203,54 @@ TEST(MovieLibrary, RemovingAMovieFreesItOnceNoRootHoldsIt) {
     EXPECT_EQ(f.files.opens("level.swf"), 2);
 }
 
+// An opener that holds its reader until the test lets it go, saying when it is in.
+struct held_read {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool entered = false, released = false;
+    bytes file;
+};
+held_read* g_held = nullptr;
+
+flash::bx_file* open_when_released(const char* path) {
+    held_read& h = *g_held;
+    std::unique_lock<std::mutex> lock(h.lock);
+    h.entered = true;
+    h.changed.notify_all();
+    // Bounded, so that a broken library shows as a failure below rather than here.
+    h.changed.wait_for(lock, std::chrono::seconds(5), [&h] { return h.released; });
+    auto* file = new flash::bx_file(flash::memory_buffer);
+    file->write_bytes(h.file.data(), static_cast<int>(h.file.size()));
+    file->set_position(0);
+    file->set_name(path);
+    return file;
+}
+
+TEST(MovieLibrary, AClearWaitsForAReadInProgressAndTakesItsMovieToo) {
+    movie_fixture f;
+    held_read h;
+    h.file = small_movie();
+    g_held = &h;
+    flash::register_file_opener_callback(open_when_released);
+    std::thread reader([&] { f.owner->create_movie("slow.swf"); });
+    {
+        std::unique_lock<std::mutex> lock(h.lock);
+        h.changed.wait_for(lock, std::chrono::seconds(5), [&h] { return h.entered; });
+    }
+    // The clear starts while the movie is being read, and is done only once the read is.
+    std::thread clearer([&] { f.owner->get_movie_library().clear(); });
+    {
+        std::lock_guard<std::mutex> lock(h.lock);
+        h.released = true;
+    }
+    h.changed.notify_all();
+    reader.join();
+    clearer.join();
+    g_held = nullptr;
+    EXPECT_EQ(f.owner->get_movie_library().size(), 0);
+    EXPECT_EQ(f.owner->get_movie_library().find("slow.swf"), nullptr);
+}
+
 // Two movies that import each other's exported shape, each asked for on its own thread. The
 // opener holds each thread until both movies are being read, so each import finds the other
 // movie still in the hands of the other thread.
