@@ -64,8 +64,8 @@ void insertBounds(fxParticleEffect2D* effect, flash::character* clip) {
     for (int i = 0; i < 4; ++i) {
         flash::point world;
         parent.transform(&world, corners[i]);
-        quad[i] = Vector2(flash::finite_or_zero(world.m_x * flash::pixels_per_twip),
-                          flash::finite_or_zero(world.m_y * flash::pixels_per_twip));
+        quad[i] = Vector2{flash::finite_or_zero(world.m_x * flash::pixels_per_twip),
+                          flash::finite_or_zero(world.m_y * flash::pixels_per_twip)};
     }
     for (const fxParticleEffect2D::SystemEntry& entry : effect->systems())
         if (entry.system) entry.system->setBoundsQuad(quad);

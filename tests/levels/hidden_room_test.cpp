@@ -16,6 +16,7 @@
 #include "flash/movie/movie_root.h"
 #include "flash/movie/sprite_instance.h"
 #include "levels/hidden_level.h"
+#include "levels/hidden_services.h"
 #include "levels/level_manager.h"
 #include "particles/effect_mgr.h"
 #include "particles/particle_effect.h"
@@ -173,6 +174,10 @@ TEST_F(Room, EverythingFoundRunsTheWinAndTheManagerMovesOn) {
     d_DebugMode->value.b = true;
     ASSERT_TRUE(game->runInput("+2 click @bird\n"));
     d_DebugMode->value.b = false;
+    // The bird stays and plays where it stands: the scene waits for that flight.
+    EXPECT_EQ(room->foundCount(), 6);
+    EXPECT_GT(levels::flightsQueued(), 0);
+    EXPECT_FALSE(room->isComplete());
     // The manager ends the scene (the pointer is only compared: the room is gone then).
     int frames = 0;
     for (; frames < 300 && LevelManager::instance()->currentLevel() == room; ++frames) game->runFrames(1);
