@@ -10,19 +10,14 @@ namespace flash {
 
 namespace {
 
-// The names every call declares, made once rather than per call.
-const bx_string& this_name() {
-    static const bx_string name("this");
-    return name;
-}
-const bx_string& super_name() {
-    static const bx_string name("super");
-    return name;
-}
-const bx_string& arguments_name() {
-    static const bx_string name("arguments");
-    return name;
-}
+// The names every call declares, made once rather than per call: objects of this file, not
+// function statics, so that a call reads them without a guard (no call runs before main).
+const bx_string g_this_name("this");
+const bx_string g_super_name("super");
+const bx_string g_arguments_name("arguments");
+const bx_string& this_name() { return g_this_name; }
+const bx_string& super_name() { return g_super_name; }
+const bx_string& arguments_name() { return g_arguments_name; }
 
 // A call's local frame in env: its barrier added when it opens; when it closes, the stack back
 // at the size it had and the frame cut.
