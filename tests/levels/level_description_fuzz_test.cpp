@@ -1,6 +1,7 @@
 // Level descriptions from arbitrary bytes: read as an attribute document and set up as a level on
 // the demo chapter (the room's movie among those it may name), then stepped; as a libFuzzer
 // target (levels_description_fuzz) and, in the ordinary tests, over seeds.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -185,6 +186,11 @@ TEST_F(DescriptionFuzzSeeds, DescriptionsOfAnyShapeSetUpOrFailWithoutHarm) {
         document(stringKey("Type", "rotator") + stringKey("FileName", "rotator.swf") +
                  stringKey("PiecesNumber", "many")),
     };
+    // With LEVEL_FUZZ_SEED_DIR set the seeds are also written there, as the fuzzer's starting corpus.
+    if (const char* dir = std::getenv("LEVEL_FUZZ_SEED_DIR")) {
+        for (size_t i = 0; i < std::size(seeds); ++i)
+            std::ofstream(std::string(dir) + "/seed_" + std::to_string(i) + ".xml", std::ios::binary) << seeds[i];
+    }
     for (const std::string& seed : seeds) readDescription(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
     // The demo's own descriptions.
     for (const char* name : {"room.xml", "closeup.xml", "letters.xml", "intro.xml", "puzzle.xml", "rotator.xml"}) {
