@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -25,6 +24,7 @@
 #include "flash/render/render_handler.h"
 #include "levels/hidden_level.h"
 #include "levels/level_manager.h"
+#include "platform/clock.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tools/demo/demo_layout.h"
@@ -109,8 +109,8 @@ HiddenLevel* startScene(const char* name) {
     return level;
 }
 
-// Whole game frames; the 99th percentile of the frames' processor time (and the wall time's)
-// as counters.
+// Whole game frames; the 99th percentile of the frames' processor time on this thread (the
+// driver's own threads left out) and of their wall time, as counters.
 void runFrames(benchmark::State& state, const char* scene, bool counting) {
     BenchGame& bench = benchGame();
     startScene(scene);
@@ -122,9 +122,9 @@ void runFrames(benchmark::State& state, const char* scene, bool counting) {
     walls.reserve(kFrames);
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const std::clock_t cpu = std::clock();
+        const double cpu = platform::threadCpuSeconds();
         bench.game->runFrames(1);
-        frames.push_back(1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC);
+        frames.push_back(1000.0 * (platform::threadCpuSeconds() - cpu));
         walls.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     if (counting) flash::set_render_handler(saved);

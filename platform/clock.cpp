@@ -69,4 +69,10 @@ void sleepMs(unsigned ms) {
     }
 }
 
+double threadCpuSeconds() {
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0) return 0.0;
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 }  // namespace platform

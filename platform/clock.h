@@ -18,6 +18,10 @@ int64_t secondsSince1970();
 
 void sleepMs(unsigned ms);
 
+// The processor time the calling thread has used, in seconds (benchmarks: a frame's own time,
+// without the driver's threads). Never the virtual clock.
+double threadCpuSeconds();
+
 // The virtual clock of reproducible runs. While it is on, monotonicMs and highResCounter read it
 // (starting at 0) and sleepMs returns at once: time moves only when the main loop advances it, by
 // one fixed step per turn, so every reader of time sees the same sequence on every run. The local
