@@ -39,5 +39,17 @@ TEST_F(VirtualClockTest, StartsAgainAtZeroAndTheSystemClockComesBack) {
     EXPECT_GE(monotonicMs(), before + 2);
 }
 
+TEST_F(VirtualClockTest, ThreadTimeGrowsWithWorkAndNotWithTheVirtualClock) {
+    useVirtualClock(1000);
+    const double before = threadCpuSeconds();
+    EXPECT_GT(before, 0.0);
+    advanceVirtualClockMs(60000);
+    // A minute of virtual time is no processor time.
+    EXPECT_LT(threadCpuSeconds() - before, 1.0);
+    volatile double sum = 0.0;
+    for (int i = 0; i < 20000000; ++i) sum = sum + i * 0.5;
+    EXPECT_GT(threadCpuSeconds(), before);
+}
+
 }  // namespace
 }  // namespace platform
