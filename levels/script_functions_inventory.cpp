@@ -29,7 +29,6 @@ constexpr int kCounterWidth = 200;
 // The cursor's mode for a cursor picture that is an item: dropping the item drops the picture too.
 constexpr int kItemCursorMode = 3;
 
-using script_functions::currentLevel;
 using script_functions::findClipOrElementClip;
 
 // An item: a clip of the level, or an element's clip moved into the panel.
