@@ -127,8 +127,8 @@ TEST(Playthrough, TheDemoChapterPlaysFromAFirstStartToItsEndTheSameEachTime) {
         "puzzle_init",     "puzzle_ON_ENTER",  "puzzle_ON_LEAVE",  "rotator_init",     "rotator_ON_ENTER",
         "outro_init",      "outro_ON_ENTER",   "rotator_ON_LEAVE"};
     EXPECT_EQ(hookLines(run), hooks);
-    // What the player did along the way: the wrong clicks' penalty once, the key used on the lock,
-    // the vase placed in the close-up, the line typed into the console run.
+    // What the player did along the way (the wrong clicks' message shows in the profile's
+    // "IsWrongMsg"): the key used on the lock, the vase placed in the close-up.
     EXPECT_EQ(run.logLines("inventory delete: key").size(), 1u);
     EXPECT_EQ(run.logLines("inventory delete: vase_1").size(), 1u);
     // The console's line lists the string table's characters, each with the last key holding it:
