@@ -52,12 +52,7 @@ protected:
     void SetUp() override {
         fs::copy(fs::path(TOV_TEST_SOURCE_DIR) / "demo", dir.path(), fs::copy_options::recursive);
         game = std::make_unique<testsupport::GameFixture>(dir.path(), kFrameMs);
-        ASSERT_TRUE(game->start());
-        Profiles* profiles = Profiles::instance();
-        ASSERT_NE(profiles, nullptr);
-        if (profiles->name.empty()) {
-            ASSERT_TRUE(profiles->createProfile("Tester"));
-        }
+        ASSERT_TRUE(game->startWithProfile("Tester"));
         game->skipLogos();
         if (BaseRender* entry = app::screen(app::Screen::EnterName)) entry->hide();
         game->app().setActivePanel(nullptr);
