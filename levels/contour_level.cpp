@@ -1,6 +1,5 @@
 #include "levels/contour_level.h"
 
-#include "app/application.h"
 #include "app/game_layers.h"
 #include "app/mouse_cursor.h"
 #include "core/attr_access.h"
@@ -10,6 +9,7 @@
 #include "levels/fly_elements.h"
 #include "levels/inventory.h"
 #include "levels/level_manager.h"
+#include "levels/minigame_pieces.h"
 #include "script/script_core.h"
 
 namespace {
@@ -124,7 +124,7 @@ std::string ContourLevel::sizedName(const std::string& name) {
 }
 
 bool ContourLevel::handleEvent(flash::character* ch, int eventCode) {
-    if (Application* app = Application::instance(); app && app->isBusy()) return false;
+    if (levels::gameBusy()) return false;
     if (BaseLevel::handleEvent(ch, eventCode)) return true;
     if (BaseElement* owner = ClipOwner::elementOf(ch); owner && owner->getLevel() != this) return false;
     flash::character* area = m_workArea.get_ptr();

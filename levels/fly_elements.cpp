@@ -241,5 +241,4 @@ void FlyElementsManager::clear() {
     gone.swap(m_elements);
     gone.clear();
     m_elements.swap(gone);  // keeps the capacity for the next level
-    m_elements.clear();
 }

@@ -444,11 +444,12 @@ void HiddenLevel::toggleLabels() {
 
 void HiddenLevel::update(float dt) {
     BaseLevel::update(dt);
-    Application* app = Application::instance();
-    const int remained = m_objectCount - m_foundCount;
-    if (app) app->setDebugText(kRemainedLine, "remained objects: " + std::to_string(remained > 0 ? remained : 0));
     if (!completeByCount()) m_playTime += dt;
-    if (app) {
+    // The debug lines are kept only in debug mode: no text is made for them otherwise.
+    Application* app = Application::instance();
+    if (app && debugMode()) {
+        const int remained = m_objectCount - m_foundCount;
+        app->setDebugText(kRemainedLine, "remained objects: " + std::to_string(remained > 0 ? remained : 0));
         char text[64];
         std::snprintf(text, sizeof text, "time: %.2f", static_cast<double>(m_playTime));
         app->setDebugText(kTimeLine, text);
