@@ -35,6 +35,7 @@ TestClock useTestClockFromEnvironment(std::string* error) {
     const TestClock result = parseTestClock(std::getenv(kTestClockVariable), &step, error);
     if (result == TestClock::On) {
         platform::useVirtualClock(step);
+        platform::useReproducibleThreads(true);
         initRandomTables(kTestRandomSeed);
     }
     return result;

@@ -1,8 +1,9 @@
 #pragma once
 // The fixed-step switch of reproducible runs: TOV_TEST_CLOCK_MS=N puts every clock reader of the
 // process on the virtual clock (platform/clock.h), moved by N milliseconds per main-loop turn,
-// and seeds the random tables with a fixed value, so two runs of one input file log the same
-// lines but for the stamps. The game and swfrun call it once at start and then
+// makes loader threads and the sound output keep step with it, and seeds the random tables with a
+// fixed value, so two runs of one input file log the same lines but for the stamps, however
+// loaded the machine is. The game and swfrun call it once at start and then
 // platform::advanceVirtualClock() once per main-loop turn.
 #include <cstdint>
 #include <string>
@@ -22,8 +23,9 @@ enum class TestClock {
 // Reads the variable's text (null when unset): the step, or the reason it is refused.
 TestClock parseTestClock(const char* value, uint64_t* stepMs, std::string* error);
 
-// Reads TOV_TEST_CLOCK_MS and, when it holds a step, turns the virtual clock on with it and seeds
-// the random tables. Invalid leaves everything as it was and puts a message naming the variable
+// Reads TOV_TEST_CLOCK_MS and, when it holds a step, turns the virtual clock on with it, makes the
+// other threads' results arrive at fixed turns (platform::useReproducibleThreads) and seeds the
+// random tables. Invalid leaves everything as it was and puts a message naming the variable
 // and its text into error.
 TestClock useTestClockFromEnvironment(std::string* error);
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "core/log_stream.h"
+#include "platform/clock.h"
 #include "platform/native_thread.h"
 
 namespace Tov {
@@ -77,8 +78,16 @@ bool Thread::start() {
     if (!ok) {
         std::lock_guard<std::mutex> guard(s.lock);
         s.started = false;
+        return false;
     }
-    return ok;
+    // In a reproducible run the result is there in the turn the thread starts, whatever the
+    // machine's load, so the caller finds it at the same turn on every run. The wait goes through
+    // the state's own copy, since `run` may delete this object.
+    if (platform::reproducibleThreads()) {
+        std::unique_lock<std::mutex> guard(state->lock);
+        state->done.wait(guard, [&state] { return state->finished; });
+    }
+    return true;
 }
 
 int Thread::getPriority() const {

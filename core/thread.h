@@ -17,7 +17,8 @@ public:
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // False while a thread started earlier still runs, or when none could be created.
+    // False while a thread started earlier still runs, or when none could be created. In a
+    // reproducible run (platform::reproducibleThreads) it returns once `run` has returned.
     bool start();
     // The Windows priority last set (0, normal, at first); -1 when never started.
     int getPriority() const;

@@ -11,6 +11,14 @@ namespace {
 std::atomic<bool> s_virtualOn{false};
 std::atomic<uint64_t> s_virtualNowMs{0};
 std::atomic<uint64_t> s_virtualStepMs{0};
+std::atomic<bool> s_reproducibleThreads{false};
+// Set and called on the main thread.
+ClockTurnHook s_turnHook = nullptr;
+void* s_turnHookContext = nullptr;
+
+void runTurnHook(uint64_t ms) {
+    if (s_turnHook && s_reproducibleThreads) s_turnHook(ms, s_turnHookContext);
+}
 constexpr int64_t nanosecondsPerMs = 1000000;
 }  // namespace
 
@@ -27,11 +35,24 @@ bool virtualClockOn() { return s_virtualOn; }
 uint64_t virtualClockStepMs() { return s_virtualStepMs; }
 
 void advanceVirtualClock() {
-    if (s_virtualOn) s_virtualNowMs += s_virtualStepMs;
+    if (!s_virtualOn) return;
+    s_virtualNowMs += s_virtualStepMs;
+    runTurnHook(s_virtualStepMs);
 }
 
 void advanceVirtualClockMs(uint64_t ms) {
-    if (s_virtualOn) s_virtualNowMs += ms;
+    if (!s_virtualOn) return;
+    s_virtualNowMs += ms;
+    runTurnHook(ms);
+}
+
+void useReproducibleThreads(bool on) { s_reproducibleThreads = on; }
+
+bool reproducibleThreads() { return s_reproducibleThreads; }
+
+void setClockTurnHook(ClockTurnHook hook, void* context) {
+    s_turnHook = hook;
+    s_turnHookContext = context;
 }
 
 uint64_t monotonicMs() {

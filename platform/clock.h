@@ -36,4 +36,16 @@ void advanceVirtualClock();
 // Moves the clock by ms (tests).
 void advanceVirtualClockMs(uint64_t ms);
 
+// Reproducible runs (the game and swfrun under the fixed clock) also settle what other threads
+// would race for, since a loaded machine runs them at any pace: a loader thread's run has ended
+// when its start returns, and the sound output is mixed by the virtual clock, by the turn's step,
+// instead of by the device's own thread. The unit tests that drive the clock by hand leave it off,
+// so their threads still run beside them.
+void useReproducibleThreads(bool on);
+bool reproducibleThreads();
+// Called with the step each time the virtual clock moves while reproducible threads are on (the
+// sound output's mixing); null removes it. One hook: the sound output is the only one.
+using ClockTurnHook = void (*)(uint64_t ms, void* context);
+void setClockTurnHook(ClockTurnHook hook, void* context);
+
 }  // namespace platform

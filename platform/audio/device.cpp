@@ -1,6 +1,7 @@
 // The entry points and the two kinds of device: SDL's default output and the hand-driven mixer.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/audio/memory_file.h"
 #include "platform/audio/mixer.h"
 #include "platform/audio/vorbis_source.h"
+#include "platform/clock.h"
 #include "platform/log_sink.h"
 
 namespace audiere {
@@ -20,6 +22,11 @@ constexpr int kOutputRate = 44100;
 constexpr int kOutputBufferFrames = 1024;
 constexpr int kDecodeChunkFrames = 4096;
 constexpr int64_t kMaxWholeFrames = int64_t(1) << 24;  // about six minutes at 44.1 kHz
+constexpr int kBytesPerOutputFrame = 4;  // two 16-bit channels
+constexpr int kMsPerSecond = 1000;
+// Sound mixed by the clock waits at most this long in the device's queue: the fixed clock runs
+// faster than real time, and what does not fit is dropped rather than kept in memory.
+constexpr uint32_t kMaxQueuedBytes = kOutputRate * kBytesPerOutputFrame;
 
 DeviceOpener g_opener = nullptr;
 
@@ -38,8 +45,9 @@ private:
 // dummy and disk ones among them) open only one device, and one mixer keeps one lock.
 class SdlOutput {
 public:
-    SdlOutput() : m_mixer(kOutputRate) {}
+    SdlOutput() : m_mixer(kOutputRate), m_clockMixed(static_cast<size_t>(kOutputBufferFrames) * 2) {}
     ~SdlOutput() {
+        if (m_byClock) platform::setClockTurnHook(nullptr, nullptr);
         if (m_id) SDL_CloseAudioDevice(m_id);  // waits for a running callback
         if (m_initialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
@@ -55,7 +63,11 @@ public:
         want.format = AUDIO_S16SYS;
         want.channels = 2;
         want.samples = kOutputBufferFrames;
-        want.callback = &SdlOutput::callback;
+        // In a reproducible run the voices move with the virtual clock, not with the device's
+        // thread, so a sound ends at the same turn however loaded the machine is: the clock's
+        // turns mix into the device's queue instead of its callback.
+        m_byClock = platform::reproducibleThreads();
+        want.callback = m_byClock ? nullptr : &SdlOutput::callback;
         want.userdata = &m_mixer;
         SDL_AudioSpec have{};
         // No allowed changes: SDL converts our format to the hardware's when they differ.
@@ -65,6 +77,7 @@ public:
             return false;
         }
         SDL_PauseAudioDevice(m_id, 0);
+        if (m_byClock) platform::setClockTurnHook(&SdlOutput::mixTurn, this);
         return true;
     }
 
@@ -78,9 +91,32 @@ private:
         static_cast<Mixer*>(userdata)->mix(reinterpret_cast<int16_t*>(stream), frames);
     }
 
+    // One turn of the virtual clock: its milliseconds of sound, the remainder of a frame carried.
+    static void mixTurn(uint64_t ms, void* context) {
+        auto* self = static_cast<SdlOutput*>(context);
+        const uint64_t units = ms * kOutputRate + self->m_clockRemainder;
+        uint64_t frames = units / kMsPerSecond;
+        self->m_clockRemainder = units % kMsPerSecond;
+        while (frames > 0) {
+            const int n = static_cast<int>(std::min<uint64_t>(frames, kOutputBufferFrames));
+            self->m_mixer.mix(self->m_clockMixed.data(), n);
+            const uint32_t bytes = static_cast<uint32_t>(n * kBytesPerOutputFrame);
+            if (SDL_GetQueuedAudioSize(self->m_id) + bytes <= kMaxQueuedBytes &&
+                SDL_QueueAudio(self->m_id, self->m_clockMixed.data(), bytes) != 0 && !self->m_queueFailureLogged) {
+                self->m_queueFailureLogged = true;
+                platform::log("ERROR", std::string("audiere: the output refused the mixed sound: ") + SDL_GetError());
+            }
+            frames -= static_cast<uint64_t>(n);
+        }
+    }
+
     Mixer m_mixer;
     SDL_AudioDeviceID m_id = 0;
     bool m_initialised = false;
+    bool m_byClock = false;
+    std::vector<int16_t> m_clockMixed;
+    uint64_t m_clockRemainder = 0;
+    bool m_queueFailureLogged = false;
 };
 
 std::mutex g_outputLock;

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 
+#include "platform/clock.h"
 #include "tests/support/thread_nice.h"
 
 namespace {
@@ -178,6 +181,43 @@ TEST(Thread, PriorityChangesTheThreadsNiceValue) {
     ASSERT_TRUE(t.wait(20000));
     EXPECT_FALSE(t.setPriority(-1));  // the thread has ended
     EXPECT_EQ(t.nice, base);
+}
+
+// A thread that takes a while (real time: the clock of reproducible runs does not move for it).
+class SlowThread : public Tov::Thread {
+public:
+    ~SlowThread() override { wait(); }
+    std::atomic<bool> finishedRun{false};
+
+protected:
+    uint32_t run() override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        finishedRun = true;
+        return 4;
+    }
+};
+
+// In a reproducible run a loader's result is there in the turn it was started, however slowly the
+// machine runs the thread; otherwise the starter goes on at once.
+TEST(Thread, InAReproducibleRunStartReturnsOnceRunHasReturned) {
+    platform::useReproducibleThreads(true);
+    {
+        SlowThread t;
+        ASSERT_TRUE(t.start());
+        EXPECT_TRUE(t.finishedRun);
+        EXPECT_TRUE(t.isFinished());
+        EXPECT_EQ(t.getExitCode(), 4u);
+    }
+    {
+        std::atomic<bool> deleted{false};
+        ASSERT_TRUE((new SelfDeletingThread(deleted))->start());
+        EXPECT_TRUE(deleted);
+    }
+    platform::useReproducibleThreads(false);
+    GatedThread gated(0);
+    ASSERT_TRUE(gated.start());
+    EXPECT_FALSE(gated.isFinished());
+    gated.release();
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "tests/support/game_run.h"
 #include "tests/support/temp_dir.h"
+#include "tools/swfwriter/bitmaps.h"
+#include "tools/swfwriter/movie_writer.h"
 
 namespace {
 
@@ -135,6 +137,47 @@ TEST(LevelChain, AGameKilledInItsSecondLevelResumesThereOnTheNextPlay) {
     EXPECT_TRUE(second.logLines("LevelManager::startLevel intro").empty()) << "the progress was lost";
     EXPECT_EQ(second.logLines("LevelManager::startLevel outro").size(), 1u);
     for (const testsupport::LogEntry& entry : second.log) EXPECT_NE(entry.level, "ERROR") << entry.text;
+}
+
+// A movie whose reading takes many main-loop turns' worth of a machine's time: two large
+// bitmaps to inflate and convert, then a stop.
+std::string slowMovie() {
+    constexpr int kSide = 1024;
+    constexpr int kBitmaps = 2;
+    swf::MovieWriter movie(8);
+    for (int i = 0; i < kBitmaps; ++i)
+        movie.define_bits_lossless(swf::Image::filled(kSide, kSide, {uint8_t(40 * i), 90, 160, 255}));
+    movie.do_action({0x07, 0x00});  // stop
+    movie.show_frame();
+    movie.end();
+    const swf::Bytes bytes = movie.finish_fws();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Under the fixed clock the loader's result is taken at the turn it was started, however long
+// the reading takes on the machine: the loading screen's line says 0 ms, and two runs log the
+// same lines in the same order.
+TEST(LevelChain, TheLoadingScreensReaderHandsItsLevelOverAtTheSameTurnOnEveryRun) {
+    testsupport::GameRunOptions options = chainRun(std::string(kFirstName) +
+                                                   "+10 click @mm_play_btn\n"
+                                                   "wait \"LevelManager::startLevel outro\" max 400\n"
+                                                   "+5 quit\n");
+    options.overlays["data/levels/levels.xml"] = kLoadedMovieChain;
+    options.overlays["data/config.cfg"] = kChainSettings;
+    options.overlays["data/levels/intro.xml"] =
+        "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<root><object name=\"intro\">"
+        "<string name=\"Type\" value=\"movie\" /><string name=\"FileName\" value=\"slow.swf\" />"
+        "</object></root>\n";
+    options.overlays["data/levels/slow.swf"] = slowMovie();
+    std::vector<std::string> logs[2];
+    for (std::vector<std::string>& log : logs) {
+        const testsupport::GameRunResult run = testsupport::runGame(options);
+        ASSERT_TRUE(run.finished) << run.err;
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.logLines("Async (ldscreen) loaded swf: slow.swf; 0 ms; Loading::run").size(), 1u);
+        for (const testsupport::LogEntry& entry : run.log) log.push_back(entry.level + "\t" + entry.text);
+    }
+    EXPECT_EQ(logs[0], logs[1]);
 }
 
 TEST(LevelChain, WithoutALevelGraphTheStartUpFails) {

@@ -6,6 +6,6 @@ tov_test(levels_manager_tests GL SERIAL
 
 tov_test(levels_chain_tests GL SERIAL
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/level_chain_test.cpp
-  DEPS game_run)
+  DEPS game_run swfwriter)
 target_compile_definitions(levels_chain_tests PRIVATE TOV_GAME_PROGRAM="$<TARGET_FILE:game>")
 add_dependencies(levels_chain_tests game)

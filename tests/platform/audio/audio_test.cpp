@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio/mixer.h"
+#include "platform/clock.h"
 #include "tests/support/environment.h"
 #include "tests/support/ogg_maker.h"
 
@@ -55,6 +58,35 @@ TEST(AudioDevice, FailuresGiveNull) {
     setDeviceOpener(nullptr);
     testsupport::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     EXPECT_TRUE(RefPtr<AudioDevice>(AdrOpenDevice("directsound", "")));
+}
+
+// In a reproducible run the output's voices move by the virtual clock's turns alone, so a sound
+// ends at the same turn however fast the device's thread runs: 44.1 frames a millisecond, the
+// remainder carried from turn to turn.
+TEST(AudioDevice, InAReproducibleRunTheClockMovesTheSounds) {
+    testsupport::useHeadlessDrivers();
+    testsupport::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    platform::useVirtualClock(10);
+    platform::useReproducibleThreads(true);
+    {
+        RefPtr<AudioDevice> device = AdrOpenDevice("", "");
+        ASSERT_TRUE(device);
+        RefPtr<OutputStream> sound = soundFrom(device.get(), testaudio::makeTone(440, 100000), false);
+        ASSERT_TRUE(sound);
+        sound->play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the device's thread gets no say
+        EXPECT_EQ(sound->getPosition(), 0);
+        for (int turn = 0; turn < 3; ++turn) platform::advanceVirtualClock();
+        EXPECT_EQ(sound->getPosition(), 1323);  // 30 ms
+        platform::advanceVirtualClockMs(1);
+        platform::advanceVirtualClockMs(1);
+        EXPECT_EQ(sound->getPosition(), 1411);  // 32 ms: 1411.2 frames, the fifth carried
+        platform::advanceVirtualClockMs(3000);
+        EXPECT_FALSE(sound->isPlaying());
+        EXPECT_EQ(sound->getPosition(), 100000);
+    }
+    platform::useReproducibleThreads(false);
+    platform::useSystemClock();
 }
 
 TEST(SampleSource, ReportsExactLengthAndFormat) {
